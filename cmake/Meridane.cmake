@@ -1,0 +1,41 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+set(MERIDANE_WARNINGS -Wall -Wextra -Werror)
+
+# meridane_core_library(NAME DIR DEPS...)
+# A Qt-free static library of every .cpp below DIR, leaving out gui/ and fuzz/ folders. An empty folder gives an interface library so the tree always configures.
+function(meridane_core_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX "/(gui|fuzz)/")
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_compile_options(${name} PRIVATE ${MERIDANE_WARNINGS})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# meridane_test(NAME DIR DEPS...)
+# One GoogleTest binary of every .cpp in DIR, run by ctest as one test.
+function(meridane_test name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_compile_options(${name} PRIVATE ${MERIDANE_WARNINGS})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    MERIDANE_CLI_PATH="$<TARGET_FILE:meridane-cli>"
+    MERIDANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(name STREQUAL "test_cli")
+    add_dependencies(${name} meridane-cli)
+  endif()
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()

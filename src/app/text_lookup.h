@@ -1,0 +1,19 @@
+#pragma once
+// Language text lookup with the semantics of GetPrivateProfileStringA and a 256-character
+// buffer: section and key match case-insensitively, values are trimmed, a missing file,
+// section or key yields the default, and the result is cut to 255 characters.
+#include <string>
+#include <string_view>
+
+namespace meridane {
+
+// The language file used by LookupText; empty (the default) means none, so every
+// lookup yields its default.
+void SetLanguageFile(std::string path);
+const std::string& LanguageFile();
+
+std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback);
+std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
+                         std::string_view fallback);
+
+}  // namespace meridane

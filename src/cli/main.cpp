@@ -1,0 +1,43 @@
+// meridane-cli: the program's core for scripts, clinics and tests.
+#include <iostream>
+
+#include "app/data_paths.h"
+#include "cli/cli_common.h"
+#include "store/database.h"
+#include "store/schema.h"
+
+using namespace meridane;
+using namespace meridane::cli;
+
+int main(int argc, char** argv) {
+  CLI::App app{"Meridane command line: patients, readings, downloads, reports and files"};
+  app.require_subcommand(1);
+  app.fallthrough();
+  Context ctx;
+  app.add_option("--data-dir", ctx.dataDir, "Data folder (default: home directory + /MeridData_Pro)");
+  auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes/OK to every question");
+  app.add_flag("--no", ctx.no, "Answer No/Cancel to every question")->excludes(yes);
+
+  // Every command first makes sure the folder and schema exist.
+  app.parse_complete_callback([&] {
+    if (!ctx.dataDir.empty()) SetDataFolderOverride(ctx.dataDir);
+    std::string err;
+    if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
+    Database db = OpenPatientDatabase();
+    if (!db.ok()) throw CliExit{1, ""};
+    CreateSchema(db);
+  });
+
+  for (Registrar r : Registrars()) r(app, ctx);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int rc = app.exit(e);
+    return rc == 0 ? 0 : 2;
+  } catch (const CliExit& e) {
+    if (!e.message.empty()) std::cerr << e.message << "\n";
+    return e.status;
+  }
+  return 0;
+}

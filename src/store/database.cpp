@@ -1,0 +1,235 @@
+#include "store/database.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <cstdio>
+#include <iostream>
+#include <utility>
+
+#include "app/data_paths.h"
+
+namespace meridane {
+
+namespace {
+StatementErrorSink& Sink() {
+  static StatementErrorSink sink = [](const std::string& m) { std::cerr << m << "\n"; };
+  return sink;
+}
+}  // namespace
+
+void SetStatementErrorSink(StatementErrorSink sink) {
+  Sink() = sink ? std::move(sink) : [](const std::string& m) { std::cerr << m << "\n"; };
+}
+
+void ReportStatementError(const std::string& message) { Sink()(message); }
+
+// ---- Statement ----
+
+Statement::Statement(Statement&& o) noexcept
+    : db_(std::exchange(o.db_, nullptr)), stmt_(std::exchange(o.stmt_, nullptr)) {}
+
+Statement& Statement::operator=(Statement&& o) noexcept {
+  if (this != &o) {
+    if (stmt_) sqlite3_finalize(stmt_);
+    db_ = std::exchange(o.db_, nullptr);
+    stmt_ = std::exchange(o.stmt_, nullptr);
+  }
+  return *this;
+}
+
+Statement::~Statement() {
+  if (stmt_) sqlite3_finalize(stmt_);
+}
+
+Statement& Statement::Bind(int i, std::string_view text) {
+  if (stmt_)
+    sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  return *this;
+}
+
+Statement& Statement::BindInt(int i, int64_t v) {
+  if (stmt_) sqlite3_bind_int64(stmt_, i, v);
+  return *this;
+}
+
+Statement& Statement::BindDouble(int i, double v) {
+  if (stmt_) sqlite3_bind_double(stmt_, i, v);
+  return *this;
+}
+
+Statement& Statement::BindNull(int i) {
+  if (stmt_) sqlite3_bind_null(stmt_, i);
+  return *this;
+}
+
+bool Statement::Step() {
+  if (!stmt_) return false;
+  int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) ReportStatementError(sqlite3_errmsg(db_));
+  return false;
+}
+
+bool Statement::Run() {
+  if (!stmt_) return false;
+  int rc;
+  while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    ReportStatementError(sqlite3_errmsg(db_));
+    return false;
+  }
+  return true;
+}
+
+void Statement::Reset() {
+  if (!stmt_) return;
+  sqlite3_reset(stmt_);
+  sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+
+bool Statement::IsNull(int col) const {
+  return !stmt_ || sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+}
+
+std::string Statement::Text(int col) const {
+  if (!stmt_) return {};
+  const unsigned char* p = sqlite3_column_text(stmt_, col);
+  if (!p) return {};
+  return std::string(reinterpret_cast<const char*>(p),
+                     static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+}
+
+int64_t Statement::Int(int col) const { return stmt_ ? sqlite3_column_int64(stmt_, col) : 0; }
+
+double Statement::Double(int col) const { return stmt_ ? sqlite3_column_double(stmt_, col) : 0; }
+
+// ---- Database ----
+
+Database::Database(Database&& o) noexcept
+    : db_(std::exchange(o.db_, nullptr)), error_(std::move(o.error_)) {}
+
+Database& Database::operator=(Database&& o) noexcept {
+  if (this != &o) {
+    if (db_) sqlite3_close(db_);
+    db_ = std::exchange(o.db_, nullptr);
+    error_ = std::move(o.error_);
+  }
+  return *this;
+}
+
+Database::~Database() {
+  if (db_) sqlite3_close(db_);
+}
+
+Database Database::OpenFile(const std::string& path) {
+  Database d;
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open(path.c_str(), &db);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_key(db, kDatabaseKey.data(), static_cast<int>(kDatabaseKey.size()));
+  }
+  // Keying is lazy: make sure the key fits the file before anyone relies on it.
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    d.error_ = db ? sqlite3_errmsg(db) : "out of memory";
+    std::fprintf(stderr, "Can't open database: %s\n", d.error_.c_str());
+    if (db) sqlite3_close(db);
+    return d;
+  }
+  sqlite3_busy_timeout(db, 5000);
+  d.db_ = db;
+  return d;
+}
+
+bool Database::Exec(std::string_view sql) {
+  std::string err;
+  if (ExecQuiet(sql, &err)) return true;
+  ReportStatementError(err);
+  return false;
+}
+
+bool Database::ExecQuiet(std::string_view sql, std::string* error) {
+  if (!db_) {
+    if (error) *error = error_.empty() ? "database is not open" : error_;
+    return false;
+  }
+  char* msg = nullptr;
+  std::string s(sql);
+  int rc = sqlite3_exec(db_, s.c_str(), nullptr, nullptr, &msg);
+  if (rc != SQLITE_OK) {
+    if (error) *error = msg ? msg : sqlite3_errmsg(db_);
+    sqlite3_free(msg);
+    return false;
+  }
+  return true;
+}
+
+Statement Database::Prepare(std::string_view sql) {
+  if (!db_) {
+    ReportStatementError(error_.empty() ? "database is not open" : error_);
+    return {};
+  }
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    ReportStatementError(sqlite3_errmsg(db_));
+    if (stmt) sqlite3_finalize(stmt);
+    return {};
+  }
+  return Statement(db_, stmt);
+}
+
+bool Database::TableExists(const std::string& name) {
+  if (!db_) return false;
+  Statement st = Prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?;");
+  st.Bind(1, name);
+  return st.Step();
+}
+
+int64_t Database::LastInsertRowId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
+
+int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
+
+std::string Database::LastError() const { return db_ ? sqlite3_errmsg(db_) : error_; }
+
+Database::Transaction::Transaction(Database& db) : db_(db) { open_ = db_.Exec("BEGIN;"); }
+
+Database::Transaction::~Transaction() {
+  if (open_) db_.ExecQuiet("ROLLBACK;");
+}
+
+bool Database::Transaction::Commit() {
+  if (!open_) return false;
+  open_ = false;
+  return db_.Exec("COMMIT;");
+}
+
+Database OpenPatientDatabase() {
+  EnsureDataFolder();
+  return Database::OpenFile(PatientDatabasePath());
+}
+
+bool ExecStatement(std::string_view sql, Database& db) { return db.Exec(sql); }
+
+std::string ReadingsTableName(const std::string& idNo) { return "G" + idNo; }
+
+std::string QuoteIdentifier(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+std::string QuotedReadingsTable(const std::string& idNo) {
+  return QuoteIdentifier(ReadingsTableName(idNo));
+}
+
+}  // namespace meridane

@@ -1,0 +1,121 @@
+#pragma once
+// Keyed SQLCipher connections. Every operation opens one connection, runs its statements
+// and lets it go; values are bound to prepared statements, never spliced into SQL text.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace meridane {
+
+// Where failing statements report SQLite's text. The window shows a message box, the
+// command line writes to stderr (the default).
+using StatementErrorSink = std::function<void(const std::string& message)>;
+void SetStatementErrorSink(StatementErrorSink sink);
+void ReportStatementError(const std::string& message);
+
+// A prepared statement. Bind indexes start at 1; column indexes at 0.
+class Statement {
+ public:
+  Statement() = default;
+  Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  Statement(Statement&& o) noexcept;
+  Statement& operator=(Statement&& o) noexcept;
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  ~Statement();
+
+  bool ok() const { return stmt_ != nullptr; }
+  Statement& Bind(int i, std::string_view text);  // bound as TEXT
+  Statement& Bind(int i, const char* text) { return Bind(i, std::string_view(text)); }
+  Statement& Bind(int i, const std::string& text) { return Bind(i, std::string_view(text)); }
+  Statement& BindInt(int i, int64_t v);
+  Statement& BindDouble(int i, double v);
+  Statement& BindNull(int i);
+
+  // Steps once: true when a row is available. Errors go to the error sink and give false.
+  bool Step();
+  // Runs to completion; false (and the error reported) on failure.
+  bool Run();
+  void Reset();
+
+  int ColumnCount() const;
+  bool IsNull(int col) const;
+  // Column as text ("" for NULL), the way sqlite3_get_table would give it.
+  std::string Text(int col) const;
+  int64_t Int(int col) const;
+  double Double(int col) const;
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Database {
+ public:
+  Database() = default;
+  Database(Database&& o) noexcept;
+  Database& operator=(Database&& o) noexcept;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+  ~Database();
+
+  // Opens (creating if needed) and keys a database file with the program's key.
+  // On failure writes "Can't open database: %s\n" to stderr and returns an unusable
+  // connection whose error() says why.
+  static Database OpenFile(const std::string& path);
+
+  bool ok() const { return db_ != nullptr; }
+  const std::string& error() const { return error_; }
+  sqlite3* handle() const { return db_; }
+
+  // Runs statements without results; a failure goes to the error sink and gives false.
+  bool Exec(std::string_view sql);
+  // Like Exec but silent: for statements whose failure the caller handles itself.
+  bool ExecQuiet(std::string_view sql, std::string* error = nullptr);
+  // Prepares one statement; a failure goes to the error sink and gives !ok().
+  Statement Prepare(std::string_view sql);
+
+  bool TableExists(const std::string& name);
+  int64_t LastInsertRowId() const;
+  int Changes() const;
+  std::string LastError() const;
+
+  // BEGIN … COMMIT, rolled back when the guard leaves scope uncommitted.
+  class Transaction {
+   public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    bool Commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+   private:
+    Database& db_;
+    bool open_ = false;
+  };
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string error_;
+};
+
+// The program's key and the keyed open of the patient database (PatientDatabasePath()).
+inline constexpr std::string_view kDatabaseKey = "QTV51937208";
+Database OpenPatientDatabase();
+// ExecStatement: runs a statement; SQLite's error text goes to the error sink.
+bool ExecStatement(std::string_view sql, Database& db);
+
+// Readings table name of a patient: "G" + IDNo, as a quoted identifier for SQL text.
+std::string ReadingsTableName(const std::string& idNo);
+std::string QuotedReadingsTable(const std::string& idNo);
+// SQLite's own identifier quoting: "..." with inner quotes doubled.
+std::string QuoteIdentifier(std::string_view name);
+
+}  // namespace meridane
