@@ -1,0 +1,79 @@
+#pragma once
+// Patients in the database: lookups, load, the patient form's save in add and edit mode,
+// and delete. Questions and messages go through a Prompter with the program's own texts.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+#include "store/database.h"
+#include "store/patient_profile.h"
+
+namespace meridane {
+
+// ---- lookups (first matching row where one value is asked for) ----
+std::vector<std::string> ListPatientIds(Database& db);
+bool PatientIdExists(Database& db, const std::string& idNo);
+std::vector<std::string> ListPatientNames(Database& db);
+std::optional<std::string> FindIdByName(Database& db, const std::string& fullName);
+std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial);
+std::optional<std::string> FindIdByMedicalNo(Database& db, int medicalNo);
+
+// Loads the Patient row and every enabled section. No row: the profile is cleared and
+// false returned. A malformed stored value never fails the load.
+bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out);
+
+// ---- the patient form ----
+
+// Profile sections, as bits: which ones the profile editor confirmed with OK.
+enum SectionBit : unsigned {
+  kSectionWorking = 1u << 0,
+  kSectionNonWorking = 1u << 1,
+  kSectionMedications = 1u << 2,
+  kSectionRegimens = 1u << 3,
+  kSectionComplications = 1u << 4,
+  kSectionHealthRecord = 1u << 5,
+  kSectionInquiry = 1u << 6,
+};
+
+// What the form holds when "Save" is pressed.
+struct PatientFormValues {
+  std::string fullName;
+  std::string IDNo;
+  std::string medicalNo;  // as typed
+  Date birth;
+  std::string phone;
+  std::string address;
+  int gender = 0;
+  std::string email;
+  std::string meterSN;
+  bool timeUnit = false;
+  bool mealEnable = false;
+};
+
+// The profile editor's staging copy and which of its sections were confirmed.
+struct ProfileEditorState {
+  bool opened = false;     // the editor was opened since the form opened
+  unsigned confirmed = 0;  // SectionBit set of sections confirmed with OK
+  CPatientProfile staging;
+};
+
+enum class FormSaveOutcome {
+  Refused,    // a rule refused the values; the form stays open
+  Declined,   // the user answered No; nothing written, the form closes
+  Unchanged,  // edit mode without change: closes silently
+  Saved,      // rows written; the data-changed flag is to be set
+};
+
+// "7", "07", "007" → "007": empty stays empty, a non-zero number "%03d", zero or junk empty.
+std::string NormalizeMedicalNo(const std::string& entry);
+
+FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& form,
+                                bool editMode, const ProfileEditorState& editor,
+                                CPatientProfile& current);
+
+// Asks "Do you wanna to delete …" and deletes every row and the readings table on Yes.
+// Returns true when deleted (current is then cleared).
+bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current);
+
+}  // namespace meridane

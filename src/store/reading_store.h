@@ -1,0 +1,38 @@
+#pragma once
+// A patient's readings table "G"+IDNo and the GlucoDetail rows, to and from a ReadingTable.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "store/database.h"
+#include "store/gluco_reading.h"
+#include "store/patient_profile.h"
+
+namespace meridane {
+
+// Gives an unclassified (slot 0) reading its slot; reports/classification provides it.
+using SlotClassifier = std::function<int(const CPatientProfile&, const DateTime&)>;
+
+// CREATE TABLE IF NOT EXISTS for the patient's readings table.
+bool EnsureReadingsTable(Database& db, const std::string& idNo);
+
+// Fills the table with the patient's readings and their details, slot-0 readings
+// classified by `classify` (left at 0 when empty), sorted by date and time (stable).
+void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
+                  const SlotClassifier& classify = {});
+
+// Writes every entry's meal code and the details of entries that have any, in two
+// transactions, as leaving a page with Yes does.
+void SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table);
+
+// One reading into the patient's table (idx chosen by SQLite); returns the new idx or -1.
+int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at, int gluco,
+                      int meal, int medicalNo);
+
+// Every GlucoDetail row of the patient, in table order.
+std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo);
+// Inserts or updates the GlucoDetail row (IDNo, idx) from the record's fields.
+bool WriteDetail(Database& db, const std::string& idNo, int idx, const GlucoDetailRecord& d);
+
+}  // namespace meridane
