@@ -1,0 +1,163 @@
+#pragma once
+// Runs meridane-cli as a child process in a throw-away data folder, for end-to-end tests.
+//
+//   meridane::test::CliSandbox box;                  // fresh temporary HOME and data folder
+//   auto r = box.Run({"patient", "add", "--name", "Ann", "--id", "A1"});
+//   EXPECT_EQ(r.status, 0) << r.err;
+//   auto j = box.Run({"patient", "show", "A1", "--json"}).Json();
+//   std::string path = box.WriteFile("profile.json", "{...}");
+//
+// Run() puts `--data-dir <dataDir()>` before the arguments; RunWithoutDataDir() leaves it
+// out, so the program's own folder (HOME + /MeridData_Pro) is used, with HOME pointing at
+// the sandbox. The child never sees the developer's real HOME or USERPROFILE.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace meridane::test {
+
+struct CliResult {
+  int status = -1;  // exit status; 128 + signal when the child was killed
+  std::string out;  // stdout
+  std::string err;  // stderr
+
+  // stdout parsed as one JSON document; a test failure (and null) when it is not one.
+  nlohmann::json Json() const {
+    auto j = nlohmann::json::parse(out, nullptr, false);
+    if (j.is_discarded()) {
+      ADD_FAILURE() << "stdout is not JSON:\n" << out << "\nstderr:\n" << err;
+      return nullptr;
+    }
+    return j;
+  }
+
+  // stdout as tab-separated lines (empty lines left out).
+  std::vector<std::vector<std::string>> Rows() const {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (line.empty()) continue;
+      std::vector<std::string> cells;
+      size_t start = 0;
+      for (;;) {
+        size_t tab = line.find('\t', start);
+        cells.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+      }
+      rows.push_back(std::move(cells));
+    }
+    return rows;
+  }
+};
+
+class CliSandbox {
+ public:
+  CliSandbox() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "meridane-cli-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    root_ = tmpl;
+    dataDir_ = root_ + "/data";
+  }
+  ~CliSandbox() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  CliSandbox(const CliSandbox&) = delete;
+  CliSandbox& operator=(const CliSandbox&) = delete;
+
+  // The sandbox folder (also the child's HOME) and the folder passed as --data-dir.
+  const std::string& root() const { return root_; }
+  const std::string& dataDir() const { return dataDir_; }
+  std::string databasePath() const { return dataDir_ + "/Patients.db"; }
+
+  CliResult Run(const std::vector<std::string>& args, const std::string& stdinText = "") const {
+    std::vector<std::string> all{"--data-dir", dataDir_};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunWithoutDataDir(all, stdinText);
+  }
+
+  CliResult RunWithoutDataDir(const std::vector<std::string>& args,
+                              const std::string& stdinText = "") const {
+    int n = counter_++;
+    std::string inPath = root_ + "/.stdin" + std::to_string(n);
+    std::string outPath = root_ + "/.stdout" + std::to_string(n);
+    std::string errPath = root_ + "/.stderr" + std::to_string(n);
+    std::ofstream(inPath, std::ios::binary) << stdinText;
+
+    std::vector<std::string> argStore{MERIDANE_CLI_PATH};
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStore) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e; ++e) {
+      std::string kv = *e;
+      if (kv.rfind("HOME=", 0) == 0 || kv.rfind("USERPROFILE=", 0) == 0) continue;
+      envStore.push_back(kv);
+    }
+    envStore.push_back("HOME=" + root_);
+    std::vector<char*> envp;
+    for (auto& e : envStore) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, inPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    int rc = posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    CliResult r;
+    if (rc != 0) {
+      ADD_FAILURE() << "cannot start " << MERIDANE_CLI_PATH << ": " << strerror(rc);
+      return r;
+    }
+    int ws = 0;
+    while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
+    }
+    r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+    r.out = Slurp(outPath);
+    r.err = Slurp(errPath);
+    std::error_code ec;
+    for (auto* p : {&inPath, &outPath, &errPath}) std::filesystem::remove(*p, ec);
+    return r;
+  }
+
+  // Writes a file into the sandbox and returns its path.
+  std::string WriteFile(const std::string& name, const std::string& contents) const {
+    std::string path = root_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+  }
+
+ private:
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
+  std::string root_;
+  std::string dataDir_;
+  mutable std::atomic<int> counter_{0};
+};
+
+}  // namespace meridane::test
