@@ -1,0 +1,122 @@
+#include "store/schema.h"
+
+#include <string>
+
+namespace meridane {
+
+namespace {
+
+// These texts are what sqlite_master keeps, so archives and other installations read the
+// same schema; keep them byte for byte.
+constexpr const char* kCreatePatient =
+    "CREATE TABLE IF NOT EXISTS Patient(fullName varchar(30),IDNo varchar(12), medicalNo "
+    "varchar(3), birth date, phone varchar(12), address varchar(100), gender bool, email "
+    "varchar(40),meterSN varchar(12), timeUnit bool, scheduleEnable bool, workEnable bool, "
+    "mealEnable bool, medicationEnable bool, regimenEnable bool,complicationsEnable bool, "
+    "healthRecordEnable bool, inquiryEnable bool, primary key(fullName, IDNo));";
+
+constexpr const char* kCreateWorking =
+    "CREATE TABLE IF NOT EXISTS WorkingDateSchedule(IDNo varchar(12) primary key, preMealA "
+    "time, postMealA time, preMealB time, postMealB time, preMealC time, postMealC time, "
+    "night time);";
+
+constexpr const char* kCreateNonWorking =
+    "CREATE TABLE IF NOT EXISTS NonWorkingDateSchedule(IDNo varchar(12) primary key, "
+    "nonWorkingDay int, preMealA time, postMealA time, preMealB time, postMealB time, "
+    "preMealC time, postMealC time, night time);";
+
+constexpr const char* kCreateMedications =
+    "CREATE TABLE IF NOT EXISTS Medications(IDNo varchar(12) primary key, insulin int, oral "
+    "int, insulinPump bool, dietExercise bool, insulin1 varchar(20), insulin2 varchar(20), "
+    "insulin3 varchar(20), insulin4 varchar(20), oral1 varchar(20), oral2 varchar(20), oral3 "
+    "varchar(20), oral4 varchar(20), insulin1Check bool, insulin2Check bool, insulin3Check "
+    "bool, insulin4Check bool, oral1Check bool, oral2Check bool, oral3Check bool, oral4Check "
+    "bool);";
+
+constexpr const char* kCreateComplications =
+    "CREATE TABLE IF NOT EXISTS Complications(IDNo varchar(12) primary key, complications "
+    "int, other varchar(20), otherCheck bool);";
+
+constexpr const char* kCreateHealthRecord =
+    "CREATE TABLE IF NOT EXISTS HealthRecord(IDNo varchar(12) primary key, diabetesType int, "
+    "yearDiagnosed date, hight float, weight float, hightUnit bool, weightUnit bool, "
+    "preMealHigh float, preMealLow float, postMealHigh float, postMealLow float, glucoUnit "
+    "bool, ketnotes int, microalbumin int, hbA1C float, bloodPressureA int, bloodPressureB "
+    "int, cholesterol int, LDL int, HDL int, hypoglycemic int);";
+
+constexpr const char* kCreateInquiry =
+    "CREATE TABLE IF NOT EXISTS Inquiry(IDNo varchar(12) primary key, inquiryDate date, "
+    "comment varchar(100), note varchar(1000), special bool);";
+
+constexpr const char* kCreateGlucoDetail =
+    "CREATE TABLE IF NOT EXISTS GlucoDetail(IDNo varchar(12), idx INTEGER, type INTEGER, slot "
+    "INTEGER, commentOptions INTEGER, commentOptionsFood INTEGER, commentOptionsExercise "
+    "INTEGER, commentOptionsType INTEGER, insulinType int, insulin varchar(20), insulinAmount "
+    "float, oral varchar(20), oralAmount float, exerciseHour INTEGER, exerciseMinute INTEGER, "
+    "intensity INTEGER, carbs INTEGER, fats INTEGER, carlories INTEGER, proteins INTEGER, "
+    "comment varchar(100), commentIns varchar(100), commentOra varchar(100), commentExe "
+    "varchar(100), commentFoo varchar(100), primary key(IDNo, idx));";
+
+// 92 columns: IDNo, activeRegimen, then 18 per regimen r1..r5.
+std::string CreateRegimenStatement() {
+  std::string sql = "CREATE TABLE IF NOT EXISTS Regimen(IDNo varchar(12) primary key, activeRegimen int";
+  static const char* const kSlots[] = {"M1", "M2", "M3", "Night"};
+  for (int n = 1; n <= 5; ++n) {
+    const std::string r = "r" + std::to_string(n);
+    sql += ", " + r + "Name varchar(20), " + r + "Date date";
+    for (const char* s : kSlots) {
+      for (int d = 1; d <= 2; ++d) {
+        const std::string k = std::to_string(d);
+        sql += ", " + r + s + "U" + k + " float, " + r + s + "T" + k + " varchar(20)";
+      }
+    }
+  }
+  sql += ");";
+  return sql;
+}
+
+// An older Patient table had meterSN varchar(10); its rows are carried over column by column.
+void UpgradePatientTable(Database& db) {
+  Statement st = db.Prepare("SELECT sql FROM sqlite_master where name = ?;");
+  st.Bind(1, "Patient");
+  if (!st.Step()) return;
+  const std::string sql = st.Text(0);
+  st = Statement();
+  if (sql.find("meterSN varchar(10)") == std::string::npos) return;
+  // All four steps or none: dropping PatientOld after a failed copy would lose every
+  // patient, and a half-done rename would leave no Patient table at all.
+  Database::Transaction tx(db);
+  if (ExecStatement("ALTER TABLE Patient RENAME TO PatientOld;", db) &&
+      ExecStatement(kCreatePatient, db) &&
+      ExecStatement("INSERT INTO Patient SELECT * FROM PatientOld;", db) &&
+      ExecStatement("DROP TABLE PatientOld;", db)) {
+    tx.Commit();
+  }
+}
+
+const std::string& RegimenCreateStatement() {
+  static const std::string sql = CreateRegimenStatement();
+  return sql;
+}
+
+}  // namespace
+
+void CreateSchema(Database& db) {
+  ExecStatement(kCreatePatient, db);
+  UpgradePatientTable(db);
+  ExecStatement(kCreateWorking, db);
+  ExecStatement(kCreateNonWorking, db);
+  ExecStatement(kCreateMedications, db);
+  ExecStatement(RegimenCreateStatement(), db);
+  ExecStatement(kCreateComplications, db);
+  ExecStatement(kCreateHealthRecord, db);
+  ExecStatement(kCreateInquiry, db);
+  ExecStatement(kCreateGlucoDetail, db);
+}
+
+void CreateSchema() {
+  Database db = OpenPatientDatabase();
+  CreateSchema(db);
+}
+
+}  // namespace meridane
