@@ -1,0 +1,295 @@
+#include "profile/profile_rules.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/text_lookup.h"
+
+namespace meridane {
+
+// ---- schedule ----
+
+const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
+  static const std::array<const char*, 7> kMeal{"Before-Breakfast", "After-Breakfast",
+                                                "Before-Lunch",     "After-Lunch",
+                                                "Before-Dinner",   "After-Dinner",
+                                                "Night"};
+  static const std::array<const char*, 7> kNonMeal{"Before-Meal1", "After-Meal1", "Before-Meal2",
+                                                   "After-Meal2",  "Before-Meal3", "After-Meal3",
+                                                   "Night"};
+  return nonMealNames ? kNonMeal : kMeal;
+}
+
+std::string FormatClock(TimeOfDay t, bool twentyFourHour) {
+  char buf[32];
+  if (twentyFourHour) {
+    std::snprintf(buf, sizeof buf, "%02d:%02d", t.hour, t.minute);
+  } else if (t.hour < 12) {
+    std::snprintf(buf, sizeof buf, "%02d:%02d am", t.hour == 0 ? 12 : t.hour, t.minute);
+  } else {
+    std::snprintf(buf, sizeof buf, "%02d:%02d pm", t.hour == 12 ? 12 : t.hour - 12, t.minute);
+  }
+  return buf;
+}
+
+TimeOfDay BlockEnd(const Schedule& s, int block) {
+  int next = s.start[(block + 1) % 7].Minutes();
+  int end = (next + 24 * 60 - 1) % (24 * 60);
+  return {end / 60, end % 60};
+}
+
+bool TimeBlocksInOrder(const Schedule& s) {
+  std::array<int, 7> m{};
+  for (int i = 0; i < 7; ++i) m[i] = s.start[i].Minutes();
+  int first = 0;
+  for (int i = 1; i < 7; ++i)
+    if (m[i] < m[first]) first = i;
+  for (int k = 0; k < 6; ++k)
+    if (m[(first + k) % 7] >= m[(first + k + 1) % 7]) return false;
+  // Only Night may reach across midnight: readings are classified in day order, and a meal
+  // block spanning midnight would leave every reading of the patient unclassified.
+  for (int k = 0; k < 5; ++k)
+    if (m[k] >= m[k + 1]) return false;
+  return true;
+}
+
+bool SchedulesValid(const Schedule& working, bool separateNonWorking, const Schedule& nonWorking) {
+  return TimeBlocksInOrder(working) && (!separateNonWorking || TimeBlocksInOrder(nonWorking));
+}
+
+// ---- health record ----
+
+bool IsRealEntry(HealthEntry e) {
+  switch (e) {
+    case HealthEntry::PreMealLow:
+    case HealthEntry::PreMealHigh:
+    case HealthEntry::PostMealLow:
+    case HealthEntry::PostMealHigh:
+    case HealthEntry::Hight:
+    case HealthEntry::Weight:
+    case HealthEntry::HbA1C:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<double> ParseEntryNumber(std::string_view text, bool allowPoint) {
+  int digits = 0, points = 0;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      ++digits;
+    } else if (c == '.' && allowPoint) {
+      ++points;
+    } else {
+      return std::nullopt;
+    }
+  }
+  // "", "." and "1.2.3" would otherwise pass as some other number than the one meant.
+  if (digits == 0 || points > 1) return std::nullopt;
+  return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+std::string FormatEntryNumber(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.2f", v);
+  std::string s = buf;
+  while (!s.empty() && s.back() == '0') s.pop_back();
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
+HealthRecordEntries HealthEntriesFrom(const HealthRecord& hr) {
+  HealthRecordEntries e;
+  auto set = [&](HealthEntry k, const std::string& v) { e[static_cast<int>(k)] = v; };
+  set(HealthEntry::PreMealLow, FormatEntryNumber(hr.preMealLow));
+  set(HealthEntry::PreMealHigh, FormatEntryNumber(hr.preMealHigh));
+  set(HealthEntry::PostMealLow, FormatEntryNumber(hr.postMealLow));
+  set(HealthEntry::PostMealHigh, FormatEntryNumber(hr.postMealHigh));
+  set(HealthEntry::Hight, FormatEntryNumber(hr.hight));
+  set(HealthEntry::Weight, FormatEntryNumber(hr.weight));
+  set(HealthEntry::HbA1C, FormatEntryNumber(hr.hbA1C));
+  set(HealthEntry::BloodPressureA, std::to_string(hr.bloodPressureA));
+  set(HealthEntry::BloodPressureB, std::to_string(hr.bloodPressureB));
+  set(HealthEntry::Cholesterol, std::to_string(hr.cholesterol));
+  set(HealthEntry::LDL, std::to_string(hr.LDL));
+  set(HealthEntry::HDL, std::to_string(hr.HDL));
+  set(HealthEntry::Hypoglycemic, std::to_string(hr.hypoglycemic));
+  return e;
+}
+
+namespace {
+
+struct RangeCheck {
+  HealthEntry entry;
+  double low, high;
+  const char* key;
+  const char* text;
+};
+
+std::string Range(int high) {
+  return "Please enter a value between 0 and " + std::to_string(high) + ".";
+}
+
+}  // namespace
+
+HealthCheck CheckHealthRecord(const HealthRecordEntries& entries) {
+  std::array<double, kHealthEntryCount> v{};
+  for (int i = 0; i < kHealthEntryCount; ++i) {
+    auto e = static_cast<HealthEntry>(i);
+    auto n = ParseEntryNumber(entries[i], IsRealEntry(e));
+    if (!n) return {false, e, {}};
+    v[i] = *n;
+  }
+  auto val = [&](HealthEntry e) { return v[static_cast<int>(e)]; };
+  auto fail = [](HealthEntry e, const char* key, const std::string& text) {
+    return HealthCheck{false, e, LookupText("HRMsg", key, text)};
+  };
+  auto within = [&](HealthEntry e, int high) { return val(e) >= 0 && val(e) <= high; };
+
+  using H = HealthEntry;
+  for (H e : {H::PreMealHigh, H::PreMealLow, H::PostMealHigh, H::PostMealLow})
+    if (!within(e, 600)) return fail(e, "HRMsg1", Range(600));
+  if (val(H::PreMealLow) > val(H::PreMealHigh))
+    return fail(H::PreMealLow, "HRMsg2", "The setting of Before meal range is error.");
+  if (val(H::PostMealLow) > val(H::PostMealHigh))
+    return fail(H::PostMealLow, "HRMsg3", "The setting of After meal range is error.");
+  const std::string hypo = "The setting of Hypoglycemic is error.";
+  if (val(H::Hypoglycemic) > val(H::PostMealLow) || val(H::Hypoglycemic) > val(H::PreMealLow))
+    return fail(H::Hypoglycemic, "HRMsg4", hypo);
+  if (!within(H::Hight, 250)) return fail(H::Hight, "HRMsg5", Range(250));
+  if (!within(H::Weight, 600)) return fail(H::Weight, "HRMsg1", Range(600));
+  if (!within(H::HbA1C, 16)) return fail(H::HbA1C, "HRMsg6", Range(16));
+  if (val(H::Hypoglycemic) < 0) return fail(H::Hypoglycemic, "HRMsg4", hypo);
+  for (H e : {H::LDL, H::HDL, H::Cholesterol})
+    if (!within(e, 300)) return fail(e, "HRMsg7", Range(300));
+  for (H e : {H::BloodPressureA, H::BloodPressureB})
+    if (!within(e, 250)) return fail(e, "HRMsg5", Range(250));
+  return {};
+}
+
+void ApplyHealthEntries(const HealthRecordEntries& entries, HealthRecord& hr) {
+  auto real = [&](HealthEntry e) {
+    return ParseEntryNumber(entries[static_cast<int>(e)], true).value_or(0);
+  };
+  auto whole = [&](HealthEntry e) { return static_cast<int>(real(e)); };
+  hr.preMealLow = real(HealthEntry::PreMealLow);
+  hr.preMealHigh = real(HealthEntry::PreMealHigh);
+  hr.postMealLow = real(HealthEntry::PostMealLow);
+  hr.postMealHigh = real(HealthEntry::PostMealHigh);
+  hr.hight = real(HealthEntry::Hight);
+  hr.weight = real(HealthEntry::Weight);
+  hr.hbA1C = real(HealthEntry::HbA1C);
+  hr.bloodPressureA = whole(HealthEntry::BloodPressureA);
+  hr.bloodPressureB = whole(HealthEntry::BloodPressureB);
+  hr.cholesterol = whole(HealthEntry::Cholesterol);
+  hr.LDL = whole(HealthEntry::LDL);
+  hr.HDL = whole(HealthEntry::HDL);
+  hr.hypoglycemic = whole(HealthEntry::Hypoglycemic);
+}
+
+// ---- regimens ----
+
+bool RegimenUnitsValid(const Regimen& r) {
+  for (const auto& d : r.doses)
+    if (!(d.units >= 0 && d.units <= kMaxRegimenUnits)) return false;
+  return true;
+}
+
+std::string RegimenListText(const Regimens& r, int i) {
+  const std::string& name = r.regimen[i].name;
+  return r.activeRegimen == i ? name + "(active)" : name;
+}
+
+// ---- medicines and complications ----
+
+namespace {
+
+struct MedicineList {
+  const char* const* names;
+  int size;
+  int firstCustom;
+};
+
+MedicineList ListOf(bool insulin) {
+  if (insulin) return {kInsulinList.data(), static_cast<int>(kInsulinList.size()), 7};
+  return {kOralList.data(), static_cast<int>(kOralList.size()), 17};
+}
+
+}  // namespace
+
+void SplitMedicines(const Medications& m, bool insulin, std::vector<ListEntry>& offered,
+                    std::vector<ListEntry>& chosen) {
+  offered.clear();
+  chosen.clear();
+  MedicineList list = ListOf(insulin);
+  int bits = insulin ? m.insulin : m.oral;
+  const auto& names = insulin ? m.insulinName : m.oralName;
+  const auto& checks = insulin ? m.insulinCheck : m.oralCheck;
+  for (int i = 0; i < list.size; ++i) {
+    ListEntry e{i, list.names[i], false};
+    bool picked = (bits >> i) & 1;
+    if (i >= list.firstCustom) {
+      int k = i - list.firstCustom;
+      e.custom = true;
+      if (!names[k].empty()) e.text = names[k];
+      picked = picked || checks[k];
+    }
+    (picked ? chosen : offered).push_back(e);
+  }
+}
+
+void SetChosenMedicines(const std::vector<ListEntry>& chosen, bool insulin, Medications& m) {
+  MedicineList list = ListOf(insulin);
+  int& bits = insulin ? m.insulin : m.oral;
+  auto& names = insulin ? m.insulinName : m.oralName;
+  auto& checks = insulin ? m.insulinCheck : m.oralCheck;
+  bits = 0;
+  checks = {};
+  for (int k = 0; k < 4; ++k) names[k] = "Custom " + std::to_string(k + 1);
+  for (const auto& e : chosen) {
+    if (e.index < 0 || e.index >= list.size) continue;
+    bits |= 1 << e.index;
+    if (e.index >= list.firstCustom) {
+      int k = e.index - list.firstCustom;
+      checks[k] = true;
+      std::string name = e.text.substr(0, kMaxCustomMedicineName);
+      if (!name.empty()) names[k] = name;
+    }
+  }
+}
+
+std::vector<std::string> ChosenInsulinNames(const Medications& m) {
+  std::vector<ListEntry> offered, chosen;
+  SplitMedicines(m, true, offered, chosen);
+  std::vector<std::string> out;
+  for (const auto& e : chosen) out.push_back(e.text);
+  return out;
+}
+
+void SplitComplications(const Complications& c, std::vector<ListEntry>& offered,
+                        std::vector<ListEntry>& chosen) {
+  offered.clear();
+  chosen.clear();
+  for (int i = 0; i < static_cast<int>(kComplicationList.size()); ++i)
+    (((c.complications >> i) & 1) ? chosen : offered).push_back({i, kComplicationList[i], false});
+  ListEntry custom{kComplicationCustomIndex, c.otherCheck && !c.other.empty() ? c.other : "Custom",
+                   true};
+  (c.otherCheck ? chosen : offered).push_back(custom);
+}
+
+void SetChosenComplications(const std::vector<ListEntry>& chosen, Complications& c) {
+  c.complications = 0;
+  c.otherCheck = false;
+  c.other.clear();
+  for (const auto& e : chosen) {
+    if (e.index == kComplicationCustomIndex) {
+      c.otherCheck = true;
+      c.other = e.text == "Custom" ? "" : e.text.substr(0, kMaxComplicationOther);
+    } else if (e.index >= 0 && e.index < static_cast<int>(kComplicationList.size())) {
+      c.complications |= 1 << e.index;
+    }
+  }
+}
+
+}  // namespace meridane

@@ -1,0 +1,81 @@
+#include "profile/add_medicine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/data_paths.h"
+#include "store/schema.h"
+
+namespace meridane {
+namespace {
+
+class AddMedicineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("meridane_addmed_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    SetDataFolderOverride(dir_.string());
+    db_ = OpenPatientDatabase();
+    ASSERT_TRUE(db_.ok());
+    CreateSchema(db_);
+    ASSERT_TRUE(db_.Exec(
+        "INSERT INTO Patient VALUES('Ann','A1','','1970-01-01','','','0','','','0','0','0','0',"
+        "'0','0','0','0','0');"));
+  }
+  void TearDown() override {
+    db_ = Database();
+    std::filesystem::remove_all(dir_);
+  }
+  std::string Enabled() {
+    Statement st = db_.Prepare("SELECT medicationEnable FROM Patient WHERE IDNo='A1';");
+    return st.Step() ? st.Text(0) : "?";
+  }
+  std::filesystem::path dir_;
+  Database db_;
+};
+
+TEST_F(AddMedicineTest, FirstAddCreatesTheRowThenFillsFreeSlots) {
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "Sitagliptin"), AddMedicineResult::Added);
+  EXPECT_EQ(Enabled(), "1");
+  bool hasRow = false;
+  Medications m = ReadMedications(db_, "A1", &hasRow);
+  ASSERT_TRUE(hasRow);
+  EXPECT_EQ(m.oral, 1 << 17);
+  EXPECT_TRUE(m.oralCheck[0]);
+  EXPECT_EQ(m.oralName[0], "Sitagliptin");
+  EXPECT_EQ(m.insulin, 0);  // the other list keeps its defaults
+  EXPECT_EQ(m.insulinName[0], "Custom 1");
+
+  // Built-in choices made earlier survive the update.
+  ASSERT_TRUE(db_.Exec("UPDATE Medications SET oral='" + std::to_string((1 << 17) | 2) +
+                       "' WHERE IDNo='A1';"));
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "Sitagliptin"), AddMedicineResult::AlreadyListed);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "O'Neil's blend"), AddMedicineResult::Added);
+  m = ReadMedications(db_, "A1");
+  EXPECT_EQ(m.oral, 2 | (1 << 17) | (1 << 18));
+  EXPECT_EQ(m.oralName[1], "O'Neil's blend");
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "C"), AddMedicineResult::Added);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "D"), AddMedicineResult::Added);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "E"), AddMedicineResult::NoFreeSlot);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, "Degludec"), AddMedicineResult::Added);
+  m = ReadMedications(db_, "A1");
+  EXPECT_EQ(m.insulin, 1 << 7);
+  EXPECT_EQ(m.oralName[3], "D");
+}
+
+TEST_F(AddMedicineTest, RefusesUnknownPatientsAndBadNames) {
+  EXPECT_EQ(AddCustomMedicine(db_, "NOPE", true, "X"), AddMedicineResult::InvalidName);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, ""), AddMedicineResult::InvalidName);
+  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, std::string(21, 'x')),
+            AddMedicineResult::InvalidName);
+  bool hasRow = true;
+  ReadMedications(db_, "A1", &hasRow);
+  EXPECT_FALSE(hasRow);
+  EXPECT_EQ(Enabled(), "0");
+}
+
+}  // namespace
+}  // namespace meridane

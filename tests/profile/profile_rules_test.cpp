@@ -1,0 +1,223 @@
+#include "profile/profile_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace meridane {
+namespace {
+
+Schedule Blocks(std::array<TimeOfDay, 7> t) {
+  Schedule s;
+  s.start = t;
+  return s;
+}
+
+TEST(TimeBlocks, OrderAroundTheClock) {
+  Schedule def;
+  EXPECT_TRUE(TimeBlocksInOrder(def));
+
+  Schedule nightEarly = def;
+  nightEarly.start[6] = {5, 0};  // the circle now starts at Night
+  EXPECT_TRUE(TimeBlocksInOrder(nightEarly));
+
+  Schedule equal = def;
+  equal.start[3] = equal.start[2];  // After Lunch equal to Before Lunch
+  EXPECT_FALSE(TimeBlocksInOrder(equal));
+
+  Schedule late = def;
+  late.start[0] = {23, 30};  // Night at 23:00 would follow Before Breakfast
+  EXPECT_FALSE(TimeBlocksInOrder(late));
+
+  // Two wraps past midnight are never a valid order.
+  EXPECT_FALSE(TimeBlocksInOrder(
+      Blocks({{{6, 0}, {9, 0}, {2, 0}, {14, 0}, {17, 0}, {20, 0}, {23, 0}}})));
+  // A meal block across midnight is refused; Night may start after midnight.
+  EXPECT_FALSE(TimeBlocksInOrder(
+      Blocks({{{18, 0}, {19, 0}, {21, 0}, {22, 0}, {0, 30}, {2, 0}, {4, 0}}})));
+  EXPECT_TRUE(TimeBlocksInOrder(
+      Blocks({{{6, 0}, {9, 0}, {11, 0}, {14, 0}, {17, 0}, {20, 0}, {0, 30}}})));
+
+  // The non-working schedule only counts when it is switched on.
+  EXPECT_TRUE(SchedulesValid(def, false, late));
+  EXPECT_FALSE(SchedulesValid(def, true, late));
+}
+
+TEST(TimeBlocks, EndLabelsInBothClockFormats) {
+  Schedule def;
+  EXPECT_EQ(FormatClock(BlockEnd(def, 0), true), "08:59");
+  EXPECT_EQ(FormatClock(BlockEnd(def, 6), true), "05:59");  // Night wraps to Before Breakfast
+  EXPECT_EQ(FormatClock(BlockEnd(def, 6), false), "05:59 am");
+  EXPECT_EQ(FormatClock({0, 5}, false), "12:05 am");
+  EXPECT_EQ(FormatClock({12, 0}, false), "12:00 pm");
+  EXPECT_EQ(FormatClock({23, 59}, false), "11:59 pm");
+  Schedule midnight = def;
+  midnight.start[0] = {0, 0};
+  EXPECT_EQ(FormatClock(BlockEnd(midnight, 6), true), "23:59");
+  EXPECT_STREQ(BlockLabels(false)[0], "Before-Breakfast");
+  EXPECT_STREQ(BlockLabels(true)[5], "After-Meal3");
+}
+
+HealthRecordEntries Good() {
+  HealthRecord hr;
+  hr.preMealLow = 70;
+  hr.preMealHigh = 130;
+  hr.postMealLow = 70;
+  hr.postMealHigh = 180;
+  hr.hypoglycemic = 70;
+  return HealthEntriesFrom(hr);
+}
+
+std::string& At(HealthRecordEntries& e, HealthEntry k) { return e[static_cast<int>(k)]; }
+
+TEST(HealthRecordRule, ChecksInOrderWithTheirMessages) {
+  auto e = Good();
+  EXPECT_TRUE(CheckHealthRecord(e).ok);
+
+  At(e, HealthEntry::Hypoglycemic) = "71";
+  auto r = CheckHealthRecord(e);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.entry, HealthEntry::Hypoglycemic);
+  EXPECT_EQ(r.message, "The setting of Hypoglycemic is error.");
+
+  e = Good();
+  At(e, HealthEntry::PreMealLow) = "140";
+  r = CheckHealthRecord(e);
+  EXPECT_EQ(r.message, "The setting of Before meal range is error.");
+  EXPECT_EQ(r.entry, HealthEntry::PreMealLow);
+
+  // A range fault is told before the order fault of the same targets.
+  At(e, HealthEntry::PostMealHigh) = "601";
+  r = CheckHealthRecord(e);
+  EXPECT_EQ(r.message, "Please enter a value between 0 and 600.");
+  EXPECT_EQ(r.entry, HealthEntry::PostMealHigh);
+
+  e = Good();
+  At(e, HealthEntry::HbA1C) = "16";
+  EXPECT_TRUE(CheckHealthRecord(e).ok);
+  At(e, HealthEntry::HbA1C) = "16.1";
+  r = CheckHealthRecord(e);
+  EXPECT_EQ(r.message, "Please enter a value between 0 and 16.");
+  EXPECT_EQ(r.entry, HealthEntry::HbA1C);
+
+  e = Good();
+  At(e, HealthEntry::Hight) = "250.5";
+  At(e, HealthEntry::LDL) = "301";  // later in the order: the height is told first
+  r = CheckHealthRecord(e);
+  EXPECT_EQ(r.entry, HealthEntry::Hight);
+  EXPECT_EQ(r.message, "Please enter a value between 0 and 250.");
+  At(e, HealthEntry::Hight) = "250";
+  r = CheckHealthRecord(e);
+  EXPECT_EQ(r.entry, HealthEntry::LDL);
+  EXPECT_EQ(r.message, "Please enter a value between 0 and 300.");
+
+  e = Good();
+  At(e, HealthEntry::BloodPressureB) = "251";
+  EXPECT_EQ(CheckHealthRecord(e).entry, HealthEntry::BloodPressureB);
+}
+
+TEST(HealthRecordRule, MalformedEntriesKeepTheTabSilently) {
+  for (auto [entry, text] : std::vector<std::pair<HealthEntry, std::string>>{
+           {HealthEntry::LDL, ""},
+           {HealthEntry::Hight, "170,5"},
+           {HealthEntry::Weight, "-3"},
+           {HealthEntry::Cholesterol, "180.5"},  // whole numbers take digits only
+           {HealthEntry::HbA1C, "6.5.1"},
+           {HealthEntry::PreMealLow, "."}}) {
+    auto e = Good();
+    At(e, entry) = text;
+    auto r = CheckHealthRecord(e);
+    EXPECT_FALSE(r.ok) << text;
+    EXPECT_EQ(r.entry, entry) << text;
+    EXPECT_TRUE(r.message.empty()) << text;
+  }
+}
+
+TEST(HealthRecordRule, EntriesRoundTripIntoTheSection) {
+  HealthRecord hr;
+  hr.hight = 172.5;
+  hr.weight = 80;
+  hr.hbA1C = 6.25;
+  hr.preMealLow = 4.4;
+  hr.LDL = 120;
+  hr.bloodPressureA = 130;
+  auto e = HealthEntriesFrom(hr);
+  EXPECT_EQ(At(e, HealthEntry::Hight), "172.5");
+  EXPECT_EQ(At(e, HealthEntry::Weight), "80");
+  HealthRecord back;
+  back.yearDiagnosed = hr.yearDiagnosed;
+  ApplyHealthEntries(e, back);
+  EXPECT_EQ(back, hr);
+}
+
+TEST(RegimenRule, UnitBoundsAndActiveMark) {
+  Regimen r;
+  EXPECT_TRUE(RegimenUnitsValid(r));
+  r.doses[7].units = 250;
+  EXPECT_TRUE(RegimenUnitsValid(r));
+  r.doses[7].units = 250.5;
+  EXPECT_FALSE(RegimenUnitsValid(r));
+  r.doses[7].units = -1;
+  EXPECT_FALSE(RegimenUnitsValid(r));
+
+  Regimens all;
+  EXPECT_EQ(RegimenListText(all, 0), "Regimen1");
+  all.activeRegimen = 2;
+  EXPECT_EQ(RegimenListText(all, 2), "Regimen3(active)");
+  EXPECT_EQ(RegimenListText(all, 1), "Regimen2");
+}
+
+TEST(MedicineLists, MovesKeepBitsAndCustomNames) {
+  Medications m;
+  std::vector<ListEntry> offered, chosen;
+  SplitMedicines(m, true, offered, chosen);
+  EXPECT_EQ(offered.size(), 11u);
+  EXPECT_TRUE(chosen.empty());
+
+  // Choosing "Lente" and "Rapid" gives 2 + 16.
+  chosen = {offered[1], offered[4]};
+  SetChosenMedicines(chosen, true, m);
+  EXPECT_EQ(m.insulin, 18);
+
+  // A renamed custom slot keeps its name, is checked, and is offered back once removed.
+  ListEntry custom = offered[8];
+  custom.text = "Tresiba with a very long name";
+  chosen.push_back(custom);
+  SetChosenMedicines(chosen, true, m);
+  EXPECT_EQ(m.insulin, 18 | (1 << 8));
+  EXPECT_TRUE(m.insulinCheck[1]);
+  EXPECT_EQ(m.insulinName[1], std::string("Tresiba with a very long name").substr(0, 20));
+  EXPECT_EQ(ChosenInsulinNames(m),
+            (std::vector<std::string>{"Lente", "Rapid", "Tresiba with a very "}));
+  SetChosenMedicines({chosen[0]}, true, m);
+  EXPECT_FALSE(m.insulinCheck[1]);
+  EXPECT_EQ(m.insulinName[1], "Custom 2");
+
+  // Oral medicines use their own list; the insulin bits stay.
+  SplitMedicines(m, false, offered, chosen);
+  EXPECT_EQ(offered.size(), 21u);
+  SetChosenMedicines({offered[20]}, false, m);
+  EXPECT_EQ(m.oral, 1 << 20);
+  EXPECT_TRUE(m.oralCheck[3]);
+  EXPECT_EQ(m.insulin, 2);
+}
+
+TEST(ComplicationLists, CustomEntrySetsTheOtherName) {
+  Complications c;
+  std::vector<ListEntry> offered, chosen;
+  SplitComplications(c, offered, chosen);
+  ASSERT_EQ(offered.size(), 10u);
+  EXPECT_EQ(offered.back().text, "Custom");
+  ListEntry other = offered.back();
+  other.text = "Gastroparesis";
+  SetChosenComplications({offered[0], offered[8], other}, c);
+  EXPECT_EQ(c.complications, 1 | (1 << 8));
+  EXPECT_TRUE(c.otherCheck);
+  EXPECT_EQ(c.other, "Gastroparesis");
+  SplitComplications(c, offered, chosen);
+  ASSERT_EQ(chosen.size(), 3u);
+  EXPECT_EQ(chosen.back().text, "Gastroparesis");
+  SetChosenComplications({}, c);
+  EXPECT_EQ(c, Complications());
+}
+
+}  // namespace
+}  // namespace meridane
