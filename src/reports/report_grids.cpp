@@ -1,0 +1,197 @@
+// The grid reports: log book and data list.
+#include <algorithm>
+#include <array>
+
+#include "reports/classification.h"
+#include "reports/report_sets.h"
+#include "reports/text_format.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr const char* kLogBookSpecMeal =
+    "Date,1,158;Before Meal1,1,100;After Meal1,1,100;Before Meal2,1,100;After Meal2,1,100;"
+    "Before Meal3,1,100;After Meal3,1,100;Bedtime Glucose,1,125;Insulin,1,100";
+constexpr const char* kLogBookSpecNamed =
+    "Date,1,158;Before Breakfast,1,125;After Breakfast,1,116;Before Lunch,1,101;"
+    "After Lunch,1,95;Before Dinner,1,103;After Dinner,1,94;Bedtime Glucose,1,125;Insulin,1,68";
+constexpr const char* kDataListSpec =
+    "Date,1,100;Time,1,90;Glucose,1,90;Insulin,1,140;OralMed,1,140;Exercise,1,140;Food,1,140;"
+    "Comments,134;";
+
+constexpr int kLogBookColumns = 9;
+constexpr int kInsulinColumn = 8;
+
+int ToInt(const std::string& text) {
+  try {
+    return std::stoi(text);
+  } catch (...) {
+    return 0;
+  }
+}
+
+void StartGrid(GridSet& grid, const char* spec) {
+  grid.columnSpec = spec;
+  grid.columns = ParseColumnSpec(spec);
+}
+
+std::string AmountText(double amount, const std::string& name) {
+  return amount != 0 ? Printf("%2.1f,%s", amount, name.c_str()) : std::string();
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator) {
+  std::string out;
+  for (const std::string& p : parts) {
+    if (p.empty()) continue;
+    if (!out.empty()) out += separator;
+    out += p;
+  }
+  return out;
+}
+
+Rgb BandColor(Band band) {
+  switch (band) {
+    case Band::Above: return kAboveColor;
+    case Band::Below:
+    case Band::Hypoglycemic: return kBelowColor;
+    case Band::Within: break;
+  }
+  return kWithinColor;
+}
+
+}  // namespace
+
+std::vector<GridColumn> ParseColumnSpec(const std::string& spec) {
+  std::vector<GridColumn> columns;
+  size_t pos = 0;
+  while (pos < spec.size()) {
+    size_t end = spec.find(';', pos);
+    if (end == std::string::npos) end = spec.size();
+    const std::string entry = spec.substr(pos, end - pos);
+    pos = end + 1;
+    if (entry.empty()) continue;
+    std::vector<std::string> fields;
+    size_t f = 0;
+    for (;;) {
+      size_t comma = entry.find(',', f);
+      fields.push_back(entry.substr(f, comma == std::string::npos ? comma : comma - f));
+      if (comma == std::string::npos) break;
+      f = comma + 1;
+    }
+    GridColumn c;
+    c.title = fields[0];
+    if (fields.size() >= 3) {
+      c.align = ToInt(fields[1]);
+      c.width = ToInt(fields[2]);
+    } else if (fields.size() == 2) {
+      c.width = ToInt(fields[1]);
+    }
+    columns.push_back(std::move(c));
+  }
+  return columns;
+}
+
+std::vector<std::size_t> ReadingsInPeriod(const ReadingTable& readings,
+                                          const ReportPeriod& period) {
+  std::vector<std::size_t> in;
+  in.reserve(readings.entries.size());
+  for (std::size_t i = 0; i < readings.entries.size(); ++i)
+    if (period.Contains(readings.entries[i].at)) in.push_back(i);
+  // The table is normally sorted already; is_sorted keeps that case linear.
+  auto earlier = [&](std::size_t a, std::size_t b) {
+    return readings.entries[a].at < readings.entries[b].at;
+  };
+  if (!std::is_sorted(in.begin(), in.end(), earlier))
+    std::stable_sort(in.begin(), in.end(), earlier);
+  return in;
+}
+
+LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& readings,
+                           const ReportPeriod& period, const ReportTargets& targets) {
+  LogBookSet set;
+  StartGrid(set, patient.mealEnable ? kLogBookSpecMeal : kLogBookSpecNamed);
+  const std::vector<std::size_t> in = ReadingsInPeriod(readings, period);
+
+  std::array<long long, kSlotCount> sum{};
+  std::array<int, kSlotCount> valid{};
+  std::array<int, kSlotCount> inTarget{};
+  std::array<int, kSlotCount> all{};
+
+  set.rows.reserve(in.size() + 4);
+  set.readingIndex.reserve(in.size());
+  for (auto it = in.rbegin(); it != in.rend(); ++it) {
+    const GlucoReading& r = readings.entries[*it];
+    GridRow row(kLogBookColumns);
+    row[0].text = MonthDayYear(r.at.date()) + "  " + TimeOfDayText(r.at.time(), patient.timeUnit);
+    if (r.slot >= 1 && r.slot <= kSlotNight) {
+      GridCell& cell = row[r.slot];
+      cell.text = GlucoseText(r.gluco, targets.mmol);
+      const GlucoseRange range = RangeOfSlot(targets, r.slot);
+      if (IsValidGlucose(r.gluco)) {
+        cell.color = BandColor(BandOf(r.gluco, range.low, range.high, 0));
+        sum[r.slot] += r.gluco;
+        ++valid[r.slot];
+        if (InTarget(r.gluco, range.low, range.high)) ++inTarget[r.slot];
+      }
+      if (r.mark == 0 || r.mark == 1) cell.background = kMarkedBackground;
+      ++all[r.slot];
+    }
+    row[kInsulinColumn].text = AmountText(r.detail.insulinAmount, r.detail.insulin);
+    set.rows.push_back(std::move(row));
+    set.readingIndex.push_back(*it);
+  }
+  set.readingRows = set.rows.size();
+
+  set.rows.emplace_back(kLogBookColumns);
+  GridRow average(kLogBookColumns), target(kLogBookColumns), result(kLogBookColumns);
+  average[0].text = "Average";
+  target[0].text = "In target";
+  result[0].text = "# Result";
+  for (int slot = 1; slot <= kSlotNight; ++slot) {
+    const int avg = AverageOf(sum[slot], valid[slot]);
+    if (valid[slot] > 0 && avg != 0) average[slot].text = FormatGlucose(avg, targets.mmol);
+    if (inTarget[slot] > 0) target[slot].text = Printf("%d", inTarget[slot]);
+    if (all[slot] > 0) result[slot].text = Printf("%d", all[slot]);
+  }
+  set.rows.push_back(std::move(average));
+  set.rows.push_back(std::move(target));
+  set.rows.push_back(std::move(result));
+  return set;
+}
+
+DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable& readings,
+                             const ReportPeriod& period, const ReportTargets& targets) {
+  static const std::array<const char*, 3> kIntensity{"Mild", "Moderate", "Hard"};
+  DataListSet set;
+  StartGrid(set, kDataListSpec);
+  const std::vector<std::size_t> in = ReadingsInPeriod(readings, period);
+  set.rows.reserve(in.size());
+  set.readingIndex.reserve(in.size());
+  for (auto it = in.rbegin(); it != in.rend(); ++it) {
+    const GlucoReading& r = readings.entries[*it];
+    const GlucoDetailRecord& d = r.detail;
+    GridRow row(8);
+    row[0].text = Printf("%02d/%02d/%02d", r.at.month, r.at.day, r.at.year);
+    row[1].text = TimeOfDayText(r.at.time(), patient.timeUnit);
+    row[2].text = GlucoseText(r.gluco, targets.mmol);
+    row[3].text = AmountText(d.insulinAmount, d.insulin);
+    row[4].text = AmountText(d.oralAmount, d.oral);
+    if (d.exerciseHour != 0 || d.exerciseMinute != 0 || d.intensity != -1) {
+      const char* word = d.intensity >= 0 && d.intensity < 3 ? kIntensity[d.intensity] : "";
+      row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word);
+    }
+    row[6].text = Joined({d.carbs ? Printf("carbs,%d", d.carbs) : "",
+                          d.fats ? Printf("fats,%d", d.fats) : "",
+                          d.carlories ? Printf("cal,%d", d.carlories) : "",
+                          d.proteins ? Printf("proteins,%d", d.proteins) : ""},
+                         "; ");
+    row[7].text = Joined({d.comment, d.commentIns, d.commentOra, d.commentExe, d.commentFoo}, ";");
+    set.rows.push_back(std::move(row));
+    set.readingIndex.push_back(*it);
+  }
+  set.readingRows = set.rows.size();
+  return set;
+}
+
+}  // namespace meridane

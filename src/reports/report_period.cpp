@@ -1,0 +1,120 @@
+#include "reports/report_period.h"
+
+#include <array>
+
+#include "app/text_lookup.h"
+#include "reports/text_format.h"
+
+namespace meridane {
+
+namespace {
+
+struct ReportNames {
+  const char* listText;
+  const char* name;
+};
+constexpr std::array<ReportNames, kReportTypeCount> kReports{{
+    {"LogBook", "Logbook"},
+    {"Glucose Trend", "Glucose Trand"},
+    {"Pie Chart", "Pie Chart"},
+    {"Standard day", "Standard Day"},
+    {"Day Average Readings", "Day Average Readings"},
+    {"Week Average Readings", "Week Average Readings"},
+    {"Histogram", "Histogram"},
+    {"Data List", "Data List"},
+    {"Summary Checks", "Summary Checks"},
+    {"", "Multiple Download"},
+    {"", "Multiple Quick View"},
+}};
+
+constexpr std::array<int, 5> kLatestDays{7, 14, 30, 60, 90};
+
+}  // namespace
+
+std::string ReportListText(int type) {
+  return type >= 0 && type < kReportTypeCount ? kReports[type].listText : "";
+}
+
+std::string ReportName(int type) {
+  return type >= 0 && type < kReportTypeCount ? kReports[type].name : "";
+}
+
+int LatestDaysOfEntry(int entry) {
+  return entry >= 1 && entry <= 4 ? kLatestDays[entry] : kLatestDays[0];
+}
+
+std::optional<int> EntryOfLatestDays(int days) {
+  for (int i = 0; i < static_cast<int>(kLatestDays.size()); ++i)
+    if (kLatestDays[i] == days) return i;
+  return std::nullopt;
+}
+
+std::string PeriodListText(int entry) { return Printf("Latest %d days", LatestDaysOfEntry(entry)); }
+
+std::optional<Date> NewestReadingDay(const ReadingTable& readings) {
+  std::optional<Date> newest;
+  for (const GlucoReading& r : readings.entries)
+    if (!newest || *newest < r.at.date()) newest = r.at.date();
+  return newest;
+}
+
+ReportPeriod DefaultPeriod(const ReadingTable& readings, int entry, const Date& today) {
+  const Date last = NewestReadingDay(readings).value_or(today);
+  return {AddDays(last, -LatestDaysOfEntry(entry)), last};
+}
+
+const std::string& PeriodRefusalText() {
+  static const std::string kText =
+      "Please make sure your Start date is earlier than End date in the Time Blocks.";
+  return kText;
+}
+
+bool PickPeriod(const Date& first, const Date& last, ReportPeriod& period, Prompter& prompter) {
+  if (last < first) {
+    prompter.Message(PeriodRefusalText());
+    return false;
+  }
+  period = {first, last};
+  return true;
+}
+
+std::string TimeOfDayText(const TimeOfDay& t, bool timeUnit24) {
+  if (timeUnit24) return Printf("%02d:%02d", t.hour, t.minute);
+  const bool pm = t.hour >= 12;
+  int hour = pm ? t.hour - 12 : t.hour;
+  if (hour == 0) hour = 12;
+  return Printf("%02d:%02d %s", hour, t.minute, pm ? "pm" : "am");
+}
+
+std::string MonthDayYear(const Date& d) { return Printf("%02d/%02d/%04d", d.month, d.day, d.year); }
+
+std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProfile& patient) {
+  const Date& a = period.first;
+  const Date& b = period.last;
+  const char* name = nullptr;
+  switch (type) {
+    case kReportTrend: name = "Glucose Trend"; break;
+    case kReportStandardDay: name = "Standard Day"; break;
+    case kReportDayAverage: name = "Day Average Readings"; break;
+    case kReportWeekAverage: name = "Week Average Readings"; break;
+    case kReportHistogram: name = "Histogram"; break;
+    case kReportPie:
+      return Printf("Pie Chart       From %02d/%02d/%04d     To     %02d/%02d/%04d", a.month,
+                    a.day, a.year, b.month, b.day, b.year);
+    default: return {};
+  }
+  return Printf("%s      From %02d/%02d/%04d  To  %02d/%02d/%04d                  Patient Name: %s(%s)",
+                name, a.month, a.day, a.year, b.month, b.day, b.year, patient.fullName.c_str(),
+                patient.medicalNo.c_str());
+}
+
+std::string PieSecondTitle(const CPatientProfile& patient) {
+  return Printf("Patient Name :%s(%s)", patient.fullName.c_str(), patient.medicalNo.c_str());
+}
+
+std::string ValueAxisCaption(bool mmol) {
+  const char* caption = mmol ? "Glucose (mmol/L)" : "Glucose (mg/dL)";
+  return LookupText("Label", caption, caption);
+}
+
+}  // namespace meridane

@@ -1,0 +1,156 @@
+#include "reports/summary.h"
+
+#include <array>
+#include <cmath>
+#include <set>
+
+#include "reports/report_sets.h"
+#include "reports/text_format.h"
+
+namespace meridane {
+
+namespace {
+
+std::string CountText(int n) { return Printf("%d", n); }
+
+std::string AverageText(int average, bool mmol) {
+  return mmol ? Printf("%2.1f", average / kMgdlPerMmol) : Printf("%d", average);
+}
+
+}  // namespace
+
+int AgeOn(const Date& birth, const Date& today) {
+  int age = today.year - birth.year;
+  if (std::pair(today.month, today.day) < std::pair(birth.month, birth.day)) --age;
+  return age;
+}
+
+std::vector<std::pair<std::string, std::string>> SummaryFields::Captioned() const {
+  std::vector<std::pair<std::string, std::string>> out{
+      {"Full Name:", fullName},
+      {"ID No:", IDNo},
+      {"Date of Birth:", dateOfBirth},
+      {"#Result:", result},
+      {"Standard Deviation:", standardDeviation},
+      {"Above Target:", aboveTarget},
+      {"Below Target:", belowTarget},
+      {"Within Target:", withinTarget},
+      {"Hypoglycemic:", hypoglycemic},
+      {"Average:", average},
+  };
+  for (std::size_t i = 0; i < dayAverage.size(); ++i)
+    out.emplace_back(i == 0 ? "Day Average:" : "", dayAverage[i]);
+  out.emplace_back("HbA1c:", hbA1c);
+  out.emplace_back("Blood Pressure:", bloodPressure);
+  out.emplace_back("Ketnotes:", ketnotes);
+  out.emplace_back("Cholesterol:", "");
+  out.emplace_back("Total:", cholesterol);
+  out.emplace_back("LDL:", LDL);
+  out.emplace_back("HDL:", HDL);
+  return out;
+}
+
+SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTable& readings,
+                                 const ReportPeriod& period, const ReportTargets& targets,
+                                 const Date& today) {
+  SummaryFields f;
+  f.fullName = patient.fullName;
+  f.IDNo = patient.IDNo;
+  f.dateOfBirth = Printf("%02d / %02d / %04d, %d years old", patient.birth.month,
+                         patient.birth.day, patient.birth.year, AgeOn(patient.birth, today));
+
+  if (!readings.entries.empty()) {
+    std::vector<int> valid;
+    std::array<int, kBandCount> bands{};
+    long long sum = 0;
+    for (const GlucoReading& r : readings.entries) {
+      if (!period.Contains(r.at) || !IsValidGlucose(r.gluco)) continue;
+      valid.push_back(r.gluco);
+      sum += r.gluco;
+      // Every reading is judged by the pre-meal range here, whatever its slot.
+      ++bands[static_cast<int>(
+          BandOf(r.gluco, targets.preMealLow, targets.preMealHigh, targets.hypoglycemic))];
+    }
+    const int n = static_cast<int>(valid.size());
+    f.result = CountText(n);
+    const double sd = StandardDeviationOf(valid);
+    f.standardDeviation = Printf("%.1f", targets.mmol ? sd / kMgdlPerMmol : sd);
+    f.aboveTarget = CountText(bands[static_cast<int>(Band::Above)]);
+    f.belowTarget = CountText(bands[static_cast<int>(Band::Below)]);
+    f.withinTarget = CountText(bands[static_cast<int>(Band::Within)]);
+    f.hypoglycemic = CountText(bands[static_cast<int>(Band::Hypoglycemic)]);
+    f.average = AverageText(AverageOf(sum, n), targets.mmol);
+
+    const Date last = NewestReadingDay(readings).value_or(today);
+    for (std::size_t i = 0; i < kDayAverageSpans.size(); ++i) {
+      const ReportPeriod span{AddDays(last, -kDayAverageSpans[i]), last};
+      long long s = 0, c = 0;
+      for (const GlucoReading& r : readings.entries)
+        if (span.Contains(r.at) && IsValidGlucose(r.gluco)) {
+          s += r.gluco;
+          ++c;
+        }
+      f.dayAverageScreen[i] = AverageText(AverageOf(s, c), targets.mmol);
+      f.dayAverage[i] = f.dayAverageScreen[i] + Printf("/%d days", kDayAverageSpans[i]);
+    }
+  }
+
+  if (patient.healthRecordEnable) {
+    static const std::array<const char*, 5> kKetnotes{"Negative", "Trace", "Small", "Moderate",
+                                                      "Large"};
+    const HealthRecord& h = patient.healthRecord;
+    if (h.hbA1C != 0) f.hbA1c = Printf("%2.1f%%", h.hbA1C);
+    if (h.bloodPressureA != 0 || h.bloodPressureB != 0)
+      f.bloodPressure = Printf("%d/%d", h.bloodPressureA, h.bloodPressureB);
+    if (h.ketnotes >= 0 && h.ketnotes < 5) f.ketnotes = kKetnotes[h.ketnotes];
+    if (h.cholesterol != 0) f.cholesterol = CountText(h.cholesterol);
+    if (h.LDL != 0) f.LDL = CountText(h.LDL);
+    if (h.HDL != 0) f.HDL = CountText(h.HDL);
+  }
+  return f;
+}
+
+GlucoseProfileSet BuildGlucoseProfileSet(const ReadingTable& readings, const ReportPeriod& period,
+                                         const ReportTargets& targets) {
+  static const std::array<const char*, kProfileRanges> kMgdl{"<54", "54-69", "70-180", "181-250",
+                                                             ">250"};
+  static const std::array<const char*, kProfileRanges> kMmol{"<3.0", "3.0-3.8", "3.9-10.0",
+                                                             "10.1-13.9", ">13.9"};
+  GlucoseProfileSet set;
+  for (int i = 0; i < kProfileRanges; ++i) set.rangeLabels[i] = targets.mmol ? kMmol[i] : kMgdl[i];
+
+  std::vector<int> values;
+  std::set<Date> days;
+  for (const GlucoReading& r : readings.entries) {
+    if (!period.Contains(r.at) || !IsValidGlucose(r.gluco)) continue;
+    values.push_back(r.gluco);
+    days.insert(r.at.date());
+    const int v = r.gluco;
+    const int range = v < 54 ? 0 : v < 70 ? 1 : v <= 180 ? 2 : v <= 250 ? 3 : 4;
+    ++set.counts[range];
+  }
+  set.validCount = static_cast<int>(values.size());
+  set.daysWithReadings = static_cast<int>(days.size());
+  for (int i = 0; i < kProfileRanges; ++i) {
+    if (set.validCount > 0) set.percent[i] = set.counts[i] * 100.0 / set.validCount;
+    set.percentText[i] = Printf("%.1f%%", set.percent[i]);
+  }
+  if (values.empty()) return set;
+
+  double sum = 0;
+  for (int v : values) sum += v;
+  set.mean = sum / set.validCount;
+  double squares = 0;
+  for (int v : values) squares += (v - set.mean) * (v - set.mean);
+  set.sd = std::sqrt(squares / set.validCount);
+  set.cv = set.sd / set.mean * 100.0;
+  set.gmi = 3.31 + 0.02392 * set.mean;
+  const char* unitFormat = targets.mmol ? "%.1f" : "%.0f";
+  set.meanText = Printf(unitFormat, InUnit(set.mean, targets.mmol));
+  set.sdText = Printf("%.1f", InUnit(set.sd, targets.mmol));
+  set.cvText = Printf("%.1f%%", set.cv);
+  set.gmiText = Printf("%.1f%%", set.gmi);
+  return set;
+}
+
+}  // namespace meridane
