@@ -102,6 +102,14 @@ std::string Statement::Text(int col) const {
                      static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 
+std::string_view Statement::TextView(int col) const {
+  if (!stmt_) return {};
+  const unsigned char* p = sqlite3_column_text(stmt_, col);
+  if (!p) return {};
+  return std::string_view(reinterpret_cast<const char*>(p),
+                          static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+}
+
 int64_t Statement::Int(int col) const { return stmt_ ? sqlite3_column_int64(stmt_, col) : 0; }
 
 double Statement::Double(int col) const { return stmt_ ? sqlite3_column_double(stmt_, col) : 0; }

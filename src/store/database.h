@@ -49,6 +49,8 @@ class Statement {
   bool IsNull(int col) const;
   // Column as text ("" for NULL), the way sqlite3_get_table would give it.
   std::string Text(int col) const;
+  // The same text without a copy; valid until the next Step, Reset or column call.
+  std::string_view TextView(int col) const;
   int64_t Int(int col) const;
   double Double(int col) const;
 

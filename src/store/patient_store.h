@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/prompter.h"
+#include "store/columns.h"
 #include "store/database.h"
 #include "store/patient_profile.h"
 
@@ -25,17 +26,6 @@ bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out);
 
 // ---- the patient form ----
 
-// Profile sections, as bits: which ones the profile editor confirmed with OK.
-enum SectionBit : unsigned {
-  kSectionWorking = 1u << 0,
-  kSectionNonWorking = 1u << 1,
-  kSectionMedications = 1u << 2,
-  kSectionRegimens = 1u << 3,
-  kSectionComplications = 1u << 4,
-  kSectionHealthRecord = 1u << 5,
-  kSectionInquiry = 1u << 6,
-};
-
 // What the form holds when "Save" is pressed.
 struct PatientFormValues {
   std::string fullName;
@@ -51,7 +41,10 @@ struct PatientFormValues {
   bool mealEnable = false;
 };
 
-// The profile editor's staging copy and which of its sections were confirmed.
+// The profile editor's staging copy and which of its sections were confirmed. Only
+// confirmed sections that differ from the stored ones are written, so a cancelled editor
+// (nothing confirmed) keeps every stored section. staging.workEnable is the editor's
+// "different schedule for non-working days" switch and is taken with kSectionNonWorking.
 struct ProfileEditorState {
   bool opened = false;     // the editor was opened since the form opened
   unsigned confirmed = 0;  // SectionBit set of sections confirmed with OK
@@ -63,17 +56,21 @@ enum class FormSaveOutcome {
   Declined,   // the user answered No; nothing written, the form closes
   Unchanged,  // edit mode without change: closes silently
   Saved,      // rows written; the data-changed flag is to be set
+  Failed,     // a statement failed (its text went to the error sink); nothing was written
 };
 
 // "7", "07", "007" → "007": empty stays empty, a non-zero number "%03d", zero or junk empty.
 std::string NormalizeMedicalNo(const std::string& entry);
 
+// Validates and saves the form as the "Save" button does. All rows of one save are written
+// in one transaction; `current` takes the saved values only when it committed. In edit mode
+// the IDNo is the current patient's (the field is disabled), whatever the form holds.
 FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& form,
                                 bool editMode, const ProfileEditorState& editor,
                                 CPatientProfile& current);
 
-// Asks "Do you wanna to delete …" and deletes every row and the readings table on Yes.
-// Returns true when deleted (current is then cleared).
+// Asks "Do you wanna to delete …" and deletes every row and the readings table on Yes,
+// all in one transaction. Returns true when deleted (current is then cleared).
 bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current);
 
 }  // namespace meridane

@@ -19,12 +19,14 @@ bool EnsureReadingsTable(Database& db, const std::string& idNo);
 
 // Fills the table with the patient's readings and their details, slot-0 readings
 // classified by `classify` (left at 0 when empty), sorted by date and time (stable).
+// A patient without a readings table loads an empty table.
 void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
                   const SlotClassifier& classify = {});
 
 // Writes every entry's meal code and the details of entries that have any, in two
-// transactions, as leaving a page with Yes does.
-void SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table);
+// transactions, as leaving a page with Yes does. A failing row is reported through the
+// error sink and the rest still saved; false when anything failed.
+bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table);
 
 // One reading into the patient's table (idx chosen by SQLite); returns the new idx or -1.
 int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at, int gluco,

@@ -1,0 +1,309 @@
+#include "store/patient_store.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "store/reading_store.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr const char* kWarning = "Warning";
+
+std::vector<std::string> ColumnValues(const std::vector<ColumnRef>& cols) {
+  std::vector<std::string> v;
+  v.reserve(cols.size());
+  for (const ColumnRef& c : cols) v.push_back(ColumnText(c));
+  return v;
+}
+
+// Runs one statement with every value bound as text, the form the program stores them in.
+bool RunWithTexts(Database& db, const std::string& sql, const std::vector<std::string>& values) {
+  Statement st = db.Prepare(sql);
+  if (!st.ok()) return false;
+  for (size_t i = 0; i < values.size(); ++i) st.Bind(static_cast<int>(i + 1), values[i]);
+  return st.Run();
+}
+
+std::vector<std::string> QueryFirstColumn(Database& db, const std::string& sql,
+                                          const std::string& value, bool bindValue) {
+  std::vector<std::string> out;
+  Statement st = db.Prepare(sql);
+  if (bindValue) st.Bind(1, value);
+  while (st.Step()) out.push_back(st.Text(0));
+  return out;
+}
+
+std::optional<std::string> FirstId(Database& db, const char* sql, const std::string& value) {
+  Statement st = db.Prepare(sql);
+  st.Bind(1, value);
+  if (st.Step()) return st.Text(0);
+  return std::nullopt;
+}
+
+bool RowExists(Database& db, const char* table, const std::string& idNo) {
+  Statement st = db.Prepare(std::string("SELECT * FROM ") + table + " WHERE IDNo = ?;");
+  st.Bind(1, idNo);
+  return st.Step();
+}
+
+bool InsertSection(Database& db, CPatientProfile& p, SectionBit s) {
+  std::vector<std::string> values{p.IDNo};
+  for (std::string& v : ColumnValues(SectionColumns(p, s))) values.push_back(std::move(v));
+  std::string sql = std::string("INSERT INTO ") + SectionTable(s) + " VALUES(";
+  for (size_t i = 0; i < values.size(); ++i) sql += i ? ",?" : "?";
+  sql += ");";
+  return RunWithTexts(db, sql, values);
+}
+
+bool UpdateSection(Database& db, CPatientProfile& p, SectionBit s) {
+  const auto cols = SectionColumns(p, s);
+  std::string sql = std::string("UPDATE ") + SectionTable(s) + " SET ";
+  for (size_t i = 0; i < cols.size(); ++i) {
+    if (i) sql += ',';
+    sql += cols[i].name;
+    sql += "=?";
+  }
+  sql += " WHERE IDNo=?;";
+  std::vector<std::string> values = ColumnValues(cols);
+  values.push_back(p.IDNo);
+  return RunWithTexts(db, sql, values);
+}
+
+// Whether the row exists decides insert or update, not the enable flag: a flag and a row
+// that disagree (a file edited elsewhere, a switched-off non-working schedule) would
+// otherwise fail on the key or update nothing and lose the section.
+bool WriteSection(Database& db, CPatientProfile& p, SectionBit s) {
+  return RowExists(db, SectionTable(s), p.IDNo) ? UpdateSection(db, p, s)
+                                                : InsertSection(db, p, s);
+}
+
+bool WritePatientRow(Database& db, CPatientProfile& p, bool insert, const std::string& whereId) {
+  auto cols = PatientColumns(p);
+  std::vector<std::string> values = ColumnValues(cols);
+  std::string sql;
+  if (insert) {
+    sql = "INSERT INTO Patient VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
+  } else {
+    sql = "UPDATE Patient SET ";
+    for (size_t i = 0; i < cols.size(); ++i) {
+      if (i) sql += ',';
+      sql += cols[i].name;
+      sql += "=?";
+    }
+    sql += " WHERE IDNo = ?;";
+    values.push_back(whereId);
+  }
+  return RunWithTexts(db, sql, values);
+}
+
+// Sections the editor confirmed with OK and that differ from `base`. The non-working
+// schedule also counts as changed when its on/off switch moved, and a changed non-working
+// schedule takes the working one along, since both are edited on one tab.
+unsigned ChangedSections(const ProfileEditorState& editor, const CPatientProfile& base) {
+  if (!editor.opened) return 0;
+  unsigned changed = 0;
+  for (SectionBit s : kSectionOrder) {
+    if (!(editor.confirmed & s)) continue;
+    if (!SectionEquals(editor.staging, base, s)) changed |= s;
+  }
+  if ((editor.confirmed & kSectionNonWorking) && editor.staging.workEnable != base.workEnable)
+    changed |= kSectionNonWorking;
+  if (changed & kSectionNonWorking) changed |= kSectionWorking;
+  return changed;
+}
+
+void ApplyForm(CPatientProfile& p, const PatientFormValues& f, const std::string& medicalNo) {
+  p.fullName = f.fullName;
+  p.medicalNo = medicalNo;
+  p.birth = f.birth;
+  p.phone = f.phone;
+  p.address = f.address;
+  p.gender = f.gender;
+  p.email = f.email;
+  p.meterSN = f.meterSN;
+  p.timeUnit = f.timeUnit;
+  p.mealEnable = f.mealEnable;
+}
+
+bool FormDiffers(const CPatientProfile& p, const PatientFormValues& f, const std::string& medicalNo) {
+  return p.fullName != f.fullName || p.medicalNo != medicalNo || p.birth != f.birth ||
+         p.phone != f.phone || p.address != f.address || p.gender != f.gender ||
+         p.email != f.email || p.meterSN != f.meterSN || p.timeUnit != f.timeUnit ||
+         p.mealEnable != f.mealEnable;
+}
+
+std::string NameWithNumber(const std::string& fullName, const std::string& medicalNo) {
+  return fullName + "(" + (medicalNo.empty() ? std::string("---") : medicalNo) + ")";
+}
+
+// Takes a confirmed section from the staging copy into `next`; the non-working schedule's
+// flag follows the editor's switch rather than being forced on.
+void TakeSection(CPatientProfile& next, const ProfileEditorState& editor, SectionBit s) {
+  CopySection(next, editor.staging, s);
+  SectionFlag(next, s) = true;
+  if (s == kSectionNonWorking) next.workEnable = editor.staging.workEnable;
+}
+
+constexpr SectionBit kAddOrder[] = {kSectionWorking,      kSectionNonWorking,
+                                    kSectionMedications,  kSectionInquiry,
+                                    kSectionHealthRecord, kSectionComplications,
+                                    kSectionRegimens};
+
+}  // namespace
+
+std::vector<std::string> ListPatientIds(Database& db) {
+  return QueryFirstColumn(db, "SELECT IDNo from Patient;", {}, false);
+}
+
+bool PatientIdExists(Database& db, const std::string& idNo) {
+  return RowExists(db, "Patient", idNo);
+}
+
+std::vector<std::string> ListPatientNames(Database& db) {
+  return QueryFirstColumn(db, "SELECT fullName FROM Patient;", {}, false);
+}
+
+std::optional<std::string> FindIdByName(Database& db, const std::string& fullName) {
+  return FirstId(db, "SELECT IDNo FROM Patient WHERE fullName = ?;", fullName);
+}
+
+std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial) {
+  return FirstId(db, "SELECT IDNo FROM Patient WHERE MeterSN = ?;", serial);
+}
+
+std::optional<std::string> FindIdByMedicalNo(Database& db, int medicalNo) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%03d", medicalNo);
+  return FirstId(db, "SELECT IDNo FROM Patient WHERE medicalNo = ?;", buf);
+}
+
+bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
+  out.Clear();
+  {
+    Statement st = db.Prepare("SELECT * FROM Patient WHERE IDNo = ?;");
+    st.Bind(1, idNo);
+    if (!st.Step()) return false;
+    auto cols = PatientColumns(out);
+    cols.erase(cols.begin() + 1);  // IDNo is the one asked for, not re-read
+    const int n = st.ColumnCount();
+    for (size_t i = 0; i < cols.size(); ++i) {
+      const int col = static_cast<int>(i < 1 ? i : i + 1);
+      if (col < n) ReadColumnText(cols[i], st.TextView(col), st.IsNull(col));
+    }
+  }
+  out.IDNo = idNo;
+  for (SectionBit s : kSectionOrder) {
+    if (!SectionFlag(out, s)) continue;
+    Statement st = db.Prepare(std::string("SELECT * FROM ") + SectionTable(s) + " WHERE IDNo = ?;");
+    st.Bind(1, idNo);
+    if (st.Step()) ReadColumns(SectionColumns(out, s), st, 1);
+  }
+  return true;
+}
+
+std::string NormalizeMedicalNo(const std::string& entry) {
+  if (entry.empty()) return {};
+  const char* p = entry.c_str();
+  char* end = nullptr;
+  errno = 0;
+  long v = std::strtol(p, &end, 10);
+  // Three digits is all a clinic meter carries: anything outside 1..999 can never match a
+  // reading, so it is treated like an unreadable entry.
+  if (end == p || errno == ERANGE || v <= 0 || v > 999) return {};
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%03ld", v);
+  return buf;
+}
+
+FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& form,
+                                bool editMode, const ProfileEditorState& editor,
+                                CPatientProfile& current) {
+  const std::string id = editMode ? current.IDNo : form.IDNo;
+  if (form.fullName.empty() || id.empty()) {
+    prompter.Message("* item is required", kWarning);
+    return FormSaveOutcome::Refused;
+  }
+  if (form.fullName.find('\'') != std::string::npos || id.find('\'') != std::string::npos) {
+    prompter.Confirm("* item cannot contain ' character.", PromptButtons::OkCancel, kWarning);
+    return FormSaveOutcome::Refused;
+  }
+  const std::string medicalNo = NormalizeMedicalNo(form.medicalNo);
+  const std::string who = NameWithNumber(form.fullName, medicalNo);
+
+  CPatientProfile next;
+  if (!editMode) {
+    if (PatientIdExists(db, id)) {
+      prompter.Confirm("The ID exists.", PromptButtons::OkCancel, kWarning);
+      return FormSaveOutcome::Refused;
+    }
+    if (!prompter.Confirm("Are you sure to save a new patient " + who + "?")) {
+      return FormSaveOutcome::Declined;
+    }
+    // A new patient starts from defaults, whatever patient was current before.
+    next.Clear();
+    next.IDNo = id;
+    ApplyForm(next, form, medicalNo);
+    const unsigned changed = ChangedSections(editor, next);
+
+    Database::Transaction tx(db);
+    bool ok = EnsureReadingsTable(db, id);
+    for (SectionBit s : kAddOrder) {
+      if (!(changed & s)) {
+        SectionFlag(next, s) = false;
+        continue;
+      }
+      TakeSection(next, editor, s);
+      ok = ok && InsertSection(db, next, s);
+    }
+    ok = ok && WritePatientRow(db, next, true, id);
+    if (!ok || !tx.Commit()) return FormSaveOutcome::Failed;
+    current = next;
+    return FormSaveOutcome::Saved;
+  }
+
+  next = current;
+  const unsigned changed = ChangedSections(editor, current);
+  if (changed == 0 && !FormDiffers(current, form, medicalNo)) return FormSaveOutcome::Unchanged;
+  if (!prompter.Confirm(who + " data is changed, Do you want to save it?")) {
+    return FormSaveOutcome::Declined;
+  }
+  ApplyForm(next, form, medicalNo);
+  Database::Transaction tx(db);
+  bool ok = true;
+  for (SectionBit s : kSectionOrder) {
+    if (!(changed & s)) continue;
+    TakeSection(next, editor, s);
+    ok = ok && WriteSection(db, next, s);
+  }
+  ok = ok && WritePatientRow(db, next, false, current.IDNo);
+  if (!ok || !tx.Commit()) return FormSaveOutcome::Failed;
+  current = next;
+  return FormSaveOutcome::Saved;
+}
+
+bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {
+  const std::string id = current.IDNo;
+  if (id.empty()) return false;
+  if (!prompter.Confirm("Do you wanna to delete " + id + " from the PC?", PromptButtons::YesNo,
+                        kWarning, PromptIcon::None)) {
+    return false;
+  }
+  static const char* const kTables[] = {
+      "Complications", "GlucoDetail",    "HealthRecord", "Inquiry",
+      "Medications",   "NonWorkingDateSchedule", "Patient", "Regimen",
+      "WorkingDateSchedule"};
+  // All or nothing: a half-deleted patient would keep readings nobody can reach.
+  Database::Transaction tx(db);
+  bool ok = db.Exec("DROP TABLE IF EXISTS " + QuotedReadingsTable(id) + ";");
+  for (const char* table : kTables) {
+    ok = ok && RunWithTexts(db, std::string("DELETE FROM ") + table + " WHERE IDNo=?", {id});
+  }
+  if (!ok || !tx.Commit()) return false;
+  current.Clear();
+  return true;
+}
+
+}  // namespace meridane
