@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "app/prompter.h"
+#include "store/columns.h"
+#include "store/database.h"
 #include "store/date_time.h"
+#include "store/patient_profile.h"
 
 namespace meridane::cli {
 
@@ -34,10 +37,39 @@ class CliPrompter : public Prompter {
   // Messages shown so far, in order (commands decide whether a message means failure).
   const std::vector<std::string>& messages() const { return messages_; }
 
+  // Ends the run with status 1 after a refusal. An OK/Cancel message answered by
+  // --yes/--no was not printed; it is printed now so the reason is never lost.
+  [[noreturn]] void FailWithLastRequest(const std::string& fallback) const;
+
  private:
   const Context& ctx_;
   std::vector<std::string> messages_;
+  std::string lastText_;
+  bool lastPrinted_ = false;
 };
+
+// The message the window shows for an ID that no patient has.
+inline constexpr const char* kIdNotExisted = "This user's ID is NOT existed.";
+
+// A keyed connection to the patient database, or the end of the run (status 1; the
+// open failure is already on stderr).
+Database OpenDatabaseOrExit();
+// Loads the patient, or ends the run with status 1 and "This user's ID is NOT existed.".
+void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& out);
+
+// Reads a JSON document from a file; status 2 when it is missing or malformed.
+nlohmann::json ReadJsonFile(const std::string& path, const char* option);
+// Length of a UTF-8 text in characters, as the window's entry fields count them.
+size_t CharacterCount(const std::string& text);
+
+// A stored column as JSON: numbers, true/false for flags, texts, "YYYY-MM-DD" dates and
+// "HH:MM:00" times.
+nlohmann::json ColumnToJson(const ColumnRef& c);
+// Sets the column's field from JSON (flags also take 0/1, times "HH:MM" or "HH:MM:SS").
+// A value of the wrong kind, or a text over maxChars (0: no limit), ends the run with
+// status 2 naming `where`.
+void ColumnFromJson(const ColumnRef& c, const nlohmann::json& v, const std::string& where,
+                    size_t maxChars = 0);
 
 using Registrar = void (*)(CLI::App& app, Context& ctx);
 // Each command file has one static `Register` object naming its registrar.
