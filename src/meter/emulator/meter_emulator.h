@@ -57,6 +57,8 @@ class MeterEmulator {
   SerialIo TakeSerialAnswer(std::span<std::uint8_t> buffer);
   // Answer bytes waiting (up to a stall or loss point).
   std::size_t SerialAnswerAvailable() const;
+  // A purge of the port drops what has not been read.
+  void PurgeSerialAnswer();
 
   // Observations for tests.
   std::vector<std::uint8_t> commands() const;  // command bytes in order
@@ -69,7 +71,8 @@ class MeterEmulator {
   void Command(std::uint8_t cmd);
   void PrepareBlock(int index);
   std::vector<std::uint8_t> SerialBlock() const;
-  std::vector<std::uint8_t> Image() const;
+  // Starts a byte-stream answer (serial line or bridge): the image or the serial block.
+  void StartStream(bool image);
   int Hid40Input(std::span<std::uint8_t> report);
   int UartInput(std::span<std::uint8_t> report);
 
@@ -90,14 +93,12 @@ class MeterEmulator {
   bool pendingDelivered_ = true;
   int pendingBlock_ = -1;  // -1 none, -2 serial block
   int notReadyLeft_ = 0;
-  // HIDUART: data-in reports queued.
   bool uartConfigured_ = false;
-  std::vector<std::vector<std::uint8_t>> uartQueue_;
-  // Serial: answer stream and where it stops.
-  std::vector<std::uint8_t> serialOut_;
-  std::size_t serialPos_ = 0;
-  std::size_t serialLimit_ = 0;
-  bool serialGoneAtLimit_ = false;
+  // Serial line and HIDUART bridge: the answer stream and where it stops.
+  std::vector<std::uint8_t> stream_;
+  std::size_t streamPos_ = 0;
+  std::size_t streamLimit_ = 0;
+  bool streamGoneAtLimit_ = false;
 };
 
 }  // namespace meridane

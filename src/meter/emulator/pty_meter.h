@@ -27,7 +27,6 @@ class PtyMeter {
 
   std::shared_ptr<MeterEmulator> meter_;
   int master_ = -1;
-  int slaveKeep_ = -1;
   std::string path_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> unplugged_{false};
