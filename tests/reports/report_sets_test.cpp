@@ -1,0 +1,325 @@
+#include "reports/report_sets.h"
+
+#include <gtest/gtest.h>
+
+#include "report_test_util.h"
+
+namespace meridane {
+namespace {
+
+using test::At;
+using test::Reading;
+
+CPatientProfile Patient(bool timeUnit24 = true, bool mealEnable = false) {
+  CPatientProfile p;
+  p.fullName = "Ann Lee";
+  p.medicalNo = "007";
+  p.timeUnit = timeUnit24;
+  p.mealEnable = mealEnable;
+  return p;
+}
+
+ReportTargets MmolTargets() {
+  ReportTargets t;
+  t.mmol = true;
+  t.axisTop = 35;
+  return t;
+}
+
+TEST(ReportPeriod, DefaultPeriodAndPickedDays) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 2, 23, 59), 100, 1));
+  t.entries.push_back(Reading(At(2026, 3, 10, 9, 15), 100, 1));
+  t.entries.push_back(Reading(At(2026, 3, 3, 0, 0), 100, 1));
+  const ReportPeriod p = DefaultPeriod(t, 0, {2030, 1, 1});
+  EXPECT_EQ(p.first, (Date{2026, 3, 3}));
+  EXPECT_EQ(p.last, (Date{2026, 3, 10}));
+  EXPECT_EQ(FormatDateTime(p.start()), "2026-03-03 00:00:00");
+  EXPECT_TRUE(p.Contains(At(2026, 3, 3, 0, 0)));
+  EXPECT_FALSE(p.Contains(At(2026, 3, 2, 23, 59)));
+  EXPECT_TRUE(p.Contains(At(2026, 3, 10, 23, 59)));
+  EXPECT_EQ(ReadingsInPeriod(t, p), (std::vector<std::size_t>{2, 1}));
+
+  EXPECT_EQ(DefaultPeriod(t, 1, {}).first, (Date{2026, 2, 24}));
+  EXPECT_EQ(DefaultPeriod(t, 4, {}).first, (Date{2025, 12, 10}));
+  EXPECT_EQ(DefaultPeriod(t, 9, {}).first, (Date{2026, 3, 3}));  // unknown entry: 7 days
+  EXPECT_EQ(DefaultPeriod(ReadingTable{}, 0, {2026, 1, 5}),
+            (ReportPeriod{{2025, 12, 29}, {2026, 1, 5}}));
+  EXPECT_EQ(PeriodListText(2), "Latest 30 days");
+
+  ScriptedPrompter prompter;
+  ReportPeriod current = p;
+  EXPECT_FALSE(PickPeriod({2026, 3, 11}, {2026, 3, 10}, current, prompter));
+  EXPECT_EQ(current, p);
+  ASSERT_EQ(prompter.asked().size(), 1u);
+  EXPECT_EQ(prompter.asked()[0].text,
+            "Please make sure your Start date is earlier than End date in the Time Blocks.");
+  EXPECT_EQ(prompter.asked()[0].caption, "Warning");
+  EXPECT_TRUE(PickPeriod({2026, 3, 10}, {2026, 3, 10}, current, prompter));
+  EXPECT_EQ(current, (ReportPeriod{{2026, 3, 10}, {2026, 3, 10}}));
+}
+
+TEST(ReportTexts, TitlesAndTimesOfDay) {
+  const ReportPeriod p{{2026, 3, 3}, {2026, 3, 10}};
+  EXPECT_EQ(ReportTitle(kReportTrend, p, Patient()),
+            "Glucose Trend      From 03/03/2026  To  03/10/2026                  Patient Name: "
+            "Ann Lee(007)");
+  EXPECT_EQ(ReportTitle(kReportPie, p, Patient()),
+            "Pie Chart       From 03/03/2026     To     03/10/2026");
+  EXPECT_EQ(PieSecondTitle(Patient()), "Patient Name :Ann Lee(007)");
+  EXPECT_EQ(ReportName(1), "Glucose Trand");
+  EXPECT_EQ(ReportListText(3), "Standard day");
+  EXPECT_EQ(TimeOfDayText({0, 5}, false), "12:05 am");
+  EXPECT_EQ(TimeOfDayText({12, 0}, false), "12:00 pm");
+  EXPECT_EQ(TimeOfDayText({13, 7}, false), "01:07 pm");
+  EXPECT_EQ(TimeOfDayText({11, 59}, false), "11:59 am");
+  EXPECT_EQ(TimeOfDayText({0, 5}, true), "00:05");
+  EXPECT_EQ(ValueAxisCaption(true), "Glucose (mmol/L)");
+}
+
+TEST(LogBook, CellsColoursAndSummaryRows) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 9, 7, 0), 130, 1, 1));
+  t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), 129, 1, 2));
+  t.entries.push_back(Reading(At(2026, 3, 9, 12, 0), 650, 3, 0));
+  t.entries.push_back(Reading(At(2026, 3, 9, 12, 30), 60, 3, 1));
+  t.entries.push_back(Reading(At(2026, 3, 9, 13, 0), 140, 3, 2));
+  t.entries.push_back(Reading(At(2026, 3, 9, 23, 30), 10, 7, 2));
+  t.entries[1].detail.insulinAmount = 4;
+  t.entries[1].detail.insulin = "Rapid";
+  const LogBookSet set =
+      BuildLogBookSet(Patient(false), t, {{2026, 3, 9}, {2026, 3, 9}}, ReportTargets{});
+  ASSERT_EQ(set.columns.size(), 9u);
+  EXPECT_EQ(set.columns[1].title, "Before Breakfast");
+  EXPECT_EQ(set.columns[8].width, 68);
+  ASSERT_EQ(set.readingRows, 6u);
+  ASSERT_EQ(set.rows.size(), 10u);
+  EXPECT_EQ(set.readingIndex.front(), 5u);  // newest first
+
+  EXPECT_EQ(set.rows[0][0].text, "03/09/2026  11:30 pm");
+  EXPECT_EQ(set.rows[0][7].text, "LO");
+  EXPECT_FALSE(set.rows[0][7].color);
+  EXPECT_FALSE(set.rows[0][7].background);
+  EXPECT_EQ(set.rows[1][3].text, "140");
+  EXPECT_EQ(set.rows[1][3].color, kAboveColor);
+  EXPECT_EQ(set.rows[2][3].color, kBelowColor);
+  EXPECT_EQ(set.rows[2][3].background, kMarkedBackground);
+  EXPECT_EQ(set.rows[3][3].text, "HI");
+  EXPECT_FALSE(set.rows[3][3].color);
+  EXPECT_EQ(set.rows[4][1].text, "129");
+  EXPECT_EQ(set.rows[4][8].text, "4.0,Rapid");
+  EXPECT_EQ(set.rows[5][1].color, kWithinColor);  // 130: at the bound, within colour
+  EXPECT_EQ(set.rows[5][1].background, kMarkedBackground);
+  for (int c = 1; c <= 7; ++c) EXPECT_TRUE(c == 1 || set.rows[5][c].text.empty());
+
+  const GridRow& avg = set.rows[7];
+  const GridRow& in = set.rows[8];
+  const GridRow& n = set.rows[9];
+  for (const GridCell& c : set.rows[6]) EXPECT_TRUE(c.text.empty());
+  EXPECT_EQ(avg[0].text, "Average");
+  EXPECT_EQ(in[0].text, "In target");
+  EXPECT_EQ(n[0].text, "# Result");
+  EXPECT_EQ(avg[1].text, "129");  // (130 + 129) / 2 truncated
+  EXPECT_EQ(in[1].text, "1");     // 129 counts, 130 does not
+  EXPECT_EQ(avg[3].text, "100");  // HI left out: (60 + 140) / 2
+  EXPECT_EQ(in[3].text, "");      // 60 and 140 are outside; an empty cell, not 0
+  EXPECT_EQ(n[3].text, "3");      // HI counted
+  EXPECT_EQ(n[7].text, "1");      // LO counted
+  EXPECT_EQ(avg[7].text, "");
+  EXPECT_EQ(n[2].text, "");
+
+  const LogBookSet mmol = BuildLogBookSet(Patient(true, true), t, {{2026, 3, 9}, {2026, 3, 9}},
+                                          MmolTargets());
+  EXPECT_EQ(mmol.columns[1].title, "Before Meal1");
+  EXPECT_EQ(mmol.rows[4][1].text, "7.2");
+  EXPECT_EQ(mmol.rows[4][0].text, "03/09/2026  08:00");
+  EXPECT_EQ(mmol.rows[7][1].text, "7.2");  // 129 / 18
+}
+
+TEST(DataList, CellTexts) {
+  ReadingTable t;
+  GlucoReading r = Reading(At(2026, 3, 9, 14, 5), 95, 4);
+  r.detail.exerciseHour = 1;
+  r.detail.exerciseMinute = 5;
+  r.detail.intensity = 1;
+  r.detail.carbs = 40;
+  r.detail.proteins = 10;
+  r.detail.oralAmount = 500;
+  r.detail.oral = "Metformin";
+  r.detail.comment = "tired";
+  r.detail.commentFoo = "pizza";
+  t.entries.push_back(r);
+  GlucoReading bare = Reading(At(2026, 3, 8, 0, 40), 700, 7);
+  bare.detail.intensity = -1;
+  t.entries.push_back(bare);
+  GlucoReading onlyIntensity = Reading(At(2026, 3, 7, 9, 0), 100, 2);
+  onlyIntensity.detail.intensity = 0;
+  t.entries.push_back(onlyIntensity);
+
+  const DataListSet set =
+      BuildDataListSet(Patient(false), t, {{2026, 3, 1}, {2026, 3, 9}}, ReportTargets{});
+  ASSERT_EQ(set.columns.size(), 8u);
+  EXPECT_EQ(set.columns[7].title, "Comments");
+  EXPECT_EQ(set.columns[7].width, 134);
+  ASSERT_EQ(set.rows.size(), 3u);
+  const GridRow& a = set.rows[0];
+  EXPECT_EQ(a[0].text, "03/09/2026");
+  EXPECT_EQ(a[1].text, "02:05 pm");
+  EXPECT_EQ(a[2].text, "95");
+  EXPECT_EQ(a[3].text, "");
+  EXPECT_EQ(a[4].text, "500.0,Metformin");
+  EXPECT_EQ(a[5].text, "1:5,Moderate");
+  EXPECT_EQ(a[6].text, "carbs,40; proteins,10");
+  EXPECT_EQ(a[7].text, "tired;pizza");
+  EXPECT_EQ(set.rows[1][1].text, "12:40 am");
+  EXPECT_EQ(set.rows[1][2].text, "HI");
+  EXPECT_EQ(set.rows[1][5].text, "");
+  EXPECT_EQ(set.rows[2][5].text, "0:0,Mild");
+}
+
+TEST(Trend, LabelsAndPoints) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 10, 12, 0), 126, 3));
+  t.entries.push_back(Reading(At(2026, 3, 10, 13, 0), 700, 3));
+  // A single day: the start moves 5 days back, step 1 day.
+  const TrendSet one = BuildTrendSet(Patient(), t, {{2026, 3, 10}, {2026, 3, 10}}, ReportTargets{});
+  ASSERT_EQ(one.labels.size(), 15u);
+  EXPECT_EQ(one.labels[0].text, "03/04/26");  // floor(start − 0.5) with start 03/05
+  EXPECT_EQ(one.labels[14].text, "03/18/26");
+  EXPECT_EQ(one.frame.xMin, -0.5);
+  EXPECT_EQ(one.frame.xMax, 14.5);
+  ASSERT_EQ(one.points.size(), 1u);  // HI is not plotted
+  EXPECT_DOUBLE_EQ(one.points[0].x, 6.5);
+  EXPECT_DOUBLE_EQ(one.points[0].y, 126);
+
+  // 90 days: step 7 (90 / 13 rounded up).
+  const TrendSet wide =
+      BuildTrendSet(Patient(), t, {{2025, 12, 10}, {2026, 3, 10}}, MmolTargets());
+  EXPECT_EQ(wide.labels[0].text, "12/06/25");
+  EXPECT_EQ(wide.labels[1].text, "12/13/25");
+  EXPECT_DOUBLE_EQ(wide.points[0].y, 7.0);
+  EXPECT_EQ(wide.frame.valueCaption, "Glucose (mmol/L)");
+  EXPECT_EQ(wide.frame.yMax, 35);
+  EXPECT_EQ(wide.frame.bandHigh, 10);  // 180 / 18
+  EXPECT_EQ(wide.frame.bandLow, 3);    // 70 / 18 = 3.9 truncated
+
+  // No readings at all: fifteen days from a week before today.
+  const TrendSet none =
+      BuildTrendSet(Patient(), ReadingTable{}, {{2026, 3, 3}, {2026, 3, 10}}, ReportTargets{},
+                    {2026, 3, 10});
+  EXPECT_EQ(none.labels[0].text, "03/03/26");
+  EXPECT_EQ(none.labels[14].text, "03/17/26");
+  EXPECT_TRUE(none.points.empty());
+}
+
+TEST(StandardDay, AxisFromFiveInTheMorning) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 10, 4, 30), 100, 7));
+  t.entries.push_back(Reading(At(2026, 3, 10, 5, 0), 100, 7));
+  t.entries.push_back(Reading(At(2026, 3, 10, 4, 59), 100, 7));
+  t.entries.push_back(Reading(At(2026, 3, 10, 7, 0), 15, 1));
+  const StandardDaySet set =
+      BuildStandardDaySet(Patient(false), t, {{2026, 3, 10}, {2026, 3, 10}}, ReportTargets{});
+  ASSERT_EQ(set.points.size(), 3u);
+  EXPECT_DOUBLE_EQ(set.points[0].x, 11.75);
+  EXPECT_LT(set.points[1].x, 12);  // 04:59, just below the end of the axis
+  EXPECT_GT(set.points[1].x, 11.99);
+  EXPECT_DOUBLE_EQ(set.points[2].x, 0);  // 05:00
+  ASSERT_EQ(set.labels.size(), 12u);
+  EXPECT_EQ(set.labels[4].text, "01:00 pm");
+  EXPECT_EQ(set.labels[11].text, "03:00 am");
+}
+
+TEST(Averages, DayAndWeek) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 10, 7, 0), 100, 1));  // Tuesday
+  t.entries.push_back(Reading(At(2026, 3, 10, 7, 30), 101, 1));
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 30), 200, 7));
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 40), 700, 2));
+  const ReportPeriod p{{2026, 3, 10}, {2026, 3, 10}};
+  const DayAverageSet day = BuildDayAverageSet(Patient(), t, p, ReportTargets{});
+  ASSERT_EQ(day.categories, (std::vector<std::string>{"Breakfast", "Lunch", "Dinner"}));
+  EXPECT_TRUE(day.before.bars[0].present);
+  EXPECT_DOUBLE_EQ(day.before.bars[0].value, 100.5);
+  EXPECT_EQ(day.before.bars[0].label, "100");
+  EXPECT_FALSE(day.after.bars[0].present);  // only a HI reading in slot 2
+  EXPECT_FALSE(day.before.bars[1].present);
+  EXPECT_EQ(day.before.name, "Before Meal Average");
+
+  const DayAverageSet mmol = BuildDayAverageSet(Patient(true, true), t, p, MmolTargets());
+  EXPECT_NEAR(mmol.before.bars[0].value, 5.5833, 1e-4);
+  EXPECT_EQ(mmol.before.bars[0].label, "5");
+  EXPECT_EQ(mmol.categories[0], "Meal1");
+
+  const WeekAverageSet week = BuildWeekAverageSet(Patient(), t, p, ReportTargets{});
+  ASSERT_EQ(week.categories.size(), 7u);
+  EXPECT_EQ(week.categories[2], "Tue");
+  EXPECT_DOUBLE_EQ(week.after.bars[2].value, 200);  // the night reading
+  EXPECT_DOUBLE_EQ(week.before.bars[2].value, 100.5);
+  EXPECT_FALSE(week.after.bars[3].present);
+  EXPECT_EQ(week.frame.xMax, 6.5);
+}
+
+TEST(Histogram, BarsAndAxis) {
+  const std::pair<int, int> bars[] = {{67, 0},  {68, 1},   {99, 1},   {100, 2},  {162, 4},
+                                      {193, 4}, {194, 5},  {411, 11}, {412, 12}, {700, 12},
+                                      {15, 0},  {256, 6},  {257, 7},  {379, 10}, {380, 11}};
+  for (auto [value, bar] : bars) EXPECT_EQ(HistogramBarOf(value), bar) << value;
+
+  ReadingTable t;
+  for (int i = 0; i < 3; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 8, i), 30, 1));
+  for (int i = 0; i < 12; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 9, i), 80, 2));
+  const ReportPeriod p{{2026, 3, 10}, {2026, 3, 10}};
+  HistogramSet set = BuildHistogramSet(Patient(), t, p, ReportTargets{});
+  EXPECT_EQ(set.counts[0], 3);
+  EXPECT_EQ(set.counts[1], 12);
+  EXPECT_EQ(set.countLabels[1], "12");
+  EXPECT_EQ(set.countLabels[2], "0");
+  EXPECT_EQ(set.axisTop, 20);
+  EXPECT_EQ(set.axisStep, 2);
+  EXPECT_EQ(set.barLabels[12], ">=412");
+  EXPECT_EQ(set.countCaption, "Number");
+
+  t.entries.resize(12);  // largest count 9
+  set = BuildHistogramSet(Patient(), t, p, MmolTargets());
+  EXPECT_EQ(set.axisTop, 10);
+  EXPECT_EQ(set.axisStep, 1);
+  EXPECT_EQ(set.barLabels[0], "<3.7");
+  t.entries.resize(3);
+  for (int i = 0; i < 10; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 9, i), 80, 2));
+  EXPECT_EQ(BuildHistogramSet(Patient(), t, p, ReportTargets{}).axisTop, 20);
+}
+
+TEST(PieChart, CountsPercentagesAndSliceOrder) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 10, 9, 0), 200, 2));
+  for (int i = 0; i < 3; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 10, i), 100, 2));
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 0), 50, 7));
+  t.entries.push_back(Reading(At(2026, 3, 10, 12, 0), 65, 0));
+  t.entries.push_back(Reading(At(2026, 3, 10, 7, 0), 700, 1));
+  ReportTargets targets;
+  targets.hypoglycemic = 60;
+  const PieSet set = BuildPieSet(Patient(), t, {{2026, 3, 10}, {2026, 3, 10}}, targets);
+  EXPECT_EQ(set.pies[2].title, "After Breakfast");
+  EXPECT_EQ(set.pies[3].title, "Night");
+  EXPECT_EQ(set.pies[0].title, "Overall Totals");
+  const Pie& p2 = set.pies[2];
+  EXPECT_EQ(p2.total, 4);
+  EXPECT_EQ(p2.percentText[0], "25.0%");
+  EXPECT_EQ(p2.percentText[1], "75.0%");
+  EXPECT_EQ(p2.percentText[2], "");
+  ASSERT_EQ(p2.slices.size(), 2u);
+  EXPECT_EQ(p2.slices[0].band, Band::Within);
+  EXPECT_DOUBLE_EQ(p2.slices[0].sweep, 270);
+  EXPECT_DOUBLE_EQ(p2.slices[1].startAngle, 270);
+  EXPECT_EQ(set.pies[3].counts[3], 1);  // 50 under hypo 60
+  // Overall: the slot-0 reading counts too, the HI one does not.
+  EXPECT_EQ(set.pies[0].counts, (std::array<int, 4>{1, 3, 1, 1}));
+  EXPECT_EQ(set.pies[1].total, 0);
+  EXPECT_TRUE(set.pies[1].slices.empty());
+  EXPECT_EQ(set.pies[0].slices.front().band, Band::Hypoglycemic);
+  EXPECT_EQ(set.bandNames[0], "Above Target");
+}
+
+}  // namespace
+}  // namespace meridane
