@@ -1,0 +1,125 @@
+#include "reports/quick_view.h"
+
+#include <gtest/gtest.h>
+
+#include "report_test_util.h"
+
+namespace meridane {
+namespace {
+
+class QuickViewTest : public test::ScratchDatabase {
+ protected:
+  void AddPatient(const std::string& name, const std::string& id, bool healthRecord) {
+    Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable, inquiryEnable) VALUES ('" +
+        name + "','" + id + "','" + (healthRecord ? "1" : "0") + "','1');");
+    Sql("CREATE TABLE " + QuotedReadingsTable(id) +
+        " (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, meal "
+        "INTEGER, medicalNo INTEGER);");
+  }
+  void AddReading(const std::string& id, const std::string& at, int gluco, int slot) {
+    Sql("INSERT INTO " + QuotedReadingsTable(id) + " VALUES (NULL,'" + at + ":00','" +
+        std::to_string(gluco) + "','" + std::to_string(slot * 256 + 2) + "','0');");
+  }
+  void AddHealthRecord(const std::string& id, int unit, double preHigh, double preLow,
+                       double postHigh, double postLow, double hbA1c, int hypo) {
+    Sql("INSERT INTO HealthRecord (IDNo, glucoUnit, preMealHigh, preMealLow, postMealHigh, "
+        "postMealLow, hbA1C, hypoglycemic) VALUES ('" + id + "','" + std::to_string(unit) +
+        "','" + std::to_string(preHigh) + "','" + std::to_string(preLow) + "','" +
+        std::to_string(postHigh) + "','" + std::to_string(postLow) + "','" +
+        std::to_string(hbA1c) + "','" + std::to_string(hypo) + "');");
+  }
+  const ReportPeriod period_{{2026, 3, 1}, {2026, 3, 10}};
+};
+
+using Cells = std::array<std::string, kQuickViewColumns>;
+
+TEST_F(QuickViewTest, CountsWithAndWithoutHypoThreshold) {
+  AddPatient("Ann", "A1", true);
+  AddHealthRecord("A1", 1, 130, 70, 180, 70, 7.25, 60);
+  for (int v : {50, 65, 70, 100, 200}) AddReading("A1", "2026-03-05 12:00", v, 2);
+  AddReading("A1", "2026-03-05 07:00", 120, 1);
+  AddReading("A1", "2026-03-05 07:10", 700, 1);         // HI: left out
+  AddReading("A1", "2026-03-11 07:00", 100, 1);         // after the period
+  AddReading("A1", "2026-03-05 23:00", 90, 0);          // slot 0 joins the post-meal group
+  QuickViewRow row = BuildQuickViewRow(db_, "Ann", period_);
+  ASSERT_TRUE(row.found);
+  // 50 hypo; 65 and 70 below; 100 nothing; 200 above.
+  EXPECT_EQ(row.cells, (Cells{"Ann", "7", "2", "1", "1", "7.2", "120", "95"}));
+
+  // Without a hypo threshold a value equal to the low bound counts nothing.
+  AddPatient("Bob", "B1", true);
+  AddHealthRecord("B1", 1, 130, 70, 180, 70, 0, 0);
+  for (int v : {50, 65, 70, 100, 200}) AddReading("B1", "2026-03-05 12:00", v, 2);
+  row = BuildQuickViewRow(db_, "Bob", period_);
+  EXPECT_EQ(row.cells, (Cells{"Bob", "5", "2", "1", "0", "0.0", "0", "97"}));
+}
+
+TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
+  // mmol/L: thresholds × 18, averages still in mg/dL.
+  AddPatient("Cy", "C1", true);
+  AddHealthRecord("C1", 0, 7.2, 3.9, 10.0, 3.9, 6.5, 3);
+  for (int v : {55, 60, 129, 130}) AddReading("C1", "2026-03-05 07:00", v, 1);
+  // 55 ≤ 54? no: below (54 < 55 ≤ 70); 60 below; 129 nothing; 130 above (high 129).
+  EXPECT_EQ(BuildQuickViewRow(db_, "Cy", period_).cells,
+            (Cells{"Cy", "4", "2", "1", "0", "6.5", "93", "0"}));
+
+  // A non-positive threshold: all defaults; disabled record: defaults and HbA1c 0.0.
+  AddPatient("Di", "D1", true);
+  AddHealthRecord("D1", 1, 150, 0, 200, 80, 8.0, 0);
+  AddReading("D1", "2026-03-05 07:00", 140, 1);
+  EXPECT_EQ(BuildQuickViewRow(db_, "Di", period_).cells[3], "1");
+  AddPatient("Ed", "E1", false);
+  AddHealthRecord("E1", 1, 150, 60, 200, 60, 8.0, 100);
+  AddReading("E1", "2026-03-05 07:00", 65, 1);
+  EXPECT_EQ(BuildQuickViewRow(db_, "Ed", period_).cells,
+            (Cells{"Ed", "1", "1", "0", "0", "0.0", "65", "0"}));
+
+  // mg/dL figures under a mmol/L unit are not multiplied into absurd targets.
+  AddPatient("Fay", "F1", true);
+  AddHealthRecord("F1", 0, 130, 70, 180, 70, 0, 0);
+  AddReading("F1", "2026-03-05 07:00", 100, 1);
+  EXPECT_EQ(BuildQuickViewRow(db_, "Fay", period_).cells[2], "0");
+
+  // No readings, no readings table, no patient.
+  AddPatient("Gus", "G1", false);
+  EXPECT_EQ(BuildQuickViewRow(db_, "Gus", period_).cells,
+            (Cells{"Gus", "0", "0", "0", "0", "0.0", "0", "0"}));
+  Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable) VALUES ('Hal','H1','0');");
+  EXPECT_EQ(BuildQuickViewRow(db_, "Hal", period_).cells[1], "0");
+  const QuickViewRow missing = BuildQuickViewRow(db_, "Nobody", period_);
+  EXPECT_FALSE(missing.found);
+  EXPECT_EQ(missing.cells, Cells{});
+}
+
+TEST_F(QuickViewTest, SelectionList) {
+  AddPatient("Ann", "A1", false);
+  AddPatient("Bob", "B1", false);
+  AddPatient("Cy", "C1", false);
+  Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('B1','1');");
+  Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('C1','0');");
+  std::vector<SelectionRow> list = PatientSelectionList(db_);
+  ASSERT_EQ(list.size(), 5u);
+  EXPECT_EQ(list[0].text, "All patients");
+  EXPECT_EQ(list[1].text, "Special View patients");
+  EXPECT_EQ(list[2].text, "Cy");
+  EXPECT_EQ(list[4].text, "Ann");
+
+  auto names = [&](const std::vector<SelectionRow>& sel) {
+    std::vector<std::string> out;
+    for (const QuickViewRow& r : BuildQuickView(db_, sel, period_).rows) out.push_back(r.cells[0]);
+    return out;
+  };
+  EXPECT_TRUE(names(list).empty());
+  list[4].checked = true;
+  list[2].checked = true;
+  EXPECT_EQ(names(list), (std::vector<std::string>{"Ann", "Cy"}));  // each new row on top
+  list[1].checked = true;
+  EXPECT_EQ(names(list), (std::vector<std::string>{"Bob"}));
+  list[0].checked = true;
+  EXPECT_EQ(names(list), (std::vector<std::string>{"Ann", "Bob", "Cy"}));
+  EXPECT_EQ(QuickViewColumnSpec().substr(0, 64),
+            "Patient Name,190;# of Ratings,1,100;%Below Target,1,120;%Above T");
+}
+
+}  // namespace
+}  // namespace meridane

@@ -1,0 +1,130 @@
+#include "reports/summary.h"
+
+#include <gtest/gtest.h>
+
+#include "report_test_util.h"
+
+namespace meridane {
+namespace {
+
+using test::At;
+using test::Reading;
+
+CPatientProfile Patient() {
+  CPatientProfile p;
+  p.fullName = "Ann Lee";
+  p.IDNo = "A1";
+  p.birth = {1970, 3, 5};
+  return p;
+}
+
+TEST(SummaryChecks, ReadingFieldsAndBands) {
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), 100, 1));
+  t.entries.push_back(Reading(At(2026, 3, 10, 8, 0), 103, 2));
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 0), 700, 7));  // HI: not counted
+  const ReportPeriod p{{2026, 3, 3}, {2026, 3, 10}};
+  SummaryFields f = BuildSummaryChecks(Patient(), t, p, ReportTargets{}, {2010, 2, 20});
+  EXPECT_EQ(f.result, "2");
+  EXPECT_EQ(f.average, "101");
+  EXPECT_EQ(f.standardDeviation, "1.6");
+  EXPECT_EQ(f.withinTarget, "2");
+  EXPECT_EQ(f.aboveTarget, "0");
+  EXPECT_EQ(f.dateOfBirth, "03 / 05 / 1970, 39 years old");
+  EXPECT_EQ(f.dayAverage[0], "101/7 days");
+  EXPECT_EQ(f.dayAverageScreen[4], "101");
+  EXPECT_EQ(f.hbA1c, "- - -");  // health record not enabled
+
+  // A night reading of 150 is judged by the pre-meal range: above 130.
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 30), 150, 7));
+  ReportTargets targets;
+  targets.hypoglycemic = 60;
+  t.entries.push_back(Reading(At(2026, 3, 10, 23, 40), 55, 7));
+  f = BuildSummaryChecks(Patient(), t, p, targets, {2010, 3, 5});
+  EXPECT_EQ(f.aboveTarget, "1");
+  EXPECT_EQ(f.hypoglycemic, "1");
+  EXPECT_EQ(f.belowTarget, "0");
+  EXPECT_EQ(f.dateOfBirth, "03 / 05 / 1970, 40 years old");
+
+  targets.mmol = true;
+  f = BuildSummaryChecks(Patient(), t, p, targets, {2026, 3, 10});
+  EXPECT_EQ(f.average, "5.7");  // (100 + 103 + 150 + 55) / 4 = 102 mg/dL
+  EXPECT_EQ(f.dayAverage[1], "5.7/14 days");
+  EXPECT_EQ(f.standardDeviation, "1.9");  // √(4518 / 4) = 33.6 mg/dL
+}
+
+TEST(SummaryChecks, AbsentValuesAndDayAverageWindows) {
+  const ReportPeriod p{{2026, 3, 3}, {2026, 3, 10}};
+  SummaryFields none = BuildSummaryChecks(Patient(), ReadingTable{}, p, ReportTargets{});
+  EXPECT_EQ(none.result, "- - -");
+  EXPECT_EQ(none.average, "- - -");
+  EXPECT_EQ(none.standardDeviation, "- - -");
+  EXPECT_EQ(none.dayAverage[0], "- - -");
+  EXPECT_EQ(none.fullName, "Ann Lee");
+
+  ReadingTable t;
+  t.entries.push_back(Reading(At(2026, 1, 1, 8, 0), 300, 1));
+  t.entries.push_back(Reading(At(2025, 12, 30, 8, 0), 100, 1));
+  t.entries.push_back(Reading(At(2025, 12, 10, 8, 0), 200, 1));
+  SummaryFields out = BuildSummaryChecks(Patient(), t, p, ReportTargets{});
+  EXPECT_EQ(out.result, "0");
+  EXPECT_EQ(out.average, "0");
+  EXPECT_EQ(out.standardDeviation, "0.0");
+  // Windows end on the newest reading's day: 7 days back from 1 January is 25 December.
+  EXPECT_EQ(out.dayAverage[0], "200/7 days");
+  EXPECT_EQ(out.dayAverage[2], "200/30 days");  // 2 Dec .. 1 Jan, all three
+
+  CPatientProfile h = Patient();
+  h.healthRecordEnable = true;
+  h.healthRecord.hbA1C = 6.94;
+  h.healthRecord.bloodPressureA = 120;
+  h.healthRecord.ketnotes = 3;
+  h.healthRecord.LDL = 99;
+  SummaryFields hr = BuildSummaryChecks(h, t, p, ReportTargets{});
+  EXPECT_EQ(hr.hbA1c, "6.9%");
+  EXPECT_EQ(hr.bloodPressure, "120/0");
+  EXPECT_EQ(hr.ketnotes, "Moderate");
+  EXPECT_EQ(hr.LDL, "99");
+  EXPECT_EQ(hr.HDL, "- - -");
+  EXPECT_EQ(hr.cholesterol, "- - -");
+  h.healthRecord.ketnotes = 7;
+  EXPECT_EQ(BuildSummaryChecks(h, t, p, ReportTargets{}).ketnotes, "- - -");
+
+  const auto captioned = hr.Captioned();
+  EXPECT_EQ(captioned.front().first, "Full Name:");
+  EXPECT_EQ(captioned.back(), (std::pair<std::string, std::string>{"HDL:", "- - -"}));
+}
+
+TEST(SummaryChecks, AgeOnBirthdays) {
+  EXPECT_EQ(AgeOn({1970, 3, 5}, {2010, 2, 20}), 39);
+  EXPECT_EQ(AgeOn({1970, 3, 5}, {2010, 3, 4}), 39);
+  EXPECT_EQ(AgeOn({1970, 3, 5}, {2010, 3, 5}), 40);
+  EXPECT_EQ(AgeOn({2000, 2, 29}, {2001, 2, 28}), 0);
+  EXPECT_EQ(AgeOn({2000, 2, 29}, {2001, 3, 1}), 1);
+}
+
+TEST(GlucoseProfile, RangesAndIndices) {
+  ReadingTable t;
+  for (int v : {50, 54, 69, 70, 180, 181, 250, 251, 15, 700})
+    t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), v, 1));
+  t.entries.push_back(Reading(At(2026, 3, 10, 8, 0), 140, 1));
+  const ReportPeriod p{{2026, 3, 9}, {2026, 3, 10}};
+  const GlucoseProfileSet g = BuildGlucoseProfileSet(t, p, ReportTargets{});
+  EXPECT_EQ(g.validCount, 9);
+  EXPECT_EQ(g.counts, (std::array<int, 5>{1, 2, 3, 2, 1}));
+  EXPECT_EQ(g.percentText[2], "33.3%");
+  EXPECT_EQ(g.daysWithReadings, 2);
+  EXPECT_DOUBLE_EQ(g.mean, 1245.0 / 9);
+  EXPECT_NEAR(g.gmi, 3.31 + 0.02392 * 1245.0 / 9, 1e-12);
+  EXPECT_NEAR(g.cv, g.sd / g.mean * 100, 1e-12);
+  EXPECT_EQ(g.meanText, "138");
+
+  const GlucoseProfileSet empty =
+      BuildGlucoseProfileSet(ReadingTable{}, p, ReportTargets{});
+  EXPECT_EQ(empty.validCount, 0);
+  EXPECT_EQ(empty.percentText[0], "0.0%");
+  EXPECT_EQ(empty.gmiText, "- - -");
+}
+
+}  // namespace
+}  // namespace meridane
