@@ -1,0 +1,337 @@
+#include "store/patient_store.h"
+
+#include "store/reading_store.h"
+#include "store_fixture.h"
+
+namespace meridane::testing {
+namespace {
+
+PatientFormValues Form(const std::string& name, const std::string& id) {
+  PatientFormValues f;
+  f.fullName = name;
+  f.IDNo = id;
+  f.birth = {1961, 4, 30};
+  f.phone = "0911";
+  f.address = "12 O'Brien Street";
+  f.email = "ann@example.org";
+  f.meterSN = "SN0001";
+  return f;
+}
+
+class PatientStoreTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    db = Open();
+  }
+  FormSaveOutcome Add(const PatientFormValues& f, const ProfileEditorState& editor = {}) {
+    CPatientProfile current;
+    return SavePatientForm(db, prompter, f, false, editor, current);
+  }
+  CPatientProfile Load(const std::string& id) {
+    CPatientProfile p;
+    EXPECT_TRUE(LoadPatient(db, id, p));
+    return p;
+  }
+  PatientFormValues FormOf(const CPatientProfile& p) {
+    PatientFormValues f{p.fullName, p.IDNo,    p.medicalNo, p.birth,    p.phone,   p.address,
+                        p.gender,   p.email,   p.meterSN,   p.timeUnit, p.mealEnable};
+    return f;
+  }
+  Database db;
+  ScriptedPrompter prompter;
+};
+
+TEST_F(PatientStoreTest, FormRulesRefuseWithTheProgramsMessages) {
+  EXPECT_EQ(Add(Form("", "A1")), FormSaveOutcome::Refused);
+  EXPECT_EQ(Add(Form("Ann", "")), FormSaveOutcome::Refused);
+  EXPECT_EQ(Add(Form("O'Hara", "A1")), FormSaveOutcome::Refused);
+  EXPECT_EQ(Add(Form("Ann", "A'1")), FormSaveOutcome::Refused);
+  EXPECT_EQ(prompter.texts(),
+            (std::vector<std::string>{"* item is required", "* item is required",
+                                      "* item cannot contain ' character.",
+                                      "* item cannot contain ' character."}));
+  EXPECT_EQ(prompter.asked()[2].caption, "Warning");
+  EXPECT_EQ(prompter.asked()[2].buttons, PromptButtons::OkCancel);
+  EXPECT_TRUE(ListPatientIds(db).empty());
+
+  // An existing ID is refused even under another name (the key is the pair).
+  prompter.Clear();
+  ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"Are you sure to save a new patient Ann(---)?"});
+  prompter.Clear();
+  EXPECT_EQ(Add(Form("Bob", "A1")), FormSaveOutcome::Refused);
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"The ID exists."});
+  EXPECT_EQ(ListPatientNames(db), std::vector<std::string>{"Ann"});
+
+  // No to the question writes nothing.
+  prompter.Clear();
+  prompter.Push(PromptAnswer::No);
+  auto f = Form("Cy", "C3");
+  f.medicalNo = "12";
+  EXPECT_EQ(Add(f), FormSaveOutcome::Declined);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"Are you sure to save a new patient Cy(012)?"});
+  EXPECT_FALSE(PatientIdExists(db, "C3"));
+  EXPECT_FALSE(db.TableExists("GC3"));
+}
+
+TEST_F(PatientStoreTest, MedicalRecordNumberEntries) {
+  for (const char* e : {"7", "07", "007", " 7"}) EXPECT_EQ(NormalizeMedicalNo(e), "007") << e;
+  for (const char* e : {"", "0", "000", "abc", "-5", "1000"}) EXPECT_EQ(NormalizeMedicalNo(e), "") << e;
+  EXPECT_EQ(NormalizeMedicalNo("123"), "123");
+
+  auto f = Form("Ann", "A1");
+  f.medicalNo = "07";
+  ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
+  EXPECT_EQ(Load("A1").medicalNo, "007");
+  EXPECT_EQ(FindIdByMedicalNo(db, 7), "A1");
+  EXPECT_EQ(FindIdByMedicalNo(db, 8), std::nullopt);
+  f = Form("Bo", "B2");
+  f.medicalNo = "abc";
+  ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
+  EXPECT_EQ(Load("B2").medicalNo, "");
+}
+
+TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) {
+  auto f = Form("Ann", "A-1 é");
+  f.timeUnit = true;
+  ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
+  EXPECT_TRUE(db.TableExists("GA-1 é"));
+  for (const char* t : {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications", "Regimen",
+                        "Complications", "HealthRecord", "Inquiry"}) {
+    EXPECT_TRUE(Column(db, std::string("SELECT IDNo FROM ") + t + ";").empty()) << t;
+  }
+  // Flags are stored as the integers 0 and 1, birth as year-month-day.
+  EXPECT_EQ(Column(db, "SELECT typeof(timeUnit)||timeUnit||scheduleEnable||birth FROM Patient;"),
+            std::vector<std::string>{"integer101961-04-30"});
+  CPatientProfile p = Load("A-1 é");
+  EXPECT_EQ(p.fullName, "Ann");
+  EXPECT_EQ(p.address, "12 O'Brien Street");
+  EXPECT_TRUE(p.timeUnit);
+  EXPECT_FALSE(p.scheduleEnable);
+  EXPECT_EQ(FindIdByName(db, "Ann"), "A-1 é");
+  EXPECT_EQ(FindIdByMeterSerial(db, "SN0001"), "A-1 é");
+  EXPECT_EQ(FindIdByMeterSerial(db, "SN0002"), std::nullopt);
+}
+
+TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
+  ProfileEditorState editor;
+  editor.opened = true;
+  editor.confirmed = kAllSections;
+  CPatientProfile& s = editor.staging;
+  s.working.start[0] = {5, 30};
+  s.workEnable = true;
+  s.nonWorking.nonWorkingDay = 1 | 64;
+  s.nonWorking.blocks.start[0] = {8, 15};
+  s.medications.insulin = 2 | 16;
+  s.medications.insulinName[0] = "Dr. Kim's mix";
+  s.medications.oralCheck[3] = true;
+  s.regimens.activeRegimen = 2;
+  s.regimens.regimen[4].name = "Night's";
+  s.regimens.regimen[4].date = {2023, 12, 31};
+  s.regimens.regimen[4].doses[7] = {12.5, "Rapid"};
+  s.healthRecord.diabetesType = 1;
+  s.healthRecord.glucoUnit = 0;
+  s.healthRecord.preMealLow = 4.4;
+  s.healthRecord.postMealHigh = 10.0;
+  s.inquiry.note = "line one\nline 'two'";
+  s.inquiry.special = true;
+  // The complications section equals its defaults: no row for it.
+  ASSERT_EQ(Add(Form("Ann", "A1"), editor), FormSaveOutcome::Saved);
+
+  CPatientProfile p = Load("A1");
+  EXPECT_TRUE(p.scheduleEnable && p.workEnable && p.medicationEnable && p.regimenEnable &&
+              p.healthRecordEnable && p.inquiryEnable);
+  EXPECT_FALSE(p.complicationsEnable);
+  EXPECT_EQ(p.working, s.working);
+  EXPECT_EQ(p.nonWorking, s.nonWorking);
+  EXPECT_EQ(p.medications, s.medications);
+  EXPECT_EQ(p.regimens, s.regimens);
+  EXPECT_EQ(p.healthRecord, s.healthRecord);
+  EXPECT_EQ(p.inquiry, s.inquiry);
+  // Stored forms: times with :00 seconds, reals with six decimals converted by affinity.
+  EXPECT_EQ(Column(db, "SELECT preMealA FROM WorkingDateSchedule;"),
+            std::vector<std::string>{"05:30:00"});
+  EXPECT_EQ(Column(db, "SELECT typeof(r5NightU2)||r5NightU2 FROM Regimen;"),
+            std::vector<std::string>{"real12.5"});
+}
+
+TEST_F(PatientStoreTest, EditAsksOnlyWhenChangedAndKeepsTextsThroughTwoSaves) {
+  ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
+  CPatientProfile current = Load("A1");
+
+  prompter.Clear();
+  EXPECT_EQ(SavePatientForm(db, prompter, FormOf(current), true, {}, current),
+            FormSaveOutcome::Unchanged);
+  EXPECT_TRUE(prompter.asked().empty());
+
+  auto f = FormOf(current);
+  f.phone = "0922";
+  f.IDNo = "SOMETHING ELSE";  // the field is disabled in edit mode
+  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, current), FormSaveOutcome::Saved);
+  EXPECT_EQ(prompter.texts(),
+            std::vector<std::string>{"Ann(---) data is changed, Do you want to save it?"});
+  CPatientProfile reloaded = Load("A1");
+  EXPECT_EQ(reloaded.phone, "0922");
+  EXPECT_EQ(reloaded.address, "12 O'Brien Street");
+  EXPECT_EQ(current.IDNo, "A1");
+  EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"A1"});
+
+  // A second save of other fields leaves the apostrophe intact again.
+  f = FormOf(reloaded);
+  f.email = "x'y@example.org";
+  ASSERT_EQ(SavePatientForm(db, prompter, f, true, {}, reloaded), FormSaveOutcome::Saved);
+  EXPECT_EQ(Load("A1").address, "12 O'Brien Street");
+  EXPECT_EQ(Load("A1").email, "x'y@example.org");
+
+  // No leaves the stored row as it was.
+  prompter.Push(PromptAnswer::No);
+  f.phone = "999";
+  CPatientProfile before = Load("A1");
+  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, before), FormSaveOutcome::Declined);
+  EXPECT_EQ(Load("A1").phone, "0922");
+}
+
+TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
+  ProfileEditorState editor;
+  editor.opened = true;
+  editor.confirmed = kAllSections;
+  editor.staging.working.start[6] = {22, 0};
+  editor.staging.healthRecord.preMealHigh = 140;
+  ASSERT_EQ(Add(Form("Ann", "A1"), editor), FormSaveOutcome::Saved);
+  CPatientProfile current = Load("A1");
+
+  // Opened and cancelled: the staging copy is cleared, nothing confirmed.
+  ProfileEditorState cancelled;
+  cancelled.opened = true;
+  auto f = FormOf(current);
+  f.phone = "1";
+  ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
+  CPatientProfile p = Load("A1");
+  EXPECT_TRUE(p.scheduleEnable);
+  EXPECT_EQ(p.working.start[6], (TimeOfDay{22, 0}));
+  EXPECT_EQ(p.healthRecord.preMealHigh, 140);
+
+  // Confirming one section writes that one only, with an update of its row.
+  ProfileEditorState one;
+  one.opened = true;
+  one.confirmed = kSectionHealthRecord;
+  one.staging = p;
+  one.staging.healthRecord.preMealHigh = 150;
+  one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
+  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
+  CPatientProfile q = Load("A1");
+  EXPECT_EQ(q.healthRecord.preMealHigh, 150);
+  EXPECT_EQ(q.working.start[6], (TimeOfDay{22, 0}));
+  EXPECT_EQ(Column(db, "SELECT count(*) FROM HealthRecord;"), std::vector<std::string>{"1"});
+}
+
+TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
+  ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
+  CPatientProfile current = Load("A1");
+  ProfileEditorState on;
+  on.opened = true;
+  on.confirmed = kAllSections;
+  on.staging = current;
+  on.staging.workEnable = true;
+  on.staging.nonWorking.nonWorkingDay = 65;
+  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(current), true, on, current),
+            FormSaveOutcome::Saved);
+  CPatientProfile p = Load("A1");
+  EXPECT_TRUE(p.workEnable);
+  EXPECT_TRUE(p.scheduleEnable);  // the working schedule goes along
+  EXPECT_EQ(p.nonWorking.nonWorkingDay, 65);
+
+  // Switching it off keeps the days (the row stays) but non-working days stop using them.
+  ProfileEditorState off = on;
+  off.staging = p;
+  off.staging.workEnable = false;
+  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, off, p), FormSaveOutcome::Saved);
+  EXPECT_FALSE(Load("A1").workEnable);
+  // And on again: the existing row is updated, not inserted twice.
+  off.staging = Load("A1");
+  off.staging.workEnable = true;
+  off.staging.nonWorking.nonWorkingDay = 2;
+  CPatientProfile again = Load("A1");
+  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(again), true, off, again),
+            FormSaveOutcome::Saved);
+  EXPECT_EQ(Load("A1").nonWorking.nonWorkingDay, 2);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
+  ASSERT_TRUE(db.Exec(
+      "INSERT INTO Patient VALUES('Ann','A1','007','not a date','','',NULL,'','','','1','0','0',"
+      "'0','0','0','1','0');"
+      "INSERT INTO WorkingDateSchedule VALUES('A1','25:00:00',NULL,'x','7:5:0','','14:00:00',"
+      "'23:00:00');"
+      "INSERT INTO HealthRecord (IDNo, diabetesType, yearDiagnosed, hight, glucoUnit, hbA1C) "
+      "VALUES('A1','-1','2020-13-40','abc','0','nan');"));
+  CPatientProfile p;
+  ASSERT_TRUE(LoadPatient(db, "A1", p));
+  const CPatientProfile defaults;
+  EXPECT_EQ(p.birth, (Date{1970, 1, 1}));
+  EXPECT_EQ(p.gender, 0);        // NULL: default
+  EXPECT_TRUE(p.timeUnit);       // empty text counts as set
+  EXPECT_TRUE(p.scheduleEnable);
+  EXPECT_EQ(p.working.start[0], defaults.working.start[0]);
+  EXPECT_EQ(p.working.start[1], defaults.working.start[1]);
+  EXPECT_EQ(p.working.start[2], defaults.working.start[2]);
+  EXPECT_EQ(p.working.start[3], (TimeOfDay{7, 5}));
+  EXPECT_EQ(p.working.start[4], defaults.working.start[4]);
+  // A type never chosen stays unchosen instead of turning into Type II.
+  EXPECT_EQ(p.healthRecord.diabetesType, -1);
+  EXPECT_EQ(p.healthRecord.yearDiagnosed, defaults.healthRecord.yearDiagnosed);
+  EXPECT_EQ(p.healthRecord.hight, 0);
+  EXPECT_EQ(p.healthRecord.hbA1C, 0);
+  EXPECT_EQ(p.healthRecord.glucoUnit, 0);
+
+  CPatientProfile none;
+  none.fullName = "stale";
+  EXPECT_FALSE(LoadPatient(db, "nobody", none));
+  EXPECT_EQ(none.fullName, "");
+}
+
+TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
+  ProfileEditorState editor;
+  editor.opened = true;
+  editor.confirmed = kAllSections;
+  editor.staging.workEnable = true;
+  editor.staging.complications.other = "x";
+  editor.staging.medications.dietExercise = true;
+  editor.staging.regimens.activeRegimen = 0;
+  editor.staging.healthRecord.LDL = 1;
+  editor.staging.inquiry.special = true;
+  ASSERT_EQ(Add(Form("Ann", "A 1"), editor), FormSaveOutcome::Saved);
+  ASSERT_EQ(Add(Form("Bo", "B2"), editor), FormSaveOutcome::Saved);
+  ASSERT_GT(InsertReading(db, "A 1", {2024, 1, 2, 8, 0}, 100, 0, 0), 0);
+  GlucoDetailRecord d;
+  d.comment = "x";
+  ASSERT_TRUE(WriteDetail(db, "A 1", 1, d));
+
+  CPatientProfile current = Load("A 1");
+  prompter.Clear();
+  prompter.Push(PromptAnswer::No);
+  EXPECT_FALSE(DeletePatient(db, prompter, current));
+  EXPECT_TRUE(PatientIdExists(db, "A 1"));
+  EXPECT_EQ(prompter.asked()[0].text, "Do you wanna to delete A 1 from the PC?");
+  EXPECT_EQ(prompter.asked()[0].icon, PromptIcon::None);
+
+  EXPECT_TRUE(DeletePatient(db, prompter, current));
+  EXPECT_TRUE(current.IDNo.empty());
+  EXPECT_FALSE(db.TableExists("GA 1"));
+  for (const char* t : {"Patient", "WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
+                        "Regimen", "Complications", "HealthRecord", "Inquiry", "GlucoDetail"}) {
+    EXPECT_EQ(Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';"),
+              std::vector<std::string>{"0"})
+        << t;
+  }
+  EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"B2"});
+  EXPECT_TRUE(Load("B2").inquiryEnable);
+  EXPECT_FALSE(DeletePatient(db, prompter, current));  // nobody current: nothing asked
+}
+
+}  // namespace
+}  // namespace meridane::testing

@@ -1,0 +1,190 @@
+#include "store/reading_store.h"
+
+#include "store/patient_store.h"
+#include "store_fixture.h"
+
+namespace meridane::testing {
+namespace {
+
+class ReadingStoreTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    db = Open();
+    patient.IDNo = "P1";
+    ASSERT_TRUE(EnsureReadingsTable(db, patient.IDNo));
+  }
+  int64_t Insert(const DateTime& at, int gluco, int meal = 0, int medicalNo = 0) {
+    return InsertReading(db, patient.IDNo, at, gluco, meal, medicalNo);
+  }
+  ReadingTable Load(const SlotClassifier& classify = {}) {
+    ReadingTable t;
+    LoadReadings(db, patient, t, classify);
+    return t;
+  }
+  Database db;
+  CPatientProfile patient;
+};
+
+TEST_F(ReadingStoreTest, TablesOfUnusualIdsWork) {
+  for (const std::string id : {"A 1", "x-y-z", "Zoë-李", "O'Neil", "a\"b", "G; DROP TABLE Patient"}) {
+    CPatientProfile p;
+    p.IDNo = id;
+    ASSERT_TRUE(EnsureReadingsTable(db, id)) << id;
+    ASSERT_TRUE(EnsureReadingsTable(db, id)) << id;  // again: IF NOT EXISTS
+    EXPECT_TRUE(db.TableExists("G" + id)) << id;
+    EXPECT_EQ(InsertReading(db, id, {2024, 2, 29, 23, 59}, 120, 0x0301, 7), 1) << id;
+    ReadingTable t;
+    LoadReadings(db, p, t);
+    ASSERT_EQ(t.count(), 1u) << id;
+    EXPECT_EQ(t.entries[0].at, (DateTime{2024, 2, 29, 23, 59}));
+    EXPECT_EQ(t.entries[0].medicalNo, 7);
+  }
+  EXPECT_TRUE(db.TableExists("Patient"));
+  EXPECT_TRUE(errors.empty());
+  // The stored text of a readings table is the program's statement with the name spliced in.
+  auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='GA 1';");
+  EXPECT_EQ(sql, std::vector<std::string>{
+                     "CREATE TABLE 'GA 1' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate "
+                     "DATETIME, gluco INTEGER, meal INTEGER, medicalNo INTEGER)"});
+}
+
+TEST_F(ReadingStoreTest, IdxIsNeverReusedAndValuesAreStoredAsBefore) {
+  EXPECT_EQ(Insert({2024, 1, 1, 7, 5}, 95), 1);
+  EXPECT_EQ(Insert({2024, 1, 1, 9, 0}, 180), 2);
+  ASSERT_TRUE(db.Exec("DELETE FROM \"GP1\" WHERE idx=2;"));
+  EXPECT_EQ(Insert({2024, 1, 1, 12, 0}, 101), 3);
+  EXPECT_EQ(Column(db, "SELECT glucoDate||'|'||typeof(gluco)||'|'||typeof(meal) FROM GP1 "
+                       "WHERE idx=1;"),
+            std::vector<std::string>{"2024-01-01 07:05:00|integer|integer"});
+  // Without a table the insert fails visibly instead of pretending.
+  EXPECT_EQ(InsertReading(db, "missing", {2024, 1, 1, 0, 0}, 100, 0, 0), -1);
+  EXPECT_EQ(errors.size(), 1u);
+}
+
+TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
+  Insert({2024, 3, 1, 10, 0}, 140, 513);  // slot 2, mark 1
+  Insert({2024, 3, 1, 6, 30}, 90, 0);     // unclassified
+  Insert({2024, 3, 1, 23, 0}, 90, 2);     // slot 0, mark 2
+  int calls = 0;
+  ReadingTable t = Load([&](const CPatientProfile& p, const DateTime& at) {
+    ++calls;
+    EXPECT_EQ(p.IDNo, "P1");
+    return at.hour < 9 ? 1 : 7;
+  });
+  EXPECT_EQ(calls, 2);
+  ASSERT_EQ(t.count(), 3u);
+  // Sorted by time of reading, not by idx.
+  EXPECT_EQ(t.entries[0].idx, 2);
+  EXPECT_EQ(t.entries[0].slot, 1);
+  EXPECT_EQ(t.entries[1].idx, 1);
+  EXPECT_EQ(t.entries[1].slot, 2);
+  EXPECT_EQ(t.entries[1].mark, 1);
+  EXPECT_EQ(t.entries[2].slot, 7);
+  EXPECT_EQ(t.entries[2].mark, 2);
+
+  // Without a classifier slot 0 stays 0.
+  EXPECT_EQ(Load().entries[0].slot, 0);
+
+  ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+  EXPECT_EQ(Column(db, "SELECT meal FROM GP1 ORDER BY idx;"),
+            (std::vector<std::string>{"513", "256", "1794"}));
+  EXPECT_TRUE(Column(db, "SELECT idx FROM GlucoDetail;").empty());  // no details, no rows
+}
+
+TEST_F(ReadingStoreTest, DetailsLoadSaveAndSurviveApostrophes) {
+  Insert({2024, 5, 1, 8, 0}, 100);
+  Insert({2024, 5, 1, 9, 0}, 200);
+  ReadingTable t = Load();
+  GlucoDetailRecord& d = t.entries[1].detail;
+  d.comment = "Tom's \"party\" cake; ok";
+  d.insulin = "Dr's mix";
+  d.insulinAmount = 4.5;
+  d.commentOptions = kOptFood | kOptStress;
+  d.type = 0;
+  ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+  EXPECT_EQ(Column(db, "SELECT idx||'|'||insulinAmount||'|'||comment FROM GlucoDetail;"),
+            std::vector<std::string>{"2|4.5|Tom's \"party\" cake; ok"});
+
+  // Load, save unchanged, load again: nothing drifts and no second row appears.
+  ReadingTable again = Load();
+  ASSERT_TRUE(SaveReadingEdits(db, patient, again));
+  ReadingTable third = Load();
+  EXPECT_EQ(third.entries[1].detail, d);
+  EXPECT_EQ(third.entries[0].detail, GlucoDetailRecord{});
+  EXPECT_EQ(Column(db, "SELECT count(*) FROM GlucoDetail;"), std::vector<std::string>{"1"});
+
+  // A detail row whose reading is gone is neither shown nor deleted.
+  ASSERT_TRUE(db.Exec("DELETE FROM GP1 WHERE idx=2;"));
+  ReadingTable fourth = Load();
+  ASSERT_EQ(fourth.count(), 1u);
+  EXPECT_FALSE(fourth.entries[0].detail.IsNonEmpty());
+  ASSERT_TRUE(SaveReadingEdits(db, patient, fourth));
+  EXPECT_EQ(LoadDetails(db, "P1").size(), 1u);
+  EXPECT_EQ(LoadDetails(db, "P1")[0].comment, d.comment);
+}
+
+TEST_F(ReadingStoreTest, NonEmptyRule) {
+  GlucoDetailRecord d;
+  EXPECT_FALSE(d.IsNonEmpty());
+  d.IDNo = "x";
+  d.idx = 5;
+  d.slot = 3;
+  EXPECT_FALSE(d.IsNonEmpty());
+  GlucoDetailRecord typed;
+  typed.type = 0;
+  EXPECT_TRUE(typed.IsNonEmpty());
+  GlucoDetailRecord commented;
+  commented.comment = "x";
+  EXPECT_TRUE(commented.IsNonEmpty());
+}
+
+TEST_F(ReadingStoreTest, MalformedRowsLoadWithoutLoss) {
+  ASSERT_TRUE(db.Exec(
+      "INSERT INTO GP1 VALUES(null,'garbage','abc',NULL,'x');"
+      "INSERT INTO GP1 VALUES(null,'2024-02-30 10:00:00','120','768','0');"
+      "INSERT INTO GP1 VALUES(null,'2024-01-01 10:00','130','-256','0');"
+      "INSERT INTO GlucoDetail (IDNo, idx, type, comment) VALUES('P1','x','1','bad idx');"
+      "INSERT INTO GlucoDetail (IDNo, idx, type, insulinAmount) VALUES('P1','3',NULL,'nan');"));
+  ReadingTable t = Load();
+  ASSERT_EQ(t.count(), 3u);  // every row kept, bad dates sort first
+  EXPECT_EQ(t.entries[0].at, DateTime{});
+  EXPECT_EQ(t.entries[0].gluco, 0);
+  EXPECT_EQ(t.entries[1].at, DateTime{});
+  EXPECT_EQ(t.entries[1].slot, 3);
+  EXPECT_EQ(t.entries[2].slot, -1);  // sign-preserving split
+  EXPECT_EQ(t.entries[2].mark, 0);
+  EXPECT_EQ(t.entries[2].detail.type, -1);
+  EXPECT_EQ(t.entries[2].detail.insulinAmount, 0);
+}
+
+TEST_F(ReadingStoreTest, EmptyAndMissing) {
+  EXPECT_EQ(Load().count(), 0u);
+  EXPECT_TRUE(SaveReadingEdits(db, patient, {}));
+  CPatientProfile nobody;
+  ReadingTable t;
+  t.entries.resize(3);
+  LoadReadings(db, nobody, t);
+  EXPECT_EQ(t.count(), 0u);
+  CPatientProfile noTable;
+  noTable.IDNo = "none";
+  LoadReadings(db, noTable, t);
+  EXPECT_EQ(t.count(), 0u);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
+  {
+    Database::Transaction tx(db);
+    for (int i = 0; i < 10'050; ++i)
+      Insert({2020 + i / 5000, 1 + (i / 400) % 12, 1 + (i / 16) % 25, (i / 2) % 24, i % 60}, 50 + i % 300);
+    ASSERT_TRUE(tx.Commit());
+  }
+  ReadingTable t = Load();
+  EXPECT_EQ(t.count(), 10'050u);
+  EXPECT_TRUE(std::is_sorted(t.entries.begin(), t.entries.end(),
+                             [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; }));
+}
+
+}  // namespace
+}  // namespace meridane::testing

@@ -1,0 +1,160 @@
+#include <sqlcipher/sqlite3.h>
+
+#include <fstream>
+#include <map>
+
+#include "store/patient_store.h"
+#include "store_fixture.h"
+
+namespace meridane::testing {
+namespace {
+
+int ColumnCount(Database& db, const std::string& table) {
+  return static_cast<int>(Column(db, "PRAGMA table_info(" + table + ");").size());
+}
+
+TEST_F(StoreTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
+  ASSERT_FALSE(std::filesystem::exists(DataFolder()));
+  Database db = Open();
+  ASSERT_TRUE(db.ok());
+  EXPECT_TRUE(std::filesystem::exists(PatientDatabasePath()));
+
+  auto names = Column(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;");
+  EXPECT_EQ(names, (std::vector<std::string>{"Complications", "GlucoDetail", "HealthRecord",
+                                             "Inquiry", "Medications", "NonWorkingDateSchedule",
+                                             "Patient", "Regimen", "WorkingDateSchedule"}));
+  const std::map<std::string, int> counts{
+      {"Patient", 18},       {"WorkingDateSchedule", 8}, {"NonWorkingDateSchedule", 9},
+      {"Medications", 21},   {"Regimen", 92},            {"Complications", 4},
+      {"HealthRecord", 21},  {"Inquiry", 5},             {"GlucoDetail", 25}};
+  for (const auto& [table, n] : counts) EXPECT_EQ(ColumnCount(db, table), n) << table;
+
+  // Other installations and archives compare this text.
+  auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='Patient';");
+  ASSERT_EQ(sql.size(), 1u);
+  EXPECT_NE(sql[0].find("Patient(fullName varchar(30),IDNo varchar(12), medicalNo varchar(3), "
+                        "birth date, phone varchar(12), address varchar(100), gender bool, email "
+                        "varchar(40),meterSN varchar(12), timeUnit bool, scheduleEnable bool, "
+                        "workEnable bool, mealEnable bool, medicationEnable bool, regimenEnable "
+                        "bool,complicationsEnable bool, healthRecordEnable bool, inquiryEnable "
+                        "bool, primary key(fullName, IDNo))"),
+            std::string::npos)
+      << sql[0];
+  Statement info = db.Prepare("PRAGMA table_info(Regimen);");
+  std::vector<std::string> regimen;
+  while (info.Step()) regimen.push_back(info.Text(1));
+  ASSERT_EQ(regimen.size(), 92u);
+  EXPECT_EQ(regimen[2], "r1Name");
+  EXPECT_EQ(regimen[91], "r5NightT2");
+
+  // Running again at the next start changes nothing and reports nothing.
+  CreateSchema(db);
+  EXPECT_EQ(Column(db, "SELECT name FROM sqlite_master WHERE type='table';").size(), 9u);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(StoreTest, FileIsEncryptedAndOpensOnlyWithTheKey) {
+  {
+    Database db = Open();
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE(db.Exec("INSERT INTO Patient (fullName, IDNo) VALUES ('Ann', 'A1');"));
+  }
+  std::ifstream f(PatientDatabasePath(), std::ios::binary);
+  char head[16] = {};
+  f.read(head, sizeof head);
+  EXPECT_NE(std::string(head, 16), std::string("SQLite format 3\0", 16));
+
+  // Without the key the file is not a database.
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(PatientDatabasePath().c_str(), &raw), SQLITE_OK);
+  EXPECT_NE(sqlite3_exec(raw, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+
+  Database again = OpenPatientDatabase();
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(Column(again, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"A1"});
+}
+
+TEST_F(StoreTest, OpenFailureIsReturnedToTheCaller) {
+  std::filesystem::create_directories(folder_);
+  {
+    std::ofstream junk(folder_ / "junk.db", std::ios::binary);
+    junk << std::string(4096, 'x');
+  }
+  Database db = Database::OpenFile((folder_ / "junk.db").string());
+  EXPECT_FALSE(db.ok());
+  EXPECT_FALSE(db.error().empty());
+  // Statements on it fail through the sink instead of crashing.
+  EXPECT_FALSE(ExecStatement("SELECT 1;", db));
+  EXPECT_EQ(errors.size(), 1u);
+}
+
+// The layout older installations wrote, with rows in it.
+void MakeOldLayout(Database& db, bool withAllColumns) {
+  std::string sql =
+      "CREATE TABLE Patient(fullName varchar(30),IDNo varchar(12), medicalNo varchar(3), birth "
+      "date, phone varchar(12), address varchar(100), gender bool, email varchar(40),meterSN "
+      "varchar(10), timeUnit bool, scheduleEnable bool, workEnable bool, mealEnable bool, "
+      "medicationEnable bool, regimenEnable bool,complicationsEnable bool, healthRecordEnable "
+      "bool";
+  sql += withAllColumns ? ", inquiryEnable bool, primary key(fullName, IDNo));"
+                        : ", primary key(fullName, IDNo));";
+  ASSERT_TRUE(db.Exec(sql));
+  const char* values = withAllColumns
+                           ? "('O''Hara','7','007','1950-02-03','555','1 Main St','1','a@b','SN1234567','1','1','0','1','0','0','0','1','0'),"
+                             "('Bo','8','','1970-01-01','','','0','','','0','0','0','0','0','0','0','0','0');"
+                           : "('Bo','8','','1970-01-01','','','0','','','0','0','0','0','0','0','0','0');";
+  ASSERT_TRUE(db.Exec(std::string("INSERT INTO Patient VALUES ") + values));
+}
+
+TEST_F(StoreTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
+  EnsureDataFolder();
+  {
+    Database db = OpenPatientDatabase();
+    MakeOldLayout(db, true);
+  }
+  auto rowsOf = [&](Database& db) {
+    return Column(db, "SELECT fullName||'|'||IDNo||'|'||medicalNo||'|'||birth||'|'||phone||'|'||"
+                      "address||'|'||gender||'|'||meterSN||'|'||healthRecordEnable FROM Patient "
+                      "ORDER BY IDNo;");
+  };
+  std::vector<std::string> before;
+  {
+    Database db = OpenPatientDatabase();
+    before = rowsOf(db);
+  }
+  ASSERT_EQ(before.size(), 2u);
+
+  Database db = Open();
+  EXPECT_EQ(rowsOf(db), before);
+  auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='Patient';");
+  EXPECT_NE(sql[0].find("meterSN varchar(12)"), std::string::npos);
+  EXPECT_FALSE(db.TableExists("PatientOld"));
+  EXPECT_TRUE(errors.empty());
+
+  // The next start leaves the new layout alone; a row added since stays too.
+  ASSERT_TRUE(db.Exec("INSERT INTO Patient (fullName, IDNo) VALUES ('Cy','9');"));
+  CreateSchema(db);
+  EXPECT_EQ(rowsOf(db).size(), 3u);
+  EXPECT_TRUE(errors.empty());
+
+  // A serial of 12 characters now fits the declared column and loads back.
+  ASSERT_TRUE(db.Exec("UPDATE Patient SET meterSN='ABCDEFGHIJKL' WHERE IDNo='8';"));
+  EXPECT_EQ(FindIdByMeterSerial(db, "ABCDEFGHIJKL"), "8");
+}
+
+TEST_F(StoreTest, FailedUpgradeKeepsTheOldTableAndItsRows) {
+  EnsureDataFolder();
+  {
+    Database db = OpenPatientDatabase();
+    MakeOldLayout(db, false);  // one column short: the copy cannot succeed
+  }
+  Database db = Open();
+  EXPECT_FALSE(errors.empty());
+  EXPECT_FALSE(db.TableExists("PatientOld"));
+  EXPECT_EQ(Column(db, "SELECT fullName FROM Patient;"), std::vector<std::string>{"Bo"});
+}
+
+}  // namespace
+}  // namespace meridane::testing
