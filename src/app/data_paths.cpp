@@ -1,5 +1,8 @@
 #include "app/data_paths.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -19,8 +22,13 @@ std::string DataFolder() {
   if (!Override().empty()) return Override();
   const char* home = std::getenv("USERPROFILE");
   if (!home || !*home) home = std::getenv("HOME");
-  std::string base = home ? home : "";
-  return base + "/MeridData_Pro";
+  // With neither set (a service, a stripped environment) the account's home directory
+  // still gives a per-user folder instead of one at the file system root.
+  if (!home || !*home) {
+    const passwd* pw = getpwuid(getuid());
+    home = pw && pw->pw_dir ? pw->pw_dir : ".";
+  }
+  return std::string(home) + "/MeridData_Pro";
 }
 
 std::string PatientDatabasePath() { return DataFolder() + "/Patients.db"; }

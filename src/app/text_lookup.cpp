@@ -52,8 +52,13 @@ std::string LookupTextIn(const std::string& file, std::string_view section, std:
   if (!in) return Cut(fallback);
   std::string line;
   bool inSection = false;
+  bool firstLine = true;
   while (std::getline(in, line)) {
-    std::string_view l = Trim(line);
+    std::string_view l = line;
+    // Editors that save UTF-8 put a byte-order mark before the first section.
+    if (firstLine && l.substr(0, 3) == "\xEF\xBB\xBF") l.remove_prefix(3);
+    firstLine = false;
+    l = Trim(l);
     if (l.empty() || l.front() == ';') continue;
     if (l.front() == '[') {
       size_t close = l.find(']');
