@@ -1,0 +1,110 @@
+// meridane-cli pdf: save a report as PDF as the window's "Save PDF" does, extension rule
+// included. Types 0-8 take a patient ID; 9 takes the multiple download list rows from a
+// file (as clinic-download prints them), 10 the quick view selection.
+#include <fstream>
+#include <iostream>
+
+#include "cli/cli_common.h"
+#include "output/pdf_report_build.h"
+#include "output/pdf_save.h"
+#include "reports/classification.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
+
+namespace meridane::cli {
+namespace {
+
+struct PdfOptions {
+  std::vector<std::string> args;  // [ID] PATH
+  int type = 0;
+  std::string from, to;
+  int latest = 0;
+  bool all = false, special = false;
+  std::vector<std::string> names;
+  std::string rowsFile;
+  bool open = false;
+};
+
+PdfRows ReadRowsFile(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) throw CliExit{1, "Can't read " + path};
+  PdfRows rows;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> cells;
+    size_t start = 0;
+    for (;;) {
+      size_t tab = line.find('\t', start);
+      cells.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    rows.push_back(std::move(cells));
+  }
+  return rows;
+}
+
+void RunPdf(const PdfOptions& o, Context& ctx) {
+  bool clinic = o.type == kReportMultipleDownload || o.type == kReportQuickView;
+  if (o.type < 0) throw CliExit{2, "--type: expected a report type 0 to 10"};
+  if (o.args.size() != (clinic ? 1u : 2u))
+    throw CliExit{2, clinic ? "types 9 and 10 take PATH only" : "expected ID and PATH"};
+  const std::string& chosen = o.args.back();
+
+  PdfReport report;
+  Database db = OpenPatientDatabase();
+  if (!db.ok()) throw CliExit{1, ""};
+  if (o.type == kReportMultipleDownload) {
+    if (o.rowsFile.empty()) throw CliExit{2, "type 9 needs --rows FILE"};
+    report = MultipleDownloadPdfReport(ReadRowsFile(o.rowsFile));
+  } else if (o.type == kReportQuickView) {
+    Period p = ResolvePeriod(o.from, o.to, o.latest);
+    ReportPeriod period{p.from, p.to};
+    auto selection = PatientSelectionList(db);
+    if (!o.all && !o.special && o.names.empty())
+      throw CliExit{2, "type 10 needs --all, --special or --name"};
+    for (auto& row : selection) {
+      if (row.text == kSelectAllText) row.checked = o.all;
+      else if (row.text == kSelectSpecialText) row.checked = o.special;
+      else row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
+    }
+    report = QuickViewPdfReport(BuildQuickView(db, selection, period), period);
+  } else {
+    Period p = ResolvePeriod(o.from, o.to, o.latest);
+    CPatientProfile patient;
+    if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, "No patient with ID " + o.args[0]};
+    ReadingTable readings;
+    LoadReadings(db, patient, readings, ClassifyReadingSlot);
+    report = BuildPdfReport(o.type, patient, readings, ReportPeriod{p.from, p.to},
+                            LoadReportTargets(patient));
+  }
+
+  CliPrompter prompter(ctx);
+  SystemPdfViewer viewer;
+  PdfSaveResult r = SavePdfReport(chosen, report, prompter, o.open ? &viewer : nullptr);
+  if (r.outcome != PdfSaveOutcome::Saved) throw CliExit{1, ""};
+  std::cout << r.path << "\n";
+}
+
+void RegisterPdf(CLI::App& app, Context& ctx) {
+  auto o = std::make_shared<PdfOptions>();
+  auto* cmd = app.add_subcommand("pdf", "Save a report as a PDF document");
+  cmd->add_option("args", o->args, "[ID] PATH (types 9 and 10: PATH only)")->required();
+  cmd->add_option("--type", o->type, "Report type 0-10")->required();
+  cmd->add_option("--from", o->from, "First day YYYY-MM-DD");
+  cmd->add_option("--to", o->to, "Last day YYYY-MM-DD");
+  cmd->add_option("--latest", o->latest, "The latest DAYS days, ending today");
+  cmd->add_flag("--all", o->all, "Type 10: all patients");
+  cmd->add_flag("--special", o->special, "Type 10: the special view patients");
+  cmd->add_option("--name", o->names, "Type 10: these patients by full name");
+  cmd->add_option("--rows", o->rowsFile, "Type 9: the list rows, tab-separated, one a line");
+  cmd->add_flag("--open", o->open, "Open the saved file in the desktop's PDF viewer");
+  cmd->callback([o, &ctx] { RunPdf(*o, ctx); });
+}
+
+Register reg(&RegisterPdf);
+
+}  // namespace
+}  // namespace meridane::cli

@@ -1,0 +1,96 @@
+#include "output/pdf_chart_frame.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/text_lookup.h"
+
+namespace meridane {
+
+float GlucoseX(double mgdl, bool unitMgdl) {
+  if (unitMgdl) return chart::kLeft + static_cast<float>(mgdl * 0.76);
+  double mmol = std::floor((10 * mgdl + 9) / 18) / 10;
+  return chart::kLeft + static_cast<float>(mmol * chart::kWidth / 35);
+}
+
+void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx) {
+  using namespace chart;
+  float low = GlucoseX(ctx.lowTarget, ctx.unitMgdl);
+  float high = GlucoseX(ctx.highTarget, ctx.unitMgdl);
+  page.SetFill({0.6f, 0.8f, 1.0f});
+  page.FillRect(kLeft, kBottom, kWidth, kHeight);
+  page.SetFill({0.4f, 0.8f, 1.0f});
+  page.FillRect(kLeft, kBottom, high - kLeft, kHeight);
+  page.SetFill({0.6f, 0.8f, 1.0f});
+  page.FillRect(kLeft, kBottom, low - kLeft, kHeight);
+  page.SetStroke({0, 0, 0});
+  page.SetLineWidth(0);
+  page.Line(low, kBottom, low, kTop);
+  page.Line(high, kBottom, high, kTop);
+}
+
+void DrawPlotBorder(PdfPage& page) {
+  page.SetStroke({0, 0, 0});
+  page.SetLineWidth(0.5);
+  page.StrokeRect(chart::kLeft, chart::kBottom, chart::kWidth, chart::kHeight);
+}
+
+void DrawAcrossLine(PdfPage& page, float y, bool dashed) {
+  page.SetLineWidth(0.5);
+  page.SetStroke({1, 1, 1});
+  page.SetDash(dashed);
+  page.Line(chart::kLeft, y, chart::kRight, y);
+  page.SetDash(false);
+}
+
+void DrawGlucoseGrid(PdfPage& page, bool unitMgdl) {
+  int divisions = unitMgdl ? 12 : 7;
+  int labelStep = unitMgdl ? 50 : 5;
+  float division = chart::kWidth / divisions;
+  page.SetLineWidth(0.5);
+  page.SetStroke({1, 1, 1});
+  page.SetDash(true);
+  for (int i = 1; i < divisions; ++i)
+    page.Line(chart::kLeft + i * division, chart::kTop, chart::kLeft + i * division, chart::kBottom);
+  page.SetDash(false);
+  page.SetFontSize(10);
+  for (int i = 0; i <= divisions; ++i)
+    page.TurnedText(chart::kLeft + i * division - 4, 778, std::to_string(i * labelStep));
+}
+
+void DrawChartHeader(PdfPage& page, const char* title, const PdfReportContext& ctx,
+                     ChartAxis axis) {
+  page.SetFontSize(10);
+  std::string head = std::string(title) + "    From  " + MonthDayYear(ctx.from) + "  To  " +
+                     MonthDayYear(ctx.to);
+  page.TurnedText(555, 800, head);
+  page.TurnedText(555, 240, "Patient Name: " + ctx.fullName + "(" + ctx.medicalNo + ")");
+  std::string caption;
+  switch (axis) {
+    case ChartAxis::Glucose:
+      caption = ctx.unitMgdl ? LookupText("Label", "mg", "Glucose (mg/dL)")
+                             : LookupText("Label", "mmol", "Glucose (mmol/L)");
+      break;
+    case ChartAxis::Percentage: caption = LookupText("Label", "Percentage", "Percentage (%)"); break;
+    case ChartAxis::Count: caption = LookupText("Label", "Number", "Number"); break;
+  }
+  page.Text(250, 796, caption);
+}
+
+void DrawLegendBox(PdfPage& page, float x, float y, PdfRgb fill, float captionY,
+                   const char* caption) {
+  page.SetLineWidth(0.5);
+  page.SetStroke({0, 0, 0});
+  page.SetFill(fill);
+  page.FillStrokeRect(x, y, 14, 14);
+  page.SetFontSize(10);
+  page.TurnedText(30, captionY, caption);
+}
+
+void BeginPlotClip(PdfPage& page) {
+  page.BeginClip(chart::kLeft, chart::kBottom, chart::kWidth, chart::kHeight);
+}
+
+void EndPlotClip(PdfPage& page) { page.EndClip(); }
+
+}  // namespace meridane

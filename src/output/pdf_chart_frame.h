@@ -1,0 +1,38 @@
+#pragma once
+// The turned chart frame shared by the chart pages: a portrait page read turned a quarter
+// clockwise, the plot rectangle (80, 20)-(536, 756), the glucose axis along x and the time
+// or category axis from the top of the plot down.
+#include <string>
+
+#include "output/pdf_report.h"
+
+namespace meridane {
+
+namespace chart {
+constexpr float kLeft = 80;
+constexpr float kBottom = 20;
+constexpr float kWidth = 456;
+constexpr float kHeight = 736;
+constexpr float kTop = kBottom + kHeight;
+constexpr float kRight = kLeft + kWidth;
+}  // namespace chart
+
+enum class ChartAxis { Glucose, Percentage, Count };
+
+// x of an mg/dL value on the glucose axis; mmol/L values are rounded to one decimal first.
+float GlucoseX(double mgdl, bool unitMgdl);
+
+void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx);
+void DrawPlotBorder(PdfPage& page);
+void DrawGlucoseGrid(PdfPage& page, bool unitMgdl);
+void DrawChartHeader(PdfPage& page, const char* title, const PdfReportContext& ctx, ChartAxis axis);
+// White dashed line across the plot at y.
+void DrawAcrossLine(PdfPage& page, float y, bool dashed = true);
+// A 14 x 14 filled box with its caption turned at x 30.
+void DrawLegendBox(PdfPage& page, float x, float y, PdfRgb fill, float captionY, const char* caption);
+
+// Limits drawing to the plot until the matching EndPlotClip.
+void BeginPlotClip(PdfPage& page);
+void EndPlotClip(PdfPage& page);
+
+}  // namespace meridane

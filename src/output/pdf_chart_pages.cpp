@@ -1,0 +1,168 @@
+// Chart pages on the turned frame: glucose trend, standard day, day and week averages and
+// the histogram. Points and bars come from the report's data sets; only their place on
+// the page is worked out here.
+#include <algorithm>
+#include <cstdio>
+
+#include "output/pdf_chart_frame.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr PdfRgb kTrendMarkOutline{0.03f, 0.5f, 0.78f};
+constexpr PdfRgb kTrendLine{0.12f, 0.22f, 0.42f};
+constexpr PdfRgb kDayMarkOutline{0.5f, 0, 0};
+constexpr PdfRgb kDayMarkFill{1, 0, 0};
+constexpr PdfRgb kBeforeBar{0.95f, 0.85f, 0.13f};
+constexpr PdfRgb kAfterBar{0.54f, 0.77f, 0.24f};
+constexpr PdfRgb kHistogramBar{0.07f, 0.46f, 0.72f};
+
+void DrawMark(PdfPage& page, float x, float y, PdfRgb outline, PdfRgb fill) {
+  page.SetLineWidth(1);
+  page.SetStroke(outline);
+  page.SetFill(fill);
+  page.StrokeFillCircle(x, y, 3);
+}
+
+void DrawPointLegend(PdfPage& page, PdfRgb outline, PdfRgb fill) {
+  page.SetLineWidth(0.5);
+  page.SetStroke({0, 0, 0});
+  page.StrokeRect(23, 319, 24, 126);
+  DrawMark(page, 35, 434, outline, fill);
+  page.SetFontSize(10);
+  page.TurnedText(30, 420, "Glucose Value");
+}
+
+void DrawAxisLabels(PdfPage& page, const std::vector<std::string>& labels, size_t count,
+                    float top, float spacing) {
+  page.SetFontSize(10);
+  for (size_t i = 0; i < count && i < labels.size(); ++i)
+    page.TurnedText(63, top - spacing * i, labels[i]);
+}
+
+PdfPage StartGlucoseChart(PdfDocument& doc, const PdfReport& r) {
+  PdfPage page = doc.AddPage();
+  DrawTargetBand(page, r.ctx);
+  DrawPlotBorder(page);
+  return page;
+}
+
+void DrawAverageBars(PdfPage& page, const PdfReport& r, const std::vector<const char*>& names,
+                     float spacing, float beforeTop, float lineBase, float captionTop) {
+  DrawLegendBox(page, 28, 516, kBeforeBar, 512, "Before Meal Average");
+  DrawLegendBox(page, 28, 370, kAfterBar, 366, "After Meal Average");
+  DrawGlucoseGrid(page, r.ctx.unitMgdl);
+  for (size_t i = 0; i < names.size(); ++i) DrawAcrossLine(page, lineBase + spacing * i, false);
+  page.SetLineWidth(0.5);
+  page.SetStroke({0, 0, 0});
+  auto bar = [&](const std::vector<std::optional<double>>& avg, size_t i, float y, PdfRgb c) {
+    if (i >= avg.size() || !avg[i]) return;
+    page.SetFill(c);
+    page.FillStrokeRect(chart::kLeft, y, GlucoseX(*avg[i], r.ctx.unitMgdl) - chart::kLeft, 30);
+  };
+  for (size_t i = 0; i < names.size(); ++i) {
+    bar(r.before, i, beforeTop - spacing * i, kBeforeBar);
+    bar(r.after, i, beforeTop - 30 - spacing * i, kAfterBar);
+  }
+  page.SetFontSize(10);
+  for (size_t i = 0; i < names.size(); ++i) page.TurnedText(66, captionTop - spacing * i, names[i]);
+}
+
+}  // namespace
+
+void WriteTrendPdf(PdfDocument& doc, const PdfReport& r) {
+  PdfPage page = StartGlucoseChart(doc, r);
+  for (int i = 0; i < 16; ++i) DrawAcrossLine(page, chart::kTop - 49 * i + 24.5f);
+  DrawPointLegend(page, kTrendMarkOutline, {1, 1, 1});
+  DrawChartHeader(page, "Glucose Trend", r.ctx, ChartAxis::Glucose);
+  DrawGlucoseGrid(page, r.ctx.unitMgdl);
+  DrawAxisLabels(page, r.axisLabels, 15, chart::kTop - 10, 49);
+
+  // Label i stands at x = i of the data set, 49 points apart from 731.5 down, so a point
+  // lies against the day its label names.
+  auto yOf = [](const PdfPoint& p) { return static_cast<float>(731.5 - 49 * p.x); };
+  BeginPlotClip(page);
+  if (r.points.size() > 1) {
+    page.SetLineWidth(2);
+    page.SetStroke(kTrendLine);
+    HPDF_Page h = page.handle();
+    if (!doc.failed()) {
+      HPDF_Page_MoveTo(h, GlucoseX(r.points[0].mgdl, r.ctx.unitMgdl), yOf(r.points[0]));
+      for (size_t i = 1; i < r.points.size(); ++i)
+        HPDF_Page_LineTo(h, GlucoseX(r.points[i].mgdl, r.ctx.unitMgdl), yOf(r.points[i]));
+      HPDF_Page_Stroke(h);
+    }
+  }
+  for (const auto& p : r.points)
+    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl), yOf(p), kTrendMarkOutline, {1, 1, 1});
+  EndPlotClip(page);
+}
+
+void WriteStandardDayPdf(PdfDocument& doc, const PdfReport& r) {
+  constexpr float kTwoHours = chart::kHeight / 12;  // 61.33 points
+  PdfPage page = StartGlucoseChart(doc, r);
+  for (int i = 0; i < 12; ++i) DrawAcrossLine(page, chart::kTop - kTwoHours * i);
+  DrawPointLegend(page, kDayMarkOutline, kDayMarkFill);
+  DrawChartHeader(page, "Standard Day", r.ctx, ChartAxis::Glucose);
+  DrawGlucoseGrid(page, r.ctx.unitMgdl);
+  DrawAxisLabels(page, r.axisLabels, 12, chart::kTop + 5, kTwoHours);
+  BeginPlotClip(page);
+  for (const auto& p : r.points)
+    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl),
+             chart::kTop - static_cast<float>(p.x) * kTwoHours, kDayMarkOutline, kDayMarkFill);
+  EndPlotClip(page);
+}
+
+void WriteDayAveragePdf(PdfDocument& doc, const PdfReport& r) {
+  PdfPage page = StartGlucoseChart(doc, r);
+  DrawChartHeader(page, "Day Average Reading", r.ctx, ChartAxis::Glucose);
+  DrawAverageBars(page, r, {"Breakfast", "Lunch", "Dinner"}, 245.3f, 664, 173, 684);
+}
+
+void WriteWeekAveragePdf(PdfDocument& doc, const PdfReport& r) {
+  PdfPage page = StartGlucoseChart(doc, r);
+  DrawChartHeader(page, "Week Average Reading", r.ctx, ChartAxis::Glucose);
+  DrawAverageBars(page, r, {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}, 105.14f, 704, 73,
+                  706);
+}
+
+void WriteHistogramPdf(PdfDocument& doc, const PdfReport& r) {
+  static const char* kMgdl[13] = {"<68",     "68-99",   "100-130", "131-161", "162-193",
+                                  "194-224", "225-256", "257-287", "288-317", "318-348",
+                                  "349-379", "380-411", ">=412"};
+  static const char* kMmol[13] = {"<3.7",      "3.7-5.5",   "5.6-7.3",   "7.4-8.9",  "9.0-10.7",
+                                  "10.8-12.4", "12.5-14.2", "14.3-15.9", "16.0-17.6", "17.7-19.3",
+                                  "19.3-21.0", "21.1-22.8", ">=22.8"};
+  constexpr float kClass = 56.61f;
+  constexpr float kDivision = 45.6f;
+  PdfPage page = doc.AddPage();
+  DrawPlotBorder(page);
+  DrawLegendBox(page, 28, 430, kHistogramBar, 420, "Number");
+  DrawChartHeader(page, "Histogram", r.ctx, ChartAxis::Count);
+
+  int most = *std::max_element(r.histogram.begin(), r.histogram.end());
+  int step = most / 10 + 1;
+  // The page has no band behind it, so the count lines are grey rather than white.
+  page.SetLineWidth(0.5);
+  page.SetStroke({0.6f, 0.6f, 0.6f});
+  page.SetDash(true);
+  for (int i = 1; i < 10; ++i)
+    page.Line(chart::kLeft + kDivision * i, chart::kTop, chart::kLeft + kDivision * i, chart::kBottom);
+  page.SetDash(false);
+  page.SetFontSize(10);
+  for (int i = 0; i <= 10; ++i)
+    page.TurnedText(chart::kLeft + kDivision * i - 4, 778, std::to_string(i * step));
+  const char** labels = r.ctx.unitMgdl ? kMgdl : kMmol;
+  for (int i = 0; i < 13; ++i) page.TurnedText(66, 740 - kClass * i, labels[i]);
+
+  page.SetStroke(kHistogramBar);
+  page.SetFill(kHistogramBar);
+  for (int i = 0; i < 13; ++i) {
+    if (r.histogram[i] <= 0) continue;
+    float length = static_cast<float>(r.histogram[i]) / step * kDivision;
+    page.FillStrokeRect(chart::kLeft, 704 - kClass * i + 13, length, 20);
+  }
+}
+
+}  // namespace meridane

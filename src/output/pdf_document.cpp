@@ -1,0 +1,267 @@
+#include "output/pdf_document.h"
+
+#include <array>
+#include <cmath>
+
+namespace meridane {
+
+namespace {
+
+// Code points of ISO8859-2 bytes 0xA0..0xFF.
+constexpr std::array<uint16_t, 96> kLatin2High = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7,
+    0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B,
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C,
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7,
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F,
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+
+char Latin2Byte(uint32_t cp) {
+  if (cp >= 0x20 && cp < 0x7F) return static_cast<char>(cp);
+  for (size_t i = 0; i < kLatin2High.size(); ++i)
+    if (kLatin2High[i] == cp) return static_cast<char>(0xA0 + i);
+  return '?';
+}
+
+void HandleLibraryError(HPDF_STATUS errorNo, HPDF_STATUS detailNo, void* userData) {
+  static_cast<PdfDocument*>(userData)->RecordError(errorNo, detailNo);
+}
+
+constexpr float kPi = 3.14159265358979f;
+
+}  // namespace
+
+PdfRgb ToPdfRgb(uint32_t c) {
+  return {(c & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, ((c >> 16) & 0xFF) / 255.0f};
+}
+
+std::string ToLatin2(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    auto b = static_cast<unsigned char>(s[i]);
+    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    uint32_t cp = len == 1 ? b : b & (0x7F >> len);
+    bool ok = true;
+    for (int k = 1; k < len; ++k) {
+      auto c = static_cast<unsigned char>(s[i + k]);
+      if ((c & 0xC0) != 0x80) ok = false;
+      cp = cp << 6 | (c & 0x3F);
+    }
+    if (!ok) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    out += Latin2Byte(cp);
+    i += len;
+  }
+  return out;
+}
+
+// ---- document ----
+
+PdfDocument::PdfDocument() {
+  doc_ = HPDF_New(&HandleLibraryError, this);
+  if (doc_) HPDF_SetCompressionMode(doc_, HPDF_COMP_ALL);
+}
+
+PdfDocument::~PdfDocument() {
+  if (doc_) HPDF_Free(doc_);
+}
+
+void PdfDocument::RecordError(unsigned long errorNo, unsigned long detailNo) {
+  if (failed_) return;
+  failed_ = true;
+  errorNo_ = errorNo;
+  detailNo_ = detailNo;
+}
+
+PdfPage PdfDocument::AddPage(bool landscape) {
+  if (!doc_ || failed_) return {};
+  HPDF_Page page = HPDF_AddPage(doc_);
+  if (!page || failed_) return {};
+  if (landscape) HPDF_Page_SetSize(page, HPDF_PAGE_SIZE_A4, HPDF_PAGE_LANDSCAPE);
+  ++pages_;
+  return PdfPage(this, page);
+}
+
+HPDF_Font PdfDocument::Font(const char* name) {
+  if (!doc_ || failed_) return nullptr;
+  return HPDF_GetFont(doc_, name, "ISO8859-2");
+}
+
+std::vector<unsigned char> PdfDocument::Serialize() {
+  std::vector<unsigned char> bytes;
+  if (!doc_ || failed_) return bytes;
+  if (HPDF_SaveToStream(doc_) != HPDF_OK || failed_) return bytes;
+  HPDF_UINT32 size = HPDF_GetStreamSize(doc_);
+  bytes.resize(size);
+  HPDF_UINT32 got = size;
+  if (size > 0 && (HPDF_ReadFromStream(doc_, bytes.data(), &got) > HPDF_STREAM_EOF || failed_)) {
+    bytes.clear();
+    return bytes;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// ---- page ----
+
+bool PdfPage::live() const { return page_ && doc_ && !doc_->failed(); }
+
+float PdfPage::width() const { return page_ ? HPDF_Page_GetWidth(page_) : 0; }
+float PdfPage::height() const { return page_ ? HPDF_Page_GetHeight(page_) : 0; }
+
+void PdfPage::SetFont(const char* name, float size) {
+  if (!live()) return;
+  HPDF_Font font = doc_->Font(name);
+  if (font && live()) HPDF_Page_SetFontAndSize(page_, font, size);
+}
+
+void PdfPage::SetFontSize(float size) {
+  if (!live()) return;
+  HPDF_Font font = HPDF_Page_GetCurrentFont(page_);
+  if (!font) font = doc_->Font("Times-Roman");
+  if (font && live()) HPDF_Page_SetFontAndSize(page_, font, size);
+}
+
+void PdfPage::Text(float x, float y, std::string_view text, uint32_t colour) {
+  TextLatin2(x, y, ToLatin2(text), colour);
+}
+
+void PdfPage::TextLatin2(float x, float y, std::string_view latin2, uint32_t colour) {
+  if (!live()) return;
+  std::string s(latin2);
+  PdfRgb c = ToPdfRgb(colour);
+  HPDF_Page_BeginText(page_);
+  HPDF_Page_SetRGBFill(page_, c.r, c.g, c.b);
+  HPDF_Page_MoveTextPos(page_, x, y);
+  HPDF_Page_ShowText(page_, s.c_str());
+  HPDF_Page_EndText(page_);
+}
+
+void PdfPage::TurnedText(float x, float y, std::string_view text, PdfRgb c) {
+  if (!live()) return;
+  std::string s = ToLatin2(text);
+  HPDF_Page_BeginText(page_);
+  HPDF_Page_SetRGBFill(page_, c.r, c.g, c.b);
+  HPDF_Page_SetTextMatrix(page_, 0, -1, 1, 0, x, y);
+  HPDF_Page_ShowText(page_, s.c_str());
+  HPDF_Page_EndText(page_);
+}
+
+float PdfPage::TextWidth(std::string_view text) {
+  if (!live()) return 0;
+  std::string s = ToLatin2(text);
+  return HPDF_Page_TextWidth(page_, s.c_str());
+}
+
+void PdfPage::Rule(float x, float y, float lineWidth, float length) {
+  if (!live()) return;
+  HPDF_Page_SetLineWidth(page_, lineWidth);
+  HPDF_Page_MoveTo(page_, x, y);
+  HPDF_Page_LineTo(page_, x + length, y);
+  HPDF_Page_Stroke(page_);
+}
+
+void PdfPage::SetLineWidth(float w) {
+  if (live()) HPDF_Page_SetLineWidth(page_, w);
+}
+void PdfPage::SetStroke(PdfRgb c) {
+  if (live()) HPDF_Page_SetRGBStroke(page_, c.r, c.g, c.b);
+}
+void PdfPage::SetFill(PdfRgb c) {
+  if (live()) HPDF_Page_SetRGBFill(page_, c.r, c.g, c.b);
+}
+
+void PdfPage::SetDash(bool dashed) {
+  if (!live()) return;
+  static const HPDF_UINT16 kDash[] = {3, 3};
+  if (dashed)
+    HPDF_Page_SetDash(page_, kDash, 2, 0);
+  else
+    HPDF_Page_SetDash(page_, nullptr, 0, 0);
+}
+
+void PdfPage::Line(float x1, float y1, float x2, float y2) {
+  if (!live()) return;
+  HPDF_Page_MoveTo(page_, x1, y1);
+  HPDF_Page_LineTo(page_, x2, y2);
+  HPDF_Page_Stroke(page_);
+}
+
+void PdfPage::FillRect(float x, float y, float w, float h) {
+  if (!live()) return;
+  HPDF_Page_Rectangle(page_, x, y, w, h);
+  HPDF_Page_Fill(page_);
+}
+
+void PdfPage::StrokeRect(float x, float y, float w, float h) {
+  if (!live()) return;
+  HPDF_Page_Rectangle(page_, x, y, w, h);
+  HPDF_Page_Stroke(page_);
+}
+
+void PdfPage::FillStrokeRect(float x, float y, float w, float h) {
+  if (!live()) return;
+  HPDF_Page_Rectangle(page_, x, y, w, h);
+  HPDF_Page_FillStroke(page_);
+}
+
+void PdfPage::StrokeCircle(float x, float y, float r) {
+  if (!live()) return;
+  HPDF_Page_Circle(page_, x, y, r);
+  HPDF_Page_Stroke(page_);
+}
+
+void PdfPage::StrokeFillCircle(float x, float y, float r) {
+  if (!live()) return;
+  HPDF_Page_Circle(page_, x, y, r);
+  HPDF_Page_Stroke(page_);
+  HPDF_Page_Circle(page_, x, y, r);
+  HPDF_Page_Fill(page_);
+}
+
+void PdfPage::FillSector(float cx, float cy, float r, float from, float to) {
+  if (!live() || to <= from) return;
+  // The library takes arcs of less than a full turn; a full circle goes in two halves.
+  HPDF_Page_MoveTo(page_, cx, cy);
+  float a = from * kPi / 180;
+  HPDF_Page_LineTo(page_, cx + r * std::sin(a), cy + r * std::cos(a));
+  if (to - from >= 360) {
+    HPDF_Page_Arc(page_, cx, cy, r, from, from + 180);
+    HPDF_Page_Arc(page_, cx, cy, r, from + 180, to);
+  } else {
+    HPDF_Page_Arc(page_, cx, cy, r, from, to);
+  }
+  HPDF_Page_ClosePath(page_);
+  HPDF_Page_Fill(page_);
+}
+
+void PdfPage::BeginClip(float x, float y, float w, float h) {
+  if (!live()) return;
+  HPDF_Page_GSave(page_);
+  HPDF_Page_Rectangle(page_, x, y, w, h);
+  HPDF_Page_Clip(page_);
+  HPDF_Page_EndPath(page_);
+}
+
+void PdfPage::EndClip() {
+  if (live()) HPDF_Page_GRestore(page_);
+}
+
+}  // namespace meridane

@@ -1,0 +1,111 @@
+#include "output/pdf_save.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/text_lookup.h"
+
+extern char** environ;
+
+namespace meridane {
+
+std::string PdfPathFor(const std::string& chosen) {
+  size_t slash = chosen.find_last_of('/');
+  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = chosen.find_last_of('.');
+  std::string base = (dot != std::string::npos && dot >= nameStart) ? chosen.substr(0, dot) : chosen;
+  return base + ".PDF";
+}
+
+bool WriteFileWhole(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::string tmp = path + ".part-XXXXXX";
+  int fd = mkstemp(tmp.data());
+  if (fd < 0) return false;
+  size_t done = 0;
+  bool ok = true;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (ok && fsync(fd) != 0) ok = false;
+  // Readable like any other document the user saves.
+  if (ok && fchmod(fd, 0644) != 0) ok = false;
+  if (close(fd) != 0) ok = false;
+  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) unlink(tmp.c_str());
+  return ok;
+}
+
+bool SystemPdfViewer::Open(const std::string& path) {
+  // Double fork so the viewer outlives nothing of ours and leaves no zombie.
+  pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    if (fork() == 0) {
+      int null = open("/dev/null", O_RDWR);
+      if (null >= 0) {
+        dup2(null, 1);
+        dup2(null, 2);
+      }
+      execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    _exit(0);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+PdfSaveResult SavePdf(const std::string& chosenPath, const PdfWriter& writer, Prompter& prompter,
+                      PdfViewer* viewer, std::ostream& out) {
+  PdfSaveResult result;
+  result.path = PdfPathFor(chosenPath);
+  PdfDocument doc;
+  if (!doc.created()) {
+    prompter.Message(LookupText("ErrMsg", "ErrMsg8", "Error: cannot create a PDF or a DOC."));
+    result.outcome = PdfSaveOutcome::CreateFailed;
+    return result;
+  }
+  auto libraryError = [&] {
+    char line[80];
+    std::snprintf(line, sizeof line, "ERROR: error_no=%04X, detail_no=%u\n",
+                  static_cast<unsigned>(doc.errorNo()), static_cast<unsigned>(doc.detailNo()));
+    out << line << std::flush;
+    result.outcome = PdfSaveOutcome::LibraryError;
+    return result;
+  };
+  writer(doc);
+  if (doc.failed()) return libraryError();
+  std::vector<unsigned char> bytes = doc.Serialize();
+  if (doc.failed()) return libraryError();
+  if (!WriteFileWhole(result.path, bytes)) {
+    prompter.Message(LookupText("ErrMsg", "ErrMsg9", "Please make sure the disk can be written."),
+                     "Warning", PromptIcon::Exclamation);
+    result.outcome = PdfSaveOutcome::WriteFailed;
+    return result;
+  }
+  if (viewer) viewer->Open(result.path);
+  return result;
+}
+
+PdfSaveResult SavePdfReport(const std::string& chosenPath, const PdfReport& report,
+                            Prompter& prompter, PdfViewer* viewer, std::ostream& out) {
+  return SavePdf(chosenPath, [&](PdfDocument& doc) { WriteReportPdf(doc, report); }, prompter,
+                 viewer, out);
+}
+
+}  // namespace meridane
