@@ -1,0 +1,278 @@
+// meridane-cli demo: a few demo patients with some months of plausible readings, saved
+// through the patient form and filed as downloads file them. Running it again adds nothing.
+#include <algorithm>
+#include <random>
+
+#include "cli/cli_common.h"
+#include "reports/classification.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
+
+namespace meridane::cli {
+namespace {
+
+constexpr int kDemoDays = 120;
+
+struct DemoPatient {
+  PatientFormValues form;
+  ProfileEditorState editor;
+  int medicalNo = -1;      // carried by each reading: -1 personal meter, else the clinic number
+  double preMeal = 120;    // typical before-meal value, mg/dL
+  double postRise = 50;    // typical rise after a meal
+  double spread = 22;      // day-to-day scatter
+  unsigned seed = 1;
+};
+
+Schedule MakeSchedule(std::initializer_list<TimeOfDay> starts) {
+  Schedule s;
+  std::copy(starts.begin(), starts.end(), s.start.begin());
+  return s;
+}
+
+std::vector<DemoPatient> DemoPatients() {
+  std::vector<DemoPatient> out;
+  const Date today = Today();
+  const Date diagnosed{today.year - 6, 3, 14};
+
+  {  // Type 1 on insulin, mg/dL, 24-hour clock, her own working-day schedule.
+    DemoPatient d;
+    d.form = {"Anna Schmidt", "DEMO-001", "", {1984, 5, 17}, "0611-234567", "Lindenweg 4, Bern",
+              1, "anna.schmidt@example.org", "DM72A0001", true, false};
+    CPatientProfile& s = d.editor.staging;
+    s.Clear();
+    s.working = MakeSchedule({{6, 30}, {8, 30}, {11, 30}, {13, 30}, {18, 0}, {20, 0}, {22, 30}});
+    s.medications.insulin = (1 << 0) | (1 << 4);  // Glargine, Rapid
+    s.regimens.activeRegimen = 0;
+    s.regimens.regimen[0].name = "Basal-bolus";
+    s.regimens.regimen[0].date = {today.year - 1, 1, 10};
+    s.regimens.regimen[0].doses[0] = {6, "Rapid"};
+    s.regimens.regimen[0].doses[2] = {5, "Rapid"};
+    s.regimens.regimen[0].doses[4] = {7, "Rapid"};
+    s.regimens.regimen[0].doses[6] = {18, "Glargine"};
+    s.healthRecord.diabetesType = 0;
+    s.healthRecord.yearDiagnosed = diagnosed;
+    s.healthRecord.hight = 168;
+    s.healthRecord.weight = 61;
+    s.healthRecord.glucoUnit = 1;
+    s.healthRecord.preMealLow = 70;
+    s.healthRecord.preMealHigh = 130;
+    s.healthRecord.postMealLow = 90;
+    s.healthRecord.postMealHigh = 180;
+    s.healthRecord.hbA1C = 7.1;
+    s.healthRecord.hypoglycemic = 70;
+    d.editor.confirmed =
+        kSectionWorking | kSectionMedications | kSectionRegimens | kSectionHealthRecord;
+    d.preMeal = 118;
+    d.postRise = 55;
+    d.spread = 28;
+    d.seed = 11;
+    out.push_back(d);
+  }
+  {  // Type 2, mmol/L, AM/PM clock, "Meal1".."Meal3", a later weekend schedule.
+    DemoPatient d;
+    d.form = {"Peter Novak", "DEMO-002", "", {1956, 11, 2}, "0622-765432", "Hauptstrasse 12, Graz",
+              0, "p.novak@example.org", "DM72A0002", false, true};
+    CPatientProfile& s = d.editor.staging;
+    s.Clear();
+    s.working = MakeSchedule({{7, 0}, {9, 30}, {12, 0}, {14, 30}, {18, 30}, {21, 0}, {23, 30}});
+    s.workEnable = true;
+    s.nonWorking.nonWorkingDay = 1 | 64;  // Sunday, Saturday
+    s.nonWorking.blocks =
+        MakeSchedule({{9, 0}, {11, 0}, {13, 30}, {16, 0}, {19, 0}, {21, 30}, {23, 45}});
+    s.medications.oral = 1 << 1;  // Metformin
+    s.medications.dietExercise = true;
+    s.complications.complications = 1 << 3;  // High Blood Pressure
+    s.healthRecord.diabetesType = 1;
+    s.healthRecord.yearDiagnosed = {today.year - 11, 9, 1};
+    s.healthRecord.hight = 181;
+    s.healthRecord.weight = 94;
+    s.healthRecord.glucoUnit = 0;  // targets in mmol/L
+    s.healthRecord.preMealLow = 4.0;
+    s.healthRecord.preMealHigh = 7.0;
+    s.healthRecord.postMealLow = 5.0;
+    s.healthRecord.postMealHigh = 10.0;
+    s.healthRecord.hbA1C = 7.8;
+    s.healthRecord.hypoglycemic = 3;
+    s.healthRecord.bloodPressureA = 142;
+    s.healthRecord.bloodPressureB = 88;
+    d.editor.confirmed = kSectionWorking | kSectionNonWorking | kSectionMedications |
+                         kSectionComplications | kSectionHealthRecord;
+    d.preMeal = 142;
+    d.postRise = 62;
+    d.spread = 30;
+    d.seed = 22;
+    out.push_back(d);
+  }
+  {  // A clinic patient: medical record number 007, default schedule, AM/PM, mg/dL.
+    DemoPatient d;
+    d.form = {"Maria Rossi", "DEMO-003", "7", {1971, 2, 28}, "0633-111222", "Via Roma 3, Trieste",
+              1, "", "", false, false};
+    CPatientProfile& s = d.editor.staging;
+    s.Clear();
+    s.healthRecord.diabetesType = 1;
+    s.healthRecord.yearDiagnosed = diagnosed;
+    s.healthRecord.preMealLow = 80;
+    s.healthRecord.preMealHigh = 140;
+    s.healthRecord.postMealLow = 100;
+    s.healthRecord.postMealHigh = 190;
+    s.healthRecord.hypoglycemic = 65;
+    s.inquiry.inquiryDate = today;
+    s.inquiry.comment = "Check feet at next visit";
+    s.inquiry.note = "Asked about evening snacks; agreed to log after-dinner values.";
+    s.inquiry.special = true;
+    d.editor.confirmed = kSectionHealthRecord | kSectionInquiry;
+    d.medicalNo = 7;
+    d.preMeal = 128;
+    d.postRise = 48;
+    d.spread = 20;
+    d.seed = 33;
+    out.push_back(d);
+  }
+  for (auto& d : out) d.editor.opened = true;
+  return out;
+}
+
+// Minutes since midnight of block `b` (0..6) of a schedule, and the block's length.
+int BlockStart(const Schedule& s, int b) { return s.start[b].Minutes(); }
+int BlockLength(const Schedule& s, int b) {
+  int next = b < 6 ? BlockStart(s, b + 1) : 24 * 60;  // night readings stay before midnight
+  return std::max(1, next - BlockStart(s, b));
+}
+
+// Readings of one day: taken inside the patient's blocks, before-meal values near the
+// patient's level, after-meal ones higher, with the odd low or high outlier.
+struct Generated {
+  DateTime at;
+  int gluco;
+  int mark;
+};
+
+std::vector<Generated> GenerateReadings(const DemoPatient& d, const CPatientProfile& patient,
+                                        const Date& first, int days) {
+  std::mt19937 rng(d.seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::normal_distribution<double> noise(0.0, 1.0);
+  // How often each block gets a reading: mornings and dinners most.
+  const double take[7] = {0.95, 0.45, 0.6, 0.35, 0.8, 0.5, 0.25};
+  std::vector<Generated> out;
+  for (int day = 0; day < days; ++day) {
+    Date date = AddDays(first, day);
+    double dayLevel = noise(rng) * d.spread * 0.4;  // good and bad days
+    for (int b = 0; b < 7; ++b) {
+      if (unit(rng) >= take[b]) continue;
+      DateTime noon{date.year, date.month, date.day, 12, 0};
+      const Schedule& s = ScheduleFor(patient, noon);
+      int len = BlockLength(s, b);
+      int offset = std::min(len - 1, 5 + static_cast<int>(unit(rng) * std::max(1, len - 10)));
+      int minute = std::min(BlockStart(s, b) + offset, 24 * 60 - 1);
+      bool before = b % 2 == 0 && b < 6;
+      double v = d.preMeal + dayLevel + noise(rng) * d.spread;
+      if (!before && b < 6) v += d.postRise + noise(rng) * d.spread * 0.5;
+      if (b == 6) v += 15;
+      double outlier = unit(rng);
+      if (outlier < 0.012) v = 48 + unit(rng) * 14;          // a hypo
+      else if (outlier > 0.988) v = 310 + unit(rng) * 110;   // a missed dose
+      int gluco = std::clamp(static_cast<int>(v + 0.5), 40, 480);
+      // Meters mark most before-meal readings; now and then the mark is forgotten or wrong.
+      int mark = before ? (unit(rng) < 0.9 ? 1 : 0) : (unit(rng) < 0.93 ? 0 : 1);
+      out.push_back({{date.year, date.month, date.day, minute / 60, minute % 60}, gluco, mark});
+    }
+  }
+  return out;
+}
+
+// A few readings get details, as a patient would enter them in the detail editor.
+void AddDetails(GlucoReading& r, int kind) {
+  GlucoDetailRecord& d = r.detail;
+  d.type = 0;  // finger tip
+  switch (kind % 4) {
+    case 0:
+      d.commentOptions = kOptFood;
+      d.commentOptionsFood = 2;  // too much food
+      d.carbs = 110;
+      d.commentFoo = "Birthday cake";
+      break;
+    case 1:
+      d.commentOptions = kOptExercise | kOptExerciseType;
+      d.commentOptionsExercise = 1;  // after exercise
+      d.commentOptionsType = 0;
+      d.exerciseHour = 1;
+      d.exerciseMinute = 15;
+      d.intensity = 1;
+      d.commentExe = "Cycling to work";
+      break;
+    case 2:
+      d.commentOptions = kOptIllness;
+      d.comment = "Cold, felt unwell";
+      break;
+    default:
+      d.commentOptions = kOptMedication;
+      d.insulinType = 0;
+      d.insulin = "Rapid";
+      d.insulinAmount = 4;
+      d.commentIns = "Correction dose";
+      break;
+  }
+  r.mark = 2;  // saved from the editor: the slot is fixed from now on
+}
+
+// Returns how many readings were added (0 when the patient already has readings).
+int FillReadings(Database& db, const DemoPatient& d) {
+  CPatientProfile patient;
+  if (!LoadPatient(db, d.form.IDNo, patient)) return 0;
+  patient.IDNo = d.form.IDNo;
+  ReadingTable table;
+  LoadReadings(db, patient, table, ClassifyReadingSlot);
+  if (table.count() > 0) return 0;
+  if (!EnsureReadingsTable(db, patient.IDNo)) throw CliExit{1, "demo: cannot create readings table"};
+
+  const Date first = AddDays(Today(), -(kDemoDays - 1));
+  auto batch = GenerateReadings(d, patient, first, kDemoDays);
+  {
+    Database::Transaction tx(db);
+    for (const Generated& g : batch) {
+      MealCode code = ComposeMealCode(ClassifyReadingSlot(patient, g.at), g.mark);
+      if (InsertReading(db, patient.IDNo, g.at, g.gluco, code.meal, d.medicalNo) < 0)
+        throw CliExit{1, "demo: the readings of " + patient.IDNo + " were not filed"};
+    }
+    if (!tx.Commit()) throw CliExit{1, "demo: the readings of " + patient.IDNo + " were not filed"};
+  }
+
+  LoadReadings(db, patient, table, ClassifyReadingSlot);
+  std::mt19937 rng(d.seed + 1000);
+  for (int k = 0; k < 8 && table.count() > 0; ++k)
+    AddDetails(table.entries[rng() % table.count()], k + static_cast<int>(d.seed));
+  if (!SaveReadingEdits(db, patient, table))
+    throw CliExit{1, "demo: the details of " + patient.IDNo + " were not saved"};
+  return static_cast<int>(batch.size());
+}
+
+void RunDemo() {
+  Database db = OpenDatabaseOrExit();
+  for (const DemoPatient& d : DemoPatients()) {
+    bool existed = PatientIdExists(db, d.form.IDNo);
+    if (!existed) {
+      ScriptedPrompter yes(true);  // the demo answers its own questions
+      CPatientProfile current;
+      current.Clear();
+      if (SavePatientForm(db, yes, d.form, false, d.editor, current) != FormSaveOutcome::Saved) {
+        std::string why = yes.asked().empty() ? "" : ": " + yes.asked().back().text;
+        throw CliExit{1, "demo: " + d.form.IDNo + " was not saved" + why};
+      }
+    }
+    int added = FillReadings(db, d);
+    PrintRow({d.form.IDNo, d.form.fullName,
+              added ? std::to_string(added) + " readings added"
+                    : existed ? "already present" : "no readings added"});
+  }
+}
+
+void RegisterDemo(CLI::App& app, Context&) {
+  app.add_subcommand("demo", "Fill the database with demo patients and readings (idempotent)")
+      ->callback(RunDemo);
+}
+
+Register reg(&RegisterDemo);
+
+}  // namespace
+}  // namespace meridane::cli
