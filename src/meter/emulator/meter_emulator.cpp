@@ -37,6 +37,8 @@ std::vector<std::uint8_t> MeterEmulator::SerialBlock() const {
 }
 
 void MeterEmulator::PrepareBlock(int index) {
+  // A block asked for again keeps counting down its not-ready polls.
+  const bool again = index == pendingBlock_ && !pendingDelivered_;
   if (faults_.goneFromBlock >= 0 && index >= faults_.goneFromBlock) gone_ = true;
   pending_.assign(kHidDataSize, 0);
   const std::size_t from = std::size_t(index) * kHidDataSize;
@@ -45,7 +47,7 @@ void MeterEmulator::PrepareBlock(int index) {
                 pending_.begin());
   pendingBlock_ = index;
   pendingDelivered_ = false;
-  notReadyLeft_ = faults_.notReadyPolls;
+  if (!again) notReadyLeft_ = faults_.notReadyPolls;
 }
 
 void MeterEmulator::StartStream(bool image) {
@@ -78,6 +80,7 @@ void MeterEmulator::Command(std::uint8_t cmd) {
   }
   switch (cmd) {
     case 'E':
+      pendingBlock_ = -1;
       PrepareBlock(0);
       break;
     case 'a':

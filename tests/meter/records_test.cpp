@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "meter/link_result.h"
+#include "meter/meter_image.h"
+#include "meter_test_util.h"
+
+namespace meridane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+MeterRecord Personal(Bytes b) { return DecodePersonalRecord(std::span<const std::uint8_t, 8>(b.data(), 8)); }
+MeterRecord Clinic(Bytes b) { return DecodeClinicRecord(std::span<const std::uint8_t, 8>(b.data(), 8)); }
+
+TEST(MeterImage, RecordCountUsesHighNibbleOnly) {
+  EXPECT_EQ(ImageRecordCount(0x34, 0x12), 0x134u);  // low nibble of byte 2 ignored
+  EXPECT_EQ(ImageRecordCount(0xFF, 0xFF), 4095u);
+  EXPECT_EQ(ImageRecordCount(0x00, 0x0F), 0u);
+  EXPECT_EQ(ImageByteCount(100), 801u);
+  auto image = test::SampleImage('P', 1023);
+  EXPECT_EQ(image.size(), kImageHeaderSize + 8 * 1023 + 1);
+  EXPECT_EQ(ImageRecordCount(image[1], image[2]), 1023u);
+  EXPECT_EQ(image[2] & 0x0F, 0);
+}
+
+TEST(MeterImage, PersonalRecordDecodes) {
+  MeterRecord m = Personal({0x01, 0x25, 0x24, 0x03, 0x15, 0x07, 0x45, 0x80});
+  EXPECT_EQ(m.gluco, 125);
+  EXPECT_EQ(m.year, 2024);
+  EXPECT_EQ(m.month, 3);
+  EXPECT_EQ(m.day, 15);
+  EXPECT_EQ(m.hour, 7);
+  EXPECT_EQ(m.minute, 45);
+  EXPECT_EQ(m.mark, 1);
+  // Hundreds are plain binary, not BCD; bits 6-0 of byte 7 mean nothing.
+  m = Personal({0x05, 0x99, 0x09, 0x12, 0x31, 0x23, 0x59, 0x7F});
+  EXPECT_EQ(m.gluco, 599);
+  EXPECT_EQ(m.year, 2009);
+  EXPECT_EQ(m.mark, 0);
+  // Out-of-range BCD nibbles are taken as they stand; judging them is the caller's job.
+  m = Personal({0x00, 0x1A, 0x2A, 0x13, 0x00, 0x00, 0x00, 0x00});
+  EXPECT_EQ(m.gluco, 20);
+  EXPECT_EQ(m.year, 2030);
+  EXPECT_EQ(m.month, 13);
+}
+
+TEST(MeterImage, ClinicRecordDecodesBitFields) {
+  // year 24 = 0b0011000: bits 6-4 in byte 2, bits 3-0 in byte 3's high nibble.
+  // day 31, hour 23 (0b10111), minute 59, medical number 1023.
+  Bytes r{0x02, 0x47, 0x01, 0x8C, static_cast<std::uint8_t>((31 << 3) | 0b101),
+          static_cast<std::uint8_t>((0b11 << 6) | 59), 0xFF, 0x83};
+  MeterRecord m = Clinic(r);
+  EXPECT_EQ(m.gluco, 247);
+  EXPECT_EQ(m.year, 2024);
+  EXPECT_EQ(m.month, 12);
+  EXPECT_EQ(m.day, 31);
+  EXPECT_EQ(m.hour, 23);
+  EXPECT_EQ(m.minute, 59);
+  EXPECT_EQ(m.medicalNo, 1023);
+  EXPECT_EQ(m.mark, 1);
+  EXPECT_FALSE(m.isVoid);
+  // Bit 5 voids the record whatever else it says; unused bits do not leak into fields.
+  r[7] = 0x20;
+  r[2] |= 0xF8;
+  m = Clinic(r);
+  EXPECT_TRUE(m.isVoid);
+  EXPECT_EQ(m.mark, 0);
+  EXPECT_EQ(m.medicalNo, 0xFF);
+  EXPECT_EQ(m.year, 2024);
+}
+
+TEST(MeterImage, EncodersRoundTrip) {
+  for (int i = 0; i < 2000; i += 7) {
+    MeterRecord m{20 + i % 580, 2000 + i % 100, 1 + i % 12, 1 + i % 31, i % 24, i % 60, i % 2, 0,
+                  false};
+    EXPECT_EQ(Personal(EncodePersonalRecord(m)), m) << i;
+    m.medicalNo = i % 1024;
+    m.isVoid = i % 3 == 0;
+    EXPECT_EQ(Clinic(EncodeClinicRecord(m)), m) << i;
+  }
+}
+
+TEST(MeterImage, SerialBlockChecksumAndCharacters) {
+  auto shortBlock = BuildSerialBlock("AB12345678");
+  ASSERT_EQ(shortBlock.size(), 11u);
+  EXPECT_TRUE(SerialChecksumOk(shortBlock, 10));
+  auto longBlock = BuildSerialBlock("XY123456789");
+  ASSERT_EQ(longBlock.size(), 13u);
+  EXPECT_EQ(longBlock[0], kLongSerialMarker);
+  // The long form's sum includes the 0x0B marker that precedes the characters.
+  EXPECT_TRUE(SerialChecksumOk(std::span(longBlock).subspan(1), 11));
+  longBlock.back() ^= 1;
+  EXPECT_FALSE(SerialChecksumOk(std::span(longBlock).subspan(1), 11));
+  EXPECT_FALSE(SerialChecksumOk(std::span(shortBlock).first(5), 10));  // too short to judge
+
+  EXPECT_TRUE(IsAllowedSerialChar('0'));
+  EXPECT_TRUE(IsAllowedSerialChar('Z'));
+  EXPECT_TRUE(IsAllowedSerialChar('z'));
+  EXPECT_TRUE(IsAllowedSerialChar('{'));
+  for (int c : {int('-'), int('/'), int(':'), int('@'), int('['), int('`'), int('|'), int(' '), 0x00, 0xFF})
+    EXPECT_FALSE(IsAllowedSerialChar(static_cast<std::uint8_t>(c))) << c;
+
+  Bytes data{1, 2, 3, 250};
+  std::uint8_t sum = Checksum8(data);
+  for (auto b : data) sum = static_cast<std::uint8_t>(sum + b);
+  EXPECT_EQ(sum, 0);
+}
+
+TEST(MeterImage, ImageFileLoads) {
+  const std::string path = testing::TempDir() + "/meter_image_test.bin";
+  auto image = test::SampleImage('M', 3);
+  {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(image.data()), image.size());
+  }
+  auto loaded = LoadMeterImageFile(path);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(*loaded, image);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "P\x01";
+  }
+  EXPECT_FALSE(LoadMeterImageFile(path));  // shorter than a header
+  EXPECT_FALSE(LoadMeterImageFile(path + ".missing"));
+  std::remove(path.c_str());
+  EXPECT_STREQ(LinkResultName(LINK_CANCELLED), "LINK_CANCELLED");
+}
+
+}  // namespace
+}  // namespace meridane
