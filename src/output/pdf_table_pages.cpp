@@ -31,8 +31,11 @@ void DrawHead(PdfPage& page, const TableHead& head, const PdfReportContext& ctx)
   page.SetFont("Times-Roman", 12);
   page.Text(20, h - 40, head.title);
   if (head.patientLine) {
-    std::string line = ToLatin2("Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
-    page.TextLatin2(line.size() >= 16 ? 300 : 400, h - 40, line);
+    // A long name starts further left so that the line stays on the page. The whole line
+    // is never shorter than 16 characters, so the name's own length decides.
+    bool longName = ToLatin2(ctx.fullName).size() >= 16;
+    page.Text(longName ? 300 : 400, h - 40,
+              "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
   }
   page.Text(20, h - 60, UnitLine(head.unitAlwaysMgdl || ctx.unitMgdl));
   page.SetFontSize(8);

@@ -1,0 +1,129 @@
+// The save flow: the extension rule, the file written whole or not at all, the messages,
+// and the viewer opened only for a document that was saved.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "output/pdf_save.h"
+#include "test_pdf_support.h"
+
+namespace meridane {
+namespace {
+
+using test::PdfFolder;
+
+struct RecordingViewer : PdfViewer {
+  std::vector<std::string> opened;
+  bool Open(const std::string& path) override {
+    opened.push_back(path);
+    return true;
+  }
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(PdfPathRule, CutsAtTheLastDotOfTheFileNameAndAppendsUpperCasePdf) {
+  EXPECT_EQ(PdfPathFor("/tmp/report.pdf"), "/tmp/report.PDF");
+  EXPECT_EQ(PdfPathFor("/tmp/report"), "/tmp/report.PDF");
+  EXPECT_EQ(PdfPathFor("/tmp/week.2026.pdf"), "/tmp/week.2026.PDF");
+  EXPECT_EQ(PdfPathFor("/tmp/a.b.c"), "/tmp/a.b.PDF");
+  EXPECT_EQ(PdfPathFor("report.txt"), "report.PDF");
+  // A dot in a folder name is no extension: cutting there would write into another folder.
+  EXPECT_EQ(PdfPathFor("/home/ann.lee/report"), "/home/ann.lee/report.PDF");
+  EXPECT_EQ(PdfPathFor("./report"), "./report.PDF");
+}
+
+TEST(PdfSaveFlow, SavedDocumentIsWholeAndOpenedOnce) {
+  PdfFolder dir;
+  PdfReport r;
+  r.ctx.fullName = "Ann";
+  r.rows = {{"11/01/2026  08:00", "120"}};
+  ScriptedPrompter prompter;
+  RecordingViewer viewer;
+  std::ostringstream out;
+  PdfSaveResult res = SavePdfReport(dir.Path("book.pdf"), r, prompter, &viewer, out);
+  EXPECT_EQ(res.outcome, PdfSaveOutcome::Saved);
+  EXPECT_EQ(res.path, dir.Path("book.PDF"));
+  EXPECT_EQ(viewer.opened, std::vector<std::string>{res.path});
+  EXPECT_TRUE(prompter.asked().empty());
+  EXPECT_TRUE(out.str().empty());
+  std::string bytes = Slurp(res.path);
+  EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+  EXPECT_NE(bytes.find("%%EOF"), std::string::npos);
+  EXPECT_EQ(test::PageCount(res.path), 1);
+  // No temporary file is left beside it.
+  int files = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.Path(""))) files += e.is_regular_file();
+  EXPECT_EQ(files, 1);
+}
+
+TEST(PdfSaveFlow, LibraryErrorWritesTheErrorLineAndLeavesAnOlderFileAlone) {
+  PdfFolder dir;
+  std::string target = dir.Path("old.PDF");
+  std::ofstream(target) << "older report";
+  ScriptedPrompter prompter;
+  RecordingViewer viewer;
+  std::ostringstream out;
+  bool afterError = false;
+  PdfSaveResult res = SavePdf(
+      dir.Path("old.pdf"),
+      [&](PdfDocument& doc) {
+        PdfPage page = doc.AddPage();
+        page.SetFont("No-Such-Font", 12);
+        // Drawing after the error must be harmless.
+        page.Text(20, 20, "after the error");
+        page.Rule(20, 20, 1, 100);
+        afterError = doc.failed();
+      },
+      prompter, &viewer, out);
+  EXPECT_TRUE(afterError);
+  EXPECT_EQ(res.outcome, PdfSaveOutcome::LibraryError);
+  EXPECT_TRUE(std::regex_match(out.str(), std::regex("ERROR: error_no=[0-9A-F]{4}, detail_no=[0-9]+\n")))
+      << out.str();
+  EXPECT_TRUE(prompter.asked().empty());
+  EXPECT_TRUE(viewer.opened.empty());
+  EXPECT_EQ(Slurp(target), "older report");
+}
+
+TEST(PdfSaveFlow, UnwritableFolderWarnsAndOpensNothing) {
+  PdfFolder dir;
+  ScriptedPrompter prompter;
+  RecordingViewer viewer;
+  std::ostringstream out;
+  PdfSaveResult res =
+      SavePdfReport(dir.Path("missing/folder/report.pdf"), PdfReport{}, prompter, &viewer, out);
+  EXPECT_EQ(res.outcome, PdfSaveOutcome::WriteFailed);
+  ASSERT_EQ(prompter.asked().size(), 1u);
+  EXPECT_EQ(prompter.asked()[0].text, "Please make sure the disk can be written.");
+  EXPECT_EQ(prompter.asked()[0].caption, "Warning");
+  EXPECT_EQ(prompter.asked()[0].icon, PromptIcon::Exclamation);
+  EXPECT_TRUE(viewer.opened.empty());
+  EXPECT_TRUE(out.str().empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("missing")));
+}
+
+TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
+  EXPECT_EQ(ToLatin2("Ann Lee"), "Ann Lee");
+  EXPECT_EQ(ToLatin2("\xC5\x81\xC3\xB3\x64\xC5\xBA"), "\xA3\xF3\x64\xBC");  // Łódź
+  EXPECT_EQ(ToLatin2("\xC3\xB6\xC3\xA9"), "\xF6\xE9");                      // öé
+  EXPECT_EQ(ToLatin2("\xE6\x97\xA5\xE6\x9C\xAC"), "??");                    // two CJK characters
+  EXPECT_EQ(ToLatin2("\xF0\x9F\x98\x80!"), "?!");                           // emoji
+  EXPECT_EQ(ToLatin2("a\xFF" "b\xC3"), "a?b?");                              // malformed bytes
+  EXPECT_EQ(ToLatin2("tab\there\n"), "tab?here?");
+
+  // Such a name goes into the document and reads back with its question marks.
+  PdfFolder dir;
+  PdfReport r;
+  r.ctx.fullName = "\xC5\x81ucja \xE6\x97\xA5";
+  r.ctx.medicalNo = "012";
+  std::string text = test::PdfText(dir.Save(r));
+  EXPECT_NE(text.find("Patient Name :\xC5\x81ucja ?(012)"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace meridane

@@ -1,0 +1,196 @@
+// Table-type pages read back from the saved documents: the head, the row loop with its
+// page breaks, the data list's wrapped columns and the unit line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "test_pdf_support.h"
+
+namespace meridane {
+namespace {
+
+using test::FindWord;
+using test::PdfFolder;
+using test::ReadWords;
+
+constexpr double kH = 841.89;
+
+PdfReport LogBook(int rows) {
+  PdfReport r;
+  r.type = kReportLogBook;
+  r.ctx.from = {2026, 11, 1};
+  r.ctx.to = {2026, 11, 30};
+  r.ctx.fullName = "Ann Lee";
+  r.ctx.medicalNo = "007";
+  for (int i = 0; i < rows; ++i)
+    r.rows.push_back({"row" + std::to_string(i), std::to_string(100 + i), "", "", "", "", "", "", ""});
+  return r;
+}
+
+TEST(PdfTablePages, EmptyLogBookIsOnePageOfHeadTitlesAndRule) {
+  PdfFolder dir;
+  std::string path = dir.Save(LogBook(0));
+  EXPECT_EQ(test::PageCount(path), 1);
+  auto words = ReadWords(path);
+  std::string all;
+  for (const auto& w : words) all += w.text + " ";
+  EXPECT_EQ(all,
+            "Log Book From 11/01/2026 To 11/30/2026 Patient Name :Ann Lee(007) Glucose Value Unit: "
+            "mg/dL Date Before Breakfast After Breakfast Before Lunch After Lunch Before Dinner "
+            "After Dinner Bedtime Glucose Insulin ");
+  const auto* title = FindWord(words, "Log");
+  ASSERT_TRUE(title);
+  EXPECT_NEAR(title->x, 20, 0.01);
+  EXPECT_NEAR(title->y, kH - 40, 0.1);
+  EXPECT_NEAR(FindWord(words, "Glucose")->y, kH - 60, 0.1);
+  EXPECT_NEAR(FindWord(words, "Date")->y, kH - 80, 0.1);
+  EXPECT_NEAR(FindWord(words, "Insulin")->x, 520, 0.01);
+
+  PdfReport meals = LogBook(0);
+  meals.ctx.mealEnable = true;
+  std::string text = test::PdfText(dir.Save(meals, "meals.pdf"));
+  EXPECT_NE(text.find("Before Meal1"), std::string::npos);
+  EXPECT_NE(text.find("After Meal3"), std::string::npos);
+  EXPECT_EQ(text.find("Breakfast"), std::string::npos);
+}
+
+TEST(PdfTablePages, RowsBreakBelow110WithTheHeadRepeated) {
+  // Rows are 16 points apart from H - 95: forty start at 110 or above on the first page.
+  PdfFolder dir;
+  std::string path = dir.Save(LogBook(41));
+  EXPECT_EQ(test::PageCount(path), 2);
+  auto words = ReadWords(path);
+  const auto* first = FindWord(words, "row0");
+  const auto* last = FindWord(words, "row39");
+  const auto* next = FindWord(words, "row40");
+  ASSERT_TRUE(first && last && next);
+  EXPECT_EQ(first->page, 1);
+  EXPECT_NEAR(first->y, kH - 95, 0.1);
+  EXPECT_EQ(last->page, 1);
+  EXPECT_NEAR(last->y, kH - 95 - 39 * 16, 0.1);
+  EXPECT_GE(last->y, 110);
+  EXPECT_EQ(next->page, 2);
+  EXPECT_NEAR(next->y, kH - 95, 0.1);
+  for (const char* head : {"Log", ":Ann", "Unit:", "Bedtime", "Insulin"}) {
+    EXPECT_TRUE(FindWord(words, head, 1)) << head;
+    EXPECT_TRUE(FindWord(words, head, 2)) << head;
+  }
+  EXPECT_EQ(test::PageCount(dir.Save(LogBook(40), "forty.pdf")), 1);
+}
+
+TEST(PdfTablePages, PatientLineStartsAt400ForNamesUpTo15CharactersElse300) {
+  PdfFolder dir;
+  auto patientX = [&](int type, const std::string& name) {
+    PdfReport r = LogBook(0);
+    r.type = type;
+    r.ctx.fullName = name;
+    return FindWord(ReadWords(dir.Save(r, "p.pdf")), "Patient")->x;
+  };
+  EXPECT_NEAR(patientX(kReportLogBook, "Fifteen Letters"), 400, 0.01);
+  EXPECT_NEAR(patientX(kReportLogBook, "Sixteen  Letters"), 300, 0.01);
+  EXPECT_NEAR(patientX(kReportDataList, "Fifteen Letters"), 400, 0.01);
+  EXPECT_NEAR(patientX(kReportDataList, "Sixteen  Letters"), 300, 0.01);
+  // Characters, not bytes: a two-byte letter counts once.
+  EXPECT_NEAR(patientX(kReportLogBook, "Fift\xC3\xA9" "en Letters"), 400, 0.01);
+}
+
+TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
+  PdfFolder dir;
+  PdfReport r;
+  r.type = kReportDataList;
+  r.ctx.timeUnit24 = true;
+  std::string comment;
+  for (int i = 0; i < 65; ++i) comment += static_cast<char>('a' + i % 26);
+  r.rows.push_back({"11/02/2026", "08:00", "120", "", "", "", "", comment});
+  r.rows.push_back({"11/01/2026", "07:00", "HI", "", "", "", "", ""});
+  r.rows.push_back({"10/31/2026", "06:00", "99", "", "", "", "", ""});
+  auto words = ReadWords(dir.Save(r));
+  std::vector<const test::PdfWord*> pieces;
+  for (const auto& w : words)
+    if (std::abs(w.x - 415) < 0.01 && w.text != "Comments") pieces.push_back(&w);
+  ASSERT_EQ(pieces.size(), 3u);
+  double y = kH - 95;
+  EXPECT_EQ(pieces[0]->text, comment.substr(0, 30));
+  EXPECT_EQ(pieces[1]->text, comment.substr(30, 30));
+  EXPECT_EQ(pieces[2]->text, comment.substr(60));
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(pieces[i]->y, y - 8 * i, 0.1);
+  // Three pieces end the row 24 below it; rule 6 below that, next row 10 further.
+  EXPECT_NEAR(FindWord(words, "11/01/2026")->y, y - 40, 0.1);
+  // A row without wrapped text is 16 high.
+  EXPECT_NEAR(FindWord(words, "10/31/2026")->y, y - 56, 0.1);
+  EXPECT_NEAR(FindWord(words, "08:00")->x, 65, 0.01);
+
+  // The am/pm clock moves date and time left.
+  r.ctx.timeUnit24 = false;
+  auto words12 = ReadWords(dir.Save(r, "ampm.pdf"));
+  EXPECT_NEAR(FindWord(words12, "11/02/2026")->x, 15, 0.01);
+  EXPECT_NEAR(FindWord(words12, "08:00")->x, 55, 0.01);
+}
+
+TEST(PdfTablePages, MmolChangesThePatientUnitLinesButNotTheClinicPages) {
+  PdfFolder dir;
+  auto unitLine = [&](int type, bool mgdl) {
+    PdfReport r = LogBook(1);
+    r.type = type;
+    r.ctx.unitMgdl = mgdl;
+    std::string text = test::PdfText(dir.Save(r, "u.pdf"));
+    if (text.find("Glucose Value Unit: mmol/L") != std::string::npos) return std::string("mmol/L");
+    if (text.find("Glucose Value Unit: mg/dL") != std::string::npos) return std::string("mg/dL");
+    return std::string("none");
+  };
+  for (int type : {kReportLogBook, kReportDataList, kReportSummary}) {
+    EXPECT_EQ(unitLine(type, false), "mmol/L") << type;
+    EXPECT_EQ(unitLine(type, true), "mg/dL") << type;
+  }
+  for (int type : {kReportMultipleDownload, kReportQuickView})
+    EXPECT_EQ(unitLine(type, false), "mg/dL") << type;
+}
+
+TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
+  PdfFolder dir;
+  PdfReport r;
+  r.type = kReportQuickView;
+  r.ctx.fullName = "Nobody";
+  r.rows = {{"Ann Lee", "12", "1", "2", "0", "6.5", "110", "150"}};
+  std::string text = test::PdfText(dir.Save(r));
+  EXPECT_NE(text.find("Multiple Quick View"), std::string::npos);
+  EXPECT_NE(text.find("#of Ratings"), std::string::npos);
+  EXPECT_EQ(text.find("From"), std::string::npos);
+  EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
+  r.type = kReportMultipleDownload;
+  r.rows = {{"007", "Ann Lee", "120", "11/01/2026 08:00"}};
+  auto words = ReadWords(dir.Save(r, "md.pdf"));
+  EXPECT_TRUE(FindWord(words, "Download"));
+  EXPECT_NEAR(FindWord(words, "007")->x, 25, 0.01);
+  EXPECT_NEAR(FindWord(words, "120")->x, 300, 0.01);
+  EXPECT_NEAR(FindWord(words, "007")->y, kH - 95, 0.1);
+}
+
+TEST(PdfTablePages, SummaryIsOnePageOfLabelledRows) {
+  PdfFolder dir;
+  PdfReport r;
+  r.type = kReportSummary;
+  r.summary.fullName = "Ann Lee";
+  r.summary.results = "2";
+  r.summary.above = "3";
+  r.summary.below = "4";
+  r.summary.within = "5";
+  r.summary.dayAverages = {"101/7 days", "102/14 days", "103/30 days", "104/60 days", "105/90 days"};
+  r.summary.ldl = "- - -";
+  r.summary.hdl = "55";
+  std::string path = dir.Save(r);
+  EXPECT_EQ(test::PageCount(path), 1);
+  auto words = ReadWords(path);
+  EXPECT_NEAR(FindWord(words, "Full")->y, kH - 95, 0.1);
+  EXPECT_NEAR(FindWord(words, "Ann")->x, 150, 0.01);
+  // Rows are 20 apart: "#Results:" is the fourth.
+  EXPECT_NEAR(FindWord(words, "#Results:")->y, kH - 95 - 60, 0.1);
+  EXPECT_NEAR(FindWord(words, "5")->x, 530, 0.01);
+  EXPECT_NEAR(FindWord(words, "105/90")->x, 430, 0.01);
+  std::string text = test::PdfText(path);
+  EXPECT_NE(text.find("LDL: - - -"), std::string::npos);
+  EXPECT_NE(text.find("HDL: 55"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace meridane
