@@ -135,7 +135,9 @@ LinkResult CCommUSB::ReadRecords(std::span<std::uint8_t> buffer, std::uint32_t& 
     return LINK_READ_FAILED;
   }
 
-  timeouts_.readTotalConstant = kImageBodyTotalTimeout;
+  // The body's own timeouts, whatever the serial-number read left behind: the 2 s gap ends a
+  // read from a meter that stopped early instead of waiting out the 300 s.
+  timeouts_ = kImageBodyTimeouts;
   port_->SetTimeouts(timeouts_);
   io = port_->Read(buffer.subspan(kImageHeaderSize, body), ctx_.cancel);
   if (io.status == SerialStatus::Cancelled) {

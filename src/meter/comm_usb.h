@@ -13,7 +13,7 @@ namespace meridane {
 
 inline constexpr SerialTimeouts kOpenPortTimeouts{2000, 0, 5000, 0, 0};
 inline constexpr SerialTimeouts kSerialNumberTimeouts{0, 0, 3000, 0, 100};
-inline constexpr std::uint32_t kImageBodyTotalTimeout = 300000;
+inline constexpr SerialTimeouts kImageBodyTimeouts{2000, 0, 300000, 0, 0};
 
 class CCommUSB : public CDevComm {
  public:

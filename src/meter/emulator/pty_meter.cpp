@@ -57,7 +57,8 @@ void PtyMeter::Run() {
       ssize_t n = read(master_, buf.data(), buf.size());
       if (n > 0) meter_->OnSerialWrite(std::span(buf.data(), static_cast<std::size_t>(n)));
     }
-    while (meter_->SerialAnswerAvailable() > 0 || meter_->gone()) {
+    // Hand over whatever the meter has to say; a loss point closes the line.
+    for (;;) {
       SerialIo io = meter_->TakeSerialAnswer(buf);
       std::size_t off = 0;
       while (off < io.bytes) {

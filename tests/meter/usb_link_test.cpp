@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "meter/comm_usb.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/emulator/pty_meter.h"
+#include "meter_test_util.h"
+
+namespace meridane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+SerialPortInfo Port(std::string path, std::string desc, int vid = -1, int pid = -1) {
+  return {std::move(path), std::move(desc), vid, pid};
+}
+
+TEST(UsbLinkOpen, FirstBridgePortThatConfiguresIsUsed) {
+  auto meter = std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "AB12345678");
+  auto other = std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "CD12345678");
+  EmulatedSerialBackend serial;
+  serial.AddPort(Port("/dev/ttyS0", "ttyS0"));
+  serial.AddPort(Port("/dev/ttyACM0", "Some modem", 0x1234, 0x5678));
+  serial.AddPort(Port("/dev/ttyUSB0", "", 0x10C4, 0xEA60), nullptr, false);
+  serial.AddPort(Port("/dev/ttyUSB1", "CP2102 bridge", 0x10C4, 0xEA60), nullptr, true, false);
+  serial.AddPort(Port("/dev/ttyUSB2", "Silicon Labs CP210x USB to UART Bridge"), meter);
+  serial.AddMeter(other, "/dev/ttyUSB3");
+
+  RecordingSleeper sleeper;
+  CCommUSB link(LinkContext{nullptr, &serial, &sleeper});
+  ASSERT_EQ(link.Open(0), LINK_OK);
+  EXPECT_EQ(link.portPath(), "/dev/ttyUSB2");
+  EXPECT_EQ(serial.record().opened,
+            (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"}));
+  EXPECT_EQ(serial.record().openNow, 1);  // the port that failed to configure was closed
+  const SerialLine& line = serial.record().lines.back();
+  EXPECT_EQ(line.baud, 1200u);
+  EXPECT_EQ(line.dataBits, 8);
+  EXPECT_FALSE(line.parity);
+  EXPECT_EQ(line.stopBits, 1);
+  EXPECT_TRUE(line.dtr && line.rts);
+  EXPECT_FALSE(line.hardwareFlow || line.xonXoff);
+  EXPECT_EQ(serial.record().timeouts.back(), kOpenPortTimeouts);
+  EXPECT_NE(link.GetHandle(), kInvalidLinkHandle);
+  link.Close();
+  link.Close();
+  EXPECT_EQ(link.GetHandle(), kInvalidLinkHandle);
+  EXPECT_EQ(serial.record().openNow, 0);
+
+  EmulatedSerialBackend none;
+  none.AddPort(Port("/dev/ttyS0", "ttyS0"));
+  none.AddPort(Port("/dev/ttyUSB1", "CP2102", 0x10C4, 0xEA60), nullptr, true, false);
+  CCommUSB noBridge(LinkContext{nullptr, &none, &sleeper});
+  EXPECT_EQ(noBridge.Open(0), ERROR_DEVICE_NOT_CONNECTED);
+  EXPECT_EQ(none.record().openNow, 0);
+  none.failListing = true;
+  EXPECT_EQ(noBridge.Open(0), LINK_NOT_FOUND);
+
+  CCommUSB direct(LinkContext{nullptr, &none, &sleeper});
+  direct.setPortPath("/dev/missing");
+  EXPECT_EQ(direct.OpenPort(), LINK_DEVICE_GONE);
+}
+
+TEST(UsbLinkOpen, BridgeRecognition) {
+  EXPECT_TRUE(IsCp210xPort(Port("/dev/ttyUSB0", "", 0x10C4, 0xEA60)));
+  EXPECT_TRUE(IsCp210xPort(Port("/dev/ttyUSB0", "CP2104 CP210x compatible")));
+  EXPECT_FALSE(IsCp210xPort(Port("/dev/ttyUSB0", "FT232R", 0x0403, 0x6001)));
+  EXPECT_FALSE(IsCp210xPort(Port("/dev/ttyUSB0", "", 0x10C4, 0xEA61)));
+  EXPECT_EQ(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge (COM12)"),
+            "\\\\.\\COM12");
+  EXPECT_EQ(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge (COM3)"), "\\\\.\\COM3");
+  EXPECT_FALSE(ComPathFromFriendlyName("USB Serial Port (COM4)"));
+  EXPECT_FALSE(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge"));
+}
+
+struct UsbRead {
+  LinkResult serialResult = 0, result = 0;
+  std::uint8_t length = 0;
+  Bytes serial = Bytes(12, 0);
+  std::uint32_t bytes = 0, records = 0;
+  Bytes buffer = test::Buffer();
+  bool openAfter = false;
+  std::vector<std::uint32_t> pauses;
+  std::vector<SerialTimeouts> timeouts;
+};
+
+UsbRead ReadUsb(const Bytes& image, EmulatorFaults faults = {}, std::string sn = "AB12345678",
+                bool cancelOnFirstPause = false) {
+  auto em = MakeEmulatedMeter(LinkKind::USB, image, sn, faults);
+  RecordingSleeper sleeper;
+  CancelFlag cancel{false};
+  if (cancelOnFirstPause) sleeper.afterPause = [&](std::size_t) { cancel = true; };
+  auto link = MakeLink(LinkKind::USB, em->Context(&sleeper, &cancel));
+  UsbRead r;
+  EXPECT_EQ(link->Open(0), LINK_OK);
+  r.serialResult = link->ReadSerialNumber(r.serial, r.length);
+  r.result = link->ReadRecords(r.buffer, r.bytes, r.records);
+  r.openAfter = link->GetHandle() != kInvalidLinkHandle;
+  link->Close();
+  EXPECT_EQ(em->serial.record().openNow, 0);
+  r.pauses = sleeper.pauses();
+  r.timeouts = em->serial.record().timeouts;
+  return r;
+}
+
+TEST(UsbLinkRead, ImagesOfEverySizeAndTheTimeoutsApplied) {
+  for (int n : {3, 4, 100, 1023}) {
+    SCOPED_TRACE(n);
+    const Bytes image = test::SampleImage('P', n);
+    UsbRead r = ReadUsb(image);
+    EXPECT_EQ(r.serialResult, LINK_OK);
+    EXPECT_EQ(r.length, 10);
+    EXPECT_EQ(r.result, LINK_OK);
+    EXPECT_EQ(r.records, static_cast<std::uint32_t>(n));
+    EXPECT_EQ(r.bytes, 8u * n + 1);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), r.buffer.begin()));
+    EXPECT_FALSE(r.openAfter);  // a finished read closes the port
+    EXPECT_EQ(r.pauses, std::vector<std::uint32_t>{100});
+    EXPECT_EQ(r.timeouts,
+              (std::vector<SerialTimeouts>{kOpenPortTimeouts, kSerialNumberTimeouts,
+                                           kImageBodyTimeouts}));
+  }
+  UsbRead empty = ReadUsb(test::SampleImage('P', 0));
+  EXPECT_EQ(empty.result, LINK_NO_RECORDS);
+  EXPECT_FALSE(empty.openAfter);
+  for (int n : {1024, 4095}) {
+    UsbRead big = ReadUsb(test::SampleImage('P', n));
+    EXPECT_EQ(big.result, LINK_READ_FAILED);
+    EXPECT_FALSE(big.openAfter);
+    EXPECT_EQ(big.timeouts.size(), 2u);  // refused before the body was asked for
+  }
+  UsbRead clinic = ReadUsb(test::SampleImage('M', 3));
+  EXPECT_EQ(clinic.result, LINK_READ_FAILED);
+  EXPECT_FALSE(clinic.openAfter);
+}
+
+TEST(UsbLinkRead, SerialNumberAnswers) {
+  const Bytes image = test::SampleImage('P', 3);
+  UsbRead r = ReadUsb(image, {}, "XY123456789");
+  EXPECT_EQ(r.serialResult, LINK_OK);
+  EXPECT_EQ(r.length, 11);
+  EXPECT_EQ(std::string(r.serial.begin(), r.serial.begin() + 11), "XY123456789");
+  EmulatorFaults f;
+  f.badSerialChecksum = true;
+  EXPECT_EQ(ReadUsb(image, f).serialResult, LINK_READ_FAILED);
+  f = {};
+  f.silentSerial = true;
+  UsbRead silent = ReadUsb(image, f);
+  EXPECT_EQ(silent.serialResult, LINK_READ_FAILED);
+  EXPECT_EQ(silent.result, LINK_OK);  // the port stays usable
+  // Ten zero characters sum to zero, yet they are no serial number.
+  EXPECT_EQ(ReadUsb(image, {}, std::string(10, '\0')).serialResult, LINK_READ_FAILED);
+}
+
+TEST(UsbLinkRead, DeviceGoneStallAndCancel) {
+  const Bytes image = test::SampleImage('P', 100);
+  EmulatorFaults f;
+  f.goneFromBlock = 0;
+  UsbRead header = ReadUsb(image, f);
+  EXPECT_EQ(header.result, LINK_DEVICE_GONE);
+  EXPECT_FALSE(header.openAfter);
+  f.goneFromBlock = 5;
+  UsbRead body = ReadUsb(image, f);
+  EXPECT_EQ(body.result, LINK_DEVICE_GONE);
+  EXPECT_FALSE(body.openAfter);
+  f = {};
+  f.stopFromBlock = 5;  // the meter falls silent: the image is short of its count
+  UsbRead stalled = ReadUsb(image, f);
+  EXPECT_EQ(stalled.result, LINK_READ_FAILED);
+  EXPECT_FALSE(stalled.openAfter);
+  UsbRead cancelled = ReadUsb(image, {}, "AB12345678", true);
+  EXPECT_EQ(cancelled.result, LINK_CANCELLED);
+  EXPECT_FALSE(cancelled.openAfter);  // a cancel in the header closes the port
+}
+
+// ---- the real termios code over a pseudo-terminal ----
+
+class PtyBackend : public SerialBackend {
+ public:
+  explicit PtyBackend(std::string path) : path_(std::move(path)) {}
+  std::optional<std::vector<SerialPortInfo>> ListPorts() override {
+    return std::vector<SerialPortInfo>{Port("/dev/ttyS0", "ttyS0"),
+                                       Port(path_, "CP2102 USB to UART Bridge Controller", 0x10C4, 0xEA60)};
+  }
+  std::unique_ptr<SerialPort> Open(const std::string& path) override {
+    return OpenTermiosPort(path);
+  }
+
+ private:
+  std::string path_;
+};
+
+struct PtyFixture {
+  std::shared_ptr<MeterEmulator> meter;
+  std::unique_ptr<PtyMeter> pty;
+  std::unique_ptr<PtyBackend> backend;
+  RecordingSleeper sleeper;
+  CancelFlag cancel{false};
+  std::unique_ptr<CCommUSB> link;
+
+  PtyFixture(const Bytes& image, const std::string& sn, EmulatorFaults faults = {}) {
+    meter = std::make_shared<MeterEmulator>(LinkKind::USB, image, sn, faults);
+    pty = PtyMeter::Start(meter);
+    if (!pty) return;
+    backend = std::make_unique<PtyBackend>(pty->path());
+    link = std::make_unique<CCommUSB>(LinkContext{nullptr, backend.get(), &sleeper, &cancel});
+  }
+};
+
+TEST(UsbLinkPty, ReadsSerialAndImageThroughTermios) {
+  const Bytes image = test::SampleImage('P', 100);
+  PtyFixture f(image, "XY123456789");
+  ASSERT_TRUE(f.link) << "no pseudo-terminal";
+  ASSERT_EQ(f.link->Open(0), LINK_OK);
+  EXPECT_EQ(f.link->portPath(), f.pty->path());
+  Bytes sn(12);
+  std::uint8_t len = 0;
+  EXPECT_EQ(f.link->ReadSerialNumber(sn, len), LINK_OK);  // waits out the 3 s total timeout
+  EXPECT_EQ(len, 11);
+  EXPECT_EQ(std::string(sn.begin(), sn.begin() + 11), "XY123456789");
+  Bytes buf = test::Buffer();
+  std::uint32_t bytes = 0, records = 0;
+  EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_OK);
+  EXPECT_EQ(records, 100u);
+  EXPECT_EQ(bytes, 801u);
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), buf.begin()));
+  EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
+  EXPECT_EQ(f.meter->commands(), (Bytes{'R', 'E'}));
+
+  EXPECT_FALSE(OpenTermiosPort("/dev/null"));  // not a tty
+}
+
+TEST(UsbLinkPty, SilentMeterEmptyImageCancelAndUnplug) {
+  {
+    EmulatorFaults silent;
+    silent.silentSerial = true;
+    PtyFixture f(test::SampleImage('P', 0), "AB12345678", silent);
+    ASSERT_TRUE(f.link);
+    ASSERT_EQ(f.link->Open(0), LINK_OK);
+    Bytes sn(12);
+    std::uint8_t len = 0;
+    EXPECT_EQ(f.link->ReadSerialNumber(sn, len), LINK_READ_FAILED);
+    Bytes buf = test::Buffer();
+    std::uint32_t bytes = 0, records = 0;
+    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_NO_RECORDS);
+    EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);  // count 0 closes the port
+  }
+  {
+    EmulatorFaults stall;
+    stall.stopFromBlock = 2;
+    PtyFixture f(test::SampleImage('P', 100), "AB12345678", stall);
+    ASSERT_TRUE(f.link);
+    ASSERT_EQ(f.link->Open(0), LINK_OK);
+    std::thread user([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      f.cancel = true;
+    });
+    Bytes buf = test::Buffer();
+    std::uint32_t bytes = 0, records = 0;
+    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_CANCELLED);
+    user.join();
+    EXPECT_NE(f.link->GetHandle(), kInvalidLinkHandle);  // cancelled in the body: left open
+    f.link->Close();
+    EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
+  }
+  {
+    EmulatorFaults gone;
+    gone.goneFromBlock = 0;
+    PtyFixture f(test::SampleImage('P', 100), "AB12345678", gone);
+    ASSERT_TRUE(f.link);
+    ASSERT_EQ(f.link->Open(0), LINK_OK);
+    Bytes buf = test::Buffer();
+    std::uint32_t bytes = 0, records = 0;
+    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_DEVICE_GONE);
+    EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
+  }
+}
+
+}  // namespace
+}  // namespace meridane
