@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "reports/report_period.h"
 #include "store/patient_store.h"
 
 namespace meridane::cli {
@@ -79,11 +80,14 @@ DateTime ParseDateTimeArg(const std::string& text, const char* option) {
   return *dt;
 }
 
-Period ResolvePeriod(const std::string& from, const std::string& to, int latestDays) {
+Period ResolvePeriod(const std::string& from, const std::string& to, int latestDays,
+                     const ReadingTable* readings) {
   if (latestDays > 0) {
     if (!from.empty() || !to.empty()) throw CliExit{2, "give either --from/--to or --latest"};
-    Date today = Today();
-    return {AddDays(today, -(latestDays - 1)), today};
+    std::optional<Date> newest;
+    if (readings) newest = NewestReadingDay(*readings);
+    Date last = newest.value_or(Today());
+    return {AddDays(last, -latestDays), last};
   }
   if (from.empty() || to.empty()) throw CliExit{2, "a period needs --from and --to, or --latest"};
   return {ParseDateArg(from, "--from"), ParseDateArg(to, "--to")};

@@ -12,6 +12,7 @@
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/date_time.h"
+#include "store/gluco_reading.h"
 #include "store/patient_profile.h"
 
 namespace meridane::cli {
@@ -82,12 +83,15 @@ std::vector<Registrar>& Registrars();
 Date ParseDateArg(const std::string& text, const char* option);
 DateTime ParseDateTimeArg(const std::string& text, const char* option);
 
-// A period from --from/--to or --latest DAYS (ending today). Either both dates or DAYS.
+// A period from --from/--to or --latest DAYS. Either both dates or DAYS. --latest means
+// what the report pages' default period means: the day of the newest reading (today when
+// there is none, or when no readings are given) and the DAYS days before it.
 struct Period {
   Date from;
   Date to;
 };
-Period ResolvePeriod(const std::string& from, const std::string& to, int latestDays);
+Period ResolvePeriod(const std::string& from, const std::string& to, int latestDays,
+                     const ReadingTable* readings = nullptr);
 
 void PrintJson(const nlohmann::json& j);
 // Tab-separated line on stdout.

@@ -23,6 +23,19 @@ struct DemoPatient {
   unsigned seed = 1;
 };
 
+// Type, diagnosis, unit, the two target ranges (in that unit) and the hypo threshold.
+void SetHealth(HealthRecord& h, int type, Date diagnosed, int unit, double preLow, double preHigh,
+               double postLow, double postHigh, int hypo) {
+  h.diabetesType = type;
+  h.yearDiagnosed = diagnosed;
+  h.glucoUnit = unit;
+  h.preMealLow = preLow;
+  h.preMealHigh = preHigh;
+  h.postMealLow = postLow;
+  h.postMealHigh = postHigh;
+  h.hypoglycemic = hypo;
+}
+
 Schedule MakeSchedule(std::initializer_list<TimeOfDay> starts) {
   Schedule s;
   std::copy(starts.begin(), starts.end(), s.start.begin());
@@ -49,17 +62,10 @@ std::vector<DemoPatient> DemoPatients() {
     s.regimens.regimen[0].doses[2] = {5, "Rapid"};
     s.regimens.regimen[0].doses[4] = {7, "Rapid"};
     s.regimens.regimen[0].doses[6] = {18, "Glargine"};
-    s.healthRecord.diabetesType = 0;
-    s.healthRecord.yearDiagnosed = diagnosed;
+    SetHealth(s.healthRecord, 0, diagnosed, 1, 70, 130, 90, 180, 70);
     s.healthRecord.hight = 168;
     s.healthRecord.weight = 61;
-    s.healthRecord.glucoUnit = 1;
-    s.healthRecord.preMealLow = 70;
-    s.healthRecord.preMealHigh = 130;
-    s.healthRecord.postMealLow = 90;
-    s.healthRecord.postMealHigh = 180;
     s.healthRecord.hbA1C = 7.1;
-    s.healthRecord.hypoglycemic = 70;
     d.editor.confirmed =
         kSectionWorking | kSectionMedications | kSectionRegimens | kSectionHealthRecord;
     d.preMeal = 118;
@@ -82,17 +88,10 @@ std::vector<DemoPatient> DemoPatients() {
     s.medications.oral = 1 << 1;  // Metformin
     s.medications.dietExercise = true;
     s.complications.complications = 1 << 3;  // High Blood Pressure
-    s.healthRecord.diabetesType = 1;
-    s.healthRecord.yearDiagnosed = {today.year - 11, 9, 1};
+    SetHealth(s.healthRecord, 1, {today.year - 11, 9, 1}, 0, 4.0, 7.0, 5.0, 10.0, 3);  // mmol/L
     s.healthRecord.hight = 181;
     s.healthRecord.weight = 94;
-    s.healthRecord.glucoUnit = 0;  // targets in mmol/L
-    s.healthRecord.preMealLow = 4.0;
-    s.healthRecord.preMealHigh = 7.0;
-    s.healthRecord.postMealLow = 5.0;
-    s.healthRecord.postMealHigh = 10.0;
     s.healthRecord.hbA1C = 7.8;
-    s.healthRecord.hypoglycemic = 3;
     s.healthRecord.bloodPressureA = 142;
     s.healthRecord.bloodPressureB = 88;
     d.editor.confirmed = kSectionWorking | kSectionNonWorking | kSectionMedications |
@@ -109,13 +108,7 @@ std::vector<DemoPatient> DemoPatients() {
               1, "", "", false, false};
     CPatientProfile& s = d.editor.staging;
     s.Clear();
-    s.healthRecord.diabetesType = 1;
-    s.healthRecord.yearDiagnosed = diagnosed;
-    s.healthRecord.preMealLow = 80;
-    s.healthRecord.preMealHigh = 140;
-    s.healthRecord.postMealLow = 100;
-    s.healthRecord.postMealHigh = 190;
-    s.healthRecord.hypoglycemic = 65;
+    SetHealth(s.healthRecord, 1, diagnosed, 1, 80, 140, 100, 190, 65);
     s.inquiry.inquiryDate = today;
     s.inquiry.comment = "Check feet at next visit";
     s.inquiry.note = "Asked about evening snacks; agreed to log after-dinner values.";

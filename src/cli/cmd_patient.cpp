@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/cli_common.h"
+#include "profile/profile_rules.h"
 #include "store/patient_store.h"
 
 namespace meridane::cli {
@@ -71,6 +72,26 @@ void ApplyProfileFile(const json& file, PatientFormValues& form, ProfileEditorSt
     editor.staging.workEnable = *workEnable;
     editor.confirmed |= kSectionNonWorking;
   }
+}
+
+// The profile editor's OK validates before anything reaches the staging copy; a file that
+// the editor would not have accepted is refused the same way (status 1).
+void CheckProfileRules(const ProfileEditorState& editor) {
+  const CPatientProfile& s = editor.staging;
+  if ((editor.confirmed & (kSectionWorking | kSectionNonWorking)) &&
+      !SchedulesValid(s.working, s.workEnable, s.nonWorking.blocks))
+    throw CliExit{1, kTimeBlockErrorText};
+  if (editor.confirmed & kSectionHealthRecord) {
+    HealthCheck check = CheckHealthRecord(HealthEntriesFrom(s.healthRecord));
+    if (!check.ok)
+      throw CliExit{1, !check.message.empty()
+                           ? check.message
+                           : "HealthRecord: every number must be zero or more, written plainly."};
+  }
+  if (editor.confirmed & kSectionRegimens)
+    for (const Regimen& r : s.regimens.regimen)
+      if (!RegimenUnitsValid(r))
+        throw CliExit{1, "Regimen: insulin units must lie within 0 and 250."};
 }
 
 json PatientToJson(CPatientProfile p) {
@@ -168,7 +189,10 @@ void SaveForm(const Context& ctx, const FormOptions& o, bool editMode, const std
   PatientFormValues form = FormFromOptions(o, current);
   ProfileEditorState editor;
   editor.staging = current;
-  if (!o.profile.empty()) ApplyProfileFile(ReadJsonFile(o.profile, "--profile"), form, editor);
+  if (!o.profile.empty()) {
+    ApplyProfileFile(ReadJsonFile(o.profile, "--profile"), form, editor);
+    CheckProfileRules(editor);
+  }
 
   switch (SavePatientForm(db, prompter, form, editMode, editor, current)) {
     case FormSaveOutcome::Refused:
