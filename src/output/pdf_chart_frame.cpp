@@ -13,6 +13,10 @@ float GlucoseX(double mgdl, bool unitMgdl) {
   return chart::kLeft + static_cast<float>(mmol * chart::kWidth / 35);
 }
 
+float TrendY(double x) { return static_cast<float>(731.5 - 49 * x); }
+
+float StandardDayY(double x) { return chart::kTop - static_cast<float>(x) * chart::kHeight / 12; }
+
 void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx) {
   using namespace chart;
   float low = GlucoseX(ctx.lowTarget, ctx.unitMgdl);

@@ -22,6 +22,12 @@ enum class ChartAxis { Glucose, Percentage, Count };
 // x of an mg/dL value on the glucose axis; mmol/L values are rounded to one decimal first.
 float GlucoseX(double mgdl, bool unitMgdl);
 
+// y of a trend point: label i of the data set stands at x = i, 49 points apart from 731.5
+// down, so a point lies against the day its label names.
+float TrendY(double x);
+// y of a standard day point: x in two-hour steps from 05:00 at the top of the plot.
+float StandardDayY(double x);
+
 void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx);
 void DrawPlotBorder(PdfPage& page);
 void DrawGlucoseGrid(PdfPage& page, bool unitMgdl);

@@ -79,9 +79,7 @@ void WriteTrendPdf(PdfDocument& doc, const PdfReport& r) {
   DrawGlucoseGrid(page, r.ctx.unitMgdl);
   DrawAxisLabels(page, r.axisLabels, 15, chart::kTop - 10, 49);
 
-  // Label i stands at x = i of the data set, 49 points apart from 731.5 down, so a point
-  // lies against the day its label names.
-  auto yOf = [](const PdfPoint& p) { return static_cast<float>(731.5 - 49 * p.x); };
+  auto yOf = [](const PdfPoint& p) { return TrendY(p.x); };
   BeginPlotClip(page);
   if (r.points.size() > 1) {
     page.SetLineWidth(2);
@@ -109,8 +107,8 @@ void WriteStandardDayPdf(PdfDocument& doc, const PdfReport& r) {
   DrawAxisLabels(page, r.axisLabels, 12, chart::kTop + 5, kTwoHours);
   BeginPlotClip(page);
   for (const auto& p : r.points)
-    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl),
-             chart::kTop - static_cast<float>(p.x) * kTwoHours, kDayMarkOutline, kDayMarkFill);
+    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl), StandardDayY(p.x), kDayMarkOutline,
+             kDayMarkFill);
   EndPlotClip(page);
 }
 

@@ -73,6 +73,17 @@ inline std::string PdfText(const std::string& path, const char* mode = "-layout"
   return RunCommand(std::string("pdftotext ") + mode + " '" + path + "' - 2>/dev/null");
 }
 
+// The words in drawing order joined by single spaces; turned text comes a word a line.
+inline std::string FlatText(const std::string& path) {
+  std::string raw = PdfText(path, "-raw"), flat;
+  for (char c : raw) {
+    bool space = c == '\n' || c == ' ' || c == '\f';
+    if (space && (flat.empty() || flat.back() == ' ')) continue;
+    flat += space ? ' ' : c;
+  }
+  return flat;
+}
+
 inline const PdfWord* FindWord(const std::vector<PdfWord>& words, const std::string& text,
                                int page = 0) {
   for (const auto& w : words)

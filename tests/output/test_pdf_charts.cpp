@@ -1,0 +1,201 @@
+// Chart pages: what goes onto them from the report data sets and where it is placed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "output/pdf_chart_frame.h"
+#include "output/pdf_report_build.h"
+#include "test_pdf_support.h"
+
+namespace meridane {
+namespace {
+
+using test::FindWord;
+using test::PdfFolder;
+using test::ReadWords;
+
+struct Fixture {
+  CPatientProfile patient;
+  ReadingTable table;
+  ReportPeriod period{{2026, 11, 1}, {2026, 11, 30}};
+  ReportTargets targets;
+  Fixture() {
+    patient.fullName = "Ann Lee";
+    patient.IDNo = "A1";
+    patient.medicalNo = "007";
+    patient.timeUnit = true;
+  }
+  void Add(DateTime at, int gluco, int slot = 1) {
+    GlucoReading r;
+    r.idx = static_cast<int>(table.entries.size()) + 1;
+    r.at = at;
+    r.gluco = gluco;
+    r.slot = slot;
+    table.entries.push_back(r);
+  }
+  PdfReport Build(int type) {
+    return BuildPdfReport(type, patient, table, period, targets, Date{2026, 12, 6});
+  }
+};
+
+std::vector<int> Values(const PdfReport& r) {
+  std::vector<int> v;
+  for (const auto& p : r.points) v.push_back(p.mgdl);
+  return v;
+}
+
+TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
+  Fixture f;
+  f.Add({2026, 10, 31, 23, 59}, 120);  // the day before
+  f.Add({2026, 11, 10, 8, 0}, 19);
+  f.Add({2026, 11, 10, 9, 0}, 20);
+  f.Add({2026, 11, 10, 10, 0}, 600);
+  f.Add({2026, 11, 10, 11, 0}, 601);
+  f.Add({2026, 11, 30, 23, 59}, 150);  // the last minute of the period
+  f.Add({2026, 12, 1, 0, 0}, 130);     // the period's end has passed
+  EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<int>{20, 600, 150}));
+  EXPECT_EQ(Values(f.Build(kReportStandardDay)), (std::vector<int>{20, 600, 150}));
+
+  // In mmol/L a point keeps its mg/dL value, so the axis rounding works from it.
+  f.targets.mmol = true;
+  EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<int>{20, 600, 150}));
+}
+
+TEST(PdfChartPages, GlucoseAxisScalesAndRoundsMmolToOneDecimal) {
+  EXPECT_FLOAT_EQ(GlucoseX(0, true), 80);
+  EXPECT_FLOAT_EQ(GlucoseX(600, true), 536);
+  EXPECT_FLOAT_EQ(GlucoseX(100, true), 80 + 76);
+  EXPECT_NEAR(GlucoseX(100, false), 80 + 5.6 * 456 / 35, 1e-3);
+  EXPECT_NEAR(GlucoseX(99, false), 80 + 5.5 * 456 / 35, 1e-3);
+  EXPECT_NEAR(GlucoseX(630, false), 536, 1e-3);  // 35.0 mmol/L, the full scale
+}
+
+TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
+  Fixture f;
+  f.Add({2026, 11, 10, 5, 0}, 100);
+  f.Add({2026, 11, 10, 4, 59}, 100);
+  f.Add({2026, 11, 10, 17, 0}, 100);
+  PdfReport r = f.Build(kReportStandardDay);
+  ASSERT_EQ(r.points.size(), 3u);
+  std::vector<float> ys;
+  for (const auto& p : r.points) ys.push_back(StandardDayY(p.x));
+  std::sort(ys.begin(), ys.end());
+  EXPECT_NEAR(ys[2], chart::kTop, 0.01);                      // 05:00
+  EXPECT_NEAR(ys[1], chart::kTop - 6 * chart::kHeight / 12, 0.01);  // 17:00, half way
+  EXPECT_NEAR(ys[0], chart::kBottom + chart::kHeight / 1440, 0.01);  // 04:59
+}
+
+TEST(PdfChartPages, TrendPointsLieAgainstTheirDayLabelAndInsideThePlot) {
+  // A one-day period spans six days of labels; the day's readings stay inside the plot,
+  // half-way down the row of the label that names their day.
+  Fixture f;
+  f.period = {{2026, 11, 10}, {2026, 11, 10}};
+  f.Add({2026, 11, 10, 12, 0}, 140);
+  f.Add({2026, 11, 10, 23, 30}, 160);
+  PdfReport r = f.Build(kReportTrend);
+  ASSERT_EQ(r.axisLabels.size(), 15u);
+  ASSERT_EQ(r.points.size(), 2u);
+  auto label = std::find(r.axisLabels.begin(), r.axisLabels.end(), "11/10/26");
+  ASSERT_NE(label, r.axisLabels.end());
+  EXPECT_EQ(r.axisLabels[0], "11/04/26");  // five days before, less half a step
+  double k = label - r.axisLabels.begin();
+  float y = TrendY(r.points[0].x);
+  EXPECT_NEAR(y, TrendY(k + 0.5), 0.5);
+  for (const auto& p : r.points) {
+    EXPECT_GT(TrendY(p.x), chart::kBottom);
+    EXPECT_LT(TrendY(p.x), chart::kTop);
+    EXPECT_LT(TrendY(p.x), TrendY(k));      // below its own label's line
+    EXPECT_GT(TrendY(p.x), TrendY(k + 1));  // above the next day's
+  }
+
+  // The saved page carries the labels, the header and the legend.
+  PdfFolder dir;
+  std::string text = test::FlatText(dir.Save(r));
+  for (const char* s : {"Glucose Trend", "11/10/26", "Glucose Value", "Ann Lee(007)"})
+    EXPECT_NE(text.find(s), std::string::npos) << s;
+}
+
+TEST(PdfChartPages, HistogramClassesAndCountAxis) {
+  Fixture f;
+  f.Add({2026, 11, 3, 8, 0}, 161);
+  f.Add({2026, 11, 3, 9, 0}, 162);
+  f.Add({2026, 11, 3, 10, 0}, 15);
+  f.Add({2026, 11, 30, 23, 59}, 700);
+  PdfReport r = f.Build(kReportHistogram);
+  EXPECT_EQ(r.histogram[0], 1);  // "<68": LO counts too
+  EXPECT_EQ(r.histogram[3], 1);  // "131-161"
+  EXPECT_EQ(r.histogram[4], 1);  // "162-193"
+  EXPECT_EQ(r.histogram[12], 1);
+  EXPECT_EQ(std::accumulate(r.histogram.begin(), r.histogram.end(), 0), 4);
+
+  PdfFolder dir;
+  auto words = ReadWords(dir.Save(r));
+  EXPECT_TRUE(FindWord(words, "131-161"));
+  EXPECT_TRUE(FindWord(words, "162-193"));
+  EXPECT_TRUE(FindWord(words, "10"));  // step 1 up to 10
+
+  // 25 in one class: step 3, axis up to 30.
+  for (int i = 0; i < 24; ++i) f.Add({2026, 11, 4, 0, i}, 100);
+  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h2.pdf"));
+  EXPECT_TRUE(FindWord(words, "30"));
+  EXPECT_FALSE(FindWord(words, "10"));
+
+  f.targets.mmol = true;
+  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h3.pdf"));
+  EXPECT_TRUE(FindWord(words, "7.4-8.9"));
+  EXPECT_FALSE(FindWord(words, "131-161"));
+}
+
+TEST(PdfChartPages, PieSharesOnALandscapePage) {
+  Fixture f;
+  f.Add({2026, 11, 3, 10, 0}, 200, 2);  // after breakfast, above 180
+  f.Add({2026, 11, 4, 10, 0}, 100, 2);
+  f.Add({2026, 11, 5, 10, 0}, 120, 2);
+  f.Add({2026, 11, 6, 10, 0}, 150, 2);
+  PdfReport r = f.Build(kReportPie);
+  EXPECT_EQ(r.pies[2].above, 1);
+  EXPECT_EQ(r.pies[2].within, 3);
+  EXPECT_EQ(r.pies[0].total(), 4);
+  EXPECT_EQ(r.pies[1].total(), 0);
+
+  PdfFolder dir;
+  std::string path = dir.Save(r);
+  auto words = ReadWords(path);
+  int shares = 0;
+  for (const auto& w : words) shares += w.text.back() == '%';
+  EXPECT_EQ(shares, 4);  // overall totals and after breakfast, two slices each
+  int quarter = 0, threeQuarters = 0;
+  for (const auto& w : words) {
+    quarter += w.text == "25.0%";
+    threeQuarters += w.text == "75.0%";
+  }
+  EXPECT_EQ(quarter, 2);
+  EXPECT_EQ(threeQuarters, 2);
+  std::string info = test::RunCommand("pdfinfo '" + path + "'");
+  EXPECT_NE(info.find("841.89 x 595.276"), std::string::npos) << info;
+  for (const char* s : {"Overall Totals", "After Breakfast", "Hypoglycemic", "Within Target"})
+    EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;
+}
+
+TEST(PdfChartPages, AveragesKeepMissingBarsMissing) {
+  Fixture f;
+  f.Add({2026, 11, 3, 8, 0}, 100, 1);
+  f.Add({2026, 11, 4, 8, 0}, 101, 1);
+  PdfReport day = f.Build(kReportDayAverage);
+  ASSERT_EQ(day.before.size(), 3u);
+  ASSERT_TRUE(day.before[0]);
+  EXPECT_DOUBLE_EQ(*day.before[0], 100.5);
+  EXPECT_FALSE(day.after[0]);
+  EXPECT_FALSE(day.before[1]);
+  f.targets.mmol = true;
+  EXPECT_NEAR(*f.Build(kReportDayAverage).before[0], 100.5, 1e-9);  // mg/dL again
+  PdfFolder dir;
+  std::string text = test::FlatText(dir.Save(f.Build(kReportWeekAverage)));
+  EXPECT_NE(text.find("Week Average Reading"), std::string::npos);
+  EXPECT_NE(text.find("Glucose (mmol/L)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace meridane
