@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include <sqlcipher/sqlite3.h>
+
 #include "store/database.h"
 
 namespace meridane {
@@ -20,6 +22,23 @@ std::string Printf(const char* fmt, double v) {
 
 // What sscanf("%d") takes: leading blanks, a sign, digits; the rest is ignored.
 bool ParseInt(std::string_view text, int& out) {
+  // Plain integers, the stored form of every count and code, need no copy.
+  if (!text.empty() && text.size() < 11) {
+    const char* b = text.data();
+    const char* e = b + text.size();
+    if (*b == '-' && text.size() > 1) ++b;
+    bool digits = true;
+    for (const char* p = b; p != e; ++p) digits = digits && *p >= '0' && *p <= '9';
+    if (digits) {
+      long long v = 0;
+      for (const char* p = b; p != e; ++p) v = v * 10 + (*p - '0');
+      if (b != text.data()) v = -v;
+      if (v <= std::numeric_limits<int>::max() && v >= std::numeric_limits<int>::min()) {
+        out = static_cast<int>(v);
+        return true;
+      }
+    }
+  }
   std::string s(text);
   const char* p = s.c_str();
   char* end = nullptr;
@@ -100,12 +119,43 @@ bool ReadColumnText(const ColumnRef& c, std::string_view text, bool isNull) {
                     c.field);
 }
 
+bool ReadColumn(const ColumnRef& c, const Statement& row, int col) {
+  const int type = row.Type(col);
+  if (type == SQLITE_NULL) return false;
+  if (type == SQLITE_INTEGER) {
+    // Same values the text would give ("0" is the only false flag), without the
+    // number-to-text conversion.
+    const int64_t v = row.Int(col);
+    if (int* const* i = std::get_if<int*>(&c.field);
+        i && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) {
+      **i = c.intFlag ? (v != 0) : static_cast<int>(v);
+      return true;
+    }
+    if (bool* const* b = std::get_if<bool*>(&c.field)) {
+      **b = v != 0;
+      return true;
+    }
+    if (double* const* d = std::get_if<double*>(&c.field)) {
+      **d = static_cast<double>(v);
+      return true;
+    }
+  } else if (type == SQLITE_FLOAT) {
+    if (double* const* d = std::get_if<double*>(&c.field)) {
+      const double v = row.Double(col);
+      if (!std::isfinite(v)) return false;
+      **d = v;
+      return true;
+    }
+  }
+  return ReadColumnText(c, row.TextView(col));
+}
+
 void ReadColumns(const std::vector<ColumnRef>& cols, const Statement& row, int first) {
   const int n = row.ColumnCount();
   for (size_t i = 0; i < cols.size(); ++i) {
     const int col = first + static_cast<int>(i);
     if (col >= n) break;  // a table with fewer columns keeps the rest at defaults
-    ReadColumnText(cols[i], row.TextView(col), row.IsNull(col));
+    ReadColumn(cols[i], row, col);
   }
 }
 

@@ -55,6 +55,9 @@ std::string ColumnText(const ColumnRef& c);
 // 23:59, a non-finite real), leaves the field as it was, so a cleared record keeps its
 // default. Returns false in that case.
 bool ReadColumnText(const ColumnRef& c, std::string_view text, bool isNull = false);
+// Reads column `col` of the current row into the field: numbers stored as numbers are
+// taken as they are, everything else through ReadColumnText; NULL keeps the field.
+bool ReadColumn(const ColumnRef& c, const Statement& row, int col);
 // Fills `cols` from a row, starting at column `first` of the statement.
 void ReadColumns(const std::vector<ColumnRef>& cols, const Statement& row, int first);
 

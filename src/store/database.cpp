@@ -90,6 +90,8 @@ void Statement::Reset() {
 
 int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
 
+int Statement::Type(int col) const { return stmt_ ? sqlite3_column_type(stmt_, col) : SQLITE_NULL; }
+
 bool Statement::IsNull(int col) const {
   return !stmt_ || sqlite3_column_type(stmt_, col) == SQLITE_NULL;
 }

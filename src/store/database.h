@@ -47,6 +47,8 @@ class Statement {
 
   int ColumnCount() const;
   bool IsNull(int col) const;
+  // SQLite's storage class of the value: SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, …
+  int Type(int col) const;
   // Column as text ("" for NULL), the way sqlite3_get_table would give it.
   std::string Text(int col) const;
   // The same text without a copy; valid until the next Step, Reset or column call.

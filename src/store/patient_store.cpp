@@ -191,7 +191,7 @@ bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
     const int n = st.ColumnCount();
     for (size_t i = 0; i < cols.size(); ++i) {
       const int col = static_cast<int>(i < 1 ? i : i + 1);
-      if (col < n) ReadColumnText(cols[i], st.TextView(col), st.IsNull(col));
+      if (col < n) ReadColumn(cols[i], st, col);
     }
   }
   out.IDNo = idNo;

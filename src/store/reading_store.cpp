@@ -1,7 +1,6 @@
 #include "store/reading_store.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "store/columns.h"
 
@@ -75,21 +74,40 @@ struct DetailWriter {
 // which writes only the meal by idx, changes nothing else.
 void ReadReadingRow(const Statement& st, GlucoReading& r) {
   ColumnRef idx{"idx", &r.idx};
-  ReadColumnText(idx, st.TextView(0), st.IsNull(0));
+  ReadColumn(idx, st, 0);
   if (auto at = ParseDateTime(st.TextView(1));
       at && IsValidDate(at->date()) && at->hour >= 0 && at->hour < 24 && at->minute >= 0 &&
       at->minute < 60) {
     r.at = *at;
   }
   ColumnRef gluco{"gluco", &r.gluco};
-  ReadColumnText(gluco, st.TextView(2), st.IsNull(2));
+  ReadColumn(gluco, st, 2);
   int meal = 0;
   ColumnRef mealRef{"meal", &meal};
-  ReadColumnText(mealRef, st.TextView(3), st.IsNull(3));
+  ReadColumn(mealRef, st, 3);
   r.slot = SlotOfMeal(meal);
   r.mark = MarkOfMeal(meal);
   ColumnRef medicalNo{"medicalNo", &r.medicalNo};
-  ReadColumnText(medicalNo, st.TextView(4), st.IsNull(4));
+  ReadColumn(medicalNo, st, 4);
+}
+
+// Earliest first; equal times keep their stored (idx) order. Readings usually arrive in
+// time order already, and otherwise only small keys are sorted, not whole entries.
+void SortByTime(std::vector<GlucoReading>& entries) {
+  auto earlier = [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; };
+  if (std::is_sorted(entries.begin(), entries.end(), earlier)) return;
+  auto key = [](const DateTime& t) {
+    return ((((static_cast<int64_t>(t.year) * 16 + t.month) * 32 + t.day) * 32 + t.hour) * 64) +
+           t.minute;
+  };
+  std::vector<std::pair<int64_t, size_t>> order(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) order[i] = {key(entries[i].at), i};
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<GlucoReading> sorted;
+  sorted.reserve(entries.size());
+  for (const auto& o : order) sorted.push_back(std::move(entries[o.second]));
+  entries.swap(sorted);
 }
 
 }  // namespace
@@ -125,23 +143,26 @@ void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
       if (r.slot == 0) r.slot = classify(patient, r.at);
   }
   // The first entry with an idx takes its details, as the table has always been matched.
-  std::unordered_map<int, size_t> byIdx;
-  byIdx.reserve(table.entries.size());
-  for (size_t i = 0; i < table.entries.size(); ++i) byIdx.emplace(table.entries[i].idx, i);
+  // Rows come in idx order, so this index is normally sorted already.
+  std::vector<std::pair<int, size_t>> byIdx(table.entries.size());
+  for (size_t i = 0; i < table.entries.size(); ++i) byIdx[i] = {table.entries[i].idx, i};
+  auto idxLess = [](const auto& a, const auto& b) { return a.first < b.first; };
+  if (!std::is_sorted(byIdx.begin(), byIdx.end(), idxLess))
+    std::stable_sort(byIdx.begin(), byIdx.end(), idxLess);
   {
     Statement st = db.Prepare("SELECT * FROM GlucoDetail WHERE IDNo = ?;");
     st.Bind(1, id);
     int idx = 0;
     ColumnRef idxRef{"idx", &idx};
     while (st.Step()) {
-      if (!ReadColumnText(idxRef, st.TextView(1), st.IsNull(1))) continue;
-      auto it = byIdx.find(idx);
-      if (it == byIdx.end()) continue;  // details of a reading that is gone stay untouched
+      if (!ReadColumn(idxRef, st, 1)) continue;
+      auto it = std::lower_bound(byIdx.begin(), byIdx.end(), std::pair<int, size_t>{idx, 0},
+                                 idxLess);
+      if (it == byIdx.end() || it->first != idx) continue;  // reading gone: row left alone
       ReadColumns(DetailColumns(table.entries[it->second].detail), st, 2);
     }
   }
-  std::stable_sort(table.entries.begin(), table.entries.end(),
-                   [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; });
+  SortByTime(table.entries);
 }
 
 bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table) {
@@ -190,7 +211,7 @@ std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo
     GlucoDetailRecord& d = out.emplace_back();
     d.IDNo = idNo;
     ColumnRef idx{"idx", &d.idx};
-    ReadColumnText(idx, st.TextView(1), st.IsNull(1));
+    ReadColumn(idx, st, 1);
     ReadColumns(DetailColumns(d), st, 2);
   }
   return out;
