@@ -1,0 +1,125 @@
+#include "download/clinic_download.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "download/reading_keys.h"
+#include "reports/classification.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
+
+namespace meridane {
+namespace {
+
+std::string MedicalNoText(int medicalNo) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%03d", medicalNo);
+  return buf;
+}
+
+// Name of the first patient with that medical record number, looked up once per number.
+class PatientNames {
+ public:
+  explicit PatientNames(Database& db) : db_(db) {}
+  const std::string& operator()(int medicalNo) {
+    auto [it, added] = names_.try_emplace(medicalNo);
+    if (added) {
+      Statement st = db_.Prepare("SELECT fullName FROM Patient WHERE medicalNo = ?;");
+      st.Bind(1, MedicalNoText(medicalNo));
+      if (st.Step()) it->second = st.Text(0);
+    }
+    return it->second;
+  }
+
+ private:
+  Database& db_;
+  std::map<int, std::string> names_;
+};
+
+}  // namespace
+
+DownloadReport RunClinicDownload(DownloadSession& session, const DownloadHooks& hooks,
+                                 ReadingTable& table) {
+  table.Clear();
+  return RunDownloadWorker(session, hooks, table, DownloadMode::Clinic);
+}
+
+std::string GlucoseCellText(int gluco) {
+  if (gluco > 600) return "HI";
+  if (gluco < 20) return "LO";
+  return std::to_string(gluco);
+}
+
+std::string TestingDateText(const DateTime& at, bool hours24) {
+  char buf[48];
+  if (hours24) {
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d  %02d:%02d", at.month, at.day, at.year,
+                  at.hour, at.minute);
+  } else {
+    int h = at.hour % 12 == 0 ? 12 : at.hour % 12;
+    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d  %02d:%02d %s", at.month, at.day, at.year, h,
+                  at.minute, at.hour < 12 ? "am" : "pm");
+  }
+  return buf;
+}
+
+std::vector<MultipleDownloadRow> MultipleDownloadRows(Database& db, const ReadingTable& table,
+                                                      const CPatientProfile& current) {
+  const bool hours24 = !current.IDNo.empty() && current.timeUnit;
+  PatientNames names(db);
+  std::vector<MultipleDownloadRow> rows;
+  rows.reserve(table.count());
+  for (const GlucoReading& r : table.entries) {
+    rows.push_back({"", r.medicalNo == -1 ? "" : MedicalNoText(r.medicalNo),
+                    r.medicalNo == -1 ? "" : names(r.medicalNo), GlucoseCellText(r.gluco),
+                    TestingDateText(r.at, hours24)});
+  }
+  return rows;
+}
+
+ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
+  struct Target {
+    std::string idNo;          // empty: no patient has the number
+    ReadingKeySet* stored = nullptr;
+  };
+  ClinicStoreReport report;
+  std::map<int, Target> byMedicalNo;
+  std::map<std::string, ReadingKeySet> storedById;
+
+  Database::Transaction tx(db);
+  for (GlucoReading& r : table.entries) {
+    auto [it, added] = byMedicalNo.try_emplace(r.medicalNo);
+    Target& t = it->second;
+    if (added) {
+      if (std::optional<std::string> id = FindIdByMedicalNo(db, r.medicalNo)) {
+        t.idNo = *id;
+        auto [sit, newPatient] = storedById.try_emplace(*id);
+        if (newPatient) {
+          EnsureReadingsTable(db, *id);
+          sit->second = StoredReadingKeys(db, *id);
+        }
+        t.stored = &sit->second;
+      }
+    }
+    if (t.idNo.empty()) {
+      ++report.unassigned;
+      continue;
+    }
+    if (!t.stored->Insert({r.gluco, r.at, 0})) {
+      ++report.duplicates;
+      continue;
+    }
+    const int slot = ClassifyReadingTime(db, t.idNo, r.at);
+    MealCode code = ComposeMealCode(slot, r.mark);
+    r.mark = code.mark;
+    if (InsertReading(db, t.idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0)
+      ++report.insertFailures;
+    else
+      ++report.inserted;
+  }
+  tx.Commit();
+  return report;
+}
+
+}  // namespace meridane

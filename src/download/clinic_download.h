@@ -1,0 +1,46 @@
+#pragma once
+// The clinic ("Download Data") run: the worker reads a clinic meter into the table, the
+// Multiple Download list shows its readings, and leaving that page files each reading
+// under the patient whose medical record number it carries.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "download/single_download.h"
+
+namespace meridane {
+
+// The list control's column text: title, optional format number and width per column.
+inline constexpr const char* kMultipleDownloadColumns =
+    ",0;Medical Record No.,1,200;Patient Name,200;Glucose,1,200;Testing Date,1,375;";
+
+// Cells of one list row: empty, medical record number, patient name, glucose, testing date.
+using MultipleDownloadRow = std::array<std::string, 5>;
+
+// Empties the table and runs the clinic worker, showing its message, if any.
+DownloadReport RunClinicDownload(DownloadSession& session, const DownloadHooks& hooks,
+                                 ReadingTable& table);
+
+// The list rows of the table's readings, in table order. The date takes the 24-hour form
+// only when a patient is current and uses it.
+std::vector<MultipleDownloadRow> MultipleDownloadRows(Database& db, const ReadingTable& table,
+                                                      const CPatientProfile& current);
+
+// "HI" above 600, "LO" below 20, else the number.
+std::string GlucoseCellText(int gluco);
+// "MM/DD/YYYY  HH:MM" (24-hour) or with " am"/" pm" and hours 0 and 12 shown as 12.
+std::string TestingDateText(const DateTime& at, bool hours24);
+
+struct ClinicStoreReport {
+  int inserted = 0;
+  int duplicates = 0;     // already stored for that patient
+  int unassigned = 0;     // no patient has the reading's medical record number
+  int insertFailures = 0; // rows the database refused (its text was shown)
+};
+
+// Files every reading of the table under the first patient with its medical record number,
+// skipping readings that patient already has, in one transaction. Marks are adjusted
+// against the slots in the table. Storing the same readings again inserts nothing.
+ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table);
+
+}  // namespace meridane

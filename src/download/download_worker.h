@@ -1,0 +1,75 @@
+#pragma once
+// The download worker: it alone touches the meter link and appends to the reading table
+// while it runs, and writes the outcome last (release order). The waiting side (the
+// progress dialog, the command line) polls the outcome with acquire order and reads the
+// table only once the outcome has left its running value.
+//
+//   session.Start(DownloadMode::SinglePatient, table);   // outcome becomes 0xFFFF
+//   while (session.Poll() == kDownloadRunning) { ...1000 ms tick...; maybe session.Cancel(); }
+//   session.Join();
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "download/download_outcome.h"
+#include "download/meter_detection.h"
+#include "store/gluco_reading.h"
+
+namespace meridane {
+
+enum class DownloadMode { SinglePatient, Clinic };
+
+// What one worker run uses. The table's entries from startIndex on are the worker's.
+struct WorkerArgs {
+  MeterAccess access;
+  ReadingTable* table = nullptr;
+  MeterSerial* serial = nullptr;
+  std::atomic<std::uint32_t>* result = nullptr;
+  const CancelFlag* cancel = nullptr;
+};
+
+// Worker bodies. They run on the session's thread; tests may call them directly.
+void SinglePatientDownload(const WorkerArgs& args);
+void ClinicDownload(const WorkerArgs& args);
+
+// The download state the main window keeps for the life of the process: the meter serial
+// of the last read, the flags of the running download, the outcome and the worker thread.
+class DownloadSession {
+ public:
+  explicit DownloadSession(MeterAccess access = {}) : access_(access) {}
+  ~DownloadSession();
+  DownloadSession(const DownloadSession&) = delete;
+  DownloadSession& operator=(const DownloadSession&) = delete;
+
+  const MeterAccess& access() const { return access_; }
+  void SetAccess(const MeterAccess& access) { access_ = access; }
+
+  MeterSerial serial;
+  bool serialReadFailed = false;  // the serial read before the download failed
+  bool errorShown = false;        // the download already showed its message
+
+  // Sets the outcome to running and the table's start index to its count, clears the
+  // cancel flag and starts the worker of `mode` on its own thread.
+  void Start(DownloadMode mode, ReadingTable& table);
+  // The outcome, acquire order: kDownloadRunning until the worker's last table write.
+  std::uint32_t Poll() const { return result_.load(std::memory_order_acquire); }
+  // Asks the link to stop its block transfer (the dialog's Esc key or Cancel button).
+  void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
+  const CancelFlag& cancelFlag() const { return cancel_; }
+  // Waits for the thread to end; returns the outcome.
+  std::uint32_t Join();
+  bool multipleManagement() const { return multiple_; }
+
+ private:
+  MeterAccess access_;
+  std::atomic<std::uint32_t> result_{kDownloadOk};
+  CancelFlag cancel_{false};
+  bool multiple_ = false;
+  std::thread thread_;
+};
+
+// The waiting side without a window: polls every `intervalMs` through `sleeper` until the
+// outcome is final, then joins the worker.
+std::uint32_t WaitForDownload(DownloadSession& session, std::uint32_t intervalMs, Sleeper& sleeper);
+
+}  // namespace meridane

@@ -1,0 +1,56 @@
+#pragma once
+// The download runs of the main window: the driver of the single-patient "Download", the
+// shared start-wait-report step, and the filing of the new readings under one patient.
+// Runs on the user-interface thread; the worker runs on its own.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/prompter.h"
+#include "download/download_worker.h"
+#include "store/database.h"
+#include "store/gluco_reading.h"
+#include "store/patient_profile.h"
+
+namespace meridane {
+
+struct DownloadHooks {
+  Prompter* prompter = nullptr;
+  // Waits until the worker's outcome is final: the progress dialog (which may Cancel), or
+  // WaitForDownload. Must return only once session.Poll() != kDownloadRunning.
+  std::function<void(DownloadSession&)> wait;
+  // Opens the patient form in add mode with its meter serial field set to `serial`; a saved
+  // patient becomes `current`. Left empty, no patient can be created.
+  std::function<void(const std::string& serial, CPatientProfile& current)> createPatient;
+};
+
+struct DownloadReport {
+  std::uint32_t result = kDownloadOk;  // the worker's outcome
+  bool messageShown = false;           // a message ended the download
+  bool stored = false;                 // a patient was settled and the new readings filed
+  int inserted = 0;                    // rows written
+  int insertFailures = 0;              // rows the database refused (its text was shown)
+};
+
+inline constexpr const char* kNotConnectedText = "Please make sure the meter is connected properly.";
+inline constexpr const char* kUnknownSerialText =
+    "This serial number doesn't exist. Please maintain the user profile.";
+
+// "Download" on the patient page: reads the meter's serial, settles the patient (the one
+// given, else the first whose meterSN equals the serial), loads the stored readings,
+// downloads and files the new ones. `current` and `table` are the main window's.
+DownloadReport RunSinglePatientDownload(DownloadSession& session, const DownloadHooks& hooks,
+                                        Database& db, CPatientProfile& current,
+                                        ReadingTable& table);
+
+// Starts the worker of `mode`, waits through hooks.wait and shows the outcome message, if
+// any (setting session.errorShown).
+DownloadReport RunDownloadWorker(DownloadSession& session, const DownloadHooks& hooks,
+                                 ReadingTable& table, DownloadMode mode);
+
+// Runs the single-patient worker and files its readings under the settled patient.
+DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadHooks& hooks,
+                                       Database& db, CPatientProfile& current,
+                                       ReadingTable& table);
+
+}  // namespace meridane

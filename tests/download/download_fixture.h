@@ -1,0 +1,159 @@
+#pragma once
+// Whole downloads against the meter emulator and a throw-away patient database.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/data_paths.h"
+#include "app/prompter.h"
+#include "download/clinic_download.h"
+#include "download/single_download.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/meter_image.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
+#include "store/schema.h"
+
+namespace meridane::testing {
+
+// Returns at once and only counts: the worker's fixed waits and the link's pauses.
+class NoSleep : public Sleeper {
+ public:
+  void SleepMs(std::uint32_t ms) override { total += ms; }
+  std::atomic<std::uint64_t> total{0};
+};
+
+inline EmulatorFaults Faults(void (*set)(EmulatorFaults&)) {
+  EmulatorFaults f;
+  set(f);
+  return f;
+}
+
+inline MeterRecord At(int gluco, int y, int mo, int d, int h, int mi, int mark = 0,
+                      int medicalNo = 0, bool isVoid = false) {
+  return MeterRecord{gluco, y, mo, d, h, mi, mark, medicalNo, isVoid};
+}
+
+inline std::vector<std::uint8_t> PersonalImage(const std::vector<MeterRecord>& records) {
+  std::vector<std::vector<std::uint8_t>> enc;
+  for (const auto& r : records) enc.push_back(EncodePersonalRecord(r));
+  return BuildMeterImage(kPersonalMeterType, enc);
+}
+
+inline std::vector<std::uint8_t> ClinicImage(const std::vector<MeterRecord>& records) {
+  std::vector<std::vector<std::uint8_t>> enc;
+  for (const auto& r : records) enc.push_back(EncodeClinicRecord(r));
+  return BuildMeterImage(kClinicMeterType, enc);
+}
+
+struct StoredRow {
+  std::string glucoDate;
+  int gluco;
+  int meal;
+  int medicalNo;
+  bool operator==(const StoredRow&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const StoredRow& r) {
+  return os << r.glucoDate << " " << r.gluco << " meal " << r.meal << " no " << r.medicalNo;
+}
+
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("meridane-download-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder_);
+    SetDataFolderOverride((folder_ / "MeridData_Pro").string());
+    SetStatementErrorSink([this](const std::string& m) { sqlErrors.push_back(m); });
+    EnsureDataFolder();
+    db = OpenPatientDatabase();
+    CreateSchema(db);
+    hooks.prompter = &prompter;
+    hooks.wait = [](DownloadSession& s) {
+      RealSleeper tick;
+      WaitForDownload(s, 1, tick);
+    };
+    hooks.createPatient = [this](const std::string& serial, CPatientProfile& current) {
+      formSerials.push_back(serial);
+      if (!newPatientId.empty()) AddPatient(newPatientId, "New Patient", "", serial);
+      if (!newPatientId.empty()) LoadPatient(db, newPatientId, current);
+    };
+  }
+  void TearDown() override {
+    session.reset();
+    db = Database();
+    SetStatementErrorSink(nullptr);
+    SetDataFolderOverride("");
+    std::filesystem::remove_all(folder_);
+  }
+
+  void AddPatient(const std::string& id, const std::string& name, const std::string& medicalNo,
+                  const std::string& meterSN) {
+    ScriptedPrompter yes;
+    PatientFormValues f;
+    f.fullName = name;
+    f.IDNo = id;
+    f.medicalNo = medicalNo;
+    f.meterSN = meterSN;
+    CPatientProfile scratch;
+    ASSERT_EQ(SavePatientForm(db, yes, f, false, {}, scratch), FormSaveOutcome::Saved) << id;
+  }
+
+  // Attaches an emulated meter (replacing any other) and builds the session over it.
+  void Attach(LinkKind kind, std::vector<std::uint8_t> image, const std::string& serial,
+              EmulatorFaults faults = {}) {
+    meter = MakeEmulatedMeter(kind, std::move(image), serial, faults);
+    Use(&meter->hid, &meter->serial);
+  }
+  // No meter at all, keeping the session (and the serial it last read).
+  void Detach() {
+    emptyHid = std::make_unique<EmulatedHidBackend>();
+    emptySerial = std::make_unique<EmulatedSerialBackend>();
+    Use(emptyHid.get(), emptySerial.get());
+  }
+  void Use(HidBackend* hid, SerialBackend* serial) {
+    MeterAccess access{hid, serial, &sleeper};
+    if (!session)
+      session = std::make_unique<DownloadSession>(access);
+    else
+      session->SetAccess(access);
+  }
+
+  DownloadReport Download() {
+    return RunSinglePatientDownload(*session, hooks, db, current, table);
+  }
+
+  std::vector<StoredRow> Stored(const std::string& id) {
+    std::vector<StoredRow> rows;
+    if (!db.TableExists(ReadingsTableName(id))) return rows;
+    Statement st = db.Prepare("SELECT glucoDate, gluco, meal, medicalNo FROM " +
+                              QuotedReadingsTable(id) + " ORDER BY idx;");
+    while (st.Step())
+      rows.push_back({st.Text(0), int(st.Int(1)), int(st.Int(2)), int(st.Int(3))});
+    return rows;
+  }
+
+  std::filesystem::path folder_;
+  Database db;
+  NoSleep sleeper;
+  std::unique_ptr<EmulatedMeter> meter;
+  std::unique_ptr<EmulatedHidBackend> emptyHid;
+  std::unique_ptr<EmulatedSerialBackend> emptySerial;
+  std::unique_ptr<DownloadSession> session;
+  ScriptedPrompter prompter;
+  DownloadHooks hooks;
+  CPatientProfile current;
+  ReadingTable table;
+  std::string newPatientId;  // the patient form saves this ID when it opens
+  std::vector<std::string> formSerials;
+  std::vector<std::string> sqlErrors;
+};
+
+}  // namespace meridane::testing
