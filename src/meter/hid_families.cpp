@@ -189,6 +189,14 @@ bool CCommHIDUART::SendCommand(std::uint8_t cmd) {
   return device_ && device_->SendOutputReport(report);
 }
 
+bool CCommHIDUART::StartCommand(std::uint8_t cmd, std::uint32_t pauseAfterMs) {
+  if (!SendConfigure(false)) return false;
+  ctx_.Sleep().SleepMs(kBridgePauseMs);
+  if (!SendCommand(cmd)) return false;
+  ctx_.Sleep().SleepMs(pauseAfterMs);
+  return true;
+}
+
 int CCommHIDUART::ReadDataIn(std::array<std::uint8_t, kUartReportSize>& report) {
   if (!device_) return -1;
   report.fill(0);
@@ -206,10 +214,7 @@ LinkResult CCommHIDUART::ReadRecords(std::span<std::uint8_t> buffer, std::uint32
   byteCount = 0;
   recordCount = 0;
   Sleeper& sleep = ctx_.Sleep();
-  if (!SendConfigure(false)) return LINK_READ_FAILED;
-  sleep.SleepMs(kBridgePauseMs);
-  if (!SendCommand(kCmdImage)) return LINK_READ_FAILED;
-  sleep.SleepMs(kBridgePauseMs);
+  if (!StartCommand(kCmdImage, kBridgePauseMs)) return LINK_READ_FAILED;
 
   std::array<std::uint8_t, kUartReportSize> report{};
   int n = ReadDataIn(report);
@@ -250,11 +255,7 @@ LinkResult CCommHIDUART::ReadRecords(std::span<std::uint8_t> buffer, std::uint32
 }
 
 LinkResult CCommHIDUART::ReadSerialNumber(std::span<std::uint8_t> buffer, std::uint8_t& length) {
-  Sleeper& sleep = ctx_.Sleep();
-  if (!SendConfigure(false)) return LINK_READ_FAILED;
-  sleep.SleepMs(kBridgePauseMs);
-  if (!SendCommand(kCmdSerial)) return LINK_READ_FAILED;
-  sleep.SleepMs(kCommandPauseMs);
+  if (!StartCommand(kCmdSerial, kCommandPauseMs)) return LINK_READ_FAILED;
   std::array<std::uint8_t, kUartReportSize> report{};
   const int n = ReadDataIn(report);
   if (n < 0) return LINK_READ_FAILED;

@@ -83,6 +83,8 @@ class CCommHIDUART : public CDevComm {
  private:
   bool SendConfigure(bool release);
   bool SendCommand(std::uint8_t cmd);
+  // Configure, pause, send the command, pause: how every bridge read begins.
+  bool StartCommand(std::uint8_t cmd, std::uint32_t pauseAfterMs);
   // Reads one data-in report; n is checked against the report size. -1 on failure.
   int ReadDataIn(std::array<std::uint8_t, kUartReportSize>& report);
 
