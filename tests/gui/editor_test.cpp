@@ -1,0 +1,194 @@
+// The profile editor: tabs kept on failing rules with their messages and focus, the "To"
+// labels, list moves into the staging copy, the regimen list, and the "Add" dialog.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QtTest>
+
+#include "gui_fixture.h"
+#include "profile/add_medicine.h"
+#include "profile/gui/ad_tabs.h"
+#include "profile/gui/add_medications.h"
+#include "profile/gui/advance.h"
+#include "ui/dual_list.h"
+
+using namespace meridane;
+
+namespace {
+const std::string kBlocks =
+    "Time blocks setting error.\nPlease kindly modify your setting and save again.";
+
+void SelectText(QListWidget* list, const QString& text) {
+  list->clearSelection();
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->text() == text) list->item(i)->setSelected(true);
+}
+}  // namespace
+
+class EditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void scheduleRuleKeepsTheTab() {
+    CPatientProfile current;
+    ProfileEditorState editor;
+    ScriptedPrompter prompter;
+    CAdvance ed(current, editor, false, false, prompter);
+    QVERIFY(editor.opened);
+    CADSchedule* s = ed.schedule();
+    QCOMPARE(s->endLabel(false, 0)->text(), QString("08:59 am"));
+    QCOMPARE(s->endLabel(false, 6)->text(), QString("05:59 am"));
+    QCOMPARE(s->blockLabel(false, 2)->text(), QString("Before-Lunch"));
+    s->clock24()->setChecked(true);
+    s->nonMealNames()->setChecked(true);
+    QCOMPARE(s->endLabel(false, 5)->text(), QString("22:59"));
+    QCOMPARE(s->blockLabel(true, 2)->text(), QString("Before-Meal2"));
+
+    s->startEdit(false, 3)->setTime(QTime(11, 0));  // After Lunch equal to Before Lunch
+    QCOMPARE(s->endLabel(false, 2)->text(), QString("10:59"));
+    ed.tabs()->setCurrentIndex(kTabMedications);
+    QCOMPARE(ed.tabs()->currentIndex(), int(kTabSchedule));
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kBlocks});
+
+    s->startEdit(false, 3)->setTime(QTime(14, 0));
+    s->startEdit(false, 6)->setTime(QTime(5, 0));  // Night before Before Breakfast
+    // The non-working schedule counts only when switched on.
+    s->startEdit(true, 0)->setTime(QTime(23, 30));
+    ed.tabs()->setCurrentIndex(kTabMedications);
+    QCOMPARE(ed.tabs()->currentIndex(), int(kTabMedications));
+    ed.tabs()->setCurrentIndex(kTabSchedule);
+    s->separateNonWorking()->setChecked(true);
+    prompter.Clear();
+    ed.accept();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kBlocks});
+    QCOMPARE(ed.result(), 0);
+    QCOMPARE(editor.confirmed, 0u);
+    s->startEdit(true, 0)->setTime(QTime(6, 0));
+    ed.accept();
+    QCOMPARE(ed.result(), int(QDialog::Accepted));
+    QCOMPARE(editor.staging.working.start[6], (TimeOfDay{5, 0}));
+    QVERIFY(editor.staging.workEnable);
+    QVERIFY(ed.timeUnit());
+    QVERIFY(ed.mealEnable());
+  }
+
+  void healthRecordChecksInOrder() {
+    CPatientProfile current;
+    current.healthRecord.preMealLow = 70;
+    current.healthRecord.preMealHigh = 130;
+    current.healthRecord.postMealLow = 70;
+    current.healthRecord.postMealHigh = 180;
+    ProfileEditorState editor;
+    ScriptedPrompter prompter;
+    CAdvance ed(current, editor, false, false, prompter);
+    ed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ed));
+    ed.tabs()->setCurrentIndex(kTabHealthRecord);
+    CADHealthRecord* hr = ed.healthRecord();
+    auto leave = [&] {
+      ed.tabs()->setCurrentIndex(kTabInquiry);
+      return ed.tabs()->currentIndex() == kTabInquiry;
+    };
+
+    hr->entry(HealthEntry::Hypoglycemic)->setText("71");
+    QVERIFY(!leave());
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"The setting of Hypoglycemic is error."});
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
+    hr->entry(HealthEntry::Hypoglycemic)->setText("70");
+
+    hr->entry(HealthEntry::HbA1C)->setText("16.1");
+    QVERIFY(!leave());
+    QCOMPARE(prompter.texts().back(), std::string("Please enter a value between 0 and 16."));
+    hr->entry(HealthEntry::HbA1C)->setText("16");
+
+    // Empty and comma entries keep the tab without a word.
+    prompter.Clear();
+    hr->entry(HealthEntry::LDL)->setText("");
+    QVERIFY(!leave());
+    hr->entry(HealthEntry::LDL)->setText("100");
+    hr->entry(HealthEntry::Hight)->setText("170,5");
+    QVERIFY(!leave());
+    QVERIFY(prompter.asked().empty());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(hr->entry(HealthEntry::Hight)));
+    hr->entry(HealthEntry::Hight)->setText("170.5");
+    QVERIFY(leave());
+    ed.accept();
+    QCOMPARE(editor.staging.healthRecord.hight, 170.5);
+    QCOMPARE(editor.staging.healthRecord.hbA1C, 16.0);
+    QCOMPARE(editor.staging.healthRecord.LDL, 100);
+  }
+
+  void regimenBoundsAndLists() {
+    CPatientProfile current;
+    ProfileEditorState editor;
+    ScriptedPrompter prompter;
+    CAdvance ed(current, editor, false, false, prompter);
+
+    // Lente and Rapid chosen on the Medications tab become the regimen's dose types.
+    CDualList* insulin = ed.medications()->insulinList();
+    insulin->offeredList()->setSelectionMode(QAbstractItemView::MultiSelection);
+    SelectText(insulin->offeredList(), "Lente");
+    insulin->MoveSelected(true);
+    SelectText(insulin->offeredList(), "Rapid");
+    insulin->MoveSelected(true);
+    QCOMPARE(insulin->chosenList()->count(), 2);
+
+    ed.tabs()->setCurrentIndex(kTabRegimen);
+    CADRegimen* reg = ed.regimen();
+    reg->unitsEdit(7)->setText("251");
+    ed.tabs()->setCurrentIndex(kTabInquiry);
+    QCOMPARE(ed.tabs()->currentIndex(), int(kTabRegimen));
+    QVERIFY(prompter.asked().empty());
+    reg->list()->setCurrentRow(1);  // nor can another regimen be shown
+    QCOMPARE(reg->list()->currentRow(), 0);
+    reg->unitsEdit(7)->setText("250");
+    reg->activeBox()->setChecked(true);
+    QCOMPARE(reg->list()->item(0)->text(), QString("Regimen1(active)"));
+    reg->list()->setCurrentRow(2);
+    reg->activeBox()->setChecked(true);
+    QCOMPARE(reg->list()->item(0)->text(), QString("Regimen1"));
+    QCOMPARE(reg->list()->item(2)->text(), QString("Regimen3(active)"));
+
+    ed.tabs()->setCurrentIndex(kTabComplications);
+    CDualList* comp = ed.complications()->lists();
+    SelectText(comp->offeredList(), "Retinopathy");
+    comp->MoveSelected(true);
+    ed.accept();
+    QCOMPARE(ed.result(), int(QDialog::Accepted));
+    QCOMPARE(editor.staging.medications.insulin, 18);
+    QCOMPARE(editor.staging.regimens.activeRegimen, 2);
+    QCOMPARE(editor.staging.regimens.regimen[0].doses[7].units, 250.0);
+    QCOMPARE(editor.staging.complications.complications, 1 << 8);
+  }
+
+  void addMedicinesDialog() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    ScriptedPrompter prompter;
+    CAddMedications dlg("A1", prompter);
+    dlg.nameEdit()->setText("Sitagliptin");
+    dlg.OnAdd(false);
+    dlg.nameEdit()->setText("Sitagliptin");
+    dlg.OnAdd(false);
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"This medicine is already listed."});
+    QCOMPARE(dlg.oralList()->count(), 1);
+    QCOMPARE(dlg.oralList()->item(0)->text(), QString("Sitagliptin"));
+    QVERIFY(dlg.changed());
+    Database db = OpenPatientDatabase();
+    CPatientProfile p;
+    LoadPatient(db, "A1", p);
+    QVERIFY(p.medicationEnable);
+    QCOMPARE(p.medications.oralName[0], std::string("Sitagliptin"));
+  }
+};
+
+int RunEditorTests(int argc, char** argv) {
+  EditorTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "editor_test.moc"

@@ -1,0 +1,204 @@
+// The patient form: its messages and questions in add and edit mode, silent close without
+// change, delete emptying the completion list, and the profile editor's staging copy.
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "app/gui/patient_main.h"
+#include "gui_fixture.h"
+#include "profile/gui/ad_tabs.h"
+#include "profile/gui/advance.h"
+#include "store/gui/add_edit.h"
+#include "ui/id_entry.h"
+
+using namespace meridane;
+
+namespace {
+
+CPatientProfile Stored(const std::string& id) {
+  Database db = OpenPatientDatabase();
+  CPatientProfile p;
+  LoadPatient(db, id, p);
+  return p;
+}
+
+void Fill(CAddEdit& form, const QString& name, const QString& id, const QString& medNo = {}) {
+  form.fields().fullName->setText(name);
+  form.fields().idNo->setText(id);
+  form.fields().medicalNo->setText(medNo);
+}
+
+}  // namespace
+
+class FormTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void addModeMessagesAndQuestion() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    AppState state;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CAddEdit form(false, state, prompter, script.Runner());
+    QSignalSpy finished(&form, &QDialog::finished);
+    QCOMPARE(form.windowTitle(), QString("Add"));
+    QVERIFY(form.fields().idNo->isEnabled());
+    QVERIFY(form.fields().male->isChecked());
+    QCOMPARE(form.fields().birth->date(), QDate(1970, 1, 1));
+    QCOMPARE(form.fields().idNo->Ids(), QStringList{"A1"});
+
+    Fill(form, "", "B1");
+    form.OnSave();
+    Fill(form, "O'Hara", "B1");
+    form.OnSave();
+    Fill(form, "Bo", "A1");
+    form.OnSave();
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(prompter.texts(),
+             (std::vector<std::string>{"* item is required", "* item cannot contain ' character.",
+                                       "The ID exists."}));
+
+    // A three-digit entry only; "7" is asked about and stored as 007.
+    form.fields().medicalNo->clear();
+    QTest::keyClicks(form.fields().medicalNo, "7x129");
+    QCOMPARE(form.fields().medicalNo->text(), QString("712"));
+    Fill(form, "Bo", "B1", "7");
+    form.fields().address->setText("1 O'Brien Street");
+    form.fields().female->setChecked(true);
+    prompter.Clear();
+    form.OnSave();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Are you sure to save a new patient Bo(007)?"});
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QVERIFY(state.dataChanged);
+    CPatientProfile p = Stored("B1");
+    QCOMPARE(p.medicalNo, std::string("007"));
+    QCOMPARE(p.address, std::string("1 O'Brien Street"));
+    QCOMPARE(p.gender, 1);
+
+    // Answering No closes the form without writing.
+    CAddEdit again(false, state, prompter, script.Runner());
+    QSignalSpy againDone(&again, &QDialog::finished);
+    Fill(again, "Cy", "C1");
+    prompter.Clear();
+    prompter.Push(PromptAnswer::No);
+    again.OnSave();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Are you sure to save a new patient Cy(---)?"});
+    QCOMPARE(againDone.count(), 1);
+    QCOMPARE(again.result(), int(QDialog::Rejected));
+    QVERIFY(Stored("C1").fullName.empty());
+  }
+
+  void editModeSilentOrAsks() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1", "12");
+    AppState state;
+    state.current = Stored("A1");
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    {
+      CAddEdit form(true, state, prompter, script.Runner());
+      QSignalSpy finished(&form, &QDialog::finished);
+      QCOMPARE(form.windowTitle(), QString("Edit"));
+      QVERIFY(!form.fields().idNo->isEnabled());
+      QVERIFY(form.fields().remove->isVisibleTo(&form));
+      QCOMPARE(form.fields().medicalNo->text(), QString("012"));
+      form.OnSave();
+      QVERIFY(prompter.asked().empty());
+      QCOMPARE(finished.count(), 1);
+      QVERIFY(!state.dataChanged);
+    }
+    CAddEdit form(true, state, prompter, script.Runner());
+    form.fields().phone->setText("555-0101");
+    form.OnSave();
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Ann Lee(012) data is changed, Do you want to save it?"});
+    QVERIFY(state.dataChanged);
+    QCOMPARE(Stored("A1").phone, std::string("555-0101"));
+  }
+
+  void deleteEmptiesTheCompletionList() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    AppState state;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CPatientMain page(kIndividual, state, prompter, script.Runner(), {1280, 1024, 96});
+    QSignalSpy finished(&page, &QDialog::finished);
+    bool wasAddAfterDelete = false;
+    script.Then([&](QDialog& d) {
+      auto& form = static_cast<CAddEdit&>(d);
+      form.OnDelete();
+      wasAddAfterDelete = form.windowTitle() == "Add" && form.fields().fullName->text().isEmpty();
+      return form.result();
+    });
+    page.idEntry()->setText("A1");
+    page.OnAddEdit();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Do you wanna to delete A1 from the PC?"});
+    QVERIFY(prompter.asked()[0].icon == PromptIcon::None);
+    QVERIFY(wasAddAfterDelete);
+    QVERIFY(page.idEntry()->Ids().isEmpty());
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(state.current.IDNo.empty());
+    QVERIFY(Stored("A1").fullName.empty());
+  }
+
+  void editorStagingSurvivesCancelAndReopen() {
+    test::DataFolder folder;
+    AppState state;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CAddEdit form(false, state, prompter, script.Runner());
+    Fill(form, "Di", "D1");
+    // First visit: a target range and 24-hour clock, confirmed with OK.
+    script.Then([](QDialog& d) {
+      auto& ed = static_cast<CAdvance&>(d);
+      ed.healthRecord()->entry(HealthEntry::PreMealLow)->setText("80");
+      ed.healthRecord()->entry(HealthEntry::PreMealHigh)->setText("140");
+      ed.schedule()->clock24()->setChecked(true);
+      ed.accept();
+      return ed.result();
+    });
+    // Second visit shows the first one's work and is cancelled.
+    QString seenLow;
+    script.Then([&](QDialog& d) {
+      auto& ed = static_cast<CAdvance&>(d);
+      seenLow = ed.healthRecord()->entry(HealthEntry::PreMealLow)->text();
+      ed.reject();
+      return ed.result();
+    });
+    form.OnAdvance();
+    form.OnAdvance();
+    QCOMPARE(seenLow, QString("80"));
+    QVERIFY(form.timeUnit());
+    form.OnSave();
+    CPatientProfile p = Stored("D1");
+    QVERIFY(p.healthRecordEnable);
+    QCOMPARE(p.healthRecord.preMealLow, 80.0);
+    QVERIFY(p.timeUnit);
+
+    // Edit mode: an editor opened and cancelled leaves the stored sections alone.
+    state.current = p;
+    CAddEdit edit(true, state, prompter, script.Runner());
+    script.Then([](QDialog& d) {
+      static_cast<CAdvance&>(d).reject();
+      return int(QDialog::Rejected);
+    });
+    edit.OnAdvance();
+    edit.fields().phone->setText("1234");
+    edit.OnSave();
+    p = Stored("D1");
+    QCOMPARE(p.phone, std::string("1234"));
+    QCOMPARE(p.healthRecord.preMealHigh, 140.0);
+  }
+};
+
+int RunFormTests(int argc, char** argv) {
+  FormTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "form_test.moc"

@@ -1,0 +1,70 @@
+#pragma once
+// Shared set-up for the window tests: a private data folder, a scripted prompter, and a
+// page runner that hands each modal page to the test instead of running it.
+#include <QDialog>
+#include <QTemporaryDir>
+#include <functional>
+#include <vector>
+
+#include "app/data_paths.h"
+#include "app/gui/app_state.h"
+#include "app/gui/gui_support.h"
+#include "app/prompter.h"
+#include "store/patient_store.h"
+#include "store/schema.h"
+
+namespace meridane::test {
+
+// A fresh data folder with the schema, replaced for each test.
+class DataFolder {
+ public:
+  DataFolder() {
+    SetDataFolderOverride(dir_.path().toStdString());
+    ResetDatabaseFailureNotice();
+    Database db = OpenPatientDatabase();
+    CreateSchema(db);
+  }
+  ~DataFolder() { SetDataFolderOverride({}); }
+  QString path() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFolder()); }
+
+// Stores a patient through the form's own save, answering Yes.
+inline void AddPatient(const std::string& name, const std::string& id,
+                       const std::string& medicalNo = "") {
+  Database db = OpenPatientDatabase();
+  ScriptedPrompter yes;
+  PatientFormValues v;
+  v.fullName = name;
+  v.IDNo = id;
+  v.medicalNo = medicalNo;
+  CPatientProfile current;
+  SavePatientForm(db, yes, v, false, {}, current);
+}
+
+// Each page met is handed to the next step in line; a page with no step left is closed
+// without an action.
+class PageScript {
+ public:
+  using Step = std::function<int(QDialog&)>;
+  void Then(Step s) { steps_.push_back(std::move(s)); }
+  PageRunner Runner() {
+    return [this](QDialog& d) {
+      seen_.push_back(d.metaObject()->className());
+      if (next_ >= steps_.size()) return 0;
+      return steps_[next_++](d);
+    };
+  }
+  const std::vector<std::string>& seen() const { return seen_; }
+
+ private:
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  std::vector<std::string> seen_;
+};
+
+}  // namespace meridane::test

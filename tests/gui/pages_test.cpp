@@ -1,0 +1,176 @@
+// Navigation: the save question when a page is left, the home page's way out, and the
+// patient page's refusals and results.
+#include <QLabel>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "app/gui/main_window.h"
+#include "app/gui/patient_main.h"
+#include "app/gui/welcome.h"
+#include "gui_fixture.h"
+#include "store/gui/add_edit.h"
+#include "ui/id_entry.h"
+
+using namespace meridane;
+
+namespace {
+const std::string kLeaveQuestion = "Do you want to save data and leave this page?";
+const std::string kNotExisted = "This user's ID is NOT existed.";
+const std::string kSelect = "Please select a patient or enter a user's ID.";
+
+// The home page goes to the patient page of `mode`; the next step acts there.
+test::PageScript::Step Choose(int mode) {
+  return [mode](QDialog& d) {
+    auto& home = static_cast<CWelcome&>(d);
+    home.OnManagement(mode);
+    return home.result();
+  };
+}
+}  // namespace
+
+class PagesTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void leavingAsksUnlessClinicView() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1", "7");
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CMeridDemoXDlg w(prompter, {1280, 1024, 96}, script.Runner());
+    w.Initialise();
+
+    // Home right after start-up asks although nothing was edited; the home page then
+    // sends the user to a patient's report.
+    script.Then(Choose(kIndividual));
+    script.Then([](QDialog& d) {
+      auto& page = static_cast<CPatientMain&>(d);
+      page.idEntry()->setText("A1");
+      page.OnViewReport();
+      return page.result();
+    });
+    w.OnHome();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kLeaveQuestion});
+    QCOMPARE(w.state().pageResult, int(kResultViewReport));
+    QCOMPARE(w.patientLabel()->text(), QString("Ann Lee (007)"));
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.reportArea(), int(kAreaReport));
+
+    // Nothing changed since: no question. The patient page without an action leads home,
+    // and home goes on to a clinic quick view.
+    prompter.Clear();
+    script.Then([](QDialog& d) { return static_cast<CPatientMain&>(d).result(); });
+    script.Then(Choose(kMultiple));
+    script.Then([](QDialog& d) {
+      static_cast<CPatientMain&>(d).OnQuickView();
+      return d.result();
+    });
+    w.OnPatients();
+    QVERIFY(prompter.asked().empty());
+    QVERIFY(w.clinicViewShown());
+    QCOMPARE(w.state().managementMode, int(kMultiple));
+    QCOMPARE(w.state().pageResult, int(kResultQuickView));
+    QCOMPARE(w.patientLabel()->text(), QString());
+
+    // A clinic view never asks, even with the data-changed flag set; both marks clear.
+    w.state().dataChanged = true;
+    script.Then(Choose(kIndividual));
+    script.Then([](QDialog& d) {
+      static_cast<CPatientMain&>(d).OnDownload();
+      return d.result();
+    });
+    w.OnHome();
+    QVERIFY(prompter.asked().empty());
+    QVERIFY(!w.state().dataChanged);
+    QCOMPARE(w.state().pageResult, int(kResultDownload));
+    QVERIFY(!w.clinicViewShown());
+
+    // The data-changed flag alone makes the next leave ask; the user leaves the program.
+    w.state().dataChanged = true;
+    prompter.Push(PromptAnswer::No);
+    w.OnHome();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kLeaveQuestion});
+    QVERIFY(w.exitRequested());
+  }
+
+  void homePageWayOut() {
+    test::DataFolder folder;
+    AppState state;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CWelcome home(state, prompter, script.Runner(), {1280, 1024, 96});
+    QSignalSpy finished(&home, &QDialog::finished);
+    prompter.Push(PromptAnswer::Cancel);
+    home.reject();
+    QCOMPARE(finished.count(), 0);  // Cancel stays
+    QCOMPARE(prompter.asked()[0].text, std::string("Are you sure to leave Meridane?"));
+    QVERIFY(prompter.asked()[0].buttons == PromptButtons::OkCancel);
+    // The patient page's own Home comes back without an action: the home page stays.
+    home.OnManagement(kIndividual);
+    QCOMPARE(finished.count(), 0);
+    home.reject();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(home.result(), int(QDialog::Rejected));
+  }
+
+  void patientPageRefusalsAndResults() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    AppState state;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CPatientMain page(kIndividual, state, prompter, script.Runner(), {1280, 1024, 96});
+    QSignalSpy finished(&page, &QDialog::finished);
+    QCOMPARE(page.idEntry()->Ids(), QStringList{"A1"});
+
+    page.OnViewReport();  // no ID
+    page.idEntry()->setText("B9");
+    page.OnViewReport();
+    page.OnDownload();
+    page.OnAddEdit();
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(prompter.texts(),
+             (std::vector<std::string>{kSelect, kNotExisted, kNotExisted, kNotExisted}));
+    QVERIFY(prompter.asked()[0].buttons == PromptButtons::Ok);
+    QVERIFY(prompter.asked()[1].buttons == PromptButtons::OkCancel);
+    QVERIFY(script.seen().empty());  // no form was opened for an unknown ID
+
+    page.idEntry()->setText("A1");
+    page.OnViewReport();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), int(kResultViewReport));
+    QCOMPARE(state.current.fullName, std::string("Ann Lee"));
+
+    // An empty ID downloads by the meter's serial number: no current patient.
+    page.idEntry()->clear();
+    page.OnDownload();
+    QCOMPARE(finished.at(1).at(0).toInt(), int(kResultDownload));
+    QVERIFY(state.current.IDNo.empty());
+
+    // The form saved with OK ends the page with a report; cancelled, the page stays.
+    script.Then([](QDialog& d) {
+      auto& form = static_cast<CAddEdit&>(d);
+      form.fields().fullName->setText("Bo");
+      form.fields().idNo->setText("B2");
+      form.OnSave();
+      return form.result();
+    });
+    page.OnAddEdit();
+    QCOMPARE(finished.count(), 3);
+    QCOMPARE(finished.at(2).at(0).toInt(), int(kResultViewReport));
+    QCOMPARE(page.idEntry()->Ids(), (QStringList{"A1", "B2"}));
+    page.OnAddEdit();  // add mode again; the script has no step: cancelled
+    QCOMPARE(finished.count(), 3);
+
+    CPatientMain clinic(kMultiple, state, prompter, script.Runner(), {1280, 1024, 96});
+    QSignalSpy clinicDone(&clinic, &QDialog::finished);
+    clinic.OnDownloadData();
+    QCOMPARE(clinicDone.at(0).at(0).toInt(), int(kResultClinicDownload));
+  }
+};
+
+int RunPageTests(int argc, char** argv) {
+  PagesTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "pages_test.moc"

@@ -1,0 +1,170 @@
+// Start-up: placement and display warnings for injected screens, the page buttons' large
+// layout, stepped scrolling, the database failure notice, and the user's guide.
+#include <QFile>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "app/gui/main_window.h"
+#include "gui_fixture.h"
+#include "ui/step_scroller.h"
+
+using namespace meridane;
+
+namespace {
+const std::string kDpiText = "DPI 120 can be acceptable, but the best DPI is 96.";
+const std::string kResText =
+    "The best display resolution is 1024 X 768. Other resolution can be acceptable, but the "
+    "lowest resolution is 800 X 600.";
+}  // namespace
+
+class StartupTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void placementForScreens() {
+    struct Case {
+      ScreenMetrics s;
+      QRect rect;
+      bool dpi, res, large;
+    };
+    const Case cases[] = {
+        {{1920, 1080, 96}, QRect(448, 156, 1024, 738), false, false, false},
+        {{800, 600, 96}, QRect(0, 0, 800, 570), false, true, false},
+        {{1024, 768, 120}, QRect(0, 0, 1024, 738), true, false, true},
+        {{1024, 767, 96}, QRect(0, 0, 1024, 737), false, true, false},
+        {{1023, 768, 144}, QRect(0, 0, 1023, 738), true, true, true},
+    };
+    for (const Case& c : cases) {
+      MainWindowPlacement p = PlaceMainWindow(c.s);
+      QCOMPARE(QRect(p.x, p.y, p.width, p.height), c.rect);
+      QCOMPARE(p.dpiWarning, c.dpi);
+      QCOMPARE(p.resolutionWarning, c.res);
+      QCOMPARE(p.largeDpiLayout, c.large);
+    }
+    QVERIFY(HomePageScrolls({800, 600, 120}));
+    QVERIFY(!HomePageScrolls({800, 600, 96}));
+  }
+
+  void initialiseWarnsOnceAndShowsScrollBars() {
+    test::DataFolder folder;
+    {
+      ScriptedPrompter prompter;
+      CMeridDemoXDlg w(prompter, {800, 600, 96});
+      w.Initialise();
+      QCOMPARE(prompter.texts(), std::vector<std::string>{kResText});
+      QCOMPARE(prompter.asked()[0].caption, std::string("Warning"));
+      QVERIFY(prompter.asked()[0].icon == PromptIcon::Exclamation);
+      QVERIFY(w.scroller()->ScrollBarsShown());
+      QVERIFY(!w.isVisible());  // shown only when the home page is left
+      QCOMPARE(w.geometry().size(), QSize(800, 570));
+      QVERIFY(QFile::exists(test::DataFolderPath() + "/Patients.db"));
+    }
+    {
+      ScriptedPrompter prompter;
+      CMeridDemoXDlg w(prompter, {1920, 1080, 96});
+      w.Initialise();
+      QVERIFY(prompter.asked().empty());
+      QVERIFY(!w.scroller()->ScrollBarsShown());
+      QCOMPARE(w.pageButton(kBtnHome)->geometry().size(), QSize(48, 48));
+    }
+  }
+
+  void largeDpiLayoutOfPageButtons() {
+    test::DataFolder folder;
+    ScriptedPrompter prompter;
+    CMeridDemoXDlg w(prompter, {1024, 768, 120});
+    w.Initialise();
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kDpiText});
+    const char* tips[] = {"Home", "Patients", "Profile", "Report", "Save PDF", "Print",
+                          "Import/Export", "Help"};
+    for (int i = 0; i < kPageButtonCount; ++i) {
+      QPushButton* b = w.pageButton(static_cast<PageButton>(i));
+      QCOMPARE(b->geometry(), QRect(550 + 57 * i, 20, 52, 52));
+      QCOMPARE(b->toolTip(), QString::fromLatin1(tips[i]));
+    }
+    QCOMPARE(w.canvas()->findChild<QStackedWidget*>()->geometry(), QRect(20, 145, 980, 550));
+  }
+
+  void steppedScrolling() {
+    const ScreenMetrics small{800, 600, 96};
+    QCOMPARE(ScrollStepPixels(small, true), 18);    // (783 - 600) / 10
+    QCOMPARE(ScrollStepPixels(small, false), 24);   // (1048 - 800) / 10
+    QCOMPARE(ScrollStepPixels({800, 600, 120}, true), 19);  // (798 - 600) / 10
+    QCOMPARE(ScrollStepPixels({800, 600, 120}, false), 25);
+    QCOMPARE(ScrollStepPixels({1920, 1080, 96}, true), 0);  // nothing to scroll
+    QCOMPARE(StepScrollPosition(100, true), 100);
+    QCOMPARE(StepScrollPosition(0, false), 0);
+    QCOMPARE(StepScrollPosition(90, true), 100);
+    QCOMPARE(ScrollOffsetPixels(small, true, 30), 54);
+
+    test::DataFolder folder;
+    ScriptedPrompter prompter;
+    CMeridDemoXDlg w(prompter, small);
+    w.Initialise();
+    CStepScroller* s = w.scroller();
+    s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    s->horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(w.canvas()->pos(), QPoint(-24, -36));
+    for (int i = 0; i < 12; ++i) s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(s->verticalBar()->value(), 100);
+    QCOMPARE(w.canvas()->pos().y(), -180);
+    s->ResetPositions();
+    QCOMPARE(w.canvas()->pos(), QPoint(0, 0));
+  }
+
+  void databaseFailureToldOnce() {
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + "/file");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // A data folder below a plain file can never be created.
+    SetDataFolderOverride((dir.path() + "/file/MeridData_Pro").toStdString());
+    ResetDatabaseFailureNotice();
+    ScriptedPrompter prompter;
+    {
+      CMeridDemoXDlg w(prompter, {1280, 1024, 96});
+      w.Initialise();
+    }
+    QVERIFY(!OpenDatabaseOrTell(prompter));
+    QCOMPARE(prompter.asked().size(), size_t(1));
+    QVERIFY(prompter.texts()[0].rfind("Can't open database: ", 0) == 0);
+    SetDataFolderOverride({});
+  }
+
+  void userGuideOpening() {
+    std::vector<std::string> events;
+    GuideOpener g;
+    bool registered = false;
+    QString found = QStringLiteral("/x/manual.pdf");
+    g.readerRegistered = [&] { return registered; };
+    g.findGuide = [&] { return found; };
+    g.open = [&](const QString& p) {
+      events.push_back("open " + p.toStdString());
+      return true;
+    };
+    SetGuideOpener(g);
+    ScriptedPrompter prompter;
+    OpenUserGuide(prompter);
+    // Without a reader the advice comes first and the guide is still opened.
+    QCOMPARE(prompter.asked().size(), size_t(1));
+    QVERIFY(prompter.texts()[0].find("\nSoftware and download on ") != std::string::npos);
+    QVERIFY(prompter.texts()[0].rfind("If you can't open the user's guide", 0) == 0);
+    QCOMPARE(events, std::vector<std::string>{"open /x/manual.pdf"});
+
+    registered = true;
+    found.clear();
+    prompter.Clear();
+    OpenUserGuide(prompter);
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Cannot find the user's guide."});
+    SetGuideOpener(SystemGuideOpener());
+  }
+};
+
+int RunStartupTests(int argc, char** argv) {
+  StartupTest t;
+  return QTest::qExec(&t, argc, argv);
+}
+
+#include "startup_test.moc"
