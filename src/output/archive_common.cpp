@@ -1,0 +1,138 @@
+#include "output/archive_common.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/data_paths.h"
+#include "app/text_lookup.h"
+
+namespace meridane {
+
+namespace {
+std::string DayBound(int y, int m, int d, const char* clock) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %s", y, m, d, clock);
+  return buf;
+}
+}  // namespace
+
+TransferPeriod TransferPeriod::WholeDays(const Date& first, const Date& last) {
+  TransferPeriod p;
+  p.from = {first.year, first.month, first.day, 0, 0};
+  p.fromSecond = 0;
+  p.to = {last.year, last.month, last.day, 23, 59};
+  p.toSecond = 59;
+  return p;
+}
+
+bool TransferPeriod::Contains(const DateTime& at) const {
+  // A stored reading has seconds 00: it is at or after `from` only when `from` has none
+  // left over in the same minute, and never after `to` within `to`'s own minute.
+  bool afterFrom = at > from || (at == from && fromSecond == 0);
+  bool beforeTo = at <= to;
+  return afterFrom && beforeTo;
+}
+
+std::string TransferPeriod::FirstDayStart() const {
+  return DayBound(from.year, from.month, from.day, "00:00:00");
+}
+
+std::string TransferPeriod::LastDayEnd() const {
+  return DayBound(to.year, to.month, to.day, "23:59:59");
+}
+
+std::vector<std::string> UniqueNames(const std::vector<std::string>& names) {
+  std::vector<std::string> out;
+  for (const auto& n : names) {
+    bool seen = false;
+    for (const auto& o : out) seen = seen || o == n;
+    if (!seen) out.push_back(n);
+  }
+  return out;
+}
+
+std::vector<std::string> CollectPatientNames(Database& patients,
+                                             const std::vector<std::string>& chosen, bool all) {
+  std::vector<std::string> names;
+  // The list shows "All patients" above every patient, so it counts first.
+  bool allChosen = all;
+  for (const auto& n : chosen) allChosen = allChosen || n == kAllPatients;
+  if (allChosen) {
+    Statement st = patients.Prepare("SELECT fullName FROM Patient;");
+    while (st.Step()) names.push_back(st.Text(0));
+  }
+  for (const auto& n : chosen)
+    if (n != kAllPatients) names.push_back(n);
+  return UniqueNames(names);
+}
+
+std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql, const std::string& key) {
+  Statement st = db.Prepare(sql);
+  st.Bind(1, key);
+  if (!st.Step()) return std::nullopt;
+  RawRow row;
+  int n = st.ColumnCount();
+  row.reserve(static_cast<size_t>(n));
+  for (int c = 0; c < n; ++c) {
+    if (st.IsNull(c))
+      row.emplace_back(std::nullopt);
+    else
+      row.emplace_back(st.Text(c));
+  }
+  return row;
+}
+
+std::string RawText(const RawRow& row, size_t col) {
+  if (col >= row.size() || !row[col]) return {};
+  return *row[col];
+}
+
+bool RawFlag(const RawRow& row, size_t col) { return RawText(row, col) != "0"; }
+
+std::vector<std::string> TableColumns(Database& db, const std::string& table) {
+  std::vector<std::string> cols;
+  Statement st = db.Prepare("PRAGMA table_info(" + QuoteIdentifier(table) + ");");
+  while (st.Step()) cols.push_back(st.Text(1));
+  return cols;
+}
+
+std::vector<StoredReading> ReadStoredReadings(Database& db, const std::string& idNo) {
+  std::vector<StoredReading> out;
+  if (!db.TableExists(ReadingsTableName(idNo))) return out;
+  Statement st = db.Prepare("SELECT idx, glucoDate, gluco FROM " + QuotedReadingsTable(idNo) + ";");
+  while (st.Step()) {
+    StoredReading r;
+    r.idx = static_cast<int>(st.Int(0));
+    // An unreadable date keeps the 1970 default and so falls outside any real range.
+    if (auto at = ParseDateTime(st.Text(1))) r.at = *at;
+    r.gluco = static_cast<int>(st.Int(2));
+    out.push_back(r);
+  }
+  return out;
+}
+
+const std::vector<ProfileTableFlag> kProfileTables = {
+    {"WorkingDateSchedule", 10}, {"NonWorkingDateSchedule", 11}, {"Medications", 13},
+    {"Regimen", 14},             {"Complications", 15},          {"HealthRecord", 16},
+    {"Inquiry", 17},
+};
+
+TransferResult FailedRun(Prompter& prompter, const std::string& text) {
+  TransferResult r;
+  r.ok = false;
+  r.message = text;
+  if (!text.empty()) prompter.Message(text);
+  return r;
+}
+
+std::string FileText(const char* key, const char* fallback) {
+  return LookupText("FileMsg", key, fallback);
+}
+
+bool IsPatientDatabase(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::equivalent(path, PatientDatabasePath(), ec) && !ec;
+}
+
+}  // namespace meridane

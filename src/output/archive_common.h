@@ -1,0 +1,102 @@
+#pragma once
+// Pieces shared by the CSV export, the archive write and the merge: the period of a run, the
+// patient selection, raw rows read as the database holds them, and the run's result.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+#include "store/database.h"
+#include "store/date_time.h"
+
+namespace meridane {
+
+// The date range of a run. The CSV filter compares full date-times (the pickers hold
+// seconds); the archive write and the merge use the whole days of `from` and `to`.
+struct TransferPeriod {
+  DateTime from;
+  int fromSecond = 0;
+  DateTime to;
+  int toSecond = 59;
+
+  // 00:00:00 of the first day to 23:59:59 of the last.
+  static TransferPeriod WholeDays(const Date& first, const Date& last);
+  // A stored reading (seconds 00) lies within the range, both ends included.
+  bool Contains(const DateTime& at) const;
+  // The SQL bounds of the whole days, "YYYY-MM-DD 00:00:00" and "YYYY-MM-DD 23:59:59".
+  std::string FirstDayStart() const;
+  std::string LastDayEnd() const;
+};
+
+// The label of the patient list's first row.
+inline constexpr const char* kAllPatients = "All patients";
+
+// Names to write or merge: "All patients" (or `all`) stands for every fullName of the
+// patient database in the order returned; every other name stands for itself. Each name
+// is kept once, at its first place, so no patient is written or merged twice.
+std::vector<std::string> CollectPatientNames(Database& patients, const std::vector<std::string>& chosen,
+                                             bool all = false);
+
+// The names in order, each kept once at its first place.
+std::vector<std::string> UniqueNames(const std::vector<std::string>& names);
+
+// One row exactly as stored; a NULL stays distinct from an empty text.
+using RawRow = std::vector<std::optional<std::string>>;
+
+// Every column of the first row `sql` gives with `key` bound to its one parameter.
+std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql, const std::string& key);
+// Text of a column of a raw row; "" for NULL or a missing column.
+std::string RawText(const RawRow& row, size_t col);
+// Booleans read back count as true unless their text is exactly "0".
+bool RawFlag(const RawRow& row, size_t col);
+// Column names of a table, in order (empty when the table does not exist).
+std::vector<std::string> TableColumns(Database& db, const std::string& table);
+
+// Stored readings of a patient's table in storage order.
+struct StoredReading {
+  int idx = 0;
+  DateTime at;
+  int gluco = 0;
+};
+std::vector<StoredReading> ReadStoredReadings(Database& db, const std::string& idNo);
+
+// Patient columns used by the runs (the 18 columns of Patient, by position).
+enum PatientColumn : size_t {
+  kPatFullName = 0,
+  kPatIDNo = 1,
+  kPatMedicalNo = 2,
+  kPatMeterSN = 8,
+  kPatTimeUnit = 9,
+  kPatColumnCount = 18,
+};
+
+// Profile tables in the order they are copied or merged, each with the Patient flag that
+// governs it.
+struct ProfileTableFlag {
+  const char* table;
+  size_t flagColumn;
+};
+extern const std::vector<ProfileTableFlag> kProfileTables;
+
+// The outcome of one run, for the window and the command line.
+struct TransferResult {
+  bool ok = true;           // false: the run was refused or failed; `message` says why
+  std::string message;      // the last message shown, if any
+  int patients = 0;         // patients written or merged
+  int readingsWritten = 0;  // readings written to the file (export, archive)
+  int readingsAdded = 0;    // readings new to the patient database (merge)
+  int readingsUpdated = 0;  // duplicates whose meal, medicalNo and details were rewritten
+  bool dataChanged = false; // the patient database changed: the window reloads the patient
+};
+
+// A refused or failed run: the message shown (when there is one) and returned.
+TransferResult FailedRun(Prompter& prompter, const std::string& text);
+
+// Reads a text for the user through the language lookup.
+std::string FileText(const char* key, const char* fallback);
+
+// True when `path` names the same file as the patient database, so a run that deletes or
+// overwrites its target must refuse it.
+bool IsPatientDatabase(const std::string& path);
+
+}  // namespace meridane

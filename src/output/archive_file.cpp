@@ -1,0 +1,316 @@
+#include "output/archive_file.h"
+
+#include <filesystem>
+#include <map>
+#include <unordered_map>
+#include <utility>
+
+#include "store/columns.h"
+#include "store/reading_store.h"
+#include "store/schema.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr const char* kArchiveReadingsColumns =
+    " (glucoDate DATETIME, gluco INTEGER, meal INTEGER, medicalNo INTEGER, type INTEGER, slot "
+    "INTEGER, commentOptions INTEGER, commentOptionsFood INTEGER,commentOptionsExercise "
+    "INTEGER, commentOptionsType INTEGER, insulinType INTEGER,insulin VARCHAR(20), "
+    "insulinAmount FLOAT, oral varchar(20), oralAmount float, exerciseHour "
+    "INTEGER,exerciseMinute INTEGER, intensity INTEGER, carbs INTEGER, fats INTEGER, carlories "
+    "INTEGER,proteins INTEGER, comment varchar(100), commentIns varchar(100), commentOra "
+    "varchar(100), commentExe varchar(100), commentFoo varchar(100));";
+constexpr int kArchiveReadingsColumnCount = 27;
+constexpr int kArchiveDetailFirst = 4;  // type … commentFoo follow glucoDate, gluco, meal, medicalNo
+
+std::string Placeholders(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += i ? ",?" : "?";
+  return s;
+}
+
+void BindRaw(Statement& st, int index, const std::optional<std::string>& value) {
+  if (value)
+    st.Bind(index, *value);
+  else
+    st.BindNull(index);
+}
+
+// Writes a row read elsewhere into `table`, column for column by name.
+bool InsertRow(Database& db, const std::string& table, const std::vector<std::string>& cols,
+               const RawRow& row) {
+  std::string sql = "INSERT INTO " + QuoteIdentifier(table) + "(";
+  for (size_t i = 0; i < cols.size(); ++i) sql += (i ? "," : "") + QuoteIdentifier(cols[i]);
+  sql += ") VALUES(" + Placeholders(cols.size()) + ");";
+  Statement st = db.Prepare(sql);
+  for (size_t i = 0; i < cols.size() && i < row.size(); ++i)
+    BindRaw(st, static_cast<int>(i + 1), row[i]);
+  return st.Run();
+}
+
+// Overwrites every column but `key` of the row whose `key` equals the row's own value.
+bool UpdateRow(Database& db, const std::string& table, const std::vector<std::string>& cols,
+               const RawRow& row, const std::string& key, const std::string& keyValue) {
+  std::string sql = "UPDATE " + QuoteIdentifier(table) + " SET ";
+  std::vector<size_t> set;
+  for (size_t i = 0; i < cols.size() && i < row.size(); ++i) {
+    if (cols[i] == key) continue;
+    sql += (set.empty() ? "" : ",") + QuoteIdentifier(cols[i]) + "=?";
+    set.push_back(i);
+  }
+  if (set.empty()) return true;
+  sql += " WHERE " + QuoteIdentifier(key) + "=?;";
+  Statement st = db.Prepare(sql);
+  int b = 1;
+  for (size_t i : set) BindRaw(st, b++, row[i]);
+  st.Bind(b, keyValue);
+  return st.Run();
+}
+
+std::string SelectByIdNo(const char* table) {
+  return "SELECT * FROM " + QuoteIdentifier(table) + " WHERE IDNo=?;";
+}
+
+std::string OpenFailText(const Database& db) {
+  return "Can't open database: " + db.error();
+}
+
+// ---- archive write ----
+
+// The readings of one patient in the range, each with its details, into its joined table.
+// Returns the number written, or -1 on a failed statement.
+int WriteArchiveReadings(Database& patients, Database& archive, const std::string& idNo,
+                         const TransferPeriod& period) {
+  if (!patients.TableExists(ReadingsTableName(idNo))) return 0;
+  Statement sel = patients.Prepare("SELECT idx, glucoDate, gluco, meal, medicalNo FROM " +
+                                   QuotedReadingsTable(idNo) +
+                                   " WHERE glucoDate>=? AND glucoDate<=?;");
+  sel.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  if (!sel.Step()) return 0;  // no reading in the range: no table either
+
+  std::unordered_map<int, GlucoDetailRecord> details;
+  for (auto& d : LoadDetails(patients, idNo)) details.emplace(d.idx, std::move(d));
+
+  if (!archive.Exec("CREATE TABLE IF NOT EXISTS " + QuotedReadingsTable(idNo) +
+                    kArchiveReadingsColumns))
+    return -1;
+  Statement ins = archive.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
+                                  Placeholders(kArchiveReadingsColumnCount) + ");");
+  const GlucoDetailRecord none;
+  int written = 0;
+  do {
+    std::string when = sel.Text(1);
+    if (auto at = ParseDateTime(when)) when = FormatDateTime(*at);
+    ins.Reset();
+    ins.Bind(1, when).BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
+    auto it = details.find(static_cast<int>(sel.Int(0)));
+    GlucoDetailRecord d = it != details.end() ? it->second : none;
+    int b = kArchiveDetailFirst + 1;
+    for (const ColumnRef& c : DetailColumns(d)) ins.Bind(b++, ColumnText(c));
+    if (!ins.Run()) return -1;
+    ++written;
+  } while (sel.Step());
+  return written;
+}
+
+// ---- merge ----
+
+struct ArchiveReading {
+  DateTime at;
+  int gluco = 0;
+  int meal = 0;
+  int medicalNo = 0;
+  GlucoDetailRecord detail;
+};
+
+std::vector<ArchiveReading> ReadArchiveReadings(Database& archive, const std::string& idNo,
+                                                const TransferPeriod& period) {
+  std::vector<ArchiveReading> out;
+  if (!archive.TableExists(ReadingsTableName(idNo))) return out;
+  std::string sql = "SELECT glucoDate, gluco, meal, medicalNo";
+  GlucoDetailRecord probe;
+  for (const ColumnRef& c : DetailColumns(probe)) sql += std::string(", ") + c.name;
+  sql += " FROM " + QuotedReadingsTable(idNo) + " WHERE glucoDate>=? AND glucoDate<=?;";
+  Statement st = archive.Prepare(sql);
+  st.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  while (st.Step()) {
+    auto at = ParseDateTime(st.Text(0));
+    if (!at) continue;  // not a reading date: nothing to file it under
+    ArchiveReading r;
+    r.at = *at;
+    r.gluco = static_cast<int>(st.Int(1));
+    r.meal = static_cast<int>(st.Int(2));
+    r.medicalNo = static_cast<int>(st.Int(3));
+    r.detail.IDNo = idNo;
+    ReadColumns(DetailColumns(r.detail), st, kArchiveDetailFirst);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+// The readings of one patient into its table: a duplicate (same value, same minute) of a
+// reading stored before the merge gets the archive's meal, medicalNo and details; any other
+// reading is added with its details.
+bool MergeReadings(Database& patients, const std::string& idNo,
+                   const std::vector<ArchiveReading>& readings, TransferResult& result) {
+  if (!EnsureReadingsTable(patients, idNo)) return false;
+  std::map<std::pair<DateTime, int>, int> stored;
+  for (const StoredReading& r : ReadStoredReadings(patients, idNo))
+    stored.emplace(std::make_pair(r.at, r.gluco), r.idx);  // the first of equal ones wins
+
+  Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
+                                      " SET meal=?, medicalNo=? WHERE idx=?;");
+  for (const ArchiveReading& r : readings) {
+    auto it = stored.find({r.at, r.gluco});
+    int idx;
+    if (it != stored.end()) {
+      idx = it->second;
+      update.Reset();
+      update.BindInt(1, r.meal).BindInt(2, r.medicalNo).BindInt(3, idx);
+      if (!update.Run()) return false;
+      ++result.readingsUpdated;
+    } else {
+      int64_t added = InsertReading(patients, idNo, r.at, r.gluco, r.meal, r.medicalNo);
+      if (added < 0) return false;
+      idx = static_cast<int>(added);
+      ++result.readingsAdded;
+    }
+    if (r.detail.IsNonEmpty()) {
+      GlucoDetailRecord d = r.detail;
+      d.idx = idx;
+      if (!WriteDetail(patients, idNo, idx, d)) return false;
+    }
+  }
+  return true;
+}
+
+// Another patient of the patient database already holding `idNo` would get this patient's
+// sections and readings.
+std::optional<std::string> OtherHolderOf(Database& patients, const std::string& idNo,
+                                         const std::string& fullName) {
+  Statement st = patients.Prepare("SELECT fullName FROM Patient WHERE IDNo=? AND fullName<>?;");
+  st.Bind(1, idNo).Bind(2, fullName);
+  if (st.Step()) return st.Text(0);
+  return std::nullopt;
+}
+
+bool MergePatient(Database& patients, Database& archive, const RawRow& arow,
+                  const TransferPeriod& period, TransferResult& result) {
+  const std::string name = RawText(arow, kPatFullName);
+  const std::string idNo = RawText(arow, kPatIDNo);
+  Database::Transaction tx(patients);
+
+  const std::vector<std::string> patientCols = TableColumns(archive, "Patient");
+  bool ok;
+  if (ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name))
+    ok = UpdateRow(patients, "Patient", patientCols, arow, "fullName", name);
+  else
+    ok = InsertRow(patients, "Patient", patientCols, arow);
+
+  for (const ProfileTableFlag& t : kProfileTables) {
+    if (!ok) break;
+    if (!RawFlag(arow, t.flagColumn)) continue;
+    auto section = ReadRawRow(archive, SelectByIdNo(t.table), idNo);
+    if (!section) continue;
+    const std::vector<std::string> cols = TableColumns(archive, t.table);
+    if (ReadRawRow(patients, SelectByIdNo(t.table), idNo))
+      ok = UpdateRow(patients, t.table, cols, *section, "IDNo", idNo);
+    else
+      ok = InsertRow(patients, t.table, cols, *section);
+  }
+
+  TransferResult counts;
+  if (ok) {
+    std::vector<ArchiveReading> readings = ReadArchiveReadings(archive, idNo, period);
+    if (!readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
+  }
+  if (!ok || !tx.Commit()) return false;  // the guard rolls the patient back
+  result.readingsAdded += counts.readingsAdded;
+  result.readingsUpdated += counts.readingsUpdated;
+  return true;
+}
+
+}  // namespace
+
+TransferResult WriteArchive(Database& patients, const std::vector<std::string>& names,
+                            const TransferPeriod& period, const std::string& path,
+                            Prompter& prompter) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);  // an archive file always starts empty
+  if (!patients.ok()) return FailedRun(prompter, {});
+  Database archive = Database::OpenFile(path);
+  if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
+
+  // The profile tables exactly as the patient database has them; readings go inline.
+  CreateSchema(archive);
+  archive.ExecQuiet("DROP TABLE GlucoDetail;");
+
+  TransferResult result;
+  for (const std::string& name : UniqueNames(names)) {
+    auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", name);
+    if (!row) continue;
+    const std::string idNo = RawText(*row, kPatIDNo);
+    Database::Transaction tx(archive);
+    bool ok = InsertRow(archive, "Patient", TableColumns(patients, "Patient"), *row);
+    for (const ProfileTableFlag& t : kProfileTables) {
+      if (!ok) break;
+      if (!RawFlag(*row, t.flagColumn)) continue;
+      if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), idNo))
+        ok = InsertRow(archive, t.table, TableColumns(patients, t.table), *section);
+    }
+    int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
+    if (written < 0 || !tx.Commit()) {
+      result.ok = false;
+      result.message =
+          FileText("ArcMsg4", "This patient could not be written to the archive file: ") + name;
+      prompter.Message(result.message);
+      continue;
+    }
+    ++result.patients;
+    result.readingsWritten += written;
+  }
+  return result;
+}
+
+TransferResult MergeArchive(Database& patients, const std::vector<std::string>& names,
+                            const TransferPeriod& period, const std::string& path,
+                            Prompter& prompter) {
+  if (!patients.ok()) return FailedRun(prompter, {});
+  std::error_code ec;
+  // Opening would create an empty file where none is; there is nothing to merge from.
+  if (!std::filesystem::is_regular_file(path, ec))
+    return FailedRun(prompter, FileText("ArcMsg1", "The archive file does not exist: ") + path);
+  Database archive = Database::OpenFile(path);
+  if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
+  if (!archive.TableExists("Patient"))
+    return FailedRun(prompter, FileText("ArcMsg2", "The file holds no archived patients: ") + path);
+
+  TransferResult result;
+  for (const std::string& name : UniqueNames(names)) {
+    auto arow = ReadRawRow(archive, "SELECT * FROM Patient WHERE fullName=?;", name);
+    if (!arow) continue;
+    const std::string idNo = RawText(*arow, kPatIDNo);
+    if (auto other = OtherHolderOf(patients, idNo, name)) {
+      result.ok = false;
+      result.message = FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
+                                           "another patient; nothing was merged for it: ") +
+                       name + " (" + idNo + ", " + *other + ")";
+      prompter.Message(result.message);
+      continue;
+    }
+    if (!MergePatient(patients, archive, *arow, period, result)) {
+      result.ok = false;
+      result.message =
+          FileText("ArcMsg5", "This patient could not be merged; nothing was changed for it: ") +
+          name;
+      prompter.Message(result.message);
+      continue;
+    }
+    ++result.patients;
+    result.dataChanged = true;
+  }
+  return result;
+}
+
+}  // namespace meridane

@@ -1,0 +1,218 @@
+#include "output/csv_export.h"
+
+#include <cstdio>
+#include <memory>
+#include <unordered_map>
+
+#include "reports/statistics.h"
+#include "store/reading_store.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+constexpr const char* kColumnsLine =
+    "Item No.,Date,time,Glucose data,comments,Insulin type,Insulin Units,Oral Type,Oral "
+    "amounts,Exercise duration,Exercise Intensity,Food carbs,Food Fats,Food Calories,Food "
+    "Protiens";
+
+template <typename... Args>
+void AppendF(std::string& out, const char* fmt, Args... args) {
+  char buf[128];
+  int n = std::snprintf(buf, sizeof buf, fmt, args...);
+  if (n > 0) out.append(buf, static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1);
+}
+
+// "MM/dd/yyyy,HH:mm" in the 24-hour form, else with the hour 1..12 and "am"/"pm".
+void AppendDateTime(std::string& out, const DateTime& at, bool clock24) {
+  AppendF(out, "%02d/%02d/%04d,", at.month, at.day, at.year);
+  if (clock24) {
+    AppendF(out, "%02d:%02d", at.hour, at.minute);
+    return;
+  }
+  int hour = at.hour % 12;
+  if (hour == 0) hour = 12;
+  AppendF(out, "%02d:%02d %s", hour, at.minute, at.hour >= 12 ? "pm" : "am");
+}
+
+const char* IntensityText(int intensity) {
+  switch (intensity) {
+    case 0:
+      return "Mild";
+    case 1:
+      return "Moderate";
+    case 2:
+      return "Hard";
+    default:
+      return "";
+  }
+}
+
+void AppendDetails(std::string& out, const GlucoDetailRecord& d) {
+  std::string comments;
+  for (const std::string* c : {&d.comment, &d.commentIns, &d.commentOra, &d.commentExe,
+                               &d.commentFoo}) {
+    if (!c->empty()) comments += *c + ";";
+  }
+  out += CsvField(comments);
+  out += ',';
+  out += CsvField(d.insulin);
+  out += ',';
+  if (d.insulinAmount != 0) AppendF(out, "%.1f", d.insulinAmount);
+  out += ',';
+  out += CsvField(d.oral);
+  out += ',';
+  if (d.oralAmount != 0) AppendF(out, "%.1f", d.oralAmount);
+  out += ',';
+  if (d.exerciseHour != 0 || d.exerciseMinute != 0)
+    AppendF(out, "%02d:%02d", d.exerciseHour, d.exerciseMinute);
+  out += ',';
+  AppendF(out, "%s,%d,%d,%d,%d", IntensityText(d.intensity), d.carbs, d.fats, d.carlories,
+          d.proteins);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f) std::fclose(f);
+  }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool WriteAll(std::FILE* f, const std::string& text) {
+  return text.empty() || std::fwrite(text.data(), 1, text.size(), f) == text.size();
+}
+
+// Closing flushes the buffered tail; a failure there loses data just as a failed write.
+bool CloseFile(File& f) {
+  std::FILE* raw = f.release();
+  return std::fclose(raw) == 0;
+}
+
+std::string NoPathText() {
+  return FileText("CsvMsg1", "Error: cannot create CSV object. The specified path does not exist.");
+}
+std::string WriteFailedText() { return FileText("CsvMsg2", "Error: cannot create CSV object."); }
+
+}  // namespace
+
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
+                       const TransferPeriod& period, const Date& today) {
+  CsvBlock block;
+  auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", fullName);
+  if (!row) return block;
+  block.found = true;
+  const std::string idNo = RawText(*row, kPatIDNo);
+  const bool clock24 = RawText(*row, kPatTimeUnit) == "1";
+
+  // No HealthRecord row means mg/dL; a stored unit counts as mg/dL unless it is "0", so the
+  // header line and the values always agree.
+  bool mmol = false;
+  if (auto unit = ReadRawRow(patients, "SELECT glucoUnit FROM HealthRecord WHERE IDNo=?;", idNo))
+    mmol = !RawFlag(*unit, 0);
+
+  const std::vector<StoredReading> stored = ReadStoredReadings(patients, idNo);
+  block.hasRows = !stored.empty();
+
+  std::string lines;
+  if (block.hasRows) {
+    std::unordered_map<int, GlucoDetailRecord> details;
+    for (auto& d : LoadDetails(patients, idNo)) details.emplace(d.idx, std::move(d));
+    lines.reserve(stored.size() * 48);
+    for (const StoredReading& r : stored) {
+      if (!period.Contains(r.at)) continue;
+      ++block.kept;
+      AppendF(lines, "%d,", block.kept);
+      AppendDateTime(lines, r.at, clock24);
+      lines += ',';
+      lines += GlucoseText(r.gluco, mmol);
+      lines += ',';
+      if (auto it = details.find(r.idx); it != details.end()) AppendDetails(lines, it->second);
+      lines += kEol;
+    }
+  }
+
+  std::string& out = block.text;
+  out.reserve(lines.size() + 512);
+  AppendF(out, "Meridane Rev: %s", kProgramRevision);
+  out += kEol;
+  out += mmol ? "mmol/L" : "mg/dL";
+  out += kEol;
+  out += clock24 ? "Time Format:24:00" : "Time Format:am/pm";
+  out += kEol;
+  AppendF(out, "Total Number of Readings in Data File:%d", block.kept);
+  out += kEol;
+  AppendF(out, "Export Date:%02d/%02d/%04d", today.month, today.day, today.year);
+  out += kEol;
+  out += CsvField("Patinet Name:" + RawText(*row, kPatFullName));
+  out += kEol;
+  out += CsvField("ID No.:" + idNo);
+  out += kEol;
+  out += CsvField("Meter Serial No.:" + RawText(*row, kPatMeterSN));
+  out += kEol;
+  out += CsvField("Medical Record No.:" + RawText(*row, kPatMedicalNo));
+  out += kEol;
+  out += kColumnsLine;
+  out += kEol;
+  out += lines;
+  return block;
+}
+
+TransferResult ExportCsv(Database& patients, const std::string& fullName,
+                         const TransferPeriod& period, const std::string& path, Prompter& prompter,
+                         const Date& today) {
+  std::remove(path.c_str());
+  if (!patients.ok()) return FailedRun(prompter, {});
+  CsvBlock block = BuildCsvBlock(patients, fullName, period, today);
+  TransferResult result;
+  if (!block.found) return result;
+  File f(std::fopen(path.c_str(), "wb"));
+  if (!f) return FailedRun(prompter, NoPathText());
+  bool written = WriteAll(f.get(), block.text);
+  written = CloseFile(f) && written;
+  if (!written) return FailedRun(prompter, WriteFailedText());
+  result.patients = 1;
+  result.readingsWritten = block.kept;
+  return result;
+}
+
+TransferResult ArchiveCsv(Database& patients, const std::vector<std::string>& names,
+                          const TransferPeriod& period, const std::string& path,
+                          Prompter& prompter, const Date& today) {
+  std::remove(path.c_str());
+  if (!patients.ok()) return FailedRun(prompter, {});
+  File f(std::fopen(path.c_str(), "wb"));
+  if (!f) return FailedRun(prompter, NoPathText());
+  TransferResult result;
+  for (const std::string& name : names) {
+    CsvBlock block = BuildCsvBlock(patients, name, period, today);
+    if (!block.found) continue;
+    bool written = WriteAll(f.get(), block.text);
+    if (block.hasRows) written = WriteAll(f.get(), "\r\n\r\n\r\n\r\n") && written;
+    if (!written) {
+      result.ok = false;
+      result.message = WriteFailedText();
+      prompter.Message(result.message);
+      continue;
+    }
+    ++result.patients;
+    result.readingsWritten += block.kept;
+  }
+  if (!CloseFile(f) && result.ok) {
+    result = FailedRun(prompter, WriteFailedText());
+  }
+  return result;
+}
+
+}  // namespace meridane

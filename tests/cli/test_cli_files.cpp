@@ -1,0 +1,85 @@
+// export-csv, archive, retrieve and import from the command line, end to end between two
+// installations.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_harness.h"
+
+namespace meridane::test {
+namespace {
+
+const std::vector<std::string> kYear{"--from", "2024-01-01", "--to", "2024-12-31"};
+
+std::vector<std::string> Args(std::vector<std::string> head, const std::string& path) {
+  head.insert(head.end(), kYear.begin(), kYear.end());
+  head.push_back(path);
+  return head;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
+  CliSandbox home;
+  const std::string name = "Hara, Ann";
+  ASSERT_EQ(home.Run({"patient", "add", "--name", name, "--id", "A1"}).status, 0);
+  ASSERT_EQ(home.Run({"patient", "add", "--name", "Bob", "--id", "B2"}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "A1", "--at", "2024-03-02 09:15", "--value", "650"}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "B2", "--at", "2023-03-02 09:15", "--value", "99"}).status, 0);
+
+  const std::string csv = home.root() + "/ann.csv";
+  CliResult r = home.Run(Args({"export-csv", "--name", name}, csv));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{{"patients", "1"}, {"readings", "2"}}));
+  const std::string text = Slurp(csv);
+  EXPECT_NE(text.find("\r\n\"Patinet Name:Hara, Ann\"\r\n"), std::string::npos);
+  EXPECT_NE(text.find(",03/02/2024,09:15 am,HI,\r\n"), std::string::npos);
+
+  const std::string book = home.root() + "/book.db";
+  r = home.Run(Args({"archive", "--all"}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{{"patients", "2"}, {"readings", "2"}}));
+
+  CliSandbox clinic;
+  r = clinic.Run(Args({"retrieve", "--name", name, "--name", "Bob"}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{
+                          {"patients", "2"}, {"added", "2"}, {"updated", "0"}}));
+  r = clinic.Run(Args({"import", "--name", name}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{
+                          {"patients", "1"}, {"added", "0"}, {"updated", "2"}}));
+  r = clinic.Run({"readings", "list", "A1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows().size(), 2u);
+  EXPECT_EQ(clinic.Run({"patient", "list"}).Rows().size(), 2u);
+}
+
+TEST(CliFiles, RefusalsAndBadUsage) {
+  CliSandbox box;
+  ASSERT_EQ(box.Run({"patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+  CliResult r = box.Run(Args({"export-csv", "--name", "Ann"}, box.root() + "/caf\xC3\xA9.db"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot save data in a illegal file path."), std::string::npos);
+
+  r = box.Run(Args({"archive", "--all"}, box.databasePath()));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(box.Run({"patient", "list"}).Rows().size(), 1u) << "the patient database survives";
+
+  r = box.Run(Args({"retrieve", "--all"}, box.root() + "/none.db"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(box.root() + "/none.db"));
+
+  EXPECT_EQ(box.Run(Args({"archive"}, box.root() + "/x.db")).status, 2);
+  EXPECT_EQ(box.Run({"import", "--name", "Ann", "--from", "2024-13-01", "--to", "2024-12-31",
+                     box.root() + "/x.db"})
+                .status,
+            2);
+}
+
+}  // namespace
+}  // namespace meridane::test

@@ -1,0 +1,259 @@
+// Archive files carry patient books between installations: what goes in, and what a merge
+// makes of it — nothing lost, nothing doubled, nothing filed under the wrong patient.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/prompter.h"
+#include "output/archive_file.h"
+#include "output/archive_runs.h"
+#include "output/test_archive_fixture.h"
+
+namespace meridane::test {
+namespace {
+
+const TransferPeriod kYear = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
+const char* const kSections[] = {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
+                                 "Regimen",             "Complications",          "HealthRecord",
+                                 "Inquiry"};
+
+class ArchiveTest : public FilesFixture {
+ protected:
+  // A row in every section table, each value distinct and some with apostrophes and quotes.
+  void AddAllSections(const std::string& id, const std::string& tag) {
+    Database& db = db_;
+    for (const char* table : kSections) {
+      Statement info = db.Prepare(std::string("PRAGMA table_info(") + table + ");");
+      std::vector<std::string> values;
+      while (info.Step()) {
+        const std::string col = info.Text(1);
+        values.push_back(col == "IDNo" ? id : tag + "'s \"" + col + "\"");
+      }
+      std::string sql = std::string("INSERT INTO ") + table + " VALUES(";
+      for (size_t i = 0; i < values.size(); ++i) sql += i ? ",?" : "?";
+      Run(db, sql + ");", values);
+    }
+  }
+
+  // The readings of a patient joined with their details, idx left out (a new installation
+  // numbers its rows afresh).
+  std::vector<std::vector<std::string>> Readings(const std::string& id) {
+    Database& db = db_;
+    if (!db.TableExists("G" + id)) return {};
+    return Rows(db,
+                "SELECT r.glucoDate, r.gluco, r.meal, r.medicalNo, d.type, d.slot, "
+                "d.commentOptions, d.insulin, d.insulinAmount, d.oral, d.oralAmount, "
+                "d.exerciseHour, d.intensity, d.carbs, d.comment, d.commentIns, d.commentFoo "
+                "FROM \"G" + id + "\" r LEFT JOIN GlucoDetail d ON d.IDNo='" + id +
+                    "' AND d.idx=r.idx ORDER BY r.glucoDate, r.gluco;");
+  }
+
+  std::vector<std::vector<std::string>> Book() {
+    std::vector<std::vector<std::string>> all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
+    for (const char* t : kSections) {
+      auto rows = PatientRows(std::string("SELECT * FROM ") + t + " ORDER BY IDNo;");
+      all.insert(all.end(), rows.begin(), rows.end());
+    }
+    return all;
+  }
+
+  TransferResult Archive(const std::vector<std::string>& names, const std::string& file,
+                         const TransferPeriod& p = kYear) {
+    Database& db = db_;
+    return WriteArchive(db, names, p, Path(file), prompter_);
+  }
+  TransferResult Merge(const std::vector<std::string>& names, const std::string& file,
+                       const TransferPeriod& p = kYear) {
+    Database& db = db_;
+    return MergeArchive(db, names, p, Path(file), prompter_);
+  }
+
+  // Ann: every section, readings with details; Bob: flags all "0" but section rows stored.
+  void FillHomeBook() {
+    AddPatient("Ann O'Hara", "A1", "1", "11111111", "SN-A", "001");
+    AddAllSections("A1", "ann");
+    AddPatient("Bob", "B2", "0", "00000000", "SN-B", "");
+    AddAllSections("B2", "bob");
+    int a = AddReading("A1", At(2024, 3, 1, 8, 0), 120, 1 * 256 + 1, 1);
+    AddReading("A1", At(2024, 3, 1, 12, 30), 185, 4 * 256, 1);
+    int c = AddReading("A1", At(2024, 3, 2, 22, 15), 64, 7 * 256, 1);
+    AddReading("A1", At(2023, 12, 31, 23, 59), 99);  // outside the year
+    GlucoDetailRecord d;
+    d.type = 0;
+    d.commentOptions = kOptStress | kOptFood;
+    d.insulin = "Rapid";
+    d.insulinAmount = 4.5;
+    d.comment = "O'Hara's \"late\" lunch";
+    d.commentFoo = "pasta, bread";
+    AddDetail("A1", a, d);
+    GlucoDetailRecord e;
+    e.oral = "Metformin";
+    e.oralAmount = 2;
+    e.exerciseHour = 1;
+    e.intensity = 2;
+    e.carbs = 30;
+    AddDetail("A1", c, e);
+    AddReading("B2", At(2024, 5, 5, 7, 0), 140);
+  }
+
+  ScriptedPrompter prompter_;
+};
+
+TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
+  FillHomeBook();
+  TransferResult r = Archive({"Ann O'Hara", "Bob", "Nobody"}, "book.db");
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.patients, 2);
+  EXPECT_EQ(r.readingsWritten, 4);
+
+  Database archive = Database::OpenFile(Path("book.db"));
+  ASSERT_TRUE(archive.ok());
+  EXPECT_FALSE(archive.TableExists("GlucoDetail"));
+  EXPECT_EQ(Rows(archive, "SELECT * FROM Patient ORDER BY IDNo;"),
+            PatientRows("SELECT * FROM Patient ORDER BY IDNo;"));
+  for (const char* t : kSections) {
+    // Ann's rows unchanged; Bob's flags are all "0", so none of his.
+    EXPECT_EQ(Rows(archive, std::string("SELECT * FROM ") + t + ";"),
+              PatientRows(std::string("SELECT * FROM ") + t + " WHERE IDNo='A1';"))
+        << t;
+  }
+  auto rows = Rows(archive, "SELECT * FROM \"GA1\";");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].size(), 27u);
+  EXPECT_EQ(rows[0][0], "2024-03-01 08:00:00");
+  EXPECT_EQ(rows[0][2], "257");
+  EXPECT_EQ(rows[0][22], "O'Hara's \"late\" lunch");
+  EXPECT_EQ(rows[1][4], "-1") << "a reading without details carries the empty values";
+  EXPECT_EQ(Rows(archive, "SELECT gluco FROM \"GB2\";").size(), 1u);
+
+  // A range without readings creates no readings table for the patient.
+  ASSERT_TRUE(Archive({"Bob"}, "empty.db", TransferPeriod::WholeDays({2020, 1, 1}, {2020, 2, 1})).ok);
+  Database empty = Database::OpenFile(Path("empty.db"));
+  EXPECT_EQ(Rows(empty, "SELECT fullName FROM Patient;").size(), 1u);
+  EXPECT_FALSE(empty.TableExists("GB2"));
+}
+
+TEST_F(ArchiveTest, AllPatientsWithOwnRowArchivesEachPatientOnce) {
+  FillHomeBook();
+  TransferRequest req;
+  req.mode = TransferMode::Archive;
+  req.names = {kAllPatients, "Bob", "Ann O'Hara"};
+  req.period = kYear;
+  req.path = Path("twice.db");
+  TransferResult r = RunTransfer(req, prompter_);
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_TRUE(prompter_.texts().empty());
+  Database archive = Database::OpenFile(req.path);
+  EXPECT_EQ(Rows(archive, "SELECT * FROM Patient;").size(), 2u);
+  EXPECT_EQ(Rows(archive, "SELECT * FROM \"GA1\";").size(), 3u);
+  EXPECT_EQ(Rows(archive, "SELECT * FROM \"GB2\";").size(), 1u);
+}
+
+TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothing) {
+  FillHomeBook();
+  ASSERT_TRUE(Archive({"Ann O'Hara", "Bob"}, "book.db").ok);
+  auto book = Book();
+  auto annReadings = Readings("A1");
+  annReadings.erase(annReadings.begin());  // the 2023 reading stayed out of the archive
+  auto bobReadings = Readings("B2");
+
+  UseFolder("fresh");
+  TransferResult first = Merge({"Ann O'Hara", "Bob"}, "book.db");
+  ASSERT_TRUE(first.ok) << first.message;
+  EXPECT_TRUE(first.dataChanged);
+  EXPECT_EQ(first.readingsAdded, 4);
+  EXPECT_EQ(first.readingsUpdated, 0);
+  // Bob's section rows were not archived, everything else arrives as it was.
+  auto expected = book;
+  std::erase_if(expected, [](const std::vector<std::string>& row) {
+    return row.size() != 18 && row[0] == "B2";
+  });
+  EXPECT_EQ(Book(), expected);
+  EXPECT_EQ(Readings("A1"), annReadings);
+  EXPECT_EQ(Readings("B2"), bobReadings);
+
+  // The second time every reading is a duplicate: only meal, medicalNo and details are
+  // rewritten, so edits made since are replaced by the archive's values.
+  {
+    Database& db = db_;
+    Run(db, "UPDATE \"GA1\" SET meal='999', medicalNo='5';", {});
+    Run(db, "DELETE FROM GlucoDetail;", {});
+  }
+  TransferResult second = Merge({"Ann O'Hara", "Bob"}, "book.db");
+  ASSERT_TRUE(second.ok) << second.message;
+  EXPECT_EQ(second.readingsAdded, 0);
+  EXPECT_EQ(second.readingsUpdated, 4);
+  EXPECT_EQ(Book(), expected);
+  EXPECT_EQ(Readings("A1"), annReadings);
+  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "3");
+}
+
+TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
+  AddPatient("Ann", "A1");
+  AddReading("A1", At(2024, 2, 2, 8, 0), 120, 256);
+  ASSERT_TRUE(Archive({"Ann"}, "a.db").ok);
+
+  UseFolder("clinic");
+  AddPatient("Ann", "A1");
+  AddReading("A1", At(2024, 2, 2, 8, 0), 121, 512);
+  TransferResult r = Merge({"Ann"}, "a.db");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.readingsAdded, 1);
+  EXPECT_EQ(PatientRows("SELECT glucoDate, gluco, meal FROM \"GA1\" ORDER BY gluco;"),
+            (std::vector<std::vector<std::string>>{{"2024-02-02 08:00:00", "120", "256"},
+                                                   {"2024-02-02 08:00:00", "121", "512"}}));
+}
+
+TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient) {
+  FillHomeBook();
+  ASSERT_TRUE(Archive({"Ann O'Hara", "Bob"}, "book.db").ok);
+
+  UseFolder("clinic");
+  // Another patient holds Ann's ID here: merging would hand Ann's readings to Zed.
+  AddPatient("Zed", "A1");
+  AddReading("A1", At(2024, 1, 1, 9, 0), 150);
+  // Bob's readings table refuses his value: the whole of Bob stays out.
+  {
+    Database& db = db_;
+    Run(db,
+        "CREATE TABLE \"GB2\" (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, "
+        "gluco INTEGER CHECK (gluco < 100), meal INTEGER, medicalNo INTEGER);",
+        {});
+  }
+  std::vector<std::string> errors;
+  SetStatementErrorSink([&errors](const std::string& m) { errors.push_back(m); });
+  TransferResult r = Merge({"Ann O'Hara", "Bob"}, "book.db");
+  SetStatementErrorSink(nullptr);
+
+  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(r.dataChanged);
+  EXPECT_EQ(prompter_.texts().size(), 2u);
+  EXPECT_FALSE(errors.empty()) << "the database's own message is shown";
+  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"),
+            (std::vector<std::vector<std::string>>{{"Zed"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"),
+            (std::vector<std::vector<std::string>>{{"150"}}));
+  EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
+  EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
+}
+
+TEST_F(ArchiveTest, RetrieveRefusesFilesThatAreNoArchive) {
+  AddPatient("Ann", "A1");
+  TransferRequest req;
+  req.mode = TransferMode::Retrieve;
+  req.names = {kAllPatients};
+  req.period = kYear;
+  req.path = Path("missing.db");
+  EXPECT_FALSE(RunTransfer(req, prompter_).ok);
+  EXPECT_FALSE(std::filesystem::exists(req.path)) << "no empty file left where none was";
+
+  req.path = Path("notes.db");
+  std::ofstream(req.path) << "just some text, not a database";
+  EXPECT_FALSE(RunTransfer(req, prompter_).ok);
+  EXPECT_EQ(Slurp(req.path), "just some text, not a database");
+  EXPECT_EQ(prompter_.texts().size(), 2u);
+  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;").size(), 1u);
+}
+
+}  // namespace
+}  // namespace meridane::test
