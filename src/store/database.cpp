@@ -207,16 +207,27 @@ int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
 
 std::string Database::LastError() const { return db_ ? sqlite3_errmsg(db_) : error_; }
 
-Database::Transaction::Transaction(Database& db) : db_(db) { open_ = db_.Exec("BEGIN;"); }
+// Inside a caller's transaction the guard becomes a savepoint, so store functions can be
+// composed into a larger unit of work without "cannot start a transaction" failures.
+Database::Transaction::Transaction(Database& db) : db_(db) {
+  nested_ = db_.ok() && sqlite3_get_autocommit(db_.handle()) == 0;
+  open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN;");
+}
 
 Database::Transaction::~Transaction() {
-  if (open_) db_.ExecQuiet("ROLLBACK;");
+  if (!open_) return;
+  if (nested_) {
+    db_.ExecQuiet("ROLLBACK TO meridane_tx;");
+    db_.ExecQuiet("RELEASE meridane_tx;");
+  } else {
+    db_.ExecQuiet("ROLLBACK;");
+  }
 }
 
 bool Database::Transaction::Commit() {
   if (!open_) return false;
   open_ = false;
-  return db_.Exec("COMMIT;");
+  return db_.Exec(nested_ ? "RELEASE meridane_tx;" : "COMMIT;");
 }
 
 Database OpenPatientDatabase() {

@@ -91,7 +91,8 @@ class Database {
   int Changes() const;
   std::string LastError() const;
 
-  // BEGIN … COMMIT, rolled back when the guard leaves scope uncommitted.
+  // BEGIN … COMMIT, rolled back when the guard leaves scope uncommitted. Inside an open
+  // transaction it is a savepoint of it instead.
   class Transaction {
    public:
     explicit Transaction(Database& db);
@@ -103,6 +104,7 @@ class Database {
    private:
     Database& db_;
     bool open_ = false;
+    bool nested_ = false;
   };
 
  private:

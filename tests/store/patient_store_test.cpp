@@ -294,6 +294,23 @@ TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
   EXPECT_EQ(none.fullName, "");
 }
 
+TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
+  ASSERT_TRUE(db.Exec("DROP TABLE Inquiry;"));
+  ProfileEditorState editor;
+  editor.opened = true;
+  editor.confirmed = kAllSections;
+  editor.staging.working.start[0] = {7, 0};
+  editor.staging.inquiry.comment = "cannot be stored";
+  CPatientProfile current;
+  EXPECT_EQ(SavePatientForm(db, prompter, Form("Ann", "A1"), false, editor, current),
+            FormSaveOutcome::Failed);
+  EXPECT_FALSE(errors.empty());
+  EXPECT_TRUE(current.IDNo.empty());
+  EXPECT_FALSE(PatientIdExists(db, "A1"));
+  EXPECT_FALSE(db.TableExists("GA1"));
+  EXPECT_TRUE(Column(db, "SELECT IDNo FROM WorkingDateSchedule;").empty());
+}
+
 TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
   ProfileEditorState editor;
   editor.opened = true;

@@ -188,3 +188,27 @@ TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
 
 }  // namespace
 }  // namespace meridane::testing
+
+namespace meridane::testing {
+namespace {
+
+TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
+  Insert({2024, 6, 1, 8, 0}, 100, 256);
+  ReadingTable t = Load();
+  t.entries[0].mark = 2;
+  {
+    Database::Transaction outer(db);
+    ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+    {
+      Database::Transaction inner(db);
+      Insert({2024, 6, 1, 9, 0}, 110);
+      // left uncommitted: only this part rolls back
+    }
+    ASSERT_TRUE(outer.Commit());
+  }
+  EXPECT_EQ(Column(db, "SELECT idx||':'||meal FROM GP1;"), std::vector<std::string>{"1:258"});
+  EXPECT_TRUE(errors.empty());
+}
+
+}  // namespace
+}  // namespace meridane::testing
