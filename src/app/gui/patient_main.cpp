@@ -23,7 +23,9 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
                                : Text("Label", "Multiple", "MULTIPLE MANAGEMENT"),
                            canvas());
   title->setFont(UiFont(14, QFont::Bold));
-  title->setStyleSheet(QStringLiteral("color: #1277B9"));
+  QPalette pal = title->palette();
+  pal.setColor(QPalette::WindowText, QColor(0x12, 0x77, 0xB9));
+  title->setPalette(pal);
   title->setGeometry(100, 160, 824, 40);
   auto* idLabel = new QLabel(Text("Label", "IDNo", "ID No. :"), canvas());
   idLabel->setFont(UiFont(11, QFont::Normal));

@@ -1,0 +1,100 @@
+// Start-up to the home page against a floor measured in the same run: a bare Qt dialog
+// shown on screen, plus one open of the patient database. Goal: start-up at most 1.5 times
+// the bare dialog plus one database open. Runs offscreen unless a platform is set.
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/data_paths.h"
+#include "app/gui/main_window.h"
+#include "app/gui/welcome.h"
+#include "store/database.h"
+#include "store/schema.h"
+
+using namespace meridane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Until the widget's window is on screen (exposed), as a user would first see it.
+void WaitShown(QWidget& w) {
+  w.show();
+  for (int i = 0; i < 1000; ++i) {
+    QApplication::processEvents();
+    if (w.windowHandle() && w.windowHandle()->isExposed()) return;
+  }
+}
+
+double Ms(Clock::time_point a, Clock::time_point b) {
+  return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+class Silent : public Prompter {
+ public:
+  PromptAnswer Ask(const PromptRequest&) override { return PromptAnswer::Ok; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir dir;
+  SetDataFolderOverride(dir.path().toStdString());
+  {
+    Database db = OpenPatientDatabase();
+    CreateSchema(db);
+  }
+  const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
+  std::vector<double> bare, open, startup, initialise;
+  for (int r = 0; r < rounds; ++r) {
+    auto t0 = Clock::now();
+    {
+      QDialog d;
+      d.resize(1024, 738);
+      QLabel label(QStringLiteral("Meridane"), &d);
+      WaitShown(d);
+    }
+    auto t1 = Clock::now();
+    { Database db = OpenPatientDatabase(); }
+    auto t2 = Clock::now();
+    {
+      Silent prompter;
+      Clock::time_point shown;
+      PageRunner runner = [&](QDialog& page) {
+        WaitShown(page);
+        shown = Clock::now();
+        return 0;  // leaves at once: the bench ends at the home page
+      };
+      CMeridDemoXDlg window(prompter, {1280, 1024, 96}, runner);
+      window.Initialise();
+      initialise.push_back(Ms(t2, Clock::now()));
+      window.EnterHomePage();
+      startup.push_back(Ms(t2, shown));
+    }
+    QApplication::processEvents();
+    bare.push_back(Ms(t0, t1));
+    open.push_back(Ms(t1, t2));
+  }
+  const double b = Median(bare), o = Median(open), s = Median(startup);
+  std::printf("rounds                      %d\n", rounds);
+  std::printf("bare dialog shown           %.2f ms (floor)\n", b);
+  std::printf("one database open           %.2f ms\n", o);
+  std::printf("main window initialised     %.2f ms (database open and schema included)\n",
+              Median(initialise));
+  std::printf("start-up to the home page   %.2f ms\n", s);
+  std::printf("start-up / bare dialog      %.2fx\n", s / b);
+  std::printf("start-up / (1.5 x bare + one open)  %.2f (goal <= 1.00)\n", s / (1.5 * b + o));
+  return 0;
+}

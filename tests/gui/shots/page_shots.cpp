@@ -1,0 +1,114 @@
+// Shows one page of the window with a demo patient, for screenshots under Xvfb:
+//   gui_page_shots home|patients|form|main|editor0..editor5 DATA_DIR
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTabWidget>
+#include <cstring>
+#include <memory>
+
+#include "app/data_paths.h"
+#include "app/gui/gui_support.h"
+#include "app/gui/main_window.h"
+#include "app/gui/patient_main.h"
+#include "app/gui/welcome.h"
+#include "profile/gui/advance.h"
+#include "store/gui/add_edit.h"
+#include "store/schema.h"
+
+using namespace meridane;
+
+namespace {
+
+CPatientProfile DemoPatient() {
+  CPatientProfile p;
+  p.fullName = "Ann Lee";
+  p.IDNo = "A1001";
+  p.medicalNo = "007";
+  p.birth = {1962, 4, 18};
+  p.phone = "555-0101";
+  p.address = "12 O'Brien Street, Springfield";
+  p.gender = 1;
+  p.email = "ann@example.org";
+  p.meterSN = "TR3500123";
+  p.medications.insulin = 2 | 16;
+  p.medications.oral = 2;
+  p.regimens.activeRegimen = 1;
+  p.regimens.regimen[1].doses[0] = {8, "Rapid"};
+  p.complications.complications = 1 | 256;
+  p.healthRecord.preMealLow = 70;
+  p.healthRecord.preMealHigh = 130;
+  p.healthRecord.postMealLow = 70;
+  p.healthRecord.postMealHigh = 180;
+  p.healthRecord.hight = 165;
+  p.healthRecord.weight = 62;
+  p.healthRecord.hbA1C = 6.8;
+  p.inquiry.comment = "Quarterly visit";
+  return p;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setFont(UiFont(9, QFont::Normal));
+  if (argc < 3) return 2;
+  const std::string page = argv[1];
+  SetDataFolderOverride(argv[2]);
+  ScriptedPrompter prompter;
+  {
+    Database db = OpenPatientDatabase();
+    CreateSchema(db);
+    if (!PatientIdExists(db, "A1001")) {
+      PatientFormValues v{"Ann Lee", "A1001", "7", {1962, 4, 18}, "555-0101",
+                          "12 O'Brien Street", 1, "ann@example.org", "TR3500123"};
+      CPatientProfile cur;
+      SavePatientForm(db, prompter, v, false, {}, cur);
+    }
+  }
+  ScreenMetrics screen;
+  if (QScreen* s = QGuiApplication::primaryScreen())
+    screen = {s->geometry().width(), s->geometry().height(), qRound(s->logicalDotsPerInchX())};
+
+  AppState state;
+  state.current = DemoPatient();
+  ProfileEditorState editor;
+  std::unique_ptr<QWidget> w;
+  PageRunner none = [](QDialog&) { return 0; };
+  if (page == "home") {
+    w = std::make_unique<CWelcome>(state, prompter, none, screen);
+  } else if (page == "patients") {
+    auto p = std::make_unique<CPatientMain>(kIndividual, state, prompter, none, screen);
+    w = std::move(p);
+  } else if (page == "main") {
+    // Home, individual management, then the demo patient's report.
+    PageRunner choose = [&choose](QDialog& d) {
+      if (auto* home = qobject_cast<CWelcome*>(&d)) {
+        home->OnManagement(kIndividual);
+        return home->result();
+      }
+      if (auto* p = qobject_cast<CPatientMain*>(&d)) {
+        p->findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
+        p->OnViewReport();
+        return p->result();
+      }
+      return 0;
+    };
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, choose);
+    m->Initialise();
+    m->EnterHomePage();
+    w = std::move(m);
+  } else if (page == "form") {
+    w = std::make_unique<CAddEdit>(true, state, prompter, none);
+  } else if (page.rfind("editor", 0) == 0) {
+    auto a = std::make_unique<CAdvance>(state.current, editor, true, false, prompter);
+    a->tabs()->setCurrentIndex(std::atoi(page.c_str() + 6));
+    w = std::move(a);
+  } else {
+    return 2;
+  }
+  w->show();
+  if (!dynamic_cast<CPageFrame*>(w.get())) w->move(40, 40);
+  return app.exec();
+}
