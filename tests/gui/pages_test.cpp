@@ -92,6 +92,36 @@ class PagesTest : public QObject {
     QVERIFY(w.exitRequested());
   }
 
+  void importExportAndClosingAsk() {
+    test::DataFolder folder;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CMeridDemoXDlg w(prompter, {1280, 1024, 96}, script.Runner());
+    w.Initialise();
+    w.OnImportExport();  // nothing changed: straight to the page
+    QVERIFY(prompter.asked().empty());
+    w.state().dataChanged = true;
+    prompter.Push(PromptAnswer::No);
+    w.OnImportExport();
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Do you want to save data before leave this page?"});
+    QVERIFY(w.state().dataChanged);  // No drops the edits but leaves the flag
+    prompter.Clear();
+    w.OnImportExport();
+    QVERIFY(!w.state().dataChanged);
+    QCOMPARE(script.seen().size(), size_t(3));
+
+    // Esc and the close box ask the same question once, then end the program.
+    QSignalSpy exit(&w, &CMeridDemoXDlg::ExitRequested);
+    prompter.Clear();
+    w.show();
+    w.reject();
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Do you want to save data and leave Meridane?"});
+    QCOMPARE(exit.count(), 1);
+    QVERIFY(!w.isVisible());
+  }
+
   void homePageWayOut() {
     test::DataFolder folder;
     AppState state;
@@ -159,6 +189,10 @@ class PagesTest : public QObject {
     QCOMPARE(finished.at(2).at(0).toInt(), int(kResultViewReport));
     QCOMPARE(page.idEntry()->Ids(), (QStringList{"A1", "B2"}));
     page.OnAddEdit();  // add mode again; the script has no step: cancelled
+    QCOMPARE(finished.count(), 3);
+
+    // Enter in the ID entry never closes the page.
+    QTest::keyClick(page.idEntry(), Qt::Key_Return);
     QCOMPARE(finished.count(), 3);
 
     CPatientMain clinic(kMultiple, state, prompter, script.Runner(), {1280, 1024, 96});

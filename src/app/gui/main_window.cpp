@@ -68,6 +68,7 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
       l->setFrameShape(QFrame::StyledPanel);
     }
     areaTexts_[i] = l;
+    if (i == kAreaReport) areaBase_ = l->text();
     area_->addWidget(l);
   }
   CreatePageButtons();
@@ -155,7 +156,16 @@ bool CMeridDemoXDlg::EnterHomePage() {
 
 int CMeridDemoXDlg::reportArea() const { return area_->currentIndex(); }
 
-void CMeridDemoXDlg::ShowArea(ReportArea area) { area_->setCurrentIndex(area); }
+void CMeridDemoXDlg::ShowArea(ReportArea area) {
+  area_->setCurrentIndex(area);
+  if (area != kAreaReport) return;
+  QString text = areaBase_;
+  if (!state_.current.fullName.empty())
+    text += QStringLiteral("\n\n") + Text("Placeholder", "ReadingCount",
+                                           "Readings stored for this patient: %1")
+                                          .arg(state_.readings.count());
+  areaTexts_[kAreaReport]->setText(text);
+}
 
 void CMeridDemoXDlg::SavePendingEdits() {
   if (state_.current.IDNo.empty() || state_.readings.count() == 0) return;
@@ -331,7 +341,6 @@ void CMeridDemoXDlg::closeEvent(QCloseEvent* e) {
     emit ExitRequested();
   }
   e->accept();
-  QDialog::closeEvent(e);
 }
 
 }  // namespace meridane

@@ -53,6 +53,8 @@ class CMeridDemoXDlg : public CPageFrame {
   void OnImportExport();
   void OnHelp();
   void OnAbout();
+  // Esc closes through the same question as the close box.
+  void reject() override { close(); }
 
  signals:
   // The user chose to end the program.
@@ -83,6 +85,7 @@ class CMeridDemoXDlg : public CPageFrame {
   QLabel* unitLabel_ = nullptr;
   QStackedWidget* area_ = nullptr;
   std::array<QLabel*, 5> areaTexts_{};
+  QString areaBase_;
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;

@@ -18,6 +18,8 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
       prompter_(prompter),
       runner_(std::move(runner)),
       id_(new CIdEntry(canvas())) {
+  const MainWindowPlacement placement = PlaceMainWindow(screen);
+  Place(placement, placement.resolutionWarning);
   auto* title = new QLabel(mode == kIndividual
                                ? Text("Label", "Individual", "INDIVIDUAL MANAGEMENT")
                                : Text("Label", "Multiple", "MULTIPLE MANAGEMENT"),

@@ -13,7 +13,10 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
                    const ScreenMetrics& screen, QWidget* parent)
     : CPageFrame(screen, parent), state_(state), prompter_(prompter), runner_(std::move(runner)) {
   canvas()->SetShowsName(true);
-  Place(PlaceMainWindow(screen), HomePageScrolls(screen));
+  // The page is as large as the main window, so any screen too small for that scrolls;
+  // the 120-DPI 800 x 600 screen always does.
+  const MainWindowPlacement placement = PlaceMainWindow(screen);
+  Place(placement, HomePageScrolls(screen) || placement.resolutionWarning);
   auto big = [&](const QString& text, int x) {
     auto* b = new QPushButton(text, canvas());
     b->setGeometry(x, 300, 380, 120);

@@ -1,6 +1,7 @@
 // The Medications and Complications tabs: both move entries between two lists.
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -49,6 +50,9 @@ CADMedications::CADMedications(QWidget* parent) : QWidget(parent) {
   flags->addStretch();
   auto* lay = new QVBoxLayout(this);
   lay->addWidget(inner);
+  lay->addWidget(new QLabel(Text("Label", "RenameHint",
+                                 "Double-click a custom entry in the patient's list to name it."),
+                            this));
   lay->addLayout(flags);
 }
 
@@ -75,6 +79,9 @@ CADComplications::CADComplications(QWidget* parent) : QWidget(parent) {
   list_->SetMaxNameLength(kMaxComplicationOther);
   auto* lay = new QVBoxLayout(this);
   lay->addWidget(list_);
+  lay->addWidget(new QLabel(Text("Label", "CustomHint",
+                                 "Double-click \"Custom\" in the patient's list to name it."),
+                            this));
 }
 
 void CADComplications::Load(const Complications& c) {
