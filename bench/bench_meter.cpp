@@ -16,7 +16,8 @@ namespace {
 std::vector<std::uint8_t> Image(int n) {
   std::vector<std::vector<std::uint8_t>> records;
   for (int i = 0; i < n; ++i)
-    records.push_back(EncodePersonalRecord({100 + i, 2024, 5, 1 + i % 28, i % 24, i % 60, 0, 0, false}));
+    records.push_back(
+        EncodePersonalRecord({100 + i, 2024, 5, 1 + i % 28, i % 24, i % 60, 0, 0, false}));
   return BuildMeterImage(kPersonalMeterType, records);
 }
 

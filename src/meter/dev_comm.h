@@ -21,7 +21,7 @@ class CDevComm {
   // Fills `buffer` (callers pass kImageBufferSize bytes) with the memory image; byteCount is
   // 8 × recordCount + 1. Never writes past the span.
   virtual LinkResult ReadRecords(std::span<std::uint8_t> buffer, std::uint32_t& byteCount,
-                                 std::uint32_t& recordCount);  // 13
+                                 std::uint32_t& recordCount);          // 13
   virtual int Reserved1(std::uint32_t, std::uint32_t, std::uint32_t);  // 13
   virtual int Reserved2(std::uint32_t, std::uint32_t, std::uint32_t);  // 13
   virtual LinkHandle GetHandle() const;                                // -1

@@ -14,7 +14,7 @@ namespace meridane {
 struct HidCaps {
   std::uint16_t usagePage = 0;
   std::uint16_t usage = 0;
-  std::uint16_t inputReportLength = 0;   // 0 when the platform does not say
+  std::uint16_t inputReportLength = 0;  // 0 when the platform does not say
   std::uint16_t outputReportLength = 0;
   bool readable = true;  // false: capabilities could not be read, interface is skipped
 };

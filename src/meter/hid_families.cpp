@@ -115,10 +115,8 @@ LinkResult CCommHid40::ReadSerialNumber(std::span<std::uint8_t> buffer, std::uin
   const std::uint8_t* block = longForm ? data + 1 : data;
   const std::size_t available = kHidDataSize - (longForm ? 1 : 0);
   if (LinkResult r = TakeSerialBlock(block, available, buffer, length); r != LINK_OK) return r;
-  if (CheckSerialChars() &&
-      !std::all_of(buffer.begin(), buffer.begin() + 10, [](std::uint8_t c) {
-        return IsAllowedSerialChar(c);
-      }))
+  if (CheckSerialChars() && !std::all_of(buffer.begin(), buffer.begin() + 10,
+                                         [](std::uint8_t c) { return IsAllowedSerialChar(c); }))
     return LINK_BAD_SERIAL;
   return LINK_OK;
 }
@@ -136,8 +134,8 @@ LinkResult CCommHid40::WriteBlock(std::span<const std::uint8_t> bytes) {
 
 // ---- VXA ----
 
-LinkResult CCommHidVXA::ReadClinicRecords(std::span<std::uint8_t> buffer,
-                                          std::uint32_t& byteCount, std::uint32_t& recordCount) {
+LinkResult CCommHidVXA::ReadClinicRecords(std::span<std::uint8_t> buffer, std::uint32_t& byteCount,
+                                          std::uint32_t& recordCount) {
   return ReadImage(buffer, byteCount, recordCount, ImageKind::Clinic);
 }
 

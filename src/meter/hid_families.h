@@ -24,7 +24,8 @@ class CCommHid40 : public CDevComm {
 
  protected:
   enum class ImageKind { Personal, Clinic };
-  CCommHid40(const LinkContext& ctx, std::string product) : ctx_(ctx), product_(std::move(product)) {}
+  CCommHid40(const LinkContext& ctx, std::string product)
+      : ctx_(ctx), product_(std::move(product)) {}
   LinkResult ReadImage(std::span<std::uint8_t> buffer, std::uint32_t& byteCount,
                        std::uint32_t& recordCount, ImageKind wanted);
   // LINK_OK to go on, or the result for this type byte.

@@ -45,10 +45,14 @@ MeterRecord DecodeClinicRecord(std::span<const std::uint8_t, kRecordSize> r) {
 }
 
 std::vector<std::uint8_t> EncodePersonalRecord(const MeterRecord& m) {
-  return {static_cast<std::uint8_t>(m.gluco / 100), ToBcd(m.gluco % 100),
-          ToBcd(m.year - 2000),                     ToBcd(m.month),
-          ToBcd(m.day),                             ToBcd(m.hour),
-          ToBcd(m.minute),                          static_cast<std::uint8_t>(m.mark ? 0x80 : 0)};
+  return {static_cast<std::uint8_t>(m.gluco / 100),
+          ToBcd(m.gluco % 100),
+          ToBcd(m.year - 2000),
+          ToBcd(m.month),
+          ToBcd(m.day),
+          ToBcd(m.hour),
+          ToBcd(m.minute),
+          static_cast<std::uint8_t>(m.mark ? 0x80 : 0)};
 }
 
 std::vector<std::uint8_t> EncodeClinicRecord(const MeterRecord& m) {

@@ -32,9 +32,9 @@ std::uint32_t ImageByteCount(std::uint32_t recordCount);
 struct MeterRecord {
   int gluco = 0;  // mg/dL
   int year = 2000, month = 0, day = 0, hour = 0, minute = 0;
-  int mark = 0;        // 1 when the meter mark bit is set
-  int medicalNo = 0;   // clinic records only, 0..1023
-  bool isVoid = false; // clinic records only: the reading was not taken
+  int mark = 0;         // 1 when the meter mark bit is set
+  int medicalNo = 0;    // clinic records only, 0..1023
+  bool isVoid = false;  // clinic records only: the reading was not taken
   bool operator==(const MeterRecord&) const = default;
 };
 

@@ -66,7 +66,8 @@ class SerialPort {
   // Waits until written bytes have left.
   virtual void Drain() = 0;
   // Writes all bytes or gives up after `attempts` waits of `waitMs` (Ok with fewer bytes).
-  virtual SerialIo Write(std::span<const std::uint8_t> bytes, int attempts, std::uint32_t waitMs) = 0;
+  virtual SerialIo Write(std::span<const std::uint8_t> bytes, int attempts,
+                         std::uint32_t waitMs) = 0;
   // Reads up to buffer.size() bytes under the current timeouts, watching `cancel`.
   virtual SerialIo Read(std::span<std::uint8_t> buffer, const CancelFlag* cancel) = 0;
 };

@@ -22,17 +22,28 @@ bool IsGoneErrno(int e) { return e == EIO || e == ENXIO || e == ENODEV || e == E
 
 speed_t BaudConstant(std::uint32_t baud) {
   switch (baud) {
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return 0;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return 0;
   }
 }
 
@@ -99,8 +110,7 @@ class TermiosPort : public SerialPort {
     SerialIo io{SerialStatus::Ok, 0};
     const auto start = Clock::now();
     const std::uint64_t totalMs =
-        timeouts_.readTotalConstant +
-        std::uint64_t{timeouts_.readTotalMultiplier} * buffer.size();
+        timeouts_.readTotalConstant + std::uint64_t{timeouts_.readTotalMultiplier} * buffer.size();
     auto lastByte = start;
     while (io.bytes < buffer.size()) {
       if (cancel && cancel->load(std::memory_order_relaxed)) {

@@ -35,7 +35,9 @@ Read ReadImage(LinkKind kind, const Bytes& image, const Options& opt = {}) {
   RecordingSleeper sleeper;
   CancelFlag cancel{false};
   if (opt.cancelAfterPauses)
-    sleeper.afterPause = [&](std::size_t n) { if (n >= opt.cancelAfterPauses) cancel = true; };
+    sleeper.afterPause = [&](std::size_t n) {
+      if (n >= opt.cancelAfterPauses) cancel = true;
+    };
   auto link = MakeLink(kind, em->Context(&sleeper, &cancel, opt.multiple));
   Read out;
   EXPECT_EQ(link->Open(0), LINK_OK);
@@ -328,9 +330,10 @@ TEST(HidMalformedAnswers, AreResultsNotOverruns) {
   cut.resize(10);  // n says 30, 8 arrived
   EXPECT_EQ(ReadScripted(LinkKind::HIDUART, {cut}), LINK_READ_FAILED);
   // Header claims 3 records, the stream ends after one.
-  EXPECT_EQ(ReadScripted(LinkKind::HIDUART, {UartReport({'P', 3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}, 13),
-                                             UartReport({}, 0)}),
-            LINK_READ_FAILED);
+  EXPECT_EQ(
+      ReadScripted(LinkKind::HIDUART,
+                   {UartReport({'P', 3, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8}, 13), UartReport({}, 0)}),
+      LINK_READ_FAILED);
   // A stream that never ends cannot overrun the buffer.
   std::vector<Bytes> endless{UartReport({'P', 3}, 62)};
   for (int i = 0; i < 200; ++i) endless.push_back(UartReport({}, 62));
@@ -350,7 +353,8 @@ TEST(HidUart, ReadsImagesThroughTheBridge) {
     EXPECT_EQ(r.pausedMs, 200u + 100u * reports);
   }
   for (int n : {481, 1023, 1024})
-    EXPECT_EQ(ReadImage(LinkKind::HIDUART, test::SampleImage('P', n)).result, LINK_READ_FAILED) << n;
+    EXPECT_EQ(ReadImage(LinkKind::HIDUART, test::SampleImage('P', n)).result, LINK_READ_FAILED)
+        << n;
 
   // One stray byte ahead of the image is dropped.
   Options lead;

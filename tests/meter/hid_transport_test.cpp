@@ -14,8 +14,10 @@ HidInterfaceInfo Iface(std::string path) {
 }
 
 TEST(HidOpen, FirstExactProductMatchWinsAndNoOtherHandleStaysOpen) {
-  auto first = std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "AB12345678");
-  auto second = std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "CD12345678");
+  auto first =
+      std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "AB12345678");
+  auto second =
+      std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "CD12345678");
   EmulatedHidBackend hid;
   hid.AddInterface(Iface("kbd"), "Keyboard");
   hid.AddInterface(Iface("blank"), "MK72 ");

@@ -12,8 +12,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-MeterRecord Personal(Bytes b) { return DecodePersonalRecord(std::span<const std::uint8_t, 8>(b.data(), 8)); }
-MeterRecord Clinic(Bytes b) { return DecodeClinicRecord(std::span<const std::uint8_t, 8>(b.data(), 8)); }
+MeterRecord Personal(Bytes b) {
+  return DecodePersonalRecord(std::span<const std::uint8_t, 8>(b.data(), 8));
+}
+MeterRecord Clinic(Bytes b) {
+  return DecodeClinicRecord(std::span<const std::uint8_t, 8>(b.data(), 8));
+}
 
 TEST(MeterImage, RecordCountUsesHighNibbleOnly) {
   EXPECT_EQ(ImageRecordCount(0x34, 0x12), 0x134u);  // low nibble of byte 2 ignored
@@ -50,8 +54,14 @@ TEST(MeterImage, PersonalRecordDecodes) {
 TEST(MeterImage, ClinicRecordDecodesBitFields) {
   // year 24 = 0b0011000: bits 6-4 in byte 2, bits 3-0 in byte 3's high nibble.
   // day 31, hour 23 (0b10111), minute 59, medical number 1023.
-  Bytes r{0x02, 0x47, 0x01, 0x8C, static_cast<std::uint8_t>((31 << 3) | 0b101),
-          static_cast<std::uint8_t>((0b11 << 6) | 59), 0xFF, 0x83};
+  Bytes r{0x02,
+          0x47,
+          0x01,
+          0x8C,
+          static_cast<std::uint8_t>((31 << 3) | 0b101),
+          static_cast<std::uint8_t>((0b11 << 6) | 59),
+          0xFF,
+          0x83};
   MeterRecord m = Clinic(r);
   EXPECT_EQ(m.gluco, 247);
   EXPECT_EQ(m.year, 2024);
@@ -74,8 +84,8 @@ TEST(MeterImage, ClinicRecordDecodesBitFields) {
 
 TEST(MeterImage, EncodersRoundTrip) {
   for (int i = 0; i < 2000; i += 7) {
-    MeterRecord m{20 + i % 580, 2000 + i % 100, 1 + i % 12, 1 + i % 31, i % 24, i % 60, i % 2, 0,
-                  false};
+    MeterRecord m{20 + i % 580, 2000 + i % 100, 1 + i % 12, 1 + i % 31, i % 24,
+                  i % 60,       i % 2,          0,          false};
     EXPECT_EQ(Personal(EncodePersonalRecord(m)), m) << i;
     m.medicalNo = i % 1024;
     m.isVoid = i % 3 == 0;
@@ -100,7 +110,8 @@ TEST(MeterImage, SerialBlockChecksumAndCharacters) {
   EXPECT_TRUE(IsAllowedSerialChar('Z'));
   EXPECT_TRUE(IsAllowedSerialChar('z'));
   EXPECT_TRUE(IsAllowedSerialChar('{'));
-  for (int c : {int('-'), int('/'), int(':'), int('@'), int('['), int('`'), int('|'), int(' '), 0x00, 0xFF})
+  for (int c :
+       {int('-'), int('/'), int(':'), int('@'), int('['), int('`'), int('|'), int(' '), 0x00, 0xFF})
     EXPECT_FALSE(IsAllowedSerialChar(static_cast<std::uint8_t>(c))) << c;
 
   Bytes data{1, 2, 3, 250};

@@ -17,8 +17,10 @@ SerialPortInfo Port(std::string path, std::string desc, int vid = -1, int pid = 
 }
 
 TEST(UsbLinkOpen, FirstBridgePortThatConfiguresIsUsed) {
-  auto meter = std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "AB12345678");
-  auto other = std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "CD12345678");
+  auto meter =
+      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "AB12345678");
+  auto other =
+      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "CD12345678");
   EmulatedSerialBackend serial;
   serial.AddPort(Port("/dev/ttyS0", "ttyS0"));
   serial.AddPort(Port("/dev/ttyACM0", "Some modem", 0x1234, 0x5678));
@@ -69,7 +71,8 @@ TEST(UsbLinkOpen, BridgeRecognition) {
   EXPECT_FALSE(IsCp210xPort(Port("/dev/ttyUSB0", "", 0x10C4, 0xEA61)));
   EXPECT_EQ(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge (COM12)"),
             "\\\\.\\COM12");
-  EXPECT_EQ(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge (COM3)"), "\\\\.\\COM3");
+  EXPECT_EQ(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge (COM3)"),
+            "\\\\.\\COM3");
   EXPECT_FALSE(ComPathFromFriendlyName("USB Serial Port (COM4)"));
   EXPECT_FALSE(ComPathFromFriendlyName("Silicon Labs CP210x USB to UART Bridge"));
 }
@@ -117,9 +120,8 @@ TEST(UsbLinkRead, ImagesOfEverySizeAndTheTimeoutsApplied) {
     EXPECT_TRUE(std::equal(image.begin(), image.end(), r.buffer.begin()));
     EXPECT_FALSE(r.openAfter);  // a finished read closes the port
     EXPECT_EQ(r.pauses, std::vector<std::uint32_t>{100});
-    EXPECT_EQ(r.timeouts,
-              (std::vector<SerialTimeouts>{kOpenPortTimeouts, kSerialNumberTimeouts,
-                                           kImageBodyTimeouts}));
+    EXPECT_EQ(r.timeouts, (std::vector<SerialTimeouts>{kOpenPortTimeouts, kSerialNumberTimeouts,
+                                                       kImageBodyTimeouts}));
   }
   UsbRead empty = ReadUsb(test::SampleImage('P', 0));
   EXPECT_EQ(empty.result, LINK_NO_RECORDS);
@@ -180,8 +182,9 @@ class PtyBackend : public SerialBackend {
  public:
   explicit PtyBackend(std::string path) : path_(std::move(path)) {}
   std::optional<std::vector<SerialPortInfo>> ListPorts() override {
-    return std::vector<SerialPortInfo>{Port("/dev/ttyS0", "ttyS0"),
-                                       Port(path_, "CP2102 USB to UART Bridge Controller", 0x10C4, 0xEA60)};
+    return std::vector<SerialPortInfo>{
+        Port("/dev/ttyS0", "ttyS0"),
+        Port(path_, "CP2102 USB to UART Bridge Controller", 0x10C4, 0xEA60)};
   }
   std::unique_ptr<SerialPort> Open(const std::string& path) override {
     return OpenTermiosPort(path);

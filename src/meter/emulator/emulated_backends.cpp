@@ -9,7 +9,9 @@ class EmulatedHidDevice : public HidDevice {
  public:
   EmulatedHidDevice(std::shared_ptr<MeterEmulator> meter, std::string product, bool readable,
                     std::shared_ptr<int> openNow)
-      : meter_(std::move(meter)), product_(std::move(product)), readable_(readable),
+      : meter_(std::move(meter)),
+        product_(std::move(product)),
+        readable_(readable),
         openNow_(std::move(openNow)) {
     ++*openNow_;
   }
@@ -89,8 +91,8 @@ void EmulatedHidBackend::AddMeter(std::shared_ptr<MeterEmulator> meter, std::str
 void EmulatedHidBackend::AddInterface(HidInterfaceInfo info, std::string product,
                                       std::shared_ptr<MeterEmulator> meter, bool openable,
                                       bool productReadable) {
-  entries_.push_back({std::move(info), std::move(product), std::move(meter), openable,
-                      productReadable});
+  entries_.push_back(
+      {std::move(info), std::move(product), std::move(meter), openable, productReadable});
 }
 
 std::vector<HidInterfaceInfo> EmulatedHidBackend::Enumerate() {
@@ -105,8 +107,7 @@ std::unique_ptr<HidDevice> EmulatedHidBackend::Open(const std::string& path) {
   auto it = std::find_if(entries_.begin(), entries_.end(),
                          [&](const Entry& e) { return e.info.path == path; });
   if (it == entries_.end() || !it->openable) return nullptr;
-  return std::make_unique<EmulatedHidDevice>(it->meter, it->product, it->productReadable,
-                                             openNow_);
+  return std::make_unique<EmulatedHidDevice>(it->meter, it->product, it->productReadable, openNow_);
 }
 
 void EmulatedSerialBackend::AddMeter(std::shared_ptr<MeterEmulator> meter, std::string path) {

@@ -17,11 +17,16 @@ MeterEmulator::MeterEmulator(LinkKind kind, std::vector<std::uint8_t> image, std
 
 std::string MeterEmulator::ProductString() const {
   switch (kind_) {
-    case LinkKind::MK72: return kProductMK72;
-    case LinkKind::VXA: return kProductVXA;
-    case LinkKind::TR35: return kProductTR35;
-    case LinkKind::HIDUART: return kProductHIDUART;
-    case LinkKind::USB: return {};
+    case LinkKind::MK72:
+      return kProductMK72;
+    case LinkKind::VXA:
+      return kProductVXA;
+    case LinkKind::TR35:
+      return kProductTR35;
+    case LinkKind::HIDUART:
+      return kProductHIDUART;
+    case LinkKind::USB:
+      return {};
   }
   return {};
 }
@@ -159,8 +164,8 @@ int MeterEmulator::UartInput(std::span<std::uint8_t> report) {
   report[0] = id;
   if (id != kUartDataInReport || report.size() < 2) return -1;
   ++dataPolls_;
-  const std::size_t n =
-      std::min({kUartMaxData, report.size() - 2, streamLimit_ - std::min(streamLimit_, streamPos_)});
+  const std::size_t n = std::min(
+      {kUartMaxData, report.size() - 2, streamLimit_ - std::min(streamLimit_, streamPos_)});
   if (n == 0 && streamGoneAtLimit_ && streamPos_ >= streamLimit_) {
     gone_ = true;
     return -1;

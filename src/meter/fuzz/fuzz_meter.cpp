@@ -54,7 +54,9 @@ class FuzzDevice : public HidDevice {
 class FuzzHid : public HidBackend {
  public:
   FuzzHid(Input& in, std::string product) : in_(in), product_(std::move(product)) {}
-  std::vector<HidInterfaceInfo> Enumerate() override { return {HidInterfaceInfo{"fuzz", 0, 0, {}}}; }
+  std::vector<HidInterfaceInfo> Enumerate() override {
+    return {HidInterfaceInfo{"fuzz", 0, 0, {}}};
+  }
   std::unique_ptr<HidDevice> Open(const std::string&) override {
     struct Named : FuzzDevice {
       Named(Input& in, std::string p) : FuzzDevice(in), p_(std::move(p)) {}
@@ -110,10 +112,14 @@ class NoSleep : public Sleeper {
 
 const char* ProductOf(LinkKind k) {
   switch (k) {
-    case LinkKind::MK72: return kProductMK72;
-    case LinkKind::VXA: return kProductVXA;
-    case LinkKind::TR35: return kProductTR35;
-    default: return kProductHIDUART;
+    case LinkKind::MK72:
+      return kProductMK72;
+    case LinkKind::VXA:
+      return kProductVXA;
+    case LinkKind::TR35:
+      return kProductTR35;
+    default:
+      return kProductHIDUART;
   }
 }
 
