@@ -13,6 +13,7 @@
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
 #include "reports/classification.h"
+#include "reports/statistics.h"
 #include "store/gui/add_edit.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
@@ -215,6 +216,8 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
   state_.pageResult = result;
   state_.managementMode = mode;
   show();
+  raise();
+  activateWindow();
   switch (result) {
     case kResultDownload:
       LoadCurrentPatient();
@@ -260,11 +263,11 @@ void CMeridDemoXDlg::ShowPatient() {
   unitLabel_->setText(p.healthRecord.glucoUnit == 1
                           ? Text("Label", "UnitMg", "Unit of Measurement : mg/dL")
                           : Text("Label", "UnitMmol", "Unit of Measurement : mmol/L"));
-  const HealthRecord& hr = p.healthRecord;
-  if (hr.preMealLow != 0 || hr.preMealHigh != 0 || hr.postMealLow != 0 || hr.postMealHigh != 0)
-    state_.targets = {hr.preMealLow, hr.preMealHigh, hr.postMealLow, hr.postMealHigh};
-  else
-    state_.targets = {70, 130, 70, 180};
+  // The bands follow the reports' thresholds, in mg/dL whatever the patient's unit, and
+  // never keep a previous patient's targets.
+  const ReportTargets t = LoadReportTargets(p);
+  state_.targets = {double(t.preMealLow), double(t.preMealHigh), double(t.postMealLow),
+                    double(t.postMealHigh)};
 }
 
 void CMeridDemoXDlg::OnProfile() {
@@ -279,8 +282,11 @@ void CMeridDemoXDlg::OnProfile() {
       const std::string id = state_.current.IDNo;
       LoadPatient(*db, id, state_.current);
     }
+  } else if (reportArea() == kAreaReport) {
+    ShowArea(kAreaEmpty);  // the patient was deleted
   }
   ShowPatient();
+  if (reportArea() == kAreaReport) ShowArea(kAreaReport);
 }
 
 void CMeridDemoXDlg::OnReport() {
