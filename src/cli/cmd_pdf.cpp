@@ -1,6 +1,7 @@
 // meridane-cli pdf: save a report as PDF as the window's "Save PDF" does, extension rule
 // included. Types 0-8 take a patient ID; 9 takes the multiple download list rows from a
 // file (as clinic-download prints them), 10 the quick view selection.
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
@@ -41,9 +42,18 @@ PdfRows ReadRowsFile(const std::string& path) {
       if (tab == std::string::npos) break;
       start = tab + 1;
     }
+    // Rows as the list shows them start with its empty spacer column.
+    if (cells.size() == 5 && cells[0].empty()) cells.erase(cells.begin());
     rows.push_back(std::move(cells));
   }
   return rows;
+}
+
+ReportPeriod PeriodOf(const PdfOptions& o, const ReadingTable* readings) {
+  if (o.latest < 0) throw CliExit{2, "--latest: expected a positive number of days"};
+  Period p = ResolvePeriod(o.from, o.to, o.latest, readings);
+  if (p.to < p.from) throw CliExit{1, PeriodRefusalText()};
+  return {p.from, p.to};
 }
 
 void RunPdf(const PdfOptions& o, Context& ctx) {
@@ -60,8 +70,7 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
     if (o.rowsFile.empty()) throw CliExit{2, "type 9 needs --rows FILE"};
     report = MultipleDownloadPdfReport(ReadRowsFile(o.rowsFile));
   } else if (o.type == kReportQuickView) {
-    Period p = ResolvePeriod(o.from, o.to, o.latest);
-    ReportPeriod period{p.from, p.to};
+    ReportPeriod period = PeriodOf(o, nullptr);
     auto selection = PatientSelectionList(db);
     if (!o.all && !o.special && o.names.empty())
       throw CliExit{2, "type 10 needs --all, --special or --name"};
@@ -72,12 +81,11 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
     }
     report = QuickViewPdfReport(BuildQuickView(db, selection, period), period);
   } else {
-    Period p = ResolvePeriod(o.from, o.to, o.latest);
     CPatientProfile patient;
     if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, "No patient with ID " + o.args[0]};
     ReadingTable readings;
     LoadReadings(db, patient, readings, ClassifyReadingSlot);
-    report = BuildPdfReport(o.type, patient, readings, ReportPeriod{p.from, p.to},
+    report = BuildPdfReport(o.type, patient, readings, PeriodOf(o, &readings),
                             LoadReportTargets(patient));
   }
 

@@ -137,6 +137,13 @@ PdfReport MultipleDownloadPdfReport(const PdfRows& rows) {
   return r;
 }
 
+PdfReport MultipleDownloadPdfReport(const std::vector<MultipleDownloadRow>& rows) {
+  PdfRows cells;
+  cells.reserve(rows.size());
+  for (const auto& row : rows) cells.emplace_back(row.begin() + 1, row.end());
+  return MultipleDownloadPdfReport(cells);
+}
+
 PdfReport QuickViewPdfReport(const QuickViewSet& set, const ReportPeriod& period) {
   PdfReport r;
   r.type = kReportQuickView;

@@ -2,6 +2,7 @@
 // Fills a PdfReport from the report data sets of one patient, as the window shows them.
 #include <vector>
 
+#include "download/clinic_download.h"
 #include "output/pdf_report.h"
 #include "reports/quick_view.h"
 #include "reports/report_period.h"
@@ -21,6 +22,8 @@ PdfReport BuildPdfReport(int type, const CPatientProfile& patient, const Reading
                          const Date& today = Today());
 
 // The clinic reports: multiple download list rows as displayed, and the quick view.
+// The list's first column is an empty spacer; the page's four columns are the ones after it.
+PdfReport MultipleDownloadPdfReport(const std::vector<MultipleDownloadRow>& rows);
 PdfReport MultipleDownloadPdfReport(const PdfRows& rows);
 PdfReport QuickViewPdfReport(const QuickViewSet& set, const ReportPeriod& period);
 

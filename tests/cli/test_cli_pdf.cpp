@@ -1,0 +1,94 @@
+// meridane-cli pdf: every report type saved from the demo patients, the extension rule,
+// and the refusals.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_harness.h"
+
+namespace meridane::test {
+namespace {
+
+std::string Text(const std::string& path) {
+  std::string out;
+  FILE* p = popen(("pdftotext -raw '" + path + "' - 2>/dev/null").c_str(), "r");
+  char buf[4096];
+  size_t n;
+  while (p && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  if (p) pclose(p);
+  for (char& c : out)
+    if (c == '\n') c = ' ';
+  return out;
+}
+
+class CliPdf : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    box_ = new CliSandbox;
+    auto r = box_->Run({"demo"});
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  static void TearDownTestSuite() {
+    delete box_;
+    box_ = nullptr;
+  }
+  static CliSandbox* box_;
+};
+CliSandbox* CliPdf::box_ = nullptr;
+
+TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
+  const char* expect[] = {"Log Book",     "Glucose Trend",        "Pie Chart",
+                          "Standard Day", "Day Average Reading",  "Week Average Reading",
+                          "Histogram",    "Data List",            "Summary Checks"};
+  for (int type = 0; type <= 8; ++type) {
+    std::string chosen = box_->root() + "/type" + std::to_string(type) + ".pdf";
+    auto r = box_->Run({"pdf", "DEMO-001", "--type", std::to_string(type), "--latest", "30", chosen});
+    ASSERT_EQ(r.status, 0) << type << ": " << r.err;
+    std::string saved = box_->root() + "/type" + std::to_string(type) + ".PDF";
+    EXPECT_EQ(r.out, saved + "\n");
+    EXPECT_FALSE(std::filesystem::exists(chosen));
+    std::string text = Text(saved);
+    EXPECT_NE(text.find(expect[type]), std::string::npos) << type << ": " << text.substr(0, 200);
+    EXPECT_NE(text.find("Anna"), std::string::npos) << type;
+  }
+  // A type above 10 is the log book.
+  auto r = box_->Run({"pdf", "DEMO-002", "--type", "12", "--latest", "7", box_->root() + "/x"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Text(box_->root() + "/x.PDF").find("Log Book"), std::string::npos);
+}
+
+TEST_F(CliPdf, ClinicTypesTakeTheirOwnOptions) {
+  auto r = box_->Run({"pdf", "--type", "10", "--all", "--from", "2020-01-01", "--to", "2030-12-31",
+                      box_->root() + "/quick"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string text = Text(box_->root() + "/quick.PDF");
+  EXPECT_NE(text.find("Multiple Quick View"), std::string::npos);
+  for (const char* name : {"Anna", "Peter", "Maria"}) EXPECT_NE(text.find(name), std::string::npos);
+
+  // List rows as the clinic download prints them, spacer column first.
+  std::string rows = box_->WriteFile("rows.tsv", "\t007\tMaria Rossi\t145\t11/02/2026  08:15\n");
+  r = box_->Run({"pdf", "--type", "9", "--rows", rows, box_->root() + "/multi.pdf"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  text = Text(box_->root() + "/multi.PDF");
+  EXPECT_NE(text.find("Multiple Download"), std::string::npos);
+  EXPECT_NE(text.find("007 Maria Rossi 145 11/02/2026 08:15"), std::string::npos) << text;
+}
+
+TEST_F(CliPdf, RefusalsAndUsage) {
+  std::string out = box_->root() + "/r.pdf";
+  EXPECT_EQ(box_->Run({"pdf", "NOBODY", "--type", "0", "--latest", "7", out}).status, 1);
+  auto r = box_->Run({"pdf", "DEMO-001", "--type", "0", "--from", "2026-02-01", "--to", "2026-01-01", out});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Please make sure your Start date is earlier than End date"), std::string::npos);
+  EXPECT_EQ(box_->Run({"pdf", "DEMO-001", "--type", "0", "--latest", "7"}).status, 2);
+  EXPECT_EQ(box_->Run({"pdf", "DEMO-001", "--type", "10", "--all", "--latest", "7", out}).status, 2);
+  EXPECT_EQ(box_->Run({"pdf", "--type", "10", "--latest", "7", out}).status, 2);
+  EXPECT_FALSE(std::filesystem::exists(box_->root() + "/r.PDF"));
+
+  r = box_->Run({"pdf", "DEMO-001", "--type", "0", "--latest", "7", box_->root() + "/no/such/dir/r"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Please make sure the disk can be written."), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace meridane::test
