@@ -1,0 +1,132 @@
+// download and clinic-download from the command line, with the emulated meter, checked
+// through what readings list and patient list show afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_harness.h"
+#include "meter/meter_image.h"
+
+namespace meridane::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string ImageText(std::uint8_t type, const std::vector<MeterRecord>& records) {
+  std::vector<std::vector<std::uint8_t>> enc;
+  for (const auto& r : records)
+    enc.push_back(type == kClinicMeterType ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
+  auto image = BuildMeterImage(type, enc);
+  return std::string(image.begin(), image.end());
+}
+
+MeterRecord R(int gluco, int month, int day, int hour, int minute, int mark = 0, int no = 0) {
+  return MeterRecord{gluco, 2024, month, day, hour, minute, mark, no, false};
+}
+
+constexpr const char* kSchedule = R"({"WorkingDateSchedule": {
+  "preMealA": "07:30", "postMealA": "10:00", "preMealB": "12:30", "postMealB": "15:00",
+  "preMealC": "18:00", "postMealC": "21:00", "night": "23:30"}})";
+
+TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) {
+  CliSandbox box;
+  auto r = box.Run({"--yes", "patient", "add", "--name", "Ann Lee", "--id", "A1", "--meter-sn",
+                    "MK72000001", "--profile", box.WriteFile("p.json", kSchedule)});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string image = box.WriteFile(
+      "meter.bin", ImageText(kPersonalMeterType, {
+                                                     R(101, 3, 4, 7, 0),       // before meal A
+                                                     R(102, 3, 4, 8, 0, 1),    // meal A, marked
+                                                     R(103, 13, 4, 9, 0),      // month 13
+                                                     R(104, 3, 4, 13, 0),      // meal B
+                                                     R(102, 3, 4, 8, 0, 1),    // twice
+                                                     R(105, 3, 4, 16, 0),      // after meal B
+                                                     R(106, 3, 4, 22, 0, 1),   // after meal C
+                                                 }));
+  const std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "MK72000001",
+                                    "--no-pauses"};
+  r = box.Run(dl);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "5"}}));
+
+  r = box.Run({"readings", "list", "A1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  Rows rows = r.Rows();
+  for (auto& row : rows) row.erase(row.begin());  // idx is the database's
+  EXPECT_EQ(rows, (Rows{{"2024-03-04 07:00", "101", "7", "2", "-1"},
+                        {"2024-03-04 08:00", "102", "1", "1", "-1"},
+                        {"2024-03-04 13:00", "104", "3", "2", "-1"},
+                        {"2024-03-04 16:00", "105", "4", "0", "-1"},
+                        {"2024-03-04 22:00", "106", "6", "2", "-1"}}));
+
+  // The same meter again files nothing and says nothing.
+  r = box.Run(dl);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "0"}}));
+  EXPECT_EQ(r.err, "");
+
+  // An empty meter: its one message, status 1.
+  const std::string empty = box.WriteFile("empty.bin", ImageText(kPersonalMeterType, {}));
+  r = box.Run({"download", "--meter-image", empty, "--serial", "MK72000001", "--no-pauses"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "No records in the meter.\n");
+}
+
+TEST(CliDownload, UnknownSerialAsksAndCreatesThePatientOnlyWhenTold) {
+  CliSandbox box;
+  const std::string image = box.WriteFile(
+      "meter.bin", ImageText(kPersonalMeterType, {R(150, 5, 6, 8, 15), R(151, 5, 6, 9, 15)}));
+  std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "TR35000009",
+                              "--family", "tr35", "--no-pauses"};
+
+  auto r = box.Run(dl);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("This serial number doesn't exist. Please maintain the user profile."),
+            std::string::npos)
+      << r.err;
+  r = box.Run({"--no", "download", "--meter-image", image, "--serial", "TR35000009", "--family",
+               "tr35", "--no-pauses", "--name", "Nia New", "--new-id", "N1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(box.Run({"patient", "list"}).out, "");
+
+  dl.insert(dl.begin(), "--yes");
+  dl.insert(dl.end(), {"--name", "Nia New", "--new-id", "N1"});
+  r = box.Run(dl);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (Rows{{"patient", "N1"}, {"inserted", "2"}}));
+  Rows patients = box.Run({"patient", "list"}).Rows();
+  ASSERT_EQ(patients.size(), 1u);
+  EXPECT_EQ(patients[0][0], "N1");
+  EXPECT_EQ(patients[0].back(), "TR35000009");
+  EXPECT_EQ(box.Run({"readings", "list", "N1"}).Rows().size(), 2u);
+}
+
+TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
+  CliSandbox box;
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Pat", "--id", "P5", "--medical-no", "5"})
+                .status,
+            0);
+  std::vector<MeterRecord> recs{R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
+                                R(99, 6, 1, 9, 0, 0, 77)};
+  MeterRecord voided = R(100, 6, 1, 10, 0, 0, 5);
+  voided.isVoid = true;
+  recs.push_back(voided);
+  const std::string image = box.WriteFile("clinic.bin", ImageText(kClinicMeterType, recs));
+  const std::vector<std::string> cd{"clinic-download", "--meter-image", image, "--serial",
+                                    "VXACLINIC1", "--no-pauses"};
+  auto r = box.Run(cd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (Rows{{"005", "Pat", "HI", "06/01/2024  08:00 am"},
+                            {"005", "Pat", "LO", "06/01/2024  01:05 pm"},
+                            {"077", "", "99", "06/01/2024  09:00 am"},
+                            {"inserted", "2"},
+                            {"unassigned", "1"}}));
+  EXPECT_EQ(box.Run({"readings", "list", "P5"}).Rows().size(), 2u);
+  r = box.Run(cd);
+  EXPECT_EQ(r.Rows().at(3), (std::vector<std::string>{"inserted", "0"}));
+  EXPECT_EQ(box.Run({"readings", "list", "P5"}).Rows().size(), 2u);
+}
+
+}  // namespace
+}  // namespace meridane::test
