@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "cli/cli_common.h"
@@ -89,13 +90,14 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
   if (!EnsureReadingsTable(db, idNo))
     throw CliExit{1, "No reading was filed: the readings table cannot be created."};
 
+  std::set<std::pair<DateTime, int>> present;  // value and time of every reading so far
+  for (const GlucoReading& r : table.entries) present.emplace(r.at, r.gluco);
   std::vector<GlucoReading> filed;
   std::vector<const NewReading*> skipped;
   {
     Database::Transaction tx(db);
     for (const NewReading& n : batch) {
-      auto same = [&](const GlucoReading& r) { return r.gluco == n.gluco && r.at == n.at; };
-      if (std::any_of(table.entries.begin(), table.entries.end(), same)) {
+      if (!present.emplace(n.at, n.gluco).second) {
         skipped.push_back(&n);
         continue;
       }
@@ -109,7 +111,6 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
       int64_t idx = InsertReading(db, idNo, r.at, r.gluco, code.meal, medicalNo);
       if (idx < 0) throw CliExit{1, "No reading was filed: the database refused the change."};
       r.idx = static_cast<int>(idx);
-      table.entries.push_back(r);
       filed.push_back(r);
     }
     if (!tx.Commit()) throw CliExit{1, "No reading was filed: the database refused the change."};

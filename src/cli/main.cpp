@@ -38,6 +38,10 @@ int main(int argc, char** argv) {
   } catch (const CliExit& e) {
     if (!e.message.empty()) std::cerr << e.message << "\n";
     return e.status;
+  } catch (const std::exception& e) {
+    // Nothing may end the run silently: a failure the commands did not foresee still says why.
+    std::cerr << "meridane-cli: " << e.what() << "\n";
+    return 1;
   }
   return 0;
 }
