@@ -58,9 +58,13 @@ std::optional<Date> NewestReadingDay(const ReadingTable& readings) {
   return newest;
 }
 
-ReportPeriod DefaultPeriod(const ReadingTable& readings, int entry, const Date& today) {
+ReportPeriod LatestPeriod(const ReadingTable& readings, int days, const Date& today) {
   const Date last = NewestReadingDay(readings).value_or(today);
-  return {AddDays(last, -LatestDaysOfEntry(entry)), last};
+  return {AddDays(last, -days), last};
+}
+
+ReportPeriod DefaultPeriod(const ReadingTable& readings, int entry, const Date& today) {
+  return LatestPeriod(readings, LatestDaysOfEntry(entry), today);
 }
 
 const std::string& PeriodRefusalText() {

@@ -52,6 +52,9 @@ std::string PeriodListText(int entry);
 
 // The day of the newest reading (today when there is none) and the N days before it.
 ReportPeriod DefaultPeriod(const ReadingTable& readings, int entry, const Date& today = Today());
+// The same rule for any number of days: the newest reading's day (today without readings)
+// and the `days` days before it. What the command line's --latest DAYS means.
+ReportPeriod LatestPeriod(const ReadingTable& readings, int days, const Date& today = Today());
 // The newest reading's day, or nullopt for an empty table.
 std::optional<Date> NewestReadingDay(const ReadingTable& readings);
 

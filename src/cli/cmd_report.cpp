@@ -1,0 +1,345 @@
+// meridane-cli report / quick-view: the data of a report exactly as the screens show it.
+// JSON carries every text, colour and number the window presents; the plain output is
+// tab-separated lines of the same texts.
+#include <algorithm>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_common.h"
+#include "reports/classification.h"
+#include "reports/quick_view.h"
+#include "reports/report_sets.h"
+#include "reports/summary.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
+
+namespace meridane::cli {
+namespace {
+
+using nlohmann::json;
+
+json RgbJson(const std::optional<Rgb>& c) {
+  if (!c) return nullptr;
+  return json::array({c->r, c->g, c->b});
+}
+
+json PeriodJson(const ReportPeriod& p) {
+  return {{"from", FormatDate(p.first)}, {"to", FormatDate(p.last)}};
+}
+
+json GridJson(const GridSet& g) {
+  json columns = json::array();
+  for (const GridColumn& c : g.columns)
+    columns.push_back({{"title", c.title}, {"align", c.align}, {"width", c.width}});
+  json rows = json::array();
+  json styles = json::array();
+  for (std::size_t r = 0; r < g.rows.size(); ++r) {
+    json texts = json::array();
+    for (std::size_t c = 0; c < g.rows[r].size(); ++c) {
+      const GridCell& cell = g.rows[r][c];
+      texts.push_back(cell.text);
+      if (cell.color || cell.background)
+        styles.push_back({{"row", r}, {"column", c}, {"color", RgbJson(cell.color)},
+                          {"background", RgbJson(cell.background)}});
+    }
+    rows.push_back(std::move(texts));
+  }
+  return {{"columnSpec", g.columnSpec}, {"columns", columns}, {"rows", rows},
+          {"readingRows", g.readingRows}, {"cellStyles", styles}};
+}
+
+json FrameJson(const ChartFrame& f) {
+  return {{"title", f.title},
+          {"valueCaption", f.valueCaption},
+          {"xAxis", {{"min", f.xMin}, {"max", f.xMax}}},
+          {"yAxis", {{"min", f.yMin}, {"max", f.yMax}}},
+          {"targetBand", {{"low", f.bandLow}, {"high", f.bandHigh}}}};
+}
+
+template <class Set>
+json PointChartJson(const Set& s) {
+  json j = FrameJson(s.frame);
+  json labels = json::array(), points = json::array();
+  for (const AxisLabel& l : s.labels) labels.push_back({{"x", l.x}, {"text", l.text}});
+  for (const ChartPoint& p : s.points) points.push_back({{"x", p.x}, {"y", p.y}});
+  j["labels"] = labels;
+  j["points"] = points;
+  return j;
+}
+
+json AverageChartJson(const AverageChartSet& s) {
+  json j = FrameJson(s.frame);
+  j["categories"] = s.categories;
+  json series = json::array();
+  for (const AverageSeries* a : {&s.before, &s.after}) {
+    json bars = json::array();
+    for (const AverageBar& b : a->bars)
+      bars.push_back(b.present ? json{{"value", b.value}, {"label", b.label}} : json(nullptr));
+    series.push_back({{"name", a->name}, {"bars", bars}});
+  }
+  j["series"] = series;
+  return j;
+}
+
+json HistogramJson(const HistogramSet& h) {
+  json bars = json::array();
+  for (int b = 0; b < kHistogramBars; ++b)
+    bars.push_back({{"label", h.barLabels[b]}, {"count", h.counts[b]},
+                    {"countLabel", h.countLabels[b]}});
+  return {{"title", h.title},
+          {"countCaption", h.countCaption},
+          {"seriesCaption", h.seriesCaption},
+          {"bars", bars},
+          {"countAxis", {{"min", 0}, {"max", h.axisTop}, {"step", h.axisStep}}}};
+}
+
+json PieJson(const PieSet& s) {
+  json pies = json::array();
+  for (const Pie& p : s.pies) {
+    json bands = json::array(), slices = json::array();
+    for (int b = 0; b < kBandCount; ++b)
+      bands.push_back({{"band", s.bandNames[b]}, {"count", p.counts[b]},
+                       {"percent", p.percent[b]}, {"percentText", p.percentText[b]}});
+    for (const PieSlice& sl : p.slices)
+      slices.push_back({{"band", BandName(sl.band)}, {"count", sl.count},
+                        {"startAngle", sl.startAngle}, {"sweep", sl.sweep}});
+    pies.push_back({{"title", p.title}, {"bands", bands}, {"total", p.total},
+                    {"empty", p.total == 0}, {"slices", slices}});
+  }
+  return {{"title", s.title}, {"secondTitle", s.secondTitle}, {"pies", pies}};
+}
+
+json SummaryJson(const SummaryFields& f, const GlucoseProfileSet& g) {
+  json fields = json::array();
+  for (const auto& [caption, value] : f.Captioned())
+    fields.push_back({{"caption", caption}, {"value", value}});
+  json ranges = json::array();
+  for (int i = 0; i < kProfileRanges; ++i)
+    ranges.push_back({{"label", g.rangeLabels[i]}, {"count", g.counts[i]},
+                      {"percent", g.percent[i]}, {"percentText", g.percentText[i]}});
+  return {{"fields", fields},
+          {"dayAverageScreen", f.dayAverageScreen},
+          {"glucoseProfile",
+           {{"ranges", ranges},
+            {"validCount", g.validCount},
+            {"daysWithReadings", g.daysWithReadings},
+            {"mean", g.mean},
+            {"sd", g.sd},
+            {"cv", g.cv},
+            {"gmi", g.gmi},
+            {"meanText", g.meanText},
+            {"sdText", g.sdText},
+            {"cvText", g.cvText},
+            {"gmiText", g.gmiText}}}};
+}
+
+// ---- plain output ----
+
+void PrintGrid(const GridSet& g) {
+  std::vector<std::string> titles;
+  for (const GridColumn& c : g.columns) titles.push_back(c.title);
+  PrintRow(titles);
+  for (const GridRow& row : g.rows) {
+    std::vector<std::string> cells;
+    for (const GridCell& c : row) cells.push_back(c.text);
+    PrintRow(cells);
+  }
+}
+
+std::string Number(double v) { return json(v).dump(); }
+
+template <class Set>
+void PrintPointChart(const Set& s) {
+  PrintRow({s.frame.title});
+  for (const AxisLabel& l : s.labels) PrintRow({"label", Number(l.x), l.text});
+  for (const ChartPoint& p : s.points) PrintRow({"point", Number(p.x), Number(p.y)});
+}
+
+void PrintAverageChart(const AverageChartSet& s) {
+  PrintRow({s.frame.title});
+  for (std::size_t i = 0; i < s.categories.size(); ++i)
+    for (const AverageSeries* a : {&s.before, &s.after})
+      if (a->bars[i].present)
+        PrintRow({s.categories[i], a->name, Number(a->bars[i].value), a->bars[i].label});
+}
+
+struct ReportOptions {
+  std::string id;
+  int type = -1;
+  std::string from, to;
+  int latest = 0;
+  bool json = false;
+};
+
+ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings) {
+  if (o.latest != 0) {
+    if (!o.from.empty() || !o.to.empty()) throw CliExit{2, "give either --from/--to or --latest"};
+    if (o.latest < 0) throw CliExit{2, "--latest: expected a positive number of days"};
+    return LatestPeriod(readings, o.latest);
+  }
+  if (o.from.empty() || o.to.empty()) throw CliExit{2, "a period needs --from and --to, or --latest"};
+  const Date first = ParseDateArg(o.from, "--from");
+  const Date last = ParseDateArg(o.to, "--to");
+  if (last < first) throw CliExit{1, PeriodRefusalText()};
+  return {first, last};
+}
+
+void RunReport(const ReportOptions& o) {
+  if (o.type < 0 || o.type > kReportSummary) throw CliExit{2, "--type: expected a report type 0 to 8"};
+  Database db = OpenDatabaseOrExit();
+  CPatientProfile patient;
+  LoadPatientOrExit(db, o.id, patient);
+  ReadingTable readings;
+  LoadReadings(db, patient, readings, ClassifyReadingSlot);
+  const ReportPeriod period = ReportPeriodOf(o, readings);
+  const ReportTargets targets = LoadReportTargets(patient);
+
+  json j = {{"type", o.type},
+            {"name", ReportName(o.type)},
+            {"IDNo", patient.IDNo},
+            {"fullName", patient.fullName},
+            {"period", PeriodJson(period)},
+            {"unit", targets.mmol ? "mmol/L" : "mg/dL"},
+            {"unitCaption", targets.unitCaption}};
+  switch (o.type) {
+    case kReportLogBook: {
+      const LogBookSet s = BuildLogBookSet(patient, readings, period, targets);
+      if (!o.json) return PrintGrid(s);
+      j.update(GridJson(s));
+      break;
+    }
+    case kReportDataList: {
+      const DataListSet s = BuildDataListSet(patient, readings, period, targets);
+      if (!o.json) return PrintGrid(s);
+      j.update(GridJson(s));
+      break;
+    }
+    case kReportTrend: {
+      const TrendSet s = BuildTrendSet(patient, readings, period, targets);
+      if (!o.json) return PrintPointChart(s);
+      j.update(PointChartJson(s));
+      break;
+    }
+    case kReportStandardDay: {
+      const StandardDaySet s = BuildStandardDaySet(patient, readings, period, targets);
+      if (!o.json) return PrintPointChart(s);
+      j.update(PointChartJson(s));
+      break;
+    }
+    case kReportDayAverage: {
+      const DayAverageSet s = BuildDayAverageSet(patient, readings, period, targets);
+      if (!o.json) return PrintAverageChart(s);
+      j.update(AverageChartJson(s));
+      break;
+    }
+    case kReportWeekAverage: {
+      const WeekAverageSet s = BuildWeekAverageSet(patient, readings, period, targets);
+      if (!o.json) return PrintAverageChart(s);
+      j.update(AverageChartJson(s));
+      break;
+    }
+    case kReportHistogram: {
+      const HistogramSet s = BuildHistogramSet(patient, readings, period, targets);
+      if (!o.json) {
+        PrintRow({s.title});
+        for (int b = 0; b < kHistogramBars; ++b) PrintRow({s.barLabels[b], s.countLabels[b]});
+        return;
+      }
+      j.update(HistogramJson(s));
+      break;
+    }
+    case kReportPie: {
+      const PieSet s = BuildPieSet(patient, readings, period, targets);
+      if (!o.json) {
+        PrintRow({s.title});
+        PrintRow({s.secondTitle});
+        for (const Pie& p : s.pies) {
+          std::vector<std::string> cells{p.title};
+          for (int b = 0; b < kBandCount; ++b) cells.push_back(std::to_string(p.counts[b]));
+          for (int b = 0; b < kBandCount; ++b) cells.push_back(p.percentText[b]);
+          PrintRow(cells);
+        }
+        return;
+      }
+      j.update(PieJson(s));
+      break;
+    }
+    case kReportSummary: {
+      const SummaryFields f = BuildSummaryChecks(patient, readings, period, targets);
+      if (!o.json) {
+        for (const auto& [caption, value] : f.Captioned()) PrintRow({caption, value});
+        return;
+      }
+      j.update(SummaryJson(f, BuildGlucoseProfileSet(readings, period, targets)));
+      break;
+    }
+  }
+  PrintJson(j);
+}
+
+struct QuickViewOptions {
+  bool all = false, special = false;
+  std::vector<std::string> names;
+  std::string from, to;
+  bool json = false;
+};
+
+void RunQuickView(const QuickViewOptions& o) {
+  if (!o.all && !o.special && o.names.empty())
+    throw CliExit{2, "quick-view needs --all, --special or --name"};
+  const Date first = ParseDateArg(o.from, "--from");
+  const Date last = ParseDateArg(o.to, "--to");
+  if (last < first) throw CliExit{1, PeriodRefusalText()};
+  const ReportPeriod period{first, last};
+  Database db = OpenDatabaseOrExit();
+  std::vector<SelectionRow> selection = PatientSelectionList(db);
+  for (std::size_t i = 0; i < selection.size(); ++i) {
+    SelectionRow& row = selection[i];
+    if (i == 0) row.checked = o.all;
+    else if (i == 1) row.checked = o.special;
+    else row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
+  }
+  const QuickViewSet set = BuildQuickView(db, selection, period);
+  if (!o.json) {
+    for (const QuickViewRow& r : set.rows)
+      PrintRow(std::vector<std::string>(r.cells.begin(), r.cells.end()));
+    return;
+  }
+  json columns = json::array();
+  for (const GridColumn& c : ParseColumnSpec(set.columnSpec)) columns.push_back(c.title);
+  json rows = json::array();
+  for (const QuickViewRow& r : set.rows) rows.push_back(r.cells);
+  PrintJson({{"name", ReportName(kReportQuickView)},
+             {"period", PeriodJson(period)},
+             {"columnSpec", set.columnSpec},
+             {"columns", columns},
+             {"rows", rows}});
+}
+
+void RegisterReport(CLI::App& app, Context&) {
+  auto o = std::make_shared<ReportOptions>();
+  auto* cmd = app.add_subcommand("report", "The data of a report of one patient");
+  cmd->add_option("id", o->id, "Patient ID")->required();
+  cmd->add_option("--type", o->type, "Report type 0-8")->required();
+  cmd->add_option("--from", o->from, "First day YYYY-MM-DD");
+  cmd->add_option("--to", o->to, "Last day YYYY-MM-DD");
+  cmd->add_option("--latest", o->latest,
+                  "The DAYS days before the newest reading's day, that day included");
+  cmd->add_flag("--json", o->json, "One JSON document");
+  cmd->callback([o] { RunReport(*o); });
+
+  auto q = std::make_shared<QuickViewOptions>();
+  auto* qv = app.add_subcommand("quick-view", "The multiple quick view rows");
+  qv->add_flag("--all", q->all, "All patients");
+  qv->add_flag("--special", q->special, "The special view patients");
+  qv->add_option("--name", q->names, "These patients by full name");
+  qv->add_option("--from", q->from, "First day YYYY-MM-DD")->required();
+  qv->add_option("--to", q->to, "Last day YYYY-MM-DD")->required();
+  qv->add_flag("--json", q->json, "One JSON document");
+  qv->callback([q] { RunQuickView(*q); });
+}
+
+Register reg(&RegisterReport);
+
+}  // namespace
+}  // namespace meridane::cli

@@ -1,0 +1,125 @@
+// End to end: `report` and `quick-view` against a database filled through the CLI itself.
+#include <gtest/gtest.h>
+
+#include "cli/cli_harness.h"
+
+namespace meridane {
+namespace {
+
+using test::CliSandbox;
+
+class CliReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string profile = box_.WriteFile("mmol.json", R"({
+      "timeUnit": true,
+      "HealthRecord": {"glucoUnit": 0, "preMealHigh": 7.2, "preMealLow": 3.9,
+                       "postMealHigh": 10.0, "postMealLow": 3.9, "hypoglycemic": 3,
+                       "hbA1C": 6.5}
+    })");
+    ASSERT_EQ(box_.Run({"--yes", "patient", "add", "--name", "Ann Lee", "--id", "A1",
+                        "--medical-no", "7", "--profile", profile})
+                  .status,
+              0);
+    ASSERT_EQ(box_.Run({"--yes", "patient", "add", "--name", "Bob Ray", "--id", "B1"}).status, 0);
+    const std::string a = box_.WriteFile("a.txt",
+                                         "2026-03-02 23:59\t90\n"
+                                         "2026-03-03 07:00\t100\t1\n"
+                                         "2026-03-10 07:30\t129\t1\n"
+                                         "2026-03-10 12:00\t650\t0\n"
+                                         "2026-03-10 21:00\t50\n");
+    ASSERT_EQ(box_.Run({"readings", "add", "A1", "--file", a}).status, 0);
+    const std::string b = box_.WriteFile("b.txt", "2026-03-05 07:00\t140\t1\n");
+    ASSERT_EQ(box_.Run({"readings", "add", "B1", "--file", b}).status, 0);
+  }
+  CliSandbox box_;
+};
+
+TEST_F(CliReportTest, LogBookOverTheDefaultPeriod) {
+  const auto r = box_.Run({"report", "A1", "--type", "0", "--latest", "7", "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = r.Json();
+  // Seven days back from the newest reading's day: eight calendar days.
+  EXPECT_EQ(j["period"]["from"], "2026-03-03");
+  EXPECT_EQ(j["period"]["to"], "2026-03-10");
+  EXPECT_EQ(j["unitCaption"], "Unit of Measurement : mmol/L");
+  ASSERT_EQ(j["readingRows"], 4);
+  const auto& rows = j["rows"];
+  EXPECT_EQ(rows[0][0], "03/10/2026  21:00");
+  EXPECT_EQ(rows[0][6], "2.8");  // 50 after dinner
+  EXPECT_EQ(rows[1][3], "HI");
+  EXPECT_EQ(rows[2][1], "7.2");
+  EXPECT_EQ(rows[3][1], "5.6");
+  EXPECT_EQ(rows[6][0], "In target");
+  EXPECT_EQ(rows[6][1], "1");  // 100 in, 129 at the high bound (7.2 × 18 = 129) out
+  EXPECT_EQ(rows[7][3], "1");  // the HI reading counts in # Result only
+  EXPECT_EQ(rows[5][3], "");
+  bool sawBelow = false;
+  for (const auto& s : j["cellStyles"])
+    if (s["row"] == 0 && s["column"] == 6) {
+      sawBelow = true;
+      EXPECT_EQ(s["color"], nlohmann::json::array({0, 113, 188}));
+      // No meter mark on an after-meal reading agrees with its slot: grey background.
+      EXPECT_EQ(s["background"], nlohmann::json::array({200, 200, 200}));
+    }
+  EXPECT_TRUE(sawBelow);
+}
+
+TEST_F(CliReportTest, ChartsSummaryAndRefusals) {
+  auto j = box_.Run({"report", "A1", "--type", "6", "--from", "2026-03-01", "--to", "2026-03-10",
+                     "--json"})
+               .Json();
+  EXPECT_EQ(j["bars"][0]["count"], 1);   // 50
+  EXPECT_EQ(j["bars"][1]["count"], 1);   // 90, the day before the default period
+  EXPECT_EQ(j["bars"][2]["count"], 2);   // 100 and 129
+  EXPECT_EQ(j["bars"][0]["label"], "<3.7");
+  EXPECT_EQ(j["bars"][12]["count"], 1);  // 650
+  EXPECT_EQ(j["countAxis"]["max"], 10);
+
+  j = box_.Run({"report", "A1", "--type", "2", "--latest", "7", "--json"}).Json();
+  EXPECT_EQ(j["secondTitle"], "Patient Name :Ann Lee(007)");
+  EXPECT_EQ(j["pies"][0]["total"], 3);
+  EXPECT_EQ(j["pies"][0]["bands"][3]["count"], 1);  // 50 under the hypo threshold 54
+
+  j = box_.Run({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
+  ASSERT_TRUE(j.contains("glucoseProfile"));
+  EXPECT_EQ(j["glucoseProfile"]["validCount"], 3);
+  EXPECT_EQ(j["glucoseProfile"]["daysWithReadings"], 2);
+  EXPECT_EQ(j["fields"][3]["caption"], "#Result:");
+  EXPECT_EQ(j["fields"][3]["value"], "3");
+  EXPECT_EQ(j["fields"][15]["caption"], "HbA1c:");
+  EXPECT_EQ(j["fields"][15]["value"], "6.5%");
+
+  const auto trend = box_.Run({"report", "A1", "--type", "1", "--latest", "7"});
+  ASSERT_EQ(trend.status, 0);
+  EXPECT_EQ(trend.Rows().size(), 1u + 15 + 3);
+
+  auto bad = box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("Please make sure your Start date is earlier than End date"), std::string::npos);
+  EXPECT_EQ(box_.Run({"report", "A1", "--type", "9", "--latest", "7"}).status, 2);
+  EXPECT_EQ(box_.Run({"report", "A1", "--type", "0"}).status, 2);
+  EXPECT_EQ(box_.Run({"report", "ZZ", "--type", "0", "--latest", "7"}).status, 1);
+}
+
+TEST_F(CliReportTest, QuickView) {
+  auto r = box_.Run({"quick-view", "--all", "--from", "2026-03-01", "--to", "2026-03-10"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = r.Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  // mmol/L patient: averages still in mg/dL; 50 ≤ 54 is hypoglycemic.
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"Ann Lee", "4", "0", "0", "1", "6.5", "114", "70"}));
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"Bob Ray", "1", "0", "1", "0", "0.0", "140", "0"}));
+
+  const auto j = box_.Run({"quick-view", "--name", "Bob Ray", "--from", "2026-03-01", "--to",
+                           "2026-03-10", "--json"})
+                     .Json();
+  ASSERT_EQ(j["rows"].size(), 1u);
+  EXPECT_EQ(j["columns"][2], "%Below Target");
+  EXPECT_TRUE(box_.Run({"quick-view", "--special", "--from", "2026-03-01", "--to", "2026-03-10"})
+                  .out.empty());
+  EXPECT_EQ(box_.Run({"quick-view", "--from", "2026-03-01", "--to", "2026-03-10"}).status, 2);
+}
+
+}  // namespace
+}  // namespace meridane
