@@ -2,6 +2,7 @@
 // driven by options and a JSON profile file.
 #include <iostream>
 #include <optional>
+#include <tuple>
 
 #include "cli/cli_common.h"
 #include "profile/profile_rules.h"
@@ -170,13 +171,12 @@ PatientFormValues FormFromOptions(const FormOptions& o, const CPatientProfile& c
   if (o.oMeterSN->count()) f.meterSN = o.meterSN;
   if (o.female) f.gender = 1;
   if (o.male) f.gender = 0;
-  // The form's entry fields stop at these lengths.
-  CheckLength(f.fullName, "--name", 30);
-  CheckLength(f.IDNo, "--id", 12);
-  CheckLength(f.phone, "--phone", 12);
-  CheckLength(f.address, "--address", 100);
-  CheckLength(f.email, "--email", 40);
-  CheckLength(f.meterSN, "--meter-sn", 11);
+  // The form's entry fields stop at these lengths; stored values are not judged again.
+  const std::tuple<CLI::Option*, const std::string&, size_t> limits[] = {
+      {o.oName, o.name, 30},   {o.oId, o.id, 12},       {o.oPhone, o.phone, 12},
+      {o.oAddress, o.address, 100}, {o.oEmail, o.email, 40}, {o.oMeterSN, o.meterSN, 11}};
+  for (auto& [opt, text, max] : limits)
+    if (opt && opt->count()) CheckLength(text, opt->get_name().c_str(), max);
   return f;
 }
 
