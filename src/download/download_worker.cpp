@@ -29,10 +29,12 @@ ReadingKeySet KeysOf(const ReadingTable& table, bool withMedicalNo) {
   return keys;
 }
 
-// The readings of one image, appended in image order. Returns the outcome.
-std::uint32_t AppendImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
-                          ReadingTable& table, bool clinic) {
+}  // namespace
+
+std::uint32_t AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
+                               ReadingTable& table, bool clinic) {
   ReadingKeySet keys = KeysOf(table, clinic);
+  table.entries.reserve(table.count() + recordCount);
   for (std::uint32_t i = 0; i < recordCount; ++i) {
     const std::size_t at = kImageHeaderSize + kRecordSize * i;
     if (at + kRecordSize > image.size()) break;
@@ -60,6 +62,8 @@ std::uint32_t AppendImage(std::span<const std::uint8_t> image, std::uint32_t rec
   return kDownloadOk;
 }
 
+namespace {
+
 // Runs one worker body with the link it opened; the outcome is written after everything else.
 template <typename Body>
 void RunWorker(const WorkerArgs& a, std::uint32_t startWaitMs, Body body) {
@@ -79,7 +83,7 @@ std::uint32_t ReadImageInto(CDevComm& link, const WorkerArgs& a, bool clinic) {
   std::uint32_t byteCount = 0, recordCount = 0;
   LinkResult r = clinic ? link.ReadClinicRecords(image, byteCount, recordCount)
                         : link.ReadRecords(image, byteCount, recordCount);
-  if (r == LINK_OK) return AppendImage(image, recordCount, *a.table, clinic);
+  if (r == LINK_OK) return AppendMeterImage(image, recordCount, *a.table, clinic);
   if (clinic && r == LINK_NOT_CLINIC_METER) return kDownloadNeedsIndividual;
   if (!clinic && r == LINK_CLINIC_METER) return kDownloadNeedsMultiple;
   if (r == LINK_NO_RECORDS) return kDownloadNoRecords;

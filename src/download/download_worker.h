@@ -9,6 +9,7 @@
 //   session.Join();
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <thread>
 
 #include "download/download_outcome.h"
@@ -27,6 +28,13 @@ struct WorkerArgs {
   std::atomic<std::uint32_t>* result = nullptr;
   const CancelFlag* cancel = nullptr;
 };
+
+// Appends the image's new readings to the table in image order: invalid dates are skipped,
+// and for clinic images void records and medical record numbers from 1000; a reading
+// already in the table is not added again. Returns kDownloadOk, or kDownloadTooMany once
+// this download has added the most it may.
+std::uint32_t AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
+                               ReadingTable& table, bool clinic);
 
 // Worker bodies. They run on the session's thread; tests may call them directly.
 void SinglePatientDownload(const WorkerArgs& args);

@@ -5,15 +5,47 @@
 namespace meridane {
 
 std::size_t ReadingKeyHash::operator()(const ReadingKey& k) const noexcept {
-  // Fields are mixed as they are, not as a day number, so out-of-range stored dates never
-  // collide into equality; equality itself compares every field.
-  std::uint64_t h = 1469598103934665603ull;
-  for (int v : {k.gluco, k.at.year, k.at.month, k.at.day, k.at.hour, k.at.minute, k.medicalNo}) {
-    h ^= static_cast<std::uint32_t>(v);
-    h *= 1099511628211ull;
-    h ^= h >> 29;
-  }
+  // Out-of-range fields may share a hash; equality still compares every field.
+  auto u = [](int v) { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(v)); };
+  std::uint64_t h = (u(k.gluco) | u(k.medicalNo) << 32) * 0x9E3779B97F4A7C15ull;
+  h ^= u(k.at.year) << 32 ^ u(k.at.month) << 24 ^ u(k.at.day) << 16 ^ u(k.at.hour) << 8 ^
+       u(k.at.minute);
+  h ^= h >> 31;
+  h *= 0xBF58476D1CE4E5B9ull;
+  h ^= h >> 29;
   return static_cast<std::size_t>(h);
+}
+
+void ReadingKeySet::Reserve(std::size_t n) {
+  std::size_t capacity = 16;
+  while (capacity < 2 * n) capacity *= 2;
+  if (capacity <= slots_.size()) return;
+  std::vector<Slot> old = std::move(slots_);
+  slots_.assign(capacity, Slot{});
+  size_ = 0;
+  for (const Slot& s : old)
+    if (s.used) Insert(s.key);
+}
+
+std::size_t ReadingKeySet::Find(const ReadingKey& k) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t i = ReadingKeyHash{}(k) & mask;
+  while (slots_[i].used && !(slots_[i].key == k)) i = (i + 1) & mask;
+  return i;
+}
+
+bool ReadingKeySet::Contains(const ReadingKey& k) const {
+  return !slots_.empty() && slots_[Find(k)].used;
+}
+
+bool ReadingKeySet::Insert(const ReadingKey& k) {
+  if (2 * (size_ + 1) > slots_.size()) Reserve(2 * (size_ + 1));
+  Slot& s = slots_[Find(k)];
+  if (s.used) return false;
+  s.key = k;
+  s.used = true;
+  ++size_;
+  return true;
 }
 
 }  // namespace meridane

@@ -1,0 +1,163 @@
+// Download figures, each a ratio against a floor measured in the same run:
+//  1. the duplicate test of 1,023 new readings against 10,000 in the table: the hash set of
+//     the worker against a pairwise scan of the table (goal: at least 20 times faster);
+//  2. a whole emulated download of 1,023 records with real pauses, as the window runs it,
+//     against the protocol's own pauses slept back to back (goal: at most 1.02).
+// Pass --quick to skip the second (it takes about two minutes).
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "app/data_paths.h"
+#include "download/single_download.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/meter_image.h"
+#include "store/patient_store.h"
+#include "store/schema.h"
+
+using namespace meridane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(const std::function<void()>& f) {
+  auto t0 = Clock::now();
+  f();
+  return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+std::vector<std::uint8_t> Image(int n, int firstDay) {
+  std::vector<std::vector<std::uint8_t>> recs;
+  for (int i = 0; i < n; ++i) {
+    int day = firstDay + i / 12;
+    MeterRecord m{60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28, 6 + i % 12, i % 60,
+                  i % 2, 0, false};
+    recs.push_back(EncodePersonalRecord(m));
+  }
+  return BuildMeterImage(kPersonalMeterType, recs);
+}
+
+ReadingTable StoredTable(int n) {
+  ReadingTable t;
+  for (int i = 0; i < n; ++i) {
+    GlucoReading& r = t.entries.emplace_back();
+    r.at = {2020 + i / 4000, 1 + (i / 300) % 12, 1 + (i / 12) % 25, 6 + i % 12, i % 60};
+    r.gluco = 60 + (i * 7) % 300;
+    r.idx = i + 1;
+  }
+  t.startIndex = t.count();
+  return t;
+}
+
+// The scan the hash set replaces: each new reading against every reading before it.
+void PairwiseAppend(std::span<const std::uint8_t> image, std::uint32_t count, ReadingTable& t) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::span<const std::uint8_t, kRecordSize> b(image.data() + kImageHeaderSize + kRecordSize * i,
+                                                  kRecordSize);
+    MeterRecord m = DecodePersonalRecord(b);
+    DateTime at{m.year, m.month, m.day, m.hour, m.minute};
+    if (!IsValidDate(at.date()) || m.hour > 23 || m.minute > 59) continue;
+    bool dup = false;
+    for (const GlucoReading& r : t.entries)
+      if (r.gluco == m.gluco && r.at == at) {
+        dup = true;
+        break;
+      }
+    if (dup) continue;
+    GlucoReading& r = t.entries.emplace_back();
+    r.at = at;
+    r.gluco = m.gluco;
+    r.mark = m.mark;
+    r.idx = static_cast<int>(t.count());
+  }
+}
+
+void DuplicateTest() {
+  auto image = Image(1023, 0);
+  const ReadingTable stored = StoredTable(10000);
+  constexpr int kRounds = 20;
+  ReadingTable a, b;
+  double hashed = 1e9, pairwise = 1e9;
+  for (int round = 0; round < kRounds; ++round) {
+    // The window's table has room for every reading a download may add.
+    a = stored;
+    b = stored;
+    a.entries.reserve(stored.count() + 1100);
+    b.entries.reserve(stored.count() + 1100);
+    hashed = std::min(hashed, Seconds([&] { AppendMeterImage(image, 1023, a, false); }));
+    pairwise = std::min(pairwise, Seconds([&] { PairwiseAppend(image, 1023, b); }));
+  }
+  bool same = a.count() == b.count();
+  for (std::size_t i = 0; same && i < a.count(); ++i)
+    same = a.entries[i].at == b.entries[i].at && a.entries[i].gluco == b.entries[i].gluco;
+  std::printf("duplicate test, 1023 new against 10000: hash %.3f ms, pairwise %.3f ms, "
+              "pairwise/hash = %.1fx (goal >= 20x), same result: %s\n",
+              hashed * 1e3, pairwise * 1e3, pairwise / hashed, same ? "yes" : "NO");
+}
+
+void WholeDownload() {
+  auto folder = std::filesystem::temp_directory_path() /
+                ("meridane-bench-download-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  SetDataFolderOverride(folder.string());
+  EnsureDataFolder();
+  Database db = OpenPatientDatabase();
+  CreateSchema(db);
+  {
+    ScriptedPrompter yes;
+    PatientFormValues f;
+    f.fullName = "Bench";
+    f.IDNo = "B1";
+    f.meterSN = "MK72000001";
+    CPatientProfile scratch;
+    SavePatientForm(db, yes, f, false, {}, scratch);
+  }
+  auto image = Image(1023, 0);
+
+  auto run = [&](Sleeper& sleeper, std::uint32_t tickMs, const char* id) {
+    auto em = MakeEmulatedMeter(LinkKind::MK72, image, "MK72000001");
+    DownloadSession session(MeterAccess{&em->hid, &em->serial, &sleeper});
+    ScriptedPrompter prompter;
+    RealSleeper tick;
+    DownloadHooks hooks;
+    hooks.prompter = &prompter;
+    hooks.wait = [&](DownloadSession& s) { WaitForDownload(s, tickMs, tick); };
+    CPatientProfile current;
+    ReadingTable table;
+    db.Exec(std::string("DELETE FROM ") + QuotedReadingsTable(id) + ";");
+    return RunSinglePatientDownload(session, hooks, db, current, table);
+  };
+
+  // The protocol's pauses, recorded, then slept back to back: nothing can be faster.
+  RecordingSleeper recorder;
+  DownloadReport dry = run(recorder, 1, "B1");
+  RealSleeper real;
+  double floor = Seconds([&] { real.SleepMs(static_cast<std::uint32_t>(recorder.TotalMs())); });
+  // First as soon as the worker ends (a 1 ms poll), then at the progress dialog's 1000 ms
+  // tick, which can add up to one tick of waiting after the last pause.
+  for (std::uint32_t tickMs : {1u, 1000u}) {
+    DownloadReport r;
+    double whole = Seconds([&] { r = run(real, tickMs, "B1"); });
+    std::printf("whole download, 1023 records, real pauses, %u ms poll: %.2f s, floor (%zu "
+                "pauses) %.2f s, download/floor = %.4f (goal <= 1.02), inserted %d/%d\n",
+                tickMs, whole, recorder.pauses().size(), floor, whole / floor, r.inserted,
+                dry.inserted);
+    std::fflush(stdout);
+  }
+  db = Database();
+  SetDataFolderOverride("");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetStatementErrorSink([](const std::string& m) { std::fprintf(stderr, "sql: %s\n", m.c_str()); });
+  DuplicateTest();
+  if (!(argc > 1 && std::strcmp(argv[1], "--quick") == 0)) WholeDownload();
+  return 0;
+}
