@@ -84,10 +84,8 @@ Period ResolvePeriod(const std::string& from, const std::string& to, int latestD
                      const ReadingTable* readings) {
   if (latestDays > 0) {
     if (!from.empty() || !to.empty()) throw CliExit{2, "give either --from/--to or --latest"};
-    std::optional<Date> newest;
-    if (readings) newest = NewestReadingDay(*readings);
-    Date last = newest.value_or(Today());
-    return {AddDays(last, -latestDays), last};
+    ReportPeriod p = LatestPeriod(readings ? *readings : ReadingTable{}, latestDays);
+    return {p.first, p.last};
   }
   if (from.empty() || to.empty()) throw CliExit{2, "a period needs --from and --to, or --latest"};
   return {ParseDateArg(from, "--from"), ParseDateArg(to, "--to")};
