@@ -76,13 +76,13 @@ std::string CreateRegimenStatement() {
 }
 
 // An older Patient table had meterSN varchar(10); its rows are carried over column by column.
-void UpgradePatientTable(Database& db) {
+bool UpgradePatientTable(Database& db) {
   Statement st = db.Prepare("SELECT sql FROM sqlite_master where name = ?;");
   st.Bind(1, "Patient");
-  if (!st.Step()) return;
+  if (!st.Step()) return st.ok();
   const std::string sql = st.Text(0);
   st = Statement();
-  if (sql.find("meterSN varchar(10)") == std::string::npos) return;
+  if (sql.find("meterSN varchar(10)") == std::string::npos) return true;
   // All four steps or none: dropping PatientOld after a failed copy would lose every
   // patient, and a half-done rename would leave no Patient table at all.
   Database::Transaction tx(db);
@@ -90,8 +90,9 @@ void UpgradePatientTable(Database& db) {
       ExecStatement(kCreatePatient, db) &&
       ExecStatement("INSERT INTO Patient SELECT * FROM PatientOld;", db) &&
       ExecStatement("DROP TABLE PatientOld;", db)) {
-    tx.Commit();
+    return tx.Commit();
   }
+  return false;
 }
 
 const std::string& RegimenCreateStatement() {
@@ -101,22 +102,25 @@ const std::string& RegimenCreateStatement() {
 
 }  // namespace
 
-void CreateSchema(Database& db) {
-  ExecStatement(kCreatePatient, db);
-  UpgradePatientTable(db);
-  ExecStatement(kCreateWorking, db);
-  ExecStatement(kCreateNonWorking, db);
-  ExecStatement(kCreateMedications, db);
-  ExecStatement(RegimenCreateStatement(), db);
-  ExecStatement(kCreateComplications, db);
-  ExecStatement(kCreateHealthRecord, db);
-  ExecStatement(kCreateInquiry, db);
-  ExecStatement(kCreateGlucoDetail, db);
+bool CreateSchema(Database& db) {
+  if (!db.ok()) return false;
+  // Each step runs even when one before it failed, so one bad table costs only itself.
+  bool ok = ExecStatement(kCreatePatient, db);
+  ok = UpgradePatientTable(db) && ok;
+  for (const char* sql : {kCreateWorking, kCreateNonWorking, kCreateMedications}) {
+    ok = ExecStatement(sql, db) && ok;
+  }
+  ok = ExecStatement(RegimenCreateStatement(), db) && ok;
+  for (const char* sql : {kCreateComplications, kCreateHealthRecord, kCreateInquiry,
+                          kCreateGlucoDetail}) {
+    ok = ExecStatement(sql, db) && ok;
+  }
+  return ok;
 }
 
-void CreateSchema() {
+bool CreateSchema() {
   Database db = OpenPatientDatabase();
-  CreateSchema(db);
+  return CreateSchema(db);
 }
 
 }  // namespace meridane
