@@ -163,6 +163,26 @@ void PrintAverageChart(const AverageChartSet& s) {
         PrintRow({s.categories[i], a->name, Number(a->bars[i].value), a->bars[i].label});
 }
 
+void PrintHistogram(const HistogramSet& s) {
+  PrintRow({s.title});
+  for (int b = 0; b < kHistogramBars; ++b) PrintRow({s.barLabels[b], s.countLabels[b]});
+}
+
+void PrintPie(const PieSet& s) {
+  PrintRow({s.title});
+  PrintRow({s.secondTitle});
+  for (const Pie& p : s.pies) {
+    std::vector<std::string> cells{p.title};
+    for (int b = 0; b < kBandCount; ++b) cells.push_back(std::to_string(p.counts[b]));
+    for (int b = 0; b < kBandCount; ++b) cells.push_back(p.percentText[b]);
+    PrintRow(cells);
+  }
+}
+
+void PrintSummary(const SummaryFields& f) {
+  for (const auto& [caption, value] : f.Captioned()) PrintRow({caption, value});
+}
+
 struct ReportOptions {
   std::string id;
   int type = -1;
@@ -201,80 +221,51 @@ void RunReport(const ReportOptions& o) {
             {"period", PeriodJson(period)},
             {"unit", targets.mmol ? "mmol/L" : "mg/dL"},
             {"unitCaption", targets.unitCaption}};
+  auto emit = [&](const json& body, const auto& plain) {
+    if (!o.json) return plain();
+    j.update(body);
+    PrintJson(j);
+  };
+  const CPatientProfile& p = patient;
   switch (o.type) {
     case kReportLogBook: {
-      const LogBookSet s = BuildLogBookSet(patient, readings, period, targets);
-      if (!o.json) return PrintGrid(s);
-      j.update(GridJson(s));
-      break;
+      const LogBookSet s = BuildLogBookSet(p, readings, period, targets);
+      return emit(GridJson(s), [&] { PrintGrid(s); });
     }
     case kReportDataList: {
-      const DataListSet s = BuildDataListSet(patient, readings, period, targets);
-      if (!o.json) return PrintGrid(s);
-      j.update(GridJson(s));
-      break;
+      const DataListSet s = BuildDataListSet(p, readings, period, targets);
+      return emit(GridJson(s), [&] { PrintGrid(s); });
     }
     case kReportTrend: {
-      const TrendSet s = BuildTrendSet(patient, readings, period, targets);
-      if (!o.json) return PrintPointChart(s);
-      j.update(PointChartJson(s));
-      break;
+      const TrendSet s = BuildTrendSet(p, readings, period, targets);
+      return emit(PointChartJson(s), [&] { PrintPointChart(s); });
     }
     case kReportStandardDay: {
-      const StandardDaySet s = BuildStandardDaySet(patient, readings, period, targets);
-      if (!o.json) return PrintPointChart(s);
-      j.update(PointChartJson(s));
-      break;
+      const StandardDaySet s = BuildStandardDaySet(p, readings, period, targets);
+      return emit(PointChartJson(s), [&] { PrintPointChart(s); });
     }
     case kReportDayAverage: {
-      const DayAverageSet s = BuildDayAverageSet(patient, readings, period, targets);
-      if (!o.json) return PrintAverageChart(s);
-      j.update(AverageChartJson(s));
-      break;
+      const DayAverageSet s = BuildDayAverageSet(p, readings, period, targets);
+      return emit(AverageChartJson(s), [&] { PrintAverageChart(s); });
     }
     case kReportWeekAverage: {
-      const WeekAverageSet s = BuildWeekAverageSet(patient, readings, period, targets);
-      if (!o.json) return PrintAverageChart(s);
-      j.update(AverageChartJson(s));
-      break;
+      const WeekAverageSet s = BuildWeekAverageSet(p, readings, period, targets);
+      return emit(AverageChartJson(s), [&] { PrintAverageChart(s); });
     }
     case kReportHistogram: {
-      const HistogramSet s = BuildHistogramSet(patient, readings, period, targets);
-      if (!o.json) {
-        PrintRow({s.title});
-        for (int b = 0; b < kHistogramBars; ++b) PrintRow({s.barLabels[b], s.countLabels[b]});
-        return;
-      }
-      j.update(HistogramJson(s));
-      break;
+      const HistogramSet s = BuildHistogramSet(p, readings, period, targets);
+      return emit(HistogramJson(s), [&] { PrintHistogram(s); });
     }
     case kReportPie: {
-      const PieSet s = BuildPieSet(patient, readings, period, targets);
-      if (!o.json) {
-        PrintRow({s.title});
-        PrintRow({s.secondTitle});
-        for (const Pie& p : s.pies) {
-          std::vector<std::string> cells{p.title};
-          for (int b = 0; b < kBandCount; ++b) cells.push_back(std::to_string(p.counts[b]));
-          for (int b = 0; b < kBandCount; ++b) cells.push_back(p.percentText[b]);
-          PrintRow(cells);
-        }
-        return;
-      }
-      j.update(PieJson(s));
-      break;
+      const PieSet s = BuildPieSet(p, readings, period, targets);
+      return emit(PieJson(s), [&] { PrintPie(s); });
     }
-    case kReportSummary: {
-      const SummaryFields f = BuildSummaryChecks(patient, readings, period, targets);
-      if (!o.json) {
-        for (const auto& [caption, value] : f.Captioned()) PrintRow({caption, value});
-        return;
-      }
-      j.update(SummaryJson(f, BuildGlucoseProfileSet(readings, period, targets)));
-      break;
+    default: {
+      const SummaryFields f = BuildSummaryChecks(p, readings, period, targets);
+      return emit(SummaryJson(f, BuildGlucoseProfileSet(readings, period, targets)),
+                  [&] { PrintSummary(f); });
     }
   }
-  PrintJson(j);
 }
 
 struct QuickViewOptions {
