@@ -79,21 +79,13 @@ void WriteTrendPdf(PdfDocument& doc, const PdfReport& r) {
   DrawGlucoseGrid(page, r.ctx.unitMgdl);
   DrawAxisLabels(page, r.axisLabels, 15, chart::kTop - 10, 49);
 
-  auto yOf = [](const PdfPoint& p) { return TrendY(p.x); };
+  std::vector<std::pair<float, float>> at;
+  for (const auto& p : r.points) at.emplace_back(GlucoseX(p.mgdl, r.ctx.unitMgdl), TrendY(p.x));
   BeginPlotClip(page);
-  if (r.points.size() > 1) {
-    page.SetLineWidth(2);
-    page.SetStroke(kTrendLine);
-    HPDF_Page h = page.handle();
-    if (!doc.failed()) {
-      HPDF_Page_MoveTo(h, GlucoseX(r.points[0].mgdl, r.ctx.unitMgdl), yOf(r.points[0]));
-      for (size_t i = 1; i < r.points.size(); ++i)
-        HPDF_Page_LineTo(h, GlucoseX(r.points[i].mgdl, r.ctx.unitMgdl), yOf(r.points[i]));
-      HPDF_Page_Stroke(h);
-    }
-  }
-  for (const auto& p : r.points)
-    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl), yOf(p), kTrendMarkOutline, {1, 1, 1});
+  page.SetLineWidth(2);
+  page.SetStroke(kTrendLine);
+  page.Polyline(at);
+  for (const auto& [x, y] : at) DrawMark(page, x, y, kTrendMarkOutline, {1, 1, 1});
   EndPlotClip(page);
 }
 

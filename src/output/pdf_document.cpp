@@ -204,6 +204,14 @@ void PdfPage::Line(float x1, float y1, float x2, float y2) {
   HPDF_Page_Stroke(page_);
 }
 
+void PdfPage::Polyline(const std::vector<std::pair<float, float>>& points) {
+  if (!live() || points.size() < 2) return;
+  HPDF_Page_MoveTo(page_, points[0].first, points[0].second);
+  for (size_t i = 1; i < points.size(); ++i)
+    HPDF_Page_LineTo(page_, points[i].first, points[i].second);
+  HPDF_Page_Stroke(page_);
+}
+
 void PdfPage::FillRect(float x, float y, float w, float h) {
   if (!live()) return;
   HPDF_Page_Rectangle(page_, x, y, w, h);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace meridane {
@@ -61,6 +62,8 @@ class PdfPage {
   void SetFill(PdfRgb c);
   void SetDash(bool dashed);  // 3 on, 3 off
   void Line(float x1, float y1, float x2, float y2);
+  // One stroked path through the points, (x, y) pairs in order.
+  void Polyline(const std::vector<std::pair<float, float>>& points);
   void FillRect(float x, float y, float w, float h);
   void StrokeRect(float x, float y, float w, float h);
   void FillStrokeRect(float x, float y, float w, float h);

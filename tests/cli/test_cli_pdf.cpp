@@ -5,21 +5,10 @@
 #include <filesystem>
 
 #include "cli/cli_harness.h"
+#include "output/test_pdf_support.h"
 
 namespace meridane::test {
 namespace {
-
-std::string Text(const std::string& path) {
-  std::string out;
-  FILE* p = popen(("pdftotext -raw '" + path + "' - 2>/dev/null").c_str(), "r");
-  char buf[4096];
-  size_t n;
-  while (p && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  if (p) pclose(p);
-  for (char& c : out)
-    if (c == '\n') c = ' ';
-  return out;
-}
 
 class CliPdf : public ::testing::Test {
  protected:
@@ -47,21 +36,21 @@ TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
     std::string saved = box_->root() + "/type" + std::to_string(type) + ".PDF";
     EXPECT_EQ(r.out, saved + "\n");
     EXPECT_FALSE(std::filesystem::exists(chosen));
-    std::string text = Text(saved);
+    std::string text = FlatText(saved);
     EXPECT_NE(text.find(expect[type]), std::string::npos) << type << ": " << text.substr(0, 200);
     EXPECT_NE(text.find("Anna"), std::string::npos) << type;
   }
   // A type above 10 is the log book.
   auto r = box_->Run({"pdf", "DEMO-002", "--type", "12", "--latest", "7", box_->root() + "/x"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(Text(box_->root() + "/x.PDF").find("Log Book"), std::string::npos);
+  EXPECT_NE(FlatText(box_->root() + "/x.PDF").find("Log Book"), std::string::npos);
 }
 
 TEST_F(CliPdf, ClinicTypesTakeTheirOwnOptions) {
   auto r = box_->Run({"pdf", "--type", "10", "--all", "--from", "2020-01-01", "--to", "2030-12-31",
                       box_->root() + "/quick"});
   ASSERT_EQ(r.status, 0) << r.err;
-  std::string text = Text(box_->root() + "/quick.PDF");
+  std::string text = FlatText(box_->root() + "/quick.PDF");
   EXPECT_NE(text.find("Multiple Quick View"), std::string::npos);
   for (const char* name : {"Anna", "Peter", "Maria"}) EXPECT_NE(text.find(name), std::string::npos);
 
@@ -69,7 +58,7 @@ TEST_F(CliPdf, ClinicTypesTakeTheirOwnOptions) {
   std::string rows = box_->WriteFile("rows.tsv", "\t007\tMaria Rossi\t145\t11/02/2026  08:15\n");
   r = box_->Run({"pdf", "--type", "9", "--rows", rows, box_->root() + "/multi.pdf"});
   ASSERT_EQ(r.status, 0) << r.err;
-  text = Text(box_->root() + "/multi.PDF");
+  text = FlatText(box_->root() + "/multi.PDF");
   EXPECT_NE(text.find("Multiple Download"), std::string::npos);
   EXPECT_NE(text.find("007 Maria Rossi 145 11/02/2026 08:15"), std::string::npos) << text;
 }

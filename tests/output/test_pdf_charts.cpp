@@ -179,23 +179,5 @@ TEST(PdfChartPages, PieSharesOnALandscapePage) {
     EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;
 }
 
-TEST(PdfChartPages, AveragesKeepMissingBarsMissing) {
-  Fixture f;
-  f.Add({2026, 11, 3, 8, 0}, 100, 1);
-  f.Add({2026, 11, 4, 8, 0}, 101, 1);
-  PdfReport day = f.Build(kReportDayAverage);
-  ASSERT_EQ(day.before.size(), 3u);
-  ASSERT_TRUE(day.before[0]);
-  EXPECT_DOUBLE_EQ(*day.before[0], 100.5);
-  EXPECT_FALSE(day.after[0]);
-  EXPECT_FALSE(day.before[1]);
-  f.targets.mmol = true;
-  EXPECT_NEAR(*f.Build(kReportDayAverage).before[0], 100.5, 1e-9);  // mg/dL again
-  PdfFolder dir;
-  std::string text = test::FlatText(dir.Save(f.Build(kReportWeekAverage)));
-  EXPECT_NE(text.find("Week Average Reading"), std::string::npos);
-  EXPECT_NE(text.find("Glucose (mmol/L)"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace meridane
