@@ -25,8 +25,8 @@ std::string Slurp(const std::string& path) {
 TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
   CliSandbox home;
   const std::string name = "Hara, Ann";
-  ASSERT_EQ(home.Run({"patient", "add", "--name", name, "--id", "A1"}).status, 0);
-  ASSERT_EQ(home.Run({"patient", "add", "--name", "Bob", "--id", "B2"}).status, 0);
+  ASSERT_EQ(home.Run({"--yes", "patient", "add", "--name", name, "--id", "A1"}).status, 0);
+  ASSERT_EQ(home.Run({"--yes", "patient", "add", "--name", "Bob", "--id", "B2"}).status, 0);
   ASSERT_EQ(home.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
   ASSERT_EQ(home.Run({"readings", "add", "A1", "--at", "2024-03-02 09:15", "--value", "650"}).status, 0);
   ASSERT_EQ(home.Run({"readings", "add", "B2", "--at", "2023-03-02 09:15", "--value", "99"}).status, 0);
@@ -61,7 +61,7 @@ TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
 
 TEST(CliFiles, RefusalsAndBadUsage) {
   CliSandbox box;
-  ASSERT_EQ(box.Run({"patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
   CliResult r = box.Run(Args({"export-csv", "--name", "Ann"}, box.root() + "/caf\xC3\xA9.db"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Cannot save data in a illegal file path."), std::string::npos);
