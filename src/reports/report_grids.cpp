@@ -40,16 +40,6 @@ std::string AmountText(double amount, const std::string& name) {
   return amount != 0 ? Printf("%2.1f,%s", amount, name.c_str()) : std::string();
 }
 
-std::string Joined(const std::vector<std::string>& parts, const char* separator) {
-  std::string out;
-  for (const std::string& p : parts) {
-    if (p.empty()) continue;
-    if (!out.empty()) out += separator;
-    out += p;
-  }
-  return out;
-}
-
 Rgb BandColor(Band band) {
   switch (band) {
     case Band::Above: return kAboveColor;
@@ -123,7 +113,11 @@ LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& r
   for (auto it = in.rbegin(); it != in.rend(); ++it) {
     const GlucoReading& r = readings.entries[*it];
     GridRow row(kLogBookColumns);
-    row[0].text = MonthDayYear(r.at.date()) + "  " + TimeOfDayText(r.at.time(), patient.timeUnit);
+    std::string& date = row[0].text;
+    date.reserve(24);
+    AppendMonthDayYear(date, r.at.date());
+    date += "  ";
+    AppendTimeOfDayText(date, r.at.time(), patient.timeUnit);
     if (r.slot >= 1 && r.slot <= kSlotNight) {
       GridCell& cell = row[r.slot];
       cell.text = GlucoseText(r.gluco, targets.mmol);
@@ -151,8 +145,8 @@ LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& r
   for (int slot = 1; slot <= kSlotNight; ++slot) {
     const int avg = AverageOf(sum[slot], valid[slot]);
     if (valid[slot] > 0 && avg != 0) average[slot].text = FormatGlucose(avg, targets.mmol);
-    if (inTarget[slot] > 0) target[slot].text = Printf("%d", inTarget[slot]);
-    if (all[slot] > 0) result[slot].text = Printf("%d", all[slot]);
+    if (inTarget[slot] > 0) target[slot].text = std::to_string(inTarget[slot]);
+    if (all[slot] > 0) result[slot].text = std::to_string(all[slot]);
   }
   set.rows.push_back(std::move(average));
   set.rows.push_back(std::move(target));
@@ -172,8 +166,8 @@ DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable&
     const GlucoReading& r = readings.entries[*it];
     const GlucoDetailRecord& d = r.detail;
     GridRow row(8);
-    row[0].text = Printf("%02d/%02d/%02d", r.at.month, r.at.day, r.at.year);
-    row[1].text = TimeOfDayText(r.at.time(), patient.timeUnit);
+    AppendMonthDayYear(row[0].text, r.at.date());
+    AppendTimeOfDayText(row[1].text, r.at.time(), patient.timeUnit);
     row[2].text = GlucoseText(r.gluco, targets.mmol);
     row[3].text = AmountText(d.insulinAmount, d.insulin);
     row[4].text = AmountText(d.oralAmount, d.oral);
@@ -181,12 +175,18 @@ DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable&
       const char* word = d.intensity >= 0 && d.intensity < 3 ? kIntensity[d.intensity] : "";
       row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word);
     }
-    row[6].text = Joined({d.carbs ? Printf("carbs,%d", d.carbs) : "",
-                          d.fats ? Printf("fats,%d", d.fats) : "",
-                          d.carlories ? Printf("cal,%d", d.carlories) : "",
-                          d.proteins ? Printf("proteins,%d", d.proteins) : ""},
-                         "; ");
-    row[7].text = Joined({d.comment, d.commentIns, d.commentOra, d.commentExe, d.commentFoo}, ";");
+    for (const auto& [amount, label] : {std::pair{d.carbs, "carbs,"}, std::pair{d.fats, "fats,"},
+                                        std::pair{d.carlories, "cal,"},
+                                        std::pair{d.proteins, "proteins,"}}) {
+      if (amount == 0) continue;
+      if (!row[6].text.empty()) row[6].text += "; ";
+      row[6].text += label + std::to_string(amount);
+    }
+    for (const std::string* c : {&d.comment, &d.commentIns, &d.commentOra, &d.commentExe, &d.commentFoo}) {
+      if (c->empty()) continue;
+      if (!row[7].text.empty()) row[7].text += ';';
+      row[7].text += *c;
+    }
     set.rows.push_back(std::move(row));
     set.readingIndex.push_back(*it);
   }

@@ -82,15 +82,56 @@ bool PickPeriod(const Date& first, const Date& last, ReportPeriod& period, Promp
   return true;
 }
 
-std::string TimeOfDayText(const TimeOfDay& t, bool timeUnit24) {
-  if (timeUnit24) return Printf("%02d:%02d", t.hour, t.minute);
-  const bool pm = t.hour >= 12;
-  int hour = pm ? t.hour - 12 : t.hour;
-  if (hour == 0) hour = 12;
-  return Printf("%02d:%02d %s", hour, t.minute, pm ? "pm" : "am");
+namespace {
+
+// Two-digit and four-digit fields written by hand: the grids format these for every
+// reading, and printf is the bulk of their cost. Values out of range go through printf.
+void Put2(std::string& out, int v) {
+  out += static_cast<char>('0' + v / 10);
+  out += static_cast<char>('0' + v % 10);
 }
 
-std::string MonthDayYear(const Date& d) { return Printf("%02d/%02d/%04d", d.month, d.day, d.year); }
+}  // namespace
+
+void AppendTimeOfDayText(std::string& out, const TimeOfDay& t, bool timeUnit24) {
+  const bool pm = t.hour >= 12;
+  int hour = timeUnit24 ? t.hour : pm ? t.hour - 12 : t.hour;
+  if (!timeUnit24 && hour == 0) hour = 12;
+  if (hour < 0 || hour > 99 || t.minute < 0 || t.minute > 99) {
+    out += timeUnit24 ? Printf("%02d:%02d", hour, t.minute)
+                      : Printf("%02d:%02d %s", hour, t.minute, pm ? "pm" : "am");
+    return;
+  }
+  Put2(out, hour);
+  out += ':';
+  Put2(out, t.minute);
+  if (!timeUnit24) out += pm ? " pm" : " am";
+}
+
+void AppendMonthDayYear(std::string& out, const Date& d) {
+  if (d.month < 0 || d.month > 99 || d.day < 0 || d.day > 99 || d.year < 1000 || d.year > 9999) {
+    out += Printf("%02d/%02d/%04d", d.month, d.day, d.year);
+    return;
+  }
+  Put2(out, d.month);
+  out += '/';
+  Put2(out, d.day);
+  out += '/';
+  Put2(out, d.year / 100);
+  Put2(out, d.year % 100);
+}
+
+std::string TimeOfDayText(const TimeOfDay& t, bool timeUnit24) {
+  std::string out;
+  AppendTimeOfDayText(out, t, timeUnit24);
+  return out;
+}
+
+std::string MonthDayYear(const Date& d) {
+  std::string out;
+  AppendMonthDayYear(out, d);
+  return out;
+}
 
 std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProfile& patient) {
   const Date& a = period.first;

@@ -68,6 +68,9 @@ bool PickPeriod(const Date& first, const Date& last, ReportPeriod& period, Promp
 std::string TimeOfDayText(const TimeOfDay& t, bool timeUnit24);
 // "%02d/%02d/%04d" month, day, year.
 std::string MonthDayYear(const Date& d);
+// The same two texts appended to `out`, for grids that build many of them.
+void AppendTimeOfDayText(std::string& out, const TimeOfDay& t, bool timeUnit24);
+void AppendMonthDayYear(std::string& out, const Date& d);
 
 // The chart title of a report type (1 to 6); for the pie chart the first of its two lines.
 std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProfile& patient);

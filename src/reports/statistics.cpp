@@ -74,7 +74,7 @@ double StandardDeviationOf(const std::vector<int>& values) {
 }
 
 std::string FormatGlucose(int mgdl, bool mmol) {
-  return mmol ? Printf("%2.1f", mgdl / kMgdlPerMmol) : Printf("%d", mgdl);
+  return mmol ? Printf("%2.1f", mgdl / kMgdlPerMmol) : std::to_string(mgdl);
 }
 
 std::string GlucoseText(int mgdl, bool mmol) {
