@@ -244,7 +244,14 @@ void RunDemo() {
   Database db = OpenDatabaseOrExit();
   for (const DemoPatient& d : DemoPatients()) {
     bool existed = PatientIdExists(db, d.form.IDNo);
-    if (!existed) {
+    if (existed) {
+      // Demo readings never go under a real patient who happens to have a demo ID.
+      CPatientProfile stored;
+      if (!LoadPatient(db, d.form.IDNo, stored) || stored.fullName != d.form.fullName) {
+        PrintRow({d.form.IDNo, d.form.fullName, "ID in use by another patient, left alone"});
+        continue;
+      }
+    } else {
       ScriptedPrompter yes(true);  // the demo answers its own questions
       CPatientProfile current;
       current.Clear();

@@ -222,5 +222,14 @@ TEST(CliDemo, FillsPlausibleDataOnceOnly) {
   EXPECT_EQ(box.Run({"patient", "list"}).Rows().size(), patients.size());
 }
 
+TEST(CliDemo, LeavesARealPatientWithADemoIdAlone) {
+  CliSandbox box;
+  ASSERT_EQ(box.Run({"patient", "add", "--name", "Real Person", "--id", "DEMO-002", "--yes"}).status,
+            0);
+  ASSERT_EQ(box.Run({"demo"}).status, 0);
+  EXPECT_EQ(box.Run({"readings", "list", "DEMO-002"}).out, "");
+  EXPECT_EQ(box.Run({"patient", "show", "DEMO-002", "--json"}).Json()["fullName"], "Real Person");
+}
+
 }  // namespace
 }  // namespace meridane::test
