@@ -1,6 +1,6 @@
 // meridane-cli pdf: save a report as PDF as the window's "Save PDF" does, extension rule
 // included. Types 0-8 take a patient ID; 9 takes the multiple download list rows from a
-// file (as clinic-download prints them), 10 the quick view selection.
+// file (clinic-download's output as it stands), 10 the quick view selection.
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -42,8 +42,10 @@ PdfRows ReadRowsFile(const std::string& path) {
       if (tab == std::string::npos) break;
       start = tab + 1;
     }
-    // Rows as the list shows them start with its empty spacer column.
+    // Rows as the list holds them start with its empty spacer column; the count lines that
+    // clinic-download prints after the rows have two cells and are no rows.
     if (cells.size() == 5 && cells[0].empty()) cells.erase(cells.begin());
+    if (cells.size() < 4) continue;
     rows.push_back(std::move(cells));
   }
   return rows;

@@ -55,12 +55,18 @@ TEST_F(CliPdf, ClinicTypesTakeTheirOwnOptions) {
   for (const char* name : {"Anna", "Peter", "Maria"}) EXPECT_NE(text.find(name), std::string::npos);
 
   // List rows as the clinic download prints them, spacer column first.
-  std::string rows = box_->WriteFile("rows.tsv", "\t007\tMaria Rossi\t145\t11/02/2026  08:15\n");
+  // clinic-download's output, and a row as the list holds it with its spacer column.
+  std::string rows = box_->WriteFile("rows.tsv",
+                                     "007\tMaria Rossi\t145\t11/02/2026  08:15\n"
+                                     "\t007\tMaria Rossi\t99\t11/02/2026  09:15\n"
+                                     "inserted\t2\nunassigned\t0\n");
   r = box_->Run({"pdf", "--type", "9", "--rows", rows, box_->root() + "/multi.pdf"});
   ASSERT_EQ(r.status, 0) << r.err;
   text = FlatText(box_->root() + "/multi.PDF");
   EXPECT_NE(text.find("Multiple Download"), std::string::npos);
-  EXPECT_NE(text.find("007 Maria Rossi 145 11/02/2026 08:15"), std::string::npos) << text;
+  EXPECT_NE(text.find("007 Maria Rossi 145 11/02/2026 08:15 007 Maria Rossi 99 11/02/2026 09:15 "),
+            std::string::npos) << text;
+  EXPECT_EQ(text.find("inserted"), std::string::npos);
 }
 
 TEST_F(CliPdf, RefusalsAndUsage) {
