@@ -38,7 +38,8 @@ ReadingTable MakeReadings(int n) {
     if (i % 8 == 0) day = AddDays(day, 1);
     GlucoReading r;
     r.idx = i + 1;
-    r.at = {day.year, day.month, day.day, static_cast<int>(rng() % 24), static_cast<int>(rng() % 60)};
+    r.at = {day.year, day.month, day.day, static_cast<int>(rng() % 24),
+            static_cast<int>(rng() % 60)};
     r.gluco = 10 + static_cast<int>(rng() % 650);
     r.mark = static_cast<int>(rng() % 3);
     if (i % 5 == 0) {
@@ -85,8 +86,10 @@ int main() {
          for (GlucoReading& r : t.entries) r.slot = 0;
          g_sink += ClassifyLoadedReadings(patient, t);
        }},
-      {"LogBookSet", [&] { g_sink += BuildLogBookSet(patient, table, period, targets).rows.size(); }},
-      {"DataListSet", [&] { g_sink += BuildDataListSet(patient, table, period, targets).rows.size(); }},
+      {"LogBookSet",
+       [&] { g_sink += BuildLogBookSet(patient, table, period, targets).rows.size(); }},
+      {"DataListSet",
+       [&] { g_sink += BuildDataListSet(patient, table, period, targets).rows.size(); }},
       {"TrendSet", [&] { g_sink += BuildTrendSet(patient, table, period, targets).points.size(); }},
       {"StandardDaySet",
        [&] { g_sink += BuildStandardDaySet(patient, table, period, targets).points.size(); }},

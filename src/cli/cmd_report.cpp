@@ -39,13 +39,18 @@ json GridJson(const GridSet& g) {
       const GridCell& cell = g.rows[r][c];
       texts.push_back(cell.text);
       if (cell.color || cell.background)
-        styles.push_back({{"row", r}, {"column", c}, {"color", RgbJson(cell.color)},
+        styles.push_back({{"row", r},
+                          {"column", c},
+                          {"color", RgbJson(cell.color)},
                           {"background", RgbJson(cell.background)}});
     }
     rows.push_back(std::move(texts));
   }
-  return {{"columnSpec", g.columnSpec}, {"columns", columns}, {"rows", rows},
-          {"readingRows", g.readingRows}, {"cellStyles", styles}};
+  return {{"columnSpec", g.columnSpec},
+          {"columns", columns},
+          {"rows", rows},
+          {"readingRows", g.readingRows},
+          {"cellStyles", styles}};
 }
 
 json FrameJson(const ChartFrame& f) {
@@ -84,8 +89,8 @@ json AverageChartJson(const AverageChartSet& s) {
 json HistogramJson(const HistogramSet& h) {
   json bars = json::array();
   for (int b = 0; b < kHistogramBars; ++b)
-    bars.push_back({{"label", h.barLabels[b]}, {"count", h.counts[b]},
-                    {"countLabel", h.countLabels[b]}});
+    bars.push_back(
+        {{"label", h.barLabels[b]}, {"count", h.counts[b]}, {"countLabel", h.countLabels[b]}});
   return {{"title", h.title},
           {"countCaption", h.countCaption},
           {"seriesCaption", h.seriesCaption},
@@ -98,13 +103,20 @@ json PieJson(const PieSet& s) {
   for (const Pie& p : s.pies) {
     json bands = json::array(), slices = json::array();
     for (int b = 0; b < kBandCount; ++b)
-      bands.push_back({{"band", s.bandNames[b]}, {"count", p.counts[b]},
-                       {"percent", p.percent[b]}, {"percentText", p.percentText[b]}});
+      bands.push_back({{"band", s.bandNames[b]},
+                       {"count", p.counts[b]},
+                       {"percent", p.percent[b]},
+                       {"percentText", p.percentText[b]}});
     for (const PieSlice& sl : p.slices)
-      slices.push_back({{"band", BandName(sl.band)}, {"count", sl.count},
-                        {"startAngle", sl.startAngle}, {"sweep", sl.sweep}});
-    pies.push_back({{"title", p.title}, {"bands", bands}, {"total", p.total},
-                    {"empty", p.total == 0}, {"slices", slices}});
+      slices.push_back({{"band", BandName(sl.band)},
+                        {"count", sl.count},
+                        {"startAngle", sl.startAngle},
+                        {"sweep", sl.sweep}});
+    pies.push_back({{"title", p.title},
+                    {"bands", bands},
+                    {"total", p.total},
+                    {"empty", p.total == 0},
+                    {"slices", slices}});
   }
   return {{"title", s.title}, {"secondTitle", s.secondTitle}, {"pies", pies}};
 }
@@ -115,8 +127,10 @@ json SummaryJson(const SummaryFields& f, const GlucoseProfileSet& g) {
     fields.push_back({{"caption", caption}, {"value", value}});
   json ranges = json::array();
   for (int i = 0; i < kProfileRanges; ++i)
-    ranges.push_back({{"label", g.rangeLabels[i]}, {"count", g.counts[i]},
-                      {"percent", g.percent[i]}, {"percentText", g.percentText[i]}});
+    ranges.push_back({{"label", g.rangeLabels[i]},
+                      {"count", g.counts[i]},
+                      {"percent", g.percent[i]},
+                      {"percentText", g.percentText[i]}});
   return {{"fields", fields},
           {"dayAverageScreen", f.dayAverageScreen},
           {"glucoseProfile",
@@ -197,7 +211,8 @@ ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings
     if (o.latest < 0) throw CliExit{2, "--latest: expected a positive number of days"};
     return LatestPeriod(readings, o.latest);
   }
-  if (o.from.empty() || o.to.empty()) throw CliExit{2, "a period needs --from and --to, or --latest"};
+  if (o.from.empty() || o.to.empty())
+    throw CliExit{2, "a period needs --from and --to, or --latest"};
   const Date first = ParseDateArg(o.from, "--from");
   const Date last = ParseDateArg(o.to, "--to");
   if (last < first) throw CliExit{1, PeriodRefusalText()};
@@ -205,7 +220,8 @@ ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings
 }
 
 void RunReport(const ReportOptions& o) {
-  if (o.type < 0 || o.type > kReportSummary) throw CliExit{2, "--type: expected a report type 0 to 8"};
+  if (o.type < 0 || o.type > kReportSummary)
+    throw CliExit{2, "--type: expected a report type 0 to 8"};
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, o.id, patient);
@@ -286,9 +302,12 @@ void RunQuickView(const QuickViewOptions& o) {
   std::vector<SelectionRow> selection = PatientSelectionList(db);
   for (std::size_t i = 0; i < selection.size(); ++i) {
     SelectionRow& row = selection[i];
-    if (i == 0) row.checked = o.all;
-    else if (i == 1) row.checked = o.special;
-    else row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
+    if (i == 0)
+      row.checked = o.all;
+    else if (i == 1)
+      row.checked = o.special;
+    else
+      row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
   }
   const QuickViewSet set = BuildQuickView(db, selection, period);
   if (!o.json) {

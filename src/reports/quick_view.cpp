@@ -60,9 +60,9 @@ struct Group {
 }  // namespace
 
 const std::string& QuickViewColumnSpec() {
-  static const std::string kSpec =
-      Printf("Patient Name,190;# of Ratings,1,100;%%Below Target,1,120;%%Above Target,1,120;"
-             "#Hypo,1,80;HbA1c,1,80;Pre-meal Average,1,140;Post-meal Average,1,146");
+  static const std::string kSpec = Printf(
+      "Patient Name,190;# of Ratings,1,100;%%Below Target,1,120;%%Above Target,1,120;"
+      "#Hypo,1,80;HbA1c,1,80;Pre-meal Average,1,140;Post-meal Average,1,146");
   return kSpec;
 }
 
@@ -83,7 +83,8 @@ QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
   Group pre, post;
   // A patient who never had a reading has no table yet: that is an empty row, not an error.
   if (db.TableExists(ReadingsTableName(idNo))) {
-    Statement st = db.Prepare("SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) + ";");
+    Statement st =
+        db.Prepare("SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) + ";");
     while (st.ok() && st.Step()) {
       const auto at = ParseDateTime(st.Text(0));
       const int value = static_cast<int>(st.Int(1));

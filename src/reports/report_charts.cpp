@@ -95,12 +95,13 @@ StandardDaySet BuildStandardDaySet(const CPatientProfile& patient, const Reading
   static const std::array<const char*, 12> k24{"05:00", "07:00", "09:00", "11:00",
                                                "13:00", "15:00", "17:00", "19:00",
                                                "21:00", "23:00", "01:00", "03:00"};
-  static const std::array<const char*, 12> k12{
-      "05:00 am", "07:00 am", "09:00 am", "11:00 am", "01:00 pm", "03:00 pm",
-      "05:00 pm", "07:00 pm", "09:00 pm", "11:00 pm", "01:00 am", "03:00 am"};
+  static const std::array<const char*, 12> k12{"05:00 am", "07:00 am", "09:00 am", "11:00 am",
+                                               "01:00 pm", "03:00 pm", "05:00 pm", "07:00 pm",
+                                               "09:00 pm", "11:00 pm", "01:00 am", "03:00 am"};
   StandardDaySet set;
   set.frame = MakeFrame(kReportStandardDay, patient, period, targets, 0, 12);
-  for (int k = 0; k < 12; ++k) set.labels.push_back({double(k), patient.timeUnit ? k24[k] : k12[k]});
+  for (int k = 0; k < 12; ++k)
+    set.labels.push_back({double(k), patient.timeUnit ? k24[k] : k12[k]});
   for (std::size_t i : ReadingsInPeriod(readings, period)) {
     const GlucoReading& r = readings.entries[i];
     if (!IsValidGlucose(r.gluco)) continue;
@@ -149,7 +150,8 @@ WeekAverageSet BuildWeekAverageSet(const CPatientProfile& patient, const Reading
 
 int HistogramBarOf(int mgdl) {
   // Lowest value of bars 1..12.
-  static const std::array<int, 12> kFloors{68, 100, 131, 162, 194, 225, 257, 288, 318, 349, 380, 412};
+  static const std::array<int, 12> kFloors{68,  100, 131, 162, 194, 225,
+                                           257, 288, 318, 349, 380, 412};
   return static_cast<int>(std::upper_bound(kFloors.begin(), kFloors.end(), mgdl) - kFloors.begin());
 }
 
@@ -197,7 +199,8 @@ PieSet BuildPieSet(const CPatientProfile& patient, const ReadingTable& readings,
     if (!period.Contains(r.at) || !IsValidGlucose(r.gluco)) continue;
     if (r.slot < 0 || r.slot >= kSlotCount) continue;
     const GlucoseRange range = RangeOfSlot(targets, r.slot);
-    ++bySlot[r.slot][static_cast<int>(BandOf(r.gluco, range.low, range.high, targets.hypoglycemic))];
+    ++bySlot[r.slot]
+            [static_cast<int>(BandOf(r.gluco, range.low, range.high, targets.hypoglycemic))];
   }
   static const std::array<Band, kBandCount> kSliceOrder{Band::Hypoglycemic, Band::Within,
                                                         Band::Below, Band::Above};

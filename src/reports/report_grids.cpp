@@ -42,10 +42,13 @@ std::string AmountText(double amount, const std::string& name) {
 
 Rgb BandColor(Band band) {
   switch (band) {
-    case Band::Above: return kAboveColor;
+    case Band::Above:
+      return kAboveColor;
     case Band::Below:
-    case Band::Hypoglycemic: return kBelowColor;
-    case Band::Within: break;
+    case Band::Hypoglycemic:
+      return kBelowColor;
+    case Band::Within:
+      break;
   }
   return kWithinColor;
 }
@@ -175,14 +178,15 @@ DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable&
       const char* word = d.intensity >= 0 && d.intensity < 3 ? kIntensity[d.intensity] : "";
       row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word);
     }
-    for (const auto& [amount, label] : {std::pair{d.carbs, "carbs,"}, std::pair{d.fats, "fats,"},
-                                        std::pair{d.carlories, "cal,"},
-                                        std::pair{d.proteins, "proteins,"}}) {
+    for (const auto& [amount, label] :
+         {std::pair{d.carbs, "carbs,"}, std::pair{d.fats, "fats,"}, std::pair{d.carlories, "cal,"},
+          std::pair{d.proteins, "proteins,"}}) {
       if (amount == 0) continue;
       if (!row[6].text.empty()) row[6].text += "; ";
       row[6].text += label + std::to_string(amount);
     }
-    for (const std::string* c : {&d.comment, &d.commentIns, &d.commentOra, &d.commentExe, &d.commentFoo}) {
+    for (const std::string* c :
+         {&d.comment, &d.commentIns, &d.commentOra, &d.commentExe, &d.commentFoo}) {
       if (c->empty()) continue;
       if (!row[7].text.empty()) row[7].text += ';';
       row[7].text += *c;

@@ -138,19 +138,31 @@ std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProf
   const Date& b = period.last;
   const char* name = nullptr;
   switch (type) {
-    case kReportTrend: name = "Glucose Trend"; break;
-    case kReportStandardDay: name = "Standard Day"; break;
-    case kReportDayAverage: name = "Day Average Readings"; break;
-    case kReportWeekAverage: name = "Week Average Readings"; break;
-    case kReportHistogram: name = "Histogram"; break;
+    case kReportTrend:
+      name = "Glucose Trend";
+      break;
+    case kReportStandardDay:
+      name = "Standard Day";
+      break;
+    case kReportDayAverage:
+      name = "Day Average Readings";
+      break;
+    case kReportWeekAverage:
+      name = "Week Average Readings";
+      break;
+    case kReportHistogram:
+      name = "Histogram";
+      break;
     case kReportPie:
-      return Printf("Pie Chart       From %02d/%02d/%04d     To     %02d/%02d/%04d", a.month,
-                    a.day, a.year, b.month, b.day, b.year);
-    default: return {};
+      return Printf("Pie Chart       From %02d/%02d/%04d     To     %02d/%02d/%04d", a.month, a.day,
+                    a.year, b.month, b.day, b.year);
+    default:
+      return {};
   }
-  return Printf("%s      From %02d/%02d/%04d  To  %02d/%02d/%04d                  Patient Name: %s(%s)",
-                name, a.month, a.day, a.year, b.month, b.day, b.year, patient.fullName.c_str(),
-                patient.medicalNo.c_str());
+  return Printf(
+      "%s      From %02d/%02d/%04d  To  %02d/%02d/%04d                  Patient Name: %s(%s)", name,
+      a.month, a.day, a.year, b.month, b.day, b.year, patient.fullName.c_str(),
+      patient.medicalNo.c_str());
 }
 
 std::string PieSecondTitle(const CPatientProfile& patient) {

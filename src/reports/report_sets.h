@@ -117,7 +117,7 @@ struct AverageBar {
   std::string label;  // "%d" of the average truncated (whole mmol/L in mmol/L)
 };
 struct AverageSeries {
-  std::string name;  // "Before Meal Average" / "After Meal Average"
+  std::string name;              // "Before Meal Average" / "After Meal Average"
   std::vector<AverageBar> bars;  // one per category
 };
 // Categories are meals (3) for the day average, weekdays Sun..Sat (7) for the week average.
@@ -139,8 +139,8 @@ inline constexpr int kHistogramBars = 13;
 // Bars by mg/dL value whatever the unit, "HI" and "LO" readings included.
 struct HistogramSet {
   std::string title;
-  std::string countCaption = "Number";    // the count axis (language table, "Label")
-  std::string seriesCaption = "Numbers";  // the bar series (language table, "Label")
+  std::string countCaption = "Number";                // the count axis (language table, "Label")
+  std::string seriesCaption = "Numbers";              // the bar series (language table, "Label")
   std::array<std::string, kHistogramBars> barLabels;  // "<68" … or "<3.7" …
   std::array<int, kHistogramBars> counts{};
   std::array<std::string, kHistogramBars> countLabels;  // "%d" of each count
@@ -163,14 +163,14 @@ struct PieSlice {
 struct Pie {
   std::string title;  // "Overall Totals", "Before Breakfast" …, "Night"
   std::array<int, kBandCount> counts{};
-  int total = 0;                                     // 0: drawn as an empty white disc
-  std::array<double, kBandCount> percent{};          // count × 100 ÷ total
-  std::array<std::string, kBandCount> percentText;   // "%2.1f%%"; "" for a count of 0
+  int total = 0;                                    // 0: drawn as an empty white disc
+  std::array<double, kBandCount> percent{};         // count × 100 ÷ total
+  std::array<std::string, kBandCount> percentText;  // "%2.1f%%"; "" for a count of 0
   std::vector<PieSlice> slices;  // Hypoglycemic, Within, Below, Above; zero counts left out
 };
 struct PieSet {
-  std::string title;        // first title line
-  std::string secondTitle;  // "Patient Name :%s(%s)"
+  std::string title;                              // first title line
+  std::string secondTitle;                        // "Patient Name :%s(%s)"
   std::array<std::string, kBandCount> bandNames;  // legend: "Above Target" …
   // 0 overall, then slots 1, 2, 7, 3, 4, 5, 6.
   std::array<Pie, kPieCount> pies;
@@ -181,7 +181,6 @@ PieSet BuildPieSet(const CPatientProfile& patient, const ReadingTable& readings,
                    const ReportPeriod& period, const ReportTargets& targets);
 
 // Indices of the table's readings inside the period, oldest first (stable by date and time).
-std::vector<std::size_t> ReadingsInPeriod(const ReadingTable& readings,
-                                          const ReportPeriod& period);
+std::vector<std::size_t> ReadingsInPeriod(const ReadingTable& readings, const ReportPeriod& period);
 
 }  // namespace meridane

@@ -39,10 +39,14 @@ GlucoseRange RangeOfSlot(const ReportTargets& targets, int slot) {
 
 const char* BandName(Band band) {
   switch (band) {
-    case Band::Above: return "Above Target";
-    case Band::Within: return "Within Target";
-    case Band::Below: return "Below Target";
-    case Band::Hypoglycemic: return "Hypoglycemic";
+    case Band::Above:
+      return "Above Target";
+    case Band::Within:
+      return "Within Target";
+    case Band::Below:
+      return "Below Target";
+    case Band::Hypoglycemic:
+      return "Hypoglycemic";
   }
   return "";
 }

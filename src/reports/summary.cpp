@@ -56,8 +56,8 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
   SummaryFields f;
   f.fullName = patient.fullName;
   f.IDNo = patient.IDNo;
-  f.dateOfBirth = Printf("%02d / %02d / %04d, %d years old", patient.birth.month,
-                         patient.birth.day, patient.birth.year, AgeOn(patient.birth, today));
+  f.dateOfBirth = Printf("%02d / %02d / %04d, %d years old", patient.birth.month, patient.birth.day,
+                         patient.birth.year, AgeOn(patient.birth, today));
 
   if (!readings.entries.empty()) {
     std::vector<int> valid;

@@ -30,8 +30,8 @@ struct SummaryFields {
   // "%d/7 days" … "%d/90 days" as printed; the screen shows dayAverageScreen (no suffix).
   std::array<std::string, 5> dayAverage{kAbsentText, kAbsentText, kAbsentText, kAbsentText,
                                         kAbsentText};
-  std::array<std::string, 5> dayAverageScreen{kAbsentText, kAbsentText, kAbsentText,
-                                              kAbsentText, kAbsentText};
+  std::array<std::string, 5> dayAverageScreen{kAbsentText, kAbsentText, kAbsentText, kAbsentText,
+                                              kAbsentText};
   std::string hbA1c = kAbsentText;
   std::string bloodPressure = kAbsentText;
   std::string ketnotes = kAbsentText;
@@ -57,7 +57,7 @@ inline constexpr int kProfileRanges = 5;
 struct GlucoseProfileSet {
   std::array<std::string, kProfileRanges> rangeLabels;  // in the patient's unit
   std::array<int, kProfileRanges> counts{};
-  std::array<double, kProfileRanges> percent{};  // of the valid readings; 0 when none
+  std::array<double, kProfileRanges> percent{};         // of the valid readings; 0 when none
   std::array<std::string, kProfileRanges> percentText;  // "%.1f%%"
   int validCount = 0;
   int daysWithReadings = 0;  // calendar days of the period with a valid reading

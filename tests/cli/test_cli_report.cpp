@@ -69,9 +69,9 @@ TEST_F(CliReportTest, ChartsSummaryAndRefusals) {
   auto j = box_.Run({"report", "A1", "--type", "6", "--from", "2026-03-01", "--to", "2026-03-10",
                      "--json"})
                .Json();
-  EXPECT_EQ(j["bars"][0]["count"], 1);   // 50
-  EXPECT_EQ(j["bars"][1]["count"], 1);   // 90, the day before the default period
-  EXPECT_EQ(j["bars"][2]["count"], 2);   // 100 and 129
+  EXPECT_EQ(j["bars"][0]["count"], 1);  // 50
+  EXPECT_EQ(j["bars"][1]["count"], 1);  // 90, the day before the default period
+  EXPECT_EQ(j["bars"][2]["count"], 2);  // 100 and 129
   EXPECT_EQ(j["bars"][0]["label"], "<3.7");
   EXPECT_EQ(j["bars"][12]["count"], 1);  // 650
   EXPECT_EQ(j["countAxis"]["max"], 10);
@@ -94,9 +94,11 @@ TEST_F(CliReportTest, ChartsSummaryAndRefusals) {
   ASSERT_EQ(trend.status, 0);
   EXPECT_EQ(trend.Rows().size(), 1u + 15 + 3);
 
-  auto bad = box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"});
+  auto bad =
+      box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_NE(bad.err.find("Please make sure your Start date is earlier than End date"), std::string::npos);
+  EXPECT_NE(bad.err.find("Please make sure your Start date is earlier than End date"),
+            std::string::npos);
   EXPECT_EQ(box_.Run({"report", "A1", "--type", "9", "--latest", "7"}).status, 2);
   EXPECT_EQ(box_.Run({"report", "A1", "--type", "0"}).status, 2);
   EXPECT_EQ(box_.Run({"report", "ZZ", "--type", "0", "--latest", "7"}).status, 1);

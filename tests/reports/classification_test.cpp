@@ -18,9 +18,9 @@ Schedule MakeSchedule(std::array<TimeOfDay, 7> starts) {
 TEST(ClassifySlot, DefaultScheduleBlockEdges) {
   const Schedule& s = DefaultSchedule();
   const std::pair<TimeOfDay, int> cases[] = {
-      {{5, 59}, 7}, {{6, 0}, 1},  {{8, 59}, 1},  {{9, 0}, 2},  {{11, 0}, 3}, {{14, 0}, 4},
-      {{17, 0}, 5}, {{20, 0}, 6}, {{22, 59}, 6}, {{23, 0}, 7}, {{0, 30}, 7}, {{0, 0}, 7},
-      {{23, 59}, 7}, {{10, 59}, 2}, {{16, 59}, 4}};
+      {{5, 59}, 7}, {{6, 0}, 1},  {{8, 59}, 1},  {{9, 0}, 2},   {{11, 0}, 3},
+      {{14, 0}, 4}, {{17, 0}, 5}, {{20, 0}, 6},  {{22, 59}, 6}, {{23, 0}, 7},
+      {{0, 30}, 7}, {{0, 0}, 7},  {{23, 59}, 7}, {{10, 59}, 2}, {{16, 59}, 4}};
   for (const auto& [time, slot] : cases)
     EXPECT_EQ(ClassifySlot(s, time), slot) << time.hour << ":" << time.minute;
 }
@@ -48,7 +48,8 @@ TEST(ClassifyReadingSlot, NonWorkingWeekdaysUseTheirOwnSchedule) {
   p.workEnable = true;
   p.working = MakeSchedule({{{6, 0}, {9, 0}, {11, 0}, {14, 0}, {17, 0}, {20, 0}, {23, 0}}});
   p.nonWorking.nonWorkingDay = 65;  // Sunday and Saturday
-  p.nonWorking.blocks = MakeSchedule({{{8, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}});
+  p.nonWorking.blocks =
+      MakeSchedule({{{8, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}});
   // 2026-03-07 is a Saturday, 03-08 a Sunday, 03-09 … 03-13 Monday to Friday.
   EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 7, 7, 0)), 7);
   EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 8, 9, 30)), 1);
@@ -97,32 +98,23 @@ TEST(ComposeMealCode, EveryPairOfSlotAndMark) {
   }
 }
 
-TEST(SlotNames, FollowMealEnable) {
-  EXPECT_EQ(SlotName(1, false), "Before Breakfast");
-  EXPECT_EQ(SlotName(4, false), "After Lunch");
-  EXPECT_EQ(SlotName(6, true), "After Meal3");
-  EXPECT_EQ(SlotName(7, true), "Night");
-  EXPECT_EQ(SlotName(0, false), "");
-  EXPECT_EQ(LogBookColumnTitle(7, false), "Bedtime Glucose");
-  EXPECT_EQ(LogBookColumnTitle(3, true), "Before Meal2");
-  EXPECT_EQ(MealName(2, false), "Dinner");
-  EXPECT_EQ(MealName(0, true), "Meal1");
-}
-
 class ClassifyReadingTimeTest : public test::ScratchDatabase {};
 
 TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
-  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES ('Ann','A1','1','1');");
+  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
+      "('Ann','A1','1','1');");
   Sql("INSERT INTO WorkingDateSchedule VALUES ('A1','07:00:00','10:00:00','12:00:00','15:00:00',"
       "'18:00:00','21:00:00','23:30:00');");
   Sql("INSERT INTO NonWorkingDateSchedule VALUES ('A1','64','09:00:00','11:00:00','13:00:00',"
       "'16:00:00','19:00:00','22:00:00','23:45:00');");
-  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES ('Bob','B1','0','0');");
-  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES ('Cy','C1','1','0');");
+  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
+      "('Bob','B1','0','0');");
+  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
+      "('Cy','C1','1','0');");
 
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 9, 6, 30)), 7);   // Monday, working
+  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 9, 6, 30)), 7);  // Monday, working
   EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 9, 7, 0)), 1);
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 7, 8, 0)), 7);    // Saturday
+  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 7, 8, 0)), 7);  // Saturday
   EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 7, 11, 0)), 2);
   EXPECT_EQ(ClassifyReadingTime(db_, "B1", At(2026, 3, 9, 6, 0)), 1);    // default schedule
   EXPECT_EQ(ClassifyReadingTime(db_, "NOPE", At(2026, 3, 9, 7, 0)), 0);  // no patient
@@ -134,7 +126,8 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   p.scheduleEnable = p.workEnable = true;
   p.working = MakeSchedule({{{7, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}});
   p.nonWorking.nonWorkingDay = 64;
-  p.nonWorking.blocks = MakeSchedule({{{9, 0}, {11, 0}, {13, 0}, {16, 0}, {19, 0}, {22, 0}, {23, 45}}});
+  p.nonWorking.blocks =
+      MakeSchedule({{{9, 0}, {11, 0}, {13, 0}, {16, 0}, {19, 0}, {22, 0}, {23, 45}}});
   for (int day = 5; day <= 12; ++day)
     for (int minute = 0; minute < 24 * 60; minute += 17) {
       const DateTime at = At(2026, 3, day, minute / 60, minute % 60);

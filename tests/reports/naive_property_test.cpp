@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <random>
 
+#include "report_test_util.h"
 #include "reports/classification.h"
 #include "reports/report_sets.h"
 #include "reports/summary.h"
-#include "report_test_util.h"
 
 namespace meridane {
 namespace {
@@ -57,7 +57,7 @@ Schedule RandomSchedule(std::mt19937& rng) {
   std::array<int, 7> m;
   for (int& x : m) x = minute(rng);
   if (rng() % 4 != 0) std::sort(m.begin(), m.end());  // mostly in day order
-  if (rng() % 5 == 0) m[3] = m[2];                     // sometimes an empty block
+  if (rng() % 5 == 0) m[3] = m[2];                    // sometimes an empty block
   for (int k = 0; k < 7; ++k) s.start[k] = {m[k] / 60, m[k] % 60};
   return s;
 }
@@ -87,8 +87,8 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
     const int n = static_cast<int>(rng() % 80);
     for (int i = 0; i < n; ++i) {
       // Values cluster around the thresholds and the valid-range edges.
-      static const int kValues[] = {15, 19, 20, 21, 59, 60, 61, 69, 70, 71, 129, 130, 131,
-                                    179, 180, 181, 599, 600, 601, 700};
+      static const int kValues[] = {15,  19,  20,  21,  59,  60,  61,  69,  70,  71,
+                                    129, 130, 131, 179, 180, 181, 599, 600, 601, 700};
       const int value = rng() % 2 ? kValues[rng() % 20] : static_cast<int>(rng() % 650);
       DateTime at{2026, 2, 20 + static_cast<int>(rng() % 9), static_cast<int>(rng() % 24),
                   static_cast<int>(rng() % 60)};
@@ -101,10 +101,11 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
                        [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; });
     ClassifyLoadedReadings(patient, table);
     for (const GlucoReading& r : table.entries) {
-      const bool off = patient.workEnable &&
-                       (patient.nonWorking.nonWorkingDay >> DayOfWeek(r.at.date()) & 1);
-      const Schedule& s = off ? patient.nonWorking.blocks
-                              : patient.scheduleEnable ? patient.working : Schedule{};
+      const bool off =
+          patient.workEnable && (patient.nonWorking.nonWorkingDay >> DayOfWeek(r.at.date()) & 1);
+      const Schedule& s = off                      ? patient.nonWorking.blocks
+                          : patient.scheduleEnable ? patient.working
+                                                   : Schedule{};
       ASSERT_EQ(r.slot, NaiveSlot(s, r.at.time()));
     }
 
@@ -157,8 +158,9 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
         sum += r.gluco;
         if (r.gluco > low && r.gluco < high) ++in;
       }
-      const std::string avg =
-          valid == 0 || sum / valid == 0 ? "" : NaiveValue(static_cast<int>(sum / valid), targets.mmol);
+      const std::string avg = valid == 0 || sum / valid == 0
+                                  ? ""
+                                  : NaiveValue(static_cast<int>(sum / valid), targets.mmol);
       EXPECT_EQ(book.rows[row + 1][c].text, avg);
       EXPECT_EQ(book.rows[row + 2][c].text, in ? std::to_string(in) : "");
       EXPECT_EQ(book.rows[row + 3][c].text, all ? std::to_string(all) : "");
@@ -177,7 +179,10 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
           const int low = IsPre(s) ? targets.preMealLow : targets.postMealLow;
           const int high = IsPre(s) ? targets.preMealHigh : targets.postMealHigh;
           const int h = targets.hypoglycemic;
-          const int band = r.gluco > high ? 0 : r.gluco >= low ? 1 : (h == 0 || r.gluco >= h) ? 2 : 3;
+          const int band = r.gluco > high             ? 0
+                           : r.gluco >= low           ? 1
+                           : (h == 0 || r.gluco >= h) ? 2
+                                                      : 3;
           if (pass == 0) ++counts[band];
           ++overall[band];
         }

@@ -10,8 +10,8 @@ namespace {
 class QuickViewTest : public test::ScratchDatabase {
  protected:
   void AddPatient(const std::string& name, const std::string& id, bool healthRecord) {
-    Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable, inquiryEnable) VALUES ('" +
-        name + "','" + id + "','" + (healthRecord ? "1" : "0") + "','1');");
+    Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable, inquiryEnable) VALUES ('" + name +
+        "','" + id + "','" + (healthRecord ? "1" : "0") + "','1');");
     Sql("CREATE TABLE " + QuotedReadingsTable(id) +
         " (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, meal "
         "INTEGER, medicalNo INTEGER);");
@@ -23,10 +23,11 @@ class QuickViewTest : public test::ScratchDatabase {
   void AddHealthRecord(const std::string& id, int unit, double preHigh, double preLow,
                        double postHigh, double postLow, double hbA1c, int hypo) {
     Sql("INSERT INTO HealthRecord (IDNo, glucoUnit, preMealHigh, preMealLow, postMealHigh, "
-        "postMealLow, hbA1C, hypoglycemic) VALUES ('" + id + "','" + std::to_string(unit) +
-        "','" + std::to_string(preHigh) + "','" + std::to_string(preLow) + "','" +
-        std::to_string(postHigh) + "','" + std::to_string(postLow) + "','" +
-        std::to_string(hbA1c) + "','" + std::to_string(hypo) + "');");
+        "postMealLow, hbA1C, hypoglycemic) VALUES ('" +
+        id + "','" + std::to_string(unit) + "','" + std::to_string(preHigh) + "','" +
+        std::to_string(preLow) + "','" + std::to_string(postHigh) + "','" +
+        std::to_string(postLow) + "','" + std::to_string(hbA1c) + "','" + std::to_string(hypo) +
+        "');");
   }
   const ReportPeriod period_{{2026, 3, 1}, {2026, 3, 10}};
 };
@@ -38,9 +39,9 @@ TEST_F(QuickViewTest, CountsWithAndWithoutHypoThreshold) {
   AddHealthRecord("A1", 1, 130, 70, 180, 70, 7.25, 60);
   for (int v : {50, 65, 70, 100, 200}) AddReading("A1", "2026-03-05 12:00", v, 2);
   AddReading("A1", "2026-03-05 07:00", 120, 1);
-  AddReading("A1", "2026-03-05 07:10", 700, 1);         // HI: left out
-  AddReading("A1", "2026-03-11 07:00", 100, 1);         // after the period
-  AddReading("A1", "2026-03-05 23:00", 90, 0);          // slot 0 joins the post-meal group
+  AddReading("A1", "2026-03-05 07:10", 700, 1);  // HI: left out
+  AddReading("A1", "2026-03-11 07:00", 100, 1);  // after the period
+  AddReading("A1", "2026-03-05 23:00", 90, 0);   // slot 0 joins the post-meal group
   QuickViewRow row = BuildQuickViewRow(db_, "Ann", period_);
   ASSERT_TRUE(row.found);
   // 50 hypo; 65 and 70 below; 100 nothing; 200 above.

