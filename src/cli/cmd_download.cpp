@@ -23,16 +23,19 @@ struct MeterOptions {
 };
 
 void AddMeterOptions(CLI::App* cmd, MeterOptions& o, bool family) {
-  cmd->add_option("--meter-image", o.image, "Memory image file the emulated meter plays")
-      ->required();
-  cmd->add_option("--serial", o.serial, "The meter's serial number (10 or 11 characters)")
-      ->required();
+  auto* image = cmd->add_option("--meter-image", o.image,
+                                "Memory image file the emulated meter plays (without it: the "
+                                "meters attached over USB)");
+  cmd->add_option("--serial", o.serial, "The emulated meter's serial number (10 or 11 characters)")
+      ->needs(image);
+  image->needs("--serial");
   if (family)
     cmd->add_option("--family", o.family, "Meter family: tr35, usb, vxa or mk72 (default mk72)");
   cmd->add_flag("--no-pauses", o.noPauses, "Skip the protocol's pauses and fixed waits");
 }
 
-// The emulated meter and the pauses a run uses; lives as long as the run.
+// The meter (emulated, or the real ones when no image is given) and the pauses a run uses;
+// lives as long as the run.
 struct EmulatedRun {
   std::unique_ptr<EmulatedMeter> meter;
   RecordingSleeper skip;
@@ -40,6 +43,7 @@ struct EmulatedRun {
   bool noPauses = false;
 
   EmulatedRun(const MeterOptions& o, LinkKind kind) : noPauses(o.noPauses) {
+    if (o.image.empty()) return;
     auto image = LoadMeterImageFile(o.image);
     if (!image) throw CliExit{2, "--meter-image: cannot read '" + o.image + "'"};
     if (o.serial.size() != 10 && o.serial.size() != 11)
@@ -47,7 +51,9 @@ struct EmulatedRun {
     meter = MakeEmulatedMeter(kind, std::move(*image), o.serial);
   }
   MeterAccess Access() {
-    return {&meter->hid, &meter->serial, noPauses ? static_cast<Sleeper*>(&skip) : &real};
+    Sleeper* sleeper = noPauses ? static_cast<Sleeper*>(&skip) : &real;
+    if (!meter) return {nullptr, nullptr, sleeper};  // hidapi and the serial ports
+    return {&meter->hid, &meter->serial, sleeper};
   }
   std::function<void(DownloadSession&)> Waiter() {
     return [this](DownloadSession& s) {

@@ -76,6 +76,10 @@ class DownloadSession {
   std::thread thread_;
 };
 
+// Gives the calling thread the worker's above-normal priority where the system allows it
+// (Linux: a lower nice value, which needs the privilege; without it nothing changes).
+void RaiseWorkerPriority();
+
 // The waiting side without a window: polls every `intervalMs` through `sleeper` until the
 // outcome is final, then joins the worker.
 std::uint32_t WaitForDownload(DownloadSession& session, std::uint32_t intervalMs, Sleeper& sleeper);

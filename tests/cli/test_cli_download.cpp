@@ -21,8 +21,9 @@ std::string ImageText(std::uint8_t type, const std::vector<MeterRecord>& records
   return std::string(image.begin(), image.end());
 }
 
-MeterRecord R(int gluco, int month, int day, int hour, int minute, int mark = 0, int no = 0) {
-  return MeterRecord{gluco, 2024, month, day, hour, minute, mark, no, false};
+MeterRecord R(int gluco, int month, int day, int hour, int minute, int mark = 0, int no = 0,
+              bool isVoid = false) {
+  return MeterRecord{gluco, 2024, month, day, hour, minute, mark, no, isVoid};
 }
 
 constexpr const char* kSchedule = R"({"WorkingDateSchedule": {
@@ -107,12 +108,10 @@ TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
   ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Pat", "--id", "P5", "--medical-no", "5"})
                 .status,
             0);
-  std::vector<MeterRecord> recs{R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
-                                R(99, 6, 1, 9, 0, 0, 77)};
-  MeterRecord voided = R(100, 6, 1, 10, 0, 0, 5);
-  voided.isVoid = true;
-  recs.push_back(voided);
-  const std::string image = box.WriteFile("clinic.bin", ImageText(kClinicMeterType, recs));
+  const std::string image = box.WriteFile(
+      "clinic.bin", ImageText(kClinicMeterType, {R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
+                                                 R(99, 6, 1, 9, 0, 0, 77),
+                                                 R(100, 6, 1, 10, 0, 0, 5, true)}));
   const std::vector<std::string> cd{"clinic-download", "--meter-image", image, "--serial",
                                     "VXACLINIC1", "--no-pauses"};
   auto r = box.Run(cd);

@@ -6,13 +6,10 @@
 #include <atomic>
 #include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
+#include <ostream>
 
 #include "app/data_paths.h"
-#include "app/prompter.h"
 #include "download/clinic_download.h"
-#include "download/single_download.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "store/patient_store.h"
@@ -21,11 +18,10 @@
 
 namespace meridane::testing {
 
-// Returns at once and only counts: the worker's fixed waits and the link's pauses.
+// Returns at once: the worker's fixed waits and the link's pauses cost nothing.
 class NoSleep : public Sleeper {
  public:
-  void SleepMs(std::uint32_t ms) override { total += ms; }
-  std::atomic<std::uint64_t> total{0};
+  void SleepMs(std::uint32_t) override {}
 };
 
 inline EmulatorFaults Faults(void (*set)(EmulatorFaults&)) {
@@ -39,29 +35,20 @@ inline MeterRecord At(int gluco, int y, int mo, int d, int h, int mi, int mark =
   return MeterRecord{gluco, y, mo, d, h, mi, mark, medicalNo, isVoid};
 }
 
-inline std::vector<std::uint8_t> PersonalImage(const std::vector<MeterRecord>& records) {
+inline std::vector<std::uint8_t> Image(const std::vector<MeterRecord>& records, bool clinic = false) {
   std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records) enc.push_back(EncodePersonalRecord(r));
-  return BuildMeterImage(kPersonalMeterType, enc);
-}
-
-inline std::vector<std::uint8_t> ClinicImage(const std::vector<MeterRecord>& records) {
-  std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records) enc.push_back(EncodeClinicRecord(r));
-  return BuildMeterImage(kClinicMeterType, enc);
+  for (const auto& r : records) enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
+  return BuildMeterImage(clinic ? kClinicMeterType : kPersonalMeterType, enc);
 }
 
 struct StoredRow {
   std::string glucoDate;
-  int gluco;
-  int meal;
-  int medicalNo;
+  int gluco, meal, medicalNo;
   bool operator==(const StoredRow&) const = default;
+  friend std::ostream& operator<<(std::ostream& os, const StoredRow& r) {
+    return os << r.glucoDate << " " << r.gluco << " meal " << r.meal << " no " << r.medicalNo;
+  }
 };
-
-inline std::ostream& operator<<(std::ostream& os, const StoredRow& r) {
-  return os << r.glucoDate << " " << r.gluco << " meal " << r.meal << " no " << r.medicalNo;
-}
 
 class DownloadTest : public ::testing::Test {
  protected:
@@ -80,10 +67,12 @@ class DownloadTest : public ::testing::Test {
       RealSleeper tick;
       WaitForDownload(s, 1, tick);
     };
-    hooks.createPatient = [this](const std::string& serial, CPatientProfile& current) {
+    // The patient form: saves newPatientId when set, else is closed without saving.
+    hooks.createPatient = [this](const std::string& serial, CPatientProfile& cur) {
       formSerials.push_back(serial);
-      if (!newPatientId.empty()) AddPatient(newPatientId, "New Patient", "", serial);
-      if (!newPatientId.empty()) LoadPatient(db, newPatientId, current);
+      if (newPatientId.empty()) return;
+      AddPatient(newPatientId, "New Patient", "", serial);
+      LoadPatient(db, newPatientId, cur);
     };
   }
   void TearDown() override {
@@ -98,45 +87,32 @@ class DownloadTest : public ::testing::Test {
                   const std::string& meterSN) {
     ScriptedPrompter yes;
     PatientFormValues f;
-    f.fullName = name;
-    f.IDNo = id;
-    f.medicalNo = medicalNo;
-    f.meterSN = meterSN;
+    f.fullName = name, f.IDNo = id, f.medicalNo = medicalNo, f.meterSN = meterSN;
     CPatientProfile scratch;
     ASSERT_EQ(SavePatientForm(db, yes, f, false, {}, scratch), FormSaveOutcome::Saved) << id;
   }
 
-  // Attaches an emulated meter (replacing any other) and builds the session over it.
+  // Attaches one emulated meter in place of whatever was attached.
   void Attach(LinkKind kind, std::vector<std::uint8_t> image, const std::string& serial,
               EmulatorFaults faults = {}) {
     meter = MakeEmulatedMeter(kind, std::move(image), serial, faults);
     Use(&meter->hid, &meter->serial);
   }
-  // No meter at all, keeping the session (and the serial it last read).
-  void Detach() {
-    emptyHid = std::make_unique<EmulatedHidBackend>();
-    emptySerial = std::make_unique<EmulatedSerialBackend>();
-    Use(emptyHid.get(), emptySerial.get());
-  }
+  // Null backends are the system's; the session and the serial it last read are kept.
   void Use(HidBackend* hid, SerialBackend* serial) {
     MeterAccess access{hid, serial, &sleeper};
-    if (!session)
-      session = std::make_unique<DownloadSession>(access);
-    else
-      session->SetAccess(access);
+    if (!session) session = std::make_unique<DownloadSession>(access);
+    session->SetAccess(access);
   }
 
-  DownloadReport Download() {
-    return RunSinglePatientDownload(*session, hooks, db, current, table);
-  }
+  DownloadReport Download() { return RunSinglePatientDownload(*session, hooks, db, current, table); }
 
   std::vector<StoredRow> Stored(const std::string& id) {
     std::vector<StoredRow> rows;
     if (!db.TableExists(ReadingsTableName(id))) return rows;
     Statement st = db.Prepare("SELECT glucoDate, gluco, meal, medicalNo FROM " +
                               QuotedReadingsTable(id) + " ORDER BY idx;");
-    while (st.Step())
-      rows.push_back({st.Text(0), int(st.Int(1)), int(st.Int(2)), int(st.Int(3))});
+    while (st.Step()) rows.push_back({st.Text(0), int(st.Int(1)), int(st.Int(2)), int(st.Int(3))});
     return rows;
   }
 
@@ -144,14 +120,12 @@ class DownloadTest : public ::testing::Test {
   Database db;
   NoSleep sleeper;
   std::unique_ptr<EmulatedMeter> meter;
-  std::unique_ptr<EmulatedHidBackend> emptyHid;
-  std::unique_ptr<EmulatedSerialBackend> emptySerial;
   std::unique_ptr<DownloadSession> session;
   ScriptedPrompter prompter;
   DownloadHooks hooks;
   CPatientProfile current;
   ReadingTable table;
-  std::string newPatientId;  // the patient form saves this ID when it opens
+  std::string newPatientId;
   std::vector<std::string> formSerials;
   std::vector<std::string> sqlErrors;
 };
