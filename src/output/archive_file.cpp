@@ -195,6 +195,28 @@ std::optional<std::string> OtherHolderOf(Database& patients, const std::string& 
   return std::nullopt;
 }
 
+// The archive gives a known patient another ID: the rows kept under the old one follow it,
+// or the patient's stored readings and sections would stay behind where nothing finds them.
+bool MoveToId(Database& patients, const std::string& from, const std::string& to) {
+  for (const char* table : {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
+                            "Regimen", "Complications", "HealthRecord", "Inquiry", "GlucoDetail"}) {
+    Statement st = patients.Prepare("UPDATE " + QuoteIdentifier(table) + " SET IDNo=? WHERE IDNo=?;");
+    st.Bind(1, to).Bind(2, from);
+    if (!st.Run()) return false;
+  }
+  if (!patients.TableExists(ReadingsTableName(from))) return true;
+  if (patients.TableExists(ReadingsTableName(to))) {
+    Statement rows = patients.Prepare("SELECT count(*) FROM " + QuotedReadingsTable(to) + ";");
+    if (!rows.Step() || rows.Int(0) != 0) {
+      ReportStatementError("table " + ReadingsTableName(to) + " already exists");
+      return false;
+    }
+    if (!patients.Exec("DROP TABLE " + QuotedReadingsTable(to) + ";")) return false;
+  }
+  return patients.Exec("ALTER TABLE " + QuotedReadingsTable(from) + " RENAME TO " +
+                       QuotedReadingsTable(to) + ";");
+}
+
 bool MergePatient(Database& patients, Database& archive, const RawRow& arow,
                   const TransferPeriod& period, TransferResult& result) {
   const std::string name = RawText(arow, kPatFullName);
@@ -203,9 +225,11 @@ bool MergePatient(Database& patients, Database& archive, const RawRow& arow,
 
   const std::vector<std::string> patientCols = TableColumns(archive, "Patient");
   bool ok;
-  if (ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name))
-    ok = UpdateRow(patients, "Patient", patientCols, arow, "fullName", name);
-  else
+  if (auto local = ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name)) {
+    const std::string localId = RawText(*local, 0);
+    ok = localId == idNo || MoveToId(patients, localId, idNo);
+    ok = ok && UpdateRow(patients, "Patient", patientCols, arow, "fullName", name);
+  } else
     ok = InsertRow(patients, "Patient", patientCols, arow);
 
   for (const ProfileTableFlag& t : kProfileTables) {

@@ -66,10 +66,6 @@ TEST(CliFiles, RefusalsAndBadUsage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Cannot save data in a illegal file path."), std::string::npos);
 
-  r = box.Run(Args({"archive", "--all"}, box.databasePath()));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(box.Run({"patient", "list"}).Rows().size(), 1u) << "the patient database survives";
-
   r = box.Run(Args({"retrieve", "--all"}, box.root() + "/none.db"));
   EXPECT_EQ(r.status, 1);
   EXPECT_FALSE(std::filesystem::exists(box.root() + "/none.db"));

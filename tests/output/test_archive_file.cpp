@@ -2,7 +2,6 @@
 // makes of it — nothing lost, nothing doubled, nothing filed under the wrong patient.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "app/prompter.h"
 #include "output/archive_file.h"
@@ -204,6 +203,30 @@ TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
                                                    {"2024-02-02 08:00:00", "121", "512"}}));
 }
 
+TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
+  AddPatient("Ann", "A9", "1", "00000100");
+  AddReading("A9", At(2024, 2, 2, 8, 0), 130);
+  ASSERT_TRUE(Archive({"Ann"}, "a.db").ok);
+
+  UseFolder("clinic");
+  AddPatient("Ann", "A1");
+  AddHealthRecord("A1", "0");
+  int idx = AddReading("A1", At(2024, 1, 1, 9, 0), 150);
+  GlucoDetailRecord d;
+  d.comment = "kept";
+  AddDetail("A1", idx, d);
+  TransferResult r = Merge({"Ann"}, "a.db");
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (std::vector<std::vector<std::string>>{{"A9"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"),
+            (std::vector<std::vector<std::string>>{{"130"}, {"150"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"),
+            (std::vector<std::vector<std::string>>{{"A9", "kept"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"),
+            (std::vector<std::vector<std::string>>{{"A9", "0"}}));
+  EXPECT_TRUE(PatientRows("SELECT name FROM sqlite_master WHERE name='GA1';").empty());
+}
+
 TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient) {
   FillHomeBook();
   ASSERT_TRUE(Archive({"Ann O'Hara", "Bob"}, "book.db").ok);
@@ -235,24 +258,6 @@ TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient
             (std::vector<std::vector<std::string>>{{"150"}}));
   EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
   EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
-}
-
-TEST_F(ArchiveTest, RetrieveRefusesFilesThatAreNoArchive) {
-  AddPatient("Ann", "A1");
-  TransferRequest req;
-  req.mode = TransferMode::Retrieve;
-  req.names = {kAllPatients};
-  req.period = kYear;
-  req.path = Path("missing.db");
-  EXPECT_FALSE(RunTransfer(req, prompter_).ok);
-  EXPECT_FALSE(std::filesystem::exists(req.path)) << "no empty file left where none was";
-
-  req.path = Path("notes.db");
-  std::ofstream(req.path) << "just some text, not a database";
-  EXPECT_FALSE(RunTransfer(req, prompter_).ok);
-  EXPECT_EQ(Slurp(req.path), "just some text, not a database");
-  EXPECT_EQ(prompter_.texts().size(), 2u);
-  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;").size(), 1u);
 }
 
 }  // namespace
