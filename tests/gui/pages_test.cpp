@@ -1,7 +1,9 @@
 // Navigation: the save question when a page is left, the home page's way out, and the
 // patient page's refusals and results.
 #include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include "app/gui/main_window.h"
@@ -90,6 +92,43 @@ class PagesTest : public QObject {
     w.OnHome();
     QCOMPARE(prompter.texts(), std::vector<std::string>{kLeaveQuestion});
     QVERIFY(w.exitRequested());
+  }
+
+  void realModalPagesReachTheReport() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    ScriptedPrompter prompter;
+    CMeridDemoXDlg w(prompter, {1280, 1024, 96});  // pages run with exec()
+    w.Initialise();
+    // Each step waits for its page to be the modal one; a step's action may run a nested
+    // page.
+    struct Step {
+      const char* page;
+      std::function<void(QWidget*)> act;
+    };
+    std::vector<Step> steps{
+        {"meridane::CWelcome",
+         [](QWidget* m) { static_cast<CWelcome*>(m)->individualButton()->click(); }},
+        {"meridane::CPatientMain", [](QWidget* m) {
+           auto* page = static_cast<CPatientMain*>(m);
+           page->idEntry()->setText("A1");
+           page->OnViewReport();
+         }}};
+    size_t next = 0;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (next >= steps.size() || !modal ||
+          std::string(modal->metaObject()->className()) != steps[next].page)
+        return;
+      // Acting outside the timer's own slot: a timer never fires inside itself.
+      QTimer::singleShot(0, modal, [act = steps[next++].act, modal] { act(modal); });
+    });
+    driver.start(20);
+    QVERIFY(w.EnterHomePage());
+    QCOMPARE(next, steps.size());
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.patientLabel()->text(), QString("Ann Lee (---)"));
   }
 
   void importExportAndClosingAsk() {
