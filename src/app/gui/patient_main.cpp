@@ -67,9 +67,9 @@ void CPatientMain::RefreshIds() {
 
 std::string CPatientMain::EnteredId() const { return id_->text().trimmed().toStdString(); }
 
-bool CPatientMain::RequireExisting(const std::string& id) {
-  auto db = OpenDatabaseOrTell(prompter_);
-  if (db && PatientIdExists(*db, id)) return true;
+bool CPatientMain::RequireExisting(std::optional<Database>& db, const std::string& id) {
+  if (!db) return false;  // the failed open has been told already
+  if (PatientIdExists(*db, id)) return true;
   prompter_.Confirm(LookupText("ErrMsg", "IdMsg", "This user's ID is NOT existed."),
                     PromptButtons::OkCancel, WarningCaption());
   return false;
@@ -83,7 +83,8 @@ void CPatientMain::OnDownload() {
     done(kResultDownload);
     return;
   }
-  if (!RequireExisting(id)) return;
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!RequireExisting(db, id)) return;
   state_.current.IDNo = id;
   done(kResultDownload);
 }
@@ -95,11 +96,9 @@ void CPatientMain::OnViewReport() {
                       WarningCaption());
     return;
   }
-  if (!RequireExisting(id)) return;
-  if (auto db = OpenDatabaseOrTell(prompter_)) {
-    LoadPatient(*db, id, state_.current);
-    state_.current.IDNo = id;
-  }
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!RequireExisting(db, id)) return;
+  LoadPatient(*db, id, state_.current);
   done(kResultViewReport);
 }
 
@@ -107,14 +106,10 @@ void CPatientMain::OnAddEdit() {
   std::string id = EnteredId();
   bool edit = false;
   if (!id.empty()) {
-    if (!RequireExisting(id)) return;
-    if (auto db = OpenDatabaseOrTell(prompter_)) {
-      LoadPatient(*db, id, state_.current);
-      state_.current.IDNo = id;
-      edit = true;
-    } else {
-      return;
-    }
+    auto db = OpenDatabaseOrTell(prompter_);
+    if (!RequireExisting(db, id)) return;
+    LoadPatient(*db, id, state_.current);
+    edit = true;
   } else {
     state_.current.Clear();
   }

@@ -3,7 +3,10 @@
 // its page result (1 download, 2 view report, 3 clinic download, 4 quick view) or 0.
 #include "app/gui/app_state.h"
 #include "app/gui/page_frame.h"
+#include <optional>
+
 #include "app/prompter.h"
+#include "store/database.h"
 
 class QPushButton;
 
@@ -32,7 +35,7 @@ class CPatientMain : public CPageFrame {
  private:
   std::string EnteredId() const;
   // The ID must exist; otherwise "This user's ID is NOT existed." and false.
-  bool RequireExisting(const std::string& id);
+  bool RequireExisting(std::optional<Database>& db, const std::string& id);
 
   int mode_;
   AppState& state_;
