@@ -1,12 +1,12 @@
 #include "download/download_worker.h"
 
 #include <array>
+#include <span>
 
 #if defined(__linux__)
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
-#include <span>
 
 #include "download/reading_keys.h"
 #include "meter/meter_image.h"
