@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
     CreateSchema(db);
   }
   const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
-  std::vector<double> bare, open, startup, initialise;
-  for (int r = 0; r < rounds; ++r) {
+  std::vector<double> bare, open, startup, initialise, ratio;
+  auto floorRun = [&] {
     auto t0 = Clock::now();
     {
       QDialog d;
@@ -69,23 +69,35 @@ int main(int argc, char** argv) {
     auto t1 = Clock::now();
     { Database db = OpenPatientDatabase(); }
     auto t2 = Clock::now();
-    {
-      Silent prompter;
-      Clock::time_point shown;
-      PageRunner runner = [&](QDialog& page) {
-        WaitShown(page);
-        shown = Clock::now();
-        return 0;  // leaves at once: the bench ends at the home page
-      };
-      CMeridDemoXDlg window(prompter, {1280, 1024, 96}, runner);
-      window.Initialise();
-      initialise.push_back(Ms(t2, Clock::now()));
-      window.EnterHomePage();
-      startup.push_back(Ms(t2, shown));
-    }
-    QApplication::processEvents();
     bare.push_back(Ms(t0, t1));
     open.push_back(Ms(t1, t2));
+  };
+  auto startupRun = [&] {
+    Silent prompter;
+    Clock::time_point shown;
+    PageRunner runner = [&](QDialog& page) {
+      WaitShown(page);
+      shown = Clock::now();
+      return 0;  // leaves at once: the bench ends at the home page
+    };
+    auto t0 = Clock::now();
+    CMeridDemoXDlg window(prompter, {1280, 1024, 96}, runner);
+    window.Initialise();
+    initialise.push_back(Ms(t0, Clock::now()));
+    window.EnterHomePage();
+    startup.push_back(Ms(t0, shown));
+  };
+  for (int r = 0; r < rounds; ++r) {
+    // Alternate the order so that neither side always runs first on a busy machine.
+    if (r % 2 == 0) {
+      floorRun();
+      startupRun();
+    } else {
+      startupRun();
+      floorRun();
+    }
+    QApplication::processEvents();
+    ratio.push_back(startup.back() / (1.5 * bare.back() + open.back()));
   }
   const double b = Median(bare), o = Median(open), s = Median(startup);
   std::printf("rounds                      %d\n", rounds);
@@ -95,6 +107,7 @@ int main(int argc, char** argv) {
               Median(initialise));
   std::printf("start-up to the home page   %.2f ms\n", s);
   std::printf("start-up / bare dialog      %.2fx\n", s / b);
-  std::printf("start-up / (1.5 x bare + one open)  %.2f (goal <= 1.00)\n", s / (1.5 * b + o));
+  std::printf("start-up / (1.5 x bare + one open), median per round  %.2f (goal <= 1.00)\n",
+              Median(ratio));
   return 0;
 }
