@@ -90,8 +90,6 @@ TEST(HidOpen, CloseIsHarmlessAndBaseLinkAnswersDefaults) {
   EXPECT_EQ(base.Open(0), ERROR_DEVICE_NOT_CONNECTED);
   EXPECT_EQ(base.OpenPort(), ERROR_DEVICE_NOT_CONNECTED);
   EXPECT_EQ(base.ReadRecords(buf, bytes, records), ERROR_INVALID_DATA);
-  EXPECT_EQ(base.Reserved1(0, 0, 0), 13);
-  EXPECT_EQ(base.Reserved2(0, 0, 0), 13);
   EXPECT_EQ(base.GetHandle(), -1);
   EXPECT_EQ(base.WriteBlock({}), LINK_NOT_SUPPORTED);
   EXPECT_EQ(base.ReadSerialNumber(buf, len), LINK_NOT_SUPPORTED);

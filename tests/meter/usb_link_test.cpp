@@ -178,26 +178,10 @@ TEST(UsbLinkRead, DeviceGoneStallAndCancel) {
 
 // ---- the real termios code over a pseudo-terminal ----
 
-class PtyBackend : public SerialBackend {
- public:
-  explicit PtyBackend(std::string path) : path_(std::move(path)) {}
-  std::optional<std::vector<SerialPortInfo>> ListPorts() override {
-    return std::vector<SerialPortInfo>{
-        Port("/dev/ttyS0", "ttyS0"),
-        Port(path_, "CP2102 USB to UART Bridge Controller", 0x10C4, 0xEA60)};
-  }
-  std::unique_ptr<SerialPort> Open(const std::string& path) override {
-    return OpenTermiosPort(path);
-  }
-
- private:
-  std::string path_;
-};
-
 struct PtyFixture {
   std::shared_ptr<MeterEmulator> meter;
   std::unique_ptr<PtyMeter> pty;
-  std::unique_ptr<PtyBackend> backend;
+  std::unique_ptr<test::PtyBackend> backend;
   RecordingSleeper sleeper;
   CancelFlag cancel{false};
   std::unique_ptr<CCommUSB> link;
@@ -206,7 +190,7 @@ struct PtyFixture {
     meter = std::make_shared<MeterEmulator>(LinkKind::USB, image, sn, faults);
     pty = PtyMeter::Start(meter);
     if (!pty) return;
-    backend = std::make_unique<PtyBackend>(pty->path());
+    backend = std::make_unique<test::PtyBackend>(pty->path());
     link = std::make_unique<CCommUSB>(LinkContext{nullptr, backend.get(), &sleeper, &cancel});
   }
 };
