@@ -18,7 +18,7 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
   // The form never gives 000; an older database may hold it.
   ASSERT_TRUE(db.Exec("UPDATE Patient SET medicalNo = '000' WHERE IDNo = 'Z0';"));
   Attach(LinkKind::VXA,
-         Image({At(650, 2024, 6, 1, 8, 0, 0, 7),         // HI
+         test::ImageOf({At(650, 2024, 6, 1, 8, 0, 0, 7),         // HI
                 At(15, 2024, 6, 1, 9, 0, 1, 7),          // LO, marked in an after-meal slot
                 At(100, 2024, 6, 1, 10, 0, 0, 7, true),  // void
                 At(123, 2024, 6, 1, 12, 0, 0, 0),        // medical record number 0
@@ -62,14 +62,14 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
 }
 
 TEST_F(DownloadTest, ClinicDownloadFromTheWrongMeterShowsOneMessageAndListsNothing) {
-  const auto personal = Image({At(150, 2024, 5, 6, 8, 15)});
-  const auto clinic = Image({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
+  const auto personal = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
+  const auto clinic = test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
   const EmulatorFaults badChecksum = Faults([](EmulatorFaults& f) { f.badSerialChecksum = true; });
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
       {LinkKind::VXA, personal, {}, kDownloadNeedsIndividual},
       {LinkKind::MK72, clinic, {}, kDownloadNotConnected},  // only family VXA is tried
       {LinkKind::VXA, clinic, badChecksum, kDownloadNotSupported},
-      {LinkKind::VXA, Image({}, true), {}, kDownloadNoRecords},
+      {LinkKind::VXA, test::ImageOf({}, true), {}, kDownloadNoRecords},
   };
   for (const auto& [kind, image, faults, result] : cases) {
     Attach(kind, image, "VXACLINIC1", faults);

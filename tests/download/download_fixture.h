@@ -12,6 +12,7 @@
 #include "download/clinic_download.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
+#include "meter/meter_test_util.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
@@ -33,12 +34,6 @@ inline EmulatorFaults Faults(void (*set)(EmulatorFaults&)) {
 inline MeterRecord At(int gluco, int y, int mo, int d, int h, int mi, int mark = 0,
                       int medicalNo = 0, bool isVoid = false) {
   return MeterRecord{gluco, y, mo, d, h, mi, mark, medicalNo, isVoid};
-}
-
-inline std::vector<std::uint8_t> Image(const std::vector<MeterRecord>& records, bool clinic = false) {
-  std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records) enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
-  return BuildMeterImage(clinic ? kClinicMeterType : kPersonalMeterType, enc);
 }
 
 struct StoredRow {

@@ -36,11 +36,11 @@ TEST(DownloadOutcome, CodesSharingAKeyShareTheLanguageFilesText) {
 
 TEST_F(DownloadTest, MeterFaultsEndWithTheirOneMessageAndStoreNothing) {
   AddPatient("M1", "Mia Fault", "", "MK72000001");
-  const auto image = Image({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
+  const auto image = test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
                             At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)});
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
-      {LinkKind::VXA, Image({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
-      {LinkKind::MK72, Image({}), {}, kDownloadNoRecords},
+      {LinkKind::VXA, test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
+      {LinkKind::MK72, test::ImageOf({}), {}, kDownloadNoRecords},
       {LinkKind::MK72, image, Faults([](EmulatorFaults& f) { f.silentSerial = true; }),
        kDownloadNotSupported},
       {LinkKind::TR35, image, Faults([](EmulatorFaults& f) { f.stopFromBlock = 1; }),
@@ -64,7 +64,7 @@ TEST_F(DownloadTest, CancelFromTheWaitingSideEndsAStalledTransfer) {
   AddPatient("K1", "Kim Cancel", "", "MK72000001");
   // An MK72 asks for a block that never becomes ready until the read is cancelled.
   Attach(LinkKind::MK72,
-         Image({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
+         test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
                 At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)}),
          "MK72000001", Faults([](EmulatorFaults& f) { f.stopFromBlock = 1; }));
   int ticks = 0;

@@ -13,13 +13,13 @@ using ::testing::IsEmpty;
 
 constexpr const char* kSerial = "MK72000001";
 constexpr const char* kConfirm = "Please confirm the data are downloaded to Ann Lee(012).";
-const std::vector<std::uint8_t> kOneReading = Image({At(150, 2024, 5, 6, 8, 15)});
+const std::vector<std::uint8_t> kOneReading = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
 
 TEST_F(DownloadTest, FilesEachValidReadingOnceWithItsSlotAndMealCode) {
   AddPatient("A1", "Ann Lee", "12", kSerial);
   AddPatient("A2", "Second With Same Meter", "", kSerial);
   Attach(LinkKind::MK72,
-         Image({At(120, 2024, 3, 4, 7, 0, 1),     // before breakfast, marked so
+         test::ImageOf({At(120, 2024, 3, 4, 7, 0, 1),     // before breakfast, marked so
                 At(180, 2024, 3, 4, 10, 0),       // after breakfast
                 At(95, 2024, 13, 4, 12, 0),       // month 13
                 At(180, 2024, 3, 4, 10, 0),       // the same reading twice
@@ -101,7 +101,7 @@ TEST_F(DownloadTest, WithoutAReadableSerialNothingIsFiled) {
   EXPECT_THAT(prompter.texts(), ElementsAre(kNotConnectedText));
 
   // A serial character the detection refuses: the download runs, but is discarded.
-  Attach(LinkKind::MK72, Image({At(99, 2024, 5, 7, 8, 15)}), "AB-3456789");
+  Attach(LinkKind::MK72, test::ImageOf({At(99, 2024, 5, 7, 8, 15)}), "AB-3456789");
   prompter.Clear();
   r = Download();
   EXPECT_EQ(r.result, kDownloadOk);
@@ -137,26 +137,13 @@ TEST_F(DownloadTest, FamiliesAreTriedInOrderAndTheBridgeNever) {
   EXPECT_EQ(Download().result, kDownloadNotConnected);
 }
 
-// The termios port code, with the meter on the far side of a pseudo-terminal.
-class PtyBackend : public SerialBackend {
- public:
-  explicit PtyBackend(std::string path) : path_(std::move(path)) {}
-  std::optional<std::vector<SerialPortInfo>> ListPorts() override {
-    return std::vector<SerialPortInfo>{{path_, "CP2102 USB to UART Bridge", 0x10C4, 0xEA60}};
-  }
-  std::unique_ptr<SerialPort> Open(const std::string& path) override { return OpenTermiosPort(path); }
-
- private:
-  std::string path_;
-};
-
 TEST_F(DownloadTest, SerialBridgeMeterOverARealTerminal) {
   auto emu = std::make_shared<MeterEmulator>(
-      LinkKind::USB, Image({At(150, 2024, 5, 6, 8, 15), At(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
+      LinkKind::USB, test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
   auto pty = PtyMeter::Start(emu);
   if (!pty) GTEST_SKIP() << "no pseudo-terminal";
   AddPatient("U1", "Uma Usb", "", "USBPTY0001");
-  PtyBackend serial(pty->path());
+  test::PtyBackend serial(pty->path());
   EmulatedHidBackend noHid;
   Use(&noHid, &serial);
   EXPECT_EQ(Download().inserted, 2);
