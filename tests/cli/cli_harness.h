@@ -31,6 +31,12 @@ extern char** environ;
 
 namespace meridane::test {
 
+// A whole file's bytes; empty when it cannot be read.
+inline std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 struct CliResult {
   int status = -1;  // exit status; 128 + signal when the child was killed
   std::string out;  // stdout
@@ -50,22 +56,24 @@ struct CliResult {
   std::vector<std::vector<std::string>> Rows() const {
     std::vector<std::vector<std::string>> rows;
     std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
       if (line.empty()) continue;
       std::vector<std::string> cells;
-      size_t start = 0;
-      for (;;) {
-        size_t tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
-        if (tab == std::string::npos) break;
-        start = tab + 1;
-      }
+      std::istringstream cellsIn(line);
+      for (std::string cell; std::getline(cellsIn, cell, '\t');) cells.push_back(cell);
+      if (line.back() == '\t') cells.emplace_back();
       rows.push_back(std::move(cells));
     }
     return rows;
   }
 };
+
+// The run ended with `status` and wrote exactly `err` to stderr.
+inline ::testing::AssertionResult Exited(const CliResult& r, int status, const std::string& err) {
+  if (r.status == status && r.err == err) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "status " << r.status << ", stderr \"" << r.err
+                                       << "\"; expected " << status << ", \"" << err << "\"";
+}
 
 class CliSandbox {
  public:
@@ -150,11 +158,6 @@ class CliSandbox {
   }
 
  private:
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
-
   std::string root_;
   std::string dataDir_;
   mutable std::atomic<int> counter_{0};

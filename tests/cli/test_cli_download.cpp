@@ -6,18 +6,16 @@
 #include <vector>
 
 #include "cli/cli_harness.h"
-#include "meter/meter_image.h"
+#include "meter/meter_test_util.h"
 
 namespace meridane::test {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string ImageText(std::uint8_t type, const std::vector<MeterRecord>& records) {
-  std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records)
-    enc.push_back(type == kClinicMeterType ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
-  auto image = BuildMeterImage(type, enc);
+// An image file's bytes as the emulated meter holds them.
+std::string ImageText(bool clinic, const std::vector<MeterRecord>& records) {
+  auto image = ImageOf(records, clinic);
   return std::string(image.begin(), image.end());
 }
 
@@ -36,7 +34,7 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
                     "MK72000001", "--profile", box.WriteFile("p.json", kSchedule)});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string image = box.WriteFile(
-      "meter.bin", ImageText(kPersonalMeterType, {
+      "meter.bin", ImageText(false, {
                                                      R(101, 3, 4, 7, 0),       // before meal A
                                                      R(102, 3, 4, 8, 0, 1),    // meal A, marked
                                                      R(103, 13, 4, 9, 0),      // month 13
@@ -71,7 +69,7 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
 TEST(CliDownload, UnknownSerialAsksAndCreatesThePatientOnlyWhenTold) {
   CliSandbox box;
   const std::string image = box.WriteFile(
-      "meter.bin", ImageText(kPersonalMeterType, {R(150, 5, 6, 8, 15), R(151, 5, 6, 9, 15)}));
+      "meter.bin", ImageText(false, {R(150, 5, 6, 8, 15), R(151, 5, 6, 9, 15)}));
   std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "TR35000009",
                               "--family", "tr35", "--no-pauses"};
 
@@ -99,7 +97,7 @@ TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
                 .status,
             0);
   const std::string image = box.WriteFile(
-      "clinic.bin", ImageText(kClinicMeterType, {R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
+      "clinic.bin", ImageText(true, {R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
                                                  R(99, 6, 1, 9, 0, 0, 77),
                                                  R(100, 6, 1, 10, 0, 0, 5, true)}));
   const std::vector<std::string> cd{"clinic-download", "--meter-image", image, "--serial",

@@ -17,11 +17,6 @@ std::vector<std::string> Args(std::vector<std::string> head, const std::string& 
   return head;
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
   CliSandbox home;
   const std::string name = "Hara, Ann";

@@ -38,15 +38,12 @@ TEST_F(CliPatients, EveryCommandFirstMakesFolderAndDatabase) {
 }
 
 TEST_F(CliPatients, AddAsksFirstAndSavesOnlyOnYes) {
-  auto r = box.Run({"patient", "add", "--name", "Ann Lee", "--id", "A1", "--medical-no", "7"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Are you sure to save a new patient Ann Lee(007)?\n");
-  r = box.Run({"patient", "add", "--name", "Bo", "--id", "B2", "--no"});
-  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Exited(box.Run({"patient", "add", "--name", "Ann Lee", "--id", "A1", "--medical-no", "7"}),
+                     1, "Are you sure to save a new patient Ann Lee(007)?\n"));
+  EXPECT_TRUE(Exited(box.Run({"patient", "add", "--name", "Bo", "--id", "B2"}), 1,
+                     "Are you sure to save a new patient Bo(---)?\n"));
+  EXPECT_EQ(box.Run({"patient", "add", "--name", "Bo", "--id", "B2", "--no"}).status, 1);
   EXPECT_EQ(PatientCount(), 0u);
-
-  r = box.Run({"patient", "add", "--name", "Bo", "--id", "B2"});
-  EXPECT_EQ(r.err, "Are you sure to save a new patient Bo(---)?\n");
 
   ASSERT_EQ(AddAnn({"--address", "O'Brien Street 4", "--female", "--birth", "1980-02-29"}).status,
             0);
@@ -65,23 +62,15 @@ TEST_F(CliPatients, AddAsksFirstAndSavesOnlyOnYes) {
 }
 
 TEST_F(CliPatients, FormRulesRefuseWithTheWindowsMessages) {
-  auto r = box.Run({"patient", "add", "--name", "", "--id", "A1", "--yes"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "* item is required\n");
-
+  EXPECT_TRUE(Exited(box.Run({"patient", "add", "--name", "", "--id", "A1", "--yes"}), 1,
+                     "* item is required\n"));
   // OK/Cancel messages: the text reaches stderr whether answered or not.
-  for (const char* answer : {"--yes", "--no"}) {
-    r = box.Run({"patient", "add", "--name", "Ann O'Neil", "--id", "A1", answer});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "* item cannot contain ' character.\n") << answer;
-  }
-  r = box.Run({"patient", "add", "--name", "Ann", "--id", "A'1"});
-  EXPECT_EQ(r.err, "* item cannot contain ' character.\n");
-
+  for (const char* answer : {"--yes", "--no"})
+    EXPECT_TRUE(Exited(box.Run({"patient", "add", "--name", "Ann O'Neil", "--id", "A1", answer}), 1,
+                       "* item cannot contain ' character.\n"));
   ASSERT_EQ(AddAnn().status, 0);
-  r = box.Run({"patient", "add", "--name", "Someone Else", "--id", "A1", "--yes"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "The ID exists.\n");
+  EXPECT_TRUE(Exited(box.Run({"patient", "add", "--name", "Someone Else", "--id", "A1", "--yes"}),
+                     1, "The ID exists.\n"));
   EXPECT_EQ(PatientCount(), 1u);
 }
 
@@ -99,19 +88,13 @@ TEST_F(CliPatients, BadUsageIsStatusTwoAndWritesNothing) {
     auto r = box.Run(args);
     EXPECT_EQ(r.status, 2) << args.back() << "\n" << r.err;
   }
-  auto profile = [&](const std::string& json) {
-    return box.Run({"patient", "add", "--name", "Ann", "--id", "A1", "--yes", "--profile",
-                    box.WriteFile("p.json", json)});
-  };
-  EXPECT_EQ(profile("{not json").status, 2);
-  EXPECT_EQ(profile(R"({"Hobbies": {}})").status, 2);
-  EXPECT_EQ(profile(R"({"HealthRecord": {"glucoUnitt": 1}})").status, 2);
-  EXPECT_EQ(profile(R"({"HealthRecord": {"glucoUnit": "mg"}})").status, 2);
-  EXPECT_EQ(profile(R"({"WorkingDateSchedule": {"preMealA": "25:00"}})").status, 2);
+  for (const char* json : {"{not json", R"({"Hobbies": {}})", R"({"HealthRecord": {"glucoUnitt": 1}})",
+                           R"({"HealthRecord": {"glucoUnit": "mg"}})",
+                           R"({"WorkingDateSchedule": {"preMealA": "25:00"}})"})
+    EXPECT_EQ(box.Run({"patient", "add", "--name", "Ann", "--id", "A1", "--yes", "--profile",
+                       box.WriteFile("p.json", json)}).status, 2) << json;
   EXPECT_EQ(box.Run({"patient", "add", "--name", "Ann", "--id", "A1", "--yes", "--profile",
-                     box.root() + "/missing.json"})
-                .status,
-            2);
+                     box.root() + "/missing.json"}).status, 2);
   EXPECT_EQ(PatientCount(), 0u);
 }
 
@@ -163,36 +146,27 @@ TEST_F(CliPatients, ProfileEditorChecksRefuseTheFile) {
     return box.Run({"patient", "add", "--name", "Ann", "--id", "A1", "--yes", "--profile",
                     box.WriteFile("p.json", json)});
   };
-  auto r = profile(R"({"WorkingDateSchedule": {"preMealA": "10:00", "postMealA": "09:00"}})");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "Time blocks setting error.\nPlease kindly modify your setting and save again.\n");
-  r = profile(R"({"HealthRecord": {"preMealLow": 70, "preMealHigh": 130, "postMealLow": 70,
-                 "postMealHigh": 180, "hypoglycemic": 71}})");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "The setting of Hypoglycemic is error.\n");
-  r = profile(R"({"Regimen": {"r3M2U2": 251}})");
-  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Exited(profile(R"({"WorkingDateSchedule": {"preMealA": "10:00", "postMealA": "09:00"}})"),
+                     1, "Time blocks setting error.\nPlease kindly modify your setting and save again.\n"));
+  EXPECT_TRUE(Exited(profile(R"({"HealthRecord": {"preMealLow": 70, "preMealHigh": 130, "postMealLow": 70,
+                 "postMealHigh": 180, "hypoglycemic": 71}})"), 1, "The setting of Hypoglycemic is error.\n"));
+  EXPECT_EQ(profile(R"({"Regimen": {"r3M2U2": 251}})").status, 1);
   EXPECT_EQ(PatientCount(), 0u);
 }
 
 TEST_F(CliPatients, EditAsksOnlyWhenSomethingChangedAndKeepsSections) {
-  auto r = box.Run({"patient", "edit", "NOPE", "--phone", "1"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "This user's ID is NOT existed.\n");
+  EXPECT_TRUE(Exited(box.Run({"patient", "edit", "NOPE", "--phone", "1"}), 1,
+                     "This user's ID is NOT existed.\n"));
 
   std::string file = box.WriteFile(
       "p.json", R"({"HealthRecord": {"glucoUnit": 0}, "Inquiry": {"note": "keep me"}})");
   ASSERT_EQ(AddAnn({"--profile", file}).status, 0);
   auto before = Show("A1");
 
-  r = box.Run({"patient", "edit", "A1"});  // no change: closes silently, no question
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "");
-
-  r = box.Run({"patient", "edit", "A1", "--phone", "555-0101"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Ann Lee(007) data is changed, Do you want to save it?\n");
+  // No change: closes silently, no question.
+  EXPECT_TRUE(Exited(box.Run({"patient", "edit", "A1"}), 0, ""));
+  EXPECT_TRUE(Exited(box.Run({"patient", "edit", "A1", "--phone", "555-0101"}), 1,
+                     "Ann Lee(007) data is changed, Do you want to save it?\n"));
   EXPECT_EQ(box.Run({"patient", "edit", "A1", "--phone", "555-0101", "--no"}).status, 1);
   EXPECT_EQ(Show("A1"), before);
 
@@ -216,18 +190,14 @@ TEST_F(CliPatients, DeleteAsksThenRemovesPatientAndReadings) {
   ASSERT_EQ(AddAnn().status, 0);
   ASSERT_EQ(box.Run({"readings", "add", "A1", "--at", "2026-01-02 08:00", "--value", "120"}).status,
             0);
-  auto r = box.Run({"patient", "delete", "A1"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Do you wanna to delete A1 from the PC?\n");
+  EXPECT_TRUE(Exited(box.Run({"patient", "delete", "A1"}), 1, "Do you wanna to delete A1 from the PC?\n"));
   EXPECT_EQ(box.Run({"patient", "delete", "A1", "--no"}).status, 1);
   EXPECT_EQ(PatientCount(), 1u);
 
-  r = box.Run({"patient", "delete", "A1", "--yes"});
-  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(box.Run({"patient", "delete", "A1", "--yes"}).status, 0);
   EXPECT_EQ(PatientCount(), 0u);
-  r = box.Run({"patient", "show", "A1", "--json"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "This user's ID is NOT existed.\n");
+  EXPECT_TRUE(Exited(box.Run({"patient", "show", "A1", "--json"}), 1,
+                     "This user's ID is NOT existed.\n"));
   EXPECT_EQ(box.Run({"patient", "delete", "A1", "--yes"}).status, 1);
 
   // The same ID again starts from an empty readings table.

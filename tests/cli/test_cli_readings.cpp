@@ -40,27 +40,17 @@ TEST_F(CliReadings, FiledWithSlotFromScheduleAndAdjustedMark) {
       {"2026-01-05 23:00", "1", "7", "2"},  // night always 2
       {"2026-01-06 05:59", "0", "7", "2"},
   };
+  int idx = 0;
   for (const auto& c : cases) {
     auto r = Add(c.at, "150", c.mark);
     ASSERT_EQ(r.status, 0) << r.err;
-    auto rows = r.Rows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0][1], c.at);
-    EXPECT_EQ(rows[0][3], c.slot) << c.at;
-    EXPECT_EQ(rows[0][4], c.storedMark) << c.at;
-    EXPECT_EQ(rows[0][5], "-1");  // a personal meter's reading
+    // idx in filing order; medicalNo -1 for a personal meter's reading.
+    EXPECT_EQ(r.Rows(), (std::vector<Row>{{std::to_string(++idx), c.at, "150", c.slot, c.storedMark, "-1"}}));
   }
-  auto rows = List();
-  ASSERT_EQ(rows.size(), 6u);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i][0], std::to_string(i + 1));  // idx in filing order
-    EXPECT_EQ(rows[i][3], cases[i].slot);
-    EXPECT_EQ(rows[i][4], cases[i].storedMark);
-  }
+  EXPECT_EQ(List().size(), 6u);
 
-  auto r = box.Run({"readings", "add", "A 1-é", "--at", "2026-01-05 12:00", "--value", "99",
-                    "--medical-no", "7"});
-  EXPECT_EQ(r.Rows().at(0).at(5), "7");
+  EXPECT_EQ(box.Run({"readings", "add", "A 1-é", "--at", "2026-01-05 12:00", "--value", "99",
+                     "--medical-no", "7"}).Rows().at(0).at(5), "7");
 }
 
 TEST_F(CliReadings, PatientScheduleAndNonWorkingDaysDecideTheSlot) {
@@ -94,7 +84,7 @@ TEST_F(CliReadings, NothingIsFiledTwiceAndABadFileFilesNothing) {
   ASSERT_EQ(Add("2026-02-01 07:00", "120").status, 0);
   auto r = Add("2026-02-01 07:00", "120");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.out, "");  // a stored reading again is reported, not filed
   EXPECT_NE(r.err.find("2026-02-01 07:00"), std::string::npos);
   ASSERT_EQ(Add("2026-02-01 07:00", "121").status, 0);  // same time, other value: a reading
 
@@ -128,12 +118,9 @@ TEST_F(CliReadings, NothingIsFiledTwiceAndABadFileFilesNothing) {
                      "--mark", "2"})
                 .status,
             2);
-  r = box.Run({"readings", "add", "NOPE", "--at", "2026-02-09 07:00", "--value", "100"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "This user's ID is NOT existed.\n");
-  r = box.Run({"readings", "list", "NOPE"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "This user's ID is NOT existed.\n");
+  EXPECT_TRUE(Exited(box.Run({"readings", "add", "NOPE", "--at", "2026-02-09 07:00", "--value", "100"}),
+                     1, "This user's ID is NOT existed.\n"));
+  EXPECT_TRUE(Exited(box.Run({"readings", "list", "NOPE"}), 1, "This user's ID is NOT existed.\n"));
 }
 
 TEST_F(CliReadings, DetailIsSavedWithSlotAndMarkAndSurvivesAgain) {
@@ -147,10 +134,9 @@ TEST_F(CliReadings, DetailIsSavedWithSlotAndMarkAndSurvivesAgain) {
   ASSERT_EQ(j.size(), 2u);
   EXPECT_EQ(j[0]["slot"], 3);  // moved by the editor's slot list
   EXPECT_EQ(j[0]["mark"], 2);  // and fixed from now on
-  EXPECT_EQ(j[0]["detail"]["comment"], "it's O'Brien's cake");
-  EXPECT_EQ(j[0]["detail"]["carbs"], 80);
-  EXPECT_EQ(j[0]["detail"]["commentOptions"], 545);
-  EXPECT_EQ(j[0]["detail"]["type"], -1);
+  const auto& d = j[0]["detail"];
+  EXPECT_TRUE(d["comment"] == "it's O'Brien's cake" && d["carbs"] == 80 && d["commentOptions"] == 545 &&
+              d["type"] == -1) << d;
   EXPECT_FALSE(j[1].contains("detail"));
   for (const char* key : {"idx", "glucoDate", "gluco", "slot", "mark", "medicalNo"})
     EXPECT_TRUE(j[1].contains(key)) << key;
@@ -160,14 +146,11 @@ TEST_F(CliReadings, DetailIsSavedWithSlotAndMarkAndSurvivesAgain) {
   j = box.Run({"readings", "list", "A 1-é", "--json"}).Json();
   EXPECT_EQ(j[0]["detail"]["comment"], "it's O'Brien's cake");
   EXPECT_EQ(j[0]["detail"]["fats"], 12);
-  r = Detail("1", R"({"slot": 5})");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "The slot of this reading can no longer be changed.\n");
+  EXPECT_TRUE(Exited(Detail("1", R"({"slot": 5})"), 1,
+                     "The slot of this reading can no longer be changed.\n"));
   EXPECT_EQ(List()[0][3], "3");
 
-  r = Detail("2", R"({"oralAmount": 1.5})");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Please enter an integer.\n");
+  EXPECT_TRUE(Exited(Detail("2", R"({"oralAmount": 1.5})"), 1, "Please enter an integer.\n"));
   EXPECT_EQ(Detail("2", R"({"insulinType": 1, "insulinAmount": 61})").status, 1);
   EXPECT_EQ(Detail("2", R"({"exerciseHour": 24})").status, 1);
   EXPECT_EQ(Detail("2", R"({"colour": 1})").status, 2);
