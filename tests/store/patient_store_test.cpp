@@ -18,6 +18,11 @@ PatientFormValues Form(const std::string& name, const std::string& id) {
   return f;
 }
 
+// The profile editor as the form hands it over: opened, with these sections confirmed.
+ProfileEditorState Editor(unsigned confirmed = kAllSections, const CPatientProfile& staging = {}) {
+  return ProfileEditorState{true, confirmed, staging};
+}
+
 class PatientStoreTest : public StoreTest {
  protected:
   void SetUp() override {
@@ -117,9 +122,7 @@ TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) 
 }
 
 TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
-  ProfileEditorState editor;
-  editor.opened = true;
-  editor.confirmed = kAllSections;
+  ProfileEditorState editor = Editor();
   CPatientProfile& s = editor.staging;
   s.working.start[0] = {5, 30};
   s.workEnable = true;
@@ -195,17 +198,14 @@ TEST_F(PatientStoreTest, EditAsksOnlyWhenChangedAndKeepsTextsThroughTwoSaves) {
 }
 
 TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
-  ProfileEditorState editor;
-  editor.opened = true;
-  editor.confirmed = kAllSections;
+  ProfileEditorState editor = Editor();
   editor.staging.working.start[6] = {22, 0};
   editor.staging.healthRecord.preMealHigh = 140;
   ASSERT_EQ(Add(Form("Ann", "A1"), editor), FormSaveOutcome::Saved);
   CPatientProfile current = Load("A1");
 
   // Opened and cancelled: the staging copy is cleared, nothing confirmed.
-  ProfileEditorState cancelled;
-  cancelled.opened = true;
+  ProfileEditorState cancelled = Editor(0);
   auto f = FormOf(current);
   f.phone = "1";
   ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
@@ -215,10 +215,7 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   EXPECT_EQ(p.healthRecord.preMealHigh, 140);
 
   // Confirming one section writes that one only, with an update of its row.
-  ProfileEditorState one;
-  one.opened = true;
-  one.confirmed = kSectionHealthRecord;
-  one.staging = p;
+  ProfileEditorState one = Editor(kSectionHealthRecord, p);
   one.staging.healthRecord.preMealHigh = 150;
   one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
@@ -231,10 +228,7 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
 TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
   ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
   CPatientProfile current = Load("A1");
-  ProfileEditorState on;
-  on.opened = true;
-  on.confirmed = kAllSections;
-  on.staging = current;
+  ProfileEditorState on = Editor(kAllSections, current);
   on.staging.workEnable = true;
   on.staging.nonWorking.nonWorkingDay = 65;
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(current), true, on, current),
@@ -276,11 +270,8 @@ TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
   EXPECT_EQ(p.gender, 0);        // NULL: default
   EXPECT_TRUE(p.timeUnit);       // empty text counts as set
   EXPECT_TRUE(p.scheduleEnable);
-  EXPECT_EQ(p.working.start[0], defaults.working.start[0]);
-  EXPECT_EQ(p.working.start[1], defaults.working.start[1]);
-  EXPECT_EQ(p.working.start[2], defaults.working.start[2]);
+  for (int i : {0, 1, 2, 4}) EXPECT_EQ(p.working.start[i], defaults.working.start[i]) << i;
   EXPECT_EQ(p.working.start[3], (TimeOfDay{7, 5}));
-  EXPECT_EQ(p.working.start[4], defaults.working.start[4]);
   // A type never chosen stays unchosen instead of turning into Type II.
   EXPECT_EQ(p.healthRecord.diabetesType, -1);
   EXPECT_EQ(p.healthRecord.yearDiagnosed, defaults.healthRecord.yearDiagnosed);
@@ -296,9 +287,7 @@ TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
 
 TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
   ASSERT_TRUE(db.Exec("DROP TABLE Inquiry;"));
-  ProfileEditorState editor;
-  editor.opened = true;
-  editor.confirmed = kAllSections;
+  ProfileEditorState editor = Editor();
   editor.staging.working.start[0] = {7, 0};
   editor.staging.inquiry.comment = "cannot be stored";
   CPatientProfile current;
@@ -312,9 +301,7 @@ TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
 }
 
 TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
-  ProfileEditorState editor;
-  editor.opened = true;
-  editor.confirmed = kAllSections;
+  ProfileEditorState editor = Editor();
   editor.staging.workEnable = true;
   editor.staging.complications.other = "x";
   editor.staging.medications.dietExercise = true;

@@ -75,13 +75,10 @@ TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
   EXPECT_EQ(calls, 2);
   ASSERT_EQ(t.count(), 3u);
   // Sorted by time of reading, not by idx.
-  EXPECT_EQ(t.entries[0].idx, 2);
-  EXPECT_EQ(t.entries[0].slot, 1);
-  EXPECT_EQ(t.entries[1].idx, 1);
-  EXPECT_EQ(t.entries[1].slot, 2);
-  EXPECT_EQ(t.entries[1].mark, 1);
-  EXPECT_EQ(t.entries[2].slot, 7);
-  EXPECT_EQ(t.entries[2].mark, 2);
+  auto idxSlotMark = [](const GlucoReading& r) { return std::array<int, 3>{r.idx, r.slot, r.mark}; };
+  EXPECT_EQ(idxSlotMark(t.entries[0]), (std::array<int, 3>{2, 1, 0}));
+  EXPECT_EQ(idxSlotMark(t.entries[1]), (std::array<int, 3>{1, 2, 1}));
+  EXPECT_EQ(idxSlotMark(t.entries[2]), (std::array<int, 3>{3, 7, 2}));
 
   // Without a classifier slot 0 stays 0.
   EXPECT_EQ(Load().entries[0].slot, 0);
@@ -185,12 +182,6 @@ TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
   EXPECT_TRUE(std::is_sorted(t.entries.begin(), t.entries.end(),
                              [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; }));
 }
-
-}  // namespace
-}  // namespace meridane::testing
-
-namespace meridane::testing {
-namespace {
 
 TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
   Insert({2024, 6, 1, 8, 0}, 100, 256);
