@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,8 @@ inline std::vector<PdfWord> ReadWords(const std::string& path) {
       R"re(<word xMin="([0-9.\-]+)" yMin="([0-9.\-]+)" xMax="([0-9.\-]+)" yMax="([0-9.\-]+)">([^<]*)</word>)re");
   int page = 0;
   double height = 0;
-  size_t pos = 0;
-  while (pos < xml.size()) {
-    size_t eol = xml.find('\n', pos);
-    std::string line = xml.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos);
-    pos = eol == std::string::npos ? xml.size() : eol + 1;
+  std::istringstream in(xml);
+  for (std::string line; std::getline(in, line);) {
     std::smatch m;
     if (std::regex_search(line, m, kPage)) {
       ++page;

@@ -19,6 +19,13 @@ CPatientProfile Patient(bool timeUnit24 = true, bool mealEnable = false) {
   return p;
 }
 
+using Texts = std::vector<std::string>;
+Texts TextsOf(const GridRow& row) {
+  Texts out;
+  for (const GridCell& c : row) out.push_back(c.text);
+  return out;
+}
+
 ReportTargets MmolTargets() {
   ReportTargets t;
   t.mmol = true;
@@ -67,10 +74,9 @@ TEST(ReportTexts, TitlesAndTimesOfDay) {
   EXPECT_EQ(ReportTitle(kReportPie, p, Patient()),
             "Pie Chart       From 03/03/2026     To     03/10/2026");
   EXPECT_EQ(PieSecondTitle(Patient()), "Patient Name :Ann Lee(007)");
-  EXPECT_EQ(TimeOfDayText({0, 5}, false), "12:05 am");
-  EXPECT_EQ(TimeOfDayText({12, 0}, false), "12:00 pm");
-  EXPECT_EQ(TimeOfDayText({13, 7}, false), "01:07 pm");
-  EXPECT_EQ(TimeOfDayText({11, 59}, false), "11:59 am");
+  const std::pair<TimeOfDay, const char*> ampm[] = {
+      {{0, 5}, "12:05 am"}, {{12, 0}, "12:00 pm"}, {{13, 7}, "01:07 pm"}, {{11, 59}, "11:59 am"}};
+  for (const auto& [t, text] : ampm) EXPECT_EQ(TimeOfDayText(t, false), text);
   EXPECT_EQ(TimeOfDayText({0, 5}, true), "00:05");
   EXPECT_EQ(ValueAxisCaption(true), "Glucose (mmol/L)");
 }
@@ -110,21 +116,14 @@ TEST(LogBook, CellsColoursAndSummaryRows) {
   EXPECT_EQ(set.rows[5][1].background, kMarkedBackground);
   for (int c = 1; c <= 7; ++c) EXPECT_TRUE(c == 1 || set.rows[5][c].text.empty());
 
-  const GridRow& avg = set.rows[7];
-  const GridRow& in = set.rows[8];
-  const GridRow& n = set.rows[9];
-  for (const GridCell& c : set.rows[6]) EXPECT_TRUE(c.text.empty());
-  EXPECT_EQ(avg[0].text, "Average");
-  EXPECT_EQ(in[0].text, "In target");
-  EXPECT_EQ(n[0].text, "# Result");
-  EXPECT_EQ(avg[1].text, "129");  // (130 + 129) / 2 truncated
-  EXPECT_EQ(in[1].text, "1");     // 129 counts, 130 does not
-  EXPECT_EQ(avg[3].text, "100");  // HI left out: (60 + 140) / 2
-  EXPECT_EQ(in[3].text, "");      // 60 and 140 are outside; an empty cell, not 0
-  EXPECT_EQ(n[3].text, "3");      // HI counted
-  EXPECT_EQ(n[7].text, "1");      // LO counted
-  EXPECT_EQ(avg[7].text, "");
-  EXPECT_EQ(n[2].text, "");
+  EXPECT_EQ(TextsOf(set.rows[6]), Texts(9));
+  // Average of 130 and 129 truncated; HI and LO left out of averages, counted in # Result;
+  // in target: 129 counts, 130 does not; 60 and 140 are outside: an empty cell, not 0.
+  EXPECT_EQ(TextsOf(set.rows[7]), (Texts{"Average", "129", "", "100", "", "", "", "", ""}));
+  EXPECT_EQ(TextsOf(set.rows[8]).at(0), "In target");
+  EXPECT_EQ(TextsOf(set.rows[8]).at(1), "1");
+  EXPECT_EQ(TextsOf(set.rows[8]).at(3), "");
+  EXPECT_EQ(TextsOf(set.rows[9]), (Texts{"# Result", "2", "", "3", "", "", "", "1", ""}));
 
   const LogBookSet mmol =
       BuildLogBookSet(Patient(true, true), t, {{2026, 3, 9}, {2026, 3, 9}}, MmolTargets());
@@ -160,15 +159,8 @@ TEST(DataList, CellTexts) {
   EXPECT_EQ(set.columns[7].title, "Comments");
   EXPECT_EQ(set.columns[7].width, 134);
   ASSERT_EQ(set.rows.size(), 3u);
-  const GridRow& a = set.rows[0];
-  EXPECT_EQ(a[0].text, "03/09/2026");
-  EXPECT_EQ(a[1].text, "02:05 pm");
-  EXPECT_EQ(a[2].text, "95");
-  EXPECT_EQ(a[3].text, "");
-  EXPECT_EQ(a[4].text, "500.0,Metformin");
-  EXPECT_EQ(a[5].text, "1:5,Moderate");
-  EXPECT_EQ(a[6].text, "carbs,40; proteins,10");
-  EXPECT_EQ(a[7].text, "tired;pizza");
+  EXPECT_EQ(TextsOf(set.rows[0]), (Texts{"03/09/2026", "02:05 pm", "95", "", "500.0,Metformin",
+                                          "1:5,Moderate", "carbs,40; proteins,10", "tired;pizza"}));
   EXPECT_EQ(set.rows[1][1].text, "12:40 am");
   EXPECT_EQ(set.rows[1][2].text, "HI");
   EXPECT_EQ(set.rows[1][5].text, "");
