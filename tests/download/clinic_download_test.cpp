@@ -64,11 +64,10 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
 TEST_F(DownloadTest, ClinicDownloadFromTheWrongMeterShowsOneMessageAndListsNothing) {
   const auto personal = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
   const auto clinic = test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
-  const EmulatorFaults badChecksum = Faults([](EmulatorFaults& f) { f.badSerialChecksum = true; });
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
       {LinkKind::VXA, personal, {}, kDownloadNeedsIndividual},
       {LinkKind::MK72, clinic, {}, kDownloadNotConnected},  // only family VXA is tried
-      {LinkKind::VXA, clinic, badChecksum, kDownloadNotSupported},
+      {LinkKind::VXA, clinic, {.badSerialChecksum = true}, kDownloadNotSupported},
       {LinkKind::VXA, test::ImageOf({}, true), {}, kDownloadNoRecords},
   };
   for (const auto& [kind, image, faults, result] : cases) {

@@ -41,12 +41,9 @@ TEST_F(DownloadTest, MeterFaultsEndWithTheirOneMessageAndStoreNothing) {
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
       {LinkKind::VXA, test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
       {LinkKind::MK72, test::ImageOf({}), {}, kDownloadNoRecords},
-      {LinkKind::MK72, image, Faults([](EmulatorFaults& f) { f.silentSerial = true; }),
-       kDownloadNotSupported},
-      {LinkKind::TR35, image, Faults([](EmulatorFaults& f) { f.stopFromBlock = 1; }),
-       kDownloadNoAnswer},
-      {LinkKind::MK72, image, Faults([](EmulatorFaults& f) { f.goneFromBlock = 1; }),
-       kDownloadNoAnswer},
+      {LinkKind::MK72, image, {.silentSerial = true}, kDownloadNotSupported},
+      {LinkKind::TR35, image, {.stopFromBlock = 1}, kDownloadNoAnswer},
+      {LinkKind::MK72, image, {.goneFromBlock = 1}, kDownloadNoAnswer},
   };
   for (const auto& [kind, img, faults, result] : cases) {
     Attach(kind, img, "MK72000001", faults);
@@ -66,7 +63,7 @@ TEST_F(DownloadTest, CancelFromTheWaitingSideEndsAStalledTransfer) {
   Attach(LinkKind::MK72,
          test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
                 At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)}),
-         "MK72000001", Faults([](EmulatorFaults& f) { f.stopFromBlock = 1; }));
+         "MK72000001", EmulatorFaults{.stopFromBlock = 1});
   int ticks = 0;
   hooks.wait = [&](DownloadSession& s) {
     RealSleeper tick;

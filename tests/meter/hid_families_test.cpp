@@ -8,6 +8,9 @@
 #include "meter/hid_families.h"
 #include "meter_test_util.h"
 
+// Fault sets are written with designated initializers: unnamed members keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace meridane {
 namespace {
 
@@ -138,31 +141,25 @@ TEST(Hid40Families, MeterStoppingMidImage) {
 }
 
 TEST(Hid40Families, DeviceGoneMidImage) {
-  Options opt;
-  opt.faults.goneFromBlock = 2;
   const Bytes image = test::SampleImage('P', 100);
   for (LinkKind kind : kHid40) {
-    Read r = ReadImage(kind, image, opt);
+    Read r = ReadImage(kind, image, {.faults = {.goneFromBlock = 2}});
     EXPECT_EQ(r.result, LINK_WRITE_FAILED);
     // The two blocks that came stay in the buffer.
     EXPECT_TRUE(std::equal(image.begin(), image.begin() + 64, r.buffer.begin()));
   }
-  opt.faults.goneFromBlock = 0;
-  EXPECT_EQ(ReadImage(LinkKind::MK72, image, opt).result, LINK_READ_FAILED);
+  EXPECT_EQ(ReadImage(LinkKind::MK72, image, {.faults = {.goneFromBlock = 0}}).result, LINK_READ_FAILED);
 }
 
 TEST(Hid40Families, ImageTypeJudgement) {
   const Bytes personal = test::SampleImage('P', 5), clinic = test::SampleImage('M', 5);
-  Options opt;
-  opt.faults.typeByte = 'X';
+  const Options opt{.faults = {.typeByte = 'X'}};
   for (LinkKind kind : {LinkKind::MK72, LinkKind::TR35}) {
     EXPECT_EQ(ReadImage(kind, clinic).result, LINK_READ_FAILED);
     EXPECT_EQ(ReadImage(kind, personal, opt).result, LINK_READ_FAILED);
   }
-  Options plain, multiple, clinicRead, clinicReadMultiple;
-  multiple.multiple = true;
-  clinicRead.clinic = true;
-  clinicReadMultiple.clinic = clinicReadMultiple.multiple = true;
+  const Options plain, multiple{.multiple = true}, clinicRead{.clinic = true},
+      clinicReadMultiple{.multiple = true, .clinic = true};
   // Individual management: a clinic meter is told apart.
   EXPECT_EQ(ReadImage(LinkKind::VXA, personal, plain).result, LINK_OK);
   EXPECT_EQ(ReadImage(LinkKind::VXA, clinic, plain).result, LINK_CLINIC_METER);
@@ -219,10 +216,8 @@ TEST(HidSerialNumber, FormsChecksumsAndCharacters) {
     EXPECT_EQ(s.length, 10);
     EXPECT_EQ(std::string(s.buffer.begin(), s.buffer.begin() + 10), "AB12345678");
 
-    EmulatorFaults bad;
-    bad.badSerialChecksum = true;
-    EXPECT_EQ(ReadSerial(kind, "XY123456789", bad).result, LINK_READ_FAILED);
-    EXPECT_EQ(ReadSerial(kind, "AB12345678", bad).result, LINK_READ_FAILED);
+    for (const char* sn : {"XY123456789", "AB12345678"})
+      EXPECT_EQ(ReadSerial(kind, sn, {.badSerialChecksum = true}).result, LINK_READ_FAILED);
     // Only VXA checks the characters.
     EXPECT_EQ(ReadSerial(kind, "AB-2345678").result,
               kind == LinkKind::VXA ? LINK_BAD_SERIAL : LINK_OK);
@@ -230,11 +225,10 @@ TEST(HidSerialNumber, FormsChecksumsAndCharacters) {
   EXPECT_EQ(ReadSerial(LinkKind::VXA, "AB{2345678").result, LINK_OK);
   EXPECT_EQ(ReadSerial(LinkKind::VXA, "ABCDEFGHIJ-").result, LINK_OK);  // 11th not checked
   EXPECT_EQ(ReadSerial(LinkKind::VXA, "ABCDEFGHI-K").result, LINK_BAD_SERIAL);
-  EmulatorFaults silent;
-  silent.silentSerial = true;
-  EXPECT_EQ(ReadSerial(LinkKind::TR35, "AB12345678", silent).result, LINK_TIMEOUT);
+  EXPECT_EQ(ReadSerial(LinkKind::TR35, "AB12345678", {.silentSerial = true}).result, LINK_TIMEOUT);
   // A bridge that answers "R" with nothing has no serial number to give.
-  EXPECT_EQ(ReadSerial(LinkKind::HIDUART, "AB12345678", silent).result, LINK_READ_FAILED);
+  EXPECT_EQ(ReadSerial(LinkKind::HIDUART, "AB12345678", {.silentSerial = true}).result,
+            LINK_READ_FAILED);
 }
 
 TEST(Hid40Families, WriteBlockSendsBytesAndChecksum) {
@@ -357,27 +351,16 @@ TEST(HidUart, ReadsImagesThroughTheBridge) {
         << n;
 
   // One stray byte ahead of the image is dropped.
-  Options lead;
-  lead.faults.uartLeadingByte = true;
   const Bytes image = test::SampleImage('P', 10);
-  Read r = ReadImage(LinkKind::HIDUART, image, lead);
+  Read r = ReadImage(LinkKind::HIDUART, image, {.faults = {.uartLeadingByte = true}});
   EXPECT_EQ(r.result, LINK_OK);
   EXPECT_TRUE(std::equal(image.begin(), image.end(), r.buffer.begin()));
 
-  Options other;
-  other.faults.typeByte = 'M';
-  EXPECT_EQ(ReadImage(LinkKind::HIDUART, image, other).result, LINK_READ_FAILED);
-  Options gone;
-  gone.faults.goneFromBlock = 3;
-  EXPECT_EQ(ReadImage(LinkKind::HIDUART, test::SampleImage('P', 100), gone).result,
-            LINK_READ_FAILED);
-  Options stalled;
-  stalled.faults.stopFromBlock = 3;
-  EXPECT_EQ(ReadImage(LinkKind::HIDUART, test::SampleImage('P', 100), stalled).result,
-            LINK_READ_FAILED);
-  Options clinic;
-  clinic.clinic = true;
-  EXPECT_EQ(ReadImage(LinkKind::HIDUART, image, clinic).result, LINK_NOT_SUPPORTED);
+  const Bytes hundred = test::SampleImage('P', 100);
+  EXPECT_EQ(ReadImage(LinkKind::HIDUART, image, {.faults = {.typeByte = 'M'}}).result, LINK_READ_FAILED);
+  EXPECT_EQ(ReadImage(LinkKind::HIDUART, hundred, {.faults = {.goneFromBlock = 3}}).result, LINK_READ_FAILED);
+  EXPECT_EQ(ReadImage(LinkKind::HIDUART, hundred, {.faults = {.stopFromBlock = 3}}).result, LINK_READ_FAILED);
+  EXPECT_EQ(ReadImage(LinkKind::HIDUART, image, {.clinic = true}).result, LINK_NOT_SUPPORTED);
 
   auto em = MakeEmulatedMeter(LinkKind::HIDUART, image, "AB12345678");
   CCommHIDUART link(em->Context(nullptr));

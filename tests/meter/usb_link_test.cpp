@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "meter/comm_usb.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/emulator/pty_meter.h"
 #include "meter_test_util.h"
+
+// Fault sets are written with designated initializers: unnamed members keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace meridane {
 namespace {
@@ -37,12 +41,10 @@ TEST(UsbLinkOpen, FirstBridgePortThatConfiguresIsUsed) {
             (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"}));
   EXPECT_EQ(serial.record().openNow, 1);  // the port that failed to configure was closed
   const SerialLine& line = serial.record().lines.back();
-  EXPECT_EQ(line.baud, 1200u);
-  EXPECT_EQ(line.dataBits, 8);
-  EXPECT_FALSE(line.parity);
-  EXPECT_EQ(line.stopBits, 1);
-  EXPECT_TRUE(line.dtr && line.rts);
-  EXPECT_FALSE(line.hardwareFlow || line.xonXoff);
+  // 1200 baud 8N1, DTR and RTS on, no flow control.
+  EXPECT_EQ(std::tie(line.baud, line.dataBits, line.parity, line.stopBits, line.dtr, line.rts,
+                     line.hardwareFlow, line.xonXoff),
+            std::make_tuple(1200u, 8, false, 1, true, true, false, false));
   EXPECT_EQ(serial.record().timeouts.back(), kOpenPortTimeouts);
   EXPECT_NE(link.GetHandle(), kInvalidLinkHandle);
   link.Close();
@@ -143,34 +145,27 @@ TEST(UsbLinkRead, SerialNumberAnswers) {
   EXPECT_EQ(r.serialResult, LINK_OK);
   EXPECT_EQ(r.length, 11);
   EXPECT_EQ(std::string(r.serial.begin(), r.serial.begin() + 11), "XY123456789");
-  EmulatorFaults f;
-  f.badSerialChecksum = true;
-  EXPECT_EQ(ReadUsb(image, f).serialResult, LINK_READ_FAILED);
-  f = {};
-  f.silentSerial = true;
-  UsbRead silent = ReadUsb(image, f);
+  EXPECT_EQ(ReadUsb(image, {.badSerialChecksum = true}).serialResult, LINK_READ_FAILED);
+  UsbRead silent = ReadUsb(image, {.silentSerial = true});
   EXPECT_EQ(silent.serialResult, LINK_READ_FAILED);
   EXPECT_EQ(silent.result, LINK_OK);  // the port stays usable
   // Ten zero characters sum to zero, yet they are no serial number.
   EXPECT_EQ(ReadUsb(image, {}, std::string(10, '\0')).serialResult, LINK_READ_FAILED);
 }
 
-TEST(UsbLinkRead, DeviceGoneStallAndCancel) {
+TEST(UsbLinkRead, DeviceGoneStallAndCancelCloseThePort) {
   const Bytes image = test::SampleImage('P', 100);
-  EmulatorFaults f;
-  f.goneFromBlock = 0;
-  UsbRead header = ReadUsb(image, f);
-  EXPECT_EQ(header.result, LINK_DEVICE_GONE);
-  EXPECT_FALSE(header.openAfter);
-  f.goneFromBlock = 5;
-  UsbRead body = ReadUsb(image, f);
-  EXPECT_EQ(body.result, LINK_DEVICE_GONE);
-  EXPECT_FALSE(body.openAfter);
-  f = {};
-  f.stopFromBlock = 5;  // the meter falls silent: the image is short of its count
-  UsbRead stalled = ReadUsb(image, f);
-  EXPECT_EQ(stalled.result, LINK_READ_FAILED);
-  EXPECT_FALSE(stalled.openAfter);
+  // Gone in the header or the body; a silent meter leaves the image short of its count.
+  const std::pair<EmulatorFaults, LinkResult> cases[] = {
+      {{.goneFromBlock = 0}, LINK_DEVICE_GONE},
+      {{.goneFromBlock = 5}, LINK_DEVICE_GONE},
+      {{.stopFromBlock = 5}, LINK_READ_FAILED},
+  };
+  for (const auto& [faults, result] : cases) {
+    UsbRead r = ReadUsb(image, faults);
+    EXPECT_EQ(r.result, result);
+    EXPECT_FALSE(r.openAfter);
+  }
   UsbRead cancelled = ReadUsb(image, {}, "AB12345678", true);
   EXPECT_EQ(cancelled.result, LINK_CANCELLED);
   EXPECT_FALSE(cancelled.openAfter);  // a cancel in the header closes the port
@@ -192,6 +187,11 @@ struct PtyFixture {
     if (!pty) return;
     backend = std::make_unique<test::PtyBackend>(pty->path());
     link = std::make_unique<CCommUSB>(LinkContext{nullptr, backend.get(), &sleeper, &cancel});
+  }
+  LinkResult ReadAll() {
+    Bytes buf = test::Buffer();
+    std::uint32_t bytes = 0, records = 0;
+    return link->ReadRecords(buf, bytes, records);
   }
 };
 
@@ -220,46 +220,34 @@ TEST(UsbLinkPty, ReadsSerialAndImageThroughTermios) {
 
 TEST(UsbLinkPty, SilentMeterEmptyImageCancelAndUnplug) {
   {
-    EmulatorFaults silent;
-    silent.silentSerial = true;
-    PtyFixture f(test::SampleImage('P', 0), "AB12345678", silent);
+    PtyFixture f(test::SampleImage('P', 0), "AB12345678", {.silentSerial = true});
     ASSERT_TRUE(f.link);
     ASSERT_EQ(f.link->Open(0), LINK_OK);
     Bytes sn(12);
     std::uint8_t len = 0;
     EXPECT_EQ(f.link->ReadSerialNumber(sn, len), LINK_READ_FAILED);
-    Bytes buf = test::Buffer();
-    std::uint32_t bytes = 0, records = 0;
-    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_NO_RECORDS);
+    EXPECT_EQ(f.ReadAll(), LINK_NO_RECORDS);
     EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);  // count 0 closes the port
   }
   {
-    EmulatorFaults stall;
-    stall.stopFromBlock = 2;
-    PtyFixture f(test::SampleImage('P', 100), "AB12345678", stall);
+    PtyFixture f(test::SampleImage('P', 100), "AB12345678", {.stopFromBlock = 2});
     ASSERT_TRUE(f.link);
     ASSERT_EQ(f.link->Open(0), LINK_OK);
     std::thread user([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       f.cancel = true;
     });
-    Bytes buf = test::Buffer();
-    std::uint32_t bytes = 0, records = 0;
-    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_CANCELLED);
+    EXPECT_EQ(f.ReadAll(), LINK_CANCELLED);
     user.join();
     EXPECT_NE(f.link->GetHandle(), kInvalidLinkHandle);  // cancelled in the body: left open
     f.link->Close();
     EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
   }
   {
-    EmulatorFaults gone;
-    gone.goneFromBlock = 0;
-    PtyFixture f(test::SampleImage('P', 100), "AB12345678", gone);
+    PtyFixture f(test::SampleImage('P', 100), "AB12345678", {.goneFromBlock = 0});
     ASSERT_TRUE(f.link);
     ASSERT_EQ(f.link->Open(0), LINK_OK);
-    Bytes buf = test::Buffer();
-    std::uint32_t bytes = 0, records = 0;
-    EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_DEVICE_GONE);
+    EXPECT_EQ(f.ReadAll(), LINK_DEVICE_GONE);
     EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
   }
 }
