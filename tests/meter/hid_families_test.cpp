@@ -101,16 +101,14 @@ TEST(Hid40Families, CountsThatCannotFitTheBufferAreRefusedBeforeTheBody) {
 TEST(Hid40Families, ReadyPollLimitAndSlowBlocks) {
   for (LinkKind kind : kHid40) {
     SCOPED_TRACE(std::string(LinkKindName(kind)));
-    Options opt;
-    opt.faults.notReadyPolls = 199;  // ready on the 200th poll: still in time
-    EXPECT_EQ(ReadImage(kind, test::SampleImage('P', 3), opt).result, LINK_OK);
-    opt.faults.notReadyPolls = 200;  // the 201st answer is ignored even when ready
-    EXPECT_EQ(ReadImage(kind, test::SampleImage('P', 3), opt).result, LINK_TIMEOUT);
+    // Ready on the 200th poll: still in time; the 201st answer is ignored even when ready.
+    EXPECT_EQ(ReadImage(kind, test::SampleImage('P', 3), {.faults = {.notReadyPolls = 199}}).result, LINK_OK);
+    EXPECT_EQ(ReadImage(kind, test::SampleImage('P', 3), {.faults = {.notReadyPolls = 200}}).result,
+              LINK_TIMEOUT);
 
     // Each block is ready only on its third request; the same block is asked for again.
-    opt.faults.notReadyPolls = 2;
     const Bytes image = test::SampleImage('P', 20);
-    Read r = ReadImage(kind, image, opt);
+    Read r = ReadImage(kind, image, {.faults = {.notReadyPolls = 2}});
     ASSERT_EQ(r.result, LINK_OK);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), r.buffer.begin()));
     EXPECT_EQ(r.blockRequests, 3 * Blocks(20));
@@ -119,8 +117,7 @@ TEST(Hid40Families, ReadyPollLimitAndSlowBlocks) {
 }
 
 TEST(Hid40Families, MeterStoppingMidImage) {
-  Options opt;
-  opt.faults.stopFromBlock = 3;  // blocks 1 and 2 after the header block arrive
+  Options opt{.faults = {.stopFromBlock = 3}};  // blocks 1 and 2 after the header block arrive
   // TR35 gives up after 201 passes for the stuck block.
   Read tr35 = ReadImage(LinkKind::TR35, test::SampleImage('P', 100), opt);
   EXPECT_EQ(tr35.result, LINK_TIMEOUT);
@@ -173,9 +170,7 @@ TEST(Hid40Families, ImageTypeJudgement) {
     EXPECT_EQ(r.result, LINK_OK);
     EXPECT_TRUE(std::equal(clinic.begin(), clinic.end(), r.buffer.begin()));
     EXPECT_EQ(ReadImage(LinkKind::VXA, personal, o).result, LINK_NOT_CLINIC_METER);
-    Options x = o;
-    x.faults.typeByte = 'X';
-    EXPECT_EQ(ReadImage(LinkKind::VXA, clinic, x).result, LINK_READ_FAILED);
+    EXPECT_EQ(ReadImage(LinkKind::VXA, clinic, {opt.faults, o.multiple, o.clinic}).result, LINK_READ_FAILED);
   }
   // Only VXA reads clinic records.
   for (LinkKind kind : {LinkKind::MK72, LinkKind::TR35})
