@@ -77,21 +77,10 @@ class ArchiveTest : public FilesFixture {
     AddReading("A1", At(2024, 3, 1, 12, 30), 185, 4 * 256, 1);
     int c = AddReading("A1", At(2024, 3, 2, 22, 15), 64, 7 * 256, 1);
     AddReading("A1", At(2023, 12, 31, 23, 59), 99);  // outside the year
-    GlucoDetailRecord d;
-    d.type = 0;
-    d.commentOptions = kOptStress | kOptFood;
-    d.insulin = "Rapid";
-    d.insulinAmount = 4.5;
-    d.comment = "O'Hara's \"late\" lunch";
-    d.commentFoo = "pasta, bread";
-    AddDetail("A1", a, d);
-    GlucoDetailRecord e;
-    e.oral = "Metformin";
-    e.oralAmount = 2;
-    e.exerciseHour = 1;
-    e.intensity = 2;
-    e.carbs = 30;
-    AddDetail("A1", c, e);
+    AddDetail("A1", a,
+              {.type = 0, .commentOptions = kOptStress | kOptFood, .insulin = "Rapid",
+               .insulinAmount = 4.5, .comment = "O'Hara's \"late\" lunch", .commentFoo = "pasta, bread"});
+    AddDetail("A1", c, {.oral = "Metformin", .oralAmount = 2, .exerciseHour = 1, .intensity = 2, .carbs = 30});
     AddReading("B2", At(2024, 5, 5, 7, 0), 140);
   }
 
@@ -212,9 +201,7 @@ TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
   AddPatient("Ann", "A1");
   AddHealthRecord("A1", "0");
   int idx = AddReading("A1", At(2024, 1, 1, 9, 0), 150);
-  GlucoDetailRecord d;
-  d.comment = "kept";
-  AddDetail("A1", idx, d);
+  AddDetail("A1", idx, {.comment = "kept"});
   TransferResult r = Merge({"Ann"}, "a.db");
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (std::vector<std::vector<std::string>>{{"A9"}}));

@@ -157,28 +157,12 @@ TEST_F(CsvExportTest, DetailPiecesAndCommentsStartAfreshForEachReading) {
   AddReading("D1", At(2024, 2, 1, 9, 0), 122);
   int zeros = AddReading("D1", At(2024, 2, 1, 10, 0), 123);
 
-  GlucoDetailRecord d;
-  d.comment = "fine";
-  d.commentFoo = "pasta";
-  d.insulin = "Rapid";
-  d.insulinAmount = 4.25;
-  d.oral = "Metformin";
-  d.oralAmount = 2;
-  d.exerciseHour = 1;
-  d.exerciseMinute = 5;
-  d.intensity = 1;
-  d.carbs = 60;
-  d.fats = 10;
-  d.carlories = 500;
-  d.proteins = 20;
-  AddDetail("D1", full, d);
-  GlucoDetailRecord ins;
-  ins.commentIns = "late shot";
-  AddDetail("D1", onlyIns, ins);
-  GlucoDetailRecord hard;
-  hard.type = 0;
-  hard.intensity = 7;  // not a known intensity: empty text
-  AddDetail("D1", zeros, hard);
+  AddDetail("D1", full,
+            {.insulin = "Rapid", .insulinAmount = 4.25, .oral = "Metformin", .oralAmount = 2,
+             .exerciseHour = 1, .exerciseMinute = 5, .intensity = 1, .carbs = 60, .fats = 10,
+             .carlories = 500, .proteins = 20, .comment = "fine", .commentFoo = "pasta"});
+  AddDetail("D1", onlyIns, {.commentIns = "late shot"});
+  AddDetail("D1", zeros, {.type = 0, .intensity = 7});  // not a known intensity: empty text
 
   EXPECT_EQ(ReadingLines("Det"),
             (std::vector<std::string>{
@@ -192,12 +176,8 @@ TEST_F(CsvExportTest, DetailPiecesAndCommentsStartAfreshForEachReading) {
 TEST_F(CsvExportTest, CommasQuotesAndLineBreaksStayInTheirColumns) {
   AddPatient("Doe, \"JJ\"", "Q1");
   int idx = AddReading("Q1", At(2024, 4, 4, 9, 30), 140);
-  GlucoDetailRecord d;
-  d.comment = "ate late, felt ok";
-  d.commentExe = "the \"long\" walk";
-  d.insulin = "Mix 70/30, pen";
-  d.carbs = 45;
-  AddDetail("Q1", idx, d);
+  AddDetail("Q1", idx, {.insulin = "Mix 70/30, pen", .carbs = 45, .comment = "ate late, felt ok",
+                        .commentExe = "the \"long\" walk"});
 
   auto rows = ParseCsv(Block("Doe, \"JJ\""));
   ASSERT_EQ(rows.size(), 11u);
