@@ -40,14 +40,15 @@ TEST_F(CliReadings, FiledWithSlotFromScheduleAndAdjustedMark) {
       {"2026-01-05 23:00", "1", "7", "2"},  // night always 2
       {"2026-01-06 05:59", "0", "7", "2"},
   };
-  int idx = 0;
+  std::vector<Row> filed;
   for (const auto& c : cases) {
     auto r = Add(c.at, "150", c.mark);
     ASSERT_EQ(r.status, 0) << r.err;
     // idx in filing order; medicalNo -1 for a personal meter's reading.
-    EXPECT_EQ(r.Rows(), (std::vector<Row>{{std::to_string(++idx), c.at, "150", c.slot, c.storedMark, "-1"}}));
+    filed.push_back({std::to_string(filed.size() + 1), c.at, "150", c.slot, c.storedMark, "-1"});
+    EXPECT_EQ(r.Rows(), std::vector<Row>{filed.back()});
   }
-  EXPECT_EQ(List().size(), 6u);
+  EXPECT_EQ(List(), filed);  // stored as reported
 
   EXPECT_EQ(box.Run({"readings", "add", "A 1-é", "--at", "2026-01-05 12:00", "--value", "99",
                      "--medical-no", "7"}).Rows().at(0).at(5), "7");
