@@ -264,26 +264,20 @@ class ScriptedDevice : public HidDevice {
   std::size_t next = 0;
 };
 
+// Every open hands out a fresh copy of the scripted device.
 class ScriptedBackend : public HidBackend {
  public:
-  explicit ScriptedBackend(std::string product, std::vector<Bytes> answers)
-      : product_(std::move(product)), answers_(std::move(answers)) {}
+  ScriptedDevice device;
   std::vector<HidInterfaceInfo> Enumerate() override { return {HidInterfaceInfo{"s", 0, 0, {}}}; }
   std::unique_ptr<HidDevice> Open(const std::string&) override {
-    auto d = std::make_unique<ScriptedDevice>();
-    d->product = product_;
-    d->answers = answers_;
-    return d;
+    return std::make_unique<ScriptedDevice>(device);
   }
-
- private:
-  std::string product_;
-  std::vector<Bytes> answers_;
 };
 
 LinkResult ReadScripted(LinkKind kind, std::vector<Bytes> answers) {
-  ScriptedBackend backend(kind == LinkKind::HIDUART ? kProductHIDUART : kProductMK72,
-                          std::move(answers));
+  ScriptedBackend backend;
+  backend.device.product = kind == LinkKind::HIDUART ? kProductHIDUART : kProductMK72;
+  backend.device.answers = std::move(answers);
   RecordingSleeper sleeper;
   auto link = MakeLink(kind, LinkContext{&backend, nullptr, &sleeper});
   EXPECT_EQ(link->Open(0), LINK_OK);
