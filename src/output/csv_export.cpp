@@ -145,7 +145,7 @@ CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
 
   std::string& out = block.text;
   out.reserve(lines.size() + 512);
-  AppendF(out, "Meridane Rev: %s", kProgramRevision);
+  AppendF(out, "Meridane Rev: %s", kVersionText);
   out += kEol;
   out += mmol ? "mmol/L" : "mg/dL";
   out += kEol;

@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "app/prompter.h"
+#include "app/version.h"
 #include "output/archive_common.h"
 #include "store/database.h"
 
 namespace meridane {
-
-inline constexpr const char* kProgramRevision = "4.06";
 
 // One field for a spreadsheet: a field holding a comma, a double quote or a line break is
 // put in double quotes with its inner quotes doubled; any other field stays as it is.

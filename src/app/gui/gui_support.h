@@ -7,13 +7,12 @@
 #include <optional>
 
 #include "app/prompter.h"
+#include "app/version.h"
 #include "store/database.h"
 
 class QWidget;
 
 namespace meridane {
-
-inline constexpr const char* kVersionText = "4.06";
 
 // LookupText as a QString.
 QString Text(const char* section, const char* key, const char* fallback);
