@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "reports/report_period.h"
 #include "reports/statistics.h"
 #include "store/reading_store.h"
 
@@ -24,16 +25,11 @@ void AppendF(std::string& out, const char* fmt, Args... args) {
   if (n > 0) out.append(buf, static_cast<size_t>(n) < sizeof buf ? static_cast<size_t>(n) : sizeof buf - 1);
 }
 
-// "MM/dd/yyyy,HH:mm" in the 24-hour form, else with the hour 1..12 and "am"/"pm".
+// "MM/dd/yyyy,HH:mm", the time as the report grids write it.
 void AppendDateTime(std::string& out, const DateTime& at, bool clock24) {
-  AppendF(out, "%02d/%02d/%04d,", at.month, at.day, at.year);
-  if (clock24) {
-    AppendF(out, "%02d:%02d", at.hour, at.minute);
-    return;
-  }
-  int hour = at.hour % 12;
-  if (hour == 0) hour = 12;
-  AppendF(out, "%02d:%02d %s", hour, at.minute, at.hour >= 12 ? "pm" : "am");
+  AppendMonthDayYear(out, at.date());
+  out += ',';
+  AppendTimeOfDayText(out, at.time(), clock24);
 }
 
 const char* IntensityText(int intensity) {
@@ -153,7 +149,8 @@ CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
   out += kEol;
   AppendF(out, "Total Number of Readings in Data File:%d", block.kept);
   out += kEol;
-  AppendF(out, "Export Date:%02d/%02d/%04d", today.month, today.day, today.year);
+  out += "Export Date:";
+  AppendMonthDayYear(out, today);
   out += kEol;
   out += CsvField("Patinet Name:" + RawText(*row, kPatFullName));
   out += kEol;
