@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers every window shares: looked-up texts as QString, the program's fonts, the
 // database open that tells the user once when it fails, and the user's guide.
+#include <QDate>
 #include <QFont>
 #include <QString>
 #include <functional>
@@ -9,6 +10,7 @@
 #include "app/prompter.h"
 #include "app/version.h"
 #include "store/database.h"
+#include "store/date_time.h"
 
 class QWidget;
 
@@ -22,6 +24,10 @@ std::string WarningCaption();
 // Verdana where installed, else the closest sans-serif at hand.
 QString UiFontFamily();
 QFont UiFont(int points, int weight);
+
+// Calendar days between the date widgets and the stored dates.
+inline QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }
+inline Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
 
 // Opens the patient database; a failure is told once per process in a message box.
 std::optional<Database> OpenDatabaseOrTell(Prompter& prompter);

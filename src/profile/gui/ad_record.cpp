@@ -23,9 +23,6 @@ QComboBox* Choices(std::initializer_list<const char*> items, QWidget* parent) {
   return c;
 }
 
-QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }
-Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
-
 }  // namespace
 
 CADHealthRecord::CADHealthRecord(QWidget* parent) : QWidget(parent) {

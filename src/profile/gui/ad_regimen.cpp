@@ -110,7 +110,7 @@ void CADRegimen::Show(int row) {
     QSignalBlocker b(active_);
     active_->setChecked(regimens_.activeRegimen == row);
   }
-  date_->setDate(QDate(r.date.year, r.date.month, r.date.day));
+  date_->setDate(ToQDate(r.date));
   for (int d = 0; d < 8; ++d) {
     units_[d]->setText(QString::fromStdString(FormatEntryNumber(r.doses[d].units)));
     QComboBox* c = types_[d];
@@ -128,8 +128,7 @@ void CADRegimen::Show(int row) {
 bool CADRegimen::TakeShown() {
   Regimen r = regimens_.regimen[shown_];
   r.name = name_->text().toStdString();
-  QDate d = date_->date();
-  r.date = {d.year(), d.month(), d.day()};
+  r.date = FromQDate(date_->date());
   for (int k = 0; k < 8; ++k) {
     // A cleared entry means no dose.
     const std::string text = units_[k]->text().trimmed().toStdString();

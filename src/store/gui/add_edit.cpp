@@ -12,14 +12,12 @@
 
 #include "app/gui/gui_support.h"
 #include "profile/gui/advance.h"
+#include "reports/summary.h"
 #include "ui/id_entry.h"
 
 namespace meridane {
 
 namespace {
-
-QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }
-Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
 
 QLineEdit* Entry(int maxLength, QWidget* parent) {
   auto* e = new QLineEdit(parent);
@@ -141,9 +139,7 @@ void CAddEdit::FillFrom(const CPatientProfile& p) {
 }
 
 void CAddEdit::UpdateAge() {
-  QDate b = f_.birth->date(), today = QDate::currentDate();
-  int years = today.year() - b.year();
-  if (today.month() < b.month() || (today.month() == b.month() && today.day() < b.day())) --years;
+  const int years = AgeOn(FromQDate(f_.birth->date()), FromQDate(QDate::currentDate()));
   f_.age->setText(QString::number(std::max(0, years)));
 }
 
