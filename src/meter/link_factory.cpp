@@ -35,6 +35,22 @@ std::optional<LinkKind> ParseLinkKind(std::string_view name) {
   return std::nullopt;
 }
 
+const char* HidProductName(LinkKind kind) {
+  switch (kind) {
+    case LinkKind::MK72:
+      return kProductMK72;
+    case LinkKind::VXA:
+      return kProductVXA;
+    case LinkKind::TR35:
+      return kProductTR35;
+    case LinkKind::HIDUART:
+      return kProductHIDUART;
+    case LinkKind::USB:
+      break;
+  }
+  return "";
+}
+
 std::unique_ptr<CDevComm> MakeLink(LinkKind kind, const LinkContext& ctx) {
   switch (kind) {
     case LinkKind::TR35:

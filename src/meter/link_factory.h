@@ -14,6 +14,8 @@ enum class LinkKind { TR35, USB, VXA, MK72, HIDUART };
 // "tr35", "usb", "vxa", "mk72", "hiduart".
 std::string_view LinkKindName(LinkKind kind);
 std::optional<LinkKind> ParseLinkKind(std::string_view name);  // case-insensitive
+// The HID product string a link of this kind opens; empty for the serial link.
+const char* HidProductName(LinkKind kind);
 
 std::unique_ptr<CDevComm> MakeLink(LinkKind kind, const LinkContext& ctx);
 

@@ -15,21 +15,7 @@ MeterEmulator::MeterEmulator(LinkKind kind, std::vector<std::uint8_t> image, std
   if (faults_.typeByte && !image_.empty()) image_[0] = *faults_.typeByte;
 }
 
-std::string MeterEmulator::ProductString() const {
-  switch (kind_) {
-    case LinkKind::MK72:
-      return kProductMK72;
-    case LinkKind::VXA:
-      return kProductVXA;
-    case LinkKind::TR35:
-      return kProductTR35;
-    case LinkKind::HIDUART:
-      return kProductHIDUART;
-    case LinkKind::USB:
-      return {};
-  }
-  return {};
-}
+std::string MeterEmulator::ProductString() const { return HidProductName(kind_); }
 
 std::size_t MeterEmulator::InputReportSize() const {
   return kind_ == LinkKind::HIDUART ? kUartReportSize : kHidInputSize;
@@ -201,11 +187,6 @@ SerialIo MeterEmulator::TakeSerialAnswer(std::span<std::uint8_t> buffer) {
     return {SerialStatus::Gone, n};
   }
   return {SerialStatus::Ok, n};
-}
-
-std::size_t MeterEmulator::SerialAnswerAvailable() const {
-  std::lock_guard lock(mu_);
-  return streamLimit_ - std::min(streamLimit_, streamPos_);
 }
 
 void MeterEmulator::PurgeSerialAnswer() {

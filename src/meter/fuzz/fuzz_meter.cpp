@@ -110,19 +110,6 @@ class NoSleep : public Sleeper {
   void SleepMs(std::uint32_t) override {}
 };
 
-const char* ProductOf(LinkKind k) {
-  switch (k) {
-    case LinkKind::MK72:
-      return kProductMK72;
-    case LinkKind::VXA:
-      return kProductVXA;
-    case LinkKind::TR35:
-      return kProductTR35;
-    default:
-      return kProductHIDUART;
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -131,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Input in{data + 1, size - 1};
   const LinkKind kind = static_cast<LinkKind>(sel % 5);
   const int op = (sel / 5) % 3;
-  FuzzHid hid(in, ProductOf(kind));
+  FuzzHid hid(in, HidProductName(kind));
   FuzzSerial serial(in);
   NoSleep sleep;
   CancelFlag cancel{false};
