@@ -83,7 +83,6 @@ std::vector<DualListItem> CDualList::ItemsOf(QListWidget* list) const {
   return out;
 }
 
-std::vector<DualListItem> CDualList::Offered() const { return ItemsOf(offered_); }
 std::vector<DualListItem> CDualList::Chosen() const { return ItemsOf(chosen_); }
 
 void CDualList::MoveSelected(bool toChosen) {

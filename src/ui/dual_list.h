@@ -23,7 +23,6 @@ class CDualList : public QWidget {
   CDualList(const QString& offeredTitle, const QString& chosenTitle, QWidget* parent = nullptr);
 
   void SetItems(const std::vector<DualListItem>& offered, const std::vector<DualListItem>& chosen);
-  std::vector<DualListItem> Offered() const;
   std::vector<DualListItem> Chosen() const;
   void SetMaxNameLength(int n) { maxName_ = n; }
 

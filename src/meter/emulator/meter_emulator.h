@@ -55,8 +55,6 @@ class MeterEmulator {
   void OnSerialWrite(std::span<const std::uint8_t> bytes);
   // Takes up to buffer.size() answer bytes. Gone once the injected loss point is reached.
   SerialIo TakeSerialAnswer(std::span<std::uint8_t> buffer);
-  // Answer bytes waiting (up to a stall or loss point).
-  std::size_t SerialAnswerAvailable() const;
   // A purge of the port drops what has not been read.
   void PurgeSerialAnswer();
 

@@ -39,8 +39,6 @@ PtyMeter::~PtyMeter() {
   if (master_ >= 0) close(master_);
 }
 
-void PtyMeter::Unplug() { unplugged_ = true; }
-
 void PtyMeter::Run() {
   std::array<std::uint8_t, 256> buf{};
   while (!stop_) {

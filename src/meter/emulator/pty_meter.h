@@ -18,8 +18,6 @@ class PtyMeter {
   ~PtyMeter();
   // The tty path a port opens (/dev/pts/N).
   const std::string& path() const { return path_; }
-  // Closes the meter's side, as pulling the cable would.
-  void Unplug();
 
  private:
   PtyMeter() = default;
