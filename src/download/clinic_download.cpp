@@ -79,41 +79,44 @@ std::vector<MultipleDownloadRow> MultipleDownloadRows(Database& db, const Readin
 }
 
 ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
+  // Each patient is loaded once, for its stored readings and the schedule its new ones are
+  // classified by.
   struct Target {
-    std::string idNo;          // empty: no patient has the number
-    ReadingKeySet* stored = nullptr;
+    std::string idNo;
+    CPatientProfile patient;
+    ReadingKeySet stored;
   };
   ClinicStoreReport report;
-  std::map<int, Target> byMedicalNo;
-  std::map<std::string, ReadingKeySet> storedById;
+  std::map<int, Target*> byMedicalNo;  // null: no patient has the number
+  std::map<std::string, Target> byId;
 
   Database::Transaction tx(db);
   for (GlucoReading& r : table.entries) {
-    auto [it, added] = byMedicalNo.try_emplace(r.medicalNo);
-    Target& t = it->second;
+    auto [it, added] = byMedicalNo.try_emplace(r.medicalNo, nullptr);
     if (added) {
       if (std::optional<std::string> id = FindIdByMedicalNo(db, r.medicalNo)) {
-        t.idNo = *id;
-        auto [sit, newPatient] = storedById.try_emplace(*id);
+        auto [tit, newPatient] = byId.try_emplace(*id);
         if (newPatient) {
+          tit->second.idNo = *id;
           EnsureReadingsTable(db, *id);
-          sit->second = StoredReadingKeys(db, *id);
+          tit->second.stored = StoredReadingKeys(db, *id);
+          LoadPatient(db, *id, tit->second.patient);
         }
-        t.stored = &sit->second;
+        it->second = &tit->second;
       }
     }
-    if (t.idNo.empty()) {
+    Target* t = it->second;
+    if (!t) {
       ++report.unassigned;
       continue;
     }
-    if (!t.stored->Insert({r.gluco, r.at, 0})) {
+    if (!t->stored.Insert({r.gluco, r.at, 0})) {
       ++report.duplicates;
       continue;
     }
-    const int slot = ClassifyReadingTime(db, t.idNo, r.at);
-    MealCode code = ComposeMealCode(slot, r.mark);
+    MealCode code = ComposeMealCode(ClassifyReadingSlot(t->patient, r.at), r.mark);
     r.mark = code.mark;
-    if (InsertReading(db, t.idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0)
+    if (InsertReading(db, t->idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0)
       ++report.insertFailures;
     else
       ++report.inserted;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "store/patient_store.h"
+
 namespace meridane {
 
 const Schedule& DefaultSchedule() {
@@ -42,54 +44,11 @@ int ClassifyLoadedReadings(const CPatientProfile& patient, ReadingTable& table) 
   return classified;
 }
 
-namespace {
-
-// Reads the seven block starts from `first` on; a row that is missing or a time that does
-// not parse keeps the default start, as a patient without a stored schedule has.
-bool ReadScheduleRow(Statement& st, int first, Schedule& out) {
-  if (!st.ok() || !st.Step()) return false;
-  for (int k = 0; k < 7; ++k)
-    if (auto t = ParseTimeOfDay(st.Text(first + k))) out.start[k] = *t;
-  return true;
-}
-
-// Integer flags as sscanf("%d") reads them: junk is 0.
-int FlagValue(const std::string& text) {
-  try {
-    return std::stoi(text);
-  } catch (...) {
-    return 0;
-  }
-}
-
-}  // namespace
-
 int ClassifyReadingTime(Database& db, const std::string& IDNo, const DateTime& at) {
-  Statement p = db.Prepare("SELECT scheduleEnable, workEnable FROM Patient WHERE IDNo = ?;");
-  if (!p.ok()) return kSlotNone;
-  p.Bind(1, IDNo);
-  if (!p.Step()) return kSlotNone;
+  // The patient load itself, so a reading filed here gets the slot it gets when the
+  // patient's readings are loaded and classified in memory.
   CPatientProfile patient;
-  patient.IDNo = IDNo;
-  patient.scheduleEnable = FlagValue(p.Text(0)) != 0;
-  patient.workEnable = FlagValue(p.Text(1)) != 0;
-  // The same sections the patient load reads, so a reading filed here gets the slot it
-  // would get when the patient's readings are loaded and classified in memory.
-  if (patient.scheduleEnable) {
-    Statement w = db.Prepare(
-        "SELECT preMealA, postMealA, preMealB, postMealB, preMealC, postMealC, night "
-        "FROM WorkingDateSchedule WHERE IDNo = ?;");
-    w.Bind(1, IDNo);
-    ReadScheduleRow(w, 0, patient.working);
-  }
-  if (patient.workEnable) {
-    Statement n = db.Prepare(
-        "SELECT nonWorkingDay, preMealA, postMealA, preMealB, postMealB, preMealC, postMealC, "
-        "night FROM NonWorkingDateSchedule WHERE IDNo = ?;");
-    n.Bind(1, IDNo);
-    if (ReadScheduleRow(n, 1, patient.nonWorking.blocks))
-      patient.nonWorking.nonWorkingDay = FlagValue(n.Text(0));
-  }
+  if (!LoadPatient(db, IDNo, patient)) return kSlotNone;
   return ClassifyReadingSlot(patient, at);
 }
 
