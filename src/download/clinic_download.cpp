@@ -121,7 +121,11 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
     else
       ++report.inserted;
   }
-  tx.Commit();
+  if (!tx.Commit()) {
+    // Rolled back: none of the rows counted as written is in the book.
+    report.insertFailures += report.inserted;
+    report.inserted = 0;
+  }
   return report;
 }
 

@@ -87,7 +87,12 @@ DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadH
     r.idx = static_cast<int>(idx);
     ++report.inserted;
   }
-  tx.Commit();
+  if (!tx.Commit()) {
+    // Rolled back: none of the rows counted as written is in the book.
+    report.insertFailures += report.inserted;
+    report.inserted = 0;
+    return report;
+  }
   report.stored = true;
   return report;
 }

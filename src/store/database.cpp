@@ -214,20 +214,29 @@ Database::Transaction::Transaction(Database& db) : db_(db) {
   open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN;");
 }
 
-Database::Transaction::~Transaction() {
-  if (!open_) return;
-  if (nested_) {
-    db_.ExecQuiet("ROLLBACK TO meridane_tx;");
-    db_.ExecQuiet("RELEASE meridane_tx;");
+namespace {
+void RollBackTransaction(Database& db, bool nested) {
+  if (nested) {
+    db.ExecQuiet("ROLLBACK TO meridane_tx;");
+    db.ExecQuiet("RELEASE meridane_tx;");
   } else {
-    db_.ExecQuiet("ROLLBACK;");
+    db.ExecQuiet("ROLLBACK;");
   }
+}
+}  // namespace
+
+Database::Transaction::~Transaction() {
+  if (open_) RollBackTransaction(db_, nested_);
 }
 
 bool Database::Transaction::Commit() {
   if (!open_) return false;
   open_ = false;
-  return db_.Exec(nested_ ? "RELEASE meridane_tx;" : "COMMIT;");
+  if (db_.Exec(nested_ ? "RELEASE meridane_tx;" : "COMMIT;")) return true;
+  // A refused commit (a busy file, a deferred constraint) can leave the transaction open;
+  // end it here, or the connection's later writes would all be lost with it.
+  RollBackTransaction(db_, nested_);
+  return false;
 }
 
 Database OpenPatientDatabase() {

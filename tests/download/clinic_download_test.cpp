@@ -9,6 +9,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) {
   AddPatient("P7", "Pat Seven", "7", "");
@@ -81,6 +82,34 @@ TEST_F(DownloadTest, ClinicDownloadFromTheWrongMeterShowsOneMessageAndListsNothi
   Attach(LinkKind::VXA, clinic, "VXA-LINIC1");
   EXPECT_EQ(RunClinicDownload(*session, hooks, table).result, kDownloadOk);
   EXPECT_EQ(table.count(), 1u);
+}
+
+TEST_F(DownloadTest, RefusedCommitReportsEveryReadingAsNotFiled) {
+  AddPatient("P7", "Pat Seven", "7", "MK72000009");
+  // Each filed row breaks a deferred constraint, so the database refuses the commit.
+  ASSERT_TRUE(EnsureReadingsTable(db, "P7"));
+  ASSERT_TRUE(db.Exec("PRAGMA foreign_keys=ON;"));
+  ASSERT_TRUE(db.Exec("CREATE TABLE Owner(id INTEGER PRIMARY KEY);"
+                      "CREATE TABLE Owned(owner INTEGER REFERENCES Owner(id) "
+                      "DEFERRABLE INITIALLY DEFERRED);"
+                      "CREATE TRIGGER Refuse AFTER INSERT ON \"GP7\" "
+                      "BEGIN INSERT INTO Owned VALUES(1); END;"));
+
+  ReadingTable clinic;
+  clinic.entries = {GlucoReading{.at = {2024, 6, 1, 8, 0}, .gluco = 120, .medicalNo = 7},
+                    GlucoReading{.at = {2024, 6, 1, 9, 0}, .gluco = 130, .medicalNo = 7}};
+  ClinicStoreReport s = StoreClinicReadings(db, clinic);
+  EXPECT_EQ(s.inserted, 0);
+  EXPECT_EQ(s.insertFailures, 2);
+  EXPECT_THAT(Stored("P7"), IsEmpty());
+
+  Attach(LinkKind::MK72, test::ImageOf({At(150, 2024, 5, 6, 8, 15)}), "MK72000009");
+  DownloadReport r = Download();
+  EXPECT_EQ(r.inserted, 0);
+  EXPECT_EQ(r.insertFailures, 1);
+  EXPECT_FALSE(r.stored);
+  EXPECT_THAT(Stored("P7"), IsEmpty());
+  EXPECT_THAT(sqlErrors, Not(IsEmpty()));
 }
 
 }  // namespace

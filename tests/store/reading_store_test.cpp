@@ -201,5 +201,25 @@ TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
   EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(ReadingStoreTest, RefusedCommitRollsBackAndLeavesTheConnectionUsable) {
+  // A deferred constraint broken inside the transaction makes COMMIT itself fail.
+  ASSERT_TRUE(db.Exec("PRAGMA foreign_keys=ON;"));
+  ASSERT_TRUE(db.Exec("CREATE TABLE Owner(id INTEGER PRIMARY KEY);"
+                      "CREATE TABLE Owned(owner INTEGER REFERENCES Owner(id) "
+                      "DEFERRABLE INITIALLY DEFERRED);"));
+  {
+    Database::Transaction tx(db);
+    Insert({2024, 6, 1, 8, 0}, 100);
+    ASSERT_TRUE(db.Exec("INSERT INTO Owned VALUES(7);"));
+    EXPECT_FALSE(tx.Commit());
+  }
+  EXPECT_FALSE(errors.empty());
+  EXPECT_EQ(Load().count(), 0u);
+  // A later write is committed on its own, not held in the refused transaction.
+  Insert({2024, 6, 1, 9, 0}, 110);
+  Database other = OpenPatientDatabase();
+  EXPECT_EQ(Column(other, "SELECT gluco FROM GP1;"), std::vector<std::string>{"110"});
+}
+
 }  // namespace
 }  // namespace meridane::testing
