@@ -72,6 +72,19 @@ std::string SelectByIdNo(const char* table) {
   return "SELECT * FROM " + QuoteIdentifier(table) + " WHERE IDNo=?;";
 }
 
+// Column names of Patient and of each profile table (in kProfileTables order), read once
+// per run rather than once per patient.
+struct TableLayouts {
+  std::vector<std::string> patient;
+  std::vector<std::vector<std::string>> sections;
+};
+
+TableLayouts ReadTableLayouts(Database& db) {
+  TableLayouts l{TableColumns(db, "Patient"), {}};
+  for (const ProfileTableFlag& t : kProfileTables) l.sections.push_back(TableColumns(db, t.table));
+  return l;
+}
+
 std::string OpenFailText(const Database& db) {
   return "Can't open database: " + db.error();
 }
@@ -217,27 +230,26 @@ bool MoveToId(Database& patients, const std::string& from, const std::string& to
                        QuotedReadingsTable(to) + ";");
 }
 
-bool MergePatient(Database& patients, Database& archive, const RawRow& arow,
-                  const TransferPeriod& period, TransferResult& result) {
+bool MergePatient(Database& patients, Database& archive, const TableLayouts& layouts,
+                  const RawRow& arow, const TransferPeriod& period, TransferResult& result) {
   const std::string name = RawText(arow, kPatFullName);
   const std::string idNo = RawText(arow, kPatIDNo);
   Database::Transaction tx(patients);
 
-  const std::vector<std::string> patientCols = TableColumns(archive, "Patient");
   bool ok;
   if (auto local = ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name)) {
     const std::string localId = RawText(*local, 0);
     ok = localId == idNo || MoveToId(patients, localId, idNo);
-    ok = ok && UpdateRow(patients, "Patient", patientCols, arow, "fullName", name);
+    ok = ok && UpdateRow(patients, "Patient", layouts.patient, arow, "fullName", name);
   } else
-    ok = InsertRow(patients, "Patient", patientCols, arow);
+    ok = InsertRow(patients, "Patient", layouts.patient, arow);
 
-  for (const ProfileTableFlag& t : kProfileTables) {
-    if (!ok) break;
+  for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
+    const ProfileTableFlag& t = kProfileTables[i];
     if (!RawFlag(arow, t.flagColumn)) continue;
     auto section = ReadRawRow(archive, SelectByIdNo(t.table), idNo);
     if (!section) continue;
-    const std::vector<std::string> cols = TableColumns(archive, t.table);
+    const std::vector<std::string>& cols = layouts.sections[i];
     if (ReadRawRow(patients, SelectByIdNo(t.table), idNo))
       ok = UpdateRow(patients, t.table, cols, *section, "IDNo", idNo);
     else
@@ -270,18 +282,19 @@ TransferResult WriteArchive(Database& patients, const std::vector<std::string>& 
   CreateSchema(archive);
   archive.ExecQuiet("DROP TABLE GlucoDetail;");
 
+  const TableLayouts layouts = ReadTableLayouts(patients);
   TransferResult result;
   for (const std::string& name : UniqueNames(names)) {
     auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", name);
     if (!row) continue;
     const std::string idNo = RawText(*row, kPatIDNo);
     Database::Transaction tx(archive);
-    bool ok = InsertRow(archive, "Patient", TableColumns(patients, "Patient"), *row);
-    for (const ProfileTableFlag& t : kProfileTables) {
-      if (!ok) break;
+    bool ok = InsertRow(archive, "Patient", layouts.patient, *row);
+    for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
+      const ProfileTableFlag& t = kProfileTables[i];
       if (!RawFlag(*row, t.flagColumn)) continue;
       if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), idNo))
-        ok = InsertRow(archive, t.table, TableColumns(patients, t.table), *section);
+        ok = InsertRow(archive, t.table, layouts.sections[i], *section);
     }
     int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
     if (written < 0 || !tx.Commit()) {
@@ -310,6 +323,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<std::string>& 
   if (!archive.TableExists("Patient"))
     return FailedRun(prompter, FileText("ArcMsg2", "The file holds no archived patients: ") + path);
 
+  const TableLayouts layouts = ReadTableLayouts(archive);
   TransferResult result;
   for (const std::string& name : UniqueNames(names)) {
     auto arow = ReadRawRow(archive, "SELECT * FROM Patient WHERE fullName=?;", name);
@@ -323,7 +337,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<std::string>& 
       prompter.Message(result.message);
       continue;
     }
-    if (!MergePatient(patients, archive, *arow, period, result)) {
+    if (!MergePatient(patients, archive, layouts, *arow, period, result)) {
       result.ok = false;
       result.message =
           FileText("ArcMsg5", "This patient could not be merged; nothing was changed for it: ") +
