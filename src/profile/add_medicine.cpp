@@ -1,6 +1,7 @@
 #include "profile/add_medicine.h"
 
 #include "profile/profile_rules.h"
+#include "store/patient_store.h"
 
 namespace meridane {
 
@@ -31,10 +32,8 @@ AddMedicineResult AddCustomMedicine(Database& db, const std::string& idNo, bool 
                                     const std::string& name) {
   if (idNo.empty() || name.empty() || name.size() > kMaxCustomMedicineName)
     return AddMedicineResult::InvalidName;
-  Statement exists = db.Prepare("SELECT 1 FROM Patient WHERE IDNo = ?;");
-  if (!exists.ok()) return AddMedicineResult::Failed;
-  exists.Bind(1, idNo);
-  if (!exists.Step()) return AddMedicineResult::InvalidName;
+  if (!db.ok()) return AddMedicineResult::Failed;
+  if (!PatientIdExists(db, idNo)) return AddMedicineResult::InvalidName;
 
   bool hasRow = false;
   Medications m = ReadMedications(db, idNo, &hasRow);
