@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "store/columns.h"
+#include "store/database.h"
+
 namespace meridane {
 
 std::size_t ReadingKeyHash::operator()(const ReadingKey& k) const noexcept {
@@ -48,14 +51,6 @@ bool ReadingKeySet::Insert(const ReadingKey& k) {
   return true;
 }
 
-}  // namespace meridane
-
-#include <charconv>
-
-#include "store/database.h"
-
-namespace meridane {
-
 ReadingKeySet StoredReadingKeys(Database& db, const std::string& idNo) {
   ReadingKeySet keys;
   if (idNo.empty() || !db.TableExists(ReadingsTableName(idNo))) return keys;
@@ -63,10 +58,8 @@ ReadingKeySet StoredReadingKeys(Database& db, const std::string& idNo) {
   while (st.Step()) {
     std::optional<DateTime> at = ParseDateTime(st.TextView(0));
     if (!at) continue;
-    std::string_view g = st.TextView(1);
-    int gluco = 0;
-    while (!g.empty() && g.front() == ' ') g.remove_prefix(1);
-    std::from_chars(g.data(), g.data() + g.size(), gluco);  // "%d": leading digits, else 0
+    int gluco = 0;  // read as the readings load reads it, so keys match loaded readings
+    ReadColumn(ColumnRef{"gluco", &gluco}, st, 1);
     keys.Insert({gluco, *at, 0});
   }
   return keys;
