@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <set>
 #include <sstream>
 
 #include "cli/cli_common.h"
+#include "download/reading_keys.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
 
@@ -85,19 +85,17 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
-  ReadingTable table;
-  LoadReadings(db, patient, table, ClassifyReadingSlot);
   if (!EnsureReadingsTable(db, idNo))
     throw CliExit{1, "No reading was filed: the readings table cannot be created."};
 
-  std::set<std::pair<DateTime, int>> present;  // value and time of every reading so far
-  for (const GlucoReading& r : table.entries) present.emplace(r.at, r.gluco);
+  // The duplicate rule of downloads: the same value at the same minute is stored already.
+  ReadingKeySet present = StoredReadingKeys(db, idNo);
   std::vector<GlucoReading> filed;
   std::vector<const NewReading*> skipped;
   {
     Database::Transaction tx(db);
     for (const NewReading& n : batch) {
-      if (!present.emplace(n.at, n.gluco).second) {
+      if (!present.Insert({n.gluco, n.at, 0})) {
         skipped.push_back(&n);
         continue;
       }
