@@ -74,8 +74,7 @@ Date ParseDateArg(const std::string& text, const char* option) {
 
 DateTime ParseDateTimeArg(const std::string& text, const char* option) {
   auto dt = ParseDateTime(text);
-  if (!dt || !IsValidDate(dt->date()) || dt->hour < 0 || dt->hour > 23 || dt->minute < 0 ||
-      dt->minute > 59)
+  if (!dt || !IsValidDateTime(*dt))
     throw CliExit{2, std::string(option) + ": expected YYYY-MM-DD HH:MM, got '" + text + "'"};
   return *dt;
 }
@@ -161,7 +160,7 @@ void ColumnFromJson(const ColumnRef& c, const nlohmann::json& v, const std::stri
                  [&](TimeOfDay* f) {
                    std::optional<TimeOfDay> t;
                    if (v.is_string()) t = ParseTimeOfDay(v.get<std::string>());
-                   if (!t || t->hour < 0 || t->hour > 23 || t->minute < 0 || t->minute > 59)
+                   if (!t || !IsValidTime(*t))
                      throw bad("a time HH:MM");
                    *f = *t;
                  },

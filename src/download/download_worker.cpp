@@ -21,11 +21,6 @@ constexpr std::uint32_t kClinicSerialToImageMs = 1000;
 constexpr int kPersonalMedicalNo = -1;
 constexpr int kFirstInvalidMedicalNo = 1000;
 
-bool ValidReadingTime(const MeterRecord& m) {
-  return IsValidDate({m.year, m.month, m.day}) && m.hour >= 0 && m.hour <= 23 && m.minute >= 0 &&
-         m.minute <= 59;
-}
-
 ReadingKeySet KeysOf(const ReadingTable& table, bool withMedicalNo) {
   ReadingKeySet keys;
   keys.Reserve(table.count() + kMaxImageRecords);
@@ -47,7 +42,7 @@ std::uint32_t AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_
     const MeterRecord m = clinic ? DecodeClinicRecord(bytes) : DecodePersonalRecord(bytes);
     const DateTime when{m.year, m.month, m.day, m.hour, m.minute};
     if (clinic && m.isVoid) continue;
-    if (!ValidReadingTime(m)) continue;
+    if (!IsValidDateTime(when)) continue;
     if (clinic && m.medicalNo >= kFirstInvalidMedicalNo) continue;
     const ReadingKey key{m.gluco, when, clinic ? m.medicalNo : 0};
     const bool duplicate = keys.Contains(key);

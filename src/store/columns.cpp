@@ -110,7 +110,7 @@ bool ReadColumnText(const ColumnRef& c, std::string_view text, bool isNull) {
                         },
                         [&](TimeOfDay* v) {
                           auto t = ParseTimeOfDay(text);
-                          if (!t || t->hour < 0 || t->hour > 23 || t->minute < 0 || t->minute > 59)
+                          if (!t || !IsValidTime(*t))
                             return false;
                           *v = *t;
                           return true;

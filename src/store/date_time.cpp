@@ -82,6 +82,12 @@ bool IsValidDate(const Date& d) {
   return d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= DaysInMonth(d.year, d.month);
 }
 
+bool IsValidTime(const TimeOfDay& t) {
+  return t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59;
+}
+
+bool IsValidDateTime(const DateTime& dt) { return IsValidDate(dt.date()) && IsValidTime(dt.time()); }
+
 // Howard Hinnant's days_from_civil / civil_from_days.
 long DaysFromCivil(const Date& d) {
   int y = d.year - (d.month <= 2 ? 1 : 0);

@@ -48,6 +48,10 @@ std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text);
 std::optional<DateTime> ParseDateTime(std::string_view text);
 
 bool IsValidDate(const Date& d);
+// Hour 0-23, minute 0-59.
+bool IsValidTime(const TimeOfDay& t);
+// A valid date at a valid time.
+bool IsValidDateTime(const DateTime& dt);
 int DaysInMonth(int year, int month);
 // 0 Sunday … 6 Saturday.
 int DayOfWeek(const Date& d);

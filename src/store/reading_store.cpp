@@ -75,11 +75,7 @@ struct DetailWriter {
 void ReadReadingRow(const Statement& st, GlucoReading& r) {
   ColumnRef idx{"idx", &r.idx};
   ReadColumn(idx, st, 0);
-  if (auto at = ParseDateTime(st.TextView(1));
-      at && IsValidDate(at->date()) && at->hour >= 0 && at->hour < 24 && at->minute >= 0 &&
-      at->minute < 60) {
-    r.at = *at;
-  }
+  if (auto at = ParseDateTime(st.TextView(1)); at && IsValidDateTime(*at)) r.at = *at;
   ColumnRef gluco{"gluco", &r.gluco};
   ReadColumn(gluco, st, 2);
   int meal = 0;
