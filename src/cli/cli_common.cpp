@@ -90,6 +90,14 @@ Period ResolvePeriod(const std::string& from, const std::string& to, int latestD
   return {ParseDateArg(from, "--from"), ParseDateArg(to, "--to")};
 }
 
+Period ResolveReportPeriod(const std::string& from, const std::string& to, int latestDays,
+                           const ReadingTable* readings) {
+  if (latestDays < 0) throw CliExit{2, "--latest: expected a positive number of days"};
+  const Period p = ResolvePeriod(from, to, latestDays, readings);
+  if (p.to < p.from) throw CliExit{1, PeriodRefusalText()};
+  return p;
+}
+
 void PrintJson(const nlohmann::json& j) { std::cout << j.dump(2) << "\n"; }
 
 void PrintRow(const std::vector<std::string>& cells) {

@@ -92,6 +92,10 @@ struct Period {
 };
 Period ResolvePeriod(const std::string& from, const std::string& to, int latestDays,
                      const ReadingTable* readings = nullptr);
+// The same for a report: a negative DAYS is bad usage, a start after the end is refused
+// with the report pages' own message (status 1).
+Period ResolveReportPeriod(const std::string& from, const std::string& to, int latestDays,
+                           const ReadingTable* readings);
 
 void PrintJson(const nlohmann::json& j);
 // Tab-separated line on stdout.

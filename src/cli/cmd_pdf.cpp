@@ -52,9 +52,7 @@ PdfRows ReadRowsFile(const std::string& path) {
 }
 
 ReportPeriod PeriodOf(const PdfOptions& o, const ReadingTable* readings) {
-  if (o.latest < 0) throw CliExit{2, "--latest: expected a positive number of days"};
-  Period p = ResolvePeriod(o.from, o.to, o.latest, readings);
-  if (p.to < p.from) throw CliExit{1, PeriodRefusalText()};
+  const Period p = ResolveReportPeriod(o.from, o.to, o.latest, readings);
   return {p.from, p.to};
 }
 

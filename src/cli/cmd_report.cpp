@@ -206,17 +206,8 @@ struct ReportOptions {
 };
 
 ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings) {
-  if (o.latest != 0) {
-    if (!o.from.empty() || !o.to.empty()) throw CliExit{2, "give either --from/--to or --latest"};
-    if (o.latest < 0) throw CliExit{2, "--latest: expected a positive number of days"};
-    return LatestPeriod(readings, o.latest);
-  }
-  if (o.from.empty() || o.to.empty())
-    throw CliExit{2, "a period needs --from and --to, or --latest"};
-  const Date first = ParseDateArg(o.from, "--from");
-  const Date last = ParseDateArg(o.to, "--to");
-  if (last < first) throw CliExit{1, PeriodRefusalText()};
-  return {first, last};
+  const Period p = ResolveReportPeriod(o.from, o.to, o.latest, &readings);
+  return {p.from, p.to};
 }
 
 void RunReport(const ReportOptions& o) {
