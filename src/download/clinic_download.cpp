@@ -6,6 +6,7 @@
 
 #include "download/reading_keys.h"
 #include "reports/classification.h"
+#include "reports/report_period.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
 
@@ -52,16 +53,7 @@ std::string GlucoseCellText(int gluco) {
 }
 
 std::string TestingDateText(const DateTime& at, bool hours24) {
-  char buf[48];
-  if (hours24) {
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d  %02d:%02d", at.month, at.day, at.year,
-                  at.hour, at.minute);
-  } else {
-    int h = at.hour % 12 == 0 ? 12 : at.hour % 12;
-    std::snprintf(buf, sizeof buf, "%02d/%02d/%04d  %02d:%02d %s", at.month, at.day, at.year, h,
-                  at.minute, at.hour < 12 ? "am" : "pm");
-  }
-  return buf;
+  return MonthDayYear(at.date()) + "  " + TimeOfDayText(at.time(), hours24);
 }
 
 std::vector<MultipleDownloadRow> MultipleDownloadRows(Database& db, const ReadingTable& table,

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/text_lookup.h"
+#include "reports/report_period.h"
 
 namespace meridane {
 
@@ -21,15 +22,7 @@ const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
 }
 
 std::string FormatClock(TimeOfDay t, bool twentyFourHour) {
-  char buf[32];
-  if (twentyFourHour) {
-    std::snprintf(buf, sizeof buf, "%02d:%02d", t.hour, t.minute);
-  } else if (t.hour < 12) {
-    std::snprintf(buf, sizeof buf, "%02d:%02d am", t.hour == 0 ? 12 : t.hour, t.minute);
-  } else {
-    std::snprintf(buf, sizeof buf, "%02d:%02d pm", t.hour == 12 ? 12 : t.hour - 12, t.minute);
-  }
-  return buf;
+  return TimeOfDayText(t, twentyFourHour);
 }
 
 TimeOfDay BlockEnd(const Schedule& s, int block) {
