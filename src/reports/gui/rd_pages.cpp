@@ -72,9 +72,20 @@ void CRDPage::ShowHint(const QString& text) {
 int CRDPage::AddRow(const QString& caption, QWidget* field, const QString& limits) {
   const int row = grid_->rowCount();
   grid_->addWidget(new QLabel(caption, this), row, 0);
-  grid_->addWidget(field, row, 1);
-  if (!limits.isEmpty()) grid_->addWidget(new QLabel(limits, this), row, 2);
+  grid_->addWidget(limits.isEmpty() ? field : WithLimits(field, limits), row, 1);
   return row;
+}
+
+QWidget* CRDPage::WithLimits(QWidget* field, const QString& limits) {
+  // The allowed range right beside its field, whatever the width of the column.
+  auto* box = new QWidget(this);
+  auto* lay = new QHBoxLayout(box);
+  lay->setContentsMargins(0, 0, 0, 0);
+  field->setParent(box);
+  lay->addWidget(field);
+  lay->addWidget(new QLabel(limits, box));
+  lay->addStretch(1);
+  return box;
 }
 
 void CRDPage::FinishLayout() {
@@ -207,11 +218,10 @@ CRDInsulin::CRDInsulin(const std::vector<std::string>& insulins, QWidget* parent
     amounts_[k] = NumberField(this);
     const int row = grid()->rowCount();
     grid()->addWidget(kinds_[k], row, 0);
-    grid()->addWidget(amounts_[k], row, 1);
     grid()->addWidget(
-        new QLabel(Text("RecordDetail", "Units", "units %1").arg(LimitsText(InsulinAmountLimit(k))),
-                   this),
-        row, 2);
+        WithLimits(amounts_[k],
+                   Text("RecordDetail", "Units", "units %1").arg(LimitsText(InsulinAmountLimit(k)))),
+        row, 1);
     // Typing an amount chooses its kind: only the chosen kind's amount is kept.
     connect(amounts_[k], &QLineEdit::textEdited, kinds_[k], [this, k] { kinds_[k]->setChecked(true); });
   }

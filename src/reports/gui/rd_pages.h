@@ -43,6 +43,7 @@ class CRDPage : public QWidget {
   // Rows of caption and field(s) on the page's grid, then the comment and the hint below.
   QGridLayout* grid() const { return grid_; }
   int AddRow(const QString& caption, QWidget* field, const QString& limits = {});
+  QWidget* WithLimits(QWidget* field, const QString& limits);
   void FinishLayout();
   static QLineEdit* NumberField(QWidget* parent);
 
