@@ -6,3 +6,6 @@ if [ "$(id -u)" -eq 0 ]; then scripts/install-deps.sh; else scripts/install-deps
 scripts/build.sh
 cd "${MERIDANE_BUILD_DIR:-build}"
 ctest --output-on-failure -j 2
+# The Debian package, installed and used as a user would (needs root, as CI runs).
+cd "$OLDPWD"
+scripts/package-test.sh
