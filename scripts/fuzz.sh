@@ -19,15 +19,16 @@ TARGETS=(fuzz_meter fuzz_language fuzz_datetime fuzz_archive_merge fuzz_csv_pdf)
 cmake --build "$BUILD_DIR" -j "${MERIDANE_JOBS:-2}" --target "${TARGETS[@]}"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 for t in "${TARGETS[@]}"; do
+  bin=$(find "$BUILD_DIR/src" -name "$t" -type f -perm -u+x | head -n1)
   corpus="$BUILD_DIR/corpus/$t"
   mkdir -p "$corpus" "tests/fuzz/$t"
   # Regression inputs first: each must pass as it stands.
   if compgen -G "tests/fuzz/$t/*" >/dev/null; then
-    "$BUILD_DIR/$t" -runs=0 tests/fuzz/$t/* >/dev/null 2>&1 || {
+    "$bin" -runs=0 tests/fuzz/$t/* >/dev/null 2>&1 || {
       echo "$t: a kept regression input fails again" >&2; exit 1; }
   fi
   echo "== $t: ${SECONDS_EACH}s"
-  "$BUILD_DIR/$t" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+  "$bin" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
     -artifact_prefix="tests/fuzz/$t/" "$corpus" "tests/fuzz/$t" 2>&1 |
     grep -E "^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::average_exec_per_sec|==[0-9]+==ERROR|SUMMARY)" || true
   if compgen -G "tests/fuzz/$t/crash-*" >/dev/null || compgen -G "tests/fuzz/$t/leak-*" >/dev/null; then
