@@ -13,6 +13,7 @@
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
 #include "reports/classification.h"
+#include "reports/gui/report_page.h"
 #include "reports/statistics.h"
 #include "store/gui/add_edit.h"
 #include "store/reading_store.h"
@@ -72,6 +73,10 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
     if (i == kAreaReport) areaBase_ = l->text();
     area_->addWidget(l);
   }
+  reportPage_ = new CReportPage(state_, prompter_);
+  // The reading detail editor opens from the log book and the data list.
+  reportPage_->SetDetailEditor([](std::size_t) { return false; });
+  SetAreaPage(kAreaReport, reportPage_);
   CreatePageButtons();
 }
 
