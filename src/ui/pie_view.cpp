@@ -94,7 +94,8 @@ void CPieView::Draw(QPainter& p, const QSizeF& size) const {
     }
     for (const PieSlice& s : pie.slices) {
       p.setBrush(BandColor(s.band));
-      p.drawPie(disc, qRound(s.startAngle * 16), qRound(s.sweep * 16));
+      if (s.sweep >= 360) p.drawEllipse(disc);  // a whole pie has no seam
+      else p.drawPie(disc, qRound(s.startAngle * 16), qRound(s.sweep * 16));
     }
     p.setFont(small);
     p.setPen(Qt::black);

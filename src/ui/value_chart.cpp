@@ -22,6 +22,13 @@ const QColor kBeforeColor(0, 113, 188);
 const QColor kAfterColor(247, 147, 30);
 const QColor kHistogramColor(0, 104, 55);
 constexpr double kBarWidth = 0.5;  // of a category
+
+// Chart titles and axis labels are rich text: "<68" must not read as a tag, and the titles'
+// runs of spaces must stay as wide as they are written.
+QString RichTextOf(const std::string& text) {
+  return QString::fromStdString(text).toHtmlEscaped().replace(QLatin1Char(' '),
+                                                               QStringLiteral("&nbsp;"));
+}
 }  // namespace
 
 // Ten thousand points drawn in one pass over the plot area. A scatter series keeps an
@@ -89,6 +96,7 @@ CValueChart::CValueChart(Kind kind, QWidget* parent) : QChartView(parent), kind_
     xLabelAxis_ = new QCategoryAxis;
     xLabelAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     xLabelAxis_->setGridLineVisible(true);
+    xLabelAxis_->setLabelsAngle(-40);  // fifteen dates side by side would be cut short
     c->addAxis(xLabelAxis_, Qt::AlignBottom);
     band_->attachAxis(xLabelAxis_);
     band_->attachAxis(valueAxis_);
@@ -103,6 +111,7 @@ CValueChart::CValueChart(Kind kind, QWidget* parent) : QChartView(parent), kind_
     c->legend()->hide();
   } else {
     barAxis_ = new QBarCategoryAxis;
+    if (kind == Kind::Histogram) barAxis_->setLabelsAngle(-30);
     c->addAxis(barAxis_, Qt::AlignBottom);
     bars_ = new QBarSeries;
     bars_->setBarWidth(kBarWidth);
@@ -124,7 +133,7 @@ CValueChart::CValueChart(Kind kind, QWidget* parent) : QChartView(parent), kind_
 }
 
 void CValueChart::SetFrame(const ChartFrame& f) {
-  chart()->setTitle(QString::fromStdString(f.title));
+  chart()->setTitle(RichTextOf(f.title));
   valueAxis_->setRange(f.yMin, f.yMax);
   valueAxis_->setTickCount(f.yMax > 100 ? 7 : 8);  // 0, 100 … 600 or 0, 5 … 35
   valueAxis_->setTitleText(QString::fromStdString(f.valueCaption));
@@ -183,9 +192,9 @@ void CValueChart::ShowAverages(const AverageChartSet& set) {
 }
 
 void CValueChart::ShowHistogram(const HistogramSet& set) {
-  chart()->setTitle(QString::fromStdString(set.title));
+  chart()->setTitle(RichTextOf(set.title));
   QStringList cats;
-  for (const std::string& l : set.barLabels) cats << QString::fromStdString(l);
+  for (const std::string& l : set.barLabels) cats << RichTextOf(l);
   barAxis_->setCategories(cats);
   valueAxis_->setRange(0, set.axisTop);
   valueAxis_->setTickCount(set.axisTop / std::max(1, set.axisStep) + 1);
@@ -230,7 +239,14 @@ void CValueChart::RenderReport(QPainter& painter, const QRectF& target) {
 }
 
 QStringList CValueChart::axisLabels() const {
-  return xLabelAxis_ ? xLabelAxis_->categoriesLabels() : barAxis_->categories();
+  if (xLabelAxis_) return xLabelAxis_->categoriesLabels();
+  QStringList out;
+  for (QString l : barAxis_->categories())
+    out << l.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
+               .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+               .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+               .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+  return out;
 }
 
 std::vector<double> CValueChart::axisLabelPositions() const {
