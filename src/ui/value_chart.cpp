@@ -9,6 +9,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
+#include <QPixmap>
 #include <QValueAxis>
 #include <cmath>
 
@@ -31,39 +32,60 @@ QString RichTextOf(const std::string& text) {
 }
 }  // namespace
 
-// Ten thousand points drawn in one pass over the plot area. A scatter series keeps an
-// item per point and re-lays them all out on every change, far too slow at this size.
+// Ten thousand points (and the trend's line through them) drawn in one pass over the plot
+// area. A scatter series keeps an item per point and re-lays them all out on every change,
+// and a line series rebuilds its geometry per point: both far too slow at this size.
 class CPointCloud : public QGraphicsItem {
  public:
-  explicit CPointCloud(QChart* chart) : QGraphicsItem(chart), chart_(chart) { setZValue(10); }
-  void Set(std::vector<QPointF> points, double xMin, double xMax, double yMin, double yMax) {
+  explicit CPointCloud(QChart* chart) : QGraphicsItem(chart), chart_(chart) {
+    setZValue(10);
+    // One antialiased marker, stamped at every point.
+    marker_ = QPixmap(kMarker, kMarker);
+    marker_.fill(Qt::transparent);
+    QPainter p(&marker_);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPointColor);
+    p.drawEllipse(QRectF(0.5, 0.5, kMarker - 1, kMarker - 1));
+  }
+  void Set(std::vector<QPointF> points, bool joined, double xMin, double xMax, double yMin,
+           double yMax) {
     prepareGeometryChange();
     points_ = std::move(points);
+    joined_ = joined;
     xMin_ = xMin, xMax_ = xMax, yMin_ = yMin, yMax_ = yMax;
     update();
   }
   const std::vector<QPointF>& points() const { return points_; }
-  QRectF boundingRect() const override { return chart_->plotArea().adjusted(-4, -4, 4, 4); }
+  bool joined() const { return joined_; }
+  QRectF boundingRect() const override { return chart_->plotArea().adjusted(-6, -6, 6, 6); }
   void paint(QPainter* p, const QStyleOptionGraphicsItem*, QWidget*) override {
     const QRectF a = chart_->plotArea();
-    if (a.isEmpty() || xMax_ <= xMin_ || yMax_ <= yMin_) return;
+    if (a.isEmpty() || xMax_ <= xMin_ || yMax_ <= yMin_ || points_.empty()) return;
     const double sx = a.width() / (xMax_ - xMin_), sy = a.height() / (yMax_ - yMin_);
+    mapped_.resize(points_.size());
+    for (std::size_t i = 0; i < points_.size(); ++i)
+      mapped_[i] = QPointF(a.left() + (points_[i].x() - xMin_) * sx,
+                           a.bottom() - (points_[i].y() - yMin_) * sy);
     p->save();
-    p->setClipRect(a.adjusted(-3, -3, 3, 3));
-    p->setRenderHint(QPainter::Antialiasing, true);
-    p->setPen(Qt::NoPen);
-    p->setBrush(kPointColor);
-    constexpr double r = 2.5;
-    for (const QPointF& v : points_) {
-      const double x = a.left() + (v.x() - xMin_) * sx, y = a.bottom() - (v.y() - yMin_) * sy;
-      p->drawEllipse(QRectF(x - r, y - r, 2 * r, 2 * r));
+    p->setClipRect(a.adjusted(-kMarker, -kMarker, kMarker, kMarker));
+    if (joined_) {
+      p->setRenderHint(QPainter::Antialiasing, false);
+      p->setPen(QPen(kLineColor, 1));
+      p->drawPolyline(mapped_.data(), int(mapped_.size()));
     }
+    const double h = kMarker / 2.0;
+    for (const QPointF& m : mapped_) p->drawPixmap(QPointF(m.x() - h, m.y() - h), marker_);
     p->restore();
   }
 
  private:
+  static constexpr int kMarker = 6;
   QChart* chart_;
+  QPixmap marker_;
   std::vector<QPointF> points_;
+  std::vector<QPointF> mapped_;
+  bool joined_ = false;
   double xMin_ = 0, xMax_ = 1, yMin_ = 0, yMax_ = 1;
 };
 
@@ -96,17 +118,13 @@ CValueChart::CValueChart(Kind kind, QWidget* parent) : QChartView(parent), kind_
     xLabelAxis_ = new QCategoryAxis;
     xLabelAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     xLabelAxis_->setGridLineVisible(true);
-    xLabelAxis_->setLabelsAngle(-40);  // fifteen dates side by side would be cut short
+    // Fifteen dates side by side: a smaller face keeps each whole within its step.
+    QFont small = xLabelAxis_->labelsFont();
+    small.setPointSize(7);
+    xLabelAxis_->setLabelsFont(small);
     c->addAxis(xLabelAxis_, Qt::AlignBottom);
     band_->attachAxis(xLabelAxis_);
     band_->attachAxis(valueAxis_);
-    line_ = new QLineSeries;
-    QPen pen(kLineColor);
-    pen.setWidthF(1.0);
-    line_->setPen(pen);
-    c->addSeries(line_);
-    line_->attachAxis(xLabelAxis_);
-    line_->attachAxis(valueAxis_);
     cloud_ = new CPointCloud(c);
     c->legend()->hide();
   } else {
@@ -155,8 +173,7 @@ void CValueChart::ShowPoints(const ChartFrame& frame, const std::vector<AxisLabe
   std::vector<QPointF> pts;
   pts.reserve(points.size());
   for (const ChartPoint& p : points) pts.emplace_back(p.x, p.y);
-  line_->replace(joined ? QList<QPointF>(pts.begin(), pts.end()) : QList<QPointF>());
-  cloud_->Set(std::move(pts), frame.xMin, frame.xMax, frame.yMin, frame.yMax);
+  cloud_->Set(std::move(pts), joined, frame.xMin, frame.xMax, frame.yMin, frame.yMax);
 }
 
 void CValueChart::ShowAverages(const AverageChartSet& set) {
@@ -262,7 +279,10 @@ const std::vector<QPointF>& CValueChart::points() const {
   return cloud_ ? cloud_->points() : none;
 }
 
-QList<QPointF> CValueChart::joinedLine() const { return line_ ? line_->points() : QList<QPointF>(); }
+QList<QPointF> CValueChart::joinedLine() const {
+  if (!cloud_ || !cloud_->joined()) return {};
+  return QList<QPointF>(cloud_->points().begin(), cloud_->points().end());
+}
 
 std::pair<double, double> CValueChart::band() const { return band_ ? bandValues_ : std::pair{0.0, 0.0}; }
 

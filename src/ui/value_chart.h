@@ -64,7 +64,6 @@ class CValueChart : public QChartView, public CPrintableReport {
   QLineSeries* bandLow_ = nullptr;
   QLineSeries* bandHigh_ = nullptr;
   QAreaSeries* band_ = nullptr;
-  QLineSeries* line_ = nullptr;
   CPointCloud* cloud_ = nullptr;
   QBarSeries* bars_ = nullptr;
   std::vector<QGraphicsSimpleTextItem*> barLabelItems_;
