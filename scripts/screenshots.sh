@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
-# patient form, each profile editor tab, and the nine reports of two demo patients (mg/dL
-# with a 24-hour clock, mmol/L with a 12-hour clock). Usage: scripts/screenshots.sh [OUT_DIR]
+# patient form, each profile editor tab, each page of the record detail editor, and the nine
+# reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock).
+# Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${MERIDANE_BUILD_DIR:-build}
@@ -26,7 +27,8 @@ if [ -x "$CLI" ]; then
     for t in 0 1 2 3 4 5 6 7 8; do REPORTS+=("report$t:$id"); done
   done
 fi
-for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 "${REPORTS[@]}"; do
+for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
+    detail0 detail1 detail2 detail3 detail4 "${REPORTS[@]}"; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
   sleep 3

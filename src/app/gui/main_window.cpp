@@ -13,6 +13,7 @@
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
 #include "reports/classification.h"
+#include "reports/gui/record_detail.h"
 #include "reports/gui/report_page.h"
 #include "reports/statistics.h"
 #include "store/gui/add_edit.h"
@@ -75,7 +76,9 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
   }
   reportPage_ = new CReportPage(state_, prompter_);
   // The reading detail editor opens from the log book and the data list.
-  reportPage_->SetDetailEditor([](std::size_t) { return false; });
+  reportPage_->SetDetailEditor([this](std::size_t index) {
+    return EditReadingDetails(this, state_, index, prompter_);
+  });
   SetAreaPage(kAreaReport, reportPage_);
   CreatePageButtons();
 }
