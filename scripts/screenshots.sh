@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
-# patient form, each profile editor tab and each page of the record detail editor.
+# patient form, each profile editor tab, each page of the record detail editor, and the nine
+# reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock).
 # Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,13 +19,21 @@ XVFB_PID=$!
 trap 'kill "$XVFB_PID" 2>/dev/null || true; rm -rf "$DATA"' EXIT
 sleep 1
 export DISPLAY=$DISPLAY_NO
+CLI=$BUILD_DIR/src/cli/meridane-cli
+REPORTS=()
+if [ -x "$CLI" ]; then
+  "$CLI" --data-dir "$DATA" demo >/dev/null
+  for id in DEMO-001 DEMO-002; do
+    for t in 0 1 2 3 4 5 6 7 8; do REPORTS+=("report$t:$id"); done
+  done
+fi
 for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
-    detail0 detail1 detail2 detail3 detail4; do
+    detail0 detail1 detail2 detail3 detail4 "${REPORTS[@]}"; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
-  sleep 2
-  import -window root "$OUT/$page.png"
+  sleep 3
+  import -window root "$OUT/${page//:/-}.png"
   kill "$PID" 2>/dev/null || true
   wait "$PID" 2>/dev/null || true
-  echo "$OUT/$page.png"
+  echo "$OUT/${page//:/-}.png"
 done

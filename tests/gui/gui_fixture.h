@@ -3,6 +3,7 @@
 // page runner that hands each modal page to the test instead of running it.
 #include <QAbstractItemView>
 #include <QDialog>
+#include <QProcess>
 #include <QtTest>
 #include <QTemporaryDir>
 #include <functional>
@@ -47,6 +48,15 @@ inline void AddPatient(const std::string& name, const std::string& id,
   v.medicalNo = medicalNo;
   CPatientProfile current;
   SavePatientForm(db, yes, v, false, {}, current);
+}
+
+// Fills the data folder with the command line's demo patients: DEMO-001 (mg/dL, 24 hours),
+// DEMO-002 (mmol/L, 12 hours, "Meal1".."Meal3"), DEMO-003.
+inline bool AddDemoPatients(const QString& folder) {
+  QProcess cli;
+  cli.start(QStringLiteral(MERIDANE_CLI_PATH), {"--data-dir", folder, "demo"});
+  return cli.waitForFinished(60000) && cli.exitStatus() == QProcess::NormalExit &&
+         cli.exitCode() == 0;
 }
 
 // One in-memory reading, for widgets fed straight from a ReadingTable.

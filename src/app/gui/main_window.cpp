@@ -13,6 +13,8 @@
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
 #include "reports/classification.h"
+#include "reports/gui/record_detail.h"
+#include "reports/gui/report_page.h"
 #include "reports/statistics.h"
 #include "store/gui/add_edit.h"
 #include "store/reading_store.h"
@@ -72,6 +74,12 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
     if (i == kAreaReport) areaBase_ = l->text();
     area_->addWidget(l);
   }
+  reportPage_ = new CReportPage(state_, prompter_);
+  // The reading detail editor opens from the log book and the data list.
+  reportPage_->SetDetailEditor([this](std::size_t index) {
+    return EditReadingDetails(this, state_, index, prompter_);
+  });
+  SetAreaPage(kAreaReport, reportPage_);
   CreatePageButtons();
 }
 

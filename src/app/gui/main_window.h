@@ -14,6 +14,8 @@ class QStackedWidget;
 
 namespace meridane {
 
+class CReportPage;
+
 enum PageButton { kBtnHome, kBtnPatients, kBtnProfile, kBtnReport, kBtnSavePdf, kBtnPrint,
                   kBtnImportExport, kBtnHelp, kPageButtonCount };
 
@@ -46,6 +48,7 @@ class CMeridDemoXDlg : public CPageFrame {
   void SetAreaPage(ReportArea area, CAreaPage* page);
   // The page hosted in `area`; nullptr while the area shows its placeholder text.
   CAreaPage* areaPage(ReportArea area) const;
+  CReportPage* reportPage() const { return reportPage_; }
   // Shows `area` and refreshes its page.
   void ShowArea(ReportArea area);
 
@@ -91,6 +94,7 @@ class CMeridDemoXDlg : public CPageFrame {
   QStackedWidget* area_ = nullptr;
   std::array<QLabel*, 5> areaTexts_{};
   QString areaBase_;
+  CReportPage* reportPage_ = nullptr;
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;

@@ -1,6 +1,7 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|editor0..editor5|detail0..detail4 DATA_DIR
-// (detail1 shows a refused bolus with its note)
+//   gui_page_shots home|patients|form|main|editor0..editor5|detail0..detail4|reportT:ID DATA_DIR
+// (detail1 shows a refused bolus with its note; reportT:ID opens the patient ID, made by
+// `meridane-cli demo`, on report type T)
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -85,6 +86,27 @@ int main(int argc, char** argv) {
   } else if (page == "patients") {
     auto p = std::make_unique<CPatientMain>(kIndividual, state, prompter, none, screen);
     w = std::move(p);
+  } else if (page.rfind("report", 0) == 0) {
+    const int type = std::atoi(page.c_str() + 6);
+    const QString id = QString::fromStdString(page.substr(page.find(':') + 1));
+    PageRunner choose = [id](QDialog& d) {
+      if (auto* home = qobject_cast<CWelcome*>(&d)) {
+        home->OnManagement(kIndividual);
+        return home->result();
+      }
+      if (auto* p = qobject_cast<CPatientMain*>(&d)) {
+        p->findChild<QLineEdit*>()->setText(id);
+        p->OnViewReport();
+        return p->result();
+      }
+      return 0;
+    };
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, choose);
+    m->Initialise();
+    m->state().reportType = type;
+    m->EnterHomePage();
+    for (const std::string& t : prompter.texts()) fprintf(stderr, "asked: %s\n", t.c_str());
+    w = std::move(m);
   } else if (page == "main") {
     // Home, individual management, then the demo patient's report.
     PageRunner choose = [&choose](QDialog& d) {

@@ -1,0 +1,264 @@
+// The report page on the demo patients: every report's widgets against the core data set of
+// the same period, the period list and pickers with the refusal, and the detail hook.
+#include <QBarSet>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+#include "gui_fixture.h"
+#include "gui_test_registry.h"
+#include "reports/classification.h"
+#include "reports/gui/report_page.h"
+#include "reports/gui/summary_checks.h"
+#include "store/reading_store.h"
+#include "ui/pie_view.h"
+#include "ui/report_grid.h"
+#include "ui/value_chart.h"
+
+using namespace meridane;
+
+namespace {
+
+const std::string kRefusal =
+    "Please make sure your Start date is earlier than End date in the Time Blocks.";
+
+void Open(AppState& s, const std::string& id) {
+  Database db = OpenPatientDatabase();
+  s.current.Clear();
+  QVERIFY(LoadPatient(db, id, s.current));
+  LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
+  s.ReloadReportTargets();
+  s.ResetReportPeriod();
+}
+
+void Choose(CReportPage& page, int type) {
+  page.reportList()->setCurrentIndex(type);
+  emit page.reportList()->activated(type);
+}
+
+void CheckGrid(CReportGrid* g, const GridSet& set) {
+  QCOMPARE(g->model()->rowCount(), int(set.rows.size()));
+  QCOMPARE(g->model()->columnCount(), int(set.columns.size()));
+  for (std::size_t r = 0; r < set.rows.size(); ++r)
+    for (std::size_t c = 0; c < set.columns.size(); ++c) {
+      const QModelIndex i = g->model()->index(int(r), int(c));
+      const GridCell& cell = set.rows[r][c];
+      QCOMPARE(g->model()->data(i).toString().toStdString(), cell.text);
+      const QVariant fg = g->model()->data(i, Qt::ForegroundRole);
+      QCOMPARE(fg.isValid(), cell.color.has_value());
+      if (cell.color)
+        QCOMPARE(fg.value<QColor>(), QColor(cell.color->r, cell.color->g, cell.color->b));
+      QCOMPARE(g->model()->data(i, Qt::BackgroundRole).isValid(), cell.background.has_value());
+    }
+}
+
+void CheckFrame(CValueChart* c, const ChartFrame& f) {
+  QCOMPARE(c->chart()->title().replace("&nbsp;", " ").toStdString(), f.title);
+  QCOMPARE(c->valueCaption().toStdString(), f.valueCaption);
+  QCOMPARE(c->xRange(), std::make_pair(f.xMin, f.xMax));
+  QCOMPARE(c->valueRange(), std::make_pair(f.yMin, f.yMax));
+  QCOMPARE(c->band(), std::make_pair(f.bandLow, f.bandHigh));
+}
+
+template <class PointSet>
+void CheckPoints(CValueChart* c, const PointSet& s, bool joined) {
+  CheckFrame(c, s.frame);
+  QCOMPARE(c->axisLabels().size(), qsizetype(s.labels.size()));
+  for (std::size_t i = 0; i < s.labels.size(); ++i) {
+    QCOMPARE(c->axisLabels()[i].toStdString(), s.labels[i].text);
+    QCOMPARE(c->axisLabelPositions()[i], s.labels[i].x);
+  }
+  QCOMPARE(c->points().size(), s.points.size());
+  for (std::size_t i = 0; i < s.points.size(); ++i)
+    QCOMPARE(c->points()[i], QPointF(s.points[i].x, s.points[i].y));
+  QCOMPARE(c->joinedLine().size(), joined ? qsizetype(s.points.size()) : 0);
+}
+
+void CheckAverages(CValueChart* c, const AverageChartSet& s) {
+  CheckFrame(c, s.frame);
+  QCOMPARE(c->axisLabels().size(), qsizetype(s.categories.size()));
+  const QList<QBarSet*> sets = c->barSets();
+  QCOMPARE(sets.size(), 2);
+  QStringList labels;
+  const AverageSeries* series[] = {&s.before, &s.after};
+  for (int k = 0; k < 2; ++k) {
+    QCOMPARE(sets[k]->label().toStdString(), series[k]->name);
+    for (std::size_t i = 0; i < series[k]->bars.size(); ++i) {
+      const AverageBar& b = series[k]->bars[i];
+      QCOMPARE(sets[k]->at(int(i)), b.present ? b.value : 0.0);
+      labels << (b.present ? QString::fromStdString(b.label) : QString());
+    }
+  }
+  QCOMPARE(c->barLabels(), labels);
+}
+
+}  // namespace
+
+class ReportPageTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void everyReportShowsItsDataSet() {
+    test::DataFolder folder;
+    QVERIFY(test::AddDemoPatients(folder.path()));
+    ScriptedPrompter prompter;
+    AppState s;
+    CReportPage page(s, prompter);
+    page.resize(980, 560);
+    page.show();
+    QCOMPARE(page.reportList()->count(), 9);
+    QCOMPARE(page.reportList()->itemText(8), QString("Summary Checks"));
+    QCOMPARE(page.periodList()->itemText(4), QString("Latest 90 days"));
+
+    for (const char* id : {"DEMO-001", "DEMO-002"}) {  // mg/dL 24 h; mmol/L 12 h
+      Open(s, id);
+      // The longest period, so every chart has something to show.
+      page.Refresh();
+      emit page.periodList()->activated(4);
+      QCOMPARE(s.period, DefaultPeriod(s.readings, 4, s.today()));
+      QCOMPARE(page.fromPicker()->date(), ToQDate(s.period.first));
+      QCOMPARE(page.toPicker()->date(), ToQDate(s.period.last));
+      const CPatientProfile& p = s.current;
+      const ReportTargets& t = s.targets;
+      QCOMPARE(t.mmol, std::string(id) == "DEMO-002");
+
+      Choose(page, kReportLogBook);
+      QCOMPARE(page.currentView(), static_cast<QWidget*>(page.grid()));
+      const LogBookSet log = BuildLogBookSet(p, s.readings, s.period, t);
+      QVERIFY(log.readingRows > 100);
+      CheckGrid(page.grid(), log);
+
+      Choose(page, kReportDataList);
+      CheckGrid(page.grid(), BuildDataListSet(p, s.readings, s.period, t));
+
+      Choose(page, kReportTrend);
+      QCOMPARE(page.currentView(), static_cast<QWidget*>(page.chart(kReportTrend)));
+      CheckPoints(page.chart(kReportTrend), BuildTrendSet(p, s.readings, s.period, t, s.today()),
+                  true);
+      Choose(page, kReportStandardDay);
+      CheckPoints(page.chart(kReportStandardDay),
+                  BuildStandardDaySet(p, s.readings, s.period, t), false);
+      Choose(page, kReportDayAverage);
+      CheckAverages(page.chart(kReportDayAverage), BuildDayAverageSet(p, s.readings, s.period, t));
+      Choose(page, kReportWeekAverage);
+      CheckAverages(page.chart(kReportWeekAverage),
+                    BuildWeekAverageSet(p, s.readings, s.period, t));
+
+      Choose(page, kReportHistogram);
+      const HistogramSet h = BuildHistogramSet(p, s.readings, s.period, t);
+      CValueChart* hc = page.chart(kReportHistogram);
+      QCOMPARE(hc->chart()->title().replace("&nbsp;", " ").toStdString(), h.title);
+      QCOMPARE(hc->valueCaption(), QString("Number"));
+      QCOMPARE(hc->barSets().at(0)->label(), QString("Numbers"));
+      QCOMPARE(hc->valueRange(), std::make_pair(0.0, double(h.axisTop)));
+      QCOMPARE(hc->axisLabels().first(), QString(t.mmol ? "<3.7" : "<68"));
+      QStringList counts;
+      for (int i = 0; i < kHistogramBars; ++i) {
+        QCOMPARE(hc->axisLabels()[i].toStdString(), h.barLabels[i]);
+        QCOMPARE(hc->barSets().at(0)->at(i), double(h.counts[i]));
+        counts << QString::fromStdString(h.countLabels[i]);
+      }
+      QCOMPARE(hc->barLabels(), counts);
+
+      Choose(page, kReportPie);
+      const PieSet pies = BuildPieSet(p, s.readings, s.period, t);
+      QCOMPARE(page.pies()->pies().title, pies.title);
+      QCOMPARE(page.pies()->pies().secondTitle, pies.secondTitle);
+      for (int i = 0; i < kPieCount; ++i) {
+        QCOMPARE(page.pies()->pies().pies[i].title, pies.pies[i].title);
+        QCOMPARE(page.pies()->pies().pies[i].percentText, pies.pies[i].percentText);
+      }
+
+      Choose(page, kReportSummary);
+      const SummaryFields f = BuildSummaryChecks(p, s.readings, s.period, t, s.today());
+      CSummaryChecks* sum = page.summary();
+      QCOMPARE(page.currentView(), static_cast<QWidget*>(sum));
+      QCOMPARE(sum->valueOf("Full Name:").toStdString(), p.fullName);
+      QCOMPARE(sum->valueOf("#Result:").toStdString(), f.result);
+      QCOMPARE(sum->valueOf("Average:").toStdString(), f.average);
+      QCOMPARE(sum->valueOf("Standard Deviation:").toStdString(), f.standardDeviation);
+      QCOMPARE(sum->valueOf("Within Target:").toStdString(), f.withinTarget);
+      QCOMPARE(sum->valueOf("HbA1c:").toStdString(), f.hbA1c);
+      for (int i = 0; i < 5; ++i) {
+        QCOMPARE(sum->valueOf("Day Average:", i).toStdString(), f.dayAverageScreen[i]);
+        QVERIFY(!sum->valueOf("Day Average:", i).contains("days"));
+      }
+      const GlucoseProfileSet gp = BuildGlucoseProfileSet(s.readings, s.period, t);
+      QCOMPARE(sum->valueOf("GMI:").toStdString(), gp.gmiText);
+      QCOMPARE(sum->valueOf(QString::fromStdString(gp.rangeLabels[2]) + ":").toStdString(),
+               gp.percentText[2] + " (" + std::to_string(gp.counts[2]) + ")");
+      QCOMPARE(s.reportType, int(kReportSummary));  // what Save PDF and Print will produce
+    }
+  }
+
+  void piesPaintTheirShares() {
+    // One above and three within readings after breakfast: 25 % red, 75 % green; pies
+    // without readings are white discs.
+    ReadingTable t;
+    t.entries = {test::Reading({2025, 3, 1, 9, 0}, 250, 2), test::Reading({2025, 3, 1, 10, 0}, 120, 2),
+                 test::Reading({2025, 3, 2, 9, 0}, 121, 2), test::Reading({2025, 3, 3, 9, 0}, 122, 2)};
+    CPatientProfile p;
+    CPieView v;
+    v.resize(980, 520);
+    v.SetPies(BuildPieSet(p, t, {{2025, 3, 1}, {2025, 3, 3}}, ReportTargets{}));
+    QImage img(v.size(), QImage::Format_RGB32);
+    v.render(&img);
+    auto colourAt = [&](int pie, double degrees) {
+      const QRectF d = CPieView::PieRect(pie, v.size());
+      const double a = qDegreesToRadians(degrees), r = d.width() / 4;
+      return img.pixelColor(QPointF(d.center().x() + r * std::cos(a),
+                                    d.center().y() - r * std::sin(a)).toPoint());
+    };
+    const Pie& after = v.pies().pies[2];
+    QCOMPARE(after.percentText[int(Band::Above)], std::string("25.0%"));
+    for (const PieSlice& s : after.slices)
+      QCOMPARE(colourAt(2, s.startAngle + s.sweep / 2), CPieView::BandColor(s.band));
+    QCOMPARE(colourAt(1, 45), QColor(Qt::white));  // before breakfast: empty
+    QCOMPARE(colourAt(0, after.slices.back().startAngle + 45), CPieView::BandColor(Band::Above));
+  }
+
+  void periodPickersAndDetailHook() {
+    test::DataFolder folder;
+    QVERIFY(test::AddDemoPatients(folder.path()));
+    ScriptedPrompter prompter;
+    AppState s;
+    Open(s, "DEMO-003");
+    CReportPage page(s, prompter);
+    page.resize(980, 560);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.Refresh();
+    const ReportPeriod week = s.period;
+
+    // A start after the end is refused and both pickers return to the period.
+    page.fromPicker()->setDate(ToQDate(AddDays(week.last, 1)));
+    QCOMPARE(prompter.texts(), std::vector<std::string>{kRefusal});
+    QCOMPARE(s.period, week);
+    QCOMPARE(page.fromPicker()->date(), ToQDate(week.first));
+    QCOMPARE(page.toPicker()->date(), ToQDate(week.last));
+    // A good pick redraws the report for the new days.
+    page.fromPicker()->setDate(ToQDate(AddDays(week.last, -2)));
+    QCOMPARE(s.period, (ReportPeriod{AddDays(week.last, -2), week.last}));
+    CheckGrid(page.grid(), BuildLogBookSet(s.current, s.readings, s.period, s.targets));
+
+    // Double-clicking a reading opens the editor on that reading; a change redraws.
+    std::vector<std::size_t> opened;
+    page.SetDetailEditor([&](std::size_t i) {
+      opened.push_back(i);
+      s.readings.entries[i].detail.insulinAmount = 4;
+      s.readings.entries[i].detail.insulin = "Rapid";
+      return true;
+    });
+    const LogBookSet before = BuildLogBookSet(s.current, s.readings, s.period, s.targets);
+    test::DoubleClickRow(*page.grid(), 1);
+    QCOMPARE(opened, std::vector<std::size_t>{before.readingIndex[1]});
+    QCOMPARE(page.grid()->model()->index(1, 8).data().toString(), QString("4.0,Rapid"));
+    test::DoubleClickRow(*page.grid(), int(before.rows.size()) - 2);  // "In target": nothing
+    QCOMPARE(opened.size(), std::size_t(1));
+  }
+};
+
+MERIDANE_GUI_TEST(ReportPageTest)
+
+#include "report_page_test.moc"
