@@ -12,6 +12,7 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
+#include "download/gui/window_downloads.h"
 #include "reports/classification.h"
 #include "reports/statistics.h"
 #include "store/gui/add_edit.h"
@@ -38,7 +39,10 @@ constexpr ButtonInfo kButtons[kPageButtonCount] = {
 
 CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner,
                                QWidget* parent)
-    : CPageFrame(screen, parent), prompter_(prompter), runner_(std::move(runner)) {
+    : CPageFrame(screen, parent),
+      prompter_(prompter),
+      runner_(std::move(runner)),
+      downloads_(std::make_unique<CWindowDownloads>(state_, prompter_, runner_, this)) {
   patientLabel_ = new QLabel(canvas());
   patientLabel_->setGeometry(100, 30, 430, 28);
   unitLabel_ = new QLabel(canvas());
@@ -74,6 +78,8 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
   }
   CreatePageButtons();
 }
+
+CMeridDemoXDlg::~CMeridDemoXDlg() = default;
 
 void CMeridDemoXDlg::CreatePageButtons() {
   for (int i = 0; i < kPageButtonCount; ++i) {
@@ -158,6 +164,8 @@ bool CMeridDemoXDlg::EnterHomePage() {
 int CMeridDemoXDlg::reportArea() const { return area_->currentIndex(); }
 
 void CMeridDemoXDlg::ShowArea(ReportArea area) {
+  // Leaving the clinic list for any other view files its readings, without a question.
+  if (area != kAreaClinic && downloads_->clinicPending()) downloads_->StorePendingClinic();
   area_->setCurrentIndex(area);
   if (area != kAreaReport) return;
   QString text = areaBase_;
@@ -220,8 +228,7 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
   activateWindow();
   switch (result) {
     case kResultDownload:
-      LoadCurrentPatient();
-      ShowArea(kAreaDownload);
+      RunDownload();
       break;
     case kResultViewReport:
       LoadCurrentPatient();
@@ -229,7 +236,7 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
       break;
     case kResultClinicDownload:
       clinicView_ = true;
-      ShowArea(kAreaClinic);
+      RunClinicDownload();
       break;
     case kResultQuickView:
       clinicView_ = true;
@@ -239,6 +246,20 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
       break;
   }
   ShowPatient();
+}
+
+void CMeridDemoXDlg::RunDownload() {
+  downloads_->RunSingle();
+  // The stored readings, new ones included, sorted and classified as every view expects.
+  LoadCurrentPatient();
+  ShowArea(kAreaReport);
+}
+
+void CMeridDemoXDlg::RunClinicDownload() {
+  for (QPushButton* b : buttons_) b->setEnabled(false);
+  downloads_->RunClinic();
+  for (QPushButton* b : buttons_) b->setEnabled(true);
+  ShowArea(kAreaClinic);
 }
 
 void CMeridDemoXDlg::LoadCurrentPatient() {
@@ -341,8 +362,12 @@ void CMeridDemoXDlg::closeEvent(QCloseEvent* e) {
   if (!exitMark_) {
     if (prompter_.Confirm(LookupText("ScreenMsg", "DpiMsg2",
                                      "Do you want to save data and leave Meridane?"),
-                          PromptButtons::YesNo, WarningCaption()))
+                          PromptButtons::YesNo, WarningCaption())) {
       SavePendingEdits();
+      downloads_->StorePendingClinic();  // before the reading table is cleared
+    } else {
+      downloads_->DropPendingClinic();
+    }
     exitMark_ = true;
     emit ExitRequested();
   }

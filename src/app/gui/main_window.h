@@ -3,6 +3,7 @@
 // eight page buttons and acts on the modal pages' results.
 #include <QDate>
 #include <array>
+#include <memory>
 
 #include "app/gui/app_state.h"
 #include "app/gui/page_frame.h"
@@ -13,6 +14,8 @@ class QPushButton;
 class QStackedWidget;
 
 namespace meridane {
+
+class CWindowDownloads;
 
 enum PageButton { kBtnHome, kBtnPatients, kBtnProfile, kBtnReport, kBtnSavePdf, kBtnPrint,
                   kBtnImportExport, kBtnHelp, kPageButtonCount };
@@ -25,6 +28,7 @@ class CMeridDemoXDlg : public CPageFrame {
  public:
   CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner = ModalRunner(),
                  QWidget* parent = nullptr);
+  ~CMeridDemoXDlg() override;
 
   // Start-up from the data folder to the page buttons and the schema; the window stays
   // hidden. The home page follows with EnterHomePage().
@@ -42,6 +46,8 @@ class CMeridDemoXDlg : public CPageFrame {
   bool clinicViewShown() const { return clinicView_; }
   QDate rangeStart() const { return rangeStart_; }
   QDate rangeEnd() const { return rangeEnd_; }
+  // The downloads of this window (their session lives as long as the process).
+  CWindowDownloads& downloads() { return *downloads_; }
 
  public slots:
   void OnHome() { LeaveFor(true); }
@@ -75,6 +81,8 @@ class CMeridDemoXDlg : public CPageFrame {
   void SavePendingEdits();
   void ShowPatient();
   void ShowArea(ReportArea area);
+  void RunDownload();
+  void RunClinicDownload();
 
   AppState state_;
   Prompter& prompter_;
@@ -91,6 +99,7 @@ class CMeridDemoXDlg : public CPageFrame {
   bool clinicView_ = false;
   QDate rangeStart_;
   QDate rangeEnd_;
+  std::unique_ptr<CWindowDownloads> downloads_;
 };
 
 }  // namespace meridane

@@ -1,5 +1,7 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|editor0..editor5 DATA_DIR
+//   gui_page_shots home|patients|form|main|progress|editor0..editor5 DATA_DIR
+// "progress" downloads a full emulated meter with its real pauses, so the progress dialog
+// stays up for about a minute.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -13,6 +15,9 @@
 #include "app/gui/main_window.h"
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
+#include "download/gui/window_downloads.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/meter_image.h"
 #include "profile/gui/advance.h"
 #include "store/gui/add_edit.h"
 #include "store/schema.h"
@@ -46,6 +51,22 @@ CPatientProfile DemoPatient() {
   p.healthRecord.hbA1C = 6.8;
   p.inquiry.comment = "Quarterly visit";
   return p;
+}
+
+// Home, individual management, then the demo patient's report or download.
+PageRunner DemoPatientAction(bool download) {
+  return [download](QDialog& d) {
+    if (auto* home = qobject_cast<CWelcome*>(&d)) {
+      home->OnManagement(kIndividual);
+      return home->result();
+    }
+    if (auto* p = qobject_cast<CPatientMain*>(&d)) {
+      p->findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
+      download ? p->OnDownload() : p->OnViewReport();
+      return p->result();
+    }
+    return 0;
+  };
 }
 
 }  // namespace
@@ -83,19 +104,22 @@ int main(int argc, char** argv) {
     w = std::move(p);
   } else if (page == "main") {
     // Home, individual management, then the demo patient's report.
-    PageRunner choose = [&choose](QDialog& d) {
-      if (auto* home = qobject_cast<CWelcome*>(&d)) {
-        home->OnManagement(kIndividual);
-        return home->result();
-      }
-      if (auto* p = qobject_cast<CPatientMain*>(&d)) {
-        p->findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
-        p->OnViewReport();
-        return p->result();
-      }
-      return 0;
-    };
-    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, choose);
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, DemoPatientAction(false));
+    m->Initialise();
+    m->EnterHomePage();
+    w = std::move(m);
+  } else if (page == "progress") {
+    // Individual management, "Download" for the demo patient, from a meter of 1,023 readings.
+    static std::unique_ptr<EmulatedMeter> meter;
+    std::vector<std::vector<std::uint8_t>> records;
+    for (int i = 0; i < 1023; ++i)
+      records.push_back(EncodePersonalRecord(
+          {90 + (i * 7) % 150, 2026, 1 + i / 100, 1 + i % 28, 7 + i % 14, (i * 13) % 60, i % 2}));
+    meter = MakeEmulatedMeter(LinkKind::MK72, BuildMeterImage(kPersonalMeterType, records),
+                              "TR35001234");
+    static RealSleeper real;
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, DemoPatientAction(true));
+    m->downloads().SetMeterAccess({&meter->hid, &meter->serial, &real});
     m->Initialise();
     m->EnterHomePage();
     w = std::move(m);
