@@ -1,11 +1,11 @@
 #pragma once
 // The main window: lives for the whole process, holds the process-wide state, carries the
 // eight page buttons and acts on the modal pages' results.
-#include <QDate>
 #include <array>
 #include <memory>
 
 #include "app/gui/app_state.h"
+#include "app/gui/area_page.h"
 #include "app/gui/page_frame.h"
 #include "app/prompter.h"
 
@@ -44,10 +44,16 @@ class CMeridDemoXDlg : public CPageFrame {
   int reportArea() const;
   bool exitRequested() const { return exitMark_; }
   bool clinicViewShown() const { return clinicView_; }
-  QDate rangeStart() const { return rangeStart_; }
-  QDate rangeEnd() const { return rangeEnd_; }
   // The downloads of this window (their session lives as long as the process).
   CWindowDownloads& downloads() { return *downloads_; }
+
+  // Hosts `page` in `area` in place of what was there (the window owns it from now on);
+  // the page is refreshed each time the area is shown.
+  void SetAreaPage(ReportArea area, CAreaPage* page);
+  // The page hosted in `area`; nullptr while the area shows its placeholder text.
+  CAreaPage* areaPage(ReportArea area) const;
+  // Shows `area` and refreshes its page.
+  void ShowArea(ReportArea area);
 
  public slots:
   void OnHome() { LeaveFor(true); }
@@ -80,7 +86,6 @@ class CMeridDemoXDlg : public CPageFrame {
   void LoadCurrentPatient();
   void SavePendingEdits();
   void ShowPatient();
-  void ShowArea(ReportArea area);
   void RunDownload();
   void RunClinicDownload();
 
@@ -97,8 +102,6 @@ class CMeridDemoXDlg : public CPageFrame {
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;
-  QDate rangeStart_;
-  QDate rangeEnd_;
   std::unique_ptr<CWindowDownloads> downloads_;
 };
 
