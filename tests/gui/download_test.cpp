@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QDateEdit>
 #include <QtTest>
 
 #include "app/gui/main_window.h"
@@ -15,12 +17,15 @@
 #include "app/gui/welcome.h"
 #include "download/gui/progress_gif.h"
 #include "download/gui/window_downloads.h"
+#include "download/gui/clinic_pages.h"
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "store/gui/add_edit.h"
 #include "store/reading_store.h"
 #include "ui/id_entry.h"
+#include "ui/report_grid.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -74,6 +79,18 @@ QStringList Stored(const std::string& id) {
   for (const GlucoReading& r : t.entries)
     out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day,
                              r.at.hour, r.at.minute, r.gluco);
+  return out;
+}
+
+// The texts of a grid's rows, cells joined by "|" (hidden columns left out).
+QStringList GridTexts(const CReportGrid& grid) {
+  QStringList out;
+  for (const GridRow& row : grid.grid().rows) {
+    QStringList cells;
+    for (std::size_t c = 0; c < row.size(); ++c)
+      if (!grid.isColumnHidden(int(c))) cells << QString::fromStdString(row[c].text);
+    out << cells.join('|');
+  }
   return out;
 }
 
@@ -255,12 +272,83 @@ class DownloadTest : public QObject {
       QVERIFY(t.w.pageButton(kBtnHome)->isEnabled());
       QVERIFY(t.w.downloads().clinicPending());
       QVERIFY(Stored("A1").size() == (run == 0 ? 0 : 2));  // nothing filed before leaving
+      // Image order, the void reading left out, names by record number.
+      auto* page = qobject_cast<CMultipleDownloadPage*>(t.w.areaPage(kAreaClinic));
+      QVERIFY(page);
+      QCOMPARE(GridTexts(*page->grid()),
+               (QStringList{"005|Ann Lee|HI|06/01/2024  08:00 am", "077||99|06/01/2024  09:00 am",
+                            "012|Bo Chen|120|06/01/2024  01:05 pm",
+                            "005|Ann Lee|LO|06/02/2024  07:30 am"}));
+      QCOMPARE(int(t.w.state().clinicRows.size()), 4);  // what Save PDF and Print use
+      QCOMPARE(t.w.state().reportType, int(kReportMultipleDownload));
+      QVERIFY(page->summary()->text().contains("1 of them"));
     }
     t.prompter.Clear();
     t.Choose(kIndividual, [](CPatientMain&) {});  // leaves the page: no question
     QVERIFY(t.prompter.asked().empty());
     QCOMPARE(Stored("A1"), (QStringList{"2024-06-01 08:00 650", "2024-06-02 07:30 15"}));
     QCOMPARE(Stored("B2"), (QStringList{"2024-06-01 13:05 120"}));
+  }
+
+  void quickViewForAllSpecialAndChosenPatients() {
+    Window t;
+    test::AddPatient("Ann Lee", "A1", "5");
+    test::AddPatient("Bo Chen", "B2", "12");
+    test::AddPatient("Cy Dunn", "C3", "13");
+    {
+      Database db = OpenPatientDatabase();
+      db.Exec("UPDATE Patient SET inquiryEnable='1' WHERE IDNo='B2';");
+      db.Exec("INSERT OR REPLACE INTO Inquiry (IDNo, special) VALUES ('B2', '1');");
+    }
+    t.w.state().fixedToday = Date{2024, 6, 3};
+    // The clinic meter's readings reach the quick view once filed on leaving the list.
+    t.Attach(LinkKind::VXA, Clinic({{150, 2024, 6, 1, 8, 0, 0, 5, false},
+                                    {40, 2024, 6, 1, 9, 0, 0, 5, false},
+                                    {200, 2024, 6, 2, 13, 0, 0, 12, false}}));
+    t.DownloadData();
+    t.Choose(kMultiple, [](CPatientMain& p) { p.OnQuickView(); });
+    QCOMPARE(t.w.reportArea(), int(kAreaQuickView));
+    auto* page = qobject_cast<CQuickViewPage*>(t.w.areaPage(kAreaQuickView));
+    QVERIFY(page);
+    QCOMPARE(page->selection()->topLevelItemCount(), 5);
+    QCOMPARE(page->selection()->topLevelItem(0)->text(0), QString("All patients"));
+    QCOMPARE(page->selection()->topLevelItem(1)->text(0), QString("Special View patients"));
+    QCOMPARE(page->grid()->grid().rows.size(), size_t(0));  // nothing checked yet
+
+    auto names = [&] {
+      QStringList out;
+      for (const GridRow& row : page->grid()->grid().rows)
+        out << QString::fromStdString(row[0].text + " " + row[1].text);
+      return out;
+    };
+    page->from()->setDate(QDate(2024, 5, 20));
+    page->to()->setDate(QDate(2024, 6, 3));
+    page->SetChecked("All patients", true);
+    page->OnView();
+    QCOMPARE(names(), (QStringList{"Ann Lee 2", "Bo Chen 1", "Cy Dunn 0"}));
+    page->SetChecked("All patients", false);
+    page->SetChecked("Special View patients", true);
+    page->OnView();
+    QCOMPARE(names(), (QStringList{"Bo Chen 1"}));
+    page->SetChecked("Special View patients", false);
+    page->SetChecked("Ann Lee", true);
+    page->SetChecked("Cy Dunn", true);
+    page->OnView();
+    QCOMPARE(names().size(), 2);
+    QVERIFY(names().contains("Ann Lee 2"));
+    QCOMPARE(t.w.state().quickView.rows.size(), size_t(2));  // what Save PDF and Print use
+    QCOMPARE(t.w.state().period.first, (Date{2024, 5, 20}));
+    QCOMPARE(t.w.state().reportType, int(kReportQuickView));
+
+    // A period that ends before it starts is refused and the grid stays.
+    t.prompter.Clear();
+    page->from()->setDate(QDate(2024, 6, 5));
+    page->OnView();
+    QCOMPARE(t.prompter.texts().size(), size_t(1));
+    QCOMPARE(names().size(), 2);
+    // The checks survive the next visit of the page.
+    t.w.OnReport();
+    QCOMPARE(names().size(), 2);
   }
 
   void leavingTheProgramWithYesFilesTheClinicReadings() {
@@ -279,9 +367,6 @@ class DownloadTest : public QObject {
   }
 };
 
-int RunDownloadTests(int argc, char** argv) {
-  DownloadTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(DownloadTest)
 
 #include "download_test.moc"

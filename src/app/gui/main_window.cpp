@@ -12,6 +12,7 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
+#include "download/gui/clinic_pages.h"
 #include "download/gui/window_downloads.h"
 #include "reports/classification.h"
 #include "reports/statistics.h"
@@ -76,6 +77,8 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
     if (i == kAreaReport) areaBase_ = l->text();
     area_->addWidget(l);
   }
+  SetAreaPage(kAreaClinic, new CMultipleDownloadPage(state_, prompter_));
+  SetAreaPage(kAreaQuickView, new CQuickViewPage(state_, prompter_));
   CreatePageButtons();
 }
 
@@ -264,8 +267,10 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
 
 void CMeridDemoXDlg::RunDownload() {
   downloads_->RunSingle();
-  // The stored readings, new ones included, sorted and classified as every view expects.
+  // The stored readings, new ones included, sorted and classified as every view expects,
+  // shown in the log book over the period that ends with the newest of them.
   LoadCurrentPatient();
+  state_.reportType = kReportLogBook;
   ShowArea(kAreaReport);
 }
 

@@ -1,5 +1,5 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|progress|editor0..editor5 DATA_DIR
+//   gui_page_shots home|patients|form|main|progress|clinic|quickview|editor0..editor5 DATA_DIR
 // "progress" downloads a full emulated meter with its real pauses, so the progress dialog
 // stays up for about a minute.
 #include <QApplication>
@@ -9,12 +9,15 @@
 #include <QTabWidget>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 #include "app/data_paths.h"
 #include "app/gui/gui_support.h"
 #include "app/gui/main_window.h"
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
+#include "download/download_worker.h"
+#include "download/gui/clinic_pages.h"
 #include "download/gui/window_downloads.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
@@ -69,6 +72,35 @@ PageRunner DemoPatientAction(bool download) {
   };
 }
 
+// Home, multiple management, then "Download Data" or "Quick View".
+PageRunner ClinicAction(bool download) {
+  return [download](QDialog& d) {
+    if (auto* home = qobject_cast<CWelcome*>(&d)) {
+      home->OnManagement(kMultiple);
+      return home->result();
+    }
+    if (auto* p = qobject_cast<CPatientMain*>(&d)) {
+      download ? p->OnDownloadData() : p->OnQuickView();
+      return p->result();
+    }
+    return 0;
+  };
+}
+
+// A clinic meter's image: readings of three patients over the last ten days, two of a
+// record number nobody has.
+std::vector<std::uint8_t> ClinicImage() {
+  const int numbers[] = {7, 12, 13, 7, 12, 99};
+  std::vector<std::vector<std::uint8_t>> records;
+  for (int i = 0; i < 34; ++i) {
+    const Date day = AddDays(Today(), -9 + i / 4);
+    const int no = numbers[i % 6] == 99 && i > 12 ? 13 : numbers[i % 6];
+    records.push_back(EncodeClinicRecord({60 + (i * 37) % 220, day.year, day.month, day.day,
+                                          7 + (i * 5) % 14, (i * 17) % 60, i % 3 == 0, no, false}));
+  }
+  return BuildMeterImage(kClinicMeterType, records);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +118,11 @@ int main(int argc, char** argv) {
                           "12 O'Brien Street", 1, "ann@example.org", "TR3500123"};
       CPatientProfile cur;
       SavePatientForm(db, prompter, v, false, {}, cur);
+      for (const auto& [name, id, no] : {std::tuple{"Bo Chen", "B1002", "12"},
+                                         std::tuple{"Cy Dunn", "C1003", "13"}}) {
+        PatientFormValues c{name, id, no, {1970, 1, 2}};
+        SavePatientForm(db, prompter, c, false, {}, cur);
+      }
     }
   }
   ScreenMetrics screen;
@@ -114,7 +151,8 @@ int main(int argc, char** argv) {
     std::vector<std::vector<std::uint8_t>> records;
     for (int i = 0; i < 1023; ++i)
       records.push_back(EncodePersonalRecord(
-          {90 + (i * 7) % 150, 2026, 1 + i / 100, 1 + i % 28, 7 + i % 14, (i * 13) % 60, i % 2}));
+          {90 + (i * 7) % 150, 2026, 1 + i / 100, 1 + i % 28, 7 + i % 14, (i * 13) % 60, i % 2, 0,
+           false}));
     meter = MakeEmulatedMeter(LinkKind::MK72, BuildMeterImage(kPersonalMeterType, records),
                               "TR35001234");
     static RealSleeper real;
@@ -122,6 +160,28 @@ int main(int argc, char** argv) {
     m->downloads().SetMeterAccess({&meter->hid, &meter->serial, &real});
     m->Initialise();
     m->EnterHomePage();
+    w = std::move(m);
+  } else if (page == "clinic" || page == "quickview") {
+    static std::unique_ptr<EmulatedMeter> meter =
+        MakeEmulatedMeter(LinkKind::VXA, ClinicImage(), "VXC2000001");
+    static RecordingSleeper noPauses;
+    if (page == "quickview") {
+      // The clinic meter's readings filed, as leaving the Multiple Download page does.
+      ReadingTable table;
+      const auto image = ClinicImage();
+      AppendMeterImage(image, ImageRecordCount(image[1], image[2]), table, true);
+      Database db = OpenPatientDatabase();
+      StoreClinicReadings(db, table);
+    }
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, ClinicAction(page == "clinic"));
+    m->downloads().SetMeterAccess({&meter->hid, &meter->serial, &noPauses});
+    m->Initialise();
+    m->EnterHomePage();
+    if (auto* q = qobject_cast<CQuickViewPage*>(m->areaPage(kAreaQuickView));
+        q && page == "quickview") {
+      q->SetChecked(QStringLiteral("All patients"), true);
+      q->OnView();
+    }
     w = std::move(m);
   } else if (page == "form") {
     w = std::make_unique<CAddEdit>(true, state, prompter, none);
