@@ -24,7 +24,7 @@ for page in home patients main form editor0 editor1 editor2 editor3 editor4 edit
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
   # The progress dialog is taken mid-read, some blocks after the meter's fixed waits.
-  case "$page" in progress) sleep 9 ;; *) sleep 2 ;; esac
+  case "$page" in progress) sleep 9 ;; clinic | quickview) sleep 4 ;; *) sleep 2 ;; esac
   import -window root "$OUT/$page.png"
   kill "$PID" 2>/dev/null || true
   wait "$PID" 2>/dev/null || true

@@ -67,6 +67,10 @@ void CMultipleDownloadPage::Refresh() {
   }
   grid_->SetGrid(TextGrid(kMultipleDownloadColumns, state_.clinicRows));
   grid_->setColumnHidden(0, true);  // the list's untitled spacer
+  // The date column takes what the area leaves, so the list never scrolls sideways.
+  if (grid_->model()->columnCount() > 1)
+    grid_->horizontalHeader()->setSectionResizeMode(grid_->model()->columnCount() - 1,
+                                                    QHeaderView::Stretch);
 
   int unassigned = 0;
   for (const MultipleDownloadRow& row : state_.clinicRows) unassigned += row[2].empty();

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <tuple>
 
@@ -56,35 +57,33 @@ CPatientProfile DemoPatient() {
   return p;
 }
 
-// Home, individual management, then the demo patient's report or download.
-PageRunner DemoPatientAction(bool download) {
-  return [download](QDialog& d) {
+// Home, the management mode, then the patient page's action.
+PageRunner PageAction(int mode, std::function<void(CPatientMain&)> act) {
+  return [mode, act](QDialog& d) {
     if (auto* home = qobject_cast<CWelcome*>(&d)) {
-      home->OnManagement(kIndividual);
+      home->OnManagement(mode);
       return home->result();
     }
     if (auto* p = qobject_cast<CPatientMain*>(&d)) {
-      p->findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
-      download ? p->OnDownload() : p->OnViewReport();
+      act(*p);
       return p->result();
     }
     return 0;
   };
 }
 
-// Home, multiple management, then "Download Data" or "Quick View".
+// Individual management: the demo patient's report or download.
+PageRunner DemoPatientAction(bool download) {
+  return PageAction(kIndividual, [download](CPatientMain& p) {
+    p.findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
+    download ? p.OnDownload() : p.OnViewReport();
+  });
+}
+
+// Multiple management: "Download Data" or "Quick View".
 PageRunner ClinicAction(bool download) {
-  return [download](QDialog& d) {
-    if (auto* home = qobject_cast<CWelcome*>(&d)) {
-      home->OnManagement(kMultiple);
-      return home->result();
-    }
-    if (auto* p = qobject_cast<CPatientMain*>(&d)) {
-      download ? p->OnDownloadData() : p->OnQuickView();
-      return p->result();
-    }
-    return 0;
-  };
+  return PageAction(kMultiple,
+                    [download](CPatientMain& p) { download ? p.OnDownloadData() : p.OnQuickView(); });
 }
 
 // A clinic meter's image: readings of three patients over the last ten days, two of a
@@ -120,7 +119,8 @@ int main(int argc, char** argv) {
       SavePatientForm(db, prompter, v, false, {}, cur);
       for (const auto& [name, id, no] : {std::tuple{"Bo Chen", "B1002", "12"},
                                          std::tuple{"Cy Dunn", "C1003", "13"}}) {
-        PatientFormValues c{name, id, no, {1970, 1, 2}};
+        PatientFormValues c;
+        c.fullName = name, c.IDNo = id, c.medicalNo = no, c.birth = {1970, 1, 2};
         SavePatientForm(db, prompter, c, false, {}, cur);
       }
     }
