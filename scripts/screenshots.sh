@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
-# patient form, each profile editor tab, the download's progress dialog mid-read and the
-# clinic's Multiple Download and Multiple Quick View pages.
+# patient form, each profile editor tab, each page of the record detail editor, the
+# download's progress dialog mid-read and the clinic's Multiple Download and Multiple Quick
+# View pages.
 # Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,8 +20,8 @@ XVFB_PID=$!
 trap 'kill "$XVFB_PID" 2>/dev/null || true; rm -rf "$DATA"' EXIT
 sleep 1
 export DISPLAY=$DISPLAY_NO
-for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 progress \
-  clinic quickview; do
+for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
+    detail0 detail1 detail2 detail3 detail4 progress clinic quickview; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
   # The progress dialog is taken mid-read, some blocks after the meter's fixed waits.
