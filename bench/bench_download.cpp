@@ -4,43 +4,14 @@
 //  2. a whole emulated download of 1,023 records with real pauses, as the window runs it,
 //     against the protocol's own pauses slept back to back (goal: at most 1.02).
 // Pass --quick to skip the second (it takes about two minutes).
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <functional>
-#include <thread>
 
-#include "app/data_paths.h"
-#include "download/single_download.h"
-#include "meter/emulator/emulated_backends.h"
-#include "meter/meter_image.h"
-#include "store/patient_store.h"
-#include "store/schema.h"
+#include "download_bench_util.h"
 
 using namespace meridane;
-using Clock = std::chrono::steady_clock;
+using namespace meridane::bench;
 
 namespace {
-
-double Seconds(const std::function<void()>& f) {
-  auto t0 = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-std::vector<std::uint8_t> Image(int n, int firstDay) {
-  std::vector<std::vector<std::uint8_t>> recs;
-  for (int i = 0; i < n; ++i) {
-    int day = firstDay + i / 12;
-    MeterRecord m{60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28, 6 + i % 12, i % 60,
-                  i % 2, 0, false};
-    recs.push_back(EncodePersonalRecord(m));
-  }
-  return BuildMeterImage(kPersonalMeterType, recs);
-}
 
 ReadingTable StoredTable(int n) {
   ReadingTable t;
@@ -101,68 +72,27 @@ void DuplicateTest() {
 }
 
 void WholeDownload() {
-  auto folder = std::filesystem::temp_directory_path() /
-                ("meridane-bench-download-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
-  SetDataFolderOverride(folder.string());
-  EnsureDataFolder();
-  Database db = OpenPatientDatabase();
-  CreateSchema(db);
-  {
-    ScriptedPrompter yes;
-    PatientFormValues f;
-    f.fullName = "Bench";
-    f.IDNo = "B1";
-    f.meterSN = "MK72000001";
-    CPatientProfile scratch;
-    SavePatientForm(db, yes, f, false, {}, scratch);
-  }
+  BenchBook book("download");
   auto image = Image(1023, 0);
-
-  auto run = [&](Sleeper& sleeper, std::uint32_t tickMs, const char* id) {
-    auto em = MakeEmulatedMeter(LinkKind::MK72, image, "MK72000001");
-    DownloadSession session(MeterAccess{&em->hid, &em->serial, &sleeper});
-    ScriptedPrompter prompter;
-    RealSleeper tick;
-    DownloadHooks hooks;
-    hooks.prompter = &prompter;
-    if (tickMs > 0) hooks.wait = [&](DownloadSession& s) { WaitForDownload(s, tickMs, tick); };
-    CPatientProfile current;
-    ReadingTable table;
-    db.Exec(std::string("DELETE FROM ") + QuotedReadingsTable(id) + ";");
-    return RunSinglePatientDownload(session, hooks, db, current, table);
-  };
-
-  // The protocol's pauses, recorded, then slept on a thread like the worker's: back to back
-  // as one sleep (nothing can be faster), and one by one (each pause must be waited out on
-  // its own, so waking from each is part of the protocol's cost).
-  RecordingSleeper recorder;
-  DownloadReport dry = run(recorder, 0, "B1");
+  int expected = 0;
+  const double eachPause = book.PausesOneByOne(image, &expected);
   RealSleeper real;
-  double oneSleep = 0, eachPause = 0;
-  std::thread([&] {
-    RaiseWorkerPriority();
-    oneSleep = Seconds([&] { real.SleepMs(static_cast<std::uint32_t>(recorder.TotalMs())); });
-    eachPause = Seconds([&] {
-      for (std::uint32_t ms : recorder.pauses()) real.SleepMs(ms);
-    });
-  }).join();
-  std::printf("floor: %zu pauses, %.2f s as one sleep, %.2f s one by one\n",
-              recorder.pauses().size(), oneSleep, eachPause);
   // First waiting for the worker's end directly, then at the progress dialog's 1000 ms
   // tick, which can add up to one tick after the last pause.
   for (std::uint32_t tickMs : {0u, 1000u}) {
     DownloadReport r;
-    double whole = Seconds([&] { r = run(real, tickMs, "B1"); });
+    std::function<void(DownloadSession&)> wait;
+    if (tickMs > 0) wait = [tickMs](DownloadSession& s) {
+      RealSleeper tick;
+      WaitForDownload(s, tickMs, tick);
+    };
+    double whole = Seconds([&] { r = book.Run(image, real, wait); });
     std::printf("whole download, 1023 records, real pauses, %s: %.2f s; /pauses one by one = "
-                "%.4f, /one sleep = %.4f (goal <= 1.02); inserted %d/%d\n",
+                "%.4f (goal <= 1.02); inserted %d/%d\n",
                 tickMs ? "1000 ms dialog tick" : "joined at the end", whole, whole / eachPause,
-                whole / oneSleep, r.inserted, dry.inserted);
+                r.inserted, expected);
     std::fflush(stdout);
   }
-  db = Database();
-  SetDataFolderOverride("");
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
-# patient form, each profile editor tab, each page of the record detail editor, and the nine
-# reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock).
+# patient form, each profile editor tab, each page of the record detail editor, the nine
+# reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock),
+# the download's progress dialog mid-read and the clinic's Multiple Download and Multiple
+# Quick View pages.
 # Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,10 +30,11 @@ if [ -x "$CLI" ]; then
   done
 fi
 for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
-    detail0 detail1 detail2 detail3 detail4 "${REPORTS[@]}"; do
+    detail0 detail1 detail2 detail3 detail4 progress clinic quickview "${REPORTS[@]}"; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
-  sleep 3
+  # The progress dialog is taken mid-read, some blocks after the meter's fixed waits.
+  case "$page" in progress) sleep 9 ;; clinic | quickview) sleep 4 ;; *) sleep 3 ;; esac
   import -window root "$OUT/${page//:/-}.png"
   kill "$PID" 2>/dev/null || true
   wait "$PID" 2>/dev/null || true

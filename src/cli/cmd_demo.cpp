@@ -1,9 +1,13 @@
 // meridane-cli demo: a few demo patients with some months of plausible readings, saved
 // through the patient form and filed as downloads file them. Running it again adds nothing.
+// It can also write a personal and a clinic meter image holding the demo patients' latest
+// readings, for the meter emulator of the window and the downloads.
 #include <algorithm>
+#include <fstream>
 #include <random>
 
 #include "cli/cli_common.h"
+#include "meter/meter_image.h"
 #include "reports/classification.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
@@ -12,6 +16,13 @@ namespace meridane::cli {
 namespace {
 
 constexpr int kDemoDays = 120;
+// The newest days are on the meters only: a download of a demo image adds them, and the
+// older readings the image holds too are recognised as already stored.
+constexpr int kMeterOnlyDays = 3;
+constexpr int kPersonalImageDays = 21;
+constexpr int kClinicImageDays = 14;
+// The clinic meter's own serial number (its readings carry the patients' record numbers).
+constexpr const char* kClinicMeterSerial = "VXC2000001";
 
 struct DemoPatient {
   PatientFormValues form;
@@ -50,7 +61,7 @@ std::vector<DemoPatient> DemoPatients() {
   {  // Type 1 on insulin, mg/dL, 24-hour clock, her own working-day schedule.
     DemoPatient d;
     d.form = {"Anna Schmidt", "DEMO-001", "", {1984, 5, 17}, "0611-234567", "Lindenweg 4, Bern",
-              1, "anna.schmidt@example.org", "DM72A0001", true, false};
+              1, "anna.schmidt@example.org", "DM72A00001", true, false};
     CPatientProfile& s = d.editor.staging;
     s.Clear();
     s.working = MakeSchedule({{6, 30}, {8, 30}, {11, 30}, {13, 30}, {18, 0}, {20, 0}, {22, 30}});
@@ -74,10 +85,11 @@ std::vector<DemoPatient> DemoPatients() {
     d.seed = 11;
     out.push_back(d);
   }
-  {  // Type 2, mmol/L, AM/PM clock, "Meal1".."Meal3", a later weekend schedule.
+  {  // Type 2, mmol/L, AM/PM clock, "Meal1".."Meal3", a later weekend schedule; measured at
+     // the clinic (record number 002).
     DemoPatient d;
-    d.form = {"Peter Novak", "DEMO-002", "", {1956, 11, 2}, "0622-765432", "Hauptstrasse 12, Graz",
-              0, "p.novak@example.org", "DM72A0002", false, true};
+    d.form = {"Peter Novak", "DEMO-002", "2", {1956, 11, 2}, "0622-765432", "Hauptstrasse 12, Graz",
+              0, "p.novak@example.org", "", false, true};
     CPatientProfile& s = d.editor.staging;
     s.Clear();
     s.working = MakeSchedule({{7, 0}, {9, 30}, {12, 0}, {14, 30}, {18, 30}, {21, 0}, {23, 30}});
@@ -96,6 +108,7 @@ std::vector<DemoPatient> DemoPatients() {
     s.healthRecord.bloodPressureB = 88;
     d.editor.confirmed = kSectionWorking | kSectionNonWorking | kSectionMedications |
                          kSectionComplications | kSectionHealthRecord;
+    d.medicalNo = 2;
     d.preMeal = 142;
     d.postRise = 62;
     d.spread = 30;
@@ -219,8 +232,9 @@ int FillReadings(Database& db, const DemoPatient& d) {
   if (table.count() > 0) return 0;
   if (!EnsureReadingsTable(db, patient.IDNo)) throw CliExit{1, "demo: cannot create readings table"};
 
-  const Date first = AddDays(Today(), -(kDemoDays - 1));
-  auto batch = GenerateReadings(d, patient, first, kDemoDays);
+  auto batch = GenerateReadings(d, patient, AddDays(Today(), -(kDemoDays - 1)), kDemoDays);
+  const Date meterOnly = AddDays(Today(), -(kMeterOnlyDays - 1));
+  std::erase_if(batch, [&](const Generated& g) { return !(g.at.date() < meterOnly); });
   {
     Database::Transaction tx(db);
     for (const Generated& g : batch) {
@@ -240,8 +254,78 @@ int FillReadings(Database& db, const DemoPatient& d) {
   return static_cast<int>(batch.size());
 }
 
-void RunDemo() {
+// The demo patient's generated readings of the last `days` days, as the meter holds them.
+std::vector<Generated> LatestReadings(Database& db, const DemoPatient& d, int days) {
+  CPatientProfile patient;
+  if (!LoadPatient(db, d.form.IDNo, patient)) return {};
+  auto all = GenerateReadings(d, patient, AddDays(Today(), -(kDemoDays - 1)), kDemoDays);
+  const Date from = AddDays(Today(), -(days - 1));
+  std::erase_if(all, [&](const Generated& g) { return g.at.date() < from; });
+  return all;
+}
+
+MeterRecord RecordOf(const Generated& g, int medicalNo) {
+  return {g.gluco, g.at.year, g.at.month, g.at.day, g.at.hour, g.at.minute, g.mark,
+          std::max(medicalNo, 0), false};
+}
+
+void WriteImage(const std::string& path, std::uint8_t type,
+                const std::vector<std::vector<std::uint8_t>>& records) {
+  const std::vector<std::uint8_t> image = BuildMeterImage(type, records);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
+  out.close();
+  if (!out) throw CliExit{1, "demo: cannot write '" + path + "'"};
+}
+
+// The personal meter of the first demo patient with one: its serial is that patient's.
+void WritePersonalImage(Database& db, const std::vector<DemoPatient>& demo,
+                        const std::string& path) {
+  auto owner = std::find_if(demo.begin(), demo.end(),
+                            [](const DemoPatient& d) { return !d.form.meterSN.empty(); });
+  if (owner == demo.end()) throw CliExit{1, "demo: no demo patient with a meter is in the book"};
+  std::vector<std::vector<std::uint8_t>> records;
+  for (const Generated& g : LatestReadings(db, *owner, kPersonalImageDays))
+    records.push_back(EncodePersonalRecord(RecordOf(g, 0)));
+  WriteImage(path, kPersonalMeterType, records);
+  PrintRow({"personal-image", path, owner->form.meterSN,
+            std::to_string(records.size()) + " readings of " + owner->form.IDNo});
+}
+
+// The clinic meter: the clinic patients' readings in time order, one voided reading and
+// two of a record number no patient has (shown without a name, never filed).
+void WriteClinicImage(Database& db, const std::vector<DemoPatient>& demo, const std::string& path) {
+  std::vector<std::pair<Generated, int>> taken;
+  for (const DemoPatient& d : demo) {
+    if (d.medicalNo < 0) continue;
+    for (const Generated& g : LatestReadings(db, d, kClinicImageDays))
+      taken.push_back({g, d.medicalNo});
+  }
+  std::stable_sort(taken.begin(), taken.end(),
+                   [](const auto& a, const auto& b) { return a.first.at < b.first.at; });
+  const Date today = Today();
+  std::vector<std::vector<std::uint8_t>> records;
+  for (const auto& [g, no] : taken) records.push_back(EncodeClinicRecord(RecordOf(g, no)));
+  constexpr int kUnknownNo = 99;
+  records.push_back(
+      EncodeClinicRecord({112, today.year, today.month, today.day, 8, 5, 1, kUnknownNo, false}));
+  records.push_back(
+      EncodeClinicRecord({168, today.year, today.month, today.day, 10, 40, 0, kUnknownNo, false}));
+  records.push_back(
+      EncodeClinicRecord({95, today.year, today.month, today.day, 9, 15, 1, 7, true}));
+  WriteImage(path, kClinicMeterType, records);
+  PrintRow(
+      {"clinic-image", path, kClinicMeterSerial, std::to_string(records.size()) + " readings"});
+}
+
+struct DemoOptions {
+  std::string personalImage, clinicImage;
+};
+
+void RunDemo(const DemoOptions& o) {
   Database db = OpenDatabaseOrExit();
+  std::vector<DemoPatient> ours;  // the demo patients in the book, for the images
   for (const DemoPatient& d : DemoPatients()) {
     bool existed = PatientIdExists(db, d.form.IDNo);
     if (existed) {
@@ -260,16 +344,27 @@ void RunDemo() {
         throw CliExit{1, "demo: " + d.form.IDNo + " was not saved" + why};
       }
     }
+    ours.push_back(d);
     int added = FillReadings(db, d);
     PrintRow({d.form.IDNo, d.form.fullName,
               added ? std::to_string(added) + " readings added"
                     : existed ? "already present" : "no readings added"});
   }
+  if (!o.personalImage.empty()) WritePersonalImage(db, ours, o.personalImage);
+  if (!o.clinicImage.empty()) WriteClinicImage(db, ours, o.clinicImage);
 }
 
 void RegisterDemo(CLI::App& app, Context&) {
-  app.add_subcommand("demo", "Fill the database with demo patients and readings (idempotent)")
-      ->callback(RunDemo);
+  static DemoOptions o;
+  auto* demo =
+      app.add_subcommand("demo", "Fill the database with demo patients and readings (idempotent)");
+  demo->add_option("--personal-image", o.personalImage,
+                   "Also write a personal meter image with the latest readings of the demo "
+                   "patient who has a meter (play it with --meter-image and the serial printed)");
+  demo->add_option("--clinic-image", o.clinicImage,
+                   "Also write a clinic meter image with the latest readings of the demo clinic "
+                   "patients");
+  demo->callback([] { RunDemo(o); });
 }
 
 Register reg(&RegisterDemo);

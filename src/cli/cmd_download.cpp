@@ -4,63 +4,29 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/meter_options.h"
 #include "download/clinic_download.h"
 #include "download/single_download.h"
-#include "meter/emulator/emulated_backends.h"
-#include "meter/meter_image.h"
 #include "store/patient_store.h"
 
 namespace meridane::cli {
 namespace {
 
-// The dialog's timer; without pauses the emulator answers at once, so poll briskly.
-constexpr std::uint32_t kDialogTickMs = 1000;
-constexpr std::uint32_t kBriskTickMs = 5;
-
-struct MeterOptions {
-  std::string image, serial, family = "mk72";
-  bool noPauses = false;
-};
-
-void AddMeterOptions(CLI::App* cmd, MeterOptions& o, bool family) {
-  auto* image = cmd->add_option("--meter-image", o.image,
-                                "Memory image file the emulated meter plays (without it: the "
-                                "meters attached over USB)");
-  cmd->add_option("--serial", o.serial, "The emulated meter's serial number (10 or 11 characters)")
-      ->needs(image);
-  image->needs("--serial");
-  if (family)
-    cmd->add_option("--family", o.family, "Meter family: tr35, usb, vxa or mk72 (default mk72)");
-  cmd->add_flag("--no-pauses", o.noPauses, "Skip the protocol's pauses and fixed waits");
+// The meter a run reads, or the end of the run with the option at fault.
+std::unique_ptr<MeterChoice> ChooseMeter(const MeterOptions& o,
+                                         std::optional<LinkKind> kind = std::nullopt) {
+  std::string error;
+  auto choice = MeterChoice::Make(o, error, kind);
+  if (!choice) throw CliExit{2, error};
+  return choice;
 }
 
-// The meter (emulated, or the real ones when no image is given) and the pauses a run uses;
-// lives as long as the run.
-struct EmulatedRun {
-  std::unique_ptr<EmulatedMeter> meter;
-  RecordingSleeper skip;
-  RealSleeper real;
-  bool noPauses = false;
-
-  EmulatedRun(const MeterOptions& o, LinkKind kind) : noPauses(o.noPauses) {
-    if (o.image.empty()) return;
-    auto image = LoadMeterImageFile(o.image);
-    if (!image) throw CliExit{2, "--meter-image: cannot read '" + o.image + "'"};
-    if (o.serial.size() != 10 && o.serial.size() != 11)
-      throw CliExit{2, "--serial: expected 10 or 11 characters, got '" + o.serial + "'"};
-    meter = MakeEmulatedMeter(kind, std::move(*image), o.serial);
-  }
-  MeterAccess Access() {
-    Sleeper* sleeper = noPauses ? static_cast<Sleeper*>(&skip) : &real;
-    if (!meter) return {nullptr, nullptr, sleeper};  // hidapi and the serial ports
-    return {&meter->hid, &meter->serial, sleeper};
-  }
-  std::function<void(DownloadSession&)> Waiter() {
-    return [this](DownloadSession& s) {
-      WaitForDownload(s, noPauses ? kBriskTickMs : kDialogTickMs, real);
-    };
-  }
-};
+std::function<void(DownloadSession&)> Waiter(const MeterChoice& meter) {
+  return [interval = meter.PollIntervalMs()](DownloadSession& s) {
+    RealSleeper tick;
+    WaitForDownload(s, interval, tick);
+  };
+}
 
 struct NewPatientOptions {
   std::string name, id, medicalNo, birth, phone, address, email;
@@ -98,9 +64,7 @@ void SaveNewPatient(Database& db, CliPrompter& prompter, const NewPatientOptions
 
 void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& mo,
                  const NewPatientOptions& po) {
-  auto kind = ParseLinkKind(mo.family);
-  if (!kind) throw CliExit{2, "--family: expected tr35, usb, vxa or mk72, got '" + mo.family + "'"};
-  EmulatedRun run(mo, *kind);
+  auto meter = ChooseMeter(mo);
   Database db = OpenDatabaseOrExit();
   CPatientProfile current;
   current.Clear();
@@ -108,11 +72,11 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
   CliPrompter prompter(ctx);
   DownloadHooks hooks;
   hooks.prompter = &prompter;
-  hooks.wait = run.Waiter();
+  hooks.wait = Waiter(*meter);
   hooks.createPatient = [&](const std::string& serial, CPatientProfile& cur) {
     SaveNewPatient(db, prompter, po, serial, cur);
   };
-  DownloadSession session(run.Access());
+  DownloadSession session(meter->Access());
   ReadingTable table;
   DownloadReport r = RunSinglePatientDownload(session, hooks, db, current, table);
   if (r.stored) PrintRow({"patient", current.IDNo});
@@ -125,13 +89,13 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
 }
 
 void RunClinic(const Context& ctx, const MeterOptions& mo) {
-  EmulatedRun run(mo, LinkKind::VXA);
+  auto meter = ChooseMeter(mo, LinkKind::VXA);
   Database db = OpenDatabaseOrExit();
   CliPrompter prompter(ctx);
   DownloadHooks hooks;
   hooks.prompter = &prompter;
-  hooks.wait = run.Waiter();
-  DownloadSession session(run.Access());
+  hooks.wait = Waiter(*meter);
+  DownloadSession session(meter->Access());
   ReadingTable table;
   CPatientProfile nobody;
   nobody.Clear();

@@ -71,7 +71,14 @@ void RunWorker(const WorkerArgs& a, std::uint32_t startWaitMs, Body body) {
   RaiseWorkerPriority();
   a.access.Sleep().SleepMs(startWaitMs);
   std::uint32_t outcome = body();
+  // A cancel the link never saw (asked outside a block transfer) still means "stop": the
+  // readings of this run are dropped and the run ends as a cancelled read does.
+  if (outcome == kDownloadOk && a.cancel && a.cancel->load(std::memory_order_relaxed)) {
+    a.table->entries.resize(a.table->startIndex);
+    outcome = kDownloadNoAnswer;
+  }
   a.result->store(outcome, std::memory_order_release);
+  if (a.finished) a.finished();
 }
 
 struct LinkCloser {
@@ -97,7 +104,8 @@ std::uint32_t ReadImageInto(CDevComm& link, const WorkerArgs& a, bool clinic) {
 void SinglePatientDownload(const WorkerArgs& a) {
   RunWorker(a, kSingleStartWaitMs, [&]() -> std::uint32_t {
     LinkResult lastOpen = LINK_OK;
-    std::unique_ptr<CDevComm> link = OpenFirstMeter(a.access.Context(a.cancel, false), &lastOpen);
+    std::unique_ptr<CDevComm> link =
+        OpenFirstMeter(a.access.Context(a.cancel, false, a.progress), &lastOpen);
     if (!link) return lastOpen == LINK_NOT_FOUND ? kDownloadNotConnected : kDownloadNoAnswer;
     LinkCloser closer{*link};
     // The worker's own buffer: the serial shown is the one read before the download.
@@ -111,7 +119,8 @@ void SinglePatientDownload(const WorkerArgs& a) {
 
 void ClinicDownload(const WorkerArgs& a) {
   RunWorker(a, kClinicStartWaitMs, [&]() -> std::uint32_t {
-    std::unique_ptr<CDevComm> link = MakeLink(LinkKind::VXA, a.access.Context(a.cancel, true));
+    std::unique_ptr<CDevComm> link =
+        MakeLink(LinkKind::VXA, a.access.Context(a.cancel, true, a.progress));
     LinkCloser closer{*link};
     LinkResult r = link->Open(0);
     if (r != LINK_OK) return r == LINK_NOT_FOUND ? kDownloadNotConnected : kDownloadNoAnswer;
@@ -139,9 +148,10 @@ void DownloadSession::Start(DownloadMode mode, ReadingTable& table) {
   Join();
   result_.store(kDownloadRunning, std::memory_order_relaxed);
   cancel_.store(false, std::memory_order_relaxed);
+  progress_.Reset();
   table.startIndex = table.count();
   multiple_ = mode == DownloadMode::Clinic;
-  WorkerArgs args{access_, &table, &serial, &result_, &cancel_};
+  WorkerArgs args{access_, &table, &serial, &result_, &cancel_, &progress_, finished_};
   // Thread creation orders every write above before the worker's first step.
   thread_ = std::thread(mode == DownloadMode::Clinic ? ClinicDownload : SinglePatientDownload,
                         args);

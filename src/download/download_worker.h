@@ -9,6 +9,7 @@
 //   session.Join();
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <thread>
 
@@ -27,6 +28,9 @@ struct WorkerArgs {
   MeterSerial* serial = nullptr;
   std::atomic<std::uint32_t>* result = nullptr;
   const CancelFlag* cancel = nullptr;
+  ReadProgress* progress = nullptr;
+  // Called on the worker thread right after the outcome is written.
+  std::function<void()> finished;
 };
 
 // Appends the image's new readings to the table in image order: invalid dates are skipped,
@@ -64,6 +68,12 @@ class DownloadSession {
   // Asks the link to stop its block transfer (the dialog's Esc key or Cancel button).
   void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
   const CancelFlag& cancelFlag() const { return cancel_; }
+  // How far the running (or last) image read has come.
+  const ReadProgress& progress() const { return progress_; }
+  // Called on the worker thread as soon as a worker has written its outcome, so the waiting
+  // side need not wait for its next tick. Set it while no worker runs; whatever it refers to
+  // must outlive the session (the destructor joins the worker).
+  void SetFinishedNotifier(std::function<void()> notify) { finished_ = std::move(notify); }
   // Waits for the thread to end; returns the outcome.
   std::uint32_t Join();
   bool multipleManagement() const { return multiple_; }
@@ -72,6 +82,8 @@ class DownloadSession {
   MeterAccess access_;
   std::atomic<std::uint32_t> result_{kDownloadOk};
   CancelFlag cancel_{false};
+  ReadProgress progress_;
+  std::function<void()> finished_;
   bool multiple_ = false;
   std::thread thread_;
 };

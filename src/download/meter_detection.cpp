@@ -16,13 +16,15 @@ bool SerialTextChar(std::uint8_t c) {
 
 }  // namespace
 
-LinkContext MeterAccess::Context(const CancelFlag* cancel, bool multipleManagement) const {
+LinkContext MeterAccess::Context(const CancelFlag* cancel, bool multipleManagement,
+                                 ReadProgress* progress) const {
   LinkContext ctx;
   ctx.hid = hid;
   ctx.serial = serial;
   ctx.sleeper = sleeper;
   ctx.cancel = cancel;
   ctx.multipleManagement = multipleManagement;
+  ctx.progress = progress;
   return ctx;
 }
 

@@ -24,7 +24,8 @@ struct MeterAccess {
   SerialBackend* serial = nullptr;
   Sleeper* sleeper = nullptr;
 
-  LinkContext Context(const CancelFlag* cancel = nullptr, bool multipleManagement = false) const;
+  LinkContext Context(const CancelFlag* cancel = nullptr, bool multipleManagement = false,
+                      ReadProgress* progress = nullptr) const;
   Sleeper& Sleep() const;
 };
 

@@ -125,6 +125,7 @@ LinkResult CCommUSB::ReadRecords(std::span<std::uint8_t> buffer, std::uint32_t& 
     return LINK_READ_FAILED;
   }
   const std::uint32_t count = ImageRecordCount(buffer[1], buffer[2]);
+  ctx_.ReportTotal(count);
   if (count == 0) {
     Close();
     return LINK_NO_RECORDS;
@@ -149,6 +150,7 @@ LinkResult CCommUSB::ReadRecords(std::span<std::uint8_t> buffer, std::uint32_t& 
     return LINK_DEVICE_GONE;
   }
   Close();
+  ctx_.ReportReceived(kImageHeaderSize + io.bytes);
   // Every record must be in; the trailing byte is not used.
   if (io.status != SerialStatus::Ok || io.bytes < body - 1) return LINK_READ_FAILED;
   byteCount = static_cast<std::uint32_t>(io.bytes);

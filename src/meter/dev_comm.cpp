@@ -1,7 +1,10 @@
 #include "meter/dev_comm.h"
 
+#include <algorithm>
+
 #include "meter/hid_backend.h"
 #include "meter/link_context.h"
+#include "meter/meter_image.h"
 #include "meter/serial_backend.h"
 
 namespace meridane {
@@ -27,5 +30,18 @@ LinkResult CDevComm::ReadClinicRecords(std::span<std::uint8_t>, std::uint32_t&, 
 HidBackend& LinkContext::Hid() const { return hid ? *hid : SystemHidBackend(); }
 SerialBackend& LinkContext::Serial() const { return serial ? *serial : SystemSerialBackend(); }
 Sleeper& LinkContext::Sleep() const { return sleeper ? *sleeper : DefaultSleeper(); }
+
+void LinkContext::ReportTotal(std::uint32_t records) const {
+  if (progress) progress->total.store(records, std::memory_order_relaxed);
+}
+
+void LinkContext::ReportReceived(std::size_t imageBytes) const {
+  if (!progress) return;
+  const std::uint32_t total = progress->total.load(std::memory_order_relaxed);
+  const std::size_t whole =
+      imageBytes > kImageHeaderSize ? (imageBytes - kImageHeaderSize) / kRecordSize : 0;
+  progress->done.store(static_cast<std::uint32_t>(std::min<std::size_t>(whole, total)),
+                       std::memory_order_relaxed);
+}
 
 }  // namespace meridane

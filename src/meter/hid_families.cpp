@@ -79,6 +79,8 @@ LinkResult CCommHid40::ReadImage(std::span<std::uint8_t> buffer, std::uint32_t& 
   recordCount = count;
   byteCount = ImageByteCount(count);
   std::memcpy(buffer.data(), data, kHidDataSize);
+  ctx_.ReportTotal(count);
+  ctx_.ReportReceived(kHidDataSize);
   if (count == 0) return LINK_NO_RECORDS;
   if (count < 4) return LINK_OK;
 
@@ -96,6 +98,7 @@ LinkResult CCommHid40::ReadImage(std::span<std::uint8_t> buffer, std::uint32_t& 
     }
     std::memcpy(buffer.data() + pos, report.data() + kHidDataOffset, kHidDataSize);
     pos += kHidDataSize;
+    ctx_.ReportReceived(pos);
     sleep.SleepMs(kBlockPauseMs);
   }
   return LINK_OK;
@@ -231,6 +234,8 @@ LinkResult CCommHIDUART::ReadRecords(std::span<std::uint8_t> buffer, std::uint32
     appended = append(report.data() + 3, n - 1);  // the bridge let one stray byte through first
   }
   if (!appended) return LINK_READ_FAILED;
+  if (pos >= 3) ctx_.ReportTotal(ImageRecordCount(buffer[1], buffer[2]));
+  ctx_.ReportReceived(pos);
   for (;;) {
     sleep.SleepMs(kBridgePauseMs);
     n = ReadDataIn(report);
@@ -238,6 +243,7 @@ LinkResult CCommHIDUART::ReadRecords(std::span<std::uint8_t> buffer, std::uint32
     if (n == 0) break;
     // A stream that would overrun the caller's buffer cannot be a valid image.
     if (!append(report.data() + 2, n)) return LINK_READ_FAILED;
+    ctx_.ReportReceived(pos);
   }
 
   const std::uint32_t count = pos >= 3 ? ImageRecordCount(buffer[1], buffer[2]) : 0;

@@ -2,6 +2,8 @@
 // through what readings list and patient list show afterwards.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,70 @@ TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
   r = box.Run(cd);
   EXPECT_EQ(r.Rows().at(3), (std::vector<std::string>{"inserted", "0"}));
   EXPECT_EQ(box.Run({"readings", "list", "P5"}).Rows().size(), 2u);
+}
+
+// Readings of one patient keyed by date and value, as `readings list` shows them.
+std::set<std::pair<std::string, std::string>> Listed(CliSandbox& box, const std::string& id) {
+  std::set<std::pair<std::string, std::string>> out;
+  for (const auto& row : box.Run({"readings", "list", id}).Rows()) out.insert({row[1], row[2]});
+  return out;
+}
+
+TEST(CliDemo, MeterImagesHoldOnlyTheDemoPatientsNewestReadingsAsNew) {
+  CliSandbox box;
+  const std::string personal = box.root() + "/personal.img", clinic = box.root() + "/clinic.img";
+  auto r = box.Run({"demo", "--personal-image", personal, "--clinic-image", clinic});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string serial, clinicSerial;
+  for (const auto& row : r.Rows()) {
+    if (row[0] == "personal-image") serial = row.at(2);
+    if (row[0] == "clinic-image") clinicSerial = row.at(2);
+  }
+  ASSERT_EQ(serial.size(), 10u);
+  ASSERT_EQ(clinicSerial.size(), 10u);
+
+  // The personal meter belongs to a demo patient; what it adds is newer than the book.
+  const std::vector<std::string> ids{"DEMO-001", "DEMO-002", "DEMO-003"};
+  std::map<std::string, std::set<std::pair<std::string, std::string>>> before;
+  for (const auto& id : ids) before[id] = Listed(box, id);
+  const std::vector<std::string> dl{"download", "--meter-image", personal, "--serial", serial,
+                                    "--no-pauses"};
+  r = box.Run(dl);
+  ASSERT_EQ(r.status, 0) << r.err;
+  ASSERT_EQ(r.Rows().at(0), (std::vector<std::string>{"patient", "DEMO-001"}));
+  const int inserted = std::stoi(r.Rows().at(1).at(1));
+  EXPECT_GT(inserted, 0);
+  auto after = Listed(box, "DEMO-001");
+  EXPECT_EQ(after.size(), before["DEMO-001"].size() + inserted);
+  for (const auto& reading : after) {
+    if (!before["DEMO-001"].count(reading)) {
+      EXPECT_GT(reading.first, before["DEMO-001"].rbegin()->first);
+    }
+  }
+  EXPECT_EQ(box.Run(dl).Rows().at(1), (std::vector<std::string>{"inserted", "0"}));
+
+  // The clinic meter: the clinic patients' readings by name, two of a number nobody has,
+  // the voided one never listed; filed, they too are only the newest days.
+  r = box.Run({"clinic-download", "--meter-image", clinic, "--serial", clinicSerial, "--no-pauses"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::map<std::string, int> names;
+  for (const auto& row : r.Rows())
+    if (row.size() == 4) ++names[row[0] + " " + row[1]];
+  EXPECT_GT(names["002 Peter Novak"], 0);
+  EXPECT_GT(names["007 Maria Rossi"], 0);
+  EXPECT_EQ(names["099 "], 2);
+  EXPECT_EQ(names.size(), 3u);
+  EXPECT_EQ(r.Rows().back(), (std::vector<std::string>{"unassigned", "2"}));
+  for (const std::string id : {"DEMO-002", "DEMO-003"}) {
+    SCOPED_TRACE(id);
+    auto now = Listed(box, id);
+    EXPECT_GT(now.size(), before[id].size());
+    for (const auto& reading : now) {
+      if (!before[id].count(reading)) {
+        EXPECT_GT(reading.first, before[id].rbegin()->first);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -39,13 +39,14 @@ inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFo
 
 // Stores a patient through the form's own save, answering Yes.
 inline void AddPatient(const std::string& name, const std::string& id,
-                       const std::string& medicalNo = "") {
+                       const std::string& medicalNo = "", const std::string& meterSN = "") {
   Database db = OpenPatientDatabase();
   ScriptedPrompter yes;
   PatientFormValues v;
   v.fullName = name;
   v.IDNo = id;
   v.medicalNo = medicalNo;
+  v.meterSN = meterSN;
   CPatientProfile current;
   SavePatientForm(db, yes, v, false, {}, current);
 }

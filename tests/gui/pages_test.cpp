@@ -82,12 +82,15 @@ class PagesTest : public QObject {
       return d.result();
     });
     w.OnHome();
-    QVERIFY(prompter.asked().empty());
+    // No meter is attached: the download's own message, but no leave question.
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Please make sure the meter is connected properly."});
     QVERIFY(!w.state().dataChanged);
     QCOMPARE(w.state().pageResult, int(kResultDownload));
     QVERIFY(!w.clinicViewShown());
 
     // The data-changed flag alone makes the next leave ask; the user leaves the program.
+    prompter.Clear();
     w.state().dataChanged = true;
     prompter.Push(PromptAnswer::No);
     w.OnHome();

@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 
+#include "download/clinic_download.h"
+#include "reports/quick_view.h"
 #include "reports/report_period.h"
 #include "reports/statistics.h"
 #include "store/gluco_reading.h"
@@ -40,6 +42,11 @@ struct AppState {
   ReportPeriod period;
   // Thresholds, unit, unit caption and value axis of the current patient's reports.
   ReportTargets targets;
+  // The clinic lists on show: the Multiple Download rows as listed, and the quick view with
+  // its patient selection. Save PDF and Print produce types 9 and 10 from these.
+  std::vector<MultipleDownloadRow> clinicRows;
+  std::vector<SelectionRow> quickViewSelection;
+  QuickViewSet quickView;
   // Pinned by tests, screenshots and benchmarks; the calendar day otherwise.
   std::optional<Date> fixedToday;
 

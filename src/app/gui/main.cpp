@@ -3,13 +3,56 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <iostream>
 
+#include "app/data_paths.h"
 #include "app/gui/gui_support.h"
 #include "app/gui/main_window.h"
 #include "app/gui/qt_prompter.h"
+#include "cli/meter_options.h"
+#include "download/gui/window_downloads.h"
 #include "store/database.h"
 
+namespace {
+
+struct StartOptions {
+  std::string dataDir;
+  meridane::MeterOptions meter;
+};
+
+// The command line's own --data-dir and meter options. Qt's options (-platform …) pass
+// through. Returns an exit status when the program is to end here (--help, bad usage).
+std::optional<int> ParseOptions(int argc, char** argv, StartOptions& o) {
+  CLI::App cli{
+      "Meridane: blood glucose records, reports and meter downloads.\n"
+      "With --meter-image the window's downloads read the meter emulator playing "
+      "that memory image instead of the meters attached over USB.",
+      "meridane"};
+  cli.allow_extras();
+  cli.add_option("--data-dir", o.dataDir, "Data folder (default: home directory + /MeridData_Pro)");
+  meridane::cli::AddMeterOptions(&cli, o.meter, true);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int rc = cli.exit(e);
+    return rc == 0 ? 0 : 2;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  StartOptions options;
+  if (auto rc = ParseOptions(argc, argv, options)) return *rc;
+  std::string meterError;
+  auto meter = meridane::MeterChoice::Make(options.meter, meterError);
+  if (!meter) {
+    std::cerr << "meridane: " << meterError << "\n";
+    return 2;
+  }
+  if (!options.dataDir.empty()) meridane::SetDataFolderOverride(options.dataDir);
+
   QApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("Meridane"));
   app.setQuitOnLastWindowClosed(false);
@@ -32,6 +75,7 @@ int main(int argc, char** argv) {
     screen.dpi = qRound(s->logicalDotsPerInchX());
   }
   meridane::CMeridDemoXDlg window(prompter, screen);
+  window.downloads().SetMeterAccess(meter->Access());
   QObject::connect(&window, &meridane::CMeridDemoXDlg::ExitRequested, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   window.Initialise();

@@ -12,6 +12,8 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "app/text_lookup.h"
+#include "download/gui/clinic_pages.h"
+#include "download/gui/window_downloads.h"
 #include "reports/classification.h"
 #include "reports/gui/record_detail.h"
 #include "reports/gui/report_page.h"
@@ -40,7 +42,10 @@ constexpr ButtonInfo kButtons[kPageButtonCount] = {
 
 CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner,
                                QWidget* parent)
-    : CPageFrame(screen, parent), prompter_(prompter), runner_(std::move(runner)) {
+    : CPageFrame(screen, parent),
+      prompter_(prompter),
+      runner_(std::move(runner)),
+      downloads_(std::make_unique<CWindowDownloads>(state_, prompter_, runner_, this)) {
   patientLabel_ = new QLabel(canvas());
   patientLabel_->setGeometry(100, 30, 430, 28);
   unitLabel_ = new QLabel(canvas());
@@ -80,8 +85,12 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
     return EditReadingDetails(this, state_, index, prompter_);
   });
   SetAreaPage(kAreaReport, reportPage_);
+  SetAreaPage(kAreaClinic, new CMultipleDownloadPage(state_, prompter_));
+  SetAreaPage(kAreaQuickView, new CQuickViewPage(state_, prompter_));
   CreatePageButtons();
 }
+
+CMeridDemoXDlg::~CMeridDemoXDlg() = default;
 
 void CMeridDemoXDlg::CreatePageButtons() {
   for (int i = 0; i < kPageButtonCount; ++i) {
@@ -176,6 +185,8 @@ CAreaPage* CMeridDemoXDlg::areaPage(ReportArea area) const {
 }
 
 void CMeridDemoXDlg::ShowArea(ReportArea area) {
+  // Leaving the clinic list for any other view files its readings, without a question.
+  if (area != kAreaClinic && downloads_->clinicPending()) downloads_->StorePendingClinic();
   area_->setCurrentIndex(area);
   if (CAreaPage* page = areaPage(area)) {
     page->Refresh();
@@ -242,8 +253,7 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
   activateWindow();
   switch (result) {
     case kResultDownload:
-      LoadCurrentPatient();
-      ShowArea(kAreaDownload);
+      RunDownload();
       break;
     case kResultViewReport:
       LoadCurrentPatient();
@@ -251,7 +261,7 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
       break;
     case kResultClinicDownload:
       clinicView_ = true;
-      ShowArea(kAreaClinic);
+      RunClinicDownload();
       break;
     case kResultQuickView:
       clinicView_ = true;
@@ -261,6 +271,22 @@ void CMeridDemoXDlg::ActOn(int result, int mode) {
       break;
   }
   ShowPatient();
+}
+
+void CMeridDemoXDlg::RunDownload() {
+  downloads_->RunSingle();
+  // The stored readings, new ones included, sorted and classified as every view expects,
+  // shown in the log book over the period that ends with the newest of them.
+  LoadCurrentPatient();
+  state_.reportType = kReportLogBook;
+  ShowArea(kAreaReport);
+}
+
+void CMeridDemoXDlg::RunClinicDownload() {
+  for (QPushButton* b : buttons_) b->setEnabled(false);
+  downloads_->RunClinic();
+  for (QPushButton* b : buttons_) b->setEnabled(true);
+  ShowArea(kAreaClinic);
 }
 
 void CMeridDemoXDlg::LoadCurrentPatient() {
@@ -360,8 +386,12 @@ void CMeridDemoXDlg::closeEvent(QCloseEvent* e) {
   if (!exitMark_) {
     if (prompter_.Confirm(LookupText("ScreenMsg", "DpiMsg2",
                                      "Do you want to save data and leave Meridane?"),
-                          PromptButtons::YesNo, WarningCaption()))
+                          PromptButtons::YesNo, WarningCaption())) {
       SavePendingEdits();
+      downloads_->StorePendingClinic();  // before the reading table is cleared
+    } else {
+      downloads_->DropPendingClinic();
+    }
     exitMark_ = true;
     emit ExitRequested();
   }

@@ -2,6 +2,7 @@
 // The main window: lives for the whole process, holds the process-wide state, carries the
 // eight page buttons and acts on the modal pages' results.
 #include <array>
+#include <memory>
 
 #include "app/gui/app_state.h"
 #include "app/gui/area_page.h"
@@ -15,6 +16,7 @@ class QStackedWidget;
 namespace meridane {
 
 class CReportPage;
+class CWindowDownloads;
 
 enum PageButton { kBtnHome, kBtnPatients, kBtnProfile, kBtnReport, kBtnSavePdf, kBtnPrint,
                   kBtnImportExport, kBtnHelp, kPageButtonCount };
@@ -27,6 +29,7 @@ class CMeridDemoXDlg : public CPageFrame {
  public:
   CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, PageRunner runner = ModalRunner(),
                  QWidget* parent = nullptr);
+  ~CMeridDemoXDlg() override;
 
   // Start-up from the data folder to the page buttons and the schema; the window stays
   // hidden. The home page follows with EnterHomePage().
@@ -42,6 +45,8 @@ class CMeridDemoXDlg : public CPageFrame {
   int reportArea() const;
   bool exitRequested() const { return exitMark_; }
   bool clinicViewShown() const { return clinicView_; }
+  // The downloads of this window (their session lives as long as the process).
+  CWindowDownloads& downloads() { return *downloads_; }
 
   // Hosts `page` in `area` in place of what was there (the window owns it from now on);
   // the page is refreshed each time the area is shown.
@@ -83,6 +88,8 @@ class CMeridDemoXDlg : public CPageFrame {
   void LoadCurrentPatient();
   void SavePendingEdits();
   void ShowPatient();
+  void RunDownload();
+  void RunClinicDownload();
 
   AppState state_;
   Prompter& prompter_;
@@ -98,6 +105,7 @@ class CMeridDemoXDlg : public CPageFrame {
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;
+  std::unique_ptr<CWindowDownloads> downloads_;
 };
 
 }  // namespace meridane

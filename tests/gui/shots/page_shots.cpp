@@ -1,7 +1,9 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|editor0..editor5|detail0..detail4|reportT:ID DATA_DIR
+//   gui_page_shots home|patients|form|main|progress|clinic|quickview|editor0..editor5|
+//                  detail0..detail4|reportT:ID DATA_DIR
 // (detail1 shows a refused bolus with its note; reportT:ID opens the patient ID, made by
-// `meridane-cli demo`, on report type T)
+// `meridane-cli demo`, on report type T; "progress" downloads a full emulated meter with its
+// real pauses, so the progress dialog stays up for about a minute)
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -9,13 +11,20 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <tuple>
 
 #include "app/data_paths.h"
 #include "app/gui/gui_support.h"
 #include "app/gui/main_window.h"
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
+#include "download/download_worker.h"
+#include "download/gui/clinic_pages.h"
+#include "download/gui/window_downloads.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/meter_image.h"
 #include "profile/gui/advance.h"
 #include "reports/gui/rd_pages.h"
 #include "reports/gui/record_detail.h"
@@ -53,6 +62,49 @@ CPatientProfile DemoPatient() {
   return p;
 }
 
+// Home, the management mode, then the patient page's action.
+PageRunner PageAction(int mode, std::function<void(CPatientMain&)> act) {
+  return [mode, act](QDialog& d) {
+    if (auto* home = qobject_cast<CWelcome*>(&d)) {
+      home->OnManagement(mode);
+      return home->result();
+    }
+    if (auto* p = qobject_cast<CPatientMain*>(&d)) {
+      act(*p);
+      return p->result();
+    }
+    return 0;
+  };
+}
+
+// Individual management: the demo patient's report or download.
+PageRunner DemoPatientAction(bool download) {
+  return PageAction(kIndividual, [download](CPatientMain& p) {
+    p.findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
+    download ? p.OnDownload() : p.OnViewReport();
+  });
+}
+
+// Multiple management: "Download Data" or "Quick View".
+PageRunner ClinicAction(bool download) {
+  return PageAction(kMultiple,
+                    [download](CPatientMain& p) { download ? p.OnDownloadData() : p.OnQuickView(); });
+}
+
+// A clinic meter's image: readings of three patients over the last ten days, two of a
+// record number nobody has.
+std::vector<std::uint8_t> ClinicImage() {
+  const int numbers[] = {7, 12, 13, 7, 12, 99};
+  std::vector<std::vector<std::uint8_t>> records;
+  for (int i = 0; i < 34; ++i) {
+    const Date day = AddDays(Today(), -9 + i / 4);
+    const int no = numbers[i % 6] == 99 && i > 12 ? 13 : numbers[i % 6];
+    records.push_back(EncodeClinicRecord({60 + (i * 37) % 220, day.year, day.month, day.day,
+                                          7 + (i * 5) % 14, (i * 17) % 60, i % 3 == 0, no, false}));
+  }
+  return BuildMeterImage(kClinicMeterType, records);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +122,12 @@ int main(int argc, char** argv) {
                           "12 O'Brien Street", 1, "ann@example.org", "TR3500123"};
       CPatientProfile cur;
       SavePatientForm(db, prompter, v, false, {}, cur);
+      for (const auto& [name, id, no] : {std::tuple{"Bo Chen", "B1002", "12"},
+                                         std::tuple{"Cy Dunn", "C1003", "13"}}) {
+        PatientFormValues c;
+        c.fullName = name, c.IDNo = id, c.medicalNo = no, c.birth = {1970, 1, 2};
+        SavePatientForm(db, prompter, c, false, {}, cur);
+      }
     }
   }
   ScreenMetrics screen;
@@ -109,21 +167,47 @@ int main(int argc, char** argv) {
     w = std::move(m);
   } else if (page == "main") {
     // Home, individual management, then the demo patient's report.
-    PageRunner choose = [&choose](QDialog& d) {
-      if (auto* home = qobject_cast<CWelcome*>(&d)) {
-        home->OnManagement(kIndividual);
-        return home->result();
-      }
-      if (auto* p = qobject_cast<CPatientMain*>(&d)) {
-        p->findChild<QLineEdit*>()->setText(QStringLiteral("A1001"));
-        p->OnViewReport();
-        return p->result();
-      }
-      return 0;
-    };
-    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, choose);
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, DemoPatientAction(false));
     m->Initialise();
     m->EnterHomePage();
+    w = std::move(m);
+  } else if (page == "progress") {
+    // Individual management, "Download" for the demo patient, from a meter of 1,023 readings.
+    static std::unique_ptr<EmulatedMeter> meter;
+    std::vector<std::vector<std::uint8_t>> records;
+    for (int i = 0; i < 1023; ++i)
+      records.push_back(EncodePersonalRecord(
+          {90 + (i * 7) % 150, 2026, 1 + i / 100, 1 + i % 28, 7 + i % 14, (i * 13) % 60, i % 2, 0,
+           false}));
+    meter = MakeEmulatedMeter(LinkKind::MK72, BuildMeterImage(kPersonalMeterType, records),
+                              "TR35001234");
+    static RealSleeper real;
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, DemoPatientAction(true));
+    m->downloads().SetMeterAccess({&meter->hid, &meter->serial, &real});
+    m->Initialise();
+    m->EnterHomePage();
+    w = std::move(m);
+  } else if (page == "clinic" || page == "quickview") {
+    static std::unique_ptr<EmulatedMeter> meter =
+        MakeEmulatedMeter(LinkKind::VXA, ClinicImage(), "VXC2000001");
+    static RecordingSleeper noPauses;
+    if (page == "quickview") {
+      // The clinic meter's readings filed, as leaving the Multiple Download page does.
+      ReadingTable table;
+      const auto image = ClinicImage();
+      AppendMeterImage(image, ImageRecordCount(image[1], image[2]), table, true);
+      Database db = OpenPatientDatabase();
+      StoreClinicReadings(db, table);
+    }
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, ClinicAction(page == "clinic"));
+    m->downloads().SetMeterAccess({&meter->hid, &meter->serial, &noPauses});
+    m->Initialise();
+    m->EnterHomePage();
+    if (auto* q = qobject_cast<CQuickViewPage*>(m->areaPage(kAreaQuickView));
+        q && page == "quickview") {
+      q->SetChecked(QStringLiteral("All patients"), true);
+      q->OnView();
+    }
     w = std::move(m);
   } else if (page == "form") {
     w = std::make_unique<CAddEdit>(true, state, prompter, none);

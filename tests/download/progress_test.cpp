@@ -1,0 +1,162 @@
+// What the waiting side sees of a running download: how far the image read has come, the
+// worker's notice that it has ended, a cancel the link never saw, and the meter the
+// command line and the window choose from the same options.
+#include <gmock/gmock.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "download/meter_choice.h"
+#include "download_fixture.h"
+
+namespace meridane::testing {
+namespace {
+
+std::vector<std::uint8_t> Personal(int n) { return test::SampleImage(kPersonalMeterType, n); }
+
+// Holds the worker in its pauses until released; pauses on the test's own thread pass.
+class GateSleeper : public Sleeper {
+ public:
+  void SleepMs(std::uint32_t) override {
+    if (std::this_thread::get_id() == owner_) return;
+    std::unique_lock lock(mu_);
+    cv_.wait(lock, [&] { return open_; });
+  }
+  void Open() {
+    std::lock_guard lock(mu_);
+    open_ = true;
+    cv_.notify_all();
+  }
+
+ private:
+  std::thread::id owner_ = std::this_thread::get_id();
+  std::mutex mu_;
+  std::condition_variable cv_;
+  bool open_ = false;
+};
+
+TEST_F(DownloadTest, ProgressCountsTheRecordsOfTheImageAndTheWorkerSaysWhenItEnds) {
+  struct Case {
+    LinkKind kind;
+    int records;
+  };
+  for (Case c : {Case{LinkKind::MK72, 1023}, Case{LinkKind::TR35, 3}, Case{LinkKind::VXA, 40},
+                 Case{LinkKind::USB, 200}}) {
+    SCOPED_TRACE(std::string(LinkKindName(c.kind)));
+    current.Clear();  // each meter finds its own patient
+    const std::string serial = "SERIAL000" + std::to_string(int(c.kind));
+    AddPatient("P" + std::to_string(int(c.kind)), "Pat", "", serial);
+    Attach(c.kind, Personal(c.records), serial);
+    // What the waiting side may observe: the count never runs ahead of the total, and the
+    // notice comes once, after the outcome is final.
+    std::atomic<int> notices{0};
+    std::atomic<bool> finalWhenNoticed{false};
+    session->SetFinishedNotifier([&] {
+      ++notices;
+      finalWhenNoticed = session->Poll() != kDownloadRunning;
+    });
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> seen;
+    hooks.wait = [&](DownloadSession& s) {
+      RealSleeper tick;
+      for (; s.Poll() == kDownloadRunning; tick.SleepMs(1))
+        seen.push_back({s.progress().done.load(), s.progress().total.load()});
+    };
+    DownloadReport r = Download();
+    session->Join();
+    EXPECT_EQ(r.result, kDownloadOk);
+    EXPECT_EQ(r.inserted, c.records);
+    EXPECT_EQ(notices.load(), 1);
+    EXPECT_TRUE(finalWhenNoticed.load());
+    EXPECT_EQ(session->progress().total.load(), std::uint32_t(c.records));
+    EXPECT_EQ(session->progress().done.load(), std::uint32_t(c.records));
+    for (auto [done, total] : seen) EXPECT_LE(done, total);
+    session->SetFinishedNotifier(nullptr);
+    session.reset();
+  }
+}
+
+TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
+  AddPatient("C1", "Cara Cancel", "", "MK72000001");
+  // Three records come with the header: no block transfer where the link could see Esc.
+  Attach(LinkKind::MK72, Personal(3), "MK72000001");
+  GateSleeper gate;
+  session->SetAccess({&meter->hid, &meter->serial, &gate});
+  hooks.wait = [&](DownloadSession& s) {
+    s.Cancel();  // pressed while the worker still waits before its first read
+    gate.Open();
+    RealSleeper tick;
+    WaitForDownload(s, 1, tick);
+  };
+  DownloadReport r = Download();
+  EXPECT_EQ(r.result, kDownloadNoAnswer);
+  EXPECT_FALSE(r.stored);
+  EXPECT_THAT(Stored("C1"), ::testing::IsEmpty());
+
+  // The next download is not cancelled by the last one's request.
+  hooks.wait = [](DownloadSession& s) {
+    RealSleeper tick;
+    WaitForDownload(s, 1, tick);
+  };
+  prompter.Clear();
+  session->SetAccess({&meter->hid, &meter->serial, &sleeper});
+  r = Download();
+  EXPECT_EQ(r.inserted, 3);
+}
+
+class MeterChoiceTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    std::string path = ::testing::TempDir() + "/meridane-choice-" + name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+  }
+};
+
+TEST_F(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
+  const std::string personal = Write("p.bin", Personal(2));
+  const std::string clinic = Write("m.bin", test::ImageOf({At(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
+  struct Case {
+    MeterOptions options;
+    std::string error;  // empty: accepted
+    LinkKind kind = LinkKind::MK72;
+    bool emulated = true;
+  };
+  const Case cases[] = {
+      {{personal, "MK72000001", "", false}, "", LinkKind::MK72},
+      {{clinic, "VXA0000001", "", false}, "", LinkKind::VXA},
+      {{personal, "TR35000001", "TR35", true}, "", LinkKind::TR35},
+      {{"", "", "", false}, "", LinkKind::MK72, false},  // the meters attached over USB
+      {{personal, "MK72000001", "mk99", false},
+       "--family: expected tr35, usb, vxa or mk72, got 'mk99'"},
+      {{personal, "SHORT", "", false}, "--serial: expected 10 or 11 characters, got 'SHORT'"},
+      {{"/no/such/image", "MK72000001", "", false}, "--meter-image: cannot read '/no/such/image'"},
+      {{"", "MK72000001", "", false}, "--serial: only with --meter-image"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.image + " " + c.options.serial + " " + c.options.family);
+    std::string error;
+    auto choice = MeterChoice::Make(c.options, error);
+    EXPECT_EQ(error, c.error);
+    ASSERT_EQ(choice != nullptr, c.error.empty());
+    if (!choice) continue;
+    EXPECT_EQ(choice->emulated(), c.emulated);
+    if (c.emulated) {
+      EXPECT_EQ(choice->kind(), c.kind);
+    }
+    EXPECT_EQ(choice->noPauses(), c.options.noPauses);
+    MeterAccess a = choice->Access();
+    EXPECT_EQ(a.hid != nullptr, c.emulated);
+    EXPECT_NE(a.sleeper, nullptr);
+  }
+  // The clinic download reads family VXA whatever the options say.
+  std::string error;
+  auto forced = MeterChoice::Make({personal, "MK72000001", "mk72", false}, error, LinkKind::VXA);
+  ASSERT_TRUE(forced);
+  EXPECT_EQ(forced->kind(), LinkKind::VXA);
+}
+
+}  // namespace
+}  // namespace meridane::testing

@@ -1,0 +1,372 @@
+// Downloads through the window with the meter emulator and no pauses: the single-patient
+// download from the patient page (existing patient, a new one through the patient form,
+// an empty meter, a cancel mid-read), the clinic download filed when its page is left, and
+// the progress dialog's own keys.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QDateEdit>
+#include <QtTest>
+
+#include "app/gui/main_window.h"
+#include "app/gui/patient_main.h"
+#include "app/gui/welcome.h"
+#include "download/gui/progress_gif.h"
+#include "download/gui/window_downloads.h"
+#include "download/gui/clinic_pages.h"
+#include "gui_fixture.h"
+#include "gui_test_registry.h"
+#include "meter/emulator/emulated_backends.h"
+#include "meter/meter_image.h"
+#include "store/gui/add_edit.h"
+#include "store/reading_store.h"
+#include "ui/id_entry.h"
+#include "ui/report_grid.h"
+
+// Fault sets are written with designated initializers: unnamed members keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using namespace meridane;
+
+namespace {
+
+constexpr const char* kSerial = "MK72000001";
+const std::string kUnknownSerial = "This serial number doesn't exist. Please maintain the user profile.";
+const std::string kCheckMode =
+    "Please make sure the meter has switched to the communication mode and correctly connected "
+    "to your computer.";
+
+// Answers the page-leave question with Yes without recording it: these tests look at what
+// the downloads ask and show.
+class DownloadPrompter : public ScriptedPrompter {
+ public:
+  PromptAnswer Ask(const PromptRequest& r) override {
+    if (r.text == "Do you want to save data and leave this page?") return PromptAnswer::Yes;
+    return ScriptedPrompter::Ask(r);
+  }
+};
+
+class NoSleep : public Sleeper {
+ public:
+  void SleepMs(std::uint32_t) override {}
+};
+
+std::vector<std::uint8_t> Personal(int n) {
+  std::vector<std::vector<std::uint8_t>> records;
+  for (int i = 0; i < n; ++i)
+    records.push_back(EncodePersonalRecord({100 + i, 2024, 3, 1 + i / 24, i % 24, 10, 0}));
+  return BuildMeterImage(kPersonalMeterType, records);
+}
+
+std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) {
+  std::vector<std::vector<std::uint8_t>> records;
+  for (const MeterRecord& r : readings) records.push_back(EncodeClinicRecord(r));
+  return BuildMeterImage(kClinicMeterType, records);
+}
+
+// The stored readings of one patient as "YYYY-MM-DD HH:MM value".
+QStringList Stored(const std::string& id) {
+  Database db = OpenPatientDatabase();
+  CPatientProfile p;
+  QStringList out;
+  if (!LoadPatient(db, id, p)) return out;
+  ReadingTable t;
+  LoadReadings(db, p, t, nullptr);
+  for (const GlucoReading& r : t.entries)
+    out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day,
+                             r.at.hour, r.at.minute, r.gluco);
+  return out;
+}
+
+// The texts of a grid's rows, cells joined by "|" (hidden columns left out).
+QStringList GridTexts(const CReportGrid& grid) {
+  QStringList out;
+  for (const GridRow& row : grid.grid().rows) {
+    QStringList cells;
+    for (std::size_t c = 0; c < row.size(); ++c)
+      if (!grid.isColumnHidden(int(c))) cells << QString::fromStdString(row[c].text);
+    out << cells.join('|');
+  }
+  return out;
+}
+
+// A window whose downloads read one emulated meter without pauses, and the steps that take
+// it from the home page to a page result.
+struct Window {
+  test::DataFolder folder;
+  DownloadPrompter prompter;
+  test::PageScript script;
+  NoSleep noSleep;
+  std::unique_ptr<EmulatedMeter> meter;
+  CMeridDemoXDlg w{prompter, {1280, 1024, 96}, script.Runner()};
+
+  Window() { w.Initialise(); }
+  void Attach(LinkKind kind, std::vector<std::uint8_t> image, EmulatorFaults faults = {},
+              const char* serial = kSerial) {
+    meter = MakeEmulatedMeter(kind, std::move(image), serial, faults);
+    w.downloads().SetMeterAccess({&meter->hid, &meter->serial, &noSleep});
+  }
+  // Home → management mode → the patient page's action, then the pages that follows.
+  void Choose(int mode, std::function<void(CPatientMain&)> act,
+              test::PageScript::Step next = {}) {
+    script.Then([mode](QDialog& d) {
+      auto& home = static_cast<CWelcome&>(d);
+      home.OnManagement(mode);
+      return home.result();
+    });
+    script.Then([act](QDialog& d) {
+      act(static_cast<CPatientMain&>(d));
+      return d.result();
+    });
+    if (next) script.Then(std::move(next));
+    w.OnHome();
+  }
+  // "Download" with `id`; `form` acts on the patient form when one opens.
+  void Download(const char* id = "", test::PageScript::Step form = {}) {
+    Choose(
+        kIndividual,
+        [id](CPatientMain& p) {
+          p.idEntry()->setText(id);
+          p.OnDownload();
+        },
+        std::move(form));
+  }
+  void DownloadData() {
+    Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); });
+  }
+};
+
+}  // namespace
+
+class DownloadTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void existingPatientGetsTheNewReadingsOnce() {
+    Window t;
+    test::AddPatient("Ann Lee", "A1", "", kSerial);
+    t.Attach(LinkKind::MK72, Personal(30));
+    t.Download();  // no ID: the meter's serial finds the patient
+    QCOMPARE(t.w.state().current.IDNo, std::string("A1"));
+    QCOMPARE(Stored("A1").size(), 30);
+    QCOMPARE(int(t.w.state().readings.count()), 30);
+    QCOMPARE(t.w.reportArea(), int(kAreaReport));
+    QCOMPARE(t.w.patientLabel()->text(), QString("Ann Lee (---)"));
+
+    // Again, with the ID given: nothing doubles; the session kept the meter's serial.
+    t.prompter.Clear();
+    t.Download("A1");
+    QCOMPARE(Stored("A1").size(), 30);
+    QCOMPARE(t.w.downloads().session().serial.Text(), std::string(kSerial));
+  }
+
+  void unknownSerialOpensTheFormWithTheSerial() {
+    for (bool save : {true, false}) {
+      Window t;
+      t.Attach(LinkKind::MK72, Personal(5));
+      QString shownSerial;
+      t.Download("", [&](QDialog& d) {
+        auto& form = static_cast<CAddEdit&>(d);
+        shownSerial = form.fields().meterSN->text();
+        if (!save) return int(QDialog::Rejected);
+        form.fields().fullName->setText("Bo New");
+        form.fields().idNo->setText("B7");
+        form.OnSave();
+        return form.result();
+      });
+      QCOMPARE(t.prompter.texts().front(), kUnknownSerial);
+      QVERIFY(!t.w.findChild<CAddEdit*>());
+      QCOMPARE(shownSerial, QString(kSerial));
+      QCOMPARE(Stored("B7").size(), save ? 5 : 0);
+      QCOMPARE(t.w.state().current.IDNo, std::string(save ? "B7" : ""));
+      QCOMPARE(int(t.w.state().readings.count()), save ? 5 : 0);
+    }
+    // OK-less: Cancel to the question opens no form and stores nothing.
+    Window t;
+    t.Attach(LinkKind::MK72, Personal(5));
+    t.prompter.Push(PromptAnswer::Cancel);
+    t.Download();
+    QCOMPARE(t.script.seen().back(), std::string("meridane::CPatientMain"));
+    QCOMPARE(int(t.w.state().readings.count()), 0);
+  }
+
+  void emptyMeterAndCancelMidReadStoreNothing() {
+    {
+      Window t;
+      test::AddPatient("Ann Lee", "A1", "", kSerial);
+      t.Attach(LinkKind::MK72, Personal(0));
+      t.Download();
+      QCOMPARE(t.prompter.texts(), std::vector<std::string>{"No records in the meter."});
+      QVERIFY(Stored("A1").isEmpty());
+    }
+    Window t;
+    test::AddPatient("Ann Lee", "A1", "", kSerial);
+    // Block 3 never becomes ready: the read waits there until the user cancels.
+    t.Attach(LinkKind::MK72, Personal(60), EmulatorFaults{.stopFromBlock = 3});
+    QString progressText;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<CProgressGIF*>(QApplication::activeModalWidget());
+      // Cancelled once the dialog shows how far the read has come.
+      if (!dialog || dialog->cancelRequested() ||
+          !dialog->statusLabel()->text().startsWith("Records read: "))
+        return;
+      progressText = dialog->statusLabel()->text();
+      QTimer::singleShot(0, dialog->cancelButton(), &QPushButton::click);
+    });
+    driver.start(5);
+    t.Download();
+    driver.stop();
+    QVERIFY2(progressText.endsWith(" of 60"), qPrintable(progressText));
+    QCOMPARE(t.prompter.texts(), std::vector<std::string>{kCheckMode});
+    QVERIFY(Stored("A1").isEmpty());
+    // The window is usable: the next download from a working meter files everything.
+    t.prompter.Clear();
+    t.Attach(LinkKind::MK72, Personal(60));
+    t.Download("A1");
+    QCOMPARE(Stored("A1").size(), 60);
+  }
+
+  void escapeAndTheCloseBoxCancelTheRead() {
+    test::DataFolder folder;
+    NoSleep noSleep;
+    auto meter = MakeEmulatedMeter(LinkKind::MK72, Personal(60), kSerial,
+                                   EmulatorFaults{.stopFromBlock = 2});
+    DownloadSession session({&meter->hid, &meter->serial, &noSleep});
+    DownloadFinishedRelay relay;
+    relay.Attach(session);
+    for (bool escape : {true, false}) {
+      ReadingTable table;
+      session.Start(DownloadMode::SinglePatient, table);
+      CProgressGIF dialog(session, &relay);
+      dialog.show();
+      if (escape) {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      } else {
+        dialog.close();
+        QVERIFY(dialog.isVisible());  // stays until the worker has ended
+      }
+      QVERIFY(dialog.cancelRequested());
+      QVERIFY(!dialog.cancelButton()->isEnabled());
+      QTRY_VERIFY(!dialog.isVisible());  // closed by the worker's notice
+      QCOMPARE(session.Join(), kDownloadNoAnswer);
+      QCOMPARE(int(table.count()), 0);
+    }
+  }
+
+  void clinicReadingsAreFiledOnLeavingAndOnlyOnce() {
+    Window t;
+    test::AddPatient("Ann Lee", "A1", "5");
+    test::AddPatient("Bo Chen", "B2", "12");
+    const std::vector<MeterRecord> readings{
+        {650, 2024, 6, 1, 8, 0, 0, 5, false},   {99, 2024, 6, 1, 9, 0, 0, 77, false},
+        {120, 2024, 6, 1, 13, 5, 1, 12, false}, {100, 2024, 6, 1, 10, 0, 0, 5, true},
+        {15, 2024, 6, 2, 7, 30, 0, 5, false}};
+    t.Attach(LinkKind::VXA, Clinic(readings));
+    for (int run = 0; run < 2; ++run) {
+      t.DownloadData();
+      QCOMPARE(t.w.reportArea(), int(kAreaClinic));
+      QVERIFY(t.w.pageButton(kBtnHome)->isEnabled());
+      QVERIFY(t.w.downloads().clinicPending());
+      QVERIFY(Stored("A1").size() == (run == 0 ? 0 : 2));  // nothing filed before leaving
+      // Image order, the void reading left out, names by record number.
+      auto* page = qobject_cast<CMultipleDownloadPage*>(t.w.areaPage(kAreaClinic));
+      QVERIFY(page);
+      QCOMPARE(GridTexts(*page->grid()),
+               (QStringList{"005|Ann Lee|HI|06/01/2024  08:00 am", "077||99|06/01/2024  09:00 am",
+                            "012|Bo Chen|120|06/01/2024  01:05 pm",
+                            "005|Ann Lee|LO|06/02/2024  07:30 am"}));
+      QCOMPARE(int(t.w.state().clinicRows.size()), 4);  // what Save PDF and Print use
+      QCOMPARE(t.w.state().reportType, int(kReportMultipleDownload));
+      QVERIFY(page->summary()->text().contains("1 of them"));
+    }
+    t.prompter.Clear();
+    t.Choose(kIndividual, [](CPatientMain&) {});  // leaves the page: no question
+    QVERIFY(t.prompter.asked().empty());
+    QCOMPARE(Stored("A1"), (QStringList{"2024-06-01 08:00 650", "2024-06-02 07:30 15"}));
+    QCOMPARE(Stored("B2"), (QStringList{"2024-06-01 13:05 120"}));
+  }
+
+  void quickViewForAllSpecialAndChosenPatients() {
+    Window t;
+    test::AddPatient("Ann Lee", "A1", "5");
+    test::AddPatient("Bo Chen", "B2", "12");
+    test::AddPatient("Cy Dunn", "C3", "13");
+    {
+      Database db = OpenPatientDatabase();
+      db.Exec("UPDATE Patient SET inquiryEnable='1' WHERE IDNo='B2';");
+      db.Exec("INSERT OR REPLACE INTO Inquiry (IDNo, special) VALUES ('B2', '1');");
+    }
+    t.w.state().fixedToday = Date{2024, 6, 3};
+    // The clinic meter's readings reach the quick view once filed on leaving the list.
+    t.Attach(LinkKind::VXA, Clinic({{150, 2024, 6, 1, 8, 0, 0, 5, false},
+                                    {40, 2024, 6, 1, 9, 0, 0, 5, false},
+                                    {200, 2024, 6, 2, 13, 0, 0, 12, false}}));
+    t.DownloadData();
+    t.Choose(kMultiple, [](CPatientMain& p) { p.OnQuickView(); });
+    QCOMPARE(t.w.reportArea(), int(kAreaQuickView));
+    auto* page = qobject_cast<CQuickViewPage*>(t.w.areaPage(kAreaQuickView));
+    QVERIFY(page);
+    QCOMPARE(page->selection()->topLevelItemCount(), 5);
+    QCOMPARE(page->selection()->topLevelItem(0)->text(0), QString("All patients"));
+    QCOMPARE(page->selection()->topLevelItem(1)->text(0), QString("Special View patients"));
+    QCOMPARE(page->grid()->grid().rows.size(), size_t(0));  // nothing checked yet
+
+    auto names = [&] {
+      QStringList out;
+      for (const GridRow& row : page->grid()->grid().rows)
+        out << QString::fromStdString(row[0].text + " " + row[1].text);
+      return out;
+    };
+    page->from()->setDate(QDate(2024, 5, 20));
+    page->to()->setDate(QDate(2024, 6, 3));
+    page->SetChecked("All patients", true);
+    page->OnView();
+    QCOMPARE(names(), (QStringList{"Ann Lee 2", "Bo Chen 1", "Cy Dunn 0"}));
+    page->SetChecked("All patients", false);
+    page->SetChecked("Special View patients", true);
+    page->OnView();
+    QCOMPARE(names(), (QStringList{"Bo Chen 1"}));
+    page->SetChecked("Special View patients", false);
+    page->SetChecked("Ann Lee", true);
+    page->SetChecked("Cy Dunn", true);
+    page->OnView();
+    QCOMPARE(names().size(), 2);
+    QVERIFY(names().contains("Ann Lee 2"));
+    QCOMPARE(t.w.state().quickView.rows.size(), size_t(2));  // what Save PDF and Print use
+    QCOMPARE(t.w.state().period.first, (Date{2024, 5, 20}));
+    QCOMPARE(t.w.state().reportType, int(kReportQuickView));
+
+    // A period that ends before it starts is refused and the grid stays.
+    t.prompter.Clear();
+    page->from()->setDate(QDate(2024, 6, 5));
+    page->OnView();
+    QCOMPARE(t.prompter.texts().size(), size_t(1));
+    QCOMPARE(names().size(), 2);
+    // The checks survive the next visit of the page.
+    t.w.OnReport();
+    QCOMPARE(names().size(), 2);
+  }
+
+  void leavingTheProgramWithYesFilesTheClinicReadings() {
+    for (bool yes : {true, false}) {
+      Window t;
+      test::AddPatient("Ann Lee", "A1", "5");
+      t.Attach(LinkKind::VXA, Clinic({{140, 2024, 6, 1, 8, 0, 0, 5, false}}));
+      t.DownloadData();
+      t.prompter.Clear();
+      t.prompter.Push(yes ? PromptAnswer::Yes : PromptAnswer::No);
+      t.w.close();
+      QCOMPARE(t.prompter.texts(),
+               std::vector<std::string>{"Do you want to save data and leave Meridane?"});
+      QCOMPARE(Stored("A1").size(), yes ? 1 : 0);
+    }
+  }
+};
+
+MERIDANE_GUI_TEST(DownloadTest)
+
+#include "download_test.moc"
