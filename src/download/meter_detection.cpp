@@ -44,7 +44,7 @@ std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* las
   return nullptr;
 }
 
-std::uint32_t ReadMeterSerial(const MeterAccess& access, MeterSerial& serial) {
+DownloadResult ReadMeterSerial(const MeterAccess& access, MeterSerial& serial) {
   if (auto link = OpenFirstMeter(access.Context())) {
     std::fill(serial.buffer.begin(), serial.buffer.begin() + 11, std::uint8_t{0});
     // A bad checksum does not matter here: the characters are judged below.

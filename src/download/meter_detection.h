@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "download/download_outcome.h"
 #include "meter/dev_comm.h"
 #include "meter/link_context.h"
 #include "meter/link_factory.h"
@@ -45,6 +46,6 @@ std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* las
 // Reads the serial number of the attached meter into `serial`; 0, or 0xFFFD when the text
 // held afterwards has a character outside 0-9, A-Z, a-{. With no meter attached the serial
 // of the last meter read is kept and judged.
-std::uint32_t ReadMeterSerial(const MeterAccess& access, MeterSerial& serial);
+DownloadResult ReadMeterSerial(const MeterAccess& access, MeterSerial& serial);
 
 }  // namespace meridane

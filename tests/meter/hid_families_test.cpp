@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr LinkKind kHid40[] = {LinkKind::MK72, LinkKind::VXA, LinkKind::TR35};
 
 struct Read {
-  LinkResult result = 0;
+  LinkResult result = LINK_OK;
   std::uint32_t bytes = 0, records = 0;
   Bytes buffer = test::Buffer();
   std::uint64_t pausedMs = 0;

@@ -108,7 +108,7 @@ TEST(HidOpen, SystemBackendsFindNoMeterCleanly) {
   EXPECT_EQ(uart.Open(0), LINK_DEVICE_GONE);
   auto usb = MakeLink(LinkKind::USB, LinkContext{});
   const LinkResult r = usb->Open(0);
-  EXPECT_TRUE(r == ERROR_DEVICE_NOT_CONNECTED || r == LINK_NOT_FOUND) << r;
+  EXPECT_TRUE(r == ERROR_DEVICE_NOT_CONNECTED || r == LINK_NOT_FOUND) << LinkResultName(r);
   usb->Close();
   EXPECT_EQ(ParseLinkKind("MK72"), LinkKind::MK72);
   EXPECT_EQ(ParseLinkKind("usb"), LinkKind::USB);

@@ -80,7 +80,7 @@ TEST(UsbLinkOpen, BridgeRecognition) {
 }
 
 struct UsbRead {
-  LinkResult serialResult = 0, result = 0;
+  LinkResult serialResult = LINK_OK, result = LINK_OK;
   std::uint8_t length = 0;
   Bytes serial = Bytes(12, 0);
   std::uint32_t bytes = 0, records = 0;
