@@ -30,7 +30,8 @@ void AddMeterOptions(CLI::App* cmd, MeterOptions& o, bool family) {
       ->needs(image);
   image->needs("--serial");
   if (family)
-    cmd->add_option("--family", o.family, "Meter family: tr35, usb, vxa or mk72 (default mk72)");
+    cmd->add_option("--family", o.family,
+                    "Meter family: " + DetectedFamilyNames() + " (default mk72)");
   cmd->add_flag("--no-pauses", o.noPauses, "Skip the protocol's pauses and fixed waits");
 }
 
@@ -99,7 +100,7 @@ void SaveNewPatient(Database& db, CliPrompter& prompter, const NewPatientOptions
 void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& mo,
                  const NewPatientOptions& po) {
   auto kind = ParseLinkKind(mo.family);
-  if (!kind) throw CliExit{2, "--family: expected tr35, usb, vxa or mk72, got '" + mo.family + "'"};
+  if (!kind) throw CliExit{2, "--family: expected " + DetectedFamilyNames() + ", got '" + mo.family + "'"};
   EmulatedRun run(mo, *kind);
   Database db = OpenDatabaseOrExit();
   CPatientProfile current;

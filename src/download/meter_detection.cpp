@@ -34,8 +34,8 @@ std::string MeterSerial::Text() const {
 }
 
 std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* lastOpen) {
-  for (LinkKind kind : kDetectionOrder) {
-    std::unique_ptr<CDevComm> link = MakeLink(kind, ctx);
+  for (const MeterFamily* family : DetectionOrder()) {
+    std::unique_ptr<CDevComm> link = family->make(ctx);
     LinkResult r = link->Open(0);
     if (lastOpen) *lastOpen = r;
     if (r == LINK_OK) return link;

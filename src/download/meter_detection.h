@@ -13,10 +13,6 @@
 
 namespace meridane {
 
-// The order in which a download looks for a meter. The HID-to-UART bridge is not tried.
-inline constexpr std::array<LinkKind, 4> kDetectionOrder{LinkKind::TR35, LinkKind::USB,
-                                                         LinkKind::VXA, LinkKind::MK72};
-
 // What links are built over. Null members mean the system backends and real pauses; the
 // meter emulator or a test puts its own in. The sleeper also takes the download's own
 // fixed waits.
@@ -39,7 +35,7 @@ struct MeterSerial {
   std::string Text() const;
 };
 
-// The first link of kDetectionOrder that opens (others are closed again), or nullptr.
+// The first link that opens, trying the families in the table's detection order (others are closed again), or nullptr.
 // `lastOpen` receives the last Open result tried.
 std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* lastOpen = nullptr);
 

@@ -1,8 +1,8 @@
 #include "meter/dev_comm.h"
 
-#include "meter/hid_backend.h"
+#include "meter/transport/hid_backend.h"
 #include "meter/link_context.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 

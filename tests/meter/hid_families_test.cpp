@@ -5,7 +5,10 @@
 #include <numeric>
 
 #include "meter/emulator/emulated_backends.h"
-#include "meter/hid_families.h"
+#include "meter/families/hiduart.h"
+#include "meter/families/mk72.h"
+#include "meter/families/tr35.h"
+#include "meter/families/vxa.h"
 #include "meter_test_util.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "meter/emulator/emulated_backends.h"
-#include "meter/hid_families.h"
+#include "meter/families/hiduart.h"
+#include "meter/families/mk72.h"
+#include "meter/families/tr35.h"
+#include "meter/families/vxa.h"
 #include "meter_test_util.h"
 
 namespace meridane {

@@ -3,7 +3,7 @@
 #include <thread>
 #include <tuple>
 
-#include "meter/comm_usb.h"
+#include "meter/families/usb_serial.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/emulator/pty_meter.h"
 #include "meter_test_util.h"
