@@ -174,6 +174,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
 
   Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
                                       " SET meal=?, medicalNo=? WHERE idx=?;");
+  ReadingWriter writer(patients, idNo);
   for (const ArchiveReading& r : readings) {
     auto it = stored.find({r.at, r.gluco});
     int idx;
@@ -184,7 +185,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
       if (!update.Run()) return false;
       ++result.readingsUpdated;
     } else {
-      int64_t added = InsertReading(patients, idNo, r.at, r.gluco, r.meal, r.medicalNo);
+      int64_t added = writer.Insert(r.at, r.gluco, r.meal, r.medicalNo);
       if (added < 0) return false;
       idx = static_cast<int>(added);
       ++result.readingsAdded;
@@ -192,7 +193,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
     if (r.detail.IsNonEmpty()) {
       GlucoDetailRecord d = r.detail;
       d.idx = idx;
-      if (!WriteDetail(patients, idNo, idx, d)) return false;
+      if (!writer.WriteDetail(idx, d)) return false;
     }
   }
   return true;
