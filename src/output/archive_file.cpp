@@ -110,7 +110,7 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
     return -1;
   Statement ins = archive.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
                                   Placeholders(kArchiveReadingsColumnCount) + ");");
-  const GlucoDetailRecord none;
+  GlucoDetailRecord none;  // the empty values of a reading without details
   int written = 0;
   do {
     std::string when = sel.Text(1);
@@ -118,7 +118,7 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
     ins.Reset();
     ins.Bind(1, when).BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
     auto it = details.find(static_cast<int>(sel.Int(0)));
-    GlucoDetailRecord d = it != details.end() ? it->second : none;
+    GlucoDetailRecord& d = it != details.end() ? it->second : none;
     int b = kArchiveDetailFirst + 1;
     for (const ColumnRef& c : DetailColumns(d)) ins.Bind(b++, ColumnText(c));
     if (!ins.Run()) return -1;
