@@ -8,6 +8,7 @@ int RunStartupTests(int argc, char** argv);
 int RunPageTests(int argc, char** argv);
 int RunFormTests(int argc, char** argv);
 int RunEditorTests(int argc, char** argv);
+int RunRecordDetailTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
@@ -19,5 +20,6 @@ int main(int argc, char** argv) {
   failed += RunPageTests(argc, argv);
   failed += RunFormTests(argc, argv);
   failed += RunEditorTests(argc, argv);
+  failed += RunRecordDetailTests(argc, argv);
   return failed == 0 ? 0 : 1;
 }
