@@ -1,6 +1,7 @@
 #include "store/reading_store.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "store/columns.h"
 
@@ -216,10 +217,10 @@ int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at,
 
 struct ReadingWriter::Statements {
   Statements(Database& db, const std::string& idNo)
-      : insert(db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")),
-        details(db) {}
+      : insert(db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")) {}
   Statement insert;
-  DetailWriter details;
+  // Prepared with the first detail: a writer that only inserts readings needs none.
+  std::optional<DetailWriter> details;
 };
 
 ReadingWriter::ReadingWriter(Database& db, const std::string& idNo)
@@ -239,7 +240,8 @@ int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medic
 }
 
 bool ReadingWriter::WriteDetail(int idx, const GlucoDetailRecord& d) {
-  return st_->details.Write(idNo_, idx, d);
+  if (!st_->details) st_->details.emplace(db_);
+  return st_->details->Write(idNo_, idx, d);
 }
 
 std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo) {
