@@ -16,6 +16,7 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "reports/gui/rd_pages.h"
 #include "reports/gui/record_detail.h"
 #include "store/reading_store.h"
@@ -328,9 +329,6 @@ class RecordDetailTest : public QObject {
   }
 };
 
-int RunRecordDetailTests(int argc, char** argv) {
-  RecordDetailTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(RecordDetailTest)
 
 #include "record_detail_test.moc"
