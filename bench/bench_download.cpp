@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "download_bench_util.h"
+#include "bench_report.h"
 
 using namespace meridane;
 using namespace meridane::bench;
@@ -69,6 +70,9 @@ void DuplicateTest() {
   std::printf("duplicate test, 1023 new against 10000: hash %.3f ms, pairwise %.3f ms, "
               "pairwise/hash = %.1fx (goal >= 20x), same result: %s\n",
               hashed * 1e3, pairwise * 1e3, pairwise / hashed, same ? "yes" : "NO");
+  bench::ReportRow(std::string("duplicate test 1023 new vs 10,000 (pairwise scan floor)") +
+                       (same ? "" : " RESULTS DIFFER"),
+                   hashed * 1e3, pairwise * 1e3, "ms", "floor/product >= 20", true);
 }
 
 void WholeDownload() {
@@ -91,6 +95,9 @@ void WholeDownload() {
                 "%.4f (goal <= 1.02); inserted %d/%d\n",
                 tickMs ? "1000 ms dialog tick" : "joined at the end", whole, whole / eachPause,
                 r.inserted, expected);
+    bench::ReportRow(std::string("whole download 1023 records vs its pauses, ") +
+                         (tickMs ? "1000 ms dialog tick" : "joined at the end"),
+                     whole, eachPause, "s", "<= 1.02");
     std::fflush(stdout);
   }
 }

@@ -13,6 +13,7 @@
 
 #include "output/pdf_report.h"
 #include "output/pdf_save.h"
+#include "bench_report.h"
 
 using namespace meridane;
 
@@ -141,5 +142,6 @@ int main() {
   std::printf("memory: writer peak %.1f MB, bare loop peak %.1f MB, process floor %.1f MB, "
               "ratio to bare %.2f (goal < 200 MB)\n",
               writer.second, bare.second, idle.second, writer.second / bare.second);
+  bench::ReportRow("PDF log book vs bare libharu loop", writer.first, bare.first, "s", "<= 2");
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "store/patient_store.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
+#include "bench_report.h"
 
 using namespace meridane;
 
@@ -138,6 +139,10 @@ int main() {
               save / updateFloor, save, updateFloor);
   std::printf("save with %d details / same floor         : %.2fx (no goal)\n", kDetails,
               saveWithDetails / updateFloor);
+  bench::ReportRow("load patient and 10,000 readings vs bare step loop", load, stepFloor,
+                   "ms CPU", "<= 2");
+  bench::ReportRow("save meal edits vs bound UPDATEs in one transaction", save, updateFloor,
+                   "ms CPU", "<= 1.5");
   std::filesystem::remove_all(folder);
   return 0;
 }

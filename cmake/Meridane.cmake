@@ -1,6 +1,9 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-set(MERIDANE_WARNINGS -Wall -Wextra -Werror)
+set(MERIDANE_WARNINGS -Wall -Wextra)
+if(MERIDANE_WERROR)
+  list(APPEND MERIDANE_WARNINGS -Werror)
+endif()
 
 # meridane_core_library(NAME DIR DEPS...)
 # A Qt-free static library of every .cpp below DIR, leaving out gui/ and fuzz/ folders. An empty folder gives an interface library so the tree always configures.

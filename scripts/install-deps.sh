@@ -6,7 +6,7 @@ PKGS=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-qpa-plugins
   libgl-dev libglx-dev libxkbcommon-dev
-  libsqlcipher-dev sqlcipher
+  libsqlcipher-dev sqlcipher libssl-dev
   libhpdf-dev
   libhidapi-dev libudev-dev
   libserialport-dev

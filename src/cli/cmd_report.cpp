@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/json_stream.h"
 #include "reports/classification.h"
 #include "reports/quick_view.h"
 #include "reports/report_sets.h"
@@ -27,30 +28,36 @@ json PeriodJson(const ReportPeriod& p) {
   return {{"from", FormatDate(p.first)}, {"to", FormatDate(p.last)}};
 }
 
-json GridJson(const GridSet& g) {
+// The grid's members of the report object. Rows and cell styles are produced one at a time:
+// a log book or data list of many readings is written without a JSON tree of it.
+void AddGridMembers(JsonObjectStream& js, const GridSet& g) {
   json columns = json::array();
   for (const GridColumn& c : g.columns)
     columns.push_back({{"title", c.title}, {"align", c.align}, {"width", c.width}});
-  json rows = json::array();
-  json styles = json::array();
-  for (std::size_t r = 0; r < g.rows.size(); ++r) {
-    json texts = json::array();
-    for (std::size_t c = 0; c < g.rows[r].size(); ++c) {
-      const GridCell& cell = g.rows[r][c];
-      texts.push_back(cell.text);
-      if (cell.color || cell.background)
-        styles.push_back({{"row", r},
-                          {"column", c},
-                          {"color", RgbJson(cell.color)},
-                          {"background", RgbJson(cell.background)}});
-    }
-    rows.push_back(std::move(texts));
-  }
-  return {{"columnSpec", g.columnSpec},
-          {"columns", columns},
-          {"rows", rows},
-          {"readingRows", g.readingRows},
-          {"cellStyles", styles}};
+  js.Add("columnSpec", g.columnSpec);
+  js.Add("columns", std::move(columns));
+  js.Add("readingRows", g.readingRows);
+  js.AddArray("rows", [&g, r = std::size_t{0}](json& row) mutable {
+    if (r >= g.rows.size()) return false;
+    row = json::array();
+    for (const GridCell& cell : g.rows[r]) row.push_back(cell.text);
+    ++r;
+    return true;
+  });
+  js.AddArray("cellStyles", [&g, r = std::size_t{0}, c = std::size_t{0}](json& style) mutable {
+    for (; r < g.rows.size(); ++r, c = 0)
+      for (; c < g.rows[r].size(); ++c) {
+        const GridCell& cell = g.rows[r][c];
+        if (!cell.color && !cell.background) continue;
+        style = {{"row", r},
+                 {"column", c},
+                 {"color", RgbJson(cell.color)},
+                 {"background", RgbJson(cell.background)}};
+        ++c;
+        return true;
+      }
+    return false;
+  });
 }
 
 json FrameJson(const ChartFrame& f) {
@@ -233,15 +240,20 @@ void RunReport(const ReportOptions& o) {
     j.update(body);
     PrintJson(j);
   };
+  auto emitGrid = [&](const GridSet& g) {
+    if (!o.json) return PrintGrid(g);
+    JsonObjectStream js;
+    for (auto& [key, value] : j.items()) js.Add(key, value);
+    AddGridMembers(js, g);
+    js.Write(std::cout);
+  };
   const CPatientProfile& p = patient;
   switch (o.type) {
     case kReportLogBook: {
-      const LogBookSet s = BuildLogBookSet(p, readings, period, targets);
-      return emit(GridJson(s), [&] { PrintGrid(s); });
+      return emitGrid(BuildLogBookSet(p, readings, period, targets));
     }
     case kReportDataList: {
-      const DataListSet s = BuildDataListSet(p, readings, period, targets);
-      return emit(GridJson(s), [&] { PrintGrid(s); });
+      return emitGrid(BuildDataListSet(p, readings, period, targets));
     }
     case kReportTrend: {
       const TrendSet s = BuildTrendSet(p, readings, period, targets);

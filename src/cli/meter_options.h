@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "download/meter_choice.h"
+#include "meter/meter_family.h"
 
 namespace meridane::cli {
 
@@ -17,8 +18,8 @@ inline void AddMeterOptions(CLI::App* cmd, MeterOptions& o, bool family) {
   image->needs("--serial");
   if (family)
     cmd->add_option("--family", o.family,
-                    "Meter family: tr35, usb, vxa or mk72 (default: vxa for a clinic image, "
-                    "else mk72)");
+                    "Meter family: " + DetectedFamilyNames() +
+                        " (default: vxa for a clinic image, else mk72)");
   cmd->add_flag("--no-pauses", o.noPauses, "Skip the protocol's pauses and fixed waits");
 }
 

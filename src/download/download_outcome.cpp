@@ -4,7 +4,7 @@
 
 namespace meridane {
 
-std::optional<OutcomeMessage> DownloadOutcomeMessage(std::uint32_t result) {
+std::optional<OutcomeMessage> DownloadOutcomeMessage(DownloadResult result) {
   if (result == kDownloadOk || result == kDownloadRunning) return std::nullopt;
   static constexpr const char* kCheckMode =
       "Please make sure the meter has switched to the communication mode and correctly "

@@ -7,15 +7,20 @@
 
 namespace meridane {
 
-inline constexpr std::uint32_t kDownloadOk = 0;
-inline constexpr std::uint32_t kDownloadNeedsIndividual = 0xFFEE;  // personal meter, clinic mode
-inline constexpr std::uint32_t kDownloadNeedsMultiple = 0xFFEF;    // clinic meter, single mode
-inline constexpr std::uint32_t kDownloadNoRecords = 0xFFFA;
-inline constexpr std::uint32_t kDownloadNotSupported = 0xFFFB;
-inline constexpr std::uint32_t kDownloadTooMany = 0xFFFC;
-inline constexpr std::uint32_t kDownloadNoAnswer = 0xFFFD;
-inline constexpr std::uint32_t kDownloadNotConnected = 0xFFFE;
-inline constexpr std::uint32_t kDownloadRunning = 0xFFFF;
+// A distinct type from LinkResult: the worker maps each link code to one of these.
+// Values other than those named can arrive (any other value shows the "check mode" text).
+enum class DownloadResult : std::uint32_t {
+  kDownloadOk = 0,
+  kDownloadNeedsIndividual = 0xFFEE,  // personal meter, clinic mode
+  kDownloadNeedsMultiple = 0xFFEF,    // clinic meter, single mode
+  kDownloadNoRecords = 0xFFFA,
+  kDownloadNotSupported = 0xFFFB,
+  kDownloadTooMany = 0xFFFC,
+  kDownloadNoAnswer = 0xFFFD,
+  kDownloadNotConnected = 0xFFFE,
+  kDownloadRunning = 0xFFFF,
+};
+using enum DownloadResult;
 
 // The most readings one download may add.
 inline constexpr std::size_t kMaxDownloadReadings = 10000;
@@ -27,6 +32,6 @@ struct OutcomeMessage {
 
 // The message for a finished download's code, looked up in the language file; nullopt for
 // success and for the running value.
-std::optional<OutcomeMessage> DownloadOutcomeMessage(std::uint32_t result);
+std::optional<OutcomeMessage> DownloadOutcomeMessage(DownloadResult result);
 
 }  // namespace meridane

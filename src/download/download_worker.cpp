@@ -31,7 +31,7 @@ ReadingKeySet KeysOf(const ReadingTable& table, bool withMedicalNo) {
 
 }  // namespace
 
-std::uint32_t AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
+DownloadResult AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
                                ReadingTable& table, bool clinic) {
   ReadingKeySet keys = KeysOf(table, clinic);
   table.entries.reserve(table.count() + recordCount);
@@ -70,7 +70,7 @@ void RunWorker(const WorkerArgs& a, std::uint32_t startWaitMs, Body body) {
   // The protocol's pauses are short and many; waking late from each adds up.
   RaiseWorkerPriority();
   a.access.Sleep().SleepMs(startWaitMs);
-  std::uint32_t outcome = body();
+  DownloadResult outcome = body();
   // A cancel the link never saw (asked outside a block transfer) still means "stop": the
   // readings of this run are dropped and the run ends as a cancelled read does.
   if (outcome == kDownloadOk && a.cancel && a.cancel->load(std::memory_order_relaxed)) {
@@ -87,7 +87,7 @@ struct LinkCloser {
 };
 
 // The image read that follows the serial read, and the readings it holds.
-std::uint32_t ReadImageInto(CDevComm& link, const WorkerArgs& a, bool clinic) {
+DownloadResult ReadImageInto(CDevComm& link, const WorkerArgs& a, bool clinic) {
   std::vector<std::uint8_t> image(kImageBufferSize);
   std::uint32_t byteCount = 0, recordCount = 0;
   LinkResult r = clinic ? link.ReadClinicRecords(image, byteCount, recordCount)
@@ -102,7 +102,7 @@ std::uint32_t ReadImageInto(CDevComm& link, const WorkerArgs& a, bool clinic) {
 }  // namespace
 
 void SinglePatientDownload(const WorkerArgs& a) {
-  RunWorker(a, kSingleStartWaitMs, [&]() -> std::uint32_t {
+  RunWorker(a, kSingleStartWaitMs, [&]() -> DownloadResult {
     LinkResult lastOpen = LINK_OK;
     std::unique_ptr<CDevComm> link =
         OpenFirstMeter(a.access.Context(a.cancel, false, a.progress), &lastOpen);
@@ -118,7 +118,7 @@ void SinglePatientDownload(const WorkerArgs& a) {
 }
 
 void ClinicDownload(const WorkerArgs& a) {
-  RunWorker(a, kClinicStartWaitMs, [&]() -> std::uint32_t {
+  RunWorker(a, kClinicStartWaitMs, [&]() -> DownloadResult {
     std::unique_ptr<CDevComm> link =
         MakeLink(LinkKind::VXA, a.access.Context(a.cancel, true, a.progress));
     LinkCloser closer{*link};
@@ -157,12 +157,12 @@ void DownloadSession::Start(DownloadMode mode, ReadingTable& table) {
                         args);
 }
 
-std::uint32_t DownloadSession::Join() {
+DownloadResult DownloadSession::Join() {
   if (thread_.joinable()) thread_.join();
   return Poll();
 }
 
-std::uint32_t WaitForDownload(DownloadSession& session, std::uint32_t intervalMs,
+DownloadResult WaitForDownload(DownloadSession& session, std::uint32_t intervalMs,
                               Sleeper& sleeper) {
   while (session.Poll() == kDownloadRunning) sleeper.SleepMs(intervalMs);
   return session.Join();

@@ -26,7 +26,7 @@ struct WorkerArgs {
   MeterAccess access;
   ReadingTable* table = nullptr;
   MeterSerial* serial = nullptr;
-  std::atomic<std::uint32_t>* result = nullptr;
+  std::atomic<DownloadResult>* result = nullptr;
   const CancelFlag* cancel = nullptr;
   ReadProgress* progress = nullptr;
   // Called on the worker thread right after the outcome is written.
@@ -37,7 +37,7 @@ struct WorkerArgs {
 // and for clinic images void records and medical record numbers from 1000; a reading
 // already in the table is not added again. Returns kDownloadOk, or kDownloadTooMany once
 // this download has added the most it may.
-std::uint32_t AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
+DownloadResult AppendMeterImage(std::span<const std::uint8_t> image, std::uint32_t recordCount,
                                ReadingTable& table, bool clinic);
 
 // Worker bodies. They run on the session's thread; tests may call them directly.
@@ -64,7 +64,7 @@ class DownloadSession {
   // cancel flag and starts the worker of `mode` on its own thread.
   void Start(DownloadMode mode, ReadingTable& table);
   // The outcome, acquire order: kDownloadRunning until the worker's last table write.
-  std::uint32_t Poll() const { return result_.load(std::memory_order_acquire); }
+  DownloadResult Poll() const { return result_.load(std::memory_order_acquire); }
   // Asks the link to stop its block transfer (the dialog's Esc key or Cancel button).
   void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
   const CancelFlag& cancelFlag() const { return cancel_; }
@@ -75,12 +75,12 @@ class DownloadSession {
   // must outlive the session (the destructor joins the worker).
   void SetFinishedNotifier(std::function<void()> notify) { finished_ = std::move(notify); }
   // Waits for the thread to end; returns the outcome.
-  std::uint32_t Join();
+  DownloadResult Join();
   bool multipleManagement() const { return multiple_; }
 
  private:
   MeterAccess access_;
-  std::atomic<std::uint32_t> result_{kDownloadOk};
+  std::atomic<DownloadResult> result_{kDownloadOk};
   CancelFlag cancel_{false};
   ReadProgress progress_;
   std::function<void()> finished_;
@@ -94,6 +94,6 @@ void RaiseWorkerPriority();
 
 // The waiting side without a window: polls every `intervalMs` through `sleeper` until the
 // outcome is final, then joins the worker.
-std::uint32_t WaitForDownload(DownloadSession& session, std::uint32_t intervalMs, Sleeper& sleeper);
+DownloadResult WaitForDownload(DownloadSession& session, std::uint32_t intervalMs, Sleeper& sleeper);
 
 }  // namespace meridane

@@ -1,5 +1,6 @@
 #include "download/meter_choice.h"
 
+#include "meter/meter_family.h"
 #include "meter/meter_image.h"
 
 namespace meridane {
@@ -18,7 +19,7 @@ std::unique_ptr<MeterChoice> MeterChoice::Make(const MeterOptions& o, std::strin
   if (!kind && !o.family.empty()) {
     kind = ParseLinkKind(o.family);
     if (!kind) {
-      error = "--family: expected tr35, usb, vxa or mk72, got '" + o.family + "'";
+      error = "--family: expected " + DetectedFamilyNames() + ", got '" + o.family + "'";
       return nullptr;
     }
   }

@@ -16,7 +16,7 @@ namespace meridane {
 struct MeterOptions {
   std::string image;   // memory image file; empty: the meters attached over USB
   std::string serial;  // the emulated meter's serial number, 10 or 11 characters
-  std::string family;  // tr35, usb, vxa or mk72; empty: vxa for a clinic image, else mk72
+  std::string family;  // a family name of the meter table; empty: vxa for a clinic image, else mk72
   bool noPauses = false;
 };
 

@@ -36,8 +36,8 @@ std::string MeterSerial::Text() const {
 }
 
 std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* lastOpen) {
-  for (LinkKind kind : kDetectionOrder) {
-    std::unique_ptr<CDevComm> link = MakeLink(kind, ctx);
+  for (const MeterFamily* family : DetectionOrder()) {
+    std::unique_ptr<CDevComm> link = family->make(ctx);
     LinkResult r = link->Open(0);
     if (lastOpen) *lastOpen = r;
     if (r == LINK_OK) return link;
@@ -46,7 +46,7 @@ std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* las
   return nullptr;
 }
 
-std::uint32_t ReadMeterSerial(const MeterAccess& access, MeterSerial& serial) {
+DownloadResult ReadMeterSerial(const MeterAccess& access, MeterSerial& serial) {
   if (auto link = OpenFirstMeter(access.Context())) {
     std::fill(serial.buffer.begin(), serial.buffer.begin() + 11, std::uint8_t{0});
     // A bad checksum does not matter here: the characters are judged below.

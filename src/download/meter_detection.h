@@ -6,15 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "download/download_outcome.h"
 #include "meter/dev_comm.h"
 #include "meter/link_context.h"
 #include "meter/link_factory.h"
 
 namespace meridane {
-
-// The order in which a download looks for a meter. The HID-to-UART bridge is not tried.
-inline constexpr std::array<LinkKind, 4> kDetectionOrder{LinkKind::TR35, LinkKind::USB,
-                                                         LinkKind::VXA, LinkKind::MK72};
 
 // What links are built over. Null members mean the system backends and real pauses; the
 // meter emulator or a test puts its own in. The sleeper also takes the download's own
@@ -39,13 +36,13 @@ struct MeterSerial {
   std::string Text() const;
 };
 
-// The first link of kDetectionOrder that opens (others are closed again), or nullptr.
+// The first link that opens, trying the families in the table's detection order (others are closed again), or nullptr.
 // `lastOpen` receives the last Open result tried.
 std::unique_ptr<CDevComm> OpenFirstMeter(const LinkContext& ctx, LinkResult* lastOpen = nullptr);
 
 // Reads the serial number of the attached meter into `serial`; 0, or 0xFFFD when the text
 // held afterwards has a character outside 0-9, A-Z, a-{. With no meter attached the serial
 // of the last meter read is kept and judged.
-std::uint32_t ReadMeterSerial(const MeterAccess& access, MeterSerial& serial);
+DownloadResult ReadMeterSerial(const MeterAccess& access, MeterSerial& serial);
 
 }  // namespace meridane

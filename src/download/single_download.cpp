@@ -119,7 +119,7 @@ DownloadReport RunSinglePatientDownload(DownloadSession& session, const Download
                                         ReadingTable& table) {
   table.Clear();
   session.serialReadFailed = false;
-  const std::uint32_t r = ReadMeterSerial(session.access(), session.serial);
+  const DownloadResult r = ReadMeterSerial(session.access(), session.serial);
   if (r != kDownloadOk) session.serialReadFailed = true;
   if (current.IDNo.empty()) {
     if (r == kDownloadOk) {

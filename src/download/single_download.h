@@ -25,7 +25,7 @@ struct DownloadHooks {
 };
 
 struct DownloadReport {
-  std::uint32_t result = kDownloadOk;  // the worker's outcome
+  DownloadResult result = kDownloadOk;  // the worker's outcome
   bool messageShown = false;           // a message ended the download
   bool stored = false;                 // a patient was settled and the new readings filed
   int inserted = 0;                    // rows written

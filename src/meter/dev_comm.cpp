@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "meter/hid_backend.h"
 #include "meter/link_context.h"
 #include "meter/meter_image.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/hid_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 
@@ -14,8 +14,8 @@ int CDevComm::Close() { return 1; }
 LinkResult CDevComm::ReadRecords(std::span<std::uint8_t>, std::uint32_t&, std::uint32_t&) {
   return ERROR_INVALID_DATA;
 }
-int CDevComm::Reserved1(std::uint32_t, std::uint32_t, std::uint32_t) { return ERROR_INVALID_DATA; }
-int CDevComm::Reserved2(std::uint32_t, std::uint32_t, std::uint32_t) { return ERROR_INVALID_DATA; }
+int CDevComm::Reserved1(std::uint32_t, std::uint32_t, std::uint32_t) { return static_cast<int>(ERROR_INVALID_DATA); }
+int CDevComm::Reserved2(std::uint32_t, std::uint32_t, std::uint32_t) { return static_cast<int>(ERROR_INVALID_DATA); }
 LinkHandle CDevComm::GetHandle() const { return kInvalidLinkHandle; }
 LinkResult CDevComm::OpenPort() { return ERROR_DEVICE_NOT_CONNECTED; }
 CDevComm::~CDevComm() = default;

@@ -4,6 +4,7 @@
 // then ReadRecords or ReadClinicRecords; Close (harmless when not open); destroy.
 // Links never throw and show nothing; one link serves one download on one thread.
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "meter/link_result.h"
@@ -13,6 +14,12 @@ namespace meridane {
 // An open device as an opaque number; -1 when closed.
 using LinkHandle = std::intptr_t;
 inline constexpr LinkHandle kInvalidLinkHandle = -1;
+
+// The handle of an owned device: its address, or kInvalidLinkHandle when there is none.
+template <typename Device>
+LinkHandle HandleOf(const std::unique_ptr<Device>& d) {
+  return d ? reinterpret_cast<LinkHandle>(d.get()) : kInvalidLinkHandle;
+}
 
 class CDevComm {
  public:

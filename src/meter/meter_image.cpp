@@ -1,5 +1,6 @@
 #include "meter/meter_image.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -111,6 +112,14 @@ std::optional<std::vector<std::uint8_t>> LoadMeterImageFile(const std::string& p
                                   std::istreambuf_iterator<char>());
   if (in.bad() || bytes.size() < kImageHeaderSize) return std::nullopt;
   return bytes;
+}
+
+LinkResult TakeSerialBlock(const std::uint8_t* block, std::size_t available,
+                           std::span<std::uint8_t> buffer, std::uint8_t length) {
+  const std::size_t n = std::size_t{length} + 1;
+  if (available < n || buffer.size() < n) return LINK_READ_FAILED;
+  std::memcpy(buffer.data(), block, n);
+  return SerialChecksumOk(buffer, length) ? LINK_OK : LINK_READ_FAILED;
 }
 
 }  // namespace meridane

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "meter/link_result.h"
+
 namespace meridane {
 
 // Image layout: [0] type "P"/"M", [1] count bits 7-0, [2] bits 7-4 = count bits 11-8,
@@ -60,6 +62,18 @@ std::vector<std::uint8_t> BuildSerialBlock(const std::string& serial);
 bool IsAllowedSerialChar(std::uint8_t c);
 // Two's complement of the low 8 bits of the sum.
 std::uint8_t Checksum8(std::span<const std::uint8_t> bytes);
+
+// Command bytes every family sends, and the pause after a command before its answer is read.
+inline constexpr std::uint8_t kCmdImage = 'E';
+inline constexpr std::uint8_t kCmdNextBlock = 'a';
+inline constexpr std::uint8_t kCmdSerial = 'R';
+inline constexpr std::uint8_t kCmdWrite = 'W';
+inline constexpr std::uint32_t kCommandPauseMs = 200;
+
+// Copies the serial block (length characters + checksum) starting at `block` into `buffer`
+// and checks its sum: LINK_OK or LINK_READ_FAILED. `available` bounds what the answer holds.
+LinkResult TakeSerialBlock(const std::uint8_t* block, std::size_t available,
+                           std::span<std::uint8_t> buffer, std::uint8_t length);
 
 // Reads a memory image file as written by the CLI (type byte, count, …). nullopt when the
 // file cannot be read or is shorter than a header.

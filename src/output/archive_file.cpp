@@ -122,7 +122,7 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
     return -1;
   Statement ins = archive.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
                                   Placeholders(kArchiveReadingsColumnCount) + ");");
-  const GlucoDetailRecord none;
+  GlucoDetailRecord none;  // the empty values of a reading without details
   int written = 0;
   do {
     std::string when = sel.Text(1);
@@ -130,7 +130,7 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
     ins.Reset();
     ins.Bind(1, when).BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
     auto it = details.find(static_cast<int>(sel.Int(0)));
-    GlucoDetailRecord d = it != details.end() ? it->second : none;
+    GlucoDetailRecord& d = it != details.end() ? it->second : none;
     int b = kArchiveDetailFirst + 1;
     for (const ColumnRef& c : DetailColumns(d)) ins.Bind(b++, ColumnText(c));
     if (!ins.Run()) return -1;
@@ -216,6 +216,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
 
   Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
                                       " SET meal=?, medicalNo=? WHERE idx=?;");
+  ReadingWriter writer(patients, idNo);
   for (const ArchiveReading& r : readings) {
     auto it = stored.find({r.at, r.gluco});
     int idx;
@@ -226,7 +227,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
       if (!update.Run()) return false;
       ++result.readingsUpdated;
     } else {
-      int64_t added = InsertReading(patients, idNo, r.at, r.gluco, r.meal, r.medicalNo);
+      int64_t added = writer.Insert(r.at, r.gluco, r.meal, r.medicalNo);
       if (added < 0) return false;
       idx = static_cast<int>(added);
       ++result.readingsAdded;
@@ -234,7 +235,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
     if (r.detail.IsNonEmpty()) {
       GlucoDetailRecord d = r.detail;
       d.idx = idx;
-      if (!WriteDetail(patients, idNo, idx, d)) return false;
+      if (!writer.WriteDetail(idx, d)) return false;
     }
   }
   return true;

@@ -194,13 +194,17 @@ const std::vector<std::string>& RegimenNames() {
     std::vector<std::string> v;
     static const char* const kSlots[] = {"M1", "M2", "M3", "Night"};
     for (int n = 1; n <= 5; ++n) {
-      const std::string r = "r" + std::to_string(n);
+      // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "r" + std::string.
+      std::string r = "r";
+      r += std::to_string(n);
       v.push_back(r + "Name");
       v.push_back(r + "Date");
       for (const char* s : kSlots)
-        for (int d = 1; d <= 2; ++d) {
-          v.push_back(r + s + "U" + std::to_string(d));
-          v.push_back(r + s + "T" + std::to_string(d));
+        for (char d : {'1', '2'}) {
+          std::string slot = r;
+          slot += s;
+          v.push_back(slot + 'U' + d);
+          v.push_back(slot + 'T' + d);
         }
     }
     return v;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/data_paths.h"
+#include "store/database_key.h"
 
 namespace meridane {
 
@@ -145,6 +146,17 @@ Database::~Database() {
 }
 
 Database Database::OpenFile(const std::string& path) {
+  // A file this process has keyed before opens with its derived key, skipping the
+  // derivation; should that key not fit, the pass phrase decides, as it always did.
+  if (std::optional<std::string> raw = RawKeyForFile(path, kDatabaseKey)) {
+    Database d = OpenKeyed(path, *raw, false);
+    if (d.ok()) return d;
+    ForgetRawKey(path);
+  }
+  return OpenKeyed(path, kDatabaseKey, true);
+}
+
+Database Database::OpenKeyed(const std::string& path, std::string_view key, bool reportFailure) {
   Database d;
   sqlite3* db = nullptr;
   int rc = sqlite3_open(path.c_str(), &db);
@@ -152,15 +164,17 @@ Database Database::OpenFile(const std::string& path) {
   // rather than failing with "database is locked".
   if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (rc == SQLITE_OK) {
-    rc = sqlite3_key(db, kDatabaseKey.data(), static_cast<int>(kDatabaseKey.size()));
+    rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
   }
-  // Keying is lazy: make sure the key fits the file before anyone relies on it.
+  // Keying is lazy: make sure the key fits the file before anyone relies on it. A pass
+  // phrase is derived by that first statement.
   if (rc == SQLITE_OK) {
+    PrepareVectorUnitForKeyDerivation();
     rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
   }
   if (rc != SQLITE_OK) {
     d.error_ = db ? sqlite3_errmsg(db) : "out of memory";
-    std::fprintf(stderr, "Can't open database: %s\n", d.error_.c_str());
+    if (reportFailure) std::fprintf(stderr, "Can't open database: %s\n", d.error_.c_str());
     if (db) sqlite3_close(db);
     return d;
   }

@@ -126,6 +126,9 @@ class Database {
   };
 
  private:
+  // `key`: the pass phrase, or a raw key literal from RawKeyForFile.
+  static Database OpenKeyed(const std::string& path, std::string_view key, bool reportFailure);
+
   sqlite3* db_ = nullptr;
   std::string error_;
 };

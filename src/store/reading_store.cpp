@@ -1,6 +1,7 @@
 #include "store/reading_store.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "store/columns.h"
 
@@ -215,14 +216,36 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
 
 int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at, int gluco,
                       int meal, int medicalNo) {
-  Statement st =
-      db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);");
+  return ReadingWriter(db, idNo).Insert(at, gluco, meal, medicalNo);
+}
+
+struct ReadingWriter::Statements {
+  Statements(Database& db, const std::string& idNo)
+      : insert(db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")) {}
+  Statement insert;
+  // Prepared with the first detail: a writer that only inserts readings needs none.
+  std::optional<DetailWriter> details;
+};
+
+ReadingWriter::ReadingWriter(Database& db, const std::string& idNo)
+    : db_(db), idNo_(idNo), st_(std::make_unique<Statements>(db, idNo)) {}
+
+ReadingWriter::~ReadingWriter() = default;
+
+int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medicalNo) {
+  Statement& st = st_->insert;
+  st.Reset();
   st.Bind(1, FormatDateTime(at))
       .Bind(2, IntText(gluco))
       .Bind(3, IntText(meal))
       .Bind(4, IntText(medicalNo));
   if (!st.Run()) return -1;
-  return db.LastInsertRowId();
+  return db_.LastInsertRowId();
+}
+
+bool ReadingWriter::WriteDetail(int idx, const GlucoDetailRecord& d) {
+  if (!st_->details) st_->details.emplace(db_);
+  return st_->details->Write(idNo_, idx, d);
 }
 
 std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo) {

@@ -2,6 +2,7 @@
 // A patient's readings table "G"+IDNo and the GlucoDetail rows, to and from a ReadingTable.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,24 @@ int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at,
 std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo);
 // Inserts or updates the GlucoDetail row (IDNo, idx) from the record's fields.
 bool WriteDetail(Database& db, const std::string& idNo, int idx, const GlucoDetailRecord& d);
+
+// Filing many readings of one patient: the reading insert and the detail statements are
+// prepared once and bound per row. The database and patient must outlive the writer.
+class ReadingWriter {
+ public:
+  ReadingWriter(Database& db, const std::string& idNo);
+  ~ReadingWriter();
+  ReadingWriter(const ReadingWriter&) = delete;
+  ReadingWriter& operator=(const ReadingWriter&) = delete;
+  // As InsertReading and WriteDetail.
+  int64_t Insert(const DateTime& at, int gluco, int meal, int medicalNo);
+  bool WriteDetail(int idx, const GlucoDetailRecord& d);
+
+ private:
+  struct Statements;
+  Database& db_;
+  std::string idNo_;
+  std::unique_ptr<Statements> st_;
+};
 
 }  // namespace meridane

@@ -65,7 +65,7 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
 TEST_F(DownloadTest, ClinicDownloadFromTheWrongMeterShowsOneMessageAndListsNothing) {
   const auto personal = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
   const auto clinic = test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
-  const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
+  const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, DownloadResult> cases[] = {
       {LinkKind::VXA, personal, {}, kDownloadNeedsIndividual},
       {LinkKind::MK72, clinic, {}, kDownloadNotConnected},  // only family VXA is tried
       {LinkKind::VXA, clinic, {.badSerialChecksum = true}, kDownloadNotSupported},

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <fstream>
+#include <type_traits>
 
 #include "app/text_lookup.h"
 #include "download_fixture.h"
@@ -14,18 +15,25 @@ constexpr const char* kCheckMode =
     "Please make sure the meter has switched to the communication mode and correctly connected "
     "to your computer.";
 
+// A link's code handed on as a download's outcome (or back) must not compile.
+static_assert(!std::is_convertible_v<LinkResult, DownloadResult>);
+static_assert(!std::is_convertible_v<DownloadResult, LinkResult>);
+static_assert(!std::is_convertible_v<std::uint32_t, DownloadResult>);
+
 TEST(DownloadOutcome, CodesSharingAKeyShareTheLanguageFilesText) {
   EXPECT_FALSE(DownloadOutcomeMessage(kDownloadOk));
   EXPECT_FALSE(DownloadOutcomeMessage(kDownloadRunning));
-  EXPECT_EQ(DownloadOutcomeMessage(0x1234)->text, kCheckMode);  // any unknown code
+  EXPECT_EQ(DownloadOutcomeMessage(DownloadResult{0x1234})->text, kCheckMode);  // any unknown code
   EXPECT_EQ(DownloadOutcomeMessage(kDownloadNotSupported)->text,
             "The meter doesn\u2019t support the function you are using.");
 
   const std::string ini = ::testing::TempDir() + "/meridane-download-lang.ini";
   std::ofstream(ini) << "[Label]\nWarning=Achtung\n[ErrMsg]\nErrMsg4=Sprache vier\n";
   SetLanguageFile(ini);
-  for (std::uint32_t code : {0xFFEEu, 0xFFEFu, 0xFFFBu, 0xFFFCu}) {
-    EXPECT_EQ(DownloadOutcomeMessage(code)->text, "Sprache vier") << std::hex << code;
+  for (DownloadResult code :
+       {kDownloadNeedsIndividual, kDownloadNeedsMultiple, kDownloadNotSupported, kDownloadTooMany}) {
+    EXPECT_EQ(DownloadOutcomeMessage(code)->text, "Sprache vier")
+        << std::hex << static_cast<std::uint32_t>(code);
     EXPECT_EQ(DownloadOutcomeMessage(code)->caption, "Achtung");
   }
   EXPECT_EQ(DownloadOutcomeMessage(kDownloadNoRecords)->text, "No records in the meter.");
@@ -38,7 +46,7 @@ TEST_F(DownloadTest, MeterFaultsEndWithTheirOneMessageAndStoreNothing) {
   AddPatient("M1", "Mia Fault", "", "MK72000001");
   const auto image = test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
                             At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)});
-  const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, std::uint32_t> cases[] = {
+  const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, DownloadResult> cases[] = {
       {LinkKind::VXA, test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
       {LinkKind::MK72, test::ImageOf({}), {}, kDownloadNoRecords},
       {LinkKind::MK72, image, {.silentSerial = true}, kDownloadNotSupported},

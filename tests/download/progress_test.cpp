@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "download/meter_choice.h"
+#include "meter/meter_family.h"
 #include "download_fixture.h"
 
 namespace meridane::testing {
@@ -130,7 +131,7 @@ TEST_F(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
       {{personal, "TR35000001", "TR35", true}, "", LinkKind::TR35},
       {{"", "", "", false}, "", LinkKind::MK72, false},  // the meters attached over USB
       {{personal, "MK72000001", "mk99", false},
-       "--family: expected tr35, usb, vxa or mk72, got 'mk99'"},
+       "--family: expected " + DetectedFamilyNames() + ", got 'mk99'"},
       {{personal, "SHORT", "", false}, "--serial: expected 10 or 11 characters, got 'SHORT'"},
       {{"/no/such/image", "MK72000001", "", false}, "--meter-image: cannot read '/no/such/image'"},
       {{"", "MK72000001", "", false}, "--serial: only with --meter-image"},

@@ -23,30 +23,6 @@ const std::string kResText =
 class StartupTest : public QObject {
   Q_OBJECT
  private slots:
-  void placementForScreens() {
-    struct Case {
-      ScreenMetrics s;
-      QRect rect;
-      bool dpi, res, large;
-    };
-    const Case cases[] = {
-        {{1920, 1080, 96}, QRect(448, 156, 1024, 738), false, false, false},
-        {{800, 600, 96}, QRect(0, 0, 800, 570), false, true, false},
-        {{1024, 768, 120}, QRect(0, 0, 1024, 738), true, false, true},
-        {{1024, 767, 96}, QRect(0, 0, 1024, 737), false, true, false},
-        {{1023, 768, 144}, QRect(0, 0, 1023, 738), true, true, true},
-    };
-    for (const Case& c : cases) {
-      MainWindowPlacement p = PlaceMainWindow(c.s);
-      QCOMPARE(QRect(p.x, p.y, p.width, p.height), c.rect);
-      QCOMPARE(p.dpiWarning, c.dpi);
-      QCOMPARE(p.resolutionWarning, c.res);
-      QCOMPARE(p.largeDpiLayout, c.large);
-    }
-    QVERIFY(HomePageScrolls({800, 600, 120}));
-    QVERIFY(!HomePageScrolls({800, 600, 96}));
-  }
-
   void initialiseWarnsOnceAndShowsScrollBars() {
     test::DataFolder folder;
     {
@@ -88,17 +64,8 @@ class StartupTest : public QObject {
   }
 
   void steppedScrolling() {
+    // The step rules themselves are checked in the core (tests/app); here the window uses them.
     const ScreenMetrics small{800, 600, 96};
-    QCOMPARE(ScrollStepPixels(small, true), 18);    // (783 - 600) / 10
-    QCOMPARE(ScrollStepPixels(small, false), 24);   // (1048 - 800) / 10
-    QCOMPARE(ScrollStepPixels({800, 600, 120}, true), 19);  // (798 - 600) / 10
-    QCOMPARE(ScrollStepPixels({800, 600, 120}, false), 25);
-    QCOMPARE(ScrollStepPixels({1920, 1080, 96}, true), 0);  // nothing to scroll
-    QCOMPARE(StepScrollPosition(100, true), 100);
-    QCOMPARE(StepScrollPosition(0, false), 0);
-    QCOMPARE(StepScrollPosition(90, true), 100);
-    QCOMPARE(ScrollOffsetPixels(small, true, 30), 54);
-
     test::DataFolder folder;
     ScriptedPrompter prompter;
     CMeridDemoXDlg w(prompter, small);

@@ -5,7 +5,10 @@
 #include <numeric>
 
 #include "meter/emulator/emulated_backends.h"
-#include "meter/hid_families.h"
+#include "meter/families/hiduart.h"
+#include "meter/families/mk72.h"
+#include "meter/families/tr35.h"
+#include "meter/families/vxa.h"
 #include "meter_test_util.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
@@ -18,7 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr LinkKind kHid40[] = {LinkKind::MK72, LinkKind::VXA, LinkKind::TR35};
 
 struct Read {
-  LinkResult result = 0;
+  LinkResult result = LINK_OK;
   std::uint32_t bytes = 0, records = 0;
   Bytes buffer = test::Buffer();
   std::uint64_t pausedMs = 0;

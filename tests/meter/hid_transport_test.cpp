@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "meter/emulator/emulated_backends.h"
-#include "meter/hid_families.h"
+#include "meter/families/hiduart.h"
+#include "meter/families/mk72.h"
+#include "meter/families/tr35.h"
+#include "meter/families/vxa.h"
 #include "meter_test_util.h"
 
 namespace meridane {
@@ -108,7 +111,7 @@ TEST(HidOpen, SystemBackendsFindNoMeterCleanly) {
   EXPECT_EQ(uart.Open(0), LINK_DEVICE_GONE);
   auto usb = MakeLink(LinkKind::USB, LinkContext{});
   const LinkResult r = usb->Open(0);
-  EXPECT_TRUE(r == ERROR_DEVICE_NOT_CONNECTED || r == LINK_NOT_FOUND) << r;
+  EXPECT_TRUE(r == ERROR_DEVICE_NOT_CONNECTED || r == LINK_NOT_FOUND) << LinkResultName(r);
   usb->Close();
   EXPECT_EQ(ParseLinkKind("MK72"), LinkKind::MK72);
   EXPECT_EQ(ParseLinkKind("usb"), LinkKind::USB);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "meter/meter_image.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane::test {
 

@@ -3,7 +3,7 @@
 #include <thread>
 #include <tuple>
 
-#include "meter/comm_usb.h"
+#include "meter/families/usb_serial.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/emulator/pty_meter.h"
 #include "meter_test_util.h"
@@ -80,7 +80,7 @@ TEST(UsbLinkOpen, BridgeRecognition) {
 }
 
 struct UsbRead {
-  LinkResult serialResult = 0, result = 0;
+  LinkResult serialResult = LINK_OK, result = LINK_OK;
   std::uint8_t length = 0;
   Bytes serial = Bytes(12, 0);
   std::uint32_t bytes = 0, records = 0;

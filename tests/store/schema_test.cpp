@@ -3,6 +3,7 @@
 #include <fstream>
 #include <map>
 
+#include "store/database_key.h"
 #include "store/patient_store.h"
 #include "store_fixture.h"
 
@@ -74,6 +75,50 @@ TEST_F(StoreTest, FileIsEncryptedAndOpensOnlyWithTheKey) {
   Database again = OpenPatientDatabase();
   ASSERT_TRUE(again.ok());
   EXPECT_EQ(Column(again, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"A1"});
+}
+
+// Reads the Patient IDs of a file keyed with the pass phrase, as any SQLCipher tool would.
+std::vector<std::string> IdsWithPassPhrase(const std::string& path) {
+  std::vector<std::string> ids;
+  sqlite3* raw = nullptr;
+  sqlite3_open(path.c_str(), &raw);
+  sqlite3_key(raw, kDatabaseKey.data(), static_cast<int>(kDatabaseKey.size()));
+  sqlite3_exec(
+      raw, "SELECT IDNo FROM Patient ORDER BY IDNo;",
+      [](void* out, int, char** v, char**) {
+        static_cast<std::vector<std::string>*>(out)->push_back(v[0] ? v[0] : "");
+        return 0;
+      },
+      &ids, nullptr);
+  sqlite3_close(raw);
+  return ids;
+}
+
+TEST_F(StoreTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) {
+  { Database db = Open(); }
+  const int before = KeyDerivationCount();
+  for (const char* id : {"A1", "A2", "A3"}) {
+    Database db = OpenPatientDatabase();
+    ASSERT_TRUE(db.ok());
+    ASSERT_TRUE(db.Exec(std::string("INSERT INTO Patient (fullName, IDNo) VALUES ('n', '") + id +
+                        "');"));
+  }
+  EXPECT_LE(KeyDerivationCount() - before, 1);
+  EXPECT_EQ(IdsWithPassPhrase(PatientDatabasePath()), (std::vector<std::string>{"A1", "A2", "A3"}));
+
+  // Another keyed file put in its place (a restored copy) has its own salt and still opens.
+  const std::string other = (folder_ / "other.db").string();
+  {
+    Database db = Database::OpenFile(other);
+    ASSERT_TRUE(db.Exec("CREATE TABLE Patient (fullName, IDNo);"));
+    ASSERT_TRUE(db.Exec("INSERT INTO Patient VALUES ('b', 'B1');"));
+  }
+  std::filesystem::copy_file(other, PatientDatabasePath(),
+                             std::filesystem::copy_options::overwrite_existing);
+  Database db = OpenPatientDatabase();
+  ASSERT_TRUE(db.ok());
+  EXPECT_EQ(Column(db, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"B1"});
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(StoreTest, OpenFailureIsReturnedToTheCaller) {

@@ -3,7 +3,7 @@
 // the program's banner, placed for the screen, with stepped scroll bars on small screens.
 #include <QDialog>
 
-#include "app/gui/display_rules.h"
+#include "app/display_rules.h"
 
 namespace meridane {
 

@@ -83,7 +83,7 @@ void EmulatedHidBackend::AddMeter(std::shared_ptr<MeterEmulator> meter, std::str
   HidInterfaceInfo info;
   info.path = path.empty() ? "emulated-hid-" + std::to_string(entries_.size()) : std::move(path);
   info.caps.inputReportLength = static_cast<std::uint16_t>(meter->InputReportSize());
-  info.caps.outputReportLength = meter->kind() == LinkKind::HIDUART ? 64 : 8;
+  info.caps.outputReportLength = meter->transport() == MeterTransport::HidUart ? 64 : 8;
   std::string product = meter->ProductString();
   AddInterface(std::move(info), std::move(product), std::move(meter));
 }
@@ -150,7 +150,7 @@ std::unique_ptr<EmulatedMeter> MakeEmulatedMeter(LinkKind kind, std::vector<std:
                                                  std::string serial, EmulatorFaults faults) {
   auto em = std::make_unique<EmulatedMeter>();
   em->meter = std::make_shared<MeterEmulator>(kind, std::move(image), std::move(serial), faults);
-  if (kind == LinkKind::USB)
+  if (em->meter->transport() == MeterTransport::Serial)
     em->serial.AddMeter(em->meter);
   else
     em->hid.AddMeter(em->meter);

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "meter/emulator/meter_emulator.h"
-#include "meter/hid_backend.h"
+#include "meter/transport/hid_backend.h"
 #include "meter/link_context.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 

@@ -3,22 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
-#include "meter/hid_families.h"
-#include "meter/hid_transport.h"
+#include "meter/families/hiduart.h"
+#include "meter/transport/hid_transport.h"
 #include "meter/meter_image.h"
 
 namespace meridane {
 
 MeterEmulator::MeterEmulator(LinkKind kind, std::vector<std::uint8_t> image, std::string serial,
                              EmulatorFaults faults)
-    : kind_(kind), image_(std::move(image)), serial_(std::move(serial)), faults_(faults) {
+    : kind_(kind),
+      transport_(FindMeterFamily(kind) ? FindMeterFamily(kind)->transport : MeterTransport::Hid40),
+      image_(std::move(image)),
+      serial_(std::move(serial)),
+      faults_(faults) {
   if (faults_.typeByte && !image_.empty()) image_[0] = *faults_.typeByte;
 }
 
 std::string MeterEmulator::ProductString() const { return HidProductName(kind_); }
 
 std::size_t MeterEmulator::InputReportSize() const {
-  return kind_ == LinkKind::HIDUART ? kUartReportSize : kHidInputSize;
+  return transport_ == MeterTransport::HidUart ? kUartReportSize : kHidInputSize;
 }
 
 std::vector<std::uint8_t> MeterEmulator::SerialBlock() const {
@@ -50,7 +54,7 @@ void MeterEmulator::StartStream(bool image) {
     streamLimit_ = stream_.size();
     return;
   }
-  const bool lead = faults_.uartLeadingByte && kind_ == LinkKind::HIDUART;
+  const bool lead = faults_.uartLeadingByte && transport_ == MeterTransport::HidUart;
   if (lead) stream_.push_back(0x00);
   stream_.insert(stream_.end(), image_.begin(), image_.end());
   streamLimit_ = stream_.size();
@@ -65,7 +69,7 @@ void MeterEmulator::StartStream(bool image) {
 
 void MeterEmulator::Command(std::uint8_t cmd) {
   commands_.push_back(cmd);
-  if (kind_ == LinkKind::USB || kind_ == LinkKind::HIDUART) {
+  if (transport_ != MeterTransport::Hid40) {
     if (cmd == 'E' || cmd == 'R') StartStream(cmd == 'E');
     return;
   }
@@ -97,7 +101,7 @@ bool MeterEmulator::OnOutputReport(std::span<const std::uint8_t> report) {
   std::lock_guard lock(mu_);
   if (gone_) return false;
   if (report.empty()) return true;
-  if (kind_ == LinkKind::HIDUART) {
+  if (transport_ == MeterTransport::HidUart) {
     if (report[0] == kUartConfigReport) {
       static constexpr std::uint8_t k1200[4] = {0x00, 0x00, 0x04, 0xB0};
       uartConfigured_ = report.size() >= 5 && std::equal(k1200, k1200 + 4, report.begin() + 1);
@@ -166,7 +170,7 @@ int MeterEmulator::UartInput(std::span<std::uint8_t> report) {
 int MeterEmulator::OnInputReport(std::span<std::uint8_t> report) {
   std::lock_guard lock(mu_);
   if (gone_ || report.empty()) return -1;
-  return kind_ == LinkKind::HIDUART ? UartInput(report) : Hid40Input(report);
+  return transport_ == MeterTransport::HidUart ? UartInput(report) : Hid40Input(report);
 }
 
 void MeterEmulator::OnSerialWrite(std::span<const std::uint8_t> bytes) {

@@ -1,5 +1,5 @@
 #pragma once
-// A glucose meter in software: plays a meter of any link kind from a memory image and a
+// A glucose meter in software: plays a meter of any family in the family table from a memory image and a
 // serial number, answering "E", "a", "R" and "W" as the wire protocol does, over the HID
 // backend (40- or 64-byte reports) or the serial backend. Faults can be injected. Used by
 // tests, the command line (--meter-image) and the window's demo mode.
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "meter/link_factory.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 
@@ -42,9 +42,11 @@ class MeterEmulator {
                 EmulatorFaults faults = {});
 
   LinkKind kind() const { return kind_; }
+  // The layout it plays, from its family's row (a kind without a row plays 40-byte HID).
+  MeterTransport transport() const { return transport_; }
   // The product string the meter reports over HID (empty for the serial kind).
   std::string ProductString() const;
-  // 40 for MK72/VXA/TR35, 64 for HIDUART.
+  // 40 for the 40-byte HID families, 64 for the HID-to-UART bridge.
   std::size_t InputReportSize() const;
 
   // HID side. False / -1 once the device is gone.
@@ -76,6 +78,7 @@ class MeterEmulator {
 
   mutable std::mutex mu_;
   LinkKind kind_;
+  MeterTransport transport_;
   std::vector<std::uint8_t> image_;
   std::string serial_;
   EmulatorFaults faults_;

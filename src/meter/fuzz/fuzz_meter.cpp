@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "meter/comm_usb.h"
-#include "meter/hid_families.h"
+#include "meter/families/usb_serial.h"
+#include "meter/link_factory.h"
 #include "meter/link_factory.h"
 #include "meter/meter_image.h"
 

@@ -88,6 +88,8 @@ std::unique_ptr<SerialPort> OpenTermiosPort(const std::string& path);
 
 // The CP210x bridge: USB 10C4:EA60, or a description containing "CP210x", or (Windows
 // friendly names) "Silicon Labs CP210x USB to UART".
+inline constexpr std::uint16_t kCp210xVendorId = 0x10C4;
+inline constexpr std::uint16_t kCp210xProductId = 0xEA60;
 bool IsCp210xPort(const SerialPortInfo& info);
 // Windows friendly name "Silicon Labs CP210x USB to UART Bridge (COM12)" → "\\.\COM12";
 // nullopt when the name is not the bridge's or holds no "COM".

@@ -1,4 +1,4 @@
-#include "meter/comm_usb.h"
+#include "meter/families/usb_serial.h"
 
 #include <algorithm>
 #include <array>
@@ -54,7 +54,7 @@ int CCommUSB::Close() {
 }
 
 LinkHandle CCommUSB::GetHandle() const {
-  return port_ ? reinterpret_cast<LinkHandle>(port_.get()) : kInvalidLinkHandle;
+  return HandleOf(port_);
 }
 
 LinkResult CCommUSB::WriteBlock(std::span<const std::uint8_t>) { return LINK_OK; }

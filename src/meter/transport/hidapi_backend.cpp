@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "meter/hid_backend.h"
+#include "meter/transport/hid_backend.h"
 
 namespace meridane {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/gui/display_rules.h"
+#include "app/display_rules.h"
 
 namespace meridane {
 

@@ -1,6 +1,7 @@
 #pragma once
-// The HID routines the HID families share: enumeration into a bounded table, opening by
-// product string, and the 40-byte report exchange (flush, send byte, ready poll).
+// The HID transport the HID families share: enumeration into a bounded table, opening by
+// product string, and the 40-byte report exchange (flush, send byte, ready poll). It knows no
+// family; product strings come from the family table.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "meter/hid_backend.h"
+#include "meter/transport/hid_backend.h"
 #include "meter/link_result.h"
 
 namespace meridane {
@@ -49,11 +50,5 @@ inline bool HidDataReady(const HidInputReport& report) { return (report[1] & 1) 
 // Polls report 0x0B without pause until ready: LINK_OK, LINK_READ_FAILED on a failed read,
 // LINK_TIMEOUT when the 201st read is reached.
 LinkResult HidPollReady(HidDevice& device, HidInputReport& report);
-
-// Product strings of the HID families.
-inline constexpr const char* kProductMK72 = "MK72";
-inline constexpr const char* kProductVXA = "GLUCOSE";
-inline constexpr const char* kProductTR35 = "TR35";
-inline constexpr const char* kProductHIDUART = "HIDUART";
 
 }  // namespace meridane

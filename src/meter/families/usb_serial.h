@@ -7,7 +7,7 @@
 
 #include "meter/dev_comm.h"
 #include "meter/link_context.h"
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 

@@ -1,4 +1,4 @@
-#include "meter/hid_transport.h"
+#include "meter/transport/hid_transport.h"
 
 namespace meridane {
 

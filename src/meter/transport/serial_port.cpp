@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "meter/serial_backend.h"
+#include "meter/transport/serial_backend.h"
 
 namespace meridane {
 namespace {
@@ -208,7 +208,7 @@ SerialBackend& SystemSerialBackend() {
 }
 
 bool IsCp210xPort(const SerialPortInfo& info) {
-  return (info.usbVendorId == 0x10C4 && info.usbProductId == 0xEA60) ||
+  return (info.usbVendorId == kCp210xVendorId && info.usbProductId == kCp210xProductId) ||
          info.description.find("CP210x") != std::string::npos;
 }
 
