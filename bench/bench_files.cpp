@@ -78,7 +78,7 @@ void CsvBench() {
   ScriptedPrompter prompter;
   TransferRequest req;
   req.mode = TransferMode::Export;
-  req.names = {"Csv Patient"};
+  req.patients = {"Csv Patient"};
   req.period = TransferPeriod::WholeDays({2000, 1, 1}, {2030, 12, 31});
   req.path = g_root + "/export.csv";
 
@@ -159,7 +159,7 @@ void ArchiveBench() {
   auto t0 = Clock::now();
   {
     Database db = OpenPatientDatabase();
-    WriteArchive(db, names, all, book, prompter);
+    WriteArchive(db, {names.begin(), names.end()}, all, book, prompter);
   }
   double write = Seconds(t0);
   {
@@ -170,7 +170,7 @@ void ArchiveBench() {
   TransferResult merged;
   {
     Database db = OpenPatientDatabase();
-    merged = MergeArchive(db, names, all, book, prompter);
+    merged = MergeArchive(db, {names.begin(), names.end()}, all, book, prompter);
   }
   double merge = Seconds(t0);
   if (merged.readingsAdded != kPatients * kReadings)

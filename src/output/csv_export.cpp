@@ -103,10 +103,10 @@ std::string CsvField(std::string_view text) {
   return out;
 }
 
-CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
+CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today) {
   CsvBlock block;
-  auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", fullName);
+  auto row = ReadPatientRow(patients, key);
   if (!row) return block;
   block.found = true;
   const std::string idNo = RawText(*row, kPatIDNo);
@@ -115,7 +115,7 @@ CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
   // No HealthRecord row means mg/dL; a stored unit counts as mg/dL unless it is "0", so the
   // header line and the values always agree.
   bool mmol = false;
-  if (auto unit = ReadRawRow(patients, "SELECT glucoUnit FROM HealthRecord WHERE IDNo=?;", idNo))
+  if (auto unit = ReadRawRow(patients, "SELECT glucoUnit FROM HealthRecord WHERE IDNo=?;", {idNo}))
     mmol = !RawFlag(*unit, 0);
 
   const std::vector<StoredReading> stored = ReadStoredReadings(patients, idNo);
@@ -166,12 +166,12 @@ CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
   return block;
 }
 
-TransferResult ExportCsv(Database& patients, const std::string& fullName,
+TransferResult ExportCsv(Database& patients, const PatientKey& key,
                          const TransferPeriod& period, const std::string& path, Prompter& prompter,
                          const Date& today) {
   std::remove(path.c_str());
   if (!patients.ok()) return FailedRun(prompter, {});
-  CsvBlock block = BuildCsvBlock(patients, fullName, period, today);
+  CsvBlock block = BuildCsvBlock(patients, key, period, today);
   TransferResult result;
   if (!block.found) return result;
   File f(std::fopen(path.c_str(), "wb"));
@@ -184,7 +184,7 @@ TransferResult ExportCsv(Database& patients, const std::string& fullName,
   return result;
 }
 
-TransferResult ArchiveCsv(Database& patients, const std::vector<std::string>& names,
+TransferResult ArchiveCsv(Database& patients, const std::vector<PatientKey>& keys,
                           const TransferPeriod& period, const std::string& path,
                           Prompter& prompter, const Date& today) {
   std::remove(path.c_str());
@@ -192,8 +192,8 @@ TransferResult ArchiveCsv(Database& patients, const std::vector<std::string>& na
   File f(std::fopen(path.c_str(), "wb"));
   if (!f) return FailedRun(prompter, NoPathText());
   TransferResult result;
-  for (const std::string& name : names) {
-    CsvBlock block = BuildCsvBlock(patients, name, period, today);
+  for (const PatientKey& key : CollectPatients(patients, keys)) {
+    CsvBlock block = BuildCsvBlock(patients, key, period, today);
     if (!block.found) continue;
     bool written = WriteAll(f.get(), block.text);
     if (block.hasRows) written = WriteAll(f.get(), "\r\n\r\n\r\n\r\n") && written;
