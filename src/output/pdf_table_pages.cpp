@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "output/pdf_report.h"
+#include "output/print_pages.h"
 
 namespace meridane {
 
@@ -34,7 +35,7 @@ void DrawHead(PdfPage& page, const TableHead& head, const ReportContext& ctx) {
   if (head.patientLine) {
     // A long name starts further left so that the line stays on the page. The whole line
     // is never shorter than 16 characters, so the name's own length decides.
-    bool longName = ToLatin2(ctx.fullName).size() >= 16;
+    bool longName = IsLongPatientName(ctx.fullName);
     page.Text(longName ? 300 : 400, h - 40,
               "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
   }
