@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "profile/add_medicine.h"
 #include "profile/gui/ad_tabs.h"
 #include "profile/gui/add_medications.h"
@@ -186,9 +187,6 @@ class EditorTest : public QObject {
   }
 };
 
-int RunEditorTests(int argc, char** argv) {
-  EditorTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(EditorTest)
 
 #include "editor_test.moc"

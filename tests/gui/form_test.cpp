@@ -9,6 +9,7 @@
 
 #include "app/gui/patient_main.h"
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "profile/gui/ad_tabs.h"
 #include "profile/gui/advance.h"
 #include "store/gui/add_edit.h"
@@ -196,9 +197,6 @@ class FormTest : public QObject {
   }
 };
 
-int RunFormTests(int argc, char** argv) {
-  FormTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(FormTest)
 
 #include "form_test.moc"

@@ -1,7 +1,9 @@
 #pragma once
 // Shared set-up for the window tests: a private data folder, a scripted prompter, and a
 // page runner that hands each modal page to the test instead of running it.
+#include <QAbstractItemView>
 #include <QDialog>
+#include <QtTest>
 #include <QTemporaryDir>
 #include <functional>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "app/gui/app_state.h"
 #include "app/gui/gui_support.h"
 #include "app/prompter.h"
+#include "store/gluco_reading.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
 
@@ -44,6 +47,24 @@ inline void AddPatient(const std::string& name, const std::string& id,
   v.medicalNo = medicalNo;
   CPatientProfile current;
   SavePatientForm(db, yes, v, false, {}, current);
+}
+
+// One in-memory reading, for widgets fed straight from a ReadingTable.
+inline GlucoReading Reading(const DateTime& at, int gluco, int slot, int mark = 2) {
+  GlucoReading r;
+  r.at = at;
+  r.gluco = gluco;
+  r.slot = slot;
+  r.mark = mark;
+  return r;
+}
+
+// Double-clicks the first cell of a row as a user does; an item view opens on the
+// double-click that follows a press on the same cell.
+inline void DoubleClickRow(QAbstractItemView& view, int row) {
+  const QPoint at = view.visualRect(view.model()->index(row, 0)).center();
+  QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
 }
 
 // Each page met is handed to the next step in line; a page with no step left is closed

@@ -1,23 +1,21 @@
-// Runs every window test class; the process fails when any of them fails.
+// Runs every registered window test class; the process fails when any of them fails.
 #include <QApplication>
 #include <QtTest>
 
 #include "app/gui/gui_support.h"
-
-int RunStartupTests(int argc, char** argv);
-int RunPageTests(int argc, char** argv);
-int RunFormTests(int argc, char** argv);
-int RunEditorTests(int argc, char** argv);
+#include "gui_test_registry.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                    : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   app.setFont(meridane::UiFont(9, QFont::Normal));
+  const QStringList only =
+      QString::fromLocal8Bit(qgetenv("MERIDANE_GUI_TEST")).split(',', Qt::SkipEmptyParts);
   int failed = 0;
-  failed += RunStartupTests(argc, argv);
-  failed += RunPageTests(argc, argv);
-  failed += RunFormTests(argc, argv);
-  failed += RunEditorTests(argc, argv);
+  for (const auto& [name, run] : meridane::test::GuiTests()) {
+    if (!only.isEmpty() && !only.contains(QString::fromStdString(name))) continue;
+    if (run(argc, argv) != 0) ++failed;
+  }
   return failed == 0 ? 0 : 1;
 }

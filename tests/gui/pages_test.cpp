@@ -10,6 +10,7 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "store/gui/add_edit.h"
 #include "ui/id_entry.h"
 
@@ -241,9 +242,6 @@ class PagesTest : public QObject {
   }
 };
 
-int RunPageTests(int argc, char** argv) {
-  PagesTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(PagesTest)
 
 #include "pages_test.moc"

@@ -8,6 +8,7 @@
 
 #include "app/gui/main_window.h"
 #include "gui_fixture.h"
+#include "gui_test_registry.h"
 #include "ui/step_scroller.h"
 
 using namespace meridane;
@@ -162,9 +163,6 @@ class StartupTest : public QObject {
   }
 };
 
-int RunStartupTests(int argc, char** argv) {
-  StartupTest t;
-  return QTest::qExec(&t, argc, argv);
-}
+MERIDANE_GUI_TEST(StartupTest)
 
 #include "startup_test.moc"

@@ -1,8 +1,10 @@
 #pragma once
 // The process-wide state the main window owns and the pages share.
-#include <array>
 #include <functional>
+#include <optional>
 
+#include "reports/report_period.h"
+#include "reports/statistics.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"
 #include "store/patient_store.h"
@@ -30,8 +32,23 @@ struct AppState {
   bool dataChanged = false;
   int managementMode = kIndividual;
   int pageResult = kNoAction;
-  // Chart target bands in mg/dL: before meal low/high, after meal low/high.
-  std::array<double, 4> targets{70, 130, 70, 180};
+
+  // The report on show and its period: what the report page draws and what Save PDF and
+  // Print produce.
+  int reportType = kReportLogBook;
+  int periodEntry = 0;  // the period list: 0 "Latest 7 days" … 4 "Latest 90 days"
+  ReportPeriod period;
+  // Thresholds, unit, unit caption and value axis of the current patient's reports.
+  ReportTargets targets;
+  // Pinned by tests, screenshots and benchmarks; the calendar day otherwise.
+  std::optional<Date> fixedToday;
+
+  Date today() const { return fixedToday ? *fixedToday : Today(); }
+  // After the patient's profile is (re)loaded.
+  void ReloadReportTargets() { targets = LoadReportTargets(current); }
+  // After the readings are (re)loaded or the period list changes: the newest reading's day
+  // and the entry's days before it.
+  void ResetReportPeriod() { period = DefaultPeriod(readings, periodEntry, today()); }
 };
 
 // Runs a page modally and returns its result code; tests drive the page instead.

@@ -148,17 +148,31 @@ void CMeridDemoXDlg::Initialise() {
 }
 
 bool CMeridDemoXDlg::EnterHomePage() {
-  if (!RunPages(true)) return false;
-  const QDate today = QDate::currentDate();
-  rangeEnd_ = today;  // taken at 23:59:59
-  rangeStart_ = today.addDays(-13);  // taken at 00:00:00
-  return true;
+  return RunPages(true);
 }
 
 int CMeridDemoXDlg::reportArea() const { return area_->currentIndex(); }
 
+void CMeridDemoXDlg::SetAreaPage(ReportArea area, CAreaPage* page) {
+  QWidget* old = area_->widget(area);
+  const bool current = area_->currentIndex() == area;
+  area_->insertWidget(area, page);
+  area_->removeWidget(old);
+  old->deleteLater();
+  areaTexts_[area] = nullptr;
+  if (current) area_->setCurrentIndex(area);
+}
+
+CAreaPage* CMeridDemoXDlg::areaPage(ReportArea area) const {
+  return qobject_cast<CAreaPage*>(area_->widget(area));
+}
+
 void CMeridDemoXDlg::ShowArea(ReportArea area) {
   area_->setCurrentIndex(area);
+  if (CAreaPage* page = areaPage(area)) {
+    page->Refresh();
+    return;
+  }
   if (area != kAreaReport) return;
   QString text = areaBase_;
   if (!state_.current.fullName.empty())
@@ -249,6 +263,8 @@ void CMeridDemoXDlg::LoadCurrentPatient() {
   const std::string id = state_.current.IDNo;
   LoadPatient(*db, id, state_.current);
   LoadReadings(*db, state_.current, state_.readings, &ClassifyReadingSlot);
+  state_.ReloadReportTargets();
+  state_.ResetReportPeriod();
 }
 
 void CMeridDemoXDlg::ShowPatient() {
@@ -260,14 +276,9 @@ void CMeridDemoXDlg::ShowPatient() {
         QString::fromStdString(p.fullName),
         p.medicalNo.empty() ? QStringLiteral("---") : QString::fromStdString(p.medicalNo)));
   }
-  unitLabel_->setText(p.healthRecord.glucoUnit == 1
-                          ? Text("Label", "UnitMg", "Unit of Measurement : mg/dL")
-                          : Text("Label", "UnitMmol", "Unit of Measurement : mmol/L"));
-  // The bands follow the reports' thresholds, in mg/dL whatever the patient's unit, and
-  // never keep a previous patient's targets.
-  const ReportTargets t = LoadReportTargets(p);
-  state_.targets = {double(t.preMealLow), double(t.preMealHigh), double(t.postMealLow),
-                    double(t.postMealHigh)};
+  // The thresholds never stay those of a previous patient.
+  state_.ReloadReportTargets();
+  unitLabel_->setText(QString::fromStdString(state_.targets.unitCaption));
 }
 
 void CMeridDemoXDlg::OnProfile() {

@@ -1,10 +1,10 @@
 #pragma once
 // The main window: lives for the whole process, holds the process-wide state, carries the
 // eight page buttons and acts on the modal pages' results.
-#include <QDate>
 #include <array>
 
 #include "app/gui/app_state.h"
+#include "app/gui/area_page.h"
 #include "app/gui/page_frame.h"
 #include "app/prompter.h"
 
@@ -40,8 +40,14 @@ class CMeridDemoXDlg : public CPageFrame {
   int reportArea() const;
   bool exitRequested() const { return exitMark_; }
   bool clinicViewShown() const { return clinicView_; }
-  QDate rangeStart() const { return rangeStart_; }
-  QDate rangeEnd() const { return rangeEnd_; }
+
+  // Hosts `page` in `area` in place of what was there (the window owns it from now on);
+  // the page is refreshed each time the area is shown.
+  void SetAreaPage(ReportArea area, CAreaPage* page);
+  // The page hosted in `area`; nullptr while the area shows its placeholder text.
+  CAreaPage* areaPage(ReportArea area) const;
+  // Shows `area` and refreshes its page.
+  void ShowArea(ReportArea area);
 
  public slots:
   void OnHome() { LeaveFor(true); }
@@ -74,7 +80,6 @@ class CMeridDemoXDlg : public CPageFrame {
   void LoadCurrentPatient();
   void SavePendingEdits();
   void ShowPatient();
-  void ShowArea(ReportArea area);
 
   AppState state_;
   Prompter& prompter_;
@@ -89,8 +94,6 @@ class CMeridDemoXDlg : public CPageFrame {
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;
-  QDate rangeStart_;
-  QDate rangeEnd_;
 };
 
 }  // namespace meridane

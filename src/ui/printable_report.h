@@ -1,0 +1,16 @@
+#pragma once
+// A report view that draws what it shows onto any painter: a printer, a preview, an image.
+class QPainter;
+class QRectF;
+
+namespace meridane {
+
+class CPrintableReport {
+ public:
+  virtual ~CPrintableReport() = default;
+  // Draws the whole report (not only the part scrolled into view) fitted into `target`, in
+  // the painter's coordinates, keeping its proportions.
+  virtual void RenderReport(QPainter& painter, const QRectF& target) = 0;
+};
+
+}  // namespace meridane
