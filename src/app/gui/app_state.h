@@ -3,6 +3,8 @@
 #include <functional>
 #include <optional>
 
+#include "download/clinic_download.h"
+#include "reports/quick_view.h"
 #include "reports/report_period.h"
 #include "reports/statistics.h"
 #include "store/gluco_reading.h"
@@ -40,6 +42,10 @@ struct AppState {
   ReportPeriod period;
   // Thresholds, unit, unit caption and value axis of the current patient's reports.
   ReportTargets targets;
+  // The clinic lists as shown (multiple download rows, quick view rows): what Save PDF and
+  // Print produce for report types 9 and 10. The clinic pages keep them current.
+  std::vector<MultipleDownloadRow> multipleDownloadRows;
+  QuickViewSet quickView;
   // Pinned by tests, screenshots and benchmarks; the calendar day otherwise.
   std::optional<Date> fixedToday;
 
