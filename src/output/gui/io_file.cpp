@@ -73,6 +73,7 @@ CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
   list_->setColumnWidth(0, 664);
   list_->setRootIsDecorated(false);
   choice_ = new QComboBox(this);
+  choice_->setPlaceholderText(Text("Label", "ChoosePatient", "Choose a patient"));
   from_ = new QDateEdit(QDate::currentDate(), this);
   to_ = new QDateEdit(QDate::currentDate(), this);
   for (QDateEdit* d : {from_, to_}) {
@@ -92,9 +93,11 @@ CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
   grid->addWidget(browse_, 1, 4);
   auto* box = new QVBoxLayout(this);
   box->addWidget(tabs_);
-  box->addWidget(list_, 1);
+  box->addWidget(list_, 100);
   box->addWidget(choice_);
   box->addLayout(grid);
+  // With the list hidden (Export, Import) the controls stay at the top.
+  box->addStretch(1);
 
   connect(tabs_, &QTabBar::currentChanged, this, &CIOFile::SetMode);
   connect(browse_, &QPushButton::clicked, this, &CIOFile::Browse);
