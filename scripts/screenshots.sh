@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
-# patient form and each profile editor tab. Usage: scripts/screenshots.sh [OUT_DIR]
+# patient form, each profile editor tab and each page of the record detail editor.
+# Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${MERIDANE_BUILD_DIR:-build}
@@ -17,7 +18,8 @@ XVFB_PID=$!
 trap 'kill "$XVFB_PID" 2>/dev/null || true; rm -rf "$DATA"' EXIT
 sleep 1
 export DISPLAY=$DISPLAY_NO
-for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5; do
+for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
+    detail0 detail1 detail2 detail3 detail4; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
   sleep 2

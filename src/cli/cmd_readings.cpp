@@ -11,6 +11,7 @@
 #include "cli/cli_common.h"
 #include "download/reading_keys.h"
 #include "reports/classification.h"
+#include "reports/reading_details.h"
 #include "store/reading_store.h"
 
 namespace meridane::cli {
@@ -124,26 +125,13 @@ json DetailToJson(GlucoDetailRecord d) {
   return j;
 }
 
-// The detail editor's entry limits; the oral whole-number rule has its own message.
+// The detail editor's entry checks; the oral whole-number rule has its own message.
 void CheckDetailLimits(const GlucoDetailRecord& d) {
-  auto refuse = [](const std::string& what) {
-    throw CliExit{1, "The detail record was not saved: " + what + "."};
-  };
-  const double insulinMax = d.insulinType == 1 ? 60 : d.insulinType == 2 ? 100 : 250;
-  if (d.insulinAmount < 0 || d.insulinAmount > insulinMax)
-    refuse("insulinAmount must lie within 0 and " + std::to_string(int(insulinMax)));
-  if (d.oralAmount < 0 || d.oralAmount > 10 || d.oralAmount != static_cast<int>(d.oralAmount))
-    throw CliExit{1, "Please enter an integer."};
-  if (d.exerciseHour < 0 || d.exerciseHour > 23) refuse("exerciseHour must lie within 0 and 23");
-  if (d.exerciseMinute < 0 || d.exerciseMinute > 59)
-    refuse("exerciseMinute must lie within 0 and 59");
-  const std::pair<const char*, std::pair<int, int>> food[] = {{"carbs", {d.carbs, 250}},
-                                                              {"fats", {d.fats, 250}},
-                                                              {"carlories", {d.carlories, 2500}},
-                                                              {"proteins", {d.proteins, 250}}};
-  for (auto& [name, vm] : food)
-    if (vm.first < 0 || vm.first > vm.second)
-      refuse(std::string(name) + " must lie within 0 and " + std::to_string(vm.second));
+  const auto failure = ValidateDetailEntries(EntriesOf(d));
+  if (!failure) return;
+  if (!failure->message.empty()) throw CliExit{1, failure->message};
+  throw CliExit{1, "The detail record was not saved: " + failure->column + " must lie within 0 and " +
+                       DetailNumberText(failure->max) + "."};
 }
 
 void EditDetail(const std::string& idNo, int idx, const std::string& path) {
@@ -177,18 +165,13 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
     if (!col) throw CliExit{2, "--json: GlucoDetail has no column '" + key + "'"};
     std::string name = col->name;
     bool text = std::holds_alternative<std::string*>(col->field);
-    ColumnFromJson(*col, v, "--json: " + key, text ? (name.rfind("comment", 0) == 0 ? 40 : 20) : 0);
+    const std::size_t maxText = name.rfind("comment", 0) == 0 ? kMaxDetailComment : kMaxDetailName;
+    ColumnFromJson(*col, v, "--json: " + key, text ? maxText : 0);
   }
   CheckDetailLimits(detail);
-  if (slot && *slot != reading.slot && reading.mark == 2)
-    throw CliExit{1, "The slot of this reading can no longer be changed."};
-
   // Saving in the editor moves the reading to the chosen slot and takes its meal mark.
-  reading.detail = detail;
-  reading.detail.IDNo = idNo;
-  reading.detail.idx = idx;
-  if (slot) reading.slot = *slot;
-  reading.mark = 2;
+  if (ApplyReadingDetails(reading, idNo, detail, slot.value_or(0)) == DetailApply::kSlotLocked)
+    throw CliExit{1, "The slot of this reading can no longer be changed."};
   if (!SaveReadingEdits(db, patient, table))
     throw CliExit{1, "Not every change was saved: the database refused part of it."};
 }

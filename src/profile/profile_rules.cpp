@@ -10,17 +10,6 @@ namespace meridane {
 
 // ---- schedule ----
 
-const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
-  static const std::array<const char*, 7> kMeal{"Before-Breakfast", "After-Breakfast",
-                                                "Before-Lunch",     "After-Lunch",
-                                                "Before-Dinner",   "After-Dinner",
-                                                "Night"};
-  static const std::array<const char*, 7> kNonMeal{"Before-Meal1", "After-Meal1", "Before-Meal2",
-                                                   "After-Meal2",  "Before-Meal3", "After-Meal3",
-                                                   "Night"};
-  return nonMealNames ? kNonMeal : kMeal;
-}
-
 std::string FormatClock(TimeOfDay t, bool twentyFourHour) {
   return TimeOfDayText(t, twentyFourHour);
 }
@@ -253,8 +242,12 @@ void SetChosenMedicines(const std::vector<ListEntry>& chosen, bool insulin, Medi
 }
 
 std::vector<std::string> ChosenInsulinNames(const Medications& m) {
+  return ChosenMedicineNames(m, true);
+}
+
+std::vector<std::string> ChosenMedicineNames(const Medications& m, bool insulin) {
   std::vector<ListEntry> offered, chosen;
-  SplitMedicines(m, true, offered, chosen);
+  SplitMedicines(m, insulin, offered, chosen);
   std::vector<std::string> out;
   for (const auto& e : chosen) out.push_back(e.text);
   return out;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reports/classification.h"
 #include "store/patient_profile.h"
 
 namespace meridane {
@@ -16,9 +17,6 @@ namespace meridane {
 
 inline constexpr const char* kTimeBlockErrorText =
     "Time blocks setting error.\nPlease kindly modify your setting and save again.";
-
-// The seven block labels; nonMealNames is the patient's mealEnable ("Non meal").
-const std::array<const char*, 7>& BlockLabels(bool nonMealNames);
 
 // "%02d:%02d" in 24-hour format, else "%02d:%02d am" / "%02d:%02d pm" with 12 for 0 and 12.
 std::string FormatClock(TimeOfDay t, bool twentyFourHour);
@@ -98,6 +96,8 @@ void SplitMedicines(const Medications& m, bool insulin, std::vector<ListEntry>& 
 void SetChosenMedicines(const std::vector<ListEntry>& chosen, bool insulin, Medications& m);
 // The names of the patient's chosen insulins (the regimen's dose types).
 std::vector<std::string> ChosenInsulinNames(const Medications& m);
+// The names of the patient's chosen insulins (insulin true) or oral medicines.
+std::vector<std::string> ChosenMedicineNames(const Medications& m, bool insulin);
 
 inline constexpr int kComplicationCustomIndex = 9;  // the "Custom" entry after the nine
 void SplitComplications(const Complications& c, std::vector<ListEntry>& offered,

@@ -76,6 +76,17 @@ std::string SlotName(int slot, bool mealEnable) {
          MealName((slot - 1) / 2, mealEnable);
 }
 
+const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
+  static const std::array<const char*, 7> kMeal{"Before-Breakfast", "After-Breakfast",
+                                                "Before-Lunch",     "After-Lunch",
+                                                "Before-Dinner",   "After-Dinner",
+                                                "Night"};
+  static const std::array<const char*, 7> kNonMeal{"Before-Meal1", "After-Meal1", "Before-Meal2",
+                                                   "After-Meal2",  "Before-Meal3", "After-Meal3",
+                                                   "Night"};
+  return nonMealNames ? kNonMeal : kMeal;
+}
+
 std::string LogBookColumnTitle(int slot, bool mealEnable) {
   return slot == kSlotNight ? std::string("Bedtime Glucose") : SlotName(slot, mealEnable);
 }

@@ -2,6 +2,7 @@
 // Time-of-day slots of readings: the slot of a time under a schedule, the choice between
 // the working-day and the non-working-day schedule, the meal code that packs slot and
 // meter mark, and the names the reports give each slot.
+#include <array>
 #include <string>
 
 #include "store/database.h"
@@ -52,6 +53,9 @@ MealCode ComposeMealCode(int slot, int mark);
 std::string MealName(int meal, bool mealEnable);
 // "Before Breakfast" … "After Dinner", "Night"; "" for slot 0 or out of range.
 std::string SlotName(int slot, bool mealEnable);
+// The seven time-block labels, slots 1 to 7: "Before-Breakfast" … "Night", or
+// "Before-Meal1" … when nonMealNames (the patient's mealEnable) is set.
+const std::array<const char*, 7>& BlockLabels(bool nonMealNames);
 // As SlotName, but slot 7 is the log book's "Bedtime Glucose".
 std::string LogBookColumnTitle(int slot, bool mealEnable);
 

@@ -106,6 +106,19 @@ void SortByTime(std::vector<GlucoReading>& entries) {
   entries.swap(sorted);
 }
 
+// The idx of every GlucoDetail row of the patient, sorted.
+std::vector<int> DetailRowIdx(Database& db, const std::string& idNo) {
+  std::vector<int> out;
+  Statement st = db.Prepare("SELECT idx FROM GlucoDetail WHERE IDNo = ?;");
+  st.Bind(1, idNo);
+  int idx = 0;
+  ColumnRef idxRef{"idx", &idx};
+  while (st.Step())
+    if (ReadColumn(idxRef, st, 0)) out.push_back(idx);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
 }  // namespace
 
 bool EnsureReadingsTable(Database& db, const std::string& idNo) {
@@ -178,9 +191,18 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
   {
     Database::Transaction tx(db);
     DetailWriter writer(db);
+    // A reading whose details were all cleared loses its row; left in place, the old
+    // details would come back with the next load.
+    const std::vector<int> withRows = DetailRowIdx(db, id);
+    Statement remove = db.Prepare("DELETE FROM GlucoDetail WHERE IDNo = ? AND idx=?;");
     for (const GlucoReading& r : table.entries) {
-      if (!r.detail.IsNonEmpty()) continue;
-      ok = writer.Write(id, r.idx, r.detail) && ok;
+      if (r.detail.IsNonEmpty()) {
+        ok = writer.Write(id, r.idx, r.detail) && ok;
+      } else if (std::binary_search(withRows.begin(), withRows.end(), r.idx)) {
+        remove.Reset();
+        remove.Bind(1, id).Bind(2, IntText(r.idx));
+        ok = remove.Run() && ok;
+      }
     }
     ok = tx.Commit() && ok;
   }

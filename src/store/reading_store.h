@@ -24,7 +24,8 @@ void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
                   const SlotClassifier& classify = {});
 
 // Writes every entry's meal code and the details of entries that have any, in two
-// transactions, as leaving a page with Yes does. A failing row is reported through the
+// transactions, as leaving a page with Yes does. An entry whose details are empty while
+// the database still holds a row for it (the user cleared them) has that row removed. A failing row is reported through the
 // error sink and the rest still saved; false when anything failed.
 bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table);
 

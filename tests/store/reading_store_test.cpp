@@ -121,6 +121,24 @@ TEST_F(ReadingStoreTest, DetailsLoadSaveAndSurviveApostrophes) {
   EXPECT_EQ(LoadDetails(db, "P1")[0].comment, d.comment);
 }
 
+TEST_F(ReadingStoreTest, ClearedDetailsDoNotComeBack) {
+  Insert({2024, 5, 1, 8, 0}, 100);
+  Insert({2024, 5, 1, 9, 0}, 200);
+  ReadingTable t = Load();
+  t.entries[0].detail.comment = "walk";
+  t.entries[1].detail.carbs = 40;
+  ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+  // The user empties the first reading's details: its row goes, the other stays.
+  ReadingTable edited = Load();
+  edited.entries[0].detail = GlucoDetailRecord{};
+  ASSERT_TRUE(SaveReadingEdits(db, patient, edited));
+  ReadingTable again = Load();
+  EXPECT_FALSE(again.entries[0].detail.IsNonEmpty());
+  EXPECT_EQ(again.entries[1].detail.carbs, 40);
+  EXPECT_EQ(Column(db, "SELECT idx FROM GlucoDetail;"), std::vector<std::string>{"2"});
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(ReadingStoreTest, NonEmptyRule) {
   GlucoDetailRecord d;
   EXPECT_FALSE(d.IsNonEmpty());

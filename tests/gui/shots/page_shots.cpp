@@ -1,9 +1,12 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|editor0..editor5|io0..io3|preview DATA_DIR
+//   gui_page_shots home|patients|form|main|editor0..editor5|detail0..detail4|io0..io3|preview
+//                  DATA_DIR
+// (detail1 shows a refused bolus with its note)
 //   gui_page_shots printlog DATA_DIR OUT.pdf   (the demo log book printed into a PDF file)
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <cstring>
@@ -23,6 +26,8 @@
 #include <QTabBar>
 #include <QTreeWidget>
 #include "profile/gui/advance.h"
+#include "reports/gui/rd_pages.h"
+#include "reports/gui/record_detail.h"
 #include "store/gui/add_edit.h"
 #include "store/schema.h"
 
@@ -147,6 +152,36 @@ int main(int argc, char** argv) {
     auto a = std::make_unique<CAdvance>(state.current, editor, true, false, prompter);
     a->tabs()->setCurrentIndex(std::atoi(page.c_str() + 6));
     w = std::move(a);
+  } else if (page.rfind("detail", 0) == 0) {
+    GlucoReading r;
+    r.idx = 1;
+    r.at = {2026, 3, 4, 13, 5};
+    r.gluco = 187;
+    r.slot = 4;
+    r.mark = 1;
+    r.detail.type = 0;
+    r.detail.commentOptions = kOptIllness | kOptFood | kOptOther;
+    r.detail.commentOptionsFood = 2;
+    r.detail.insulin = "Rapid";
+    r.detail.insulinType = 0;
+    r.detail.insulinAmount = 6.5;
+    r.detail.oral = "Metformin";
+    r.detail.oralAmount = 1;
+    r.detail.exerciseHour = 1;
+    r.detail.exerciseMinute = 15;
+    r.detail.intensity = 1;
+    r.detail.carbs = 60;
+    r.detail.carlories = 540;
+    r.detail.comment = "Birthday lunch, felt unwell";
+    auto d = std::make_unique<CRecordDetail>(state.current, r, prompter);
+    const int tab = std::atoi(page.c_str() + 6);
+    d->tabs()->setCurrentIndex(tab);
+    if (tab == kDetailInsulin) {
+      d->insulinPage()->kind(1)->setChecked(true);
+      d->insulinPage()->amount(1)->setText("61");
+      d->OnSave();
+    }
+    w = std::move(d);
   } else {
     return 2;
   }

@@ -1,0 +1,184 @@
+#include "reports/reading_details.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+namespace meridane {
+namespace {
+
+struct Case {
+  const char* name;
+  DetailEntries entries;
+  int page;  // -1: accepted
+  const char* column;
+};
+
+DetailEntries With(void (*set)(DetailEntries&)) {
+  DetailEntries e;
+  set(e);
+  return e;
+}
+
+TEST(ReadingDetails, ChecksRunInPageOrderWithTheirLimits) {
+  const Case cases[] = {
+      {"empty record", {}, -1, ""},
+      {"bolus 60", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 60; }), -1, ""},
+      {"bolus 61", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 61; }),
+       kDetailInsulin, "insulinAmount"},
+      {"injection 250", With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = 250; }), -1,
+       ""},
+      {"injection 250.5",
+       With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = 250.5; }), kDetailInsulin,
+       "insulinAmount"},
+      {"pump 100.5", With([](DetailEntries& e) { e.insulinType = 2, e.insulinAmount = 100.5; }),
+       kDetailInsulin, "insulinAmount"},
+      {"bolus 4.5", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 4.5; }), -1, ""},
+      {"unreadable insulin", With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = NAN; }),
+       kDetailInsulin, "insulinAmount"},
+      {"oral 1.5", With([](DetailEntries& e) { e.oralAmount = 1.5; }), kDetailOral, "oralAmount"},
+      {"oral 11", With([](DetailEntries& e) { e.oralAmount = 11; }), kDetailOral, "oralAmount"},
+      {"oral 10", With([](DetailEntries& e) { e.oralAmount = 10; }), -1, ""},
+      {"24 hours", With([](DetailEntries& e) { e.exerciseHour = 24; }), kDetailExercise,
+       "exerciseHour"},
+      {"23:59", With([](DetailEntries& e) { e.exerciseHour = 23, e.exerciseMinute = 59; }), -1, ""},
+      {"60 minutes", With([](DetailEntries& e) { e.exerciseMinute = 60; }), kDetailExercise,
+       "exerciseMinute"},
+      {"half an hour typed 0.5", With([](DetailEntries& e) { e.exerciseHour = 0.5; }),
+       kDetailExercise, "exerciseHour"},
+      {"negative fats", With([](DetailEntries& e) { e.fats = -1; }), kDetailFood, "fats"},
+      {"calories 2500", With([](DetailEntries& e) { e.carlories = 2500; }), -1, ""},
+      {"calories 2501", With([](DetailEntries& e) { e.carlories = 2501; }), kDetailFood,
+       "carlories"},
+      {"proteins 251", With([](DetailEntries& e) { e.proteins = 251; }), kDetailFood, "proteins"},
+      // Several wrong: the earliest page wins.
+      {"insulin before oral",
+       With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 61, e.oralAmount = 1.5; }),
+       kDetailInsulin, "insulinAmount"},
+      {"oral before exercise",
+       With([](DetailEntries& e) { e.oralAmount = 1.5, e.exerciseHour = 24, e.carbs = 999; }),
+       kDetailOral, "oralAmount"},
+  };
+  for (const Case& c : cases) {
+    const auto f = ValidateDetailEntries(c.entries);
+    if (c.page < 0) {
+      EXPECT_FALSE(f) << c.name << ": refused " << f->column;
+      continue;
+    }
+    ASSERT_TRUE(f) << c.name;
+    EXPECT_EQ(f->page, c.page) << c.name;
+    EXPECT_EQ(f->column, c.column) << c.name;
+    // Only the oral rule speaks for itself.
+    EXPECT_EQ(f->message, c.page == kDetailOral ? "Please enter an integer." : "") << c.name;
+  }
+}
+
+TEST(ReadingDetails, TypedNumbersAreReadPlainlyInAnyLocale) {
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // a decimal comma must not change the reading
+  EXPECT_EQ(ParseDetailNumber(""), 0);
+  EXPECT_EQ(ParseDetailNumber("  "), 0);
+  EXPECT_EQ(ParseDetailNumber(" 4.5 "), 4.5);
+  EXPECT_EQ(ParseDetailNumber("60"), 60);
+  EXPECT_EQ(ParseDetailNumber("5."), 5);
+  EXPECT_EQ(ParseDetailNumber(".5"), 0.5);
+  EXPECT_EQ(ParseDetailNumber("-1"), -1);
+  for (const char* bad : {"abc", "1e3", "1,5", ".", "4.5.1", "inf", "nan", "1 2", "--1", "0x10"})
+    EXPECT_TRUE(std::isnan(ParseDetailNumber(bad))) << bad;
+  std::setlocale(LC_NUMERIC, "C");
+
+  EXPECT_EQ(DetailNumberText(4.5), "4.5");
+  EXPECT_EQ(DetailNumberText(60), "60");
+  EXPECT_EQ(DetailNumberText(0), "0");
+  EXPECT_EQ(DetailNumberText(0.25), "0.25");
+  // A stored amount shown and read back is the same amount.
+  for (double v : {0.1, 2.3, 99.95, 250.0})
+    EXPECT_EQ(ParseDetailNumber(DetailNumberText(v)), v);
+  // A stored record passes exactly when its numbers do.
+  GlucoDetailRecord d;
+  d.insulinType = 2;
+  d.insulinAmount = 101;
+  EXPECT_EQ(ValidateDetailEntries(EntriesOf(d))->column, "insulinAmount");
+  d.insulinAmount = 100;
+  d.carbs = 251;
+  EXPECT_EQ(ValidateDetailEntries(EntriesOf(d))->column, "carbs");
+}
+
+TEST(ReadingDetails, ValueShownAgainstTheChartAxis) {
+  struct {
+    int gluco, unit;
+    const char* value;
+    const char* caption;
+  } cases[] = {{601, 1, "HI", "mg/dL"},   {600, 1, "600", "mg/dL"},  {15, 1, "15", "mg/dL"},
+               {-1, 1, "LO", "mg/dL"},    {630, 0, "35.0", "mmol/L"}, {631, 0, "HI", "mmol/L"},
+               {100, 0, "5.6", "mmol/L"}, {10, 0, "0.6", "mmol/L"},   {-5, 0, "LO", "mmol/L"}};
+  for (const auto& c : cases) {
+    const DetailValueText t = DetailValueShown(c.gluco, c.unit);
+    EXPECT_EQ(t.value, c.value) << c.gluco << " unit " << c.unit;
+    EXPECT_EQ(t.caption, c.caption) << c.gluco << " unit " << c.unit;
+  }
+}
+
+TEST(ReadingDetails, ListsAndPlaceholders) {
+  EXPECT_EQ(DetailSlotList(false)[0], "Before-Breakfast");
+  EXPECT_EQ(DetailSlotList(true)[3], "After-Meal2");
+  EXPECT_EQ(DetailSlotList(true).size(), 7u);
+  EXPECT_EQ(SlotListEntry(1), 0);
+  EXPECT_EQ(SlotListEntry(7), 6);
+  EXPECT_EQ(SlotListEntry(0), -1);
+  EXPECT_EQ(SlotListEntry(8), -1);
+
+  NameChoices none = DetailNameChoices({}, "");
+  EXPECT_EQ(none.items, std::vector<std::string>{"Please add....."});
+  EXPECT_EQ(none.NameAt(none.current), "");
+
+  NameChoices two = DetailNameChoices({"Glargine", "Rapid"}, "Rapid");
+  EXPECT_EQ(two.items, (std::vector<std::string>{"Please select.....", "Glargine", "Rapid"}));
+  EXPECT_EQ(two.current, 2);
+  EXPECT_EQ(two.NameAt(0), "");
+  EXPECT_EQ(two.NameAt(1), "Glargine");
+  EXPECT_EQ(two.NameAt(9), "");
+
+  // A name the patient no longer has stays on offer and chosen, so saving keeps it.
+  NameChoices gone = DetailNameChoices({"Glargine"}, "Lente");
+  EXPECT_EQ(gone.items.back(), "Lente");
+  EXPECT_EQ(gone.NameAt(gone.current), "Lente");
+  EXPECT_EQ(DetailNameChoices({}, "Lente").NameAt(1), "Lente");
+}
+
+TEST(ReadingDetails, SavingMovesTheSlotOnceAndMarksTheReading) {
+  GlucoReading r;
+  r.idx = 12;
+  r.slot = 1;
+  r.mark = 1;
+  GlucoDetailRecord d;
+  d.commentOptions = kOptIllness | kOptFood | kOptOther;
+  d.slot = 4;  // the detail row's own column is carried, not the reading's slot
+  ASSERT_EQ(ApplyReadingDetails(r, "A1", d, 3), DetailApply::kSaved);
+  EXPECT_EQ(r.slot, 3);
+  EXPECT_EQ(r.mark, 2);
+  EXPECT_EQ(r.detail.commentOptions, 545);
+  EXPECT_EQ(r.detail.IDNo, "A1");
+  EXPECT_EQ(r.detail.idx, 12);
+  EXPECT_EQ(r.detail.slot, 4);
+
+  // Mark 2: the slot stays; asking to move it changes nothing at all.
+  GlucoDetailRecord other;
+  other.comment = "later";
+  EXPECT_EQ(ApplyReadingDetails(r, "A1", other, 5), DetailApply::kSlotLocked);
+  EXPECT_EQ(r.slot, 3);
+  EXPECT_EQ(r.detail.comment, "");
+  EXPECT_EQ(ApplyReadingDetails(r, "A1", other, 3), DetailApply::kSaved);
+  EXPECT_EQ(ApplyReadingDetails(r, "A1", other, 0), DetailApply::kSaved);
+  EXPECT_EQ(r.slot, 3);
+  EXPECT_EQ(r.detail.comment, "later");
+
+  // An unclassified reading keeps slot 0 when no slot is chosen.
+  GlucoReading loose;
+  ASSERT_EQ(ApplyReadingDetails(loose, "A1", d, 0), DetailApply::kSaved);
+  EXPECT_EQ(loose.slot, 0);
+  EXPECT_EQ(loose.mark, 2);
+}
+
+}  // namespace
+}  // namespace meridane
