@@ -39,3 +39,19 @@ function(meridane_test name dir)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
 endfunction()
+
+# meridane_fuzz_target(NAME SOURCE DEPS...)
+# A libFuzzer binary (clang only). The libraries it links are instrumented when the build is
+# configured with -fsanitize=fuzzer-no-link,address,undefined, as scripts/fuzz.sh does.
+function(meridane_fuzz_target name source)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(STATUS "${name} needs clang++; skipped")
+    return()
+  endif()
+  add_executable(${name} ${source})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(${name} PRIVATE -g -O1 -fsanitize=fuzzer,address,undefined
+    -fno-sanitize-recover=undefined)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_libraries(${name} PRIVATE ${ARGN})
+endfunction()

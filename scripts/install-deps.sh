@@ -15,6 +15,7 @@ PKGS=(
   xvfb xauth x11-utils imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation
   groff ghostscript
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin help2man xdotool
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -12,7 +12,13 @@ void SetDataFolderOverride(std::string folder);
 // DataFolder() + "/Patients.db".
 std::string PatientDatabasePath();
 
-// Creates the data folder when missing. A failure is returned, never fatal.
+// Creates the data folder when missing, readable by its owner only (0700), and takes group
+// and other access away from an existing one. A failure is returned, never fatal.
 bool EnsureDataFolder(std::string* error = nullptr);
+
+// Creates `path` empty with mode 0600 when it is missing (never through a symbolic link);
+// an existing file of ours and its SQLite journals ("-journal", "-wal", "-shm") lose group
+// and other access.
+void MakePrivateFile(const std::string& path);
 
 }  // namespace meridane

@@ -4,8 +4,10 @@
 #include <fstream>
 #include <iostream>
 
+#include "reports/classification.h"
 #include "reports/report_period.h"
 #include "store/patient_store.h"
+#include "store/reading_store.h"
 
 namespace meridane::cli {
 
@@ -46,6 +48,11 @@ void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& o
   if (idNo.empty() || !PatientIdExists(db, idNo) || !LoadPatient(db, idNo, out))
     throw CliExit{1, kIdNotExisted};
   out.IDNo = idNo;
+}
+
+void LoadReadingsOrExit(Database& db, const CPatientProfile& patient, ReadingTable& table) {
+  if (!LoadReadings(db, patient, table, ClassifyReadingSlot))
+    throw CliExit{1, "The readings of " + patient.IDNo + " could not be read; nothing was done."};
 }
 
 nlohmann::json ReadJsonFile(const std::string& path, const char* option) {

@@ -58,6 +58,10 @@ Database OpenDatabaseOrExit();
 // Loads the patient, or ends the run with status 1 and "This user's ID is NOT existed.".
 void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& out);
 
+// LoadReadings, or the end of the run (status 1) when the readings could not all be read:
+// nothing is printed or written from half-read data.
+void LoadReadingsOrExit(Database& db, const CPatientProfile& patient, ReadingTable& table);
+
 // Reads a JSON document from a file; status 2 when it is missing or malformed.
 nlohmann::json ReadJsonFile(const std::string& path, const char* option);
 // Length of a UTF-8 text in characters, as the window's entry fields count them.

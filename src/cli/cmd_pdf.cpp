@@ -88,7 +88,7 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
     CPatientProfile patient;
     if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, "No patient with ID " + o.args[0]};
     ReadingTable readings;
-    LoadReadings(db, patient, readings, ClassifyReadingSlot);
+    LoadReadingsOrExit(db, patient, readings);
     report = BuildReportModel(o.type, patient, readings, PeriodOf(o, &readings),
                             LoadReportTargets(patient));
   }

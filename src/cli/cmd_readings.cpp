@@ -86,15 +86,18 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
-  if (!EnsureReadingsTable(db, idNo))
-    throw CliExit{1, "No reading was filed: the readings table cannot be created."};
-
-  // The duplicate rule of downloads: the same value at the same minute is stored already.
-  ReadingKeySet present = StoredReadingKeys(db, idNo);
   std::vector<GlucoReading> filed;
   std::vector<const NewReading*> skipped;
   {
+    // The write lock first: the stored keys read under it stay true until the commit.
     Database::Transaction tx(db);
+    FailureWatch watch;
+    if (!tx.ok()) throw CliExit{1, "No reading was filed: the database refused the change."};
+    if (!EnsureReadingsTable(db, idNo))
+      throw CliExit{1, "No reading was filed: the readings table cannot be created."};
+    // The duplicate rule of downloads: the same value at the same minute is stored already.
+    ReadingKeySet present = StoredReadingKeys(db, idNo);
+    if (watch.failed()) throw CliExit{1, "No reading was filed: the stored readings cannot be read."};
     for (const NewReading& n : batch) {
       if (!present.Insert({n.gluco, n.at, 0})) {
         skipped.push_back(&n);
@@ -140,7 +143,7 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
   ReadingTable table;
-  LoadReadings(db, patient, table, ClassifyReadingSlot);
+  LoadReadingsOrExit(db, patient, table);
   auto it = std::find_if(table.entries.begin(), table.entries.end(),
                          [&](const GlucoReading& r) { return r.idx == idx; });
   if (it == table.entries.end())
@@ -220,7 +223,7 @@ void RegisterReadings(CLI::App& app, Context&) {
     CPatientProfile patient;
     LoadPatientOrExit(db, listId, patient);
     ReadingTable table;
-    LoadReadings(db, patient, table, ClassifyReadingSlot);
+    LoadReadingsOrExit(db, patient, table);
     if (!listJson) {
       for (const GlucoReading& r : table.entries) PrintRow(ReadingRow(r));
       return;

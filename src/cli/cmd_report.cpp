@@ -217,7 +217,7 @@ void RunReport(const ReportOptions& o) {
   CPatientProfile patient;
   LoadPatientOrExit(db, o.id, patient);
   ReadingTable readings;
-  LoadReadings(db, patient, readings, ClassifyReadingSlot);
+  LoadReadingsOrExit(db, patient, readings);
   const ReportPeriod period = ReportPeriodOf(o, readings);
   const ReportTargets targets = LoadReportTargets(patient);
 

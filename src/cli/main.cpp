@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
     Database db = OpenPatientDatabase();
     if (!db.ok()) throw CliExit{1, ""};
-    CreateSchema(db);
+    if (!CreateSchema(db)) throw CliExit{1, "Can't create the database tables in " + PatientDatabasePath()};
   });
 
   for (Registrar r : Registrars()) r(app, ctx);
@@ -43,5 +43,8 @@ int main(int argc, char** argv) {
     std::cerr << "meridane-cli: " << e.what() << "\n";
     return 1;
   }
+  // A statement that failed (its text is on stderr) is never a success, whatever the
+  // command made of it: a read failure must not pass for an empty result.
+  if (StatementFailureCount() != 0) return 1;
   return 0;
 }

@@ -81,18 +81,34 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
   ClinicStoreReport report;
   std::map<int, Target*> byMedicalNo;  // null: no patient has the number
   std::map<std::string, Target> byId;
+  std::vector<int> marks(table.count());
 
+  auto fail = [&] {
+    // Whole or not at all: nothing of this store is in the book.
+    report = ClinicStoreReport{};
+    report.insertFailures = static_cast<int>(table.count());
+    return report;
+  };
+  // The write lock first, so the look-ups and stored keys hold until the commit.
   Database::Transaction tx(db);
-  for (GlucoReading& r : table.entries) {
+  if (!tx.ok()) return fail();
+  FailureWatch watch;
+  for (std::size_t i = 0; i < table.count(); ++i) {
+    GlucoReading& r = table.entries[i];
+    marks[i] = r.mark;
     auto [it, added] = byMedicalNo.try_emplace(r.medicalNo, nullptr);
     if (added) {
-      if (std::optional<std::string> id = FindIdByMedicalNo(db, r.medicalNo)) {
+      std::optional<std::string> id = FindIdByMedicalNo(db, r.medicalNo);
+      // A look-up that failed is no answer: the reading is not "nobody's".
+      if (watch.failed()) return fail();
+      if (id) {
         auto [tit, newPatient] = byId.try_emplace(*id);
         if (newPatient) {
           tit->second.idNo = *id;
           EnsureReadingsTable(db, *id);
           tit->second.stored = StoredReadingKeys(db, *id);
           LoadPatient(db, *id, tit->second.patient);
+          if (watch.failed()) return fail();
         }
         it->second = &tit->second;
       }
@@ -107,17 +123,12 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
       continue;
     }
     MealCode code = ComposeMealCode(ClassifyReadingSlot(t->patient, r.at), r.mark);
-    r.mark = code.mark;
-    if (InsertReading(db, t->idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0)
-      ++report.insertFailures;
-    else
-      ++report.inserted;
+    marks[i] = code.mark;
+    if (InsertReading(db, t->idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0) return fail();
+    ++report.inserted;
   }
-  if (!tx.Commit()) {
-    // Rolled back: none of the rows counted as written is in the book.
-    report.insertFailures += report.inserted;
-    report.inserted = 0;
-  }
+  if (watch.failed() || !tx.Commit()) return fail();
+  for (std::size_t i = 0; i < table.count(); ++i) table.entries[i].mark = marks[i];
   return report;
 }
 

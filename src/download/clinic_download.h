@@ -35,12 +35,13 @@ struct ClinicStoreReport {
   int inserted = 0;
   int duplicates = 0;     // already stored for that patient
   int unassigned = 0;     // no patient has the reading's medical record number
-  int insertFailures = 0; // rows the database refused (its text was shown)
+  int insertFailures = 0; // set when the database failed (its text was shown): then
+                          // nothing was filed and this counts every reading of the table
 };
 
 // Files every reading of the table under the first patient with its medical record number,
-// skipping readings that patient already has, in one transaction. Marks are adjusted
-// against the slots in the table. Storing the same readings again inserts nothing.
+// skipping readings that patient already has, in one write transaction: all or nothing.
+// Marks are adjusted against the slots in the table once the readings are filed. Storing the same readings again inserts nothing.
 ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table);
 
 }  // namespace meridane

@@ -66,35 +66,52 @@ DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadH
                                        ReadingTable& table) {
   DownloadReport report = RunDownloadWorker(session, hooks, table, DownloadMode::SinglePatient);
   if (report.result != kDownloadOk) return report;
-  if (!SettlePatient(session, hooks, db, current, table)) return report;
+  FailureWatch watch;
+  const bool settled = SettlePatient(session, hooks, db, current, table);
+  if (watch.failed()) {
+    // A look-up that failed is not "no such patient": nothing is filed anywhere.
+    report.insertFailures = static_cast<int>(table.count() - table.startIndex);
+    table.Clear();
+    return report;
+  }
+  if (!settled) return report;
 
   ClassifyLoadedReadings(current, table);
   if (table.count() == 0) return report;
-  EnsureReadingsTable(db, current.IDNo);
-  // What is stored already never goes in twice, however the patient was settled.
-  ReadingKeySet stored = StoredReadingKeys(db, current.IDNo);
+  report.inserted = FileNewReadings(db, current.IDNo, table, report.insertFailures);
+  report.stored = report.insertFailures == 0;
+  return report;
+}
+
+int FileNewReadings(Database& db, const std::string& idNo, ReadingTable& table, int& failures) {
+  const int pending = static_cast<int>(table.count() - table.startIndex);
+  // The write lock comes first: the stored keys read under it cannot change before the
+  // commit, so two programs filing the same readings never both insert them.
   Database::Transaction tx(db);
-  for (std::size_t i = table.startIndex; i < table.count(); ++i) {
+  FailureWatch watch;
+  if (!tx.ok() || !EnsureReadingsTable(db, idNo)) {
+    failures = pending;
+    return 0;
+  }
+  // What is stored already never goes in twice, however the patient was settled.
+  ReadingKeySet stored = StoredReadingKeys(db, idNo);
+  std::vector<std::pair<std::size_t, int64_t>> added;
+  for (std::size_t i = table.startIndex; i < table.count() && !watch.failed(); ++i) {
     GlucoReading& r = table.entries[i];
     MealCode code = ComposeMealCode(r.slot, r.mark);
     r.mark = code.mark;
     if (!stored.Insert({r.gluco, r.at, 0})) continue;
-    int64_t idx = InsertReading(db, current.IDNo, r.at, r.gluco, code.meal, r.medicalNo);
-    if (idx < 0) {
-      ++report.insertFailures;
-      continue;
-    }
-    r.idx = static_cast<int>(idx);
-    ++report.inserted;
+    int64_t idx = InsertReading(db, idNo, r.at, r.gluco, code.meal, r.medicalNo);
+    if (idx < 0) break;
+    added.emplace_back(i, idx);
   }
-  if (!tx.Commit()) {
-    // Rolled back: none of the rows counted as written is in the book.
-    report.insertFailures += report.inserted;
-    report.inserted = 0;
-    return report;
+  // Whole or not at all: one refused row (or a failed look-up) rolls back the others.
+  if (watch.failed() || !tx.Commit()) {
+    failures = pending;
+    return 0;
   }
-  report.stored = true;
-  return report;
+  for (const auto& [i, idx] : added) table.entries[i].idx = static_cast<int>(idx);
+  return static_cast<int>(added.size());
 }
 
 DownloadReport RunSinglePatientDownload(DownloadSession& session, const DownloadHooks& hooks,

@@ -29,7 +29,8 @@ struct DownloadReport {
   bool messageShown = false;           // a message ended the download
   bool stored = false;                 // a patient was settled and the new readings filed
   int inserted = 0;                    // rows written
-  int insertFailures = 0;              // rows the database refused (its text was shown)
+  int insertFailures = 0;              // rows not filed because the database failed (its
+                                       // text was shown); then none was filed
 };
 
 inline constexpr const char* kNotConnectedText = "Please make sure the meter is connected properly.";
@@ -47,6 +48,11 @@ DownloadReport RunSinglePatientDownload(DownloadSession& session, const Download
 // any (setting session.errorShown).
 DownloadReport RunDownloadWorker(DownloadSession& session, const DownloadHooks& hooks,
                                  ReadingTable& table, DownloadMode mode);
+
+// Files the table's readings from startIndex on under `idNo` in one write transaction,
+// skipping those already stored: all of them or none. Returns the number inserted (their
+// idx set in the table); on a failure 0, with `failures` set to the number not filed.
+int FileNewReadings(Database& db, const std::string& idNo, ReadingTable& table, int& failures);
 
 // Runs the single-patient worker and files its readings under the settled patient.
 DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadHooks& hooks,

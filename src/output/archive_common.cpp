@@ -147,9 +147,26 @@ std::string FileText(const char* key, const char* fallback) {
   return LookupText("FileMsg", key, fallback);
 }
 
-bool IsPatientDatabase(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::equivalent(path, PatientDatabasePath(), ec) && !ec;
+bool IsPatientDatabase(const std::string& path) { return IsPatientDatabaseFile(path); }
+
+std::string WriteTargetText(TargetProblem problem, const std::string& fallback) {
+  switch (problem) {
+    case TargetProblem::PatientDatabase:
+      return FileText("PathMsg2", "Cannot save data in the patient database file itself.");
+    case TargetProblem::NotAFile:
+      return FileText("PathMsg3", "Cannot save data there: the path names a folder, a link or a "
+                                  "device, not a file.");
+    case TargetProblem::OtherOwner:
+      return FileText("PathMsg4", "Cannot save data there: the file belongs to another user.");
+    case TargetProblem::Ok:
+      break;
+  }
+  return fallback;
+}
+
+std::string ReadFailedText(const std::string& name) {
+  return FileText("ArcMsg6", "The data of this patient could not be read; nothing was written: ") +
+         name;
 }
 
 }  // namespace meridane

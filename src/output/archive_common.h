@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/prompter.h"
+#include "output/safe_file.h"
 #include "store/database.h"
 #include "store/date_time.h"
 
@@ -104,6 +105,7 @@ struct TransferResult {
   int readingsWritten = 0;  // readings written to the file (export, archive)
   int readingsAdded = 0;    // readings new to the patient database (merge)
   int readingsUpdated = 0;  // duplicates whose meal, medicalNo and details were rewritten
+  int readingsSkipped = 0;  // archive readings with an impossible date, time or value (merge)
   bool dataChanged = false; // the patient database changed: the window reloads the patient
 };
 
@@ -113,8 +115,14 @@ TransferResult FailedRun(Prompter& prompter, const std::string& text);
 // Reads a text for the user through the language lookup.
 std::string FileText(const char* key, const char* fallback);
 
-// True when `path` names the same file as the patient database, so a run that deletes or
+// True when `path` names the patient database or one of its journals, so a run that
 // overwrites its target must refuse it.
 bool IsPatientDatabase(const std::string& path);
+
+// The message for a target the runs may not write (`fallback` when the path itself cannot
+// take a new file, e.g. a missing folder).
+std::string WriteTargetText(TargetProblem problem, const std::string& fallback);
+// "The data of this patient could not be read; nothing was written: NAME".
+std::string ReadFailedText(const std::string& name);
 
 }  // namespace meridane

@@ -1,12 +1,18 @@
 #include "output/archive_file.h"
 
+#include <sqlcipher/sqlite3.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <unordered_map>
 #include <utility>
 
+#include "app/text_lookup.h"
+#include "output/safe_file.h"
 #include "store/columns.h"
+#include "store/patient_store.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
 
@@ -23,7 +29,9 @@ constexpr const char* kArchiveReadingsColumns =
     "INTEGER,proteins INTEGER, comment varchar(100), commentIns varchar(100), commentOra "
     "varchar(100), commentExe varchar(100), commentFoo varchar(100));";
 constexpr int kArchiveReadingsColumnCount = 27;
-constexpr int kArchiveDetailFirst = 4;  // type … commentFoo follow glucoDate, gluco, meal, medicalNo
+constexpr int kArchiveDetailFirst = 4;
+// The largest value a meter record can carry is far below this; anything above is damage.
+constexpr int kMaxMergedGluco = 9999;  // type … commentFoo follow glucoDate, gluco, meal, medicalNo
 
 std::string Placeholders(size_t n) {
   std::string s;
@@ -93,6 +101,10 @@ std::string OpenFailText(const Database& db) {
   return "Can't open database: " + db.error();
 }
 
+std::string WriteFailedArchiveText() {
+  return LookupText("ErrMsg", "ErrMsg9", "Please make sure the disk can be written.");
+}
+
 // ---- archive write ----
 
 // The readings of one patient in the range, each with its details, into its joined table.
@@ -141,29 +153,59 @@ struct ArchiveReading {
   GlucoDetailRecord detail;
 };
 
-std::vector<ArchiveReading> ReadArchiveReadings(Database& archive, const std::string& idNo,
-                                                const TransferPeriod& period) {
-  std::vector<ArchiveReading> out;
-  if (!archive.TableExists(ReadingsTableName(idNo))) return out;
+// A whole number stored as an integer, or as a text of digits (with a sign), within lo..hi.
+std::optional<int> WholeNumber(const Statement& st, int col, int lo, int hi) {
+  long long v = 0;
+  if (st.Type(col) == SQLITE_INTEGER) {
+    v = st.Int(col);
+  } else if (st.Type(col) == SQLITE_TEXT) {
+    const std::string t = st.Text(col);
+    size_t i = (!t.empty() && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
+    if (i == t.size() || t.size() > 12) return std::nullopt;
+    for (size_t k = i; k < t.size(); ++k)
+      if (t[k] < '0' || t[k] > '9') return std::nullopt;
+    v = std::stoll(t);
+  } else {
+    return std::nullopt;
+  }
+  if (v < lo || v > hi) return std::nullopt;
+  return static_cast<int>(v);
+}
+
+// The readings of the range as a download would accept them: a real calendar date and
+// time, and whole numbers for the value, the meal code and the medical record number.
+// Anything else is counted in `skipped`, never stored as a guess. False when the table
+// could not be read as a whole (a missing column, a damaged page).
+bool ReadArchiveReadings(Database& archive, const std::string& idNo, const TransferPeriod& period,
+                         std::vector<ArchiveReading>& out, int& skipped) {
+  FailureWatch watch;
+  if (!archive.TableExists(ReadingsTableName(idNo))) return !watch.failed();
   std::string sql = "SELECT glucoDate, gluco, meal, medicalNo";
   GlucoDetailRecord probe;
   for (const ColumnRef& c : DetailColumns(probe)) sql += std::string(", ") + c.name;
   sql += " FROM " + QuotedReadingsTable(idNo) + " WHERE glucoDate>=? AND glucoDate<=?;";
   Statement st = archive.Prepare(sql);
+  if (!st.ok()) return false;
   st.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
   while (st.Step()) {
-    auto at = ParseDateTime(st.Text(0));
-    if (!at) continue;  // not a reading date: nothing to file it under
+    auto at = ParseDateTime(st.TextView(0));
+    auto gluco = WholeNumber(st, 1, 0, kMaxMergedGluco);
+    auto meal = WholeNumber(st, 2, INT32_MIN, INT32_MAX);
+    auto medicalNo = WholeNumber(st, 3, -1, 999);
+    if (!at || !IsValidDateTime(*at) || !gluco || !meal || !medicalNo) {
+      ++skipped;
+      continue;
+    }
     ArchiveReading r;
     r.at = *at;
-    r.gluco = static_cast<int>(st.Int(1));
-    r.meal = static_cast<int>(st.Int(2));
-    r.medicalNo = static_cast<int>(st.Int(3));
+    r.gluco = *gluco;
+    r.meal = *meal;
+    r.medicalNo = *medicalNo;
     r.detail.IDNo = idNo;
     ReadColumns(DetailColumns(r.detail), st, kArchiveDetailFirst);
     out.push_back(std::move(r));
   }
-  return out;
+  return !watch.failed();
 }
 
 // The readings of one patient into its table: a duplicate (same value, same minute) of a
@@ -207,7 +249,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
 std::optional<std::string> OtherHolderOf(Database& patients, const std::string& idNo,
                                          const PatientKey& target) {
   Statement st = patients.Prepare(
-      "SELECT fullName FROM Patient WHERE IDNo=? AND NOT (fullName=? AND IDNo=?);");
+      "SELECT fullName FROM Patient WHERE IDNo=? COLLATE NOCASE AND NOT (fullName=? AND IDNo=?);");
   st.Bind(1, idNo).Bind(2, target.fullName).Bind(3, target.IDNo);
   if (st.Step()) return st.Text(0);
   return std::nullopt;
@@ -262,14 +304,45 @@ bool MoveToId(Database& patients, const std::string& from, const std::string& to
                        QuotedReadingsTable(to) + ";");
 }
 
+// Why an archived patient is not merged; empty when it may be. Run under the write lock,
+// so the answer holds until the commit.
+std::string MergeRefusal(Database& patients, const RawRow& arow, const PatientKey& target) {
+  const std::string name = RawText(arow, kPatFullName);
+  const std::string idNo = RawText(arow, kPatIDNo);
+  if (arow.size() < kPatColumnCount || !arow[kPatFullName] || !arow[kPatIDNo] ||
+      !IsAcceptablePatientKey(name, idNo))
+    return FileText("ArcMsg7", "The name or ID No. of this archived patient is empty or too long; "
+                               "nothing was merged for it: ") +
+           name + " (" + idNo + ")";
+  if (auto other = OtherHolderOf(patients, idNo, target))
+    return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
+                               "another patient; nothing was merged for it: ") +
+           name + " (" + idNo + ", " + *other + ")";
+  // A new ID (a new patient, or a known one renumbered) must not share storage with
+  // another table, whatever its case.
+  if (target.IDNo != idNo && IdNoTaken(patients, idNo))
+    return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
+                               "another patient; nothing was merged for it: ") +
+           name + " (" + idNo + ")";
+  return {};
+}
+
+enum class MergeOutcome { Merged, Refused, Failed };
+
 // Merges the archived patient `arow` into the stored patient `target` (an empty IDNo: a new
 // patient).
-bool MergePatient(Database& patients, Database& archive, const TableLayouts& layouts,
-                  const RawRow& arow, const PatientKey& target, const TransferPeriod& period,
-                  TransferResult& result) {
+MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayouts& layouts,
+                          const RawRow& arow, const PatientKey& target,
+                          const TransferPeriod& period, TransferResult& result,
+                          std::string& refusal) {
   const std::string name = RawText(arow, kPatFullName);
   const std::string idNo = RawText(arow, kPatIDNo);
   Database::Transaction tx(patients);
+  if (!tx.ok()) return MergeOutcome::Failed;
+  FailureWatch watch;
+  refusal = MergeRefusal(patients, arow, target);
+  if (watch.failed()) return MergeOutcome::Failed;
+  if (!refusal.empty()) return MergeOutcome::Refused;
 
   bool ok;
   if (!target.IDNo.empty()) {
@@ -294,13 +367,16 @@ bool MergePatient(Database& patients, Database& archive, const TableLayouts& lay
 
   TransferResult counts;
   if (ok) {
-    std::vector<ArchiveReading> readings = ReadArchiveReadings(archive, idNo, period);
-    if (!readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
+    std::vector<ArchiveReading> readings;
+    ok = ReadArchiveReadings(archive, idNo, period, readings, counts.readingsSkipped);
+    if (ok && !readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
   }
-  if (!ok || !tx.Commit()) return false;  // the guard rolls the patient back
+  // Any failed statement, a read included, leaves the patient as it was.
+  if (!ok || watch.failed() || !tx.Commit()) return MergeOutcome::Failed;
   result.readingsAdded += counts.readingsAdded;
   result.readingsUpdated += counts.readingsUpdated;
-  return true;
+  result.readingsSkipped += counts.readingsSkipped;
+  return MergeOutcome::Merged;
 }
 
 }  // namespace
@@ -308,42 +384,48 @@ bool MergePatient(Database& patients, Database& archive, const TableLayouts& lay
 TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& keys,
                             const TransferPeriod& period, const std::string& path,
                             Prompter& prompter) {
-  std::error_code ec;
-  std::filesystem::remove(path, ec);  // an archive file always starts empty
   if (!patients.ok()) return FailedRun(prompter, {});
-  Database archive = Database::OpenFile(path);
-  if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
-
-  // The profile tables exactly as the patient database has them; readings go inline.
-  CreateSchema(archive);
-  archive.ExecQuiet("DROP TABLE GlucoDetail;");
-
-  const TableLayouts layouts = ReadTableLayouts(patients);
+  // A new file beside the old one, put in its place only when every patient is in it.
+  SafeFileWriter file(path);
+  if (!file.ok())
+    return FailedRun(prompter, WriteTargetText(file.problem(),
+                                               FileText("ArcMsg9", "Cannot create the archive file: ") + path));
   TransferResult result;
-  for (const PatientKey& key : CollectPatients(patients, keys)) {
-    auto row = ReadPatientRow(patients, key);
-    if (!row) continue;
-    const std::string& name = key.fullName;
-    const std::string idNo = RawText(*row, kPatIDNo);
-    Database::Transaction tx(archive);
-    bool ok = InsertRow(archive, "Patient", layouts.patient, *row);
-    for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
-      const ProfileTableFlag& t = kProfileTables[i];
-      if (!RawFlag(*row, t.flagColumn)) continue;
-      if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
-        ok = InsertRow(archive, t.table, layouts.sections[i], *section);
+  {
+    Database archive = Database::OpenFile(file.tempPath());
+    if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
+
+    // The profile tables exactly as the patient database has them; readings go inline.
+    if (!CreateSchema(archive)) return FailedRun(prompter, WriteFailedArchiveText());
+    archive.ExecQuiet("DROP TABLE GlucoDetail;");
+
+    const TableLayouts layouts = ReadTableLayouts(patients);
+    for (const PatientKey& key : CollectPatients(patients, keys)) {
+      const std::string& name = key.fullName;
+      FailureWatch watch;
+      auto row = ReadPatientRow(patients, key);
+      if (watch.failed()) return FailedRun(prompter, ReadFailedText(name));
+      if (!row) continue;
+      const std::string idNo = RawText(*row, kPatIDNo);
+      Database::Transaction tx(archive);
+      bool ok = tx.ok() && InsertRow(archive, "Patient", layouts.patient, *row);
+      for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
+        const ProfileTableFlag& t = kProfileTables[i];
+        if (!RawFlag(*row, t.flagColumn)) continue;
+        if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
+          ok = InsertRow(archive, t.table, layouts.sections[i], *section);
+      }
+      int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
+      // Nothing is written from half-read data, and a patient missing from the file must
+      // not pass for written: the whole file is dropped, the old one kept.
+      if (written < 0 || watch.failed() || !tx.Commit())
+        return FailedRun(prompter, FileText("ArcMsg4", "This patient could not be written to "
+                                                       "the archive file: ") + name);
+      ++result.patients;
+      result.readingsWritten += written;
     }
-    int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
-    if (written < 0 || !tx.Commit()) {
-      result.ok = false;
-      result.message =
-          FileText("ArcMsg4", "This patient could not be written to the archive file: ") + name;
-      prompter.Message(result.message);
-      continue;
-    }
-    ++result.patients;
-    result.readingsWritten += written;
   }
+  if (!file.Commit()) return FailedRun(prompter, WriteFailedArchiveText());
   return result;
 }
 
@@ -380,7 +462,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
     else if (named.size() == 1 && KeysNamed(patients, key.fullName).size() == 1)
       archived = named;
     else if (!named.empty())
-      fail(FileText("ArcMsg6", "Several archived patients have this name and none has its "
+      fail(FileText("ArcMsg10", "Several archived patients have this name and none has its "
                                "ID No.; nothing was merged for it: ") +
            key.fullName + " (" + key.IDNo + ")");
 
@@ -389,26 +471,29 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
       if (!arow) continue;
       auto target = MergeTarget(patients, a, key.IDNo, named);
       if (!target) {
-        fail(FileText("ArcMsg7", "Several patients have this name and none has the archived "
+        fail(FileText("ArcMsg11", "Several patients have this name and none has the archived "
                                  "ID No.; nothing was merged for it: ") +
              a.fullName + " (" + a.IDNo + ")");
         continue;
       }
-      if (auto other = OtherHolderOf(patients, a.IDNo, *target)) {
-        fail(FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
-                                 "another patient; nothing was merged for it: ") +
-             a.fullName + " (" + a.IDNo + ", " + *other + ")");
-        continue;
-      }
-      if (!MergePatient(patients, archive, layouts, *arow, *target, period, result)) {
-        fail(FileText("ArcMsg5", "This patient could not be merged; nothing was changed for it: ") +
-             a.fullName);
+      std::string refusal;
+      const MergeOutcome outcome =
+          MergePatient(patients, archive, layouts, *arow, *target, period, result, refusal);
+      if (outcome != MergeOutcome::Merged) {
+        fail(outcome == MergeOutcome::Refused
+                 ? refusal
+                 : FileText("ArcMsg5", "This patient could not be merged; nothing was changed "
+                                       "for it: ") + a.fullName);
         continue;
       }
       ++result.patients;
       result.dataChanged = true;
     }
   }
+  if (result.readingsSkipped > 0)
+    prompter.Message(FileText("ArcMsg8", "Readings of the archive with an impossible date, time or "
+                                         "value were skipped: ") +
+                     std::to_string(result.readingsSkipped));
   return result;
 }
 

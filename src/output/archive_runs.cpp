@@ -44,7 +44,7 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
       if (key.IDNo.empty()) {
         std::vector<PatientKey> named = CollectPatients(patients, {single});
         if (named.size() > 1)
-          return refuse(FileText("ArcMsg8", "Several patients have this name; choose one by "
+          return refuse(FileText("ArcMsg12", "Several patients have this name; choose one by "
                                             "its ID No.: ") + single.fullName);
         if (!named.empty()) key = named.front();
       }

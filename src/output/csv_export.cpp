@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "output/safe_file.h"
 #include "reports/report_period.h"
 #include "reports/statistics.h"
 #include "store/reading_store.h"
@@ -68,23 +69,6 @@ void AppendDetails(std::string& out, const GlucoDetailRecord& d) {
           d.proteins);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const {
-    if (f) std::fclose(f);
-  }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool WriteAll(std::FILE* f, const std::string& text) {
-  return text.empty() || std::fwrite(text.data(), 1, text.size(), f) == text.size();
-}
-
-// Closing flushes the buffered tail; a failure there loses data just as a failed write.
-bool CloseFile(File& f) {
-  std::FILE* raw = f.release();
-  return std::fclose(raw) == 0;
-}
-
 std::string NoPathText() {
   return FileText("CsvMsg1", "Error: cannot create CSV object. The specified path does not exist.");
 }
@@ -103,8 +87,10 @@ std::string CsvField(std::string_view text) {
   return out;
 }
 
-CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
-                       const TransferPeriod& period, const Date& today) {
+namespace {
+
+CsvBlock ReadCsvBlock(Database& patients, const PatientKey& key,
+                      const TransferPeriod& period, const Date& today) {
   CsvBlock block;
   auto row = ReadPatientRow(patients, key);
   if (!row) return block;
@@ -166,19 +152,31 @@ CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
   return block;
 }
 
+}  // namespace
+
+CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
+                       const TransferPeriod& period, const Date& today) {
+  FailureWatch watch;
+  CsvBlock block = ReadCsvBlock(patients, key, period, today);
+  block.readFailed = watch.failed();
+  return block;
+}
+
 TransferResult ExportCsv(Database& patients, const PatientKey& key,
                          const TransferPeriod& period, const std::string& path, Prompter& prompter,
                          const Date& today) {
-  std::remove(path.c_str());
   if (!patients.ok()) return FailedRun(prompter, {});
   CsvBlock block = BuildCsvBlock(patients, key, period, today);
+  if (block.readFailed) return FailedRun(prompter, ReadFailedText(key.fullName));
   TransferResult result;
-  if (!block.found) return result;
-  File f(std::fopen(path.c_str(), "wb"));
-  if (!f) return FailedRun(prompter, NoPathText());
-  bool written = WriteAll(f.get(), block.text);
-  written = CloseFile(f) && written;
-  if (!written) return FailedRun(prompter, WriteFailedText());
+  if (!block.found) {
+    // Nothing to export leaves no file of that name, as ever; only a plain file of ours goes.
+    if (CheckWriteTarget(path) == TargetProblem::Ok) std::remove(path.c_str());
+    return result;
+  }
+  SafeFileWriter out(path);
+  if (!out.ok()) return FailedRun(prompter, WriteTargetText(out.problem(), NoPathText()));
+  if (!out.Write(block.text) || !out.Commit()) return FailedRun(prompter, WriteFailedText());
   result.patients = 1;
   result.readingsWritten = block.kept;
   return result;
@@ -187,28 +185,22 @@ TransferResult ExportCsv(Database& patients, const PatientKey& key,
 TransferResult ArchiveCsv(Database& patients, const std::vector<PatientKey>& keys,
                           const TransferPeriod& period, const std::string& path,
                           Prompter& prompter, const Date& today) {
-  std::remove(path.c_str());
   if (!patients.ok()) return FailedRun(prompter, {});
-  File f(std::fopen(path.c_str(), "wb"));
-  if (!f) return FailedRun(prompter, NoPathText());
+  SafeFileWriter out(path);
+  if (!out.ok()) return FailedRun(prompter, WriteTargetText(out.problem(), NoPathText()));
   TransferResult result;
   for (const PatientKey& key : CollectPatients(patients, keys)) {
     CsvBlock block = BuildCsvBlock(patients, key, period, today);
+    // A half-read patient would pass for a complete one: the file is not written at all.
+    if (block.readFailed) return FailedRun(prompter, ReadFailedText(key.fullName));
     if (!block.found) continue;
-    bool written = WriteAll(f.get(), block.text);
-    if (block.hasRows) written = WriteAll(f.get(), "\r\n\r\n\r\n\r\n") && written;
-    if (!written) {
-      result.ok = false;
-      result.message = WriteFailedText();
-      prompter.Message(result.message);
-      continue;
-    }
+    bool written = out.Write(block.text);
+    if (block.hasRows) written = written && out.Write("\r\n\r\n\r\n\r\n");
+    if (!written) return FailedRun(prompter, WriteFailedText());
     ++result.patients;
     result.readingsWritten += block.kept;
   }
-  if (!CloseFile(f) && result.ok) {
-    result = FailedRun(prompter, WriteFailedText());
-  }
+  if (!out.Commit()) return FailedRun(prompter, WriteFailedText());
   return result;
 }
 

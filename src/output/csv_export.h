@@ -21,6 +21,7 @@ struct CsvBlock {
   bool found = false;    // the name matched a Patient row
   bool hasRows = false;  // the readings table holds rows (in or out of the range)
   int kept = 0;          // readings within the range, numbered 1..kept
+  bool readFailed = false;  // a statement failed: the block is incomplete, never to be written
   std::string text;      // header and reading lines, without the separator
 };
 
@@ -29,8 +30,8 @@ struct CsvBlock {
 CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today);
 
-// The Export run: the one patient `key` into a new CSV file at `path` (an existing file
-// is deleted first; an unknown patient writes nothing).
+// The Export run: the one patient `key` into a new CSV file at `path`, which replaces an
+// existing file only once it is complete (an unknown patient writes nothing).
 TransferResult ExportCsv(Database& patients, const PatientKey& key,
                          const TransferPeriod& period, const std::string& path, Prompter& prompter,
                          const Date& today = Today());

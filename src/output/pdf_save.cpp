@@ -25,30 +25,6 @@ std::string PdfPathFor(const std::string& chosen) {
   return base + ".PDF";
 }
 
-bool WriteFileWhole(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::string tmp = path + ".part-XXXXXX";
-  int fd = mkstemp(tmp.data());
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (ok && fsync(fd) != 0) ok = false;
-  // Readable like any other document the user saves.
-  if (ok && fchmod(fd, 0644) != 0) ok = false;
-  if (close(fd) != 0) ok = false;
-  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) unlink(tmp.c_str());
-  return ok;
-}
-
 bool SystemPdfViewer::Open(const std::string& path) {
   // Double fork so the viewer outlives nothing of ours and leaves no zombie.
   pid_t child = fork();

@@ -7,6 +7,7 @@
 
 #include "app/prompter.h"
 #include "output/pdf_report.h"
+#include "output/safe_file.h"
 
 namespace meridane {
 
@@ -52,8 +53,5 @@ void WriteReportDocument(PdfDocument& doc, const ReportModel& report, const Date
 
 PdfSaveResult SavePdfReport(const std::string& chosenPath, const ReportModel& report,
                             Prompter& prompter, PdfViewer* viewer, std::ostream& out = std::cout);
-
-// Writes the bytes through a temporary file beside the target, renamed into place.
-bool WriteFileWhole(const std::string& path, const std::vector<unsigned char>& bytes);
 
 }  // namespace meridane

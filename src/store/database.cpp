@@ -2,6 +2,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -23,7 +24,16 @@ StatementErrorSink SetStatementErrorSink(StatementErrorSink sink) {
   return old;
 }
 
-void ReportStatementError(const std::string& message) { Sink()(message); }
+namespace {
+std::atomic<uint64_t> g_failures{0};
+}  // namespace
+
+void ReportStatementError(const std::string& message) {
+  g_failures.fetch_add(1, std::memory_order_relaxed);
+  Sink()(message);
+}
+
+uint64_t StatementFailureCount() { return g_failures.load(std::memory_order_relaxed); }
 
 // ---- Statement ----
 
@@ -140,6 +150,9 @@ Database Database::OpenFile(const std::string& path) {
   Database d;
   sqlite3* db = nullptr;
   int rc = sqlite3_open(path.c_str(), &db);
+  // Before the first statement: a command started while another one commits waits for it
+  // rather than failing with "database is locked".
+  if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (rc == SQLITE_OK) {
     rc = sqlite3_key(db, kDatabaseKey.data(), static_cast<int>(kDatabaseKey.size()));
   }
@@ -153,7 +166,6 @@ Database Database::OpenFile(const std::string& path) {
     if (db) sqlite3_close(db);
     return d;
   }
-  sqlite3_busy_timeout(db, 5000);
   d.db_ = db;
   return d;
 }
@@ -213,7 +225,7 @@ std::string Database::LastError() const { return db_ ? sqlite3_errmsg(db_) : err
 // composed into a larger unit of work without "cannot start a transaction" failures.
 Database::Transaction::Transaction(Database& db) : db_(db) {
   nested_ = db_.ok() && sqlite3_get_autocommit(db_.handle()) == 0;
-  open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN;");
+  open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN IMMEDIATE;");
 }
 
 namespace {
@@ -243,7 +255,11 @@ bool Database::Transaction::Commit() {
 
 Database OpenPatientDatabase() {
   EnsureDataFolder();
-  return Database::OpenFile(PatientDatabasePath());
+  // SQLite creates a new file (and each journal, which copies the file's mode) world-readable
+  // under the usual umask; the file made here first keeps it to its owner.
+  const std::string path = PatientDatabasePath();
+  MakePrivateFile(path);
+  return Database::OpenFile(path);
 }
 
 bool ExecStatement(std::string_view sql, Database& db) { return db.Exec(sql); }

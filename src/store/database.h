@@ -21,6 +21,19 @@ using StatementErrorSink = std::function<void(const std::string& message)>;
 StatementErrorSink SetStatementErrorSink(StatementErrorSink sink);
 void ReportStatementError(const std::string& message);
 
+// How many statement failures have been reported in this process. A caller that must not
+// act on half-read data notes the count before reading and compares it afterwards: a failed
+// step looks just like "no more rows" otherwise.
+uint64_t StatementFailureCount();
+class FailureWatch {
+ public:
+  FailureWatch() : start_(StatementFailureCount()) {}
+  bool failed() const { return StatementFailureCount() != start_; }
+
+ private:
+  uint64_t start_;
+};
+
 // A prepared statement. Bind indexes start at 1; column indexes at 0.
 class Statement {
  public:
@@ -92,12 +105,17 @@ class Database {
   int Changes() const;
   std::string LastError() const;
 
-  // BEGIN … COMMIT, rolled back when the guard leaves scope uncommitted. Inside an open
+  // BEGIN IMMEDIATE … COMMIT, rolled back when the guard leaves scope uncommitted. The write
+  // lock is taken up front, so whatever is checked inside stays true until the commit and
+  // another writer is waited for (busy timeout) instead of failing half-way. Inside an open
   // transaction it is a savepoint of it instead.
   class Transaction {
    public:
     explicit Transaction(Database& db);
     ~Transaction();
+    // False when the transaction could not be started (the database is locked or read-only):
+    // nothing may be written then, or it would go in statement by statement.
+    bool ok() const { return open_; }
     bool Commit();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -115,6 +133,11 @@ class Database {
 
 // The program's key and the keyed open of the patient database (PatientDatabasePath()).
 inline constexpr std::string_view kDatabaseKey = "QTV51937208";
+// How long a connection waits for another process's lock before a statement fails.
+inline constexpr int kBusyTimeoutMs = 5000;
+// The patient database is private to its user: the folder 0700, the file and its journals
+// 0600. Creates the folder when missing and tightens what an older version or a wider umask
+// left open.
 Database OpenPatientDatabase();
 // ExecStatement: runs a statement; SQLite's error text goes to the error sink.
 bool ExecStatement(std::string_view sql, Database& db);

@@ -162,6 +162,33 @@ bool PatientIdExists(Database& db, const std::string& idNo) {
   return RowExists(db, "Patient", idNo);
 }
 
+bool IdNoTaken(Database& db, const std::string& idNo) {
+  FailureWatch watch;
+  {
+    Statement st = db.Prepare("SELECT 1 FROM Patient WHERE IDNo = ? COLLATE NOCASE;");
+    st.Bind(1, idNo);
+    if (st.Step()) return true;
+  }
+  const std::string table = ReadingsTableName(idNo);
+  Statement st = db.Prepare("SELECT name FROM sqlite_master WHERE name = ? COLLATE NOCASE;");
+  st.Bind(1, table);
+  while (st.Step()) {
+    // Only a readings table of exactly this name may be taken over.
+    if (st.Text(0) != table || table == "GlucoDetail") return true;
+  }
+  return watch.failed();
+}
+
+bool IsAcceptablePatientKey(const std::string& fullName, const std::string& idNo) {
+  auto chars = [](const std::string& t) {
+    size_t n = 0;
+    for (unsigned char c : t) n += (c & 0xC0) != 0x80;
+    return n;
+  };
+  return !fullName.empty() && !idNo.empty() && chars(fullName) <= kMaxFullNameChars &&
+         chars(idNo) <= kMaxIdNoChars;
+}
+
 std::vector<std::string> ListPatientNames(Database& db) {
   return QueryFirstColumn(db, "SELECT fullName FROM Patient;", {}, false);
 }
@@ -234,11 +261,12 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   const std::string who = NameWithNumber(form.fullName, medicalNo);
 
   CPatientProfile next;
+  auto idExists = [&] {
+    prompter.Confirm("The ID exists.", PromptButtons::OkCancel, kWarning);
+    return FormSaveOutcome::Refused;
+  };
   if (!editMode) {
-    if (PatientIdExists(db, id)) {
-      prompter.Confirm("The ID exists.", PromptButtons::OkCancel, kWarning);
-      return FormSaveOutcome::Refused;
-    }
+    if (IdNoTaken(db, id)) return idExists();
     if (!prompter.Confirm("Are you sure to save a new patient " + who + "?")) {
       return FormSaveOutcome::Declined;
     }
@@ -249,6 +277,10 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
     const unsigned changed = ChangedSections(editor, next);
 
     Database::Transaction tx(db);
+    if (!tx.ok()) return FormSaveOutcome::Failed;
+    // Checked again under the write lock: another program may have added the ID while the
+    // question was open.
+    if (IdNoTaken(db, id)) return idExists();
     bool ok = EnsureReadingsTable(db, id);
     for (SectionBit s : kAddOrder) {
       if (!(changed & s)) {
@@ -272,7 +304,7 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   }
   ApplyForm(next, form, medicalNo);
   Database::Transaction tx(db);
-  bool ok = true;
+  bool ok = tx.ok();
   for (SectionBit s : kSectionOrder) {
     if (!(changed & s)) continue;
     TakeSection(next, editor, s);
@@ -297,7 +329,16 @@ bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {
       "WorkingDateSchedule"};
   // All or nothing: a half-deleted patient would keep readings nobody can reach.
   Database::Transaction tx(db);
-  bool ok = db.Exec("DROP TABLE IF EXISTS " + QuotedReadingsTable(id) + ";");
+  bool ok = tx.ok();
+  // Books made before IDs were compared without case can hold "abc" and "ABC" filing into
+  // one table; it then still holds the other patient's readings and stays.
+  Statement sharer = db.Prepare("SELECT 1 FROM Patient WHERE IDNo = ? COLLATE NOCASE AND IDNo <> ?;");
+  sharer.Bind(1, id).Bind(2, id);
+  FailureWatch watch;
+  const bool shared = sharer.Step();
+  sharer = Statement();
+  ok = ok && !watch.failed();
+  if (ok && !shared) ok = db.Exec("DROP TABLE IF EXISTS " + QuotedReadingsTable(id) + ";");
   for (const char* table : kTables) {
     ok = ok && RunWithTexts(db, std::string("DELETE FROM ") + table + " WHERE IDNo=?", {id});
   }

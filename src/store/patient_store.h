@@ -15,6 +15,20 @@ namespace meridane {
 // ---- lookups (first matching row where one value is asked for) ----
 std::vector<std::string> ListPatientIds(Database& db);
 bool PatientIdExists(Database& db, const std::string& idNo);
+
+// Whether a new patient may not take `idNo` because it would share storage with another:
+// SQLite's table names ignore case, so "abc" and "ABC" would file into one readings table,
+// and "lucoDetail" would name the GlucoDetail table. An existing readings table of exactly
+// this name (a patient row lost elsewhere) is taken over as before. A failed look-up counts
+// as taken.
+bool IdNoTaken(Database& db, const std::string& idNo);
+
+// Longest full name and ID number the patient form takes, in characters.
+inline constexpr size_t kMaxFullNameChars = 30;
+inline constexpr size_t kMaxIdNoChars = 12;
+// The form's rules for a patient's key arriving from elsewhere (an archive): both present
+// and within their lengths. (Apostrophes are bound, never spliced, and older books hold them.)
+bool IsAcceptablePatientKey(const std::string& fullName, const std::string& idNo);
 std::vector<std::string> ListPatientNames(Database& db);
 std::optional<std::string> FindIdByName(Database& db, const std::string& fullName);
 std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial);

@@ -135,11 +135,12 @@ bool EnsureReadingsTable(Database& db, const std::string& idNo) {
                        db);
 }
 
-void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
+bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
                   const SlotClassifier& classify) {
+  FailureWatch watch;
   table.Clear();
   const std::string& id = patient.IDNo;
-  if (id.empty() || !db.TableExists(ReadingsTableName(id))) return;
+  if (id.empty() || !db.TableExists(ReadingsTableName(id))) return !watch.failed();
   {
     Statement st = db.Prepare("SELECT * FROM " + QuotedReadingsTable(id) + ";");
     while (st.Step()) {
@@ -172,6 +173,7 @@ void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
     }
   }
   SortByTime(table.entries);
+  return !watch.failed();
 }
 
 bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table) {
@@ -180,6 +182,7 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
   bool ok = true;
   {
     Database::Transaction tx(db);
+    if (!tx.ok()) return false;
     Statement st = db.Prepare("UPDATE " + QuotedReadingsTable(id) + " SET meal=? WHERE idx=?");
     for (const GlucoReading& r : table.entries) {
       st.Reset();
@@ -190,6 +193,7 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
   }
   {
     Database::Transaction tx(db);
+    if (!tx.ok()) return false;
     DetailWriter writer(db);
     // A reading whose details were all cleared loses its row; left in place, the old
     // details would come back with the next load.

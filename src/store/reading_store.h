@@ -19,8 +19,10 @@ bool EnsureReadingsTable(Database& db, const std::string& idNo);
 
 // Fills the table with the patient's readings and their details, slot-0 readings
 // classified by `classify` (left at 0 when empty), sorted by date and time (stable).
-// A patient without a readings table loads an empty table.
-void LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
+// A patient without a readings table loads an empty table. False when a statement failed
+// (its text went to the error sink): the table is then incomplete and must not be shown or
+// written anywhere as the patient's readings.
+bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
                   const SlotClassifier& classify = {});
 
 // Writes every entry's meal code and the details of entries that have any, in two

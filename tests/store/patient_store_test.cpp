@@ -339,3 +339,33 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
 
 }  // namespace
 }  // namespace meridane::testing
+
+namespace meridane::testing {
+namespace {
+
+// SQLite's table names ignore case: an ID whose readings table would be another's is taken.
+TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
+  ASSERT_EQ(Add(Form("Ann", "abc")), FormSaveOutcome::Saved);
+  ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
+  const struct {
+    const char* id;
+    bool taken;
+  } cases[] = {{"abc", true},         {"ABC", true},         {"aBc", true},
+               {"lucoDetail", true},  {"LUCODETAIL", true},  {"orphan", true},
+               {"Orphan", false},     {"abcd", false},       {"\xC3\xA4" "bc", false}};
+  for (const auto& c : cases) EXPECT_EQ(IdNoTaken(db, c.id), c.taken) << c.id;
+
+  ASSERT_EQ(Add(Form("Bob", "ABC")), FormSaveOutcome::Refused);
+  EXPECT_EQ(prompter.texts().back(), "The ID exists.");
+  EXPECT_EQ(Column(db, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"abc"});
+
+  EXPECT_TRUE(IsAcceptablePatientKey("Ann", "123456789012"));
+  EXPECT_FALSE(IsAcceptablePatientKey("Ann", "1234567890123"));
+  EXPECT_FALSE(IsAcceptablePatientKey(std::string(31, 'n'), "A1"));
+  EXPECT_TRUE(IsAcceptablePatientKey(std::string(30, 'n'), "A1"));
+  EXPECT_FALSE(IsAcceptablePatientKey("", "A1"));
+  EXPECT_FALSE(IsAcceptablePatientKey("Ann", ""));
+}
+
+}  // namespace
+}  // namespace meridane::testing

@@ -4,13 +4,13 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QProcess>
 #include <QUrl>
 
 #include "app/gui/app_state.h"
 #include "app/text_lookup.h"
+#include "app/user_guide.h"
 
 namespace meridane {
 
@@ -76,15 +76,9 @@ GuideOpener SystemGuideOpener() {
     return !p.readAllStandardOutput().trimmed().isEmpty();
   };
   g.findGuide = [] {
-    // The working directory first, then beside the program (where the build puts it).
-    const QStringList places{QDir::currentPath(), QCoreApplication::applicationDirPath(),
-                             QCoreApplication::applicationDirPath() +
-                                 QStringLiteral("/../share/doc/meridane")};
-    for (const QString& dir : places) {
-      QFileInfo f(dir + QStringLiteral("/manual.pdf"));
-      if (f.isFile()) return f.absoluteFilePath();
-    }
-    return QString();
+    return QString::fromStdString(
+        FindUserGuide(QCoreApplication::applicationDirPath().toStdString(),
+                      QDir::currentPath().toStdString()));
   };
   g.open = [](const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

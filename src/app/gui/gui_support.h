@@ -36,7 +36,7 @@ void ResetDatabaseFailureNotice();  // tests
 // How the guide is opened, replaceable in tests.
 struct GuideOpener {
   std::function<bool()> readerRegistered;
-  std::function<QString()> findGuide;  // empty when there is no manual.pdf
+  std::function<QString()> findGuide;  // empty when no guide is found (FindUserGuide)
   std::function<bool(const QString&)> open;
 };
 GuideOpener SystemGuideOpener();

@@ -1,0 +1,86 @@
+#include "app/user_guide.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace meridane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fake install tree: prefix/bin (the program), prefix/share/meridane (the installed
+// guide), a build folder with the guide beside the program, and a working directory.
+struct GuideTree {
+  GuideTree() {
+    root = fs::temp_directory_path() / ("meridane-guide-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    for (const char* d : {"usr/bin", "usr/share/meridane", "build/src/app/gui", "work"})
+      fs::create_directories(root / d);
+  }
+  ~GuideTree() { fs::remove_all(root); }
+  std::string Put(const std::string& dir) {
+    fs::path p = root / dir / "manual.pdf";
+    std::ofstream(p) << "%PDF-1.4\n";
+    return p.string();
+  }
+  std::string Dir(const std::string& d) const { return (root / d).string(); }
+  fs::path root;
+};
+
+TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> guides;  // folders (below the tree) holding a manual.pdf
+    std::string programDir;
+    std::string expected;  // folder of the guide found, "" for none
+  };
+  const std::vector<Case> cases{
+      {"installed program finds the installed guide", {"usr/share/meridane"}, "usr/bin",
+       "usr/share/meridane"},
+      {"installed program, guide only in the working dir", {"work"}, "usr/bin", "work"},
+      {"installed guide wins over the working dir", {"usr/share/meridane", "work"}, "usr/bin",
+       "usr/share/meridane"},
+      {"build folder finds the guide beside the program", {"build/src/app/gui", "work"},
+       "build/src/app/gui", "build/src/app/gui"},
+      {"build folder does not pick up an installed guide elsewhere", {"usr/share/meridane"},
+       "build/src/app/gui", ""},
+      {"nothing anywhere", {}, "usr/bin", ""},
+  };
+  for (const Case& c : cases) {
+    GuideTree t;
+    for (const std::string& g : c.guides) t.Put(g);
+    std::string found = FindUserGuide(t.Dir(c.programDir), t.Dir("work"));
+    std::string want = c.expected.empty() ? "" : (t.root / c.expected / "manual.pdf").string();
+    EXPECT_EQ(found, want) << c.name;
+  }
+}
+
+TEST(UserGuide, OnlyARegularFileCounts) {
+  GuideTree t;
+  // A folder named like the guide is not the guide; the next place is tried.
+  fs::create_directories(t.root / "usr/share/meridane/manual.pdf");
+  std::string in_work = t.Put("work");
+  EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), t.Dir("work")), in_work);
+  // A symbolic link to the guide (as distributions like to lay them out) is followed.
+  fs::remove_all(t.root / "usr/share/meridane/manual.pdf");
+  fs::create_symlink(in_work, t.root / "usr/share/meridane/manual.pdf");
+  EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), ""),
+            (t.root / "usr/share/meridane/manual.pdf").string());
+}
+
+TEST(UserGuide, RelativeWorkingDirectoryGivesAnAbsolutePath) {
+  GuideTree t;
+  t.Put("work");
+  fs::path old = fs::current_path();
+  fs::current_path(t.root);
+  std::string found = FindUserGuide("", "work");
+  fs::current_path(old);
+  EXPECT_EQ(found, (t.root / "work/manual.pdf").string());
+  EXPECT_EQ(UserGuidePlaces("", "").size(), 0u);
+}
+
+}  // namespace
+}  // namespace meridane

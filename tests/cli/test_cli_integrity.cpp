@@ -1,0 +1,392 @@
+// What a careful tester does to the book from outside: case-variant IDs, a second program
+// holding or taking the lock, a refused row in the middle of a download, damaged tables,
+// impossible archive values, hostile output paths and the file permissions.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "cli/cli_harness.h"
+#include "meter/meter_test_util.h"
+#include "store/database.h"
+
+namespace meridane::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kYear{"--from", "2024-01-01", "--to", "2024-12-31"};
+
+std::vector<std::string> WithYear(std::vector<std::string> head, const std::string& path) {
+  head.insert(head.end(), kYear.begin(), kYear.end());
+  head.push_back(path);
+  return head;
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A keyed connection of the test itself: "another program" on the same file.
+Database Other(const std::string& path) { return Database::OpenFile(path); }
+
+std::string Scalar(Database& db, const std::string& sql) {
+  Statement st = db.Prepare(sql);
+  return st.Step() ? st.Text(0) : std::string("<none>");
+}
+
+// A sandbox with patient A1 ("Ann") and two readings in 2024.
+struct Book {
+  CliSandbox box;
+  Book() {
+    EXPECT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+    EXPECT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+    EXPECT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-02 09:00", "--value", "130"}).status, 0);
+  }
+  int Count(const std::string& id) {
+    Database db = Other(box.databasePath());
+    return std::stoi(Scalar(db, "SELECT count(*) FROM \"G" + id + "\";"));
+  }
+};
+
+// ---- identity ----
+
+TEST(CliIntegrity, IdsThatShareATableNameAreRefusedAsExisting) {
+  Book b;
+  for (const char* id : {"a1", "lucoDetail", "LUCODETAIL"}) {
+    CliResult r = b.box.Run({"--yes", "patient", "add", "--name", std::string("Other ") + id, "--id", id});
+    EXPECT_EQ(r.status, 1) << id;
+    EXPECT_TRUE(Has(r.err, "The ID exists.")) << id << ": " << r.err;
+  }
+  EXPECT_EQ(b.box.Run({"patient", "list"}).Rows().size(), 1u);
+  EXPECT_EQ(b.Count("A1"), 2);
+}
+
+TEST(CliIntegrity, DeletingACaseVariantKeepsTheOtherPatientsReadings) {
+  // A book written before IDs were compared without case.
+  Book b;
+  {
+    Database db = Other(b.box.databasePath());
+    ASSERT_TRUE(db.Exec("INSERT INTO Patient(fullName, IDNo) VALUES('Old', 'a1');"));
+  }
+  ASSERT_EQ(b.box.Run({"--yes", "patient", "delete", "a1"}).status, 0);
+  EXPECT_EQ(b.Count("A1"), 2);
+}
+
+// ---- two programs at once ----
+
+// Runs `args` while the test holds a write transaction that `during` fills, committed
+// after `holdMs`: the command has to wait for it and then see what it wrote.
+CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args,
+                           const std::string& during, const char* begin, int holdMs) {
+  Database db = Other(box.databasePath());
+  EXPECT_TRUE(db.Exec(begin));
+  EXPECT_TRUE(db.Exec(during));
+  CliResult r;
+  std::thread t([&] { r = box.Run(args); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  EXPECT_TRUE(db.Exec("COMMIT;"));
+  t.join();
+  return r;
+}
+
+TEST(CliIntegrity, ACommandWaitsForAnotherOneThatIsCommitting) {
+  Book b;
+  CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "SELECT 1;",
+                                 "BEGIN EXCLUSIVE;", 700);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows().size(), 2u);
+}
+
+TEST(CliIntegrity, TwoWritersNeverDoubleAReadingOrAnId) {
+  Book b;
+  // The other program files the same reading and holds its transaction open meanwhile.
+  CliResult r = RunAgainstWriter(
+      b.box, {"readings", "add", "A1", "--at", "2024-04-01 07:00", "--value", "99"},
+      "INSERT INTO \"GA1\" VALUES(null, '2024-04-01 07:00:00', '99', '0', '-1');",
+      "BEGIN IMMEDIATE;", 700);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(b.Count("A1"), 3);
+
+  r = RunAgainstWriter(b.box, {"--yes", "patient", "add", "--name", "Bea", "--id", "B7"},
+                       "INSERT INTO Patient(fullName, IDNo) VALUES('Bert', 'B7');",
+                       "BEGIN IMMEDIATE;", 700);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.err, "The ID exists.")) << r.err;
+  Database db = Other(b.box.databasePath());
+  EXPECT_EQ(Scalar(db, "SELECT count(*) FROM Patient WHERE IDNo='B7';"), "1");
+}
+
+TEST(CliIntegrity, ALockHeldTooLongStoresNothingAndSaysSo) {
+  Book b;
+  Database db = Other(b.box.databasePath());
+  ASSERT_TRUE(db.Exec("BEGIN IMMEDIATE;"));
+  CliResult r = b.box.Run({"readings", "add", "A1", "--at", "2024-05-01 07:00", "--value", "98"});
+  ASSERT_TRUE(db.Exec("COMMIT;"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.err, "locked")) << r.err;
+  EXPECT_EQ(b.Count("A1"), 2);
+}
+
+// ---- downloads filed whole ----
+
+MeterRecord R(int gluco, int day, int hour, int no = 0) {
+  return MeterRecord{gluco, 2024, 6, day, hour, 0, 0, no, false};
+}
+
+std::string Image(bool clinic, const std::vector<MeterRecord>& records) {
+  auto image = ImageOf(records, clinic);
+  return std::string(image.begin(), image.end());
+}
+
+TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
+  Book b;
+  ASSERT_EQ(b.box.Run({"--yes", "patient", "add", "--name", "Pat", "--id", "P5", "--medical-no", "5"})
+                .status,
+            0);
+  {
+    Database db = Other(b.box.databasePath());
+    for (const char* t : {"GA1", "GP5"})
+      ASSERT_TRUE(db.Exec(std::string("CREATE TRIGGER no_") + t + " BEFORE INSERT ON \"" + t +
+                          "\" WHEN CAST(NEW.gluco AS INTEGER) = 133 BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+  }
+  const std::vector<MeterRecord> records{R(131, 1, 8, 5), R(132, 1, 9, 5), R(133, 1, 10, 5),
+                                         R(134, 1, 11, 5), R(135, 1, 12, 5)};
+  CliResult r = b.box.Run({"download", "--id", "A1", "--yes", "--meter-image",
+                           b.box.WriteFile("p.bin", Image(false, records)), "--serial",
+                           "MK72000001", "--no-pauses"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(b.Count("A1"), 2);
+
+  r = b.box.Run({"clinic-download", "--meter-image", b.box.WriteFile("c.bin", Image(true, records)),
+                 "--serial", "VXACLINIC1", "--no-pauses"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(b.Count("P5"), 0);
+}
+
+// ---- read failures are failures ----
+
+// Overwrites the middle of the readings table's first page, as a bad sector would.
+void DamageReadingsTable(const std::string& dbPath, const std::string& id) {
+  int page = 0, size = 0;
+  {
+    Database db = Other(dbPath);
+    page = std::stoi(Scalar(db, "SELECT rootpage FROM sqlite_master WHERE name='G" + id + "';"));
+    size = std::stoi(Scalar(db, "PRAGMA page_size;"));
+  }
+  std::fstream f(dbPath, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp(static_cast<std::streamoff>(page - 1) * size + size / 2);
+  const std::string junk(64, '\x5A');
+  f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+}
+
+TEST(CliIntegrity, ADamagedReadingsTableFailsEveryCommandThatReadsIt) {
+  Book b;
+  const std::string old = b.box.WriteFile("old.db", "previous archive");
+  DamageReadingsTable(b.box.databasePath(), "A1");
+  const std::string csv = b.box.root() + "/a.csv", pdf = b.box.root() + "/a.pdf";
+  const std::vector<std::vector<std::string>> commands{
+      {"readings", "list", "A1"},
+      {"report", "A1", "--type", "0", "--from", "2024-01-01", "--to", "2024-12-31"},
+      WithYear({"export-csv", "--name", "Ann"}, csv),
+      {"pdf", "A1", "--type", "7", "--from", "2024-01-01", "--to", "2024-12-31", pdf},
+      WithYear({"archive", "--all"}, old),
+  };
+  for (const auto& c : commands) {
+    CliResult r = b.box.Run(c);
+    EXPECT_NE(r.status, 0) << c[0] << ": " << r.out;
+    EXPECT_FALSE(r.err.empty()) << c[0];
+  }
+  EXPECT_FALSE(fs::exists(csv));
+  EXPECT_FALSE(fs::exists(b.box.root() + "/a.PDF"));
+  EXPECT_EQ(Slurp(old), "previous archive");
+}
+
+// ---- archives from elsewhere ----
+
+TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
+  Book b;
+  const std::string book = b.box.root() + "/book.db";
+  ASSERT_EQ(b.box.Run(WithYear({"archive", "--all"}, book)).status, 0);
+  {
+    Database a = Other(book);
+    for (const char* bad : {"'2024-11-45 99:99:00', 100", "'2024-02-30 10:00:00', 100",
+                            "'2024-06-01 10:00:00', '12x'", "'2024-06-01 11:00:00', 12.5"})
+      ASSERT_TRUE(a.Exec(std::string("INSERT INTO \"GA1\"(glucoDate, gluco, meal, medicalNo) "
+                                     "VALUES(") + bad + ", 0, -1);"));
+  }
+  CliSandbox clinic;
+  CliResult r = clinic.Run(WithYear({"import", "--name", "Ann"}, book));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Has(r.err, "skipped: 4")) << r.err;
+  Rows rows = clinic.Run({"readings", "list", "A1"}).Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][1], "2024-03-01 08:00");
+
+  // A readings table without its meal column: the patient is not counted as merged.
+  {
+    Database a = Other(book);
+    ASSERT_TRUE(a.Exec("DROP TABLE \"GA1\"; CREATE TABLE \"GA1\"(glucoDate DATETIME, gluco INTEGER);"
+                       "INSERT INTO \"GA1\" VALUES('2024-07-01 08:00:00', 140);"));
+  }
+  CliSandbox third;
+  r = third.Run(WithYear({"import", "--name", "Ann"}, book));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(third.Run({"patient", "list"}).Rows().empty());
+}
+
+TEST(CliIntegrity, AMergeRefusesCaseVariantAndMalformedPatientKeys) {
+  Book b;
+  const std::string book = b.box.root() + "/book.db";
+  ASSERT_EQ(b.box.Run(WithYear({"archive", "--all"}, book)).status, 0);
+  {
+    Database a = Other(book);
+    ASSERT_TRUE(a.Exec("INSERT INTO Patient(fullName, IDNo) VALUES('Long', 'ABCDEFGHIJKLMN');"
+                       "INSERT INTO Patient(fullName, IDNo) VALUES('Gone', NULL);"
+                       "INSERT INTO Patient(fullName, IDNo) VALUES('Detail', 'lucoDetail');"));
+  }
+  CliSandbox clinic;
+  ASSERT_EQ(clinic.Run({"--yes", "patient", "add", "--name", "Ada", "--id", "a1"}).status, 0);
+  for (const char* name : {"Ann", "Long", "Gone", "Detail"}) {
+    CliResult r = clinic.Run(WithYear({"import", "--name", name}, book));
+    EXPECT_EQ(r.status, 1) << name << ": " << r.out;
+  }
+  Rows patients = clinic.Run({"patient", "list"}).Rows();
+  ASSERT_EQ(patients.size(), 1u);
+  EXPECT_EQ(patients[0][0], "a1");
+}
+
+// ---- output files ----
+
+TEST(CliIntegrity, OutputsNeverReplaceFoldersLinksOrTheDatabase) {
+  Book b;
+  const std::string dir = b.box.root() + "/folder.db";
+  fs::create_directory(dir);
+  const std::string victim = b.box.WriteFile("victim.txt", "keep me");
+  const std::string link = b.box.root() + "/link.csv";
+  fs::create_symlink(victim, link);
+  for (const std::string& target :
+       {dir, link, b.box.databasePath() + "-journal", b.box.databasePath()}) {
+    CliResult r = b.box.Run(WithYear({"export-csv", "--name", "Ann"}, target));
+    EXPECT_EQ(r.status, 1) << target;
+    EXPECT_FALSE(r.err.empty()) << target;
+  }
+  EXPECT_TRUE(fs::is_directory(dir));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Slurp(victim), "keep me");
+  EXPECT_FALSE(fs::exists(b.box.databasePath() + "-journal"));
+  EXPECT_EQ(b.Count("A1"), 2);
+  // Nothing half-written is left beside the targets.
+  for (const auto& e : fs::directory_iterator(b.box.root()))
+    EXPECT_EQ(e.path().filename().string().find(".part-"), std::string::npos) << e.path();
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 0777;
+}
+
+TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
+  const mode_t old = umask(022);
+  {
+    CliSandbox box;
+    fs::create_directories(box.dataDir());
+    fs::permissions(box.dataDir(), fs::perms(0755));
+    ASSERT_EQ(box.Run({"init"}).status, 0);
+    EXPECT_EQ(ModeOf(box.dataDir()), 0700u);
+    EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
+    ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+    ASSERT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+    EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
+
+    umask(027);
+    const std::string pdf = box.root() + "/r.pdf";
+    ASSERT_EQ(box.Run({"pdf", "A1", "--type", "0", "--from", "2024-03-01", "--to", "2024-03-31", pdf})
+                  .status,
+              0);
+    EXPECT_EQ(ModeOf(box.root() + "/r.PDF"), 0640u);
+    const std::string csv = box.root() + "/r.csv";
+    ASSERT_EQ(box.Run(WithYear({"export-csv", "--name", "Ann"}, csv)).status, 0);
+    EXPECT_EQ(ModeOf(csv), 0640u);
+  }
+  umask(old);
+}
+
+// Starts the command in the sandbox and kills it (SIGKILL) after `ms` milliseconds.
+void KillMidway(const CliSandbox& box, std::vector<std::string> args, int ms) {
+  args.insert(args.begin(), {MERIDANE_CLI_PATH, "--data-dir", box.dataDir()});
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&fa);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  kill(pid, SIGKILL);
+  int ws = 0;
+  waitpid(pid, &ws, 0);
+}
+
+TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
+  Book b;
+  std::string lines;
+  std::set<std::string> distinct;
+  for (int i = 0; i < 4000; ++i) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "2025-%02d-%02d %02d:%02d\t%d\n", 1 + i / 400 % 12,
+                  1 + i / 16 % 25, i / 4 % 24, i % 4 * 15, 40 + i % 500);
+    lines += buf;
+    distinct.insert(buf);
+  }
+  const int whole = 2 + static_cast<int>(distinct.size());
+  const std::string file = b.box.WriteFile("batch.txt", lines);
+  const std::string archive = b.box.WriteFile("old.db", "previous archive");
+  for (int ms : {150, 400, 900}) {
+    KillMidway(b.box, {"readings", "add", "A1", "--file", file}, ms);
+    KillMidway(b.box, WithYear({"archive", "--all"}, archive), ms / 3);
+    Database db = Other(b.box.databasePath());
+    EXPECT_EQ(Scalar(db, "PRAGMA integrity_check;"), "ok");
+    const int n = b.Count("A1");
+    EXPECT_TRUE(n == 2 || n == whole) << n;
+    // The archive is the old file or a whole new one, never a part of one.
+    const std::string text = Slurp(archive);
+    if (text != "previous archive") {
+      Database a = Other(archive);
+      EXPECT_EQ(Scalar(a, "SELECT count(*) FROM Patient;"), "1");
+    }
+  }
+  std::size_t leftovers = 0;
+  CliResult r = b.box.Run(WithYear({"archive", "--all"}, archive));
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const auto& e : fs::directory_iterator(b.box.root()))
+    leftovers += e.path().filename().string().find(".part-") != std::string::npos;
+  EXPECT_EQ(leftovers, 0u);
+}
+
+TEST(CliIntegrity, InitFailsWhenTheSchemaCannotBeCreated) {
+  CliSandbox box;
+  fs::create_directories(box.dataDir());
+  {
+    // A name the schema needs is taken by an index: that table cannot be created.
+    Database db = Other(box.databasePath());
+    ASSERT_TRUE(db.Exec("CREATE TABLE x(a); CREATE INDEX WorkingDateSchedule ON x(a);"));
+  }
+  CliResult r = box.Run({"init"});
+  EXPECT_NE(r.status, 0);
+  EXPECT_FALSE(r.err.empty());
+}
+
+}  // namespace
+}  // namespace meridane::test

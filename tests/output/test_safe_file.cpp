@@ -1,0 +1,147 @@
+// The one way outputs reach the disk: whole or not at all, never through a link or into a
+// file that is not ours, nothing left behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/data_paths.h"
+#include "output/safe_file.h"
+
+namespace meridane {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("meridane-safe-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    SetDataFolderOverride((dir_ / "data").string());
+  }
+  void TearDown() override {
+    SetDataFolderOverride("");
+    fs::remove_all(dir_);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::string Read(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Writes `text` over the target; afterwards it is the folder's only file.
+  void ReplaceWhole(const std::string& target, const std::string& text) {
+    SafeFileWriter w(target);
+    ASSERT_TRUE(w.Write(text));
+    ASSERT_TRUE(w.Commit());
+    EXPECT_EQ(Read(target), text);
+    EXPECT_EQ(Entries(), 1u);
+  }
+  size_t Entries() const {
+    size_t n = 0;
+    for (auto it = fs::directory_iterator(dir_); it != fs::directory_iterator(); ++it) ++n;
+    return n;
+  }
+  fs::path dir_;
+};
+
+TEST_F(SafeFileTest, TheTargetChangesOnlyWhenTheNewFileIsComplete) {
+  const std::string target = Path("out.csv");
+  std::ofstream(target) << "old";
+  {
+    SafeFileWriter w(target);
+    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Write("new "));
+    EXPECT_EQ(Read(target), "old");  // still the old file while writing
+  }  // abandoned: the old file stays, the new one is gone
+  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(Entries(), 1u);
+
+  ReplaceWhole(target, "new");
+}
+
+TEST_F(SafeFileTest, RefusesLinksFoldersAndThePatientDatabase) {
+  const std::string victim = Path("victim");
+  std::ofstream(victim) << "keep";
+  fs::create_symlink(victim, Path("link"));
+  fs::create_directory(Path("empty"));
+  fs::create_directories(dir_ / "data");
+  const std::string db = PatientDatabasePath();
+  const struct {
+    std::string path;
+    TargetProblem problem;
+  } cases[] = {
+      {Path("link"), TargetProblem::NotAFile},
+      {Path("empty"), TargetProblem::NotAFile},
+      {db, TargetProblem::PatientDatabase},
+      {db + "-journal", TargetProblem::PatientDatabase},
+      {db + "-wal", TargetProblem::PatientDatabase},
+      {(dir_ / "data" / ".." / "data" / "Patients.db").string(), TargetProblem::PatientDatabase},
+      {Path("new.csv"), TargetProblem::Ok},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CheckWriteTarget(c.path), c.problem) << c.path;
+    SafeFileWriter w(c.path);
+    EXPECT_EQ(w.ok(), c.problem == TargetProblem::Ok) << c.path;
+  }
+  EXPECT_EQ(Read(victim), "keep");
+  EXPECT_TRUE(fs::is_directory(Path("empty")));
+  EXPECT_FALSE(fs::exists(db + "-journal"));
+}
+
+TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileAndNoPart) {
+  const std::string target = Path("big.pdf");
+  std::ofstream(target) << "old";
+  // A file size limit stands in for a full disk: writes past it fail with EFBIG.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit lim{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &lim);
+    std::vector<unsigned char> bytes(64 * 1024, 'x');
+    _exit(WriteFileWhole(target, bytes) ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(Entries(), 1u);
+}
+
+TEST_F(SafeFileTest, AKilledWritersLeftoverIsClearedByTheNextWrite) {
+  const std::string target = Path("a.db");
+  // A writer that is killed mid-way leaves its new file (and an SQLite journal) behind.
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SafeFileWriter w(target);
+    w.Write("partial");
+    std::ofstream(w.tempPath() + "-journal") << "j";
+    raise(SIGKILL);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(Entries(), 2u);
+  ReplaceWhole(target, "whole");
+}
+
+TEST_F(SafeFileTest, NewFilesTakeTheUmasksMode) {
+  const mode_t old = umask(027);
+  ASSERT_TRUE(WriteFileWhole(Path("m.pdf"), {'%'}));
+  umask(old);
+  struct stat st {};
+  ASSERT_EQ(stat(Path("m.pdf").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+}  // namespace
+}  // namespace meridane
