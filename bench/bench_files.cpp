@@ -83,7 +83,7 @@ void CsvBench() {
   ScriptedPrompter prompter;
   TransferRequest req;
   req.mode = TransferMode::Export;
-  req.names = {"Csv Patient"};
+  req.patients = {"Csv Patient"};
   req.period = TransferPeriod::WholeDays({2000, 1, 1}, {2030, 12, 31});
   req.path = g_root + "/export.csv";
 
@@ -186,10 +186,12 @@ std::pair<long, long> SetBasedArchiveAndMerge(const std::vector<std::string>& id
 void ArchiveBench() {
   constexpr int kPatients = 20, kReadings = 5000;
   std::vector<std::string> names;
+  std::vector<PatientKey> keys;
   {
     Database db = Fresh("source");
     for (int p = 0; p < kPatients; ++p) {
       names.push_back("Patient " + std::to_string(p));
+      keys.emplace_back(names.back(), "P" + std::to_string(p));
       AddPatient(db, names.back(), "P" + std::to_string(p));
       FillReadings(db, "P" + std::to_string(p), kReadings, 5);
     }
@@ -230,12 +232,12 @@ void ArchiveBench() {
     {
       SetDataFolderOverride(g_root + "/source");
       Database db = OpenPatientDatabase();
-      WriteArchive(db, names, all, book, prompter);
+      WriteArchive(db, keys, all, book, prompter);
     }
     {
       SetDataFolderOverride(g_root + "/target");
       Database db = OpenPatientDatabase();
-      MergeArchive(db, names, all, book, prompter);
+      MergeArchive(db, keys, all, book, prompter);
     }
     ours = std::min(ours, cpuMs() - t0);
     {

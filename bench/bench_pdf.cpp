@@ -22,26 +22,26 @@ namespace {
 constexpr int kRows = 10000;
 const float kX[9] = {25, 100, 160, 220, 280, 340, 400, 460, 520};
 
-PdfReport MakeLogBook() {
-  PdfReport r;
+ReportModel MakeLogBook() {
+  ReportModel r;
   r.ctx.from = {2025, 1, 1};
   r.ctx.to = {2026, 12, 31};
   r.ctx.fullName = "Anna Schmidt";
   r.ctx.medicalNo = "007";
   for (int i = 0; i < kRows; ++i) {
-    std::vector<std::string> row(9);
+    GridRow row(9);
     char date[40];
     std::snprintf(date, sizeof date, "%02d/%02d/2026  %02d:%02d", 1 + i % 12, 1 + i % 28, i % 24,
                   i % 60);
-    row[0] = date;
-    row[1 + i % 7] = std::to_string(60 + i % 300);
-    if (i % 5 == 0) row[8] = "4.0,Insulin";
-    r.rows.push_back(std::move(row));
+    row[0].text = date;
+    row[1 + i % 7].text = std::to_string(60 + i % 300);
+    if (i % 5 == 0) row[8].text = "4.0,Insulin";
+    r.logBook.rows.push_back(std::move(row));
   }
   return r;
 }
 
-size_t WriterRun(const PdfReport& r) {
+size_t WriterRun(const ReportModel& r) {
   PdfDocument doc;
   WriteReportPdf(doc, r);
   return doc.Serialize().size();
@@ -63,7 +63,7 @@ void Stroke(HPDF_Page p, float x, float y, float len) {
 }
 
 // The floor: the same texts and rules straight through libharu, nothing in between.
-size_t BareRun(const PdfReport& r) {
+size_t BareRun(const ReportModel& r) {
   HPDF_Doc doc = HPDF_New(nullptr, nullptr);
   HPDF_SetCompressionMode(doc, HPDF_COMP_ALL);
   HPDF_Font font = HPDF_GetFont(doc, "Times-Roman", "ISO8859-2");
@@ -87,11 +87,11 @@ size_t BareRun(const PdfReport& r) {
   };
   head();
   bool first = true;
-  for (const auto& row : r.rows) {
+  for (const auto& row : r.logBook.rows) {
     if (y < 110 && !first) head();
     first = false;
     for (int i = 0; i < 9; ++i)
-      if (!row[i].empty()) Show(page, kX[i], y, row[i].c_str());
+      if (!row[i].text.empty()) Show(page, kX[i], y, row[i].text.c_str());
     y -= 6;
     Stroke(page, 20, y, w - 60);
     y -= 10;
@@ -131,7 +131,7 @@ std::pair<double, double> Measure(Fn fn, int reps) {
 }  // namespace
 
 int main() {
-  const PdfReport report = MakeLogBook();
+  const ReportModel report = MakeLogBook();
   std::printf("log book of %d rows: writer %zu bytes, bare loop %zu bytes\n", kRows,
               WriterRun(report), BareRun(report));
   auto idle = Measure([] {}, 1);

@@ -11,6 +11,7 @@ namespace {
 
 struct FilesOptions {
   std::vector<std::string> names;
+  std::vector<std::string> ids;
   bool all = false;
   std::string from;
   std::string to;
@@ -27,9 +28,14 @@ void AddCommon(CLI::App* cmd, FilesOptions& o) {
 void Execute(TransferMode mode, const FilesOptions& o, const Context& ctx) {
   TransferRequest req;
   req.mode = mode;
-  req.names = o.names;
-  if (o.all) req.names.insert(req.names.begin(), kAllPatients);
-  if (req.names.empty()) throw CliExit{2, "give --all or --name"};
+  // --id picks one of several patients who share a name; without it a name stands for
+  // every patient of that name.
+  if (!o.ids.empty() && o.ids.size() != o.names.size())
+    throw CliExit{2, "give one --id for each --name"};
+  for (size_t i = 0; i < o.names.size(); ++i)
+    req.patients.emplace_back(o.names[i], o.ids.empty() ? std::string() : o.ids[i]);
+  req.all = o.all;
+  if (req.patients.empty() && !req.all) throw CliExit{2, "give --all or --name"};
   const Period p = ResolvePeriod(o.from, o.to, 0);
   req.period = TransferPeriod::WholeDays(p.from, p.to);
   req.path = o.path;
@@ -68,9 +74,13 @@ void RegisterFileCommands(CLI::App& app, Context& ctx) {
       auto* all = cmd->add_flag("--all", opts->all, "Every patient of the patient database");
       cmd->add_option("--name", opts->names, "A patient's full name (repeatable)")
           ->excludes(all);
+      cmd->add_option("--id", opts->ids, "The ID No. of each --name, in the same order")
+          ->excludes(all);
     } else {
       cmd->add_option("--name", opts->names, "The patient's full name")
           ->required()
+          ->expected(1);
+      cmd->add_option("--id", opts->ids, "The patient's ID No., when several share the name")
           ->expected(1);
     }
     AddCommon(cmd, *opts);

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "cli/cli_common.h"
-#include "output/pdf_report_build.h"
+#include "output/report_model.h"
 #include "output/pdf_save.h"
 #include "reports/classification.h"
 #include "store/patient_store.h"
@@ -26,10 +26,10 @@ struct PdfOptions {
   bool open = false;
 };
 
-PdfRows ReadRowsFile(const std::string& path) {
+std::vector<MultipleDownloadRow> ReadRowsFile(const std::string& path) {
   std::ifstream in(path);
   if (!in) throw CliExit{1, "Can't read " + path};
-  PdfRows rows;
+  std::vector<MultipleDownloadRow> rows;
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -46,7 +46,9 @@ PdfRows ReadRowsFile(const std::string& path) {
     // clinic-download prints after the rows have two cells and are no rows.
     if (cells.size() == 5 && cells[0].empty()) cells.erase(cells.begin());
     if (cells.size() < 4) continue;
-    rows.push_back(std::move(cells));
+    MultipleDownloadRow row;  // the list's empty spacer cell first
+    for (size_t i = 0; i < 4; ++i) row[i + 1] = std::move(cells[i]);
+    rows.push_back(std::move(row));
   }
   return rows;
 }
@@ -63,12 +65,14 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
     throw CliExit{2, clinic ? "types 9 and 10 take PATH only" : "expected ID and PATH"};
   const std::string& chosen = o.args.back();
 
-  PdfReport report;
+  ReportModel report;
   Database db = OpenPatientDatabase();
   if (!db.ok()) throw CliExit{1, ""};
   if (o.type == kReportMultipleDownload) {
     if (o.rowsFile.empty()) throw CliExit{2, "type 9 needs --rows FILE"};
-    report = MultipleDownloadPdfReport(ReadRowsFile(o.rowsFile));
+    const bool dated = !o.from.empty() || o.latest > 0;
+    report = MultipleDownloadModel(ReadRowsFile(o.rowsFile),
+                                   dated ? PeriodOf(o, nullptr) : ReportPeriod{Today(), Today()});
   } else if (o.type == kReportQuickView) {
     ReportPeriod period = PeriodOf(o, nullptr);
     auto selection = PatientSelectionList(db);
@@ -79,13 +83,13 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
       else if (row.text == kSelectSpecialText) row.checked = o.special;
       else row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
     }
-    report = QuickViewPdfReport(BuildQuickView(db, selection, period), period);
+    report = QuickViewModel(BuildQuickView(db, selection, period), period);
   } else {
     CPatientProfile patient;
     if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, "No patient with ID " + o.args[0]};
     ReadingTable readings;
     LoadReadingsOrExit(db, patient, readings);
-    report = BuildPdfReport(o.type, patient, readings, PeriodOf(o, &readings),
+    report = BuildReportModel(o.type, patient, readings, PeriodOf(o, &readings),
                             LoadReportTargets(patient));
   }
 

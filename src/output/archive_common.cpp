@@ -1,5 +1,6 @@
 #include "output/archive_common.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -42,34 +43,44 @@ std::string TransferPeriod::LastDayEnd() const {
   return DayBound(to.year, to.month, to.day, "23:59:59");
 }
 
-std::vector<std::string> UniqueNames(const std::vector<std::string>& names) {
-  std::vector<std::string> out;
-  for (const auto& n : names) {
-    bool seen = false;
-    for (const auto& o : out) seen = seen || o == n;
-    if (!seen) out.push_back(n);
-  }
+std::vector<PatientKey> UniqueKeys(const std::vector<PatientKey>& keys) {
+  std::vector<PatientKey> out;
+  for (const auto& k : keys)
+    if (std::find(out.begin(), out.end(), k) == out.end()) out.push_back(k);
   return out;
 }
 
-std::vector<std::string> CollectPatientNames(Database& patients,
-                                             const std::vector<std::string>& chosen, bool all) {
-  std::vector<std::string> names;
-  // The list shows "All patients" above every patient, so it counts first.
-  bool allChosen = all;
-  for (const auto& n : chosen) allChosen = allChosen || n == kAllPatients;
-  if (allChosen) {
-    Statement st = patients.Prepare("SELECT fullName FROM Patient;");
-    while (st.Step()) names.push_back(st.Text(0));
-  }
-  for (const auto& n : chosen)
-    if (n != kAllPatients) names.push_back(n);
-  return UniqueNames(names);
+std::vector<PatientKey> AllPatientKeys(Database& patients) {
+  std::vector<PatientKey> keys;
+  Statement st = patients.Prepare("SELECT fullName, IDNo FROM Patient;");
+  while (st.Step()) keys.emplace_back(st.Text(0), st.Text(1));
+  return keys;
 }
 
-std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql, const std::string& key) {
+std::vector<PatientKey> CollectPatients(Database& patients, const std::vector<PatientKey>& chosen,
+                                        bool all) {
+  // The list shows "All patients" above every patient, so it counts first.
+  bool allChosen = all;
+  for (const auto& k : chosen) allChosen = allChosen || (k.fullName == kAllPatients && k.IDNo.empty());
+  const std::vector<PatientKey> everyone = AllPatientKeys(patients);
+  std::vector<PatientKey> keys;
+  if (allChosen) keys = everyone;
+  for (const auto& k : chosen) {
+    if (k.fullName == kAllPatients && k.IDNo.empty()) continue;
+    if (!k.IDNo.empty()) {
+      keys.push_back(k);
+      continue;
+    }
+    for (const auto& e : everyone)
+      if (e.fullName == k.fullName) keys.push_back(e);
+  }
+  return UniqueKeys(keys);
+}
+
+std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql,
+                                 const std::vector<std::string>& keys) {
   Statement st = db.Prepare(sql);
-  st.Bind(1, key);
+  for (size_t i = 0; i < keys.size(); ++i) st.Bind(static_cast<int>(i + 1), keys[i]);
   if (!st.Step()) return std::nullopt;
   RawRow row;
   int n = st.ColumnCount();
@@ -81,6 +92,12 @@ std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql, const std
       row.emplace_back(st.Text(c));
   }
   return row;
+}
+
+std::optional<RawRow> ReadPatientRow(Database& db, const PatientKey& key) {
+  if (key.IDNo.empty()) return ReadRawRow(db, "SELECT * FROM Patient WHERE fullName=?;", {key.fullName});
+  return ReadRawRow(db, "SELECT * FROM Patient WHERE fullName=? AND IDNo=?;",
+                    {key.fullName, key.IDNo});
 }
 
 std::string RawText(const RawRow& row, size_t col) {

@@ -32,20 +32,38 @@ struct TransferPeriod {
 // The label of the patient list's first row.
 inline constexpr const char* kAllPatients = "All patients";
 
-// Names to write or merge: "All patients" (or `all`) stands for every fullName of the
-// patient database in the order returned; every other name stands for itself. Each name
-// is kept once, at its first place, so no patient is written or merged twice.
-std::vector<std::string> CollectPatientNames(Database& patients, const std::vector<std::string>& chosen,
-                                             bool all = false);
+// One patient of a run. Two patients may share a full name, so the page names the row it
+// shows by both; an empty IDNo (a name typed on the command line) stands for every patient
+// of that name in the source of the run.
+struct PatientKey {
+  std::string fullName;
+  std::string IDNo;
+  PatientKey() = default;
+  PatientKey(std::string name, std::string id = {}) : fullName(std::move(name)), IDNo(std::move(id)) {}
+  PatientKey(const char* name) : fullName(name) {}
+  bool operator==(const PatientKey&) const = default;
+};
 
-// The names in order, each kept once at its first place.
-std::vector<std::string> UniqueNames(const std::vector<std::string>& names);
+// Every patient of the patient database, in the order returned.
+std::vector<PatientKey> AllPatientKeys(Database& patients);
+
+// Patients to write: `all` (or a chosen "All patients") stands for every patient in the
+// order returned, a name without an IDNo for every patient of that name, any other key for
+// itself. Each patient is kept once, at its first place, so none is written twice.
+std::vector<PatientKey> CollectPatients(Database& patients, const std::vector<PatientKey>& chosen,
+                                        bool all = false);
+
+// The keys in order, each kept once at its first place.
+std::vector<PatientKey> UniqueKeys(const std::vector<PatientKey>& keys);
 
 // One row exactly as stored; a NULL stays distinct from an empty text.
 using RawRow = std::vector<std::optional<std::string>>;
 
-// Every column of the first row `sql` gives with `key` bound to its one parameter.
-std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql, const std::string& key);
+// Every column of the first row `sql` gives with `keys` bound to its parameters in order.
+std::optional<RawRow> ReadRawRow(Database& db, const std::string& sql,
+                                 const std::vector<std::string>& keys);
+// The Patient row of one patient, by full name and IDNo (the first of the name without one).
+std::optional<RawRow> ReadPatientRow(Database& db, const PatientKey& key);
 // Text of a column of a raw row; "" for NULL or a missing column.
 std::string RawText(const RawRow& row, size_t col);
 // Booleans read back count as true unless their text is exactly "0".

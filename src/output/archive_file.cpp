@@ -2,6 +2,7 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -57,22 +58,25 @@ bool InsertRow(Database& db, const std::string& table, const std::vector<std::st
   return st.Run();
 }
 
-// Overwrites every column but `key` of the row whose `key` equals the row's own value.
+// Overwrites every column but `keep` of the one row that `where` (column, value) pairs name.
 bool UpdateRow(Database& db, const std::string& table, const std::vector<std::string>& cols,
-               const RawRow& row, const std::string& key, const std::string& keyValue) {
+               const RawRow& row, const std::string& keep,
+               const std::vector<std::pair<std::string, std::string>>& where) {
   std::string sql = "UPDATE " + QuoteIdentifier(table) + " SET ";
   std::vector<size_t> set;
   for (size_t i = 0; i < cols.size() && i < row.size(); ++i) {
-    if (cols[i] == key) continue;
+    if (cols[i] == keep) continue;
     sql += (set.empty() ? "" : ",") + QuoteIdentifier(cols[i]) + "=?";
     set.push_back(i);
   }
   if (set.empty()) return true;
-  sql += " WHERE " + QuoteIdentifier(key) + "=?;";
+  for (size_t w = 0; w < where.size(); ++w)
+    sql += (w ? " AND " : " WHERE ") + QuoteIdentifier(where[w].first) + "=?";
+  sql += ";";
   Statement st = db.Prepare(sql);
   int b = 1;
   for (size_t i : set) BindRaw(st, b++, row[i]);
-  st.Bind(b, keyValue);
+  for (const auto& w : where) st.Bind(b++, w.second);
   return st.Run();
 }
 
@@ -241,15 +245,42 @@ bool MergeReadings(Database& patients, const std::string& idNo,
   return true;
 }
 
-// Another patient of the patient database already holding `idNo` would get this patient's
-// sections and readings.
+// Another patient of the patient database than `target` already holding `idNo` would get
+// this patient's sections and readings.
 std::optional<std::string> OtherHolderOf(Database& patients, const std::string& idNo,
-                                         const std::string& fullName) {
-  Statement st =
-      patients.Prepare("SELECT fullName FROM Patient WHERE IDNo=? COLLATE NOCASE AND fullName<>?;");
-  st.Bind(1, idNo).Bind(2, fullName);
+                                         const PatientKey& target) {
+  Statement st = patients.Prepare(
+      "SELECT fullName FROM Patient WHERE IDNo=? COLLATE NOCASE AND NOT (fullName=? AND IDNo=?);");
+  st.Bind(1, idNo).Bind(2, target.fullName).Bind(3, target.IDNo);
   if (st.Step()) return st.Text(0);
   return std::nullopt;
+}
+
+std::vector<PatientKey> KeysNamed(Database& db, const std::string& fullName) {
+  std::vector<PatientKey> keys;
+  Statement st = db.Prepare("SELECT IDNo FROM Patient WHERE fullName=?;");
+  st.Bind(1, fullName);
+  while (st.Step()) keys.emplace_back(fullName, st.Text(0));
+  return keys;
+}
+
+// Where an archived patient goes: the stored patient of the same name and ID, else the one
+// the page chose (`preferred`), else the only stored patient of that name when the archive
+// has only one of it too (its ID follows the archive), else a new patient when every stored
+// namesake is an archived patient of its own. Otherwise which namesake it is cannot be told:
+// nullopt, nothing is merged.
+std::optional<PatientKey> MergeTarget(Database& patients, const PatientKey& archived,
+                                      const std::string& preferred,
+                                      const std::vector<PatientKey>& archivedNamesakes) {
+  const std::vector<PatientKey> named = KeysNamed(patients, archived.fullName);
+  for (const std::string& id : {archived.IDNo, preferred})
+    for (const PatientKey& k : named)
+      if (!id.empty() && k.IDNo == id) return k;
+  if (named.size() == 1 && archivedNamesakes.size() == 1) return named.front();
+  for (const PatientKey& k : named)
+    if (std::find(archivedNamesakes.begin(), archivedNamesakes.end(), k) == archivedNamesakes.end())
+      return std::nullopt;
+  return PatientKey{archived.fullName, ""};  // a new patient
 }
 
 // The archive gives a known patient another ID: the rows kept under the old one follow it,
@@ -276,7 +307,7 @@ bool MoveToId(Database& patients, const std::string& from, const std::string& to
 
 // Why an archived patient is not merged; empty when it may be. Run under the write lock,
 // so the answer holds until the commit.
-std::string MergeRefusal(Database& patients, const RawRow& arow) {
+std::string MergeRefusal(Database& patients, const RawRow& arow, const PatientKey& target) {
   const std::string name = RawText(arow, kPatFullName);
   const std::string idNo = RawText(arow, kPatIDNo);
   if (arow.size() < kPatColumnCount || !arow[kPatFullName] || !arow[kPatIDNo] ||
@@ -284,14 +315,13 @@ std::string MergeRefusal(Database& patients, const RawRow& arow) {
     return FileText("ArcMsg7", "The name or ID No. of this archived patient is empty or too long; "
                                "nothing was merged for it: ") +
            name + " (" + idNo + ")";
-  if (auto other = OtherHolderOf(patients, idNo, name))
+  if (auto other = OtherHolderOf(patients, idNo, target))
     return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
                                "another patient; nothing was merged for it: ") +
            name + " (" + idNo + ", " + *other + ")";
   // A new ID (a new patient, or a known one renumbered) must not share storage with
   // another table, whatever its case.
-  auto local = ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name);
-  if ((!local || RawText(*local, 0) != idNo) && IdNoTaken(patients, idNo))
+  if (target.IDNo != idNo && IdNoTaken(patients, idNo))
     return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
                                "another patient; nothing was merged for it: ") +
            name + " (" + idNo + ")";
@@ -300,34 +330,38 @@ std::string MergeRefusal(Database& patients, const RawRow& arow) {
 
 enum class MergeOutcome { Merged, Refused, Failed };
 
+// Merges the archived patient `arow` into the stored patient `target` (an empty IDNo: a new
+// patient).
 MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayouts& layouts,
-                          const RawRow& arow, const TransferPeriod& period, TransferResult& result,
+                          const RawRow& arow, const PatientKey& target,
+                          const TransferPeriod& period, TransferResult& result,
                           std::string& refusal) {
   const std::string name = RawText(arow, kPatFullName);
   const std::string idNo = RawText(arow, kPatIDNo);
   Database::Transaction tx(patients);
   if (!tx.ok()) return MergeOutcome::Failed;
   FailureWatch watch;
-  refusal = MergeRefusal(patients, arow);
+  refusal = MergeRefusal(patients, arow, target);
   if (watch.failed()) return MergeOutcome::Failed;
   if (!refusal.empty()) return MergeOutcome::Refused;
 
   bool ok;
-  if (auto local = ReadRawRow(patients, "SELECT IDNo FROM Patient WHERE fullName=?;", name)) {
-    const std::string localId = RawText(*local, 0);
-    ok = localId == idNo || MoveToId(patients, localId, idNo);
-    ok = ok && UpdateRow(patients, "Patient", layouts.patient, arow, "fullName", name);
+  if (!target.IDNo.empty()) {
+    ok = target.IDNo == idNo || MoveToId(patients, target.IDNo, idNo);
+    // By name and ID: a namesake of this patient keeps its own row.
+    ok = ok && UpdateRow(patients, "Patient", layouts.patient, arow, "fullName",
+                         {{"fullName", name}, {"IDNo", target.IDNo}});
   } else
     ok = InsertRow(patients, "Patient", layouts.patient, arow);
 
   for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
     const ProfileTableFlag& t = kProfileTables[i];
     if (!RawFlag(arow, t.flagColumn)) continue;
-    auto section = ReadRawRow(archive, SelectByIdNo(t.table), idNo);
+    auto section = ReadRawRow(archive, SelectByIdNo(t.table), {idNo});
     if (!section) continue;
     const std::vector<std::string>& cols = layouts.sections[i];
-    if (ReadRawRow(patients, SelectByIdNo(t.table), idNo))
-      ok = UpdateRow(patients, t.table, cols, *section, "IDNo", idNo);
+    if (ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
+      ok = UpdateRow(patients, t.table, cols, *section, "IDNo", {{"IDNo", idNo}});
     else
       ok = InsertRow(patients, t.table, cols, *section);
   }
@@ -348,7 +382,7 @@ MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayo
 
 }  // namespace
 
-TransferResult WriteArchive(Database& patients, const std::vector<std::string>& names,
+TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& keys,
                             const TransferPeriod& period, const std::string& path,
                             Prompter& prompter) {
   if (!patients.ok()) return FailedRun(prompter, {});
@@ -367,9 +401,10 @@ TransferResult WriteArchive(Database& patients, const std::vector<std::string>& 
     archive.ExecQuiet("DROP TABLE GlucoDetail;");
 
     const TableLayouts layouts = ReadTableLayouts(patients);
-    for (const std::string& name : UniqueNames(names)) {
+    for (const PatientKey& key : CollectPatients(patients, keys)) {
+      const std::string& name = key.fullName;
       FailureWatch watch;
-      auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", name);
+      auto row = ReadPatientRow(patients, key);
       if (watch.failed()) return FailedRun(prompter, ReadFailedText(name));
       if (!row) continue;
       const std::string idNo = RawText(*row, kPatIDNo);
@@ -378,7 +413,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<std::string>& 
       for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
         const ProfileTableFlag& t = kProfileTables[i];
         if (!RawFlag(*row, t.flagColumn)) continue;
-        if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), idNo))
+        if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
           ok = InsertRow(archive, t.table, layouts.sections[i], *section);
       }
       int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
@@ -395,7 +430,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<std::string>& 
   return result;
 }
 
-TransferResult MergeArchive(Database& patients, const std::vector<std::string>& names,
+TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& keys,
                             const TransferPeriod& period, const std::string& path,
                             Prompter& prompter) {
   if (!patients.ok()) return FailedRun(prompter, {});
@@ -410,23 +445,51 @@ TransferResult MergeArchive(Database& patients, const std::vector<std::string>& 
 
   const TableLayouts layouts = ReadTableLayouts(archive);
   TransferResult result;
-  for (const std::string& name : UniqueNames(names)) {
-    auto arow = ReadRawRow(archive, "SELECT * FROM Patient WHERE fullName=?;", name);
-    if (!arow) continue;
-    std::string refusal;
-    const MergeOutcome outcome = MergePatient(patients, archive, layouts, *arow, period, result, refusal);
-    if (outcome != MergeOutcome::Merged) {
-      result.ok = false;
-      result.message =
-          outcome == MergeOutcome::Refused
-              ? refusal
-              : FileText("ArcMsg5", "This patient could not be merged; nothing was changed for it: ") +
-                    name;
-      prompter.Message(result.message);
-      continue;
+  auto fail = [&](const std::string& text) {
+    result.ok = false;
+    result.message = text;
+    prompter.Message(text);
+  };
+  for (const PatientKey& key : UniqueKeys(keys)) {
+    // The archived patients this key stands for: the one of its name and ID; a patient
+    // whose ID the archive changed, when the name alone is unmistakable; every patient of
+    // the name for a key without an ID.
+    std::vector<PatientKey> archived;
+    const std::vector<PatientKey> named = KeysNamed(archive, key.fullName);
+    if (key.IDNo.empty())
+      archived = named;
+    else if (std::find(named.begin(), named.end(), key) != named.end())
+      archived = {key};
+    else if (named.size() == 1 && KeysNamed(patients, key.fullName).size() == 1)
+      archived = named;
+    else if (!named.empty())
+      fail(FileText("ArcMsg10", "Several archived patients have this name and none has its "
+                               "ID No.; nothing was merged for it: ") +
+           key.fullName + " (" + key.IDNo + ")");
+
+    for (const PatientKey& a : archived) {
+      auto arow = ReadPatientRow(archive, a);
+      if (!arow) continue;
+      auto target = MergeTarget(patients, a, key.IDNo, named);
+      if (!target) {
+        fail(FileText("ArcMsg11", "Several patients have this name and none has the archived "
+                                 "ID No.; nothing was merged for it: ") +
+             a.fullName + " (" + a.IDNo + ")");
+        continue;
+      }
+      std::string refusal;
+      const MergeOutcome outcome =
+          MergePatient(patients, archive, layouts, *arow, *target, period, result, refusal);
+      if (outcome != MergeOutcome::Merged) {
+        fail(outcome == MergeOutcome::Refused
+                 ? refusal
+                 : FileText("ArcMsg5", "This patient could not be merged; nothing was changed "
+                                       "for it: ") + a.fullName);
+        continue;
+      }
+      ++result.patients;
+      result.dataChanged = true;
     }
-    ++result.patients;
-    result.dataChanged = true;
   }
   if (result.readingsSkipped > 0)
     prompter.Message(FileText("ArcMsg8", "Readings of the archive with an impossible date, time or "

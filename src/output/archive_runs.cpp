@@ -35,20 +35,34 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
     return refuse(FileText("PathMsg2", "Cannot save data in the patient database file itself."));
 
   Database patients = OpenPatientDatabase();
-  const std::string single = request.names.empty() ? std::string() : request.names.front();
+  const PatientKey single = request.patients.empty() ? PatientKey{} : request.patients.front();
   switch (request.mode) {
-    case TransferMode::Export:
-      if (IsCsvPath(path))
-        return ExportCsv(patients, single, request.period, path, prompter);
-      return WriteArchive(patients, {single}, request.period, path, prompter);
-    case TransferMode::Archive: {
-      std::vector<std::string> names = CollectPatientNames(patients, request.names);
-      if (IsCsvPath(path)) return ArchiveCsv(patients, names, request.period, path, prompter);
-      return WriteArchive(patients, names, request.period, path, prompter);
+    case TransferMode::Export: {
+      // A name without an ID (typed on the command line) must name one patient: writing a
+      // namesake's readings under the wrong header would be worse than writing nothing.
+      PatientKey key = single;
+      if (key.IDNo.empty()) {
+        std::vector<PatientKey> named = CollectPatients(patients, {single});
+        if (named.size() > 1)
+          return refuse(FileText("ArcMsg12", "Several patients have this name; choose one by "
+                                            "its ID No.: ") + single.fullName);
+        if (!named.empty()) key = named.front();
+      }
+      if (IsCsvPath(path)) return ExportCsv(patients, key, request.period, path, prompter);
+      return WriteArchive(patients, {key}, request.period, path, prompter);
     }
-    case TransferMode::Retrieve:
-      return MergeArchive(patients, CollectPatientNames(patients, request.names), request.period,
-                          path, prompter);
+    case TransferMode::Archive: {
+      std::vector<PatientKey> keys = CollectPatients(patients, request.patients, request.all);
+      if (IsCsvPath(path)) return ArchiveCsv(patients, keys, request.period, path, prompter);
+      return WriteArchive(patients, keys, request.period, path, prompter);
+    }
+    case TransferMode::Retrieve: {
+      // "All patients" stands for the patients of the patient database; chosen keys go to
+      // the merge as they are, a name alone standing for every archived patient of it.
+      std::vector<PatientKey> keys = request.all ? AllPatientKeys(patients) : std::vector<PatientKey>{};
+      keys.insert(keys.end(), request.patients.begin(), request.patients.end());
+      return MergeArchive(patients, keys, request.period, path, prompter);
+    }
     case TransferMode::Import:
       return MergeArchive(patients, {single}, request.period, path, prompter);
   }

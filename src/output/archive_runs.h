@@ -13,9 +13,12 @@ enum class TransferMode { Archive = 0, Retrieve = 1, Export = 2, Import = 3 };
 
 struct TransferRequest {
   TransferMode mode = TransferMode::Export;
-  // Archive and Retrieve: the checked rows of the patient list ("All patients" stands for
-  // every patient). Export and Import: the one chosen name (only the first is used).
-  std::vector<std::string> names;
+  // Archive and Retrieve: the checked rows of the patient list. Export and Import: the one
+  // chosen patient (only the first is used). Each row names its patient by full name and
+  // IDNo, so two patients who share a name stay apart.
+  std::vector<PatientKey> patients;
+  // "All patients" is checked: every patient of the patient database, listed first.
+  bool all = false;
   TransferPeriod period;
   std::string path;
 };

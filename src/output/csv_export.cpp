@@ -89,10 +89,10 @@ std::string CsvField(std::string_view text) {
 
 namespace {
 
-CsvBlock ReadCsvBlock(Database& patients, const std::string& fullName,
+CsvBlock ReadCsvBlock(Database& patients, const PatientKey& key,
                       const TransferPeriod& period, const Date& today) {
   CsvBlock block;
-  auto row = ReadRawRow(patients, "SELECT * FROM Patient WHERE fullName=?;", fullName);
+  auto row = ReadPatientRow(patients, key);
   if (!row) return block;
   block.found = true;
   const std::string idNo = RawText(*row, kPatIDNo);
@@ -101,7 +101,7 @@ CsvBlock ReadCsvBlock(Database& patients, const std::string& fullName,
   // No HealthRecord row means mg/dL; a stored unit counts as mg/dL unless it is "0", so the
   // header line and the values always agree.
   bool mmol = false;
-  if (auto unit = ReadRawRow(patients, "SELECT glucoUnit FROM HealthRecord WHERE IDNo=?;", idNo))
+  if (auto unit = ReadRawRow(patients, "SELECT glucoUnit FROM HealthRecord WHERE IDNo=?;", {idNo}))
     mmol = !RawFlag(*unit, 0);
 
   const std::vector<StoredReading> stored = ReadStoredReadings(patients, idNo);
@@ -154,20 +154,20 @@ CsvBlock ReadCsvBlock(Database& patients, const std::string& fullName,
 
 }  // namespace
 
-CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
+CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today) {
   FailureWatch watch;
-  CsvBlock block = ReadCsvBlock(patients, fullName, period, today);
+  CsvBlock block = ReadCsvBlock(patients, key, period, today);
   block.readFailed = watch.failed();
   return block;
 }
 
-TransferResult ExportCsv(Database& patients, const std::string& fullName,
+TransferResult ExportCsv(Database& patients, const PatientKey& key,
                          const TransferPeriod& period, const std::string& path, Prompter& prompter,
                          const Date& today) {
   if (!patients.ok()) return FailedRun(prompter, {});
-  CsvBlock block = BuildCsvBlock(patients, fullName, period, today);
-  if (block.readFailed) return FailedRun(prompter, ReadFailedText(fullName));
+  CsvBlock block = BuildCsvBlock(patients, key, period, today);
+  if (block.readFailed) return FailedRun(prompter, ReadFailedText(key.fullName));
   TransferResult result;
   if (!block.found) {
     // Nothing to export leaves no file of that name, as ever; only a plain file of ours goes.
@@ -182,17 +182,17 @@ TransferResult ExportCsv(Database& patients, const std::string& fullName,
   return result;
 }
 
-TransferResult ArchiveCsv(Database& patients, const std::vector<std::string>& names,
+TransferResult ArchiveCsv(Database& patients, const std::vector<PatientKey>& keys,
                           const TransferPeriod& period, const std::string& path,
                           Prompter& prompter, const Date& today) {
   if (!patients.ok()) return FailedRun(prompter, {});
   SafeFileWriter out(path);
   if (!out.ok()) return FailedRun(prompter, WriteTargetText(out.problem(), NoPathText()));
   TransferResult result;
-  for (const std::string& name : names) {
-    CsvBlock block = BuildCsvBlock(patients, name, period, today);
+  for (const PatientKey& key : CollectPatients(patients, keys)) {
+    CsvBlock block = BuildCsvBlock(patients, key, period, today);
     // A half-read patient would pass for a complete one: the file is not written at all.
-    if (block.readFailed) return FailedRun(prompter, ReadFailedText(name));
+    if (block.readFailed) return FailedRun(prompter, ReadFailedText(key.fullName));
     if (!block.found) continue;
     bool written = out.Write(block.text);
     if (block.hasRows) written = written && out.Write("\r\n\r\n\r\n\r\n");

@@ -25,20 +25,20 @@ struct CsvBlock {
   std::string text;      // header and reading lines, without the separator
 };
 
-// Builds the block of the patient `fullName` from the patient database. Readings are kept
+// Builds the block of the patient `key` from the patient database. Readings are kept
 // in storage order when `period` contains them; `today` fills the "Export Date" line.
-CsvBlock BuildCsvBlock(Database& patients, const std::string& fullName,
+CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today);
 
-// The Export run: the one patient `fullName` into a new CSV file at `path`, which replaces
-// an existing file only once it is complete (an unknown name writes nothing).
-TransferResult ExportCsv(Database& patients, const std::string& fullName,
+// The Export run: the one patient `key` into a new CSV file at `path`, which replaces an
+// existing file only once it is complete (an unknown patient writes nothing).
+TransferResult ExportCsv(Database& patients, const PatientKey& key,
                          const TransferPeriod& period, const std::string& path, Prompter& prompter,
                          const Date& today = Today());
 
 // The Archive run: every name in turn into one CSV file, a patient with stored readings
 // followed by four empty lines.
-TransferResult ArchiveCsv(Database& patients, const std::vector<std::string>& names,
+TransferResult ArchiveCsv(Database& patients, const std::vector<PatientKey>& keys,
                           const TransferPeriod& period, const std::string& path,
                           Prompter& prompter, const Date& today = Today());
 

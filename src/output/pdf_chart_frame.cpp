@@ -7,9 +7,9 @@
 
 namespace meridane {
 
-float GlucoseX(double mgdl, bool unitMgdl) {
-  if (unitMgdl) return chart::kLeft + static_cast<float>(mgdl * 0.76);
-  double mmol = std::floor((10 * mgdl + 9) / 18) / 10;
+float GlucoseX(double value, bool unitMgdl) {
+  if (unitMgdl) return chart::kLeft + static_cast<float>(value * 0.76);
+  double mmol = std::floor(10 * value + 0.5) / 10;
   return chart::kLeft + static_cast<float>(mmol * chart::kWidth / 35);
 }
 
@@ -17,10 +17,11 @@ float TrendY(double x) { return static_cast<float>(731.5 - 49 * x); }
 
 float StandardDayY(double x) { return chart::kTop - static_cast<float>(x) * chart::kHeight / 12; }
 
-void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx) {
+void DrawTargetBand(PdfPage& page, const ReportContext& ctx) {
   using namespace chart;
-  float low = GlucoseX(ctx.lowTarget, ctx.unitMgdl);
-  float high = GlucoseX(ctx.highTarget, ctx.unitMgdl);
+  // The limits are kept in mg/dL, as the report's targets are.
+  float low = GlucoseX(InUnit(ctx.lowTarget, !ctx.unitMgdl), ctx.unitMgdl);
+  float high = GlucoseX(InUnit(ctx.highTarget, !ctx.unitMgdl), ctx.unitMgdl);
   page.SetFill({0.6f, 0.8f, 1.0f});
   page.FillRect(kLeft, kBottom, kWidth, kHeight);
   page.SetFill({0.4f, 0.8f, 1.0f});
@@ -62,7 +63,7 @@ void DrawGlucoseGrid(PdfPage& page, bool unitMgdl) {
     page.TurnedText(chart::kLeft + i * division - 4, 778, std::to_string(i * labelStep));
 }
 
-void DrawChartHeader(PdfPage& page, const char* title, const PdfReportContext& ctx,
+void DrawChartHeader(PdfPage& page, const char* title, const ReportContext& ctx,
                      ChartAxis axis) {
   page.SetFontSize(10);
   std::string head = std::string(title) + "    From  " + MonthDayYear(ctx.from) + "  To  " +

@@ -19,8 +19,9 @@ constexpr float kRight = kLeft + kWidth;
 
 enum class ChartAxis { Glucose, Percentage, Count };
 
-// x of an mg/dL value on the glucose axis; mmol/L values are rounded to one decimal first.
-float GlucoseX(double mgdl, bool unitMgdl);
+// x of a value in the report's unit on the glucose axis; an mmol/L value is rounded to one
+// decimal first (half up).
+float GlucoseX(double value, bool unitMgdl);
 
 // y of a trend point: label i of the data set stands at x = i, 49 points apart from 731.5
 // down, so a point lies against the day its label names.
@@ -28,10 +29,10 @@ float TrendY(double x);
 // y of a standard day point: x in two-hour steps from 05:00 at the top of the plot.
 float StandardDayY(double x);
 
-void DrawTargetBand(PdfPage& page, const PdfReportContext& ctx);
+void DrawTargetBand(PdfPage& page, const ReportContext& ctx);
 void DrawPlotBorder(PdfPage& page);
 void DrawGlucoseGrid(PdfPage& page, bool unitMgdl);
-void DrawChartHeader(PdfPage& page, const char* title, const PdfReportContext& ctx, ChartAxis axis);
+void DrawChartHeader(PdfPage& page, const char* title, const ReportContext& ctx, ChartAxis axis);
 // White dashed line across the plot at y.
 void DrawAcrossLine(PdfPage& page, float y, bool dashed = true);
 // A 14 x 14 filled box with its caption turned at x 30.

@@ -34,36 +34,38 @@ void DrawPointLegend(PdfPage& page, PdfRgb outline, PdfRgb fill) {
   page.TurnedText(30, 420, "Glucose Value");
 }
 
-void DrawAxisLabels(PdfPage& page, const std::vector<std::string>& labels, size_t count,
+void DrawAxisLabels(PdfPage& page, const std::vector<AxisLabel>& labels, size_t count,
                     float top, float spacing) {
   page.SetFontSize(10);
   for (size_t i = 0; i < count && i < labels.size(); ++i)
-    page.TurnedText(63, top - spacing * i, labels[i]);
+    page.TurnedText(63, top - spacing * i, labels[i].text);
 }
 
-PdfPage StartGlucoseChart(PdfDocument& doc, const PdfReport& r) {
+PdfPage StartGlucoseChart(PdfDocument& doc, const ReportContext& ctx) {
   PdfPage page = doc.AddPage();
-  DrawTargetBand(page, r.ctx);
+  DrawTargetBand(page, ctx);
   DrawPlotBorder(page);
   return page;
 }
 
-void DrawAverageBars(PdfPage& page, const PdfReport& r, const std::vector<const char*>& names,
+void DrawAverageBars(PdfPage& page, const ReportContext& ctx, const AverageChartSet& set,
+                     const std::vector<const char*>& names,
                      float spacing, float beforeTop, float lineBase, float captionTop) {
   DrawLegendBox(page, 28, 516, kBeforeBar, 512, "Before Meal Average");
   DrawLegendBox(page, 28, 370, kAfterBar, 366, "After Meal Average");
-  DrawGlucoseGrid(page, r.ctx.unitMgdl);
+  DrawGlucoseGrid(page, ctx.unitMgdl);
   for (size_t i = 0; i < names.size(); ++i) DrawAcrossLine(page, lineBase + spacing * i, false);
   page.SetLineWidth(0.5);
   page.SetStroke({0, 0, 0});
-  auto bar = [&](const std::vector<std::optional<double>>& avg, size_t i, float y, PdfRgb c) {
-    if (i >= avg.size() || !avg[i]) return;
+  auto bar = [&](const AverageSeries& series, size_t i, float y, PdfRgb c) {
+    if (i >= series.bars.size() || !series.bars[i].present) return;
     page.SetFill(c);
-    page.FillStrokeRect(chart::kLeft, y, GlucoseX(*avg[i], r.ctx.unitMgdl) - chart::kLeft, 30);
+    page.FillStrokeRect(chart::kLeft, y,
+                        GlucoseX(series.bars[i].value, ctx.unitMgdl) - chart::kLeft, 30);
   };
   for (size_t i = 0; i < names.size(); ++i) {
-    bar(r.before, i, beforeTop - spacing * i, kBeforeBar);
-    bar(r.after, i, beforeTop - 30 - spacing * i, kAfterBar);
+    bar(set.before, i, beforeTop - spacing * i, kBeforeBar);
+    bar(set.after, i, beforeTop - 30 - spacing * i, kAfterBar);
   }
   page.SetFontSize(10);
   for (size_t i = 0; i < names.size(); ++i) page.TurnedText(66, captionTop - spacing * i, names[i]);
@@ -71,16 +73,16 @@ void DrawAverageBars(PdfPage& page, const PdfReport& r, const std::vector<const 
 
 }  // namespace
 
-void WriteTrendPdf(PdfDocument& doc, const PdfReport& r) {
-  PdfPage page = StartGlucoseChart(doc, r);
+void WriteTrendPdf(PdfDocument& doc, const ReportContext& ctx, const TrendSet& set) {
+  PdfPage page = StartGlucoseChart(doc, ctx);
   for (int i = 0; i < 16; ++i) DrawAcrossLine(page, chart::kTop - 49 * i + 24.5f);
   DrawPointLegend(page, kTrendMarkOutline, {1, 1, 1});
-  DrawChartHeader(page, "Glucose Trend", r.ctx, ChartAxis::Glucose);
-  DrawGlucoseGrid(page, r.ctx.unitMgdl);
-  DrawAxisLabels(page, r.axisLabels, 15, chart::kTop - 10, 49);
+  DrawChartHeader(page, "Glucose Trend", ctx, ChartAxis::Glucose);
+  DrawGlucoseGrid(page, ctx.unitMgdl);
+  DrawAxisLabels(page, set.labels, 15, chart::kTop - 10, 49);
 
   std::vector<std::pair<float, float>> at;
-  for (const auto& p : r.points) at.emplace_back(GlucoseX(p.mgdl, r.ctx.unitMgdl), TrendY(p.x));
+  for (const auto& p : set.points) at.emplace_back(GlucoseX(p.y, ctx.unitMgdl), TrendY(p.x));
   BeginPlotClip(page);
   page.SetLineWidth(2);
   page.SetStroke(kTrendLine);
@@ -89,49 +91,43 @@ void WriteTrendPdf(PdfDocument& doc, const PdfReport& r) {
   EndPlotClip(page);
 }
 
-void WriteStandardDayPdf(PdfDocument& doc, const PdfReport& r) {
+void WriteStandardDayPdf(PdfDocument& doc, const ReportContext& ctx, const StandardDaySet& set) {
   constexpr float kTwoHours = chart::kHeight / 12;  // 61.33 points
-  PdfPage page = StartGlucoseChart(doc, r);
+  PdfPage page = StartGlucoseChart(doc, ctx);
   for (int i = 0; i < 12; ++i) DrawAcrossLine(page, chart::kTop - kTwoHours * i);
   DrawPointLegend(page, kDayMarkOutline, kDayMarkFill);
-  DrawChartHeader(page, "Standard Day", r.ctx, ChartAxis::Glucose);
-  DrawGlucoseGrid(page, r.ctx.unitMgdl);
-  DrawAxisLabels(page, r.axisLabels, 12, chart::kTop + 5, kTwoHours);
+  DrawChartHeader(page, "Standard Day", ctx, ChartAxis::Glucose);
+  DrawGlucoseGrid(page, ctx.unitMgdl);
+  DrawAxisLabels(page, set.labels, 12, chart::kTop + 5, kTwoHours);
   BeginPlotClip(page);
-  for (const auto& p : r.points)
-    DrawMark(page, GlucoseX(p.mgdl, r.ctx.unitMgdl), StandardDayY(p.x), kDayMarkOutline,
+  for (const auto& p : set.points)
+    DrawMark(page, GlucoseX(p.y, ctx.unitMgdl), StandardDayY(p.x), kDayMarkOutline,
              kDayMarkFill);
   EndPlotClip(page);
 }
 
-void WriteDayAveragePdf(PdfDocument& doc, const PdfReport& r) {
-  PdfPage page = StartGlucoseChart(doc, r);
-  DrawChartHeader(page, "Day Average Reading", r.ctx, ChartAxis::Glucose);
-  DrawAverageBars(page, r, {"Breakfast", "Lunch", "Dinner"}, 245.3f, 664, 173, 684);
+void WriteDayAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set) {
+  PdfPage page = StartGlucoseChart(doc, ctx);
+  DrawChartHeader(page, "Day Average Reading", ctx, ChartAxis::Glucose);
+  DrawAverageBars(page, ctx, set, {"Breakfast", "Lunch", "Dinner"}, 245.3f, 664, 173, 684);
 }
 
-void WriteWeekAveragePdf(PdfDocument& doc, const PdfReport& r) {
-  PdfPage page = StartGlucoseChart(doc, r);
-  DrawChartHeader(page, "Week Average Reading", r.ctx, ChartAxis::Glucose);
-  DrawAverageBars(page, r, {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}, 105.14f, 704, 73,
+void WriteWeekAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set) {
+  PdfPage page = StartGlucoseChart(doc, ctx);
+  DrawChartHeader(page, "Week Average Reading", ctx, ChartAxis::Glucose);
+  DrawAverageBars(page, ctx, set, {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}, 105.14f, 704, 73,
                   706);
 }
 
-void WriteHistogramPdf(PdfDocument& doc, const PdfReport& r) {
-  static const char* kMgdl[13] = {"<68",     "68-99",   "100-130", "131-161", "162-193",
-                                  "194-224", "225-256", "257-287", "288-317", "318-348",
-                                  "349-379", "380-411", ">=412"};
-  static const char* kMmol[13] = {"<3.7",      "3.7-5.5",   "5.6-7.3",   "7.4-8.9",  "9.0-10.7",
-                                  "10.8-12.4", "12.5-14.2", "14.3-15.9", "16.0-17.6", "17.7-19.3",
-                                  "19.3-21.0", "21.1-22.8", ">=22.8"};
+void WriteHistogramPdf(PdfDocument& doc, const ReportContext& ctx, const HistogramSet& set) {
   constexpr float kClass = 56.61f;
   constexpr float kDivision = 45.6f;
   PdfPage page = doc.AddPage();
   DrawPlotBorder(page);
   DrawLegendBox(page, 28, 430, kHistogramBar, 420, "Number");
-  DrawChartHeader(page, "Histogram", r.ctx, ChartAxis::Count);
+  DrawChartHeader(page, "Histogram", ctx, ChartAxis::Count);
 
-  int most = *std::max_element(r.histogram.begin(), r.histogram.end());
+  int most = *std::max_element(set.counts.begin(), set.counts.end());
   int step = most / 10 + 1;
   // The page has no band behind it, so the count lines are grey rather than white.
   page.SetLineWidth(0.5);
@@ -143,14 +139,13 @@ void WriteHistogramPdf(PdfDocument& doc, const PdfReport& r) {
   page.SetFontSize(10);
   for (int i = 0; i <= 10; ++i)
     page.TurnedText(chart::kLeft + kDivision * i - 4, 778, std::to_string(i * step));
-  const char** labels = r.ctx.unitMgdl ? kMgdl : kMmol;
-  for (int i = 0; i < 13; ++i) page.TurnedText(66, 740 - kClass * i, labels[i]);
+  for (int i = 0; i < kHistogramBars; ++i) page.TurnedText(66, 740 - kClass * i, set.barLabels[i]);
 
   page.SetStroke(kHistogramBar);
   page.SetFill(kHistogramBar);
   for (int i = 0; i < 13; ++i) {
-    if (r.histogram[i] <= 0) continue;
-    float length = static_cast<float>(r.histogram[i]) / step * kDivision;
+    if (set.counts[i] <= 0) continue;
+    float length = static_cast<float>(set.counts[i]) / step * kDivision;
     page.FillStrokeRect(chart::kLeft, 704 - kClass * i + 13, length, 20);
   }
 }

@@ -42,32 +42,37 @@ PdfRgb ToPdfRgb(uint32_t c) {
   return {(c & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, ((c >> 16) & 0xFF) / 255.0f};
 }
 
+namespace {
+// Length of the sequence at `i` and its code point; 0 when malformed.
+size_t DecodeAt(std::string_view s, size_t i, uint32_t& cp) {
+  auto b = static_cast<unsigned char>(s[i]);
+  size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  cp = len == 1 ? b : b & (0x7F >> len);
+  for (size_t k = 1; k < len; ++k) {
+    auto c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (c & 0x3F);
+  }
+  return len;
+}
+}  // namespace
+
+size_t CharacterBytesAt(std::string_view s, size_t i) {
+  uint32_t cp = 0;
+  size_t len = DecodeAt(s, i, cp);
+  return len == 0 ? 1 : len;
+}
+
 std::string ToLatin2(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   size_t i = 0;
   while (i < s.size()) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    if (len == 0 || i + len > s.size()) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    uint32_t cp = len == 1 ? b : b & (0x7F >> len);
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) ok = false;
-      cp = cp << 6 | (c & 0x3F);
-    }
-    if (!ok) {
-      out += '?';
-      ++i;
-      continue;
-    }
-    out += Latin2Byte(cp);
-    i += len;
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    out += len == 0 ? '?' : Latin2Byte(cp);
+    i += len == 0 ? 1 : len;
   }
   return out;
 }
@@ -102,6 +107,38 @@ PdfPage PdfDocument::AddPage(bool landscape) {
 HPDF_Font PdfDocument::Font(const char* name) {
   if (!doc_ || failed_) return nullptr;
   return HPDF_GetFont(doc_, name, "ISO8859-2");
+}
+
+namespace {
+// Information strings are read in PDFDocEncoding, which agrees with Latin-1 for the
+// printable characters; anything else becomes "?".
+std::string ToDocEncoding(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    bool printable = len != 0 && ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA1 && cp <= 0xFF));
+    out += printable ? static_cast<char>(cp) : '?';
+    i += len == 0 ? 1 : len;
+  }
+  return out;
+}
+}  // namespace
+
+void PdfDocument::SetInfo(const std::string& title, const std::string& creator,
+                          const DateTime& created) {
+  if (!doc_ || failed_) return;
+  HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToDocEncoding(title).c_str());
+  HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToDocEncoding(creator).c_str());
+  HPDF_Date date{};
+  date.year = created.year;
+  date.month = created.month;
+  date.day = created.day;
+  date.hour = created.hour;
+  date.minutes = created.minute;
+  date.seconds = 0;
+  date.ind = ' ';  // local time, as the user's clock shows it
+  HPDF_SetInfoDateAttr(doc_, HPDF_INFO_CREATION_DATE, date);
 }
 
 std::vector<unsigned char> PdfDocument::Serialize() {

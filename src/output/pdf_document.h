@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/date_time.h"
+
 namespace meridane {
 
 // 24-bit colour value: red in the lowest byte, then green, then blue.
@@ -28,6 +30,9 @@ PdfRgb ToPdfRgb(uint32_t colour);
 // UTF-8 to ISO8859-2 bytes. Characters that encoding lacks, control characters and
 // malformed bytes become "?", so no text can break the document.
 std::string ToLatin2(std::string_view utf8);
+// Bytes of the character at `i` as ToLatin2 reads it: one UTF-8 sequence, or one byte when
+// the sequence is malformed.
+size_t CharacterBytesAt(std::string_view utf8, size_t i);
 
 class PdfDocument;
 
@@ -99,6 +104,9 @@ class PdfDocument {
   // A page of the default size (A4 portrait) or A4 landscape.
   PdfPage AddPage(bool landscape = false);
   int pageCount() const { return pages_; }
+
+  // The document information: title, the program as creator, the creation date.
+  void SetInfo(const std::string& title, const std::string& creator, const DateTime& created);
 
   // The finished document as bytes (empty after an error).
   std::vector<unsigned char> Serialize();

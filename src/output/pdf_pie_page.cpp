@@ -12,29 +12,29 @@ namespace {
 struct Category {
   const char* name;
   uint32_t colour;
-  int PdfPieCounts::*count;
+  Band band;
 };
 
 // Slices follow each other in this order, clockwise from straight up.
 const Category kCategories[4] = {
-    {"Above Target", RgbValue(51, 205, 255), &PdfPieCounts::above},
-    {"Below Target", RgbValue(153, 255, 255), &PdfPieCounts::below},
-    {"Within Target", RgbValue(0, 255, 153), &PdfPieCounts::within},
-    {"Hypoglycemic", RgbValue(250, 102, 153), &PdfPieCounts::hypo},
+    {"Above Target", RgbValue(51, 205, 255), Band::Above},
+    {"Below Target", RgbValue(153, 255, 255), Band::Below},
+    {"Within Target", RgbValue(0, 255, 153), Band::Within},
+    {"Hypoglycemic", RgbValue(250, 102, 153), Band::Hypoglycemic},
 };
 
 constexpr float kRadius = 40;
 constexpr float kPi = 3.14159265358979f;
 
-void DrawPie(PdfPage& page, float cx, float cy, const PdfPieCounts& counts) {
+void DrawPie(PdfPage& page, float cx, float cy, const Pie& pie) {
   page.SetLineWidth(1);
   page.SetStroke({0, 0, 0});
   page.StrokeCircle(cx, cy, kRadius);
-  int total = counts.total();
+  int total = pie.total;
   if (total <= 0) return;
   float start = 0;
   for (const auto& cat : kCategories) {
-    int n = counts.*cat.count;
+    int n = pie.counts[static_cast<int>(cat.band)];
     if (n <= 0) continue;
     float end = start + n * 360.0f / total;
     page.SetFill(ToPdfRgb(cat.colour));
@@ -45,8 +45,7 @@ void DrawPie(PdfPage& page, float cx, float cy, const PdfPieCounts& counts) {
       page.Line(cx + kRadius * std::sin(a), cy + kRadius * std::cos(a), cx, cy);
     }
     // Share label just outside the circle at the slice's middle angle, centred on it.
-    char share[16];
-    std::snprintf(share, sizeof share, "%2.1f%%", n * 100.0 / total);
+    const std::string& share = pie.percentText[static_cast<int>(cat.band)];
     float mid = (start + end) / 2 * kPi / 180;
     page.SetFontSize(10);
     float w = page.TextWidth(share);
@@ -59,34 +58,27 @@ void DrawPie(PdfPage& page, float cx, float cy, const PdfPieCounts& counts) {
 
 }  // namespace
 
-void WritePiePdf(PdfDocument& doc, const PdfReport& r) {
-  static const char* kCaptions[8] = {"Overall Totals", "Before Breakfast", "After Breakfast",
-                                     "Night",          "Before Lunch",     "After Lunch",
-                                     "Before Dinner",  "After Dinner"};
-  static const char* kMealCaptions[8] = {"Overall Totals", "Before Meal1", "After Meal1",
-                                         "Night",          "Before Meal2", "After Meal2",
-                                         "Before Meal3",   "After Meal3"};
+void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set) {
   PdfPage page = doc.AddPage(true);
   float w = page.width();
   float h = page.height();
   page.SetFont("Times-Roman", 12);
   page.Text(20, h - 40,
-            "Pie Chart       From " + MonthDayYear(r.ctx.from) + "     To     " +
-                MonthDayYear(r.ctx.to));
-  page.Text(400, h - 40, "Patient Name :" + r.ctx.fullName + "(" + r.ctx.medicalNo + ")");
+            "Pie Chart       From " + MonthDayYear(ctx.from) + "     To     " +
+                MonthDayYear(ctx.to));
+  page.Text(400, h - 40, "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
 
   int cw = static_cast<int>((w - 40) / 3);
   int ch = static_cast<int>((h - 40) / 3);
   auto cellX = [&](int k) { return 20.0f + cw * (k / 3); };
   auto cellY = [&](int k) { return 50.0f + ch * (3 - k % 3); };
-  const char** captions = r.ctx.mealEnable ? kMealCaptions : kCaptions;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < kPieCount; ++i) {
     float x = cellX(i), y = cellY(i);
-    std::string caption = captions[i];
+    const std::string& caption = set.pies[i].title;
     page.SetFont("Times-Bold", 12);
     page.Text(x + 110 - 2 * static_cast<float>(caption.size()), y - 90, caption);
     page.SetFont("Times-Roman", 10);
-    DrawPie(page, x + 120, y - 170, r.pies[i]);
+    DrawPie(page, x + 120, y - 170, set.pies[i]);
   }
 
   float lx = cellX(8) + 60, ly = cellY(8) - 110;

@@ -1,86 +1,35 @@
 #pragma once
-// What a PDF report writer is given: the report context and the data set of its type, as
-// the report screens show it. Writers lay these out; they compute no values of their own.
-#include <array>
-#include <optional>
+// The PDF report writers. Each takes the core data set of its report type as the screen
+// shows it and lays it out; none computes values of its own.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "output/pdf_document.h"
-#include "reports/report_period.h"
-#include "store/date_time.h"
+#include "output/report_model.h"
 
 namespace meridane {
 
-
-struct PdfReportContext {
-  Date from;
-  Date to;
-  bool unitMgdl = true;
-  std::string fullName;
-  std::string medicalNo;
-  bool mealEnable = false;
-  bool timeUnit24 = false;
-  // The target band of the charts, mg/dL.
-  int lowTarget = 70;
-  int highTarget = 180;
-};
-
-// Grid rows, cell texts as displayed.
-using PdfRows = std::vector<std::vector<std::string>>;
-
-// A chart point: x in the axis units of its data set (trend: label index; standard day:
-// two-hour steps from 05:00), value in mg/dL.
-struct PdfPoint {
-  double x = 0;
-  int mgdl = 0;
-};
-
-// The summary checks fields as displayed; "- - -" where absent.
-struct PdfSummary {
-  std::string fullName, idNo, birth;
-  std::string results, standardDeviation;
-  std::string above, below, within, hypo;
-  std::string average;
-  std::array<std::string, 5> dayAverages;  // "…/7 days" … "…/90 days"
-  std::string hbA1c, bloodPressure, ketnotes;
-  std::string cholesterol, ldl, hdl;  // values only; "- - -" when absent
-};
-
-struct PdfPieCounts {
-  int above = 0;
-  int below = 0;
-  int within = 0;
-  int hypo = 0;
-  int total() const { return above + below + within + hypo; }
-};
-
-struct PdfReport {
-  int type = kReportLogBook;  // ReportType
-  PdfReportContext ctx;
-  PdfRows rows;                            // log book, data list, multiple download, quick view
-  PdfSummary summary;                      // summary checks
-  std::vector<std::string> axisLabels;     // trend (15 days), standard day (12 times)
-  std::vector<PdfPoint> points;            // trend, standard day
-  std::vector<std::optional<double>> before, after;  // day (3) and week (7) averages, mg/dL
-  std::array<int, 13> histogram{};         // counts per class
-  std::array<PdfPieCounts, 8> pies{};      // overall, slots 1, 2, 7, 3, 4, 5, 6
-};
-
 // Writers, each adding its pages to the document.
-void WriteLogBookPdf(PdfDocument& doc, const PdfReport& r);
-void WriteDataListPdf(PdfDocument& doc, const PdfReport& r);
-void WriteMultipleDownloadPdf(PdfDocument& doc, const PdfReport& r);
-void WriteQuickViewPdf(PdfDocument& doc, const PdfReport& r);
-void WriteSummaryPdf(PdfDocument& doc, const PdfReport& r);
-void WriteTrendPdf(PdfDocument& doc, const PdfReport& r);
-void WriteStandardDayPdf(PdfDocument& doc, const PdfReport& r);
-void WriteDayAveragePdf(PdfDocument& doc, const PdfReport& r);
-void WriteWeekAveragePdf(PdfDocument& doc, const PdfReport& r);
-void WriteHistogramPdf(PdfDocument& doc, const PdfReport& r);
-void WritePiePdf(PdfDocument& doc, const PdfReport& r);
+void WriteLogBookPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid);
+void WriteDataListPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid);
+void WriteMultipleDownloadPdf(PdfDocument& doc, const std::vector<MultipleDownloadRow>& rows);
+void WriteQuickViewPdf(PdfDocument& doc, const QuickViewSet& set);
+void WriteSummaryPdf(PdfDocument& doc, const ReportContext& ctx, const SummaryFields& s);
+void WriteTrendPdf(PdfDocument& doc, const ReportContext& ctx, const TrendSet& set);
+void WriteStandardDayPdf(PdfDocument& doc, const ReportContext& ctx, const StandardDaySet& set);
+void WriteDayAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set);
+void WriteWeekAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set);
+void WriteHistogramPdf(PdfDocument& doc, const ReportContext& ctx, const HistogramSet& set);
+void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set);
 
-// The writer of the report's type; types above 10 (and 0) write the log book.
-void WriteReportPdf(PdfDocument& doc, const PdfReport& r);
+// The writer of the model's type; types above 10 (and 0) write the log book.
+void WriteReportPdf(PdfDocument& doc, const ReportModel& model);
+
+// The pieces of a cell wrapped at `limit` characters: while the rest is longer than the
+// limit its first `limit` characters go, then the rest. An empty text gives no piece.
+// Shared by the PDF and the printed data list. A character is one UTF-8 sequence; a
+// malformed byte counts as one character, as the page encoding writes it.
+std::vector<std::string> WrapCell(std::string_view text, size_t limit);
 
 }  // namespace meridane

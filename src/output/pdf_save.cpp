@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/text_lookup.h"
+#include "app/version.h"
 
 extern char** environ;
 
@@ -78,10 +79,17 @@ PdfSaveResult SavePdf(const std::string& chosenPath, const PdfWriter& writer, Pr
   return result;
 }
 
-PdfSaveResult SavePdfReport(const std::string& chosenPath, const PdfReport& report,
+void WriteReportDocument(PdfDocument& doc, const ReportModel& report, const DateTime& created) {
+  WriteReportPdf(doc, report);
+  // Set last, so the pages keep the object numbers they always had.
+  doc.SetInfo(ReportDocumentTitle(report), std::string("Meridane ") + kVersionText, created);
+}
+
+PdfSaveResult SavePdfReport(const std::string& chosenPath, const ReportModel& report,
                             Prompter& prompter, PdfViewer* viewer, std::ostream& out) {
-  return SavePdf(chosenPath, [&](PdfDocument& doc) { WriteReportPdf(doc, report); }, prompter,
-                 viewer, out);
+  return SavePdf(
+      chosenPath, [&](PdfDocument& doc) { WriteReportDocument(doc, report, Now()); }, prompter,
+      viewer, out);
 }
 
 }  // namespace meridane

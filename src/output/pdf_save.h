@@ -47,7 +47,11 @@ using PdfWriter = std::function<void(PdfDocument&)>;
 PdfSaveResult SavePdf(const std::string& chosenPath, const PdfWriter& writer, Prompter& prompter,
                       PdfViewer* viewer, std::ostream& out = std::cout);
 
-PdfSaveResult SavePdfReport(const std::string& chosenPath, const PdfReport& report,
+// The report's pages, then its document information (title, "Meridane <version>" as the
+// creator, `created` as the creation date).
+void WriteReportDocument(PdfDocument& doc, const ReportModel& report, const DateTime& created);
+
+PdfSaveResult SavePdfReport(const std::string& chosenPath, const ReportModel& report,
                             Prompter& prompter, PdfViewer* viewer, std::ostream& out = std::cout);
 
 }  // namespace meridane

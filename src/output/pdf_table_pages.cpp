@@ -2,8 +2,10 @@
 // each, a fresh page (head repeated) when the next row would start below y 110.
 #include <cstdio>
 #include <functional>
+#include <string_view>
 
 #include "output/pdf_report.h"
+#include "output/print_pages.h"
 
 namespace meridane {
 
@@ -21,19 +23,19 @@ std::string UnitLine(bool mgdl) {
   return mgdl ? "Glucose Value Unit: mg/dL" : "Glucose Value Unit: mmol/L";
 }
 
-std::string RangeTitle(const char* name, const PdfReportContext& c) {
+std::string RangeTitle(const char* name, const ReportContext& c) {
   return std::string(name) + "       From " + MonthDayYear(c.from) + "     To     " +
          MonthDayYear(c.to);
 }
 
-void DrawHead(PdfPage& page, const TableHead& head, const PdfReportContext& ctx) {
+void DrawHead(PdfPage& page, const TableHead& head, const ReportContext& ctx) {
   float h = page.height();
   page.SetFont("Times-Roman", 12);
   page.Text(20, h - 40, head.title);
   if (head.patientLine) {
     // A long name starts further left so that the line stays on the page. The whole line
     // is never shorter than 16 characters, so the name's own length decides.
-    bool longName = ToLatin2(ctx.fullName).size() >= 16;
+    bool longName = IsLongPatientName(ctx.fullName);
     page.Text(longName ? 300 : 400, h - 40,
               "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
   }
@@ -46,16 +48,17 @@ void DrawHead(PdfPage& page, const TableHead& head, const PdfReportContext& ctx)
 // Draws the row at y and returns its lowest point.
 using RowDrawer = std::function<float(PdfPage&, const std::vector<std::string>&, float)>;
 
-void DrawTable(PdfDocument& doc, const TableHead& head, const PdfReport& r, const RowDrawer& row) {
+void DrawTable(PdfDocument& doc, const TableHead& head, const ReportContext& ctx,
+               const std::vector<std::vector<std::string>>& rows, const RowDrawer& row) {
   PdfPage page = doc.AddPage();
-  DrawHead(page, head, r.ctx);
+  DrawHead(page, head, ctx);
   float y = page.height() - 95;
   bool first = true;
-  for (const auto& cells : r.rows) {
+  for (const auto& cells : rows) {
     if (doc.failed()) return;
     if (y < 110 && !first) {
       page = doc.AddPage();
-      DrawHead(page, head, r.ctx);
+      DrawHead(page, head, ctx);
       y = page.height() - 95;
     }
     first = false;
@@ -73,13 +76,32 @@ RowDrawer PlainCells(const std::vector<float>& xs) {
   };
 }
 
+std::vector<std::vector<std::string>> GridTexts(const GridSet& grid) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(grid.rows.size());
+  for (const GridRow& row : grid.rows) rows.push_back(CellTexts(row));
+  return rows;
+}
+
 }  // namespace
 
-void WriteLogBookPdf(PdfDocument& doc, const PdfReport& r) {
+std::vector<std::string> WrapCell(std::string_view text, size_t limit) {
+  std::vector<std::string> pieces;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = start;
+    for (size_t n = 0; n < limit && end < text.size(); ++n) end += CharacterBytesAt(text, end);
+    pieces.emplace_back(text.substr(start, end - start));
+    start = end;
+  }
+  return pieces;
+}
+
+void WriteLogBookPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid) {
   TableHead head;
-  head.title = RangeTitle("Log Book", r.ctx);
+  head.title = RangeTitle("Log Book", ctx);
   head.patientLine = true;
-  if (r.ctx.mealEnable)
+  if (ctx.mealEnable)
     head.titles = {"Date",         "Before Meal1", "After Meal1",     "Before Meal2", "After Meal2",
                    "Before Meal3", "After Meal3",  "Bedtime Glucose", "Insulin"};
   else
@@ -87,17 +109,17 @@ void WriteLogBookPdf(PdfDocument& doc, const PdfReport& r) {
                    "Before Lunch",  "After Lunch",      "Before Dinner",
                    "After Dinner",  "Bedtime Glucose",  "Insulin"};
   head.xs = {25, 100, 160, 220, 280, 340, 400, 460, 520};
-  DrawTable(doc, head, r, PlainCells(head.xs));
+  DrawTable(doc, head, ctx, GridTexts(grid), PlainCells(head.xs));
 }
 
-void WriteDataListPdf(PdfDocument& doc, const PdfReport& r) {
+void WriteDataListPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid) {
   TableHead head;
-  head.title = RangeTitle("Data List", r.ctx);
+  head.title = RangeTitle("Data List", ctx);
   head.patientLine = true;
   head.titles = {"Date", "Time", "Glucose", "Insulin", "OralMed", "Exercise", "Food", "Comments"};
   head.xs = {25, 65, 90, 125, 195, 265, 325, 415};
-  bool h24 = r.ctx.timeUnit24;
-  DrawTable(doc, head, r, [h24](PdfPage& page, const std::vector<std::string>& cells, float y) {
+  bool h24 = ctx.timeUnit24;
+  DrawTable(doc, head, ctx, GridTexts(grid), [h24](PdfPage& page, const std::vector<std::string>& cells, float y) {
     auto cell = [&](size_t i) -> const std::string& {
       static const std::string kEmpty;
       return i < cells.size() ? cells[i] : kEmpty;
@@ -110,12 +132,9 @@ void WriteDataListPdf(PdfDocument& doc, const PdfReport& r) {
     static const size_t kWrap[] = {20, 16, 30, 25, 30};
     float end = y;
     for (size_t c = 0; c < 5; ++c) {
-      std::string rest = ToLatin2(cell(3 + c));
       float py = y;
-      while (!rest.empty()) {
-        size_t n = std::min(rest.size(), kWrap[c]);
-        page.TextLatin2(kX[c], py, rest.substr(0, n));
-        rest.erase(0, n);
+      for (const std::string& piece : WrapCell(cell(3 + c), kWrap[c])) {
+        page.Text(kX[c], py, piece);
         py -= 8;
       }
       end = std::min(end, py);
@@ -124,33 +143,39 @@ void WriteDataListPdf(PdfDocument& doc, const PdfReport& r) {
   });
 }
 
-void WriteMultipleDownloadPdf(PdfDocument& doc, const PdfReport& r) {
+void WriteMultipleDownloadPdf(PdfDocument& doc, const std::vector<MultipleDownloadRow>& rows) {
   TableHead head;
   head.title = "Multiple Download";
   head.unitAlwaysMgdl = true;
   head.titles = {"Medical Record No.", "Patient Name", "Glucose", "Testing Date"};
   head.xs = {25, 150, 300, 450};
-  DrawTable(doc, head, r, PlainCells(head.xs));
+  // The list's first column is an empty spacer; the page shows the four after it.
+  std::vector<std::vector<std::string>> cells;
+  cells.reserve(rows.size());
+  for (const auto& row : rows) cells.emplace_back(row.begin() + 1, row.end());
+  DrawTable(doc, head, {}, cells, PlainCells(head.xs));
 }
 
-void WriteQuickViewPdf(PdfDocument& doc, const PdfReport& r) {
+void WriteQuickViewPdf(PdfDocument& doc, const QuickViewSet& set) {
   TableHead head;
   head.title = "Multiple Quick View";
   head.unitAlwaysMgdl = true;
   head.titles = {"Patient Name", "#of Ratings", "%Below Target", "%Above Target",
                  "#Hypo",        "HbA1c",       "Pre-meal Average", "Post-meal Average"};
   head.xs = {25, 155, 210, 280, 345, 380, 415, 485};
-  DrawTable(doc, head, r, PlainCells(head.xs));
+  std::vector<std::vector<std::string>> cells;
+  cells.reserve(set.rows.size());
+  for (const auto& row : set.rows) cells.emplace_back(row.cells.begin(), row.cells.end());
+  DrawTable(doc, head, {}, cells, PlainCells(head.xs));
 }
 
-void WriteSummaryPdf(PdfDocument& doc, const PdfReport& r) {
+void WriteSummaryPdf(PdfDocument& doc, const ReportContext& ctx, const SummaryFields& s) {
   PdfPage page = doc.AddPage();
   float h = page.height();
   float len = page.width() - 60;
-  const PdfSummary& s = r.summary;
   page.SetFont("Times-Roman", 12);
   page.Text(20, h - 40, "Summary Checks");
-  page.Text(20, h - 60, UnitLine(r.ctx.unitMgdl));
+  page.Text(20, h - 60, UnitLine(ctx.unitMgdl));
   page.Rule(20, h - 82, 1, len);
   float y = h - 95;
   auto row = [&](const char* label, std::initializer_list<std::pair<float, std::string>> items) {
@@ -161,42 +186,43 @@ void WriteSummaryPdf(PdfDocument& doc, const PdfReport& r) {
     y -= 12;
   };
   row("Full Name:", {{150, s.fullName}});
-  row("ID No.:", {{150, s.idNo}});
-  row("Date of Birth:", {{150, s.birth}});
-  row("#Results:", {{150, s.results}});
+  row("ID No.:", {{150, s.IDNo}});
+  row("Date of Birth:", {{150, s.dateOfBirthPdf}});
+  row("#Results:", {{150, s.result}});
   row("Standard Deviation:", {{150, s.standardDeviation}});
-  row("Above Target:", {{150, s.above},
+  row("Above Target:", {{150, s.aboveTarget},
                         {200, "Below Target:"},
-                        {330, s.below},
+                        {330, s.belowTarget},
                         {400, "Within Target:"},
-                        {530, s.within}});
-  row("Hypoglycemic:", {{150, s.hypo}});
+                        {530, s.withinTarget}});
+  row("Hypoglycemic:", {{150, s.hypoglycemic}});
   row("Average:", {{150, s.average}});
-  row("Day Average:", {{150, s.dayAverages[0]},
-                       {220, s.dayAverages[1]},
-                       {290, s.dayAverages[2]},
-                       {360, s.dayAverages[3]},
-                       {430, s.dayAverages[4]}});
+  row("Day Average:", {{150, s.dayAverage[0]},
+                       {220, s.dayAverage[1]},
+                       {290, s.dayAverage[2]},
+                       {360, s.dayAverage[3]},
+                       {430, s.dayAverage[4]}});
   row("HbA1c:", {{150, s.hbA1c}});
   row("Blood Pressure:", {{150, s.bloodPressure}});
   row("Ketnotes:", {{150, s.ketnotes}});
   row("Cholesterol:", {});
-  row("Total:", {{150, s.cholesterol}, {280, "LDL: " + s.ldl}, {410, "HDL: " + s.hdl}});
+  row("Total:", {{150, s.cholesterol}, {280, "LDL: " + s.LDL}, {410, "HDL: " + s.HDL}});
 }
 
-void WriteReportPdf(PdfDocument& doc, const PdfReport& r) {
-  switch (r.type) {
-    case kReportTrend: return WriteTrendPdf(doc, r);
-    case kReportPie: return WritePiePdf(doc, r);
-    case kReportStandardDay: return WriteStandardDayPdf(doc, r);
-    case kReportDayAverage: return WriteDayAveragePdf(doc, r);
-    case kReportWeekAverage: return WriteWeekAveragePdf(doc, r);
-    case kReportHistogram: return WriteHistogramPdf(doc, r);
-    case kReportDataList: return WriteDataListPdf(doc, r);
-    case kReportSummary: return WriteSummaryPdf(doc, r);
-    case kReportMultipleDownload: return WriteMultipleDownloadPdf(doc, r);
-    case kReportQuickView: return WriteQuickViewPdf(doc, r);
-    default: return WriteLogBookPdf(doc, r);
+void WriteReportPdf(PdfDocument& doc, const ReportModel& m) {
+  const ReportContext& c = m.ctx;
+  switch (m.type) {
+    case kReportTrend: return WriteTrendPdf(doc, c, m.trend);
+    case kReportPie: return WritePiePdf(doc, c, m.pie);
+    case kReportStandardDay: return WriteStandardDayPdf(doc, c, m.standardDay);
+    case kReportDayAverage: return WriteDayAveragePdf(doc, c, m.dayAverage);
+    case kReportWeekAverage: return WriteWeekAveragePdf(doc, c, m.weekAverage);
+    case kReportHistogram: return WriteHistogramPdf(doc, c, m.histogram);
+    case kReportDataList: return WriteDataListPdf(doc, c, m.dataList);
+    case kReportSummary: return WriteSummaryPdf(doc, c, m.summary);
+    case kReportMultipleDownload: return WriteMultipleDownloadPdf(doc, m.multipleDownload);
+    case kReportQuickView: return WriteQuickViewPdf(doc, m.quickView);
+    default: return WriteLogBookPdf(doc, c, m.logBook);
   }
 }
 

@@ -58,6 +58,8 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
   f.IDNo = patient.IDNo;
   f.dateOfBirth = Printf("%02d / %02d / %04d, %d years old", patient.birth.month, patient.birth.day,
                          patient.birth.year, AgeOn(patient.birth, today));
+  f.dateOfBirthPdf = Printf("%02d / %02d / %04d,  %d years old", patient.birth.month,
+                            patient.birth.day, patient.birth.year, AgeOn(patient.birth, today));
 
   if (!readings.entries.empty()) {
     std::vector<int> valid;

@@ -20,6 +20,7 @@ struct SummaryFields {
   std::string fullName;
   std::string IDNo;
   std::string dateOfBirth;  // "%02d / %02d / %04d, %d years old"
+  std::string dateOfBirthPdf;  // the PDF page's form, two spaces before the age
   std::string result = kAbsentText;
   std::string standardDeviation = kAbsentText;
   std::string aboveTarget = kAbsentText;

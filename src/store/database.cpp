@@ -19,8 +19,10 @@ StatementErrorSink& Sink() {
 }
 }  // namespace
 
-void SetStatementErrorSink(StatementErrorSink sink) {
+StatementErrorSink SetStatementErrorSink(StatementErrorSink sink) {
+  StatementErrorSink old = std::move(Sink());
   Sink() = sink ? std::move(sink) : [](const std::string& m) { std::cerr << m << "\n"; };
+  return old;
 }
 
 namespace {

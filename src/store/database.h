@@ -17,7 +17,8 @@ namespace meridane {
 // Where failing statements report SQLite's text. The window shows a message box, the
 // command line writes to stderr (the default).
 using StatementErrorSink = std::function<void(const std::string& message)>;
-void SetStatementErrorSink(StatementErrorSink sink);
+// Returns the sink it replaces, so a caller can put it back.
+StatementErrorSink SetStatementErrorSink(StatementErrorSink sink);
 void ReportStatementError(const std::string& message);
 
 // How many statement failures have been reported in this process. A caller that must not

@@ -135,19 +135,19 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
       case 2: {  // archive everybody, merge it straight back: nothing changes
         std::vector<std::string> names = ListPatientNames(db);
         TransferPeriod all = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
-        ASSERT_TRUE(WriteArchive(db, names, all, archive.string(), prompter).ok);
-        MergeArchive(db, names, all, archive.string(), prompter);
+        ASSERT_TRUE(WriteArchive(db, {names.begin(), names.end()}, all, archive.string(), prompter).ok);
+        MergeArchive(db, {names.begin(), names.end()}, all, archive.string(), prompter);
         break;
       }
       default: {  // a part of the year archived and merged into a second book
         TransferPeriod part = TransferPeriod::WholeDays({2024, 1 + pick(3), 1}, {2024, 3, 31});
         std::vector<std::string> names = ListPatientNames(db);
-        ASSERT_TRUE(WriteArchive(db, names, part, archive.string(), prompter).ok);
+        ASSERT_TRUE(WriteArchive(db, {names.begin(), names.end()}, part, archive.string(), prompter).ok);
         SetDataFolderOverride((dir_ / "other").string());
         {
           Database other = OpenPatientDatabase();
           ASSERT_TRUE(CreateSchema(other));
-          MergeArchive(other, names, part, archive.string(), prompter);
+          MergeArchive(other, {names.begin(), names.end()}, part, archive.string(), prompter);
           // Whatever arrived there is its own patient's, once.
           Model there = BookContents(other);
           for (auto& [id, set] : there) {

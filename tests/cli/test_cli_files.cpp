@@ -54,6 +54,55 @@ TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
   EXPECT_EQ(clinic.Run({"patient", "list"}).Rows().size(), 2u);
 }
 
+TEST(CliFiles, PatientsWhoShareANameAreEachWrittenAndMergedIntact) {
+  CliSandbox home;
+  for (const char* id : {"A1", "A2"})
+    ASSERT_EQ(home.Run({"--yes", "patient", "add", "--name", "Ann Lee", "--id", id}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "111"}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "A2", "--at", "2024-03-01 08:00", "--value", "222"}).status, 0);
+  ASSERT_EQ(home.Run({"readings", "add", "A2", "--at", "2024-03-02 08:00", "--value", "223"}).status, 0);
+
+  // CSV and database archives of everyone hold both, each under its own ID.
+  const std::string csv = home.root() + "/all.csv";
+  CliResult r = home.Run(Args({"archive", "--all"}, csv));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{{"patients", "2"}, {"readings", "3"}}));
+  const std::string text = Slurp(csv);
+  EXPECT_NE(text.find("ID No.:A1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("ID No.:A2\r\n"), std::string::npos);
+  const std::string book = home.root() + "/book.db";
+  r = home.Run(Args({"archive", "--name", "Ann Lee"}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{{"patients", "2"}, {"readings", "3"}}));
+
+  // A name alone cannot say whose CSV export is meant; --id can.
+  r = home.Run(Args({"export-csv", "--name", "Ann Lee"}, home.root() + "/one.csv"));
+  EXPECT_EQ(r.status, 1);
+  r = home.Run(Args({"export-csv", "--name", "Ann Lee", "--id", "A2"}, home.root() + "/one.csv"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{{"patients", "1"}, {"readings", "2"}}));
+
+  // Retrieved elsewhere, each keeps exactly its own readings.
+  CliSandbox clinic;
+  r = clinic.Run(Args({"retrieve", "--name", "Ann Lee"}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{
+                          {"patients", "2"}, {"added", "3"}, {"updated", "0"}}));
+  auto values = [&](const char* id) {
+    std::vector<std::string> v;
+    for (const auto& row : clinic.Run({"readings", "list", id}).Rows()) v.push_back(row.at(2));
+    return v;
+  };
+  EXPECT_EQ(values("A1"), (std::vector<std::string>{"111"}));
+  EXPECT_EQ(values("A2"), (std::vector<std::string>{"222", "223"}));
+  // Importing one of them again touches only that one.
+  r = clinic.Run(Args({"import", "--name", "Ann Lee", "--id", "A1"}, book));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.Rows(), (std::vector<std::vector<std::string>>{
+                          {"patients", "1"}, {"added", "0"}, {"updated", "1"}}));
+  EXPECT_EQ(values("A2"), (std::vector<std::string>{"222", "223"}));
+}
+
 TEST(CliFiles, RefusalsAndBadUsage) {
   CliSandbox box;
   ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);

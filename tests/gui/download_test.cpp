@@ -279,7 +279,7 @@ class DownloadTest : public QObject {
                (QStringList{"005|Ann Lee|HI|06/01/2024  08:00 am", "077||99|06/01/2024  09:00 am",
                             "012|Bo Chen|120|06/01/2024  01:05 pm",
                             "005|Ann Lee|LO|06/02/2024  07:30 am"}));
-      QCOMPARE(int(t.w.state().clinicRows.size()), 4);  // what Save PDF and Print use
+      QCOMPARE(int(t.w.state().multipleDownloadRows.size()), 4);  // what Save PDF and Print use
       QCOMPARE(t.w.state().reportType, int(kReportMultipleDownload));
       QVERIFY(page->summary()->text().contains("1 of them"));
     }

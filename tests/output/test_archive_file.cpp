@@ -56,12 +56,12 @@ class ArchiveTest : public FilesFixture {
     return all;
   }
 
-  TransferResult Archive(const std::vector<std::string>& names, const std::string& file,
+  TransferResult Archive(const std::vector<PatientKey>& names, const std::string& file,
                          const TransferPeriod& p = kYear) {
     Database& db = db_;
     return WriteArchive(db, names, p, Path(file), prompter_);
   }
-  TransferResult Merge(const std::vector<std::string>& names, const std::string& file,
+  TransferResult Merge(const std::vector<PatientKey>& names, const std::string& file,
                        const TransferPeriod& p = kYear) {
     Database& db = db_;
     return MergeArchive(db, names, p, Path(file), prompter_);
@@ -125,7 +125,7 @@ TEST_F(ArchiveTest, AllPatientsWithOwnRowArchivesEachPatientOnce) {
   FillHomeBook();
   TransferRequest req;
   req.mode = TransferMode::Archive;
-  req.names = {kAllPatients, "Bob", "Ann O'Hara"};
+  req.patients = {kAllPatients, "Bob", "Ann O'Hara"};
   req.period = kYear;
   req.path = Path("twice.db");
   TransferResult r = RunTransfer(req, prompter_);
@@ -245,6 +245,52 @@ TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient
             (std::vector<std::vector<std::string>>{{"150"}}));
   EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
   EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
+}
+
+TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
+  AddPatient("Ann Lee", "A1");
+  AddPatient("Ann Lee", "A2");
+  AddReading("A1", At(2024, 3, 1, 8, 0), 111);
+  AddReading("A2", At(2024, 3, 1, 8, 0), 222);
+  TransferRequest req;
+  req.mode = TransferMode::Archive;
+  req.all = true;
+  req.period = kYear;
+  req.path = Path("both.db");
+  TransferResult r = RunTransfer(req, prompter_);
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.patients, 2);
+
+  // A2 lost its reading and A1 gained one; retrieving the row of A2 restores A2 only.
+  Run(db_, "DELETE FROM \"GA2\";", {});
+  AddReading("A1", At(2024, 4, 1, 8, 0), 112);
+  req.mode = TransferMode::Retrieve;
+  req.all = false;
+  req.patients = {{"Ann Lee", "A2"}};
+  r = RunTransfer(req, prompter_);
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.readingsAdded, 1);
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA2\";"), (std::vector<std::vector<std::string>>{{"222"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" ORDER BY gluco;"),
+            (std::vector<std::vector<std::string>>{{"111"}, {"112"}}));
+
+  // An archive from elsewhere with one "Ann Lee" under an ID neither of ours has: which of
+  // the two it is cannot be told, so nothing is merged and the user is told why.
+  UseFolder("elsewhere");
+  AddPatient("Ann Lee", "Z9");
+  AddReading("Z9", At(2024, 5, 1, 8, 0), 333);
+  ASSERT_TRUE(Archive({"Ann Lee"}, "other.db").ok);
+  UseFolder("home");
+  prompter_.Clear();
+  req.patients = {{"Ann Lee", "A1"}};
+  req.path = Path("other.db");
+  r = RunTransfer(req, prompter_);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(prompter_.texts().size(), 1u);
+  EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (std::vector<std::vector<std::string>>{{"2"}}));
+  EXPECT_FALSE(db_.TableExists("GZ9"));
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"),
+            (std::vector<std::vector<std::string>>{{"A1"}, {"A2"}}));
 }
 
 }  // namespace

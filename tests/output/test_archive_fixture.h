@@ -45,6 +45,13 @@ class FilesFixture : public ::testing::Test {
   }
   std::string Path(const std::string& file) const { return root_ + "/" + file; }
 
+  // The IDNo of the (first) patient of that name; "" when there is none.
+  std::string IdOf(const std::string& name) {
+    Statement st = db_.Prepare("SELECT IDNo FROM Patient WHERE fullName=?;");
+    st.Bind(1, name);
+    return st.Step() ? st.Text(0) : std::string();
+  }
+
   static void Run(Database& db, const std::string& sql, const std::vector<std::string>& values) {
     Statement st = db.Prepare(sql);
     for (size_t i = 0; i < values.size(); ++i) st.Bind(static_cast<int>(i + 1), values[i]);

@@ -63,7 +63,7 @@ class CsvExportTest : public FilesFixture {
  protected:
   std::string Block(const std::string& name, const TransferPeriod& p = kAllTime) {
     Database& db = db_;
-    return BuildCsvBlock(db, name, p, kToday).text;
+    return BuildCsvBlock(db, PatientKey{name, IdOf(name)}, p, kToday).text;
   }
   // The reading lines of a block (after the ten header lines).
   std::vector<std::string> ReadingLines(const std::string& name, const TransferPeriod& p = kAllTime) {
@@ -95,7 +95,7 @@ TEST_F(CsvExportTest, EmptyReadingsTableGivesExactlyTheTenHeaderLines) {
   ScriptedPrompter prompter;
   Database& db = db_;
   const std::string path = Path("out.csv");
-  ASSERT_TRUE(ExportCsv(db, "Ann Lee", kAllTime, path, prompter, kToday).ok);
+  ASSERT_TRUE(ExportCsv(db, {"Ann Lee", IdOf("Ann Lee")}, kAllTime, path, prompter, kToday).ok);
   EXPECT_EQ(Slurp(path), expected);
   EXPECT_TRUE(ExportCsv(db, "Nobody", kAllTime, path, prompter, kToday).ok);
   EXPECT_FALSE(std::filesystem::exists(path));
@@ -203,16 +203,17 @@ TEST_F(CsvExportTest, ArchiveRunSeparatesPatientsWithStoredReadingsOnly) {
   Database& db = db_;
   const std::string path = Path("all.csv");
   // "All patients" together with a patient's own row still writes that patient once.
-  auto names = CollectPatientNames(db, {"Out", kAllPatients, "Has"});
+  auto names = CollectPatients(db, {"Out", kAllPatients, "Has"});
   ASSERT_EQ(names.size(), 3u);
-  EXPECT_EQ(names, CollectPatientNames(db, {}, true));
+  EXPECT_EQ(names, CollectPatients(db, {}, true));
   TransferResult r = ArchiveCsv(db, names, p, path, prompter, kToday);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.patients, 3);
   EXPECT_EQ(r.readingsWritten, 1);
 
   std::string expected;
-  for (const auto& n : names) expected += Block(n, p) + (n == "Empty" ? "" : "\r\n\r\n\r\n\r\n");
+  for (const auto& n : names)
+    expected += Block(n.fullName, p) + (n.fullName == "Empty" ? "" : "\r\n\r\n\r\n\r\n");
   EXPECT_EQ(Slurp(path), expected);
   EXPECT_EQ(Lines(Block("Out", p))[3], "Total Number of Readings in Data File:0");
 }
@@ -223,7 +224,7 @@ TEST_F(CsvExportTest, PageRunsChooseTheFormatByTheLastCharacterAndGuardPaths) {
   ScriptedPrompter prompter;
   TransferRequest req;
   req.mode = TransferMode::Export;
-  req.names = {"Ann"};
+  req.patients = {"Ann"};
   req.period = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
 
   // ".CSV" in capitals is an archive database, readable with the program's key.
@@ -251,7 +252,7 @@ TEST_F(CsvExportTest, PageRunsChooseTheFormatByTheLastCharacterAndGuardPaths) {
   // The patient database itself is never the target of a run that deletes its target.
   req.path = DataFolder() + "/./Patients.db";
   req.mode = TransferMode::Archive;
-  req.names = {kAllPatients};
+  req.all = true;
   EXPECT_FALSE(RunTransfer(req, prompter).ok);
   EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;").size(), 1u);
 

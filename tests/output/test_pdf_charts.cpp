@@ -7,7 +7,7 @@
 #include <set>
 
 #include "output/pdf_chart_frame.h"
-#include "output/pdf_report_build.h"
+#include "output/report_model.h"
 #include "test_pdf_support.h"
 
 namespace meridane {
@@ -36,14 +36,15 @@ struct Fixture {
     r.slot = slot;
     table.entries.push_back(r);
   }
-  PdfReport Build(int type) {
-    return BuildPdfReport(type, patient, table, period, targets, Date{2026, 12, 6});
+  ReportModel Build(int type) {
+    return BuildReportModel(type, patient, table, period, targets, Date{2026, 12, 6});
   }
 };
 
-std::vector<int> Values(const PdfReport& r) {
-  std::vector<int> v;
-  for (const auto& p : r.points) v.push_back(p.mgdl);
+std::vector<double> Values(const ReportModel& r) {
+  std::vector<double> v;
+  for (const auto& p : r.type == kReportTrend ? r.trend.points : r.standardDay.points)
+    v.push_back(p.y);
   return v;
 }
 
@@ -56,21 +57,26 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   f.Add({2026, 11, 10, 11, 0}, 601);
   f.Add({2026, 11, 30, 23, 59}, 150);  // the last minute of the period
   f.Add({2026, 12, 1, 0, 0}, 130);     // the period's end has passed
-  EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<int>{20, 600, 150}));
-  EXPECT_EQ(Values(f.Build(kReportStandardDay)), (std::vector<int>{20, 600, 150}));
+  EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<double>{20, 600, 150}));
+  EXPECT_EQ(Values(f.Build(kReportStandardDay)), (std::vector<double>{20, 600, 150}));
 
-  // In mmol/L a point keeps its mg/dL value, so the axis rounding works from it.
+  // In mmol/L the page plots the set's own values, each rounded to one decimal on the axis.
   f.targets.mmol = true;
-  EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<int>{20, 600, 150}));
+  std::vector<float> xs;
+  for (double v : Values(f.Build(kReportTrend))) xs.push_back(GlucoseX(v, false));
+  ASSERT_EQ(xs.size(), 3u);
+  EXPECT_NEAR(xs[0], 80 + 1.1 * 456 / 35, 1e-3);
+  EXPECT_NEAR(xs[2], 80 + 8.3 * 456 / 35, 1e-3);
 }
 
 TEST(PdfChartPages, GlucoseAxisScalesAndRoundsMmolToOneDecimal) {
   EXPECT_FLOAT_EQ(GlucoseX(0, true), 80);
   EXPECT_FLOAT_EQ(GlucoseX(600, true), 536);
   EXPECT_FLOAT_EQ(GlucoseX(100, true), 80 + 76);
-  EXPECT_NEAR(GlucoseX(100, false), 80 + 5.6 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(99, false), 80 + 5.5 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(630, false), 536, 1e-3);  // 35.0 mmol/L, the full scale
+  // 100 mg/dL is 5.56 mmol/L, plotted at 5.6; 99 mg/dL (5.5) at 5.5.
+  EXPECT_NEAR(GlucoseX(100 / 18.0, false), 80 + 5.6 * 456 / 35, 1e-3);
+  EXPECT_NEAR(GlucoseX(99 / 18.0, false), 80 + 5.5 * 456 / 35, 1e-3);
+  EXPECT_NEAR(GlucoseX(35, false), 536, 1e-3);  // the full scale
 }
 
 TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
@@ -78,10 +84,10 @@ TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
   f.Add({2026, 11, 10, 5, 0}, 100);
   f.Add({2026, 11, 10, 4, 59}, 100);
   f.Add({2026, 11, 10, 17, 0}, 100);
-  PdfReport r = f.Build(kReportStandardDay);
-  ASSERT_EQ(r.points.size(), 3u);
+  ReportModel r = f.Build(kReportStandardDay);
+  ASSERT_EQ(r.standardDay.points.size(), 3u);
   std::vector<float> ys;
-  for (const auto& p : r.points) ys.push_back(StandardDayY(p.x));
+  for (const auto& p : r.standardDay.points) ys.push_back(StandardDayY(p.x));
   std::sort(ys.begin(), ys.end());
   EXPECT_NEAR(ys[2], chart::kTop, 0.01);                      // 05:00
   EXPECT_NEAR(ys[1], chart::kTop - 6 * chart::kHeight / 12, 0.01);  // 17:00, half way
@@ -95,16 +101,18 @@ TEST(PdfChartPages, TrendPointsLieAgainstTheirDayLabelAndInsideThePlot) {
   f.period = {{2026, 11, 10}, {2026, 11, 10}};
   f.Add({2026, 11, 10, 12, 0}, 140);
   f.Add({2026, 11, 10, 23, 30}, 160);
-  PdfReport r = f.Build(kReportTrend);
-  ASSERT_EQ(r.axisLabels.size(), 15u);
-  ASSERT_EQ(r.points.size(), 2u);
-  auto label = std::find(r.axisLabels.begin(), r.axisLabels.end(), "11/10/26");
-  ASSERT_NE(label, r.axisLabels.end());
-  EXPECT_EQ(r.axisLabels[0], "11/04/26");  // five days before, less half a step
-  double k = label - r.axisLabels.begin();
-  float y = TrendY(r.points[0].x);
+  ReportModel r = f.Build(kReportTrend);
+  const TrendSet& t = r.trend;
+  ASSERT_EQ(t.labels.size(), 15u);
+  ASSERT_EQ(t.points.size(), 2u);
+  auto label = std::find_if(t.labels.begin(), t.labels.end(),
+                            [](const AxisLabel& l) { return l.text == "11/10/26"; });
+  ASSERT_NE(label, t.labels.end());
+  EXPECT_EQ(t.labels[0].text, "11/04/26");  // five days before, less half a step
+  double k = label - t.labels.begin();
+  float y = TrendY(t.points[0].x);
   EXPECT_NEAR(y, TrendY(k + 0.5), 0.5);
-  for (const auto& p : r.points) {
+  for (const auto& p : t.points) {
     EXPECT_GT(TrendY(p.x), chart::kBottom);
     EXPECT_LT(TrendY(p.x), chart::kTop);
     EXPECT_LT(TrendY(p.x), TrendY(k));      // below its own label's line
@@ -124,12 +132,13 @@ TEST(PdfChartPages, HistogramClassesAndCountAxis) {
   f.Add({2026, 11, 3, 9, 0}, 162);
   f.Add({2026, 11, 3, 10, 0}, 15);
   f.Add({2026, 11, 30, 23, 59}, 700);
-  PdfReport r = f.Build(kReportHistogram);
-  EXPECT_EQ(r.histogram[0], 1);  // "<68": LO counts too
-  EXPECT_EQ(r.histogram[3], 1);  // "131-161"
-  EXPECT_EQ(r.histogram[4], 1);  // "162-193"
-  EXPECT_EQ(r.histogram[12], 1);
-  EXPECT_EQ(std::accumulate(r.histogram.begin(), r.histogram.end(), 0), 4);
+  ReportModel r = f.Build(kReportHistogram);
+  const auto& counts = r.histogram.counts;
+  EXPECT_EQ(counts[0], 1);  // "<68": LO counts too
+  EXPECT_EQ(counts[3], 1);  // "131-161"
+  EXPECT_EQ(counts[4], 1);  // "162-193"
+  EXPECT_EQ(counts[12], 1);
+  EXPECT_EQ(std::accumulate(counts.begin(), counts.end(), 0), 4);
 
   PdfFolder dir;
   auto words = ReadWords(dir.Save(r));
@@ -153,11 +162,11 @@ TEST(PdfChartPages, PieSharesOnALandscapePage) {
   f.Add({2026, 11, 4, 10, 0}, 100, 2);
   f.Add({2026, 11, 5, 10, 0}, 120, 2);
   f.Add({2026, 11, 6, 10, 0}, 150, 2);
-  PdfReport r = f.Build(kReportPie);
-  EXPECT_EQ(r.pies[2].above, 1);
-  EXPECT_EQ(r.pies[2].within, 3);
-  EXPECT_EQ(r.pies[0].total(), 4);
-  EXPECT_EQ(r.pies[1].total(), 0);
+  ReportModel r = f.Build(kReportPie);
+  EXPECT_EQ(r.pie.pies[2].counts[static_cast<int>(Band::Above)], 1);
+  EXPECT_EQ(r.pie.pies[2].counts[static_cast<int>(Band::Within)], 3);
+  EXPECT_EQ(r.pie.pies[0].total, 4);
+  EXPECT_EQ(r.pie.pies[1].total, 0);
 
   PdfFolder dir;
   std::string path = dir.Save(r);

@@ -40,9 +40,9 @@ TEST(PdfPathRule, CutsAtTheLastDotOfTheFileNameAndAppendsUpperCasePdf) {
 
 TEST(PdfSaveFlow, SavedDocumentIsWholeAndOpenedOnce) {
   PdfFolder dir;
-  PdfReport r;
+  ReportModel r;
   r.ctx.fullName = "Ann";
-  r.rows = {{"11/01/2026  08:00", "120"}};
+  r.logBook.rows = test::GridOf({{"11/01/2026  08:00", "120"}}).rows;
   ScriptedPrompter prompter;
   RecordingViewer viewer;
   std::ostringstream out;
@@ -96,7 +96,7 @@ TEST(PdfSaveFlow, UnwritableFolderWarnsAndOpensNothing) {
   RecordingViewer viewer;
   std::ostringstream out;
   PdfSaveResult res =
-      SavePdfReport(dir.Path("missing/folder/report.pdf"), PdfReport{}, prompter, &viewer, out);
+      SavePdfReport(dir.Path("missing/folder/report.pdf"), ReportModel{}, prompter, &viewer, out);
   EXPECT_EQ(res.outcome, PdfSaveOutcome::WriteFailed);
   ASSERT_EQ(prompter.asked().size(), 1u);
   EXPECT_EQ(prompter.asked()[0].text, "Please make sure the disk can be written.");
@@ -105,6 +105,31 @@ TEST(PdfSaveFlow, UnwritableFolderWarnsAndOpensNothing) {
   EXPECT_TRUE(viewer.opened.empty());
   EXPECT_TRUE(out.str().empty());
   EXPECT_FALSE(std::filesystem::exists(dir.Path("missing")));
+}
+
+TEST(PdfSaveFlow, DocumentsNameTheirReportPatientProgramAndDate) {
+  PdfFolder dir;
+  auto info = [&](const ReportModel& r) {
+    return test::RunCommand("pdfinfo '" + dir.Save(r, "i.pdf") + "' 2>/dev/null");
+  };
+  ReportModel r;
+  r.ctx.fullName = "Ann Lee";
+  r.ctx.medicalNo = "007";
+  std::string book = info(r);
+  EXPECT_NE(book.find("Title:           Log Book - Ann Lee (007)"), std::string::npos) << book;
+  EXPECT_NE(book.find("Creator:         Meridane 4.06"), std::string::npos) << book;
+  EXPECT_NE(book.find("CreationDate:"), std::string::npos) << book;
+  r.type = kReportQuickView;
+  EXPECT_NE(info(r).find("Title:           Multiple Quick View"), std::string::npos);
+  EXPECT_EQ(info(r).find("Ann Lee"), std::string::npos);
+
+  // With the date fixed the document is the same bytes each time.
+  auto bytes = [&] {
+    PdfDocument doc;
+    WriteReportDocument(doc, r, DateTime{2026, 12, 7, 9, 30});
+    return doc.Serialize();
+  };
+  EXPECT_EQ(bytes(), bytes());
 }
 
 TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
@@ -118,7 +143,7 @@ TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
 
   // Such a name goes into the document and reads back with its question marks.
   PdfFolder dir;
-  PdfReport r;
+  ReportModel r;
   r.ctx.fullName = "\xC5\x81ucja \xE6\x97\xA5";
   r.ctx.medicalNo = "012";
   std::string text = test::PdfText(dir.Save(r));

@@ -17,6 +17,17 @@
 
 namespace meridane::test {
 
+// A grid of the given cell texts, as the report sets hold them.
+inline GridSet GridOf(const std::vector<std::vector<std::string>>& rows) {
+  GridSet g;
+  for (const auto& cells : rows) {
+    GridRow row;
+    for (const auto& c : cells) row.push_back(GridCell{c, {}, {}});
+    g.rows.push_back(std::move(row));
+  }
+  return g;
+}
+
 struct PdfWord {
   int page = 0;  // 1-based
   double x = 0;
@@ -104,7 +115,7 @@ class PdfFolder {
   std::string Path(const std::string& name) const { return root_ + "/" + name; }
 
   // Saves the report under `name` (extension rule applied) and returns the saved path.
-  std::string Save(const PdfReport& report, const std::string& name = "report.pdf") const {
+  std::string Save(const ReportModel& report, const std::string& name = "report.pdf") const {
     ScriptedPrompter prompter;
     PdfSaveResult r = SavePdfReport(Path(name), report, prompter, nullptr);
     EXPECT_EQ(r.outcome, PdfSaveOutcome::Saved);

@@ -15,15 +15,17 @@ using test::ReadWords;
 
 constexpr double kH = 841.89;
 
-PdfReport LogBook(int rows) {
-  PdfReport r;
+ReportModel LogBook(int rows) {
+  ReportModel r;
   r.type = kReportLogBook;
   r.ctx.from = {2026, 11, 1};
   r.ctx.to = {2026, 11, 30};
   r.ctx.fullName = "Ann Lee";
   r.ctx.medicalNo = "007";
+  std::vector<std::vector<std::string>> cells;
   for (int i = 0; i < rows; ++i)
-    r.rows.push_back({"row" + std::to_string(i), std::to_string(100 + i), "", "", "", "", "", "", ""});
+    cells.push_back({"row" + std::to_string(i), std::to_string(100 + i), "", "", "", "", "", "", ""});
+  r.logBook.rows = test::GridOf(cells).rows;
   return r;
 }
 
@@ -46,7 +48,7 @@ TEST(PdfTablePages, EmptyLogBookIsOnePageOfHeadTitlesAndRule) {
   EXPECT_NEAR(FindWord(words, "Date")->y, kH - 80, 0.1);
   EXPECT_NEAR(FindWord(words, "Insulin")->x, 520, 0.01);
 
-  PdfReport meals = LogBook(0);
+  ReportModel meals = LogBook(0);
   meals.ctx.mealEnable = true;
   std::string text = test::PdfText(dir.Save(meals, "meals.pdf"));
   EXPECT_NE(text.find("Before Meal1"), std::string::npos);
@@ -81,7 +83,7 @@ TEST(PdfTablePages, RowsBreakBelow110WithTheHeadRepeated) {
 TEST(PdfTablePages, PatientLineStartsAt400ForNamesUpTo15CharactersElse300) {
   PdfFolder dir;
   auto patientX = [&](int type, const std::string& name) {
-    PdfReport r = LogBook(0);
+    ReportModel r = LogBook(0);
     r.type = type;
     r.ctx.fullName = name;
     return FindWord(ReadWords(dir.Save(r, "p.pdf")), "Patient")->x;
@@ -96,14 +98,15 @@ TEST(PdfTablePages, PatientLineStartsAt400ForNamesUpTo15CharactersElse300) {
 
 TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
   PdfFolder dir;
-  PdfReport r;
+  ReportModel r;
   r.type = kReportDataList;
   r.ctx.timeUnit24 = true;
   std::string comment;
   for (int i = 0; i < 65; ++i) comment += static_cast<char>('a' + i % 26);
-  r.rows.push_back({"11/02/2026", "08:00", "120", "", "", "", "", comment});
-  r.rows.push_back({"11/01/2026", "07:00", "HI", "", "", "", "", ""});
-  r.rows.push_back({"10/31/2026", "06:00", "99", "", "", "", "", ""});
+  r.dataList.rows = test::GridOf({{"11/02/2026", "08:00", "120", "", "", "", "", comment},
+                                  {"11/01/2026", "07:00", "HI", "", "", "", "", ""},
+                                  {"10/31/2026", "06:00", "99", "", "", "", "", ""}})
+                        .rows;
   auto words = ReadWords(dir.Save(r));
   std::vector<const test::PdfWord*> pieces;
   for (const auto& w : words)
@@ -127,10 +130,25 @@ TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
   EXPECT_NEAR(FindWord(words12, "08:00")->x, 55, 0.01);
 }
 
+TEST(PdfTablePages, CellsWrapByCharactersNotBytes) {
+  struct Case {
+    std::string text;
+    size_t limit;
+    std::vector<std::string> pieces;
+  } cases[] = {
+      {"", 5, {}},
+      {"abcde", 5, {"abcde"}},
+      {"abcdef", 5, {"abcde", "f"}},
+      {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}},  // two-byte letters
+      {"a\xFF" "bc", 2, {"a\xFF", "bc"}},  // a malformed byte is one character
+  };
+  for (const auto& c : cases) EXPECT_EQ(WrapCell(c.text, c.limit), c.pieces) << c.text;
+}
+
 TEST(PdfTablePages, MmolChangesThePatientUnitLinesButNotTheClinicPages) {
   PdfFolder dir;
   auto unitLine = [&](int type, bool mgdl) {
-    PdfReport r = LogBook(1);
+    ReportModel r = LogBook(1);
     r.type = type;
     r.ctx.unitMgdl = mgdl;
     std::string text = test::PdfText(dir.Save(r, "u.pdf"));
@@ -148,17 +166,19 @@ TEST(PdfTablePages, MmolChangesThePatientUnitLinesButNotTheClinicPages) {
 
 TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
   PdfFolder dir;
-  PdfReport r;
+  ReportModel r;
   r.type = kReportQuickView;
   r.ctx.fullName = "Nobody";
-  r.rows = {{"Ann Lee", "12", "1", "2", "0", "6.5", "110", "150"}};
+  QuickViewRow qv;
+  qv.cells = {"Ann Lee", "12", "1", "2", "0", "6.5", "110", "150"};
+  r.quickView.rows = {qv};
   std::string text = test::PdfText(dir.Save(r));
   EXPECT_NE(text.find("Multiple Quick View"), std::string::npos);
   EXPECT_NE(text.find("#of Ratings"), std::string::npos);
   EXPECT_EQ(text.find("From"), std::string::npos);
   EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
   r.type = kReportMultipleDownload;
-  r.rows = {{"007", "Ann Lee", "120", "11/01/2026 08:00"}};
+  r.multipleDownload = {{"", "007", "Ann Lee", "120", "11/01/2026 08:00"}};
   auto words = ReadWords(dir.Save(r, "md.pdf"));
   EXPECT_TRUE(FindWord(words, "Download"));
   EXPECT_NEAR(FindWord(words, "007")->x, 25, 0.01);
@@ -168,16 +188,16 @@ TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
 
 TEST(PdfTablePages, SummaryIsOnePageOfLabelledRows) {
   PdfFolder dir;
-  PdfReport r;
+  ReportModel r;
   r.type = kReportSummary;
   r.summary.fullName = "Ann Lee";
-  r.summary.results = "2";
-  r.summary.above = "3";
-  r.summary.below = "4";
-  r.summary.within = "5";
-  r.summary.dayAverages = {"101/7 days", "102/14 days", "103/30 days", "104/60 days", "105/90 days"};
-  r.summary.ldl = "- - -";
-  r.summary.hdl = "55";
+  r.summary.result = "2";
+  r.summary.aboveTarget = "3";
+  r.summary.belowTarget = "4";
+  r.summary.withinTarget = "5";
+  r.summary.dayAverage = {"101/7 days", "102/14 days", "103/30 days", "104/60 days", "105/90 days"};
+  r.summary.LDL = "- - -";
+  r.summary.HDL = "55";
   std::string path = dir.Save(r);
   EXPECT_EQ(test::PageCount(path), 1);
   auto words = ReadWords(path);

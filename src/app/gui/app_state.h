@@ -44,7 +44,7 @@ struct AppState {
   ReportTargets targets;
   // The clinic lists on show: the Multiple Download rows as listed, and the quick view with
   // its patient selection. Save PDF and Print produce types 9 and 10 from these.
-  std::vector<MultipleDownloadRow> clinicRows;
+  std::vector<MultipleDownloadRow> multipleDownloadRows;
   std::vector<SelectionRow> quickViewSelection;
   QuickViewSet quickView;
   // Pinned by tests, screenshots and benchmarks; the calendar day otherwise.

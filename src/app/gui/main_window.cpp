@@ -4,6 +4,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStackedWidget>
 
@@ -19,6 +21,7 @@
 #include "reports/gui/report_page.h"
 #include "reports/statistics.h"
 #include "store/gui/add_edit.h"
+#include "ui/printable_report.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
 #include "ui/page_icons.h"
@@ -45,7 +48,9 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
     : CPageFrame(screen, parent),
       prompter_(prompter),
       runner_(std::move(runner)),
-      downloads_(std::make_unique<CWindowDownloads>(state_, prompter_, runner_, this)) {
+      downloads_(std::make_unique<CWindowDownloads>(state_, prompter_, runner_, this)),
+      output_(SystemOutputSeams(this)),
+      fileChooser_(SystemFileChooser(this)) {
   patientLabel_ = new QLabel(canvas());
   patientLabel_->setGeometry(100, 30, 430, 28);
   unitLabel_ = new QLabel(canvas());
@@ -112,6 +117,21 @@ void CMeridDemoXDlg::CreatePageButtons() {
   connect(buttons_[kBtnImportExport], &QPushButton::clicked, this,
           &CMeridDemoXDlg::OnImportExport);
   connect(buttons_[kBtnHelp], &QPushButton::clicked, this, &CMeridDemoXDlg::OnHelp);
+
+  // Print Preview has no button of its own: it sits beside Print, on the Print button's
+  // right-click menu and the window's, and on Ctrl+Shift+P (Ctrl+P prints).
+  auto* print = new QAction(Text("Label", "PrintMenu", "&Print..."), this);
+  print->setShortcut(QKeySequence::Print);
+  connect(print, &QAction::triggered, this, &CMeridDemoXDlg::OnPrint);
+  auto* preview = new QAction(Text("Label", "PrintPreview", "Print Pre&view..."), this);
+  preview->setObjectName(QStringLiteral("printPreview"));
+  preview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+  connect(preview, &QAction::triggered, this, &CMeridDemoXDlg::OnPrintPreview);
+  buttons_[kBtnPrint]->addAction(print);
+  buttons_[kBtnPrint]->addAction(preview);
+  buttons_[kBtnPrint]->setContextMenuPolicy(Qt::ActionsContextMenu);
+  addAction(print);
+  addAction(preview);
   LayOutPageButtons(false);
 }
 
@@ -339,16 +359,80 @@ void CMeridDemoXDlg::OnReport() {
   clinicView_ = state_.managementMode == kMultiple;
 }
 
+std::optional<ReportModel> CMeridDemoXDlg::ShownReport() const {
+  switch (reportArea()) {
+    case kAreaClinic:
+      return MultipleDownloadModel(state_.multipleDownloadRows, state_.period);
+    case kAreaQuickView:
+      return QuickViewModel(state_.quickView, state_.period);
+    case kAreaReport:
+      if (state_.current.fullName.empty()) return std::nullopt;
+      return BuildReportModel(state_.reportType, state_.current, state_.readings, state_.period,
+                              state_.targets, state_.today());
+    default:
+      return std::nullopt;
+  }
+}
+
+namespace {
+
+std::string NoReportText() {
+  return LookupText("OutMsg", "NoReport", "Please show a report first.");
+}
+
+// The chart or pie on show, which prints itself.
+CPrintableReport* ShownChart(CAreaPage* page) { return page ? page->shownReport() : nullptr; }
+
+void PreparePrinter(QPrinter& printer, const ReportModel& model) {
+  printer.setDocName(QString::fromStdString(PrintDocumentName(model.type)));
+  // Grid pages and the summary are portrait; the charts are wider than high.
+  printer.setPageOrientation(IsLaidOutForPrint(model.type) ? QPageLayout::Portrait
+                                                           : QPageLayout::Landscape);
+}
+
+}  // namespace
+
 void CMeridDemoXDlg::OnSavePdf() {
-  prompter_.Message(LookupText("Placeholder", "SavePdf",
-                               "Saving reports as PDF is not part of this version yet."),
-                    WarningCaption(), PromptIcon::Information);
+  const auto model = ShownReport();
+  if (!model) return prompter_.Message(NoReportText(), WarningCaption());
+  const QString chosen = output_.askPdfPath ? output_.askPdfPath() : QString();
+  if (chosen.isEmpty()) return;
+  SavePdfReport(chosen.toStdString(), *model, prompter_, output_.viewer.get());
+}
+
+std::optional<ReportModel> CMeridDemoXDlg::PrintableReport(CPrintableReport*& chart) {
+  auto model = ShownReport();
+  chart = ShownChart(areaPage(static_cast<ReportArea>(reportArea())));
+  if (!model || (!IsLaidOutForPrint(model->type) && !chart)) {
+    prompter_.Message(NoReportText(), WarningCaption());
+    return std::nullopt;
+  }
+  return model;
 }
 
 void CMeridDemoXDlg::OnPrint() {
-  prompter_.Message(
-      LookupText("Placeholder", "Print", "Printing reports is not part of this version yet."),
-      WarningCaption(), PromptIcon::Information);
+  CPrintableReport* chart = nullptr;
+  const auto model = PrintableReport(chart);
+  if (!model) return;
+  QPrinter printer(QPrinter::HighResolution);
+  PreparePrinter(printer, *model);
+  if (!output_.printDialog || !output_.printDialog(printer)) return;
+  PrintReport(printer, *model, chart);
+}
+
+void CMeridDemoXDlg::OnPrintPreview() {
+  CPrintableReport* chart = nullptr;
+  const auto model = PrintableReport(chart);
+  if (!model) return;
+  QPrinter printer(QPrinter::HighResolution);
+  PreparePrinter(printer, *model);
+  QPrintPreviewDialog preview(&printer, this);
+  preview.setWindowTitle(Text("Label", "PrintPreviewTitle", "Print Preview"));
+  const ReportModel shown = *model;
+  connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+          [&shown, chart](QPrinter* p) { PrintReport(*p, shown, chart); });
+  preview.resize(900, 700);
+  runner_(preview);
 }
 
 void CMeridDemoXDlg::OnImportExport() {
@@ -362,11 +446,13 @@ void CMeridDemoXDlg::OnImportExport() {
       LoadCurrentPatient();  // drops the unsaved edits
     }
   }
-  QMessageBox page(QMessageBox::Information, QStringLiteral("Meridane"),
-                   Text("Placeholder", "ImportExport",
-                        "Import, export and archives are not part of this version yet."),
-                   QMessageBox::Ok, this);
+  CInOut page(prompter_, fileChooser_, this);
   runner_(page);
+  if (page.ioFile()->dataChanged() && !state_.current.IDNo.empty()) {
+    LoadCurrentPatient();
+    ShowPatient();
+    if (reportArea() == kAreaReport) ShowArea(kAreaReport);
+  }
 }
 
 void CMeridDemoXDlg::OnHelp() { OpenUserGuide(prompter_); }

@@ -8,6 +8,9 @@
 #include "app/gui/area_page.h"
 #include "app/gui/page_frame.h"
 #include "app/prompter.h"
+#include "output/gui/io_file.h"
+#include "output/gui/report_output.h"
+#include "output/report_model.h"
 
 class QLabel;
 class QPushButton;
@@ -57,6 +60,12 @@ class CMeridDemoXDlg : public CPageFrame {
   // Shows `area` and refreshes its page.
   void ShowArea(ReportArea area);
 
+  // The dialogs and viewer of Save PDF, Print and Import/Export; tests replace them.
+  void SetOutputSeams(OutputSeams seams) { output_ = std::move(seams); }
+  void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+  // The report on show as every output draws it; nullopt when no report is shown.
+  std::optional<ReportModel> ShownReport() const;
+
  public slots:
   void OnHome() { LeaveFor(true); }
   void OnPatients() { LeaveFor(false); }
@@ -64,6 +73,8 @@ class CMeridDemoXDlg : public CPageFrame {
   void OnReport();
   void OnSavePdf();
   void OnPrint();
+  // The shown report in a preview window titled "Print Preview".
+  void OnPrintPreview();
   void OnImportExport();
   void OnHelp();
   void OnAbout();
@@ -90,6 +101,8 @@ class CMeridDemoXDlg : public CPageFrame {
   void ShowPatient();
   void RunDownload();
   void RunClinicDownload();
+  // The shown report and its chart view when it can be printed; else tells the user.
+  std::optional<ReportModel> PrintableReport(CPrintableReport*& chart);
 
   AppState state_;
   Prompter& prompter_;
@@ -106,6 +119,8 @@ class CMeridDemoXDlg : public CPageFrame {
   bool exitMark_ = false;
   bool clinicView_ = false;
   std::unique_ptr<CWindowDownloads> downloads_;
+  OutputSeams output_;
+  FileChooser fileChooser_;
 };
 
 }  // namespace meridane

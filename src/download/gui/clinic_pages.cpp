@@ -60,12 +60,12 @@ CMultipleDownloadPage::CMultipleDownloadPage(AppState& state, Prompter& prompter
 
 void CMultipleDownloadPage::Refresh() {
   state_.reportType = kReportMultipleDownload;
-  state_.clinicRows.clear();
+  state_.multipleDownloadRows.clear();
   if (state_.readings.count() > 0) {
     if (auto db = OpenDatabaseOrTell(prompter_))
-      state_.clinicRows = MultipleDownloadRows(*db, state_.readings, state_.current);
+      state_.multipleDownloadRows = MultipleDownloadRows(*db, state_.readings, state_.current);
   }
-  grid_->SetGrid(TextGrid(kMultipleDownloadColumns, state_.clinicRows));
+  grid_->SetGrid(TextGrid(kMultipleDownloadColumns, state_.multipleDownloadRows));
   grid_->setColumnHidden(0, true);  // the list's untitled spacer
   // The date column takes what the area leaves, so the list never scrolls sideways.
   if (grid_->model()->columnCount() > 1)
@@ -73,15 +73,15 @@ void CMultipleDownloadPage::Refresh() {
                                                     QHeaderView::Stretch);
 
   int unassigned = 0;
-  for (const MultipleDownloadRow& row : state_.clinicRows) unassigned += row[2].empty();
+  for (const MultipleDownloadRow& row : state_.multipleDownloadRows) unassigned += row[2].empty();
   QString text;
-  if (state_.clinicRows.empty()) {
+  if (state_.multipleDownloadRows.empty()) {
     text = Text("Label", "ClinicNone", "No readings were downloaded from the clinic meter.");
   } else {
     text = Text("Label", "ClinicCount",
                 "%1 readings from the clinic meter. They are filed under their patients when "
                 "you leave this page.")
-               .arg(state_.clinicRows.size());
+               .arg(state_.multipleDownloadRows.size());
     if (unassigned > 0)
       text += QLatin1Char(' ') + Text("Label", "ClinicUnassigned",
                                       "%1 of them carry a medical record number no patient has "

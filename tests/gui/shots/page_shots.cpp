@@ -1,9 +1,10 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
 //   gui_page_shots home|patients|form|main|progress|clinic|quickview|editor0..editor5|
-//                  detail0..detail4|reportT:ID DATA_DIR
+//                  detail0..detail4|io0..io3|preview|reportT:ID DATA_DIR
 // (detail1 shows a refused bolus with its note; reportT:ID opens the patient ID, made by
 // `meridane-cli demo`, on report type T; "progress" downloads a full emulated meter with its
 // real pauses, so the progress dialog stays up for about a minute)
+//   gui_page_shots printlog DATA_DIR OUT.pdf   (the demo log book printed into a PDF file)
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -25,6 +26,14 @@
 #include "download/gui/window_downloads.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
+#include "output/gui/io_file.h"
+#include "output/gui/report_output.h"
+#include "reports/classification.h"
+#include "store/reading_store.h"
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTabBar>
+#include <QTreeWidget>
 #include "profile/gui/advance.h"
 #include "reports/gui/rd_pages.h"
 #include "reports/gui/record_detail.h"
@@ -128,6 +137,13 @@ int main(int argc, char** argv) {
         c.fullName = name, c.IDNo = id, c.medicalNo = no, c.birth = {1970, 1, 2};
         SavePatientForm(db, prompter, c, false, {}, cur);
       }
+      // A month of readings, four a day, for the report and print pictures.
+      const int times[4][2] = {{7, 30}, {10, 0}, {18, 45}, {22, 10}};
+      const int meals[4] = {1, 2, 6, 7};
+      for (int d = 1; d <= 30; ++d)
+        for (int k = 0; k < 4; ++k)
+          InsertReading(db, "A1001", {2026, 11, d, times[k][0], times[k][1]},
+                        90 + (d * 37 + k * 53) % 160, meals[k] * 256, 0);
     }
   }
   ScreenMetrics screen;
@@ -209,6 +225,32 @@ int main(int argc, char** argv) {
       q->OnView();
     }
     w = std::move(m);
+  } else if (page.rfind("io", 0) == 0) {
+    auto io = std::make_unique<CInOut>(prompter, [](const FileChoice&) { return QString(); });
+    io->ioFile()->SetMode(std::atoi(page.c_str() + 2));
+    if (io->ioFile()->mode() <= 1) io->ioFile()->patientList()->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    w = std::move(io);
+  } else if (page == "preview" || page == "printlog") {
+    auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, [](QDialog& d) { return d.exec(); });
+    m->Initialise();
+    AppState& s = m->state();
+    {
+      Database db = OpenPatientDatabase();
+      LoadPatient(db, "A1001", s.current);
+      LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
+    }
+    s.ReloadReportTargets();
+    s.period = {{2026, 11, 1}, {2026, 11, 30}};
+    s.reportType = kReportLogBook;
+    m->ShowArea(kAreaReport);
+    if (page == "printlog") {
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromLocal8Bit(argv[3]));
+      return PrintReport(printer, *m->ShownReport(), nullptr) ? 0 : 1;
+    }
+    m->OnPrintPreview();
+    return 0;
   } else if (page == "form") {
     w = std::make_unique<CAddEdit>(true, state, prompter, none);
   } else if (page.rfind("editor", 0) == 0) {

@@ -1,0 +1,255 @@
+#include "output/print_pages.h"
+
+#include <algorithm>
+
+#include "output/pdf_document.h"
+#include "output/pdf_report.h"
+
+namespace meridane {
+
+namespace {
+
+void Text(PrintPage& page, float x, float y, float size, std::string text) {
+  if (!text.empty()) page.texts.push_back({x, y, size, std::move(text)});
+}
+
+std::string RangeTitle(const char* name, const ReportContext& c) {
+  return std::string(name) + "       From " + MonthDayYear(c.from) + "     To     " +
+         MonthDayYear(c.to);
+}
+
+std::string UnitLine(bool mgdl) {
+  return mgdl ? "Glucose Value Unit: mg/dL" : "Glucose Value Unit: mmol/L";
+}
+
+std::string PatientLine(const ReportContext& c) {
+  return "Patient Name :" + c.fullName + "(" + c.medicalNo + ")";
+}
+
+struct GridHead {
+  std::string title;
+  std::string unit;
+  bool patientLine = false;
+  float headSize = 12;  // title and unit line
+  float ruleX = 22;
+  std::vector<const char*> titles;
+  std::vector<float> xs;
+};
+
+PrintPage& StartPage(PrintLayout& layout, const GridHead& head, const ReportContext& ctx) {
+  PrintPage& page = layout.pages.emplace_back();
+  Text(page, 20, 20, head.headSize, head.title);
+  if (head.patientLine) {
+    bool longName = IsLongPatientName(ctx.fullName);
+    Text(page, longName ? 300 : 400, 20, longName ? 10 : 12, PatientLine(ctx));
+  }
+  Text(page, 20, 40, head.headSize, head.unit);
+  for (size_t i = 0; i < head.titles.size(); ++i) Text(page, head.xs[i], 65, 8, head.titles[i]);
+  page.rules.push_back({head.ruleX, 75});
+  return page;
+}
+
+// One row of plain cells at y; the rule 10 below, the next row 20 below.
+float PlainRow(PrintPage& page, const GridHead& head, const std::vector<std::string>& cells,
+               size_t count, float y) {
+  for (size_t i = 0; i < count && i < cells.size() && i < head.xs.size(); ++i)
+    Text(page, head.xs[i], y, 8, cells[i]);
+  page.rules.push_back({head.ruleX, y + 10});
+  return y + 20;
+}
+
+// Rows 25 to a page from y 80, every page with the head.
+void PagedRows(PrintLayout& layout, const GridHead& head, const ReportContext& ctx,
+               const std::vector<std::vector<std::string>>& rows) {
+  size_t pages = std::max<size_t>(1, (rows.size() + kPrintRowsPerPage - 1) / kPrintRowsPerPage);
+  for (size_t p = 0; p < pages; ++p) {
+    PrintPage& page = StartPage(layout, head, ctx);
+    float y = 80;
+    for (size_t r = p * kPrintRowsPerPage; r < rows.size() && r < (p + 1) * kPrintRowsPerPage; ++r)
+      y = PlainRow(page, head, rows[r], rows[r].size(), y);
+  }
+}
+
+std::vector<std::vector<std::string>> Texts(const GridSet& grid) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(grid.rows.size());
+  for (const GridRow& r : grid.rows) rows.push_back(CellTexts(r));
+  return rows;
+}
+
+void LogBook(PrintLayout& layout, const ReportModel& m) {
+  const ReportContext& c = m.ctx;
+  GridHead head;
+  head.title = RangeTitle("Log Book", c);
+  head.unit = UnitLine(c.unitMgdl);
+  head.patientLine = true;
+  head.headSize = IsLongPatientName(c.fullName) ? 10 : 12;
+  head.ruleX = 18;
+  if (c.mealEnable)
+    head.titles = {"Date",         "Before Meal1", "After Meal1",     "Before Meal2", "After Meal2",
+                   "Before Meal3", "After Meal3",  "Bedtime Glucose", "Insulin"};
+  else
+    head.titles = {"Date",         "Before Breakfast", "After Breakfast", "Before Lunch",
+                   "After Lunch",  "Before Dinner",    "After Dinner",    "Bedtime Glucose",
+                   "Insulin"};
+  head.xs = {20, 100, 160, 220, 280, 335, 390, 440, 510};
+  const auto rows = Texts(m.logBook);
+  // The last four rows close the book: empty, "Average", "In target", "# Result".
+  const size_t closing = std::min<size_t>(4, rows.size());
+  const size_t days = rows.size() - closing;
+  const size_t pages = std::max<size_t>(1, (days + kPrintRowsPerPage - 1) / kPrintRowsPerPage);
+  for (size_t p = 0; p < pages; ++p) {
+    PrintPage& page = StartPage(layout, head, c);
+    float y = 80;
+    for (size_t r = p * kPrintRowsPerPage; r < days && r < (p + 1) * kPrintRowsPerPage; ++r)
+      y = PlainRow(page, head, rows[r], 9, y);
+    if (p + 1 == pages)
+      for (size_t r = days; r < rows.size(); ++r) y = PlainRow(page, head, rows[r], 8, y);
+  }
+}
+
+void DataList(PrintLayout& layout, const ReportModel& m) {
+  const ReportContext& c = m.ctx;
+  GridHead head;
+  head.title = RangeTitle("Data List", c);
+  head.unit = UnitLine(c.unitMgdl);
+  head.patientLine = true;
+  head.titles = {"Date", "Time", "Glucose", "Insulin", "OralMed", "Exercise", "Food", "Comments"};
+  head.xs = {30, 72, 100, 130, 188, 250, 310, 410};
+  static const size_t kWrap[5] = {16, 16, 30, 26, 32};
+  PrintPage* page = &StartPage(layout, head, c);
+  float y = 80;
+  bool firstOnPage = true;
+  for (const GridRow& row : m.dataList.rows) {
+    auto cell = [&](size_t i) { return i < row.size() ? row[i].text : std::string(); };
+    std::vector<std::vector<std::string>> wrapped;
+    size_t lines = 1;
+    for (size_t k = 0; k < 5; ++k) {
+      wrapped.push_back(WrapCell(cell(3 + k), kWrap[k]));
+      lines = std::max(lines, wrapped.back().size());
+    }
+    // A row is as tall as its longest wrapped cell; one that does not fit goes over.
+    const float height = 10.0f * static_cast<float>(lines) + 10;
+    if (!firstOnPage && y + height > kPrintPageBottom) {
+      page = &StartPage(layout, head, c);
+      y = 80;
+    }
+    firstOnPage = false;
+    for (size_t i = 0; i < 3; ++i) Text(*page, head.xs[i], y, 8, cell(i));
+    for (size_t k = 0; k < 5; ++k)
+      for (size_t l = 0; l < wrapped[k].size(); ++l)
+        Text(*page, head.xs[3 + k], y + 10.0f * static_cast<float>(l), 8, wrapped[k][l]);
+    y += 10.0f * static_cast<float>(lines);
+    page->rules.push_back({head.ruleX, y});
+    y += 10;
+  }
+}
+
+void MultipleDownload(PrintLayout& layout, const ReportModel& m) {
+  GridHead head;
+  head.title = RangeTitle("Multiple Download", m.ctx);
+  // The clinic list's glucose values are mg/dL, whatever any patient's unit.
+  head.unit = UnitLine(true);
+  head.titles = {"Medical Record No.", "Patient Name", "Glucose", "Testing Date"};
+  head.xs = {25, 120, 320, 420};
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& r : m.multipleDownload) rows.emplace_back(r.begin() + 1, r.end());
+  PagedRows(layout, head, m.ctx, rows);
+}
+
+void QuickView(PrintLayout& layout, const ReportModel& m) {
+  GridHead head;
+  head.title = RangeTitle("Multiple Quick View", m.ctx);
+  head.unit = UnitLine(true);
+  head.titles = {"Patient Name", "# of Ratings", "Below Target", "Above Target",
+                 "#Hypo",        "HbA1c",        "Pre-meal Average", "Post-meal Average"};
+  head.xs = {20, 160, 215, 280, 345, 390, 430, 500};
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& r : m.quickView.rows) rows.emplace_back(r.cells.begin(), r.cells.end());
+  PagedRows(layout, head, m.ctx, rows);
+}
+
+void Summary(PrintLayout& layout, const ReportModel& m) {
+  const SummaryFields& s = m.summary;
+  PrintPage& page = layout.pages.emplace_back();
+  Text(page, 20, 20, 12, "Summary Checks");
+  // The values are in the patient's unit, so the unit line says which.
+  Text(page, 20, 40, 12, UnitLine(m.ctx.unitMgdl));
+  float y = 70;
+  auto row = [&](const char* label, std::initializer_list<std::pair<float, std::string>> items) {
+    page.rules.push_back({22, y});
+    y += 5;
+    Text(page, 25, y, 8, label);
+    for (const auto& [x, text] : items) Text(page, x, y, 8, text);
+    y += 15;
+  };
+  row("Full Name:", {{105, s.fullName}});
+  row("ID No:", {{105, s.IDNo}});
+  row("Date of Birth:", {{105, s.dateOfBirth}});
+  row("#Result:", {{105, s.result}});
+  row("Standard Deviation:", {{105, s.standardDeviation}});
+  row("Above Target:", {{105, s.aboveTarget},
+                        {155, "Below Target:"},
+                        {235, s.belowTarget},
+                        {285, "Within Target:"},
+                        {365, s.withinTarget}});
+  row("Hypoglycemic:", {{105, s.hypoglycemic}});
+  row("Average:", {{105, s.average}});
+  row("Day Average:", {{105, s.dayAverage[0]},
+                       {175, s.dayAverage[1]},
+                       {225, s.dayAverage[2]},
+                       {295, s.dayAverage[3]},
+                       {365, s.dayAverage[4]}});
+  row("HbA1c:", {{105, s.hbA1c}});
+  row("Blood Pressure:", {{105, s.bloodPressure}});
+  row("Ketnotes:", {{105, s.ketnotes}});
+  row("Cholesterol:", {});
+  row("Total:", {{105, s.cholesterol}, {155, "LDL:"}, {235, s.LDL}, {285, "HDL:"}, {365, s.HDL}});
+  page.rules.push_back({22, y});
+}
+
+}  // namespace
+
+std::string PrintDocumentName(int type) {
+  std::string name = ReportName(type);
+  return name.empty() ? ReportName(kReportLogBook) : name;
+}
+
+bool IsLaidOutForPrint(int type) {
+  switch (type) {
+    case kReportTrend:
+    case kReportPie:
+    case kReportStandardDay:
+    case kReportDayAverage:
+    case kReportWeekAverage:
+    case kReportHistogram:
+      return false;
+    default:
+      return true;
+  }
+}
+
+PrintLayout LayOutPrint(const ReportModel& m) {
+  PrintLayout layout;
+  layout.documentName = PrintDocumentName(m.type);
+  switch (m.type) {
+    case kReportDataList: DataList(layout, m); break;
+    case kReportSummary: Summary(layout, m); break;
+    case kReportMultipleDownload: MultipleDownload(layout, m); break;
+    case kReportQuickView: QuickView(layout, m); break;
+    default:
+      if (IsLaidOutForPrint(m.type)) LogBook(layout, m);
+      break;
+  }
+  return layout;
+}
+
+size_t CharacterCount(std::string_view text) {
+  size_t n = 0;
+  for (size_t i = 0; i < text.size(); i += CharacterBytesAt(text, i)) ++n;
+  return n;
+}
+
+bool IsLongPatientName(const std::string& fullName) { return CharacterCount(fullName) >= 16; }
+
+}  // namespace meridane

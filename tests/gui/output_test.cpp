@@ -1,0 +1,402 @@
+// Output from the window: Print and Print Preview of every report type through QPrinter
+// into PDF files read back with poppler, Save PDF through its seams, and the four tabs of
+// the Import/Export page end to end.
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <QtTest>
+#include <cstdio>
+
+#include "app/gui/main_window.h"
+#include "gui_fixture.h"
+#include "gui_test_registry.h"
+#include "output/gui/io_file.h"
+#include "reports/classification.h"
+#include "store/reading_store.h"
+#include "ui/printable_report.h"
+
+using namespace meridane;
+
+namespace {
+
+std::string Run(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+struct Word {
+  int page;
+  double x, top;
+  QString text;
+};
+std::vector<Word> Words(const QString& pdf) {
+  std::vector<Word> words;
+  const QString xml = QString::fromStdString(Run("pdftotext -bbox '" + pdf.toStdString() + "' -"));
+  static const QRegularExpression kItem(
+      R"re(<page |<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+  int page = 0;
+  for (auto it = kItem.globalMatch(xml); it.hasNext();) {
+    auto m = it.next();
+    if (m.captured(0).startsWith("<page")) ++page;
+    else words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
+  }
+  return words;
+}
+const Word* FindWord(const std::vector<Word>& ws, const QString& t, int page = 0) {
+  for (const auto& w : ws)
+    if (w.text == t && (page == 0 || w.page == page)) return &w;
+  return nullptr;
+}
+int Pages(const QString& pdf) {
+  const std::string info = Run("pdfinfo '" + pdf.toStdString() + "'");
+  auto at = info.find("Pages:");
+  return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
+}
+std::string Title(const QString& pdf) {
+  const std::string info = Run("pdfinfo '" + pdf.toStdString() + "'");
+  auto at = info.find("Title:");
+  if (at == std::string::npos) return {};
+  auto start = info.find_first_not_of(' ', at + 6);
+  return info.substr(start, info.find('\n', start) - start);
+}
+
+// A chart view that marks what it draws, standing in for the report page's widgets.
+class MarkChart : public CPrintableReport {
+ public:
+  void RenderReport(QPainter& p, const QRectF& target) override {
+    p.drawText(target.topLeft() + QPointF(100, 100), QStringLiteral("CHARTMARK"));
+  }
+};
+class ChartPage : public CAreaPage {
+ public:
+  CPrintableReport* shownReport() override { return &chart; }
+  MarkChart chart;
+};
+
+struct RecordingViewer : PdfViewer {
+  std::vector<std::string> opened;
+  bool Open(const std::string& p) override {
+    opened.push_back(p);
+    return true;
+  }
+};
+
+// A window showing Ann Lee's report; printing goes into `printed`.
+struct Shown {
+  test::DataFolder folder;
+  ScriptedPrompter prompter;
+  test::PageScript script;
+  std::unique_ptr<CMeridDemoXDlg> w;
+  QString printed;
+  std::shared_ptr<RecordingViewer> viewer = std::make_shared<RecordingViewer>();
+  QString savePath;
+
+  Shown() {
+    test::AddPatient("Ann Lee", "A1", "7");
+    {
+      Database db = OpenPatientDatabase();
+      for (int d = 1; d <= 27; ++d) InsertReading(db, "A1", {2026, 11, d, 8, 0}, 100 + d, 256, 0);
+    }
+    w = std::make_unique<CMeridDemoXDlg>(prompter, ScreenMetrics{1280, 1024, 96}, script.Runner());
+    w->Initialise();
+    printed = folder.path() + "/printed.pdf";
+    OutputSeams seams;
+    seams.askPdfPath = [this] { return savePath; };
+    seams.viewer = viewer;
+    seams.printDialog = [this](QPrinter& p) {
+      p.setOutputFormat(QPrinter::PdfFormat);
+      p.setOutputFileName(printed);
+      return true;
+    };
+    w->SetOutputSeams(seams);
+    AppState& s = w->state();
+    Database db = OpenPatientDatabase();
+    LoadPatient(db, "A1", s.current);
+    LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
+    s.ReloadReportTargets();
+    s.period = {{2026, 11, 1}, {2026, 11, 30}};
+    s.fixedToday = Date{2026, 12, 1};
+    for (int i = 0; i < 26; ++i)
+      s.multipleDownloadRows.push_back({"", "007", "Ann Lee", std::to_string(100 + i), "11/02/2026  08:00"});
+    QuickViewRow q;
+    q.cells = {"Ann Lee", "27", "0", "0", "0", "- - -", "113", "- - -"};
+    s.quickView.rows = {q};
+  }
+  void Show(int type) {
+    w->state().reportType = type;
+    if (type == kReportMultipleDownload) return w->ShowArea(kAreaClinic);
+    if (type == kReportQuickView) return w->ShowArea(kAreaQuickView);
+    w->ShowArea(kAreaReport);
+  }
+};
+
+const char* kDocNames[kReportTypeCount] = {
+    "Logbook",   "Glucose Trand", "Pie Chart",      "Standard Day",      "Day Average Readings",
+    "Week Average Readings", "Histogram", "Data List", "Summary Checks", "Multiple Download",
+    "Multiple Quick View"};
+
+}  // namespace
+
+class OutputTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void printEveryTypeIntoAPdfFile() {
+    Shown s;
+    s.w->SetAreaPage(kAreaReport, new ChartPage);
+    for (int type = 0; type < kReportTypeCount; ++type) {
+      QFile::remove(s.printed);
+      s.Show(type);
+      s.w->OnPrint();
+      QVERIFY2(QFile::exists(s.printed), kDocNames[type]);
+      QCOMPARE(Title(s.printed), std::string(kDocNames[type]));
+      const auto words = Words(s.printed);
+      const bool chart = !IsLaidOutForPrint(type);
+      // 27 readings: a log book of 27 day rows goes over two pages; 26 clinic rows too.
+      const int pages = type == kReportLogBook || type == kReportMultipleDownload ? 2 : 1;
+      QCOMPARE(Pages(s.printed), pages);
+      QCOMPARE(FindWord(words, "CHARTMARK") != nullptr, chart);
+    }
+    QVERIFY(s.prompter.asked().empty());
+  }
+
+  void printedGridTextsStandAtTheirPlaces() {
+    Shown s;
+    s.Show(kReportLogBook);
+    s.w->OnPrint();
+    const auto words = Words(s.printed);
+    // The layout's logical units map linearly onto the page: measure the scale from two
+    // column titles and check the rest against it.
+    const Word* date = FindWord(words, "Date", 1);
+    const Word* insulin = FindWord(words, "Insulin", 1);
+    QVERIFY(date && insulin);
+    const double scale = (insulin->x - date->x) / (510 - 20);
+    QVERIFY(scale > 0.9 && scale < 1.1);
+    auto x = [&](double logical) { return date->x + (logical - 20) * scale; };
+    const Word* bedtime = FindWord(words, "Bedtime", 1);
+    QVERIFY(qAbs(bedtime->x - x(440)) < 1.5);
+    QVERIFY(qAbs(bedtime->top - date->top) < 1.5);
+    const Word* patient = FindWord(words, "Patient", 1);
+    QVERIFY(qAbs(patient->x - x(400)) < 1.5);  // "Ann Lee" is short
+    // Day rows 20 apart below the titles; page 2 holds the last two days and the closing rows.
+    const Word* first = FindWord(words, "11/27/2026", 1);
+    const Word* second = FindWord(words, "11/26/2026", 1);
+    QVERIFY(first && second);
+    QVERIFY(qAbs(first->top - date->top - 15 * scale) < 1.5);
+    QVERIFY(qAbs(second->top - first->top - 20 * scale) < 1.0);
+    QVERIFY(FindWord(words, "11/01/2026", 2));
+    QVERIFY(FindWord(words, "Average", 2));
+    QVERIFY(!FindWord(words, "Average", 1));
+
+    s.Show(kReportSummary);
+    s.w->OnPrint();
+    const auto summary = Words(s.printed);
+    const Word* label = FindWord(summary, "Full");
+    const Word* name = FindWord(summary, "Ann");
+    const Word* id = FindWord(summary, "A1");
+    QVERIFY(label && name && id);
+    QVERIFY(qAbs(name->x - label->x - 80 * scale) < 1.5);
+    QVERIFY(qAbs(id->top - name->top - 20 * scale) < 1.0);
+    QVERIFY(FindWord(summary, "mg/dL"));
+  }
+
+  void previewIsTitledAndReachableFromTheWindow() {
+    Shown s;
+    s.Show(kReportDataList);
+    QString title;
+    int pages = 0;
+    s.script.Then([&](QDialog& d) {
+      title = d.windowTitle();
+      pages = qobject_cast<QPrintPreviewDialog*>(&d) ? 1 : 0;
+      return 0;
+    });
+    QAction* preview = s.w->findChild<QAction*>("printPreview");
+    QVERIFY(preview);
+    QVERIFY(s.w->pageButton(kBtnPrint)->actions().contains(preview));
+    preview->trigger();
+    QCOMPARE(title, QString("Print Preview"));
+    QCOMPARE(pages, 1);
+  }
+
+  void savePdfThroughTheSeams() {
+    Shown s;
+    s.w->SetAreaPage(kAreaReport, new ChartPage);
+    for (int type = 0; type < kReportTypeCount; ++type) {
+      s.Show(type);
+      s.savePath = s.folder.path() + QString("/report%1.pdf").arg(type);
+      s.w->OnSavePdf();
+      const QString saved = s.folder.path() + QString("/report%1.PDF").arg(type);
+      QVERIFY2(QFile::exists(saved), kDocNames[type]);
+      QCOMPARE(s.viewer->opened.back(), saved.toStdString());
+      QVERIFY(Title(saved).rfind(ReportDocumentName(type), 0) == 0);
+    }
+    QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
+    QVERIFY(s.prompter.asked().empty());
+
+    // Cancelled: nothing. A folder that is not there: the message, no viewer.
+    s.savePath.clear();
+    s.w->OnSavePdf();
+    s.savePath = s.folder.path() + "/missing/report.pdf";
+    s.w->OnSavePdf();
+    QCOMPARE(s.prompter.texts(),
+             std::vector<std::string>{"Please make sure the disk can be written."});
+    QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
+  }
+
+  void importExportTabsEndToEnd() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    test::AddPatient("Ann Lee", "A2");
+    test::AddPatient("Bob", "B1");
+    {
+      Database db = OpenPatientDatabase();
+      InsertReading(db, "A1", {2026, 11, 3, 8, 0}, 111, 0, 0);
+      InsertReading(db, "A2", {2026, 11, 3, 8, 0}, 222, 0, 0);
+      InsertReading(db, "B1", {2026, 11, 4, 8, 0}, 333, 0, 0);
+    }
+    ScriptedPrompter prompter;
+    QString next;
+    FileChoice asked;
+    CInOut page(prompter, [&](const FileChoice& c) {
+      asked = c;
+      return next;
+    });
+    CIOFile* io = page.ioFile();
+    io->fromDate()->setDate({2026, 11, 1});
+    io->toDate()->setDate({2026, 11, 30});
+    QCOMPARE(io->tabs()->count(), 4);
+    QCOMPARE(io->tabs()->tabText(1), QString("Retrieve"));
+    QCOMPARE(io->patientList()->topLevelItem(0)->text(0), QString("All patients"));
+    QCOMPARE(io->patientList()->topLevelItemCount(), 4);
+    QCOMPARE(io->fromDate()->displayFormat(), QString("MM / dd / yyyy"));
+
+    // Archive: both Ann Lees checked, into a database file.
+    io->tabs()->setCurrentIndex(0);
+    io->patientList()->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    io->patientList()->topLevelItem(2)->setCheckState(0, Qt::Checked);
+    const QString book = folder.path() + "/book.db";
+    next = book;
+    io->Browse();
+    QVERIFY(asked.save);
+    QCOMPARE(asked.defaultName, QString("Archive"));
+    QCOMPARE(asked.defaultSuffix, QString("CSV"));
+    QCOMPARE(io->pathEdit()->text(), book);
+    QVERIFY(io->Run());
+    QVERIFY2(io->lastResult().ok, io->lastResult().message.c_str());
+    QCOMPARE(io->lastResult().patients, 2);
+    QVERIFY(!QFile::exists(folder.path() + "/.~meridane-book.db"));
+
+    // Both lose their readings; Retrieve with "All patients" brings each its own back.
+    {
+      Database db = OpenPatientDatabase();
+      QVERIFY(db.Exec("DELETE FROM \"GA1\";") && db.Exec("DELETE FROM \"GA2\";"));
+    }
+    io->tabs()->setCurrentIndex(1);
+    QVERIFY(io->pathEdit()->text().isEmpty());
+    for (int i = 0; i < 4; ++i) io->patientList()->topLevelItem(i)->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
+    next = book;
+    io->Browse();
+    QVERIFY(!asked.save);
+    QCOMPARE(asked.defaultName, QString("*.db"));
+    QVERIFY(io->Run());
+    QVERIFY(io->dataChanged());
+    {
+      Database db = OpenPatientDatabase();
+      auto values = [&](const char* id) {
+        std::vector<int> v;
+        Statement st = db.Prepare(std::string("SELECT gluco FROM \"G") + id + "\";");
+        while (st.Step()) v.push_back(int(st.Int(0)));
+        return v;
+      };
+      QCOMPARE(values("A1"), std::vector<int>{111});
+      QCOMPARE(values("A2"), std::vector<int>{222});
+      QCOMPARE(values("B1"), std::vector<int>{333});  // Bob was not archived: untouched
+    }
+
+    // Export the chosen patient (the second Ann Lee) as CSV.
+    io->tabs()->setCurrentIndex(2);
+    QVERIFY(!io->patientList()->isVisibleTo(&page) || io->patientChoice()->isVisibleTo(&page));
+    io->patientChoice()->setCurrentIndex(1);
+    const QString csv = folder.path() + "/ann.csv";
+    next = csv;
+    io->Browse();
+    QCOMPARE(asked.defaultName, QString("Export"));
+    QVERIFY(io->Run());
+    QFile f(csv);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    QVERIFY(text.contains("ID No.:A2\r\n"));
+    QVERIFY(text.contains(",222,"));
+
+    // Import one patient back.
+    io->tabs()->setCurrentIndex(3);
+    io->patientChoice()->setCurrentIndex(0);
+    next = book;
+    io->Browse();
+    QVERIFY(io->Run());
+    QCOMPARE(io->lastResult().patients, 1);
+    QCOMPARE(io->lastResult().readingsUpdated, 1);
+
+    // An illegal database path in the box: the message, the focus and the selection back.
+    prompter.Clear();
+    io->tabs()->setCurrentIndex(0);
+    next = book;
+    io->Browse();
+    io->pathEdit()->setText(folder.path() + "/caf\u00e9.db");
+    page.show();
+    QVERIFY(!io->Run());
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Cannot save data in a illegal file path."});
+    QVERIFY(io->pathEdit()->hasSelectedText());
+    QCOMPARE(io->pathEdit()->selectedText(), io->pathEdit()->text());
+
+    // An empty box closes without a run.
+    prompter.Clear();
+    io->pathEdit()->clear();
+    QVERIFY(io->Run());
+    QVERIFY(prompter.asked().empty());
+    page.hide();
+  }
+
+  void importExportPageReloadsTheCurrentPatient() {
+    test::DataFolder folder;
+    test::AddPatient("Ann Lee", "A1");
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CMeridDemoXDlg w(prompter, {1280, 1024, 96}, script.Runner());
+    w.Initialise();
+    {
+      Database db = OpenPatientDatabase();
+      LoadPatient(db, "A1", w.state().current);
+      InsertReading(db, "A1", {2026, 11, 3, 8, 0}, 111, 0, 0);
+    }
+    QCOMPARE(w.state().readings.count(), 0);
+    // Unsaved edits: No reloads them away before the page.
+    w.state().dataChanged = true;
+    prompter.Push(PromptAnswer::No);
+    script.Then([](QDialog& d) {
+      auto& page = static_cast<CInOut&>(d);
+      return page.ioFile()->Run() ? 1 : 0;  // an empty path: nothing run, no change
+    });
+    w.OnImportExport();
+    QCOMPARE(script.seen().back(), std::string("meridane::CInOut"));
+    QCOMPARE(prompter.texts(), std::vector<std::string>{"Do you want to save data before leave this page?"});
+    QCOMPARE(w.state().readings.count(), 1);  // reloaded by No
+  }
+};
+
+MERIDANE_GUI_TEST(OutputTest)
+#include "output_test.moc"
