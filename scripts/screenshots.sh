@@ -3,7 +3,7 @@
 # patient form, each profile editor tab, each page of the record detail editor, the nine
 # reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock),
 # the download's progress dialog mid-read and the clinic's Multiple Download and Multiple
-# Quick View pages.
+# Quick View pages, the four import/export tabs and the print preview.
 # Usage: scripts/screenshots.sh [OUT_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +30,8 @@ if [ -x "$CLI" ]; then
   done
 fi
 for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \
-    detail0 detail1 detail2 detail3 detail4 progress clinic quickview "${REPORTS[@]}"; do
+    detail0 detail1 detail2 detail3 detail4 progress clinic quickview io0 io1 io2 io3 preview \
+    "${REPORTS[@]}"; do
   "$SHOTS" "$page" "$DATA" >/dev/null 2>&1 &
   PID=$!
   # The progress dialog is taken mid-read, some blocks after the meter's fixed waits.
