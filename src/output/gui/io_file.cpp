@@ -41,13 +41,6 @@ class CollectingPrompter : public Prompter {
   std::vector<PromptRequest> requests;
 };
 
-QString TempBeside(const QString& path) {
-  // Same folder (so the rename stays on one file system) and the same last character, which
-  // decides the format.
-  QFileInfo info(path);
-  return info.dir().filePath(QStringLiteral(".~meridane-") + info.fileName());
-}
-
 }  // namespace
 
 FileChooser SystemFileChooser(QWidget* parent) {
@@ -203,23 +196,9 @@ bool CIOFile::Run() {
                                                       "file itself."));
     return false;
   }
-  // A written file is built beside the chosen one and put in its place whole, so the chosen
-  // path never holds half a file; a failed run leaves what was there.
-  const QString target = path_;
-  const QString temp = TempBeside(target);
-  if (writes) request.path = temp.toStdString();
+  // The run writes beside the chosen file and renames into place itself, refusing links,
+  // folders and other users' files at the target.
   last_ = RunInBackground(request);
-  if (writes) {
-    const bool made = QFileInfo::exists(temp);
-    if (last_.ok && made) {
-      std::remove(target.toStdString().c_str());
-      if (std::rename(temp.toStdString().c_str(), target.toStdString().c_str()) != 0) {
-        last_ = FailedRun(prompter_, FileText("CsvMsg2", "Error: cannot create CSV object."));
-      }
-    } else if (!last_.ok) {
-      QFile::remove(temp);
-    }
-  }
   dataChanged_ = dataChanged_ || last_.dataChanged ||
                  request.mode == TransferMode::Retrieve || request.mode == TransferMode::Import;
   return true;
