@@ -13,6 +13,7 @@
 #include "app/gui/app_state.h"
 #include "app/gui/gui_support.h"
 #include "app/prompter.h"
+#include "reading_builder.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
@@ -58,16 +59,6 @@ inline bool AddDemoPatients(const QString& folder) {
   cli.start(QStringLiteral(MERIDANE_CLI_PATH), {"--data-dir", folder, "demo"});
   return cli.waitForFinished(60000) && cli.exitStatus() == QProcess::NormalExit &&
          cli.exitCode() == 0;
-}
-
-// One in-memory reading, for widgets fed straight from a ReadingTable.
-inline GlucoReading Reading(const DateTime& at, int gluco, int slot, int mark = 2) {
-  GlucoReading r;
-  r.at = at;
-  r.gluco = gluco;
-  r.slot = slot;
-  r.mark = mark;
-  return r;
 }
 
 // Double-clicks the first cell of a row as a user does; an item view opens on the

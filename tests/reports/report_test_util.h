@@ -7,20 +7,12 @@
 #include <string>
 
 #include "store/database.h"
+#include "reading_builder.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"
 #include "store/schema.h"
 
 namespace meridane::test {
-
-inline GlucoReading Reading(const DateTime& at, int gluco, int slot, int mark = 2) {
-  GlucoReading r;
-  r.at = at;
-  r.gluco = gluco;
-  r.slot = slot;
-  r.mark = mark;
-  return r;
-}
 
 inline DateTime At(int y, int mo, int d, int h = 12, int mi = 0) { return {y, mo, d, h, mi}; }
 
