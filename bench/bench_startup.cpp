@@ -1,6 +1,7 @@
 // Start-up to the home page against a floor measured in the same run: a bare Qt dialog
-// shown on screen, plus one open of the patient database. Goal: start-up at most 1.5 times
-// the bare dialog plus one database open. Runs offscreen unless a platform is set.
+// shown on screen, plus one open of the patient database, each side a new process started
+// the same way. Goal: start-up at most 1.5 times the bare dialog plus one database open.
+// Runs offscreen unless a platform is set.
 // Then the window's open of a keyed file it has not opened before (the key derivation
 // included) against the same open in a process without Qt (bench_keying open FILE), both as
 // CPU time. Goal: at most 1.1 times.
@@ -53,68 +54,98 @@ class Silent : public Prompter {
   PromptAnswer Ask(const PromptRequest&) override { return PromptAnswer::Ok; }
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// One start in a process of its own, from the entry of main to the page on screen, with
+// the database keyed cold as at a real start: "window" opens the main window up to its home
+// page; "floor" shows a bare dialog of the same size and then opens the patient database
+// once. Prints the figures in milliseconds and returns.
+int ChildStart(const std::string& mode, const std::string& folder) {
+  const auto entry = Clock::now();
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  int argc = 1;
+  char name[] = "bench_startup";
+  char* argv[] = {name, nullptr};
   QApplication app(argc, argv);
-  QTemporaryDir dir;
-  SetDataFolderOverride(dir.path().toStdString());
-  {
-    Database db = OpenPatientDatabase();
-    CreateSchema(db);
-  }
-  const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
-  std::vector<double> bare, open, startup, initialise, ratio;
-  auto floorRun = [&] {
-    auto t0 = Clock::now();
+  SetDataFolderOverride(folder);
+  if (mode == "floor") {
     {
       QDialog d;
       d.resize(1024, 738);
       QLabel label(QStringLiteral("Meridane"), &d);
       WaitShown(d);
     }
-    auto t1 = Clock::now();
+    const auto shown = Clock::now();
     { Database db = OpenPatientDatabase(); }
-    auto t2 = Clock::now();
-    bare.push_back(Ms(t0, t1));
-    open.push_back(Ms(t1, t2));
+    std::printf("%.3f %.3f\n", Ms(entry, shown), Ms(shown, Clock::now()));
+    return 0;
+  }
+  Silent prompter;
+  Clock::time_point shown;
+  PageRunner runner = [&](QDialog& page) {
+    WaitShown(page);
+    shown = Clock::now();
+    return 0;  // leaves at once: the start ends at the home page
   };
-  auto startupRun = [&] {
-    Silent prompter;
-    Clock::time_point shown;
-    PageRunner runner = [&](QDialog& page) {
-      WaitShown(page);
-      shown = Clock::now();
-      return 0;  // leaves at once: the bench ends at the home page
-    };
-    auto t0 = Clock::now();
-    CMeridDemoXDlg window(prompter, {1280, 1024, 96}, runner);
-    window.Initialise();
-    initialise.push_back(Ms(t0, Clock::now()));
-    window.EnterHomePage();
-    startup.push_back(Ms(t0, shown));
-  };
+  CMeridDemoXDlg window(prompter, {1280, 1024, 96}, runner);
+  window.Initialise();
+  window.EnterHomePage();
+  std::printf("%.3f\n", Ms(entry, shown));
+  return 0;
+}
+
+// Runs `self --child mode folder` and reads the figures it prints.
+std::vector<double> RunChild(const std::string& self, const std::string& mode,
+                             const std::string& folder) {
+  std::vector<double> out;
+  const std::string command = self + " --child " + mode + " '" + folder + "'";
+  if (FILE* child = popen(command.c_str(), "r")) {
+    double v = 0;
+    while (std::fscanf(child, "%lf", &v) == 1) out.push_back(v);
+    pclose(child);
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--child") return ChildStart(argv[2], argv[3]);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString();
+  SetDataFolderOverride(folder);
+  {
+    Database db = OpenPatientDatabase();
+    CreateSchema(db);
+  }
+  const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 11;
+  // Both sides start as a user starts the program: a new process, Qt and the key derivation
+  // cold. Alternated, so that neither side always runs first on a busy machine.
+  std::vector<double> bare, open, startup, ratio;
+  const std::string self = argv[0];
   for (int r = 0; r < rounds; ++r) {
-    // Alternate the order so that neither side always runs first on a busy machine.
+    std::vector<double> f, w;
     if (r % 2 == 0) {
-      floorRun();
-      startupRun();
+      f = RunChild(self, "floor", folder);
+      w = RunChild(self, "window", folder);
     } else {
-      startupRun();
-      floorRun();
+      w = RunChild(self, "window", folder);
+      f = RunChild(self, "floor", folder);
     }
-    QApplication::processEvents();
-    ratio.push_back(startup.back() / (1.5 * bare.back() + open.back()));
+    if (f.size() != 2 || w.size() != 1) {
+      std::fprintf(stderr, "a start did not report its figures\n");
+      return 1;
+    }
+    bare.push_back(f[0]);
+    open.push_back(f[1]);
+    startup.push_back(w[0]);
+    ratio.push_back(w[0] / (1.5 * f[0] + f[1]));
   }
   const double b = Median(bare), o = Median(open), s = Median(startup);
-  std::printf("rounds                      %d\n", rounds);
-  std::printf("bare dialog shown           %.2f ms (floor)\n", b);
-  std::printf("one database open           %.2f ms\n", o);
-  std::printf("main window initialised     %.2f ms (database open and schema included)\n",
-              Median(initialise));
+  std::printf("rounds                      %d (each side a new process)\n", rounds);
+  std::printf("bare dialog shown           %.2f ms (Qt start included)\n", b);
+  std::printf("one cold database open      %.2f ms\n", o);
   std::printf("start-up to the home page   %.2f ms\n", s);
-  std::printf("start-up / bare dialog      %.2fx\n", s / b);
   std::printf("start-up / (1.5 x bare + one open), median per round  %.2f (goal <= 1.00)\n",
               Median(ratio));
   // The window's open: a file this process has not keyed yet, after the window has run.
@@ -145,8 +176,8 @@ int main(int argc, char** argv) {
   }
   std::printf("window's first open of a file   %.2f ms CPU; bare open without Qt %.2f ms\n",
               windowOpen, bareOpen);
-  bench::ReportRow("start-up to the home page vs 1.5 x bare dialog + one open", s, 1.5 * b + o,
-                   "ms", "<= 1.0");
+  bench::ReportRow("start-up to the home page vs 1.5 x bare dialog + one cold open, new processes",
+                   s, 1.5 * b + o, "ms", "<= 1.0");
   bench::ReportRow("window's open vs bare open in a process without Qt", windowOpen, bareOpen,
                    "ms CPU", "<= 1.1");
   return 0;

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <unordered_map>
 #include <utility>
 
 #include "app/text_lookup.h"
@@ -107,37 +106,58 @@ std::string WriteFailedArchiveText() {
 
 // ---- archive write ----
 
+// ", d.type, d.slot, …": the detail columns in table order, each with the prefix.
+std::string DetailColumnList(const char* prefix) {
+  GlucoDetailRecord probe;
+  std::string out;
+  for (const ColumnRef& c : DetailColumns(probe)) out += std::string(", ") + prefix + c.name;
+  return out;
+}
+
 // The readings of one patient in the range, each with its details, into its joined table.
 // Returns the number written, or -1 on a failed statement.
 int WriteArchiveReadings(Database& patients, Database& archive, const std::string& idNo,
                          const TransferPeriod& period) {
   if (!patients.TableExists(ReadingsTableName(idNo))) return 0;
-  Statement sel = patients.Prepare("SELECT idx, glucoDate, gluco, meal, medicalNo FROM " +
-                                   QuotedReadingsTable(idNo) +
-                                   " WHERE glucoDate>=? AND glucoDate<=?;");
-  sel.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  // Each reading with its detail row (at most one: IDNo and idx are its key), in idx order.
+  Statement sel = patients.Prepare("SELECT r.glucoDate, r.gluco, r.meal, r.medicalNo, d.idx" +
+                                   DetailColumnList("d.") + " FROM " + QuotedReadingsTable(idNo) +
+                                   " r LEFT JOIN GlucoDetail d ON d.IDNo=? AND d.idx=r.idx"
+                                   " WHERE r.glucoDate>=? AND r.glucoDate<=? ORDER BY r.idx;");
+  sel.Bind(1, idNo).Bind(2, period.FirstDayStart()).Bind(3, period.LastDayEnd());
   if (!sel.Step()) return 0;  // no reading in the range: no table either
-
-  std::unordered_map<int, GlucoDetailRecord> details;
-  for (auto& d : LoadDetails(patients, idNo)) details.emplace(d.idx, std::move(d));
 
   if (!archive.Exec("CREATE TABLE IF NOT EXISTS " + QuotedReadingsTable(idNo) +
                     kArchiveReadingsColumns))
     return -1;
-  Statement ins = archive.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
-                                  Placeholders(kArchiveReadingsColumnCount) + ");");
-  GlucoDetailRecord none;  // the empty values of a reading without details
+  const std::string insert = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
+                             Placeholders(kArchiveReadingsColumnCount) + ");";
+  // Most readings have no detail row: their statement keeps the empty values bound, and
+  // only the reading's own four values change from row to row.
+  Statement plain = archive.Prepare(insert);
+  Statement detailed = archive.Prepare(insert);
+  GlucoDetailRecord detail;
+  const std::vector<ColumnRef> cols = DetailColumns(detail);
+  BindColumns(plain, kArchiveDetailFirst + 1, cols);
+  constexpr int kDetailIdx = 4;  // d.idx: NULL for a reading without a detail row
   int written = 0;
   do {
-    std::string when = sel.Text(1);
-    if (auto at = ParseDateTime(when)) when = FormatDateTime(*at);
-    ins.Reset();
-    ins.Bind(1, when).BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
-    auto it = details.find(static_cast<int>(sel.Int(0)));
-    GlucoDetailRecord& d = it != details.end() ? it->second : none;
-    int b = kArchiveDetailFirst + 1;
-    for (const ColumnRef& c : DetailColumns(d)) ins.Bind(b++, ColumnText(c));
-    if (!ins.Run()) return -1;
+    Statement* ins = &plain;
+    if (!sel.IsNull(kDetailIdx)) {
+      // Read as a load reads it (junk keeps the empty value), written in the stored form.
+      detail = GlucoDetailRecord();
+      ReadColumns(cols, sel, kDetailIdx + 1);
+      BindColumns(detailed, kArchiveDetailFirst + 1, cols);
+      ins = &detailed;
+    }
+    ins->Rewind();  // every parameter that changes is bound again below
+    const std::string_view when = sel.TextView(0);
+    if (auto at = ParseDateTime(when))
+      ins->Bind(1, FormatDateTime(*at));
+    else
+      ins->Bind(1, when);
+    ins->BindInt(2, sel.Int(1)).BindInt(3, sel.Int(2)).BindInt(4, sel.Int(3));
+    if (!ins->Run()) return -1;
     ++written;
   } while (sel.Step());
   return written;
@@ -150,7 +170,14 @@ struct ArchiveReading {
   int gluco = 0;
   int meal = 0;
   int medicalNo = 0;
-  GlucoDetailRecord detail;
+  int detail = -1;  // index into ArchiveReadings::details, -1 for none
+};
+
+// Most readings have no details: those that have are kept apart, so that a reading costs
+// only its few numbers.
+struct ArchiveReadings {
+  std::vector<ArchiveReading> readings;
+  std::vector<GlucoDetailRecord> details;
 };
 
 // A whole number stored as an integer, or as a text of digits (with a sign), within lo..hi.
@@ -177,16 +204,27 @@ std::optional<int> WholeNumber(const Statement& st, int col, int lo, int hi) {
 // Anything else is counted in `skipped`, never stored as a guess. False when the table
 // could not be read as a whole (a missing column, a damaged page).
 bool ReadArchiveReadings(Database& archive, const std::string& idNo, const TransferPeriod& period,
-                         std::vector<ArchiveReading>& out, int& skipped) {
+                         ArchiveReadings& out, int& skipped) {
   FailureWatch watch;
   if (!archive.TableExists(ReadingsTableName(idNo))) return !watch.failed();
-  std::string sql = "SELECT glucoDate, gluco, meal, medicalNo";
-  GlucoDetailRecord probe;
-  for (const ColumnRef& c : DetailColumns(probe)) sql += std::string(", ") + c.name;
-  sql += " FROM " + QuotedReadingsTable(idNo) + " WHERE glucoDate>=? AND glucoDate<=?;";
-  Statement st = archive.Prepare(sql);
+  // The last column tells a row whose detail columns hold exactly the empty values (slot
+  // aside, which alone makes no details): it has nothing to read. Any other row is read
+  // column by column, as a load reads it.
+  GlucoDetailRecord scratch;
+  const std::vector<ColumnRef> cols = DetailColumns(scratch);
+  std::string emptyTest;
+  for (const ColumnRef& c : cols)
+    if (std::string_view(c.name) != "slot")
+      emptyTest += std::string(emptyTest.empty() ? "" : " AND ") + c.name + " IS ?";
+  Statement st = archive.Prepare("SELECT glucoDate, gluco, meal, medicalNo" +
+                                 DetailColumnList("") + ", (" + emptyTest + ") FROM " +
+                                 QuotedReadingsTable(idNo) + " WHERE glucoDate>=? AND glucoDate<=?;");
   if (!st.ok()) return false;
-  st.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  int b = 1;
+  for (const ColumnRef& c : cols)
+    if (std::string_view(c.name) != "slot") BindColumn(st, b++, c);
+  st.Bind(b, period.FirstDayStart()).Bind(b + 1, period.LastDayEnd());
+  const int emptyColumn = kArchiveDetailFirst + static_cast<int>(cols.size());
   while (st.Step()) {
     auto at = ParseDateTime(st.TextView(0));
     auto gluco = WholeNumber(st, 1, 0, kMaxMergedGluco);
@@ -196,14 +234,19 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
       ++skipped;
       continue;
     }
-    ArchiveReading r;
+    ArchiveReading& r = out.readings.emplace_back();
     r.at = *at;
     r.gluco = *gluco;
     r.meal = *meal;
     r.medicalNo = *medicalNo;
-    r.detail.IDNo = idNo;
-    ReadColumns(DetailColumns(r.detail), st, kArchiveDetailFirst);
-    out.push_back(std::move(r));
+    if (st.Int(emptyColumn) == 1) continue;
+    scratch = GlucoDetailRecord();
+    ReadColumns(cols, st, kArchiveDetailFirst);
+    if (scratch.IsNonEmpty()) {
+      r.detail = static_cast<int>(out.details.size());
+      out.details.push_back(scratch);
+      out.details.back().IDNo = idNo;
+    }
   }
   return !watch.failed();
 }
@@ -211,8 +254,8 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
 // The readings of one patient into its table: a duplicate (same value, same minute) of a
 // reading stored before the merge gets the archive's meal, medicalNo and details; any other
 // reading is added with its details.
-bool MergeReadings(Database& patients, const std::string& idNo,
-                   const std::vector<ArchiveReading>& readings, TransferResult& result) {
+bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveReadings& archived,
+                   TransferResult& result) {
   if (!EnsureReadingsTable(patients, idNo)) return false;
   std::map<std::pair<DateTime, int>, int> stored;
   for (const StoredReading& r : ReadStoredReadings(patients, idNo))
@@ -221,8 +264,8 @@ bool MergeReadings(Database& patients, const std::string& idNo,
   Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
                                       " SET meal=?, medicalNo=? WHERE idx=?;");
   ReadingWriter writer(patients, idNo);
-  for (const ArchiveReading& r : readings) {
-    auto it = stored.find({r.at, r.gluco});
+  for (const ArchiveReading& r : archived.readings) {
+    auto it = stored.empty() ? stored.end() : stored.find({r.at, r.gluco});
     int idx;
     if (it != stored.end()) {
       idx = it->second;
@@ -236,11 +279,7 @@ bool MergeReadings(Database& patients, const std::string& idNo,
       idx = static_cast<int>(added);
       ++result.readingsAdded;
     }
-    if (r.detail.IsNonEmpty()) {
-      GlucoDetailRecord d = r.detail;
-      d.idx = idx;
-      if (!writer.WriteDetail(idx, d)) return false;
-    }
+    if (r.detail >= 0 && !writer.WriteDetail(idx, archived.details[r.detail])) return false;
   }
   return true;
 }
@@ -368,9 +407,9 @@ MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayo
 
   TransferResult counts;
   if (ok) {
-    std::vector<ArchiveReading> readings;
+    ArchiveReadings readings;
     ok = ReadArchiveReadings(archive, idNo, period, readings, counts.readingsSkipped);
-    if (ok && !readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
+    if (ok && !readings.readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
   }
   // Any failed statement, a read included, leaves the patient as it was.
   if (!ok || watch.failed() || !tx.Commit()) return MergeOutcome::Failed;

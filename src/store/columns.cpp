@@ -83,6 +83,29 @@ std::string ColumnText(const ColumnRef& c) {
                     c.field);
 }
 
+void BindColumn(Statement& st, int index, const ColumnRef& c) {
+  std::visit(Overload{
+                 [&](int* v) { st.BindInt(index, *v); },
+                 [&](double* v) {
+                   // '%f' keeps six decimals: only a whole number is sure to come back
+                   // from it as the same double.
+                   if (std::isfinite(*v) && *v == std::trunc(*v) && std::fabs(*v) < 1e15)
+                     st.BindDouble(index, *v);
+                   else
+                     st.Bind(index, Printf("%f", *v));
+                 },
+                 [&](std::string* v) { st.Bind(index, *v); },
+                 [&](bool* v) { st.BindInt(index, *v ? 1 : 0); },
+                 [&](Date* v) { st.Bind(index, FormatDate(*v)); },
+                 [&](TimeOfDay* v) { st.Bind(index, FormatTimeOfDay(*v)); },
+             },
+             c.field);
+}
+
+void BindColumns(Statement& st, int first, const std::vector<ColumnRef>& cols) {
+  for (const ColumnRef& c : cols) BindColumn(st, first++, c);
+}
+
 bool ReadColumnText(const ColumnRef& c, std::string_view text, bool isNull) {
   if (isNull) return false;
   return std::visit(Overload{

@@ -50,6 +50,14 @@ struct ColumnRef {
 // flags, '%f' for reals, "%04d-%02d-%02d" for dates, "%02d:%02d:00" for times.
 std::string ColumnText(const ColumnRef& c);
 
+// Binds the field's value at `index` with its own type: numbers and flags as numbers, texts
+// as text, dates and times as their stored text. Into a column whose declared type is the
+// field's kind (INTEGER, FLOAT, VARCHAR…) this stores exactly what binding ColumnText would,
+// without turning each number into text for SQLite to turn back.
+void BindColumn(Statement& st, int index, const ColumnRef& c);
+// Binds every column in order from `first` on.
+void BindColumns(Statement& st, int first, const std::vector<ColumnRef>& cols);
+
 // Reads a stored value into the field. A flag is true unless its text is exactly "0".
 // NULL, or text that is not a value of the column's kind (junk, a bad date, a time past
 // 23:59, a non-finite real), leaves the field as it was, so a cleared record keeps its

@@ -101,6 +101,10 @@ void Statement::Reset() {
   sqlite3_clear_bindings(stmt_);
 }
 
+void Statement::Rewind() {
+  if (stmt_) sqlite3_reset(stmt_);
+}
+
 int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
 
 int Statement::Type(int col) const { return stmt_ ? sqlite3_column_type(stmt_, col) : SQLITE_NULL; }
@@ -161,7 +165,10 @@ Database Database::OpenFile(const std::string& path) {
 Database Database::OpenKeyed(const std::string& path, std::string_view key, bool reportFailure) {
   Database d;
   sqlite3* db = nullptr;
-  int rc = sqlite3_open(path.c_str(), &db);
+  // A connection belongs to one operation and is never used by two threads at once, so
+  // SQLite need not lock it around every call.
+  int rc = sqlite3_open_v2(path.c_str(), &db,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   // Before the first statement: a command started while another one commits waits for it
   // rather than failing with "database is locked".
   if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db, kBusyTimeoutMs);

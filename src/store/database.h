@@ -57,7 +57,11 @@ class Statement {
   bool Step();
   // Runs to completion; false (and the error reported) on failure.
   bool Run();
+  // Ready to run again with no parameter bound.
   void Reset();
+  // Ready to run again with the parameters as they are bound: for a loop that binds only
+  // what changes from one row to the next.
+  void Rewind();
 
   int ColumnCount() const;
   bool IsNull(int col) const;

@@ -17,7 +17,25 @@ std::string FormatTimeOfDay(const TimeOfDay& t) {
   return buf;
 }
 
+namespace {
+void PutDigits(char* at, int v, int n) {
+  for (int i = n - 1; i >= 0; --i, v /= 10) at[i] = static_cast<char>('0' + v % 10);
+}
+}  // namespace
+
 std::string FormatDateTime(const DateTime& dt) {
+  // Every stored reading goes through here: its usual values are written directly, and only
+  // what "%04d"/"%02d" would widen or sign takes the general path.
+  if (dt.year >= 0 && dt.year <= 9999 && dt.month >= 0 && dt.month <= 99 && dt.day >= 0 &&
+      dt.day <= 99 && dt.hour >= 0 && dt.hour <= 99 && dt.minute >= 0 && dt.minute <= 99) {
+    std::string s = "0000-00-00 00:00:00";
+    PutDigits(&s[0], dt.year, 4);
+    PutDigits(&s[5], dt.month, 2);
+    PutDigits(&s[8], dt.day, 2);
+    PutDigits(&s[11], dt.hour, 2);
+    PutDigits(&s[14], dt.minute, 2);
+    return s;
+  }
   char buf[48];
   std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:00", dt.year, dt.month, dt.day, dt.hour,
                 dt.minute);

@@ -11,14 +11,6 @@ namespace {
 
 std::string IntText(int v) { return std::to_string(v); }
 
-// The detail columns as stored text, in table order after IDNo and idx.
-std::vector<std::string> DetailValues(const GlucoDetailRecord& d) {
-  GlucoDetailRecord copy = d;
-  std::vector<std::string> v;
-  for (const ColumnRef& c : DetailColumns(copy)) v.push_back(ColumnText(c));
-  return v;
-}
-
 std::string DetailUpdateSql() {
   GlucoDetailRecord d;
   std::string sql = "UPDATE GlucoDetail SET ";
@@ -50,7 +42,7 @@ struct DetailWriter {
     exists.Bind(1, idNo).Bind(2, idxText);
     const bool found = exists.Step();
     exists.Reset();
-    const std::vector<std::string> values = DetailValues(d);
+    GlucoDetailRecord copy = d;
     Statement& st = found ? update : insert;
     st.Reset();
     // Insert: IDNo, idx, fields. Update: fields, then IDNo and idx of the WHERE.
@@ -59,7 +51,9 @@ struct DetailWriter {
       st.Bind(i++, idNo);
       st.Bind(i++, idxText);
     }
-    for (const std::string& v : values) st.Bind(i++, v);
+    const std::vector<ColumnRef> cols = DetailColumns(copy);
+    BindColumns(st, i, cols);
+    i += static_cast<int>(cols.size());
     if (found) {
       st.Bind(i++, idNo);
       st.Bind(i++, idxText);
@@ -234,11 +228,9 @@ ReadingWriter::~ReadingWriter() = default;
 
 int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medicalNo) {
   Statement& st = st_->insert;
-  st.Reset();
-  st.Bind(1, FormatDateTime(at))
-      .Bind(2, IntText(gluco))
-      .Bind(3, IntText(meal))
-      .Bind(4, IntText(medicalNo));
+  st.Rewind();  // every parameter is bound again below
+  // The numbers as numbers: the INTEGER columns store them so from text too.
+  st.Bind(1, FormatDateTime(at)).BindInt(2, gluco).BindInt(3, meal).BindInt(4, medicalNo);
   if (!st.Run()) return -1;
   return db_.LastInsertRowId();
 }
