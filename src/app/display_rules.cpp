@@ -34,13 +34,5 @@ int ScrollStepPixels(const ScreenMetrics& s, bool vertical) {
   return overhang > 0 ? overhang / 10 : 0;
 }
 
-int StepScrollPosition(int position, bool forward) {
-  if (forward) return position < kScrollMax ? position + kScrollStep : position;
-  return position > 0 ? position - kScrollStep : position;
-}
-
-int ScrollOffsetPixels(const ScreenMetrics& s, bool vertical, int position) {
-  return (position / kScrollStep) * ScrollStepPixels(s, vertical);
-}
 
 }  // namespace meridane

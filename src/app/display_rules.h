@@ -26,12 +26,6 @@ bool HomePageScrolls(const ScreenMetrics& screen);
 
 // Scroll bars run 0..100 in steps of 10; each step moves the content by a tenth of the
 // overhang, truncated. Never negative: a screen larger than the content does not scroll.
-inline constexpr int kScrollMax = 100;
-inline constexpr int kScrollStep = 10;
 int ScrollStepPixels(const ScreenMetrics& screen, bool vertical);
-// The position after one step forward (down/right) or back, kept within 0..100.
-int StepScrollPosition(int position, bool forward);
-// The content offset in pixels for a scroll position.
-int ScrollOffsetPixels(const ScreenMetrics& screen, bool vertical, int position);
 
 }  // namespace meridane

@@ -39,7 +39,6 @@ std::string_view Unquote(std::string_view v) {
 }  // namespace
 
 void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
-const std::string& LanguageFile() { return LangFile(); }
 
 std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback) {
   return LookupTextIn(LangFile(), section, key, fallback);

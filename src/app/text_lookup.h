@@ -10,7 +10,6 @@ namespace meridane {
 // The language file used by LookupText; empty (the default) means none, so every
 // lookup yields its default.
 void SetLanguageFile(std::string path);
-const std::string& LanguageFile();
 
 std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback);
 std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,

@@ -1,6 +1,5 @@
 #include "download/clinic_download.h"
 
-#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -13,23 +12,13 @@
 namespace meridane {
 namespace {
 
-std::string MedicalNoText(int medicalNo) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%03d", medicalNo);
-  return buf;
-}
-
 // Name of the first patient with that medical record number, looked up once per number.
 class PatientNames {
  public:
   explicit PatientNames(Database& db) : db_(db) {}
   const std::string& operator()(int medicalNo) {
     auto [it, added] = names_.try_emplace(medicalNo);
-    if (added) {
-      Statement st = db_.Prepare("SELECT fullName FROM Patient WHERE medicalNo = ?;");
-      st.Bind(1, MedicalNoText(medicalNo));
-      if (st.Step()) it->second = st.Text(0);
-    }
+    if (added) it->second = FindNameByMedicalNo(db_, medicalNo).value_or("");
     return it->second;
   }
 

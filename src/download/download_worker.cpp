@@ -150,7 +150,6 @@ void DownloadSession::Start(DownloadMode mode, ReadingTable& table) {
   cancel_.store(false, std::memory_order_relaxed);
   progress_.Reset();
   table.startIndex = table.count();
-  multiple_ = mode == DownloadMode::Clinic;
   WorkerArgs args{access_, &table, &serial, &result_, &cancel_, &progress_, finished_};
   // Thread creation orders every write above before the worker's first step.
   thread_ = std::thread(mode == DownloadMode::Clinic ? ClinicDownload : SinglePatientDownload,

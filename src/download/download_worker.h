@@ -67,7 +67,6 @@ class DownloadSession {
   DownloadResult Poll() const { return result_.load(std::memory_order_acquire); }
   // Asks the link to stop its block transfer (the dialog's Esc key or Cancel button).
   void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
-  const CancelFlag& cancelFlag() const { return cancel_; }
   // How far the running (or last) image read has come.
   const ReadProgress& progress() const { return progress_; }
   // Called on the worker thread as soon as a worker has written its outcome, so the waiting
@@ -76,7 +75,6 @@ class DownloadSession {
   void SetFinishedNotifier(std::function<void()> notify) { finished_ = std::move(notify); }
   // Waits for the thread to end; returns the outcome.
   DownloadResult Join();
-  bool multipleManagement() const { return multiple_; }
 
  private:
   MeterAccess access_;
@@ -84,7 +82,6 @@ class DownloadSession {
   CancelFlag cancel_{false};
   ReadProgress progress_;
   std::function<void()> finished_;
-  bool multiple_ = false;
   std::thread thread_;
 };
 

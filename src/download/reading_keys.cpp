@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-#include "store/columns.h"
-#include "store/database.h"
+#include "store/reading_store.h"
 
 namespace meridane {
 
@@ -53,15 +52,9 @@ bool ReadingKeySet::Insert(const ReadingKey& k) {
 
 ReadingKeySet StoredReadingKeys(Database& db, const std::string& idNo) {
   ReadingKeySet keys;
-  if (idNo.empty() || !db.TableExists(ReadingsTableName(idNo))) return keys;
-  Statement st = db.Prepare("SELECT glucoDate, gluco FROM " + QuotedReadingsTable(idNo) + ";");
-  while (st.Step()) {
-    std::optional<DateTime> at = ParseDateTime(st.TextView(0));
-    if (!at) continue;
-    int gluco = 0;  // read as the readings load reads it, so keys match loaded readings
-    ReadColumn(ColumnRef{"gluco", &gluco}, st, 1);
-    keys.Insert({gluco, *at, 0});
-  }
+  // Read as the readings load reads them, so keys match loaded readings.
+  ForEachStoredReading(db, idNo,
+                       [&](const DateTime& at, int gluco, int) { keys.Insert({gluco, at, 0}); });
   return keys;
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "store/database.h"
-#include "store/patient_profile.h"
+#include "store/medication_store.h"
 
 namespace meridane {
 
@@ -15,9 +15,6 @@ enum class AddMedicineResult {
   InvalidName,    // empty, too long, or the patient is unknown
   Failed,         // a statement failed; nothing was written
 };
-
-// Reads the patient's row, or the defaults when there is none.
-Medications ReadMedications(Database& db, const std::string& idNo, bool* hasRow = nullptr);
 
 // Takes the first free custom entry of the list, names it, checks it and marks it chosen;
 // updates the row, or inserts one and switches medicationEnable on, in one transaction.

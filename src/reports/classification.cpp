@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "store/patient_store.h"
 
 namespace meridane {
 
@@ -44,14 +43,6 @@ int ClassifyLoadedReadings(const CPatientProfile& patient, ReadingTable& table) 
   return classified;
 }
 
-int ClassifyReadingTime(Database& db, const std::string& IDNo, const DateTime& at) {
-  // The patient load itself, so a reading filed here gets the slot it gets when the
-  // patient's readings are loaded and classified in memory.
-  CPatientProfile patient;
-  if (!LoadPatient(db, IDNo, patient)) return kSlotNone;
-  return ClassifyReadingSlot(patient, at);
-}
-
 MealCode ComposeMealCode(int slot, int mark) {
   if (slot == kSlotNight && mark == 1)
     mark = 2;
@@ -85,10 +76,6 @@ const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
                                                    "After-Meal2",  "Before-Meal3", "After-Meal3",
                                                    "Night"};
   return nonMealNames ? kNonMeal : kMeal;
-}
-
-std::string LogBookColumnTitle(int slot, bool mealEnable) {
-  return slot == kSlotNight ? std::string("Bedtime Glucose") : SlotName(slot, mealEnable);
 }
 
 }  // namespace meridane

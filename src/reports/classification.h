@@ -5,7 +5,6 @@
 #include <array>
 #include <string>
 
-#include "store/database.h"
 #include "store/date_time.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"
@@ -38,10 +37,6 @@ int ClassifyReadingSlot(const CPatientProfile& patient, const DateTime& at);
 // Returns how many readings got a slot.
 int ClassifyLoadedReadings(const CPatientProfile& patient, ReadingTable& table);
 
-// The slot of a reading of any patient, with the flags and schedules read from the
-// database. 0 when the patient does not exist.
-int ClassifyReadingTime(Database& db, const std::string& IDNo, const DateTime& at);
-
 struct MealCode {
   int mark = 0;  // the adjusted meter mark
   int meal = 0;  // slot * 256 + mark, as stored
@@ -56,7 +51,5 @@ std::string SlotName(int slot, bool mealEnable);
 // The seven time-block labels, slots 1 to 7: "Before-Breakfast" … "Night", or
 // "Before-Meal1" … when nonMealNames (the patient's mealEnable) is set.
 const std::array<const char*, 7>& BlockLabels(bool nonMealNames);
-// As SlotName, but slot 7 is the log book's "Bedtime Glucose".
-std::string LogBookColumnTitle(int slot, bool mealEnable);
 
 }  // namespace meridane

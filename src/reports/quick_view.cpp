@@ -3,6 +3,8 @@
 #include "reports/classification.h"
 #include "reports/statistics.h"
 #include "reports/text_format.h"
+#include "store/patient_store.h"
+#include "store/reading_store.h"
 
 namespace meridane {
 
@@ -25,30 +27,26 @@ struct QuickTargets {
 
 QuickTargets ReadQuickTargets(Database& db, const std::string& idNo) {
   QuickTargets t;
-  Statement st = db.Prepare(
-      "SELECT glucoUnit, preMealHigh, preMealLow, postMealHigh, postMealLow, hbA1c, hypoglycemic "
-      "FROM HealthRecord WHERE IDNo = ?;");
-  if (!st.ok()) return t;
-  st.Bind(1, idNo);
-  if (!st.Step()) return t;
-  const bool mmol = st.Text(0) != "1";
+  const std::optional<StoredTargetTexts> stored = ReadTargetTexts(db, idNo);
+  if (!stored) return t;
+  const bool mmol = stored->glucoUnit != "1";
   const double scale = mmol ? kMgdlPerMmol : 1.0;
-  double stored[4];
+  const double bounds[4] = {NumberOf(stored->preMealHigh), NumberOf(stored->preMealLow),
+                            NumberOf(stored->postMealHigh), NumberOf(stored->postMealLow)};
   bool allPositive = true;
   bool anyAbove35 = false;
-  for (int i = 0; i < 4; ++i) {
-    stored[i] = NumberOf(st.Text(1 + i));
-    allPositive = allPositive && stored[i] > 0;
-    anyAbove35 = anyAbove35 || stored[i] > 35.0;
+  for (double b : bounds) {
+    allPositive = allPositive && b > 0;
+    anyAbove35 = anyAbove35 || b > 35.0;
   }
   // mg/dL figures under a mmol/L unit would be multiplied into nonsense; the reports
   // of the same patient keep the defaults then, and so does this row.
   if (allPositive && !(mmol && anyAbove35)) {
-    t.pre = {static_cast<int>(stored[1] * scale), static_cast<int>(stored[0] * scale)};
-    t.post = {static_cast<int>(stored[3] * scale), static_cast<int>(stored[2] * scale)};
+    t.pre = {static_cast<int>(bounds[1] * scale), static_cast<int>(bounds[0] * scale)};
+    t.post = {static_cast<int>(bounds[3] * scale), static_cast<int>(bounds[2] * scale)};
   }
-  t.hbA1c = NumberOf(st.Text(5));
-  t.hypo = NumberOf(st.Text(6)) * scale;
+  t.hbA1c = NumberOf(stored->hbA1c);
+  t.hypo = NumberOf(stored->hypoglycemic) * scale;
   return t;
 }
 
@@ -69,40 +67,31 @@ const std::string& QuickViewColumnSpec() {
 QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
                                const ReportPeriod& period) {
   QuickViewRow row;
-  Statement p = db.Prepare("SELECT IDNo, healthRecordEnable FROM Patient WHERE fullName = ?;");
-  if (!p.ok()) return row;
-  p.Bind(1, fullName);
-  if (!p.Step()) return row;
-  const std::string idNo = p.Text(0);
-  const bool healthRecord = p.Text(1) != "0";
+  const std::optional<PatientByName> patient = FindPatientByName(db, fullName);
+  if (!patient) return row;
   row.found = true;
 
-  const QuickTargets t = healthRecord ? ReadQuickTargets(db, idNo) : QuickTargets{};
+  const QuickTargets t =
+      patient->healthRecordEnable ? ReadQuickTargets(db, patient->idNo) : QuickTargets{};
   const int hypo = static_cast<int>(t.hypo);
   int valid = 0, below = 0, above = 0, hypos = 0;
   Group pre, post;
   // A patient who never had a reading has no table yet: that is an empty row, not an error.
-  if (db.TableExists(ReadingsTableName(idNo))) {
-    Statement st =
-        db.Prepare("SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) + ";");
-    while (st.ok() && st.Step()) {
-      const auto at = ParseDateTime(st.Text(0));
-      const int value = static_cast<int>(st.Int(1));
-      if (!at || !period.Contains(*at) || !IsValidGlucose(value)) continue;
-      ++valid;
-      const bool isPre = IsPreMealSlot(SlotOfMeal(static_cast<int>(st.Int(2))));
-      Group& g = isPre ? pre : post;
-      const GlucoseRange& range = isPre ? t.pre : t.post;
-      g.sum += value;
-      ++g.count;
-      if (value > range.high)
-        ++above;
-      else if (t.hypo == 0 ? value < range.low : value > hypo && value <= range.low)
-        ++below;
-      else if (t.hypo != 0 && value <= hypo)
-        ++hypos;
-    }
-  }
+  ForEachStoredReading(db, patient->idNo, [&](const DateTime& at, int value, int meal) {
+    if (!period.Contains(at) || !IsValidGlucose(value)) return;
+    ++valid;
+    const bool isPre = IsPreMealSlot(SlotOfMeal(meal));
+    Group& g = isPre ? pre : post;
+    const GlucoseRange& range = isPre ? t.pre : t.post;
+    g.sum += value;
+    ++g.count;
+    if (value > range.high)
+      ++above;
+    else if (t.hypo == 0 ? value < range.low : value > hypo && value <= range.low)
+      ++below;
+    else if (t.hypo != 0 && value <= hypo)
+      ++hypos;
+  });
   row.cells = {fullName,
                Printf("%d", valid),
                Printf("%d", below),
@@ -116,23 +105,16 @@ QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
 
 std::vector<SelectionRow> PatientSelectionList(Database& db) {
   std::vector<SelectionRow> list{{kSelectAllText, false}, {kSelectSpecialText, false}};
-  std::vector<std::string> names;
-  Statement st = db.Prepare("SELECT fullName FROM Patient;");
-  while (st.ok() && st.Step()) names.push_back(st.Text(0));
+  const std::vector<std::string> names = ListPatientNames(db);
   for (auto it = names.rbegin(); it != names.rend(); ++it) list.push_back({*it, false});
   return list;
 }
 
 bool IsSpecialPatient(Database& db, const std::string& fullName) {
-  Statement p = db.Prepare("SELECT IDNo, inquiryEnable FROM Patient WHERE fullName = ?;");
-  if (!p.ok()) return false;
-  p.Bind(1, fullName);
-  if (!p.Step()) return false;
-  Statement q = db.Prepare("SELECT special FROM Inquiry WHERE IDNo = ?;");
-  if (!q.ok()) return false;
-  q.Bind(1, p.Text(0));
-  if (!q.Step() || q.IsNull(0)) return false;
-  return NumberOf(q.Text(0)) != 0;
+  const std::optional<std::string> idNo = FindIdByName(db, fullName);
+  if (!idNo) return false;
+  const std::optional<std::string> special = ReadInquirySpecial(db, *idNo);
+  return special && NumberOf(*special) != 0;
 }
 
 QuickViewSet BuildQuickView(Database& db, const std::vector<SelectionRow>& selection,

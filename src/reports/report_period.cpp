@@ -43,12 +43,6 @@ int LatestDaysOfEntry(int entry) {
   return entry >= 1 && entry <= 4 ? kLatestDays[entry] : kLatestDays[0];
 }
 
-std::optional<int> EntryOfLatestDays(int days) {
-  for (int i = 0; i < static_cast<int>(kLatestDays.size()); ++i)
-    if (kLatestDays[i] == days) return i;
-  return std::nullopt;
-}
-
 std::string PeriodListText(int entry) { return Printf("Latest %d days", LatestDaysOfEntry(entry)); }
 
 std::optional<Date> NewestReadingDay(const ReadingTable& readings) {

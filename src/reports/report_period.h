@@ -45,8 +45,6 @@ struct ReportPeriod {
 // Days back from the end day for the period list's entry: 1 → 14, 2 → 30, 3 → 60,
 // 4 → 90, anything else → 7.
 int LatestDaysOfEntry(int entry);
-// The period list entry for a number of days (7/14/30/60/90); nullopt for any other.
-std::optional<int> EntryOfLatestDays(int days);
 // "Latest 7 days" … "Latest 90 days"
 std::string PeriodListText(int entry);
 

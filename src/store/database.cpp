@@ -65,11 +65,6 @@ Statement& Statement::BindInt(int i, int64_t v) {
   return *this;
 }
 
-Statement& Statement::BindDouble(int i, double v) {
-  if (stmt_) sqlite3_bind_double(stmt_, i, v);
-  return *this;
-}
-
 Statement& Statement::BindNull(int i) {
   if (stmt_) sqlite3_bind_null(stmt_, i);
   return *this;
@@ -237,10 +232,6 @@ bool Database::TableExists(const std::string& name) {
 }
 
 int64_t Database::LastInsertRowId() const { return db_ ? sqlite3_last_insert_rowid(db_) : 0; }
-
-int Database::Changes() const { return db_ ? sqlite3_changes(db_) : 0; }
-
-std::string Database::LastError() const { return db_ ? sqlite3_errmsg(db_) : error_; }
 
 // Inside a caller's transaction the guard becomes a savepoint, so store functions can be
 // composed into a larger unit of work without "cannot start a transaction" failures.

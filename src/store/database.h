@@ -50,7 +50,6 @@ class Statement {
   Statement& Bind(int i, const char* text) { return Bind(i, std::string_view(text)); }
   Statement& Bind(int i, const std::string& text) { return Bind(i, std::string_view(text)); }
   Statement& BindInt(int i, int64_t v);
-  Statement& BindDouble(int i, double v);
   Statement& BindNull(int i);
 
   // Steps once: true when a row is available. Errors go to the error sink and give false.
@@ -106,8 +105,6 @@ class Database {
 
   bool TableExists(const std::string& name);
   int64_t LastInsertRowId() const;
-  int Changes() const;
-  std::string LastError() const;
 
   // BEGIN IMMEDIATE … COMMIT, rolled back when the guard leaves scope uncommitted. The write
   // lock is taken up front, so whatever is checked inside stays true until the commit and

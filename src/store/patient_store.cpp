@@ -36,7 +36,7 @@ std::vector<std::string> QueryFirstColumn(Database& db, const std::string& sql,
   return out;
 }
 
-std::optional<std::string> FirstId(Database& db, const char* sql, const std::string& value) {
+std::optional<std::string> FirstValue(Database& db, const char* sql, const std::string& value) {
   Statement st = db.Prepare(sql);
   st.Bind(1, value);
   if (st.Step()) return st.Text(0);
@@ -194,17 +194,50 @@ std::vector<std::string> ListPatientNames(Database& db) {
 }
 
 std::optional<std::string> FindIdByName(Database& db, const std::string& fullName) {
-  return FirstId(db, "SELECT IDNo FROM Patient WHERE fullName = ?;", fullName);
+  return FirstValue(db, "SELECT IDNo FROM Patient WHERE fullName = ?;", fullName);
 }
 
 std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial) {
-  return FirstId(db, "SELECT IDNo FROM Patient WHERE MeterSN = ?;", serial);
+  return FirstValue(db, "SELECT IDNo FROM Patient WHERE MeterSN = ?;", serial);
 }
 
 std::optional<std::string> FindIdByMedicalNo(Database& db, int medicalNo) {
+  return FirstValue(db, "SELECT IDNo FROM Patient WHERE medicalNo = ?;", MedicalNoText(medicalNo));
+}
+
+std::string MedicalNoText(int medicalNo) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%03d", medicalNo);
-  return FirstId(db, "SELECT IDNo FROM Patient WHERE medicalNo = ?;", buf);
+  return buf;
+}
+
+std::optional<std::string> FindNameByMedicalNo(Database& db, int medicalNo) {
+  return FirstValue(db, "SELECT fullName FROM Patient WHERE medicalNo = ?;",
+                    MedicalNoText(medicalNo));
+}
+
+std::optional<PatientByName> FindPatientByName(Database& db, const std::string& fullName) {
+  Statement st = db.Prepare("SELECT IDNo, healthRecordEnable FROM Patient WHERE fullName = ?;");
+  st.Bind(1, fullName);
+  if (!st.Step()) return std::nullopt;
+  return PatientByName{st.Text(0), st.Text(1) != "0"};
+}
+
+std::optional<StoredTargetTexts> ReadTargetTexts(Database& db, const std::string& idNo) {
+  Statement st = db.Prepare(
+      "SELECT glucoUnit, preMealHigh, preMealLow, postMealHigh, postMealLow, hbA1c, hypoglycemic "
+      "FROM HealthRecord WHERE IDNo = ?;");
+  st.Bind(1, idNo);
+  if (!st.Step()) return std::nullopt;
+  return StoredTargetTexts{st.Text(0), st.Text(1), st.Text(2), st.Text(3),
+                           st.Text(4), st.Text(5), st.Text(6)};
+}
+
+std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& idNo) {
+  Statement st = db.Prepare("SELECT special FROM Inquiry WHERE IDNo = ?;");
+  st.Bind(1, idNo);
+  if (!st.Step() || st.IsNull(0)) return std::nullopt;
+  return st.Text(0);
 }
 
 bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {

@@ -33,6 +33,27 @@ std::vector<std::string> ListPatientNames(Database& db);
 std::optional<std::string> FindIdByName(Database& db, const std::string& fullName);
 std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial);
 std::optional<std::string> FindIdByMedicalNo(Database& db, int medicalNo);
+// The stored form of a medical record number: "%03d".
+std::string MedicalNoText(int medicalNo);
+std::optional<std::string> FindNameByMedicalNo(Database& db, int medicalNo);
+
+// The first patient of that full name and whether its health record section is kept.
+struct PatientByName {
+  std::string idNo;
+  bool healthRecordEnable = false;
+};
+std::optional<PatientByName> FindPatientByName(Database& db, const std::string& fullName);
+
+// The health record's unit, targets, HbA1c and hypoglycemic level as the stored text, for
+// figures that take them as written rather than through the profile's column rules.
+struct StoredTargetTexts {
+  std::string glucoUnit, preMealHigh, preMealLow, postMealHigh, postMealLow, hbA1c,
+      hypoglycemic;
+};
+std::optional<StoredTargetTexts> ReadTargetTexts(Database& db, const std::string& idNo);
+
+// Inquiry.special as stored; none without an Inquiry row or with a NULL value.
+std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& idNo);
 
 // Loads the Patient row and every enabled section. No row: the profile is cleared and
 // false returned. A malformed stored value never fails the load.

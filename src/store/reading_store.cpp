@@ -171,6 +171,24 @@ bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
   return !watch.failed();
 }
 
+bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredReadingVisitor& row) {
+  FailureWatch watch;
+  if (idNo.empty() || !db.TableExists(ReadingsTableName(idNo))) return !watch.failed();
+  Statement st =
+      db.Prepare("SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) + ";");
+  int gluco = 0, meal = 0;
+  ColumnRef glucoRef{"gluco", &gluco}, mealRef{"meal", &meal};
+  while (st.Step()) {
+    std::optional<DateTime> at = ParseDateTime(st.TextView(0));
+    if (!at) continue;
+    gluco = meal = 0;
+    ReadColumn(glucoRef, st, 1);
+    ReadColumn(mealRef, st, 2);
+    row(*at, gluco, meal);
+  }
+  return !watch.failed();
+}
+
 bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table) {
   const std::string& id = patient.IDNo;
   if (id.empty()) return true;

@@ -26,6 +26,13 @@ bool EnsureReadingsTable(Database& db, const std::string& idNo);
 bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
                   const SlotClassifier& classify = {});
 
+// Calls `row` with the date and time, glucose and meal code of every stored reading of the
+// patient, in table order, each value read as LoadReadings reads it; a row whose date does
+// not parse is passed over. Nothing without a readings table. False when a statement failed
+// (its text went to the error sink): the rows seen are then incomplete.
+using StoredReadingVisitor = std::function<void(const DateTime& at, int gluco, int meal)>;
+bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredReadingVisitor& row);
+
 // Writes every entry's meal code and the details of entries that have any, in two
 // transactions, as leaving a page with Yes does. An entry whose details are empty while
 // the database still holds a row for it (the user cleared them) has that row removed. A failing row is reported through the

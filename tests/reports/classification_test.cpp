@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "report_test_util.h"
+#include "store/patient_store.h"
 
 namespace meridane {
 namespace {
@@ -98,7 +99,14 @@ TEST(ComposeMealCode, EveryPairOfSlotAndMark) {
   }
 }
 
-class ClassifyReadingTimeTest : public test::ScratchDatabase {};
+class ClassifyReadingTimeTest : public test::ScratchDatabase {
+ protected:
+  // As a download files a reading: the patient's flags and schedules loaded, then applied.
+  int SlotOf(const std::string& idNo, const DateTime& at) {
+    CPatientProfile p;
+    return LoadPatient(db_, idNo, p) ? ClassifyReadingSlot(p, at) : kSlotNone;
+  }
+};
 
 TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
@@ -112,14 +120,14 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
       "('Cy','C1','1','0');");
 
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 9, 6, 30)), 7);  // Monday, working
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 9, 7, 0)), 1);
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 7, 8, 0)), 7);  // Saturday
-  EXPECT_EQ(ClassifyReadingTime(db_, "A1", At(2026, 3, 7, 11, 0)), 2);
-  EXPECT_EQ(ClassifyReadingTime(db_, "B1", At(2026, 3, 9, 6, 0)), 1);    // default schedule
-  EXPECT_EQ(ClassifyReadingTime(db_, "NOPE", At(2026, 3, 9, 7, 0)), 0);  // no patient
+  EXPECT_EQ(SlotOf("A1", At(2026, 3, 9, 6, 30)), 7);  // Monday, working
+  EXPECT_EQ(SlotOf("A1", At(2026, 3, 9, 7, 0)), 1);
+  EXPECT_EQ(SlotOf("A1", At(2026, 3, 7, 8, 0)), 7);  // Saturday
+  EXPECT_EQ(SlotOf("A1", At(2026, 3, 7, 11, 0)), 2);
+  EXPECT_EQ(SlotOf("B1", At(2026, 3, 9, 6, 0)), 1);    // default schedule
+  EXPECT_EQ(SlotOf("NOPE", At(2026, 3, 9, 7, 0)), 0);  // no patient
   // Schedule enabled but no row: the default block starts, not an all-night schedule.
-  EXPECT_EQ(ClassifyReadingTime(db_, "C1", At(2026, 3, 9, 9, 0)), 2);
+  EXPECT_EQ(SlotOf("C1", At(2026, 3, 9, 9, 0)), 2);
 
   // The database path and the in-memory path agree for the same patient.
   CPatientProfile p;
@@ -131,7 +139,7 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   for (int day = 5; day <= 12; ++day)
     for (int minute = 0; minute < 24 * 60; minute += 17) {
       const DateTime at = At(2026, 3, day, minute / 60, minute % 60);
-      ASSERT_EQ(ClassifyReadingTime(db_, "A1", at), ClassifyReadingSlot(p, at));
+      ASSERT_EQ(SlotOf("A1", at), ClassifyReadingSlot(p, at));
     }
 }
 

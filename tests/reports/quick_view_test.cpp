@@ -55,6 +55,17 @@ TEST_F(QuickViewTest, CountsWithAndWithoutHypoThreshold) {
   EXPECT_EQ(row.cells, (Cells{"Bob", "5", "2", "1", "0", "0.0", "0", "97"}));
 }
 
+TEST_F(QuickViewTest, StoredValuesReadAsThePatientsReportsReadThem) {
+  // Past the int range a glucose must not wrap into a plausible figure (2^32 + 120 would
+  // count as 120 before breakfast); the patient's reports leave such a reading out.
+  AddPatient("Gil", "G1", false);
+  AddReading("G1", "2026-03-05 07:00", 100, 1);
+  Sql("INSERT INTO " + QuotedReadingsTable("G1") +
+      " VALUES (NULL,'2026-03-05 08:00:00',4294967416,258,0);");
+  EXPECT_EQ(BuildQuickViewRow(db_, "Gil", period_).cells,
+            (Cells{"Gil", "1", "0", "0", "0", "0.0", "100", "0"}));
+}
+
 TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
   // mmol/L: thresholds × 18, averages still in mg/dL.
   AddPatient("Cy", "C1", true);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -25,7 +26,13 @@ void BindFuzzed(Statement& st, int i, FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0: st.BindNull(i); break;
     case 1: st.BindInt(i, in.ConsumeIntegral<int64_t>()); break;
-    case 2: st.BindDouble(i, in.ConsumeFloatingPoint<double>()); break;
+    case 2: {
+      // A real as text: numeric columns still store it as REAL through their affinity.
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.17g", in.ConsumeFloatingPoint<double>());
+      st.Bind(i, buf);
+      break;
+    }
     default: st.Bind(i, in.ConsumeRandomLengthString(24)); break;
   }
 }
@@ -107,11 +114,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Database book = OpenPatientDatabase();
     Check(book.ok() && CreateSchema(book));
     ScriptedPrompter prompter;
-    std::vector<std::string> all;
+    // Keys by name alone: every archived patient of each name.
+    std::vector<PatientKey> all;
     {
       Database a = Database::OpenFile(archivePath);
       Statement st = a.Prepare("SELECT fullName FROM Patient;");
-      while (st.Step()) all.push_back(st.Text(0));
+      while (st.Step()) all.emplace_back(st.Text(0));
     }
     TransferPeriod period = TransferPeriod::WholeDays({1990, 1, 1}, {2040, 12, 31});
     MergeArchive(book, all, period, archivePath, prompter);

@@ -33,21 +33,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string name = in.ConsumeRandomLengthString(64);
   if (Unfield(CsvField(name)) != name) std::abort();
 
-  PdfReport r;
+  ReportModel r;
   r.type = in.PickValueInArray({kReportLogBook, kReportDataList, kReportSummary});
   r.ctx.fullName = name;
   r.ctx.medicalNo = in.ConsumeRandomLengthString(8);
   r.ctx.timeUnit24 = in.ConsumeBool();
   r.ctx.mealEnable = in.ConsumeBool();
+  GridSet& grid = r.type == kReportDataList ? static_cast<GridSet&>(r.dataList) : r.logBook;
   const int rows = in.ConsumeIntegralInRange(0, 40);
   for (int i = 0; i < rows; ++i) {
-    std::vector<std::string> row;
+    GridRow row;
     const int cells = in.ConsumeIntegralInRange(0, 10);
-    for (int c = 0; c < cells; ++c) row.push_back(in.ConsumeRandomLengthString(120));
-    r.rows.push_back(std::move(row));
+    for (int c = 0; c < cells; ++c) {
+      GridCell cell;
+      cell.text = in.ConsumeRandomLengthString(120);
+      row.push_back(std::move(cell));
+    }
+    grid.rows.push_back(std::move(row));
   }
   r.summary.fullName = name;
-  r.summary.idNo = in.ConsumeRandomLengthString(16);
+  r.summary.IDNo = in.ConsumeRandomLengthString(16);
   PdfDocument doc;
   if (!doc.created()) return 0;
   WriteReportPdf(doc, r);
