@@ -2,20 +2,17 @@
 // What the download benchmarks share: a throw-away book with one patient, a full personal
 // image, and the floor every whole download is measured against (the protocol's own
 // pauses, slept one by one on a thread like the worker's).
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
-#include "app/data_paths.h"
 #include "download/single_download.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "store/patient_store.h"
-#include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 
 namespace meridane::bench {
 
@@ -43,25 +40,9 @@ class BenchBook {
  public:
   static constexpr const char* kSerial = "MK72000001";
   explicit BenchBook(const char* name)
-      : folder_(std::filesystem::temp_directory_path() /
-                (std::string("meridane-bench-") + name + "-" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(folder_);
-    SetDataFolderOverride(folder_.string());
-    EnsureDataFolder();
-    db = OpenPatientDatabase();
-    CreateSchema(db);
-    ScriptedPrompter yes;
-    PatientFormValues f;
-    f.fullName = "Bench";
-    f.IDNo = "B1";
-    f.meterSN = kSerial;
-    CPatientProfile scratch;
-    SavePatientForm(db, yes, f, false, {}, scratch);
-  }
-  ~BenchBook() {
-    db = Database();
-    SetDataFolderOverride("");
-    std::filesystem::remove_all(folder_);
+      : folder_(std::string("bench-") + name), dataFolder_(folder_.root()) {
+    db = test::FreshDatabase();
+    test::AddPatientByForm(db, "Bench", "B1", "", kSerial);
   }
 
   // One download of `image` into an emptied "B1", pauses through `sleeper`, waiting with
@@ -103,10 +84,12 @@ class BenchBook {
     return eachPause;
   }
 
-  Database db;
+ private:  // declared before the connection, so they outlive it
+  test::TempFolder folder_;
+  test::DataFolderOverride dataFolder_;
 
- private:
-  std::filesystem::path folder_;
+ public:
+  Database db;
 };
 
 }  // namespace meridane::bench

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report_test_util.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
@@ -98,7 +98,7 @@ TEST(ComposeMealCode, EveryPairOfSlotAndMark) {
   }
 }
 
-class ClassifyReadingTimeTest : public test::ScratchDatabase {};
+class ClassifyReadingTimeTest : public test::BookTest {};
 
 TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
