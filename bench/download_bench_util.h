@@ -12,6 +12,7 @@
 #include "meter/meter_image.h"
 #include "store/patient_store.h"
 #include "support/book.h"
+#include "support/meter_images.h"
 #include "support/temp_folder.h"
 
 namespace meridane::bench {
@@ -24,15 +25,15 @@ inline double Seconds(const std::function<void()>& f) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
+// n personal readings, twelve a day from `firstDay` on.
 inline std::vector<std::uint8_t> Image(int n, int firstDay) {
-  std::vector<std::vector<std::uint8_t>> recs;
+  std::vector<MeterRecord> records;
   for (int i = 0; i < n; ++i) {
     int day = firstDay + i / 12;
-    MeterRecord m{60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28, 6 + i % 12, i % 60,
-                  i % 2, 0, false};
-    recs.push_back(EncodePersonalRecord(m));
+    records.push_back(test::Rec(60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28,
+                                6 + i % 12, i % 60, i % 2));
   }
-  return BuildMeterImage(kPersonalMeterType, recs);
+  return test::ImageOf(records);
 }
 
 // A data folder of its own with patient "B1" whose meter is `serial`; removed on exit.
