@@ -62,7 +62,9 @@ class DownloadTest : public BookTest {
     session->SetAccess(access);
   }
 
-  DownloadReport Download() { return RunSinglePatientDownload(*session, hooks, db, current, table); }
+  DownloadReport Download() {
+    return RunSinglePatientDownload(*session, hooks, db, current, table);
+  }
 
   std::vector<StoredRow> Stored(const std::string& id) {
     std::vector<StoredRow> rows;

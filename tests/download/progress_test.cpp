@@ -115,7 +115,8 @@ class MeterChoiceTest : public ::testing::Test {
 
 TEST_F(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
   const std::string personal = Write("p.bin", Personal(2));
-  const std::string clinic = Write("m.bin", test::ImageOf({Rec(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
+  const std::string clinic =
+      Write("m.bin", test::ImageOf({Rec(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
   struct Case {
     MeterOptions options;
     std::string error;  // empty: accepted

@@ -14,11 +14,11 @@
 #include "app/gui/patient_main.h"
 #include "app/gui/welcome.h"
 #include "app/prompter.h"
-#include "support/book.h"
-#include "support/temp_folder.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 #include "ui/id_entry.h"
 
 namespace meridane::test {

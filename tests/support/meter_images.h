@@ -28,7 +28,8 @@ class NoSleep : public Sleeper {
 inline std::vector<std::uint8_t> ImageOf(const std::vector<MeterRecord>& records,
                                          bool clinic = false) {
   std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records) enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
+  for (const auto& r : records)
+    enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
   return BuildMeterImage(clinic ? kClinicMeterType : kPersonalMeterType, enc);
 }
 
