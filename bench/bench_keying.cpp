@@ -21,6 +21,8 @@
 #include "store/database.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 
 using namespace meridane;
 
@@ -90,13 +92,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("meridane-bench-keying-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  SetDataFolderOverride(dir.string());
+  test::TempFolder dir("bench-keying");
+  test::DataFolderOverride dataFolder(dir.root());
   {
-    Database db = OpenPatientDatabase();
-    CreateSchema(db);
+    Database db = test::FreshDatabase();
     for (int i = 0; i < 20; ++i)
       db.Exec("INSERT INTO Patient (fullName, IDNo, medicalNo, meterSN) VALUES ('Patient " +
               std::to_string(i) + "', 'P" + std::to_string(i) + "', '', '');");
@@ -105,7 +104,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 9;
   double product = 1e300, floor = 1e300;
   for (int r = 0; r < rounds; ++r) {
-    product = std::min(product, ChildCpuMs({MERIDANE_CLI_PATH, "--data-dir", dir.string(),
+    product = std::min(product, ChildCpuMs({MERIDANE_CLI_PATH, "--data-dir", dir.root(),
                                             "patient", "list"}));
     floor = std::min(floor, ChildCpuMs({SelfPath(), "list", path}));
   }
@@ -114,6 +113,5 @@ int main(int argc, char** argv) {
               product, floor);
   bench::ReportRow("CLI command (patient list) vs one open + its query", product, floor, "ms CPU",
                    "<= 1.1");
-  std::filesystem::remove_all(dir);
   return 0;
 }

@@ -8,22 +8,15 @@
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "bench_report.h"
+#include "support/meter_images.h"
 
 using namespace meridane;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::vector<std::uint8_t> Image(int n) {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (int i = 0; i < n; ++i)
-    records.push_back(
-        EncodePersonalRecord({100 + i, 2024, 5, 1 + i % 28, i % 24, i % 60, 0, 0, false}));
-  return BuildMeterImage(kPersonalMeterType, records);
-}
-
 double ReadMs(LinkKind kind, Sleeper& sleeper) {
-  auto em = MakeEmulatedMeter(kind, Image(100), "AB12345678");
+  auto em = MakeEmulatedMeter(kind, test::SampleImage(kPersonalMeterType, 100), "AB12345678");
   auto link = MakeLink(kind, em->Context(&sleeper));
   std::vector<std::uint8_t> buf(kImageBufferSize);
   std::uint32_t bytes = 0, records = 0;

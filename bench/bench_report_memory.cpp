@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
 #include "bench_report.h"
 #include "store/database.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 
 using namespace meridane;
 
@@ -62,13 +63,10 @@ Run RunCli(const std::vector<std::string>& argv) {
 }  // namespace
 
 int main() {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("meridane-bench-json-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  SetDataFolderOverride(dir.string());
+  test::TempFolder dir("bench-json");
+  test::DataFolderOverride dataFolder(dir.root());
   {
-    Database db = OpenPatientDatabase();
-    CreateSchema(db);
+    Database db = test::FreshDatabase();
     db.Exec("INSERT INTO Patient VALUES ('Bench','B1','','1970-01-01','','','0','','','1','0','0',"
             "'0','0','0','0','0','0');");
     EnsureReadingsTable(db, "B1");
@@ -81,7 +79,7 @@ int main() {
     tx.Commit();
   }
   for (const char* type : {"0", "7"}) {
-    std::vector<std::string> argv{MERIDANE_CLI_PATH, "--data-dir", dir.string(), "report", "B1",
+    std::vector<std::string> argv{MERIDANE_CLI_PATH, "--data-dir", dir.root(), "report", "B1",
                                   "--type", type, "--from", "2000-01-01", "--to", "2030-12-31"};
     const Run plain = RunCli(argv);
     argv.push_back("--json");
@@ -93,6 +91,5 @@ int main() {
                          ", 50,000 readings: memory added vs output size",
                      added / 1e6, js.outputBytes / 1e6, "MB", "<= 2");
   }
-  std::filesystem::remove_all(dir);
   return 0;
 }

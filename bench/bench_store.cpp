@@ -11,10 +11,11 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include "app/data_paths.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 #include "bench_report.h"
 
 using namespace meridane;
@@ -74,13 +75,10 @@ void Fill(Database& db, CPatientProfile& p) {
 }  // namespace
 
 int main() {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("meridane-bench-store-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
-  SetDataFolderOverride(folder.string());
-  Database db = OpenPatientDatabase();
+  test::TempFolder folder("bench-store");
+  test::DataFolderOverride dataFolder(folder.root());
+  Database db = test::FreshDatabase();
   if (!db.ok()) return 1;
-  CreateSchema(db);
   CPatientProfile patient;
   Fill(db, patient);
   const std::string table = QuotedReadingsTable(patient.IDNo);
@@ -143,6 +141,5 @@ int main() {
                    "ms CPU", "<= 2");
   bench::ReportRow("save meal edits vs bound UPDATEs in one transaction", save, updateFloor,
                    "ms CPU", "<= 1.5");
-  std::filesystem::remove_all(folder);
   return 0;
 }

@@ -2,20 +2,18 @@
 // What the download benchmarks share: a throw-away book with one patient, a full personal
 // image, and the floor every whole download is measured against (the protocol's own
 // pauses, slept one by one on a thread like the worker's).
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
-#include "app/data_paths.h"
 #include "download/single_download.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "store/patient_store.h"
-#include "store/schema.h"
+#include "support/book.h"
+#include "support/meter_images.h"
+#include "support/temp_folder.h"
 
 namespace meridane::bench {
 
@@ -27,15 +25,15 @@ inline double Seconds(const std::function<void()>& f) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
+// n personal readings, twelve a day from `firstDay` on.
 inline std::vector<std::uint8_t> Image(int n, int firstDay) {
-  std::vector<std::vector<std::uint8_t>> recs;
+  std::vector<MeterRecord> records;
   for (int i = 0; i < n; ++i) {
     int day = firstDay + i / 12;
-    MeterRecord m{60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28, 6 + i % 12, i % 60,
-                  i % 2, 0, false};
-    recs.push_back(EncodePersonalRecord(m));
+    records.push_back(test::Rec(60 + (i * 7) % 300, 2025, 1 + (day / 28) % 12, 1 + day % 28,
+                                6 + i % 12, i % 60, i % 2));
   }
-  return BuildMeterImage(kPersonalMeterType, recs);
+  return test::ImageOf(records);
 }
 
 // A data folder of its own with patient "B1" whose meter is `serial`; removed on exit.
@@ -43,25 +41,9 @@ class BenchBook {
  public:
   static constexpr const char* kSerial = "MK72000001";
   explicit BenchBook(const char* name)
-      : folder_(std::filesystem::temp_directory_path() /
-                (std::string("meridane-bench-") + name + "-" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(folder_);
-    SetDataFolderOverride(folder_.string());
-    EnsureDataFolder();
-    db = OpenPatientDatabase();
-    CreateSchema(db);
-    ScriptedPrompter yes;
-    PatientFormValues f;
-    f.fullName = "Bench";
-    f.IDNo = "B1";
-    f.meterSN = kSerial;
-    CPatientProfile scratch;
-    SavePatientForm(db, yes, f, false, {}, scratch);
-  }
-  ~BenchBook() {
-    db = Database();
-    SetDataFolderOverride("");
-    std::filesystem::remove_all(folder_);
+      : folder_(std::string("bench-") + name), dataFolder_(folder_.root()) {
+    db = test::FreshDatabase();
+    test::AddPatientByForm(db, "Bench", "B1", "", kSerial);
   }
 
   // One download of `image` into an emptied "B1", pauses through `sleeper`, waiting with
@@ -103,10 +85,12 @@ class BenchBook {
     return eachPause;
   }
 
-  Database db;
+ private:  // declared before the connection, so they outlive it
+  test::TempFolder folder_;
+  test::DataFolderOverride dataFolder_;
 
- private:
-  std::filesystem::path folder_;
+ public:
+  Database db;
 };
 
 }  // namespace meridane::bench

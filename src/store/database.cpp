@@ -65,6 +65,11 @@ Statement& Statement::BindInt(int i, int64_t v) {
   return *this;
 }
 
+Statement& Statement::BindDouble(int i, double v) {
+  if (stmt_) sqlite3_bind_double(stmt_, i, v);
+  return *this;
+}
+
 Statement& Statement::BindNull(int i) {
   if (stmt_) sqlite3_bind_null(stmt_, i);
   return *this;

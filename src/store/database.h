@@ -50,6 +50,7 @@ class Statement {
   Statement& Bind(int i, const char* text) { return Bind(i, std::string_view(text)); }
   Statement& Bind(int i, const std::string& text) { return Bind(i, std::string_view(text)); }
   Statement& BindInt(int i, int64_t v);
+  Statement& BindDouble(int i, double v);
   Statement& BindNull(int i);
 
   // Steps once: true when a row is available. Errors go to the error sink and give false.

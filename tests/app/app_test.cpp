@@ -1,33 +1,18 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "app/data_paths.h"
 #include "app/text_lookup.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
 
 namespace meridane {
 namespace {
 
-class TempDir {
- public:
-  TempDir() {
-    path = std::filesystem::temp_directory_path() /
-           ("meridane-app-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-  }
-  ~TempDir() { std::filesystem::remove_all(path); }
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(path / name, std::ios::binary) << text;
-    return (path / name).string();
-  }
-  std::filesystem::path path;
-};
+using test::TempFolder;
 
 // Sets or unsets an environment variable for one test.
 class EnvGuard {
@@ -45,7 +30,7 @@ class EnvGuard {
 };
 
 TEST(LookupText, BehavesLikeTheProfileApi) {
-  TempDir dir;
+  TempFolder dir("app");
   const std::string file = dir.Write(
       "lang.ini",
       "\xEF\xBB\xBF[Label]\r\n"
@@ -65,7 +50,7 @@ TEST(LookupText, BehavesLikeTheProfileApi) {
   EXPECT_EQ(LookupTextIn(file, "Label", "; Quoted", "fallback"), "fallback");
   EXPECT_EQ(LookupTextIn(file, "Label", "Missing", "Glucose (mg/dL)"), "Glucose (mg/dL)");
   EXPECT_EQ(LookupTextIn(file, "Nope", "Warning", "Warning"), "Warning");
-  EXPECT_EQ(LookupTextIn((dir.path / "absent.ini").string(), "Label", "Warning", "W"), "W");
+  EXPECT_EQ(LookupTextIn(dir.Path("absent.ini"), "Label", "Warning", "W"), "W");
   EXPECT_EQ(LookupTextIn("", "Label", "x", std::string(400, 'd')), std::string(255, 'd'));
 
   // The windows pass no file: every lookup is its default.
@@ -92,19 +77,18 @@ TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
   profile.Unset();
   EXPECT_NE(DataFolder(), "/MeridData_Pro");  // the account's home, not the root
 
-  TempDir dir;
-  home.Set(dir.path.string());
+  TempFolder dir("app");
+  home.Set(dir.root());
   std::string error;
   EXPECT_TRUE(EnsureDataFolder(&error));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.path / "MeridData_Pro"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.Path("MeridData_Pro")));
   EXPECT_TRUE(EnsureDataFolder(&error));  // already there
 
   // A folder that cannot be made is reported, not thrown.
   dir.Write("plainfile", "x");
-  SetDataFolderOverride((dir.path / "plainfile" / "MeridData_Pro").string());
+  test::DataFolderOverride below(dir.Path("plainfile/MeridData_Pro"));
   EXPECT_FALSE(EnsureDataFolder(&error));
   EXPECT_FALSE(error.empty());
-  SetDataFolderOverride("");
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "app/user_guide.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "support/temp_folder.h"
 
 namespace meridane {
 namespace {
@@ -13,21 +13,13 @@ namespace fs = std::filesystem;
 
 // A fake install tree: prefix/bin (the program), prefix/share/meridane (the installed
 // guide), a build folder with the guide beside the program, and a working directory.
-struct GuideTree {
-  GuideTree() {
-    root = fs::temp_directory_path() / ("meridane-guide-" + std::to_string(::getpid()));
-    fs::remove_all(root);
+struct GuideTree : test::TempFolder {
+  GuideTree() : TempFolder("guide") {
     for (const char* d : {"usr/bin", "usr/share/meridane", "build/src/app/gui", "work"})
-      fs::create_directories(root / d);
+      fs::create_directories(Path(d));
   }
-  ~GuideTree() { fs::remove_all(root); }
-  std::string Put(const std::string& dir) {
-    fs::path p = root / dir / "manual.pdf";
-    std::ofstream(p) << "%PDF-1.4\n";
-    return p.string();
-  }
-  std::string Dir(const std::string& d) const { return (root / d).string(); }
-  fs::path root;
+  std::string Put(const std::string& dir) { return Write(dir + "/manual.pdf", "%PDF-1.4\n"); }
+  std::string Dir(const std::string& d) const { return Path(d); }
 };
 
 TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
@@ -53,7 +45,7 @@ TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
     GuideTree t;
     for (const std::string& g : c.guides) t.Put(g);
     std::string found = FindUserGuide(t.Dir(c.programDir), t.Dir("work"));
-    std::string want = c.expected.empty() ? "" : (t.root / c.expected / "manual.pdf").string();
+    std::string want = c.expected.empty() ? "" : t.Path(c.expected + "/manual.pdf");
     EXPECT_EQ(found, want) << c.name;
   }
 }
@@ -61,24 +53,24 @@ TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
 TEST(UserGuide, OnlyARegularFileCounts) {
   GuideTree t;
   // A folder named like the guide is not the guide; the next place is tried.
-  fs::create_directories(t.root / "usr/share/meridane/manual.pdf");
+  fs::create_directories(t.Path("usr/share/meridane/manual.pdf"));
   std::string in_work = t.Put("work");
   EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), t.Dir("work")), in_work);
   // A symbolic link to the guide (as distributions like to lay them out) is followed.
-  fs::remove_all(t.root / "usr/share/meridane/manual.pdf");
-  fs::create_symlink(in_work, t.root / "usr/share/meridane/manual.pdf");
+  fs::remove_all(t.Path("usr/share/meridane/manual.pdf"));
+  fs::create_symlink(in_work, t.Path("usr/share/meridane/manual.pdf"));
   EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), ""),
-            (t.root / "usr/share/meridane/manual.pdf").string());
+            t.Path("usr/share/meridane/manual.pdf"));
 }
 
 TEST(UserGuide, RelativeWorkingDirectoryGivesAnAbsolutePath) {
   GuideTree t;
   t.Put("work");
   fs::path old = fs::current_path();
-  fs::current_path(t.root);
+  fs::current_path(t.root());
   std::string found = FindUserGuide("", "work");
   fs::current_path(old);
-  EXPECT_EQ(found, (t.root / "work/manual.pdf").string());
+  EXPECT_EQ(found, t.Path("work/manual.pdf"));
   EXPECT_EQ(UserGuidePlaces("", "").size(), 0u);
 }
 

@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,21 +20,16 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 extern char** environ;
 
 namespace meridane::test {
-
-// A whole file's bytes; empty when it cannot be read.
-inline std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 struct CliResult {
   int status = -1;  // exit status; 128 + signal when the child was killed
@@ -75,28 +69,22 @@ inline ::testing::AssertionResult Exited(const CliResult& r, int status, const s
                                        << "\"; expected " << status << ", \"" << err << "\"";
 }
 
+// A file command's arguments over the whole of 2024, then the file's path.
+inline std::vector<std::string> WithYear(std::vector<std::string> head, const std::string& path) {
+  for (const char* a : {"--from", "2024-01-01", "--to", "2024-12-31"}) head.push_back(a);
+  head.push_back(path);
+  return head;
+}
+
 class CliSandbox {
  public:
-  CliSandbox() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "meridane-cli-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = tmpl;
-    dataDir_ = root_ + "/data";
-  }
-  ~CliSandbox() {
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
-  CliSandbox(const CliSandbox&) = delete;
-  CliSandbox& operator=(const CliSandbox&) = delete;
-
   // The sandbox folder (also the child's HOME) and the folder passed as --data-dir.
-  const std::string& root() const { return root_; }
-  const std::string& dataDir() const { return dataDir_; }
-  std::string databasePath() const { return dataDir_ + "/Patients.db"; }
+  const std::string& root() const { return root_.root(); }
+  std::string dataDir() const { return root_.Path("data"); }
+  std::string databasePath() const { return dataDir() + "/Patients.db"; }
 
   CliResult Run(const std::vector<std::string>& args, const std::string& stdinText = "") const {
-    std::vector<std::string> all{"--data-dir", dataDir_};
+    std::vector<std::string> all{"--data-dir", dataDir()};
     all.insert(all.end(), args.begin(), args.end());
     return RunWithoutDataDir(all, stdinText);
   }
@@ -104,10 +92,9 @@ class CliSandbox {
   CliResult RunWithoutDataDir(const std::vector<std::string>& args,
                               const std::string& stdinText = "") const {
     int n = counter_++;
-    std::string inPath = root_ + "/.stdin" + std::to_string(n);
-    std::string outPath = root_ + "/.stdout" + std::to_string(n);
-    std::string errPath = root_ + "/.stderr" + std::to_string(n);
-    std::ofstream(inPath, std::ios::binary) << stdinText;
+    std::string inPath = root_.Write(".stdin" + std::to_string(n), stdinText);
+    std::string outPath = root_.Path(".stdout" + std::to_string(n));
+    std::string errPath = root_.Path(".stderr" + std::to_string(n));
 
     std::vector<std::string> argStore{MERIDANE_CLI_PATH};
     argStore.insert(argStore.end(), args.begin(), args.end());
@@ -121,7 +108,7 @@ class CliSandbox {
       if (kv.rfind("HOME=", 0) == 0 || kv.rfind("USERPROFILE=", 0) == 0) continue;
       envStore.push_back(kv);
     }
-    envStore.push_back("HOME=" + root_);
+    envStore.push_back("HOME=" + root());
     std::vector<char*> envp;
     for (auto& e : envStore) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -152,14 +139,11 @@ class CliSandbox {
 
   // Writes a file into the sandbox and returns its path.
   std::string WriteFile(const std::string& name, const std::string& contents) const {
-    std::string path = root_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
+    return root_.Write(name, contents);
   }
 
  private:
-  std::string root_;
-  std::string dataDir_;
+  TempFolder root_{"cli"};
   mutable std::atomic<int> counter_{0};
 };
 

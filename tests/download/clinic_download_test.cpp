@@ -4,7 +4,7 @@
 
 #include "download_fixture.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -19,16 +19,16 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
   // The form never gives 000; an older database may hold it.
   ASSERT_TRUE(db.Exec("UPDATE Patient SET medicalNo = '000' WHERE IDNo = 'Z0';"));
   Attach(LinkKind::VXA,
-         test::ImageOf({At(650, 2024, 6, 1, 8, 0, 0, 7),         // HI
-                At(15, 2024, 6, 1, 9, 0, 1, 7),          // LO, marked in an after-meal slot
-                At(100, 2024, 6, 1, 10, 0, 0, 7, true),  // void
-                At(123, 2024, 6, 1, 12, 0, 0, 0),        // medical record number 0
-                At(124, 2024, 6, 1, 12, 0, 0, 1000),     // beyond three digits
-                At(88, 2024, 6, 1, 0, 30, 0, 42),        // two patients share 042
-                At(99, 2024, 6, 1, 13, 5, 0, 500),       // nobody has 500
-                At(650, 2024, 6, 1, 8, 0, 0, 7),         // the first reading again
-                At(650, 2024, 6, 1, 8, 0, 0, 42),        // the same reading, other number
-                At(70, 2024, 13, 1, 8, 0, 0, 7)},        // month 13
+         test::ImageOf({Rec(650, 2024, 6, 1, 8, 0, 0, 7),         // HI
+                Rec(15, 2024, 6, 1, 9, 0, 1, 7),          // LO, marked in an after-meal slot
+                Rec(100, 2024, 6, 1, 10, 0, 0, 7, true),  // void
+                Rec(123, 2024, 6, 1, 12, 0, 0, 0),        // medical record number 0
+                Rec(124, 2024, 6, 1, 12, 0, 0, 1000),     // beyond three digits
+                Rec(88, 2024, 6, 1, 0, 30, 0, 42),        // two patients share 042
+                Rec(99, 2024, 6, 1, 13, 5, 0, 500),       // nobody has 500
+                Rec(650, 2024, 6, 1, 8, 0, 0, 7),         // the first reading again
+                Rec(650, 2024, 6, 1, 8, 0, 0, 42),        // the same reading, other number
+                Rec(70, 2024, 13, 1, 8, 0, 0, 7)},        // month 13
                true),
          "VXACLINIC1");
 
@@ -63,8 +63,8 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
 }
 
 TEST_F(DownloadTest, ClinicDownloadFromTheWrongMeterShowsOneMessageAndListsNothing) {
-  const auto personal = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
-  const auto clinic = test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
+  const auto personal = test::ImageOf({Rec(150, 2024, 5, 6, 8, 15)});
+  const auto clinic = test::ImageOf({Rec(150, 2024, 5, 6, 8, 15, 0, 3)}, true);
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, DownloadResult> cases[] = {
       {LinkKind::VXA, personal, {}, kDownloadNeedsIndividual},
       {LinkKind::MK72, clinic, {}, kDownloadNotConnected},  // only family VXA is tried
@@ -103,7 +103,7 @@ TEST_F(DownloadTest, RefusedCommitReportsEveryReadingAsNotFiled) {
   EXPECT_EQ(s.insertFailures, 2);
   EXPECT_THAT(Stored("P7"), IsEmpty());
 
-  Attach(LinkKind::MK72, test::ImageOf({At(150, 2024, 5, 6, 8, 15)}), "MK72000009");
+  Attach(LinkKind::MK72, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15)}), "MK72000009");
   DownloadReport r = Download();
   EXPECT_EQ(r.inserted, 0);
   EXPECT_EQ(r.insertFailures, 1);
@@ -113,4 +113,4 @@ TEST_F(DownloadTest, RefusedCommitReportsEveryReadingAsNotFiled) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

@@ -1,38 +1,21 @@
 #pragma once
 // Whole downloads against the meter emulator and a throw-away patient database.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <filesystem>
 #include <memory>
 #include <ostream>
 
-#include "app/data_paths.h"
 #include "download/clinic_download.h"
 #include "meter/emulator/emulated_backends.h"
-#include "meter/meter_image.h"
-#include "meter/meter_test_util.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
-#include "store/schema.h"
+#include "support/fixtures.h"
+#include "support/meter_images.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
-namespace meridane::testing {
-
-// Returns at once: the worker's fixed waits and the link's pauses cost nothing.
-class NoSleep : public Sleeper {
- public:
-  void SleepMs(std::uint32_t) override {}
-};
-
-
-inline MeterRecord At(int gluco, int y, int mo, int d, int h, int mi, int mark = 0,
-                      int medicalNo = 0, bool isVoid = false) {
-  return MeterRecord{gluco, y, mo, d, h, mi, mark, medicalNo, isVoid};
-}
+namespace meridane::test {
 
 struct StoredRow {
   std::string glucoDate;
@@ -43,18 +26,9 @@ struct StoredRow {
   }
 };
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public BookTest {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("meridane-download-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder_);
-    SetDataFolderOverride((folder_ / "MeridData_Pro").string());
-    SetStatementErrorSink([this](const std::string& m) { sqlErrors.push_back(m); });
-    EnsureDataFolder();
-    db = OpenPatientDatabase();
-    CreateSchema(db);
+  DownloadTest() {
     hooks.prompter = &prompter;
     hooks.wait = [](DownloadSession& s) {
       RealSleeper tick;
@@ -68,21 +42,11 @@ class DownloadTest : public ::testing::Test {
       LoadPatient(db, newPatientId, cur);
     };
   }
-  void TearDown() override {
-    session.reset();
-    db = Database();
-    SetStatementErrorSink(nullptr);
-    SetDataFolderOverride("");
-    std::filesystem::remove_all(folder_);
-  }
+  void TearDown() override { session.reset(); }
 
   void AddPatient(const std::string& id, const std::string& name, const std::string& medicalNo,
                   const std::string& meterSN) {
-    ScriptedPrompter yes;
-    PatientFormValues f;
-    f.fullName = name, f.IDNo = id, f.medicalNo = medicalNo, f.meterSN = meterSN;
-    CPatientProfile scratch;
-    ASSERT_EQ(SavePatientForm(db, yes, f, false, {}, scratch), FormSaveOutcome::Saved) << id;
+    ASSERT_TRUE(AddPatientByForm(db, name, id, medicalNo, meterSN)) << id;
   }
 
   // Attaches one emulated meter in place of whatever was attached.
@@ -98,7 +62,9 @@ class DownloadTest : public ::testing::Test {
     session->SetAccess(access);
   }
 
-  DownloadReport Download() { return RunSinglePatientDownload(*session, hooks, db, current, table); }
+  DownloadReport Download() {
+    return RunSinglePatientDownload(*session, hooks, db, current, table);
+  }
 
   std::vector<StoredRow> Stored(const std::string& id) {
     std::vector<StoredRow> rows;
@@ -109,8 +75,8 @@ class DownloadTest : public ::testing::Test {
     return rows;
   }
 
-  std::filesystem::path folder_;
-  Database db;
+  Database& db = db_;
+  std::vector<std::string>& sqlErrors = sqlErrors_.list;
   NoSleep sleeper;
   std::unique_ptr<EmulatedMeter> meter;
   std::unique_ptr<DownloadSession> session;
@@ -120,7 +86,6 @@ class DownloadTest : public ::testing::Test {
   ReadingTable table;
   std::string newPatientId;
   std::vector<std::string> formSerials;
-  std::vector<std::string> sqlErrors;
 };
 
-}  // namespace meridane::testing
+}  // namespace meridane::test

@@ -10,7 +10,7 @@
 #include "meter/families/hid40_protocol.h"
 #include "meter/link_factory.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -52,7 +52,7 @@ TEST(MeterFamilyTable, ANewRowJoinsDetectionAfterTheBuiltInOrderAndTheCommandLin
 
 TEST_F(DownloadTest, TheEmulatorPlaysTheNewFamilyAndADownloadFindsAndFilesIt) {
   AddPatient("Z1", "Zed Nine", "", "ZX90000001");
-  Attach(kZX9, test::ImageOf({At(140, 2024, 6, 1, 7, 30), At(160, 2024, 6, 1, 9, 0)}),
+  Attach(kZX9, test::ImageOf({Rec(140, 2024, 6, 1, 7, 30), Rec(160, 2024, 6, 1, 9, 0)}),
          "ZX90000001");
   EXPECT_EQ(meter->meter->ProductString(), "ZX9");
 
@@ -78,4 +78,4 @@ TEST(MeterFamilyTable, TheShippedUdevRulesCoverEveryBuiltInFamily) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

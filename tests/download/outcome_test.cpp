@@ -2,13 +2,12 @@
 // cancelling from the waiting side.
 #include <gmock/gmock.h>
 
-#include <fstream>
 #include <type_traits>
 
 #include "app/text_lookup.h"
 #include "download_fixture.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 constexpr const char* kCheckMode =
@@ -27,8 +26,9 @@ TEST(DownloadOutcome, CodesSharingAKeyShareTheLanguageFilesText) {
   EXPECT_EQ(DownloadOutcomeMessage(kDownloadNotSupported)->text,
             "The meter doesn\u2019t support the function you are using.");
 
-  const std::string ini = ::testing::TempDir() + "/meridane-download-lang.ini";
-  std::ofstream(ini) << "[Label]\nWarning=Achtung\n[ErrMsg]\nErrMsg4=Sprache vier\n";
+  TempFolder tmp("lang");
+  const std::string ini =
+      tmp.Write("lang.ini", "[Label]\nWarning=Achtung\n[ErrMsg]\nErrMsg4=Sprache vier\n");
   SetLanguageFile(ini);
   for (DownloadResult code :
        {kDownloadNeedsIndividual, kDownloadNeedsMultiple, kDownloadNotSupported, kDownloadTooMany}) {
@@ -44,10 +44,10 @@ TEST(DownloadOutcome, CodesSharingAKeyShareTheLanguageFilesText) {
 
 TEST_F(DownloadTest, MeterFaultsEndWithTheirOneMessageAndStoreNothing) {
   AddPatient("M1", "Mia Fault", "", "MK72000001");
-  const auto image = test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
-                            At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)});
+  const auto image = test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(151, 2024, 5, 6, 9, 15),
+                            Rec(152, 2024, 5, 6, 10, 15), Rec(153, 2024, 5, 6, 11, 15)});
   const std::tuple<LinkKind, std::vector<std::uint8_t>, EmulatorFaults, DownloadResult> cases[] = {
-      {LinkKind::VXA, test::ImageOf({At(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
+      {LinkKind::VXA, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15, 0, 3)}, true), {}, kDownloadNeedsMultiple},
       {LinkKind::MK72, test::ImageOf({}), {}, kDownloadNoRecords},
       {LinkKind::MK72, image, {.silentSerial = true}, kDownloadNotSupported},
       {LinkKind::TR35, image, {.stopFromBlock = 1}, kDownloadNoAnswer},
@@ -69,8 +69,8 @@ TEST_F(DownloadTest, CancelFromTheWaitingSideEndsAStalledTransfer) {
   AddPatient("K1", "Kim Cancel", "", "MK72000001");
   // An MK72 asks for a block that never becomes ready until the read is cancelled.
   Attach(LinkKind::MK72,
-         test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(151, 2024, 5, 6, 9, 15),
-                At(152, 2024, 5, 6, 10, 15), At(153, 2024, 5, 6, 11, 15)}),
+         test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(151, 2024, 5, 6, 9, 15),
+                Rec(152, 2024, 5, 6, 10, 15), Rec(153, 2024, 5, 6, 11, 15)}),
          "MK72000001", EmulatorFaults{.stopFromBlock = 1});
   int ticks = 0;
   hooks.wait = [&](DownloadSession& s) {
@@ -86,4 +86,4 @@ TEST_F(DownloadTest, CancelFromTheWaitingSideEndsAStalledTransfer) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

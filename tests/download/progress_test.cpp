@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -12,7 +11,7 @@
 #include "meter/meter_family.h"
 #include "download_fixture.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 std::vector<std::uint8_t> Personal(int n) { return test::SampleImage(kPersonalMeterType, n); }
@@ -109,16 +108,15 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
 class MeterChoiceTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::string path = ::testing::TempDir() + "/meridane-choice-" + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
+    return tmp_.Write(name, std::string(bytes.begin(), bytes.end()));
   }
+  TempFolder tmp_{"choice"};
 };
 
 TEST_F(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
   const std::string personal = Write("p.bin", Personal(2));
-  const std::string clinic = Write("m.bin", test::ImageOf({At(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
+  const std::string clinic =
+      Write("m.bin", test::ImageOf({Rec(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
   struct Case {
     MeterOptions options;
     std::string error;  // empty: accepted
@@ -160,4 +158,4 @@ TEST_F(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

@@ -5,7 +5,7 @@
 #include "download_fixture.h"
 #include "meter/emulator/pty_meter.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -13,18 +13,18 @@ using ::testing::IsEmpty;
 
 constexpr const char* kSerial = "MK72000001";
 constexpr const char* kConfirm = "Please confirm the data are downloaded to Ann Lee(012).";
-const std::vector<std::uint8_t> kOneReading = test::ImageOf({At(150, 2024, 5, 6, 8, 15)});
+const std::vector<std::uint8_t> kOneReading = test::ImageOf({Rec(150, 2024, 5, 6, 8, 15)});
 
 TEST_F(DownloadTest, FilesEachValidReadingOnceWithItsSlotAndMealCode) {
   AddPatient("A1", "Ann Lee", "12", kSerial);
   AddPatient("A2", "Second With Same Meter", "", kSerial);
   Attach(LinkKind::MK72,
-         test::ImageOf({At(120, 2024, 3, 4, 7, 0, 1),     // before breakfast, marked so
-                At(180, 2024, 3, 4, 10, 0),       // after breakfast
-                At(95, 2024, 13, 4, 12, 0),       // month 13
-                At(180, 2024, 3, 4, 10, 0),       // the same reading twice
-                At(101, 2024, 3, 4, 12, 0),       // before lunch without the mark
-                At(77, 2024, 3, 4, 23, 30, 1)}),  // night with the before-meal mark
+         test::ImageOf({Rec(120, 2024, 3, 4, 7, 0, 1),     // before breakfast, marked so
+                Rec(180, 2024, 3, 4, 10, 0),       // after breakfast
+                Rec(95, 2024, 13, 4, 12, 0),       // month 13
+                Rec(180, 2024, 3, 4, 10, 0),       // the same reading twice
+                Rec(101, 2024, 3, 4, 12, 0),       // before lunch without the mark
+                Rec(77, 2024, 3, 4, 23, 30, 1)}),  // night with the before-meal mark
          kSerial);
 
   DownloadReport r = Download();
@@ -101,7 +101,7 @@ TEST_F(DownloadTest, WithoutAReadableSerialNothingIsFiled) {
   EXPECT_THAT(prompter.texts(), ElementsAre(kNotConnectedText));
 
   // A serial character the detection refuses: the download runs, but is discarded.
-  Attach(LinkKind::MK72, test::ImageOf({At(99, 2024, 5, 7, 8, 15)}), "AB-3456789");
+  Attach(LinkKind::MK72, test::ImageOf({Rec(99, 2024, 5, 7, 8, 15)}), "AB-3456789");
   prompter.Clear();
   r = Download();
   EXPECT_EQ(r.result, kDownloadOk);
@@ -139,7 +139,7 @@ TEST_F(DownloadTest, FamiliesAreTriedInOrderAndTheBridgeNever) {
 
 TEST_F(DownloadTest, SerialBridgeMeterOverARealTerminal) {
   auto emu = std::make_shared<MeterEmulator>(
-      LinkKind::USB, test::ImageOf({At(150, 2024, 5, 6, 8, 15), At(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
+      LinkKind::USB, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
   auto pty = PtyMeter::Start(emu);
   if (!pty) GTEST_SKIP() << "no pseudo-terminal";
   AddPatient("U1", "Uma Usb", "", "USBPTY0001");
@@ -150,4 +150,4 @@ TEST_F(DownloadTest, SerialBridgeMeterOverARealTerminal) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

@@ -22,6 +22,7 @@
 #include "gui_test_registry.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
+#include "support/meter_images.h"
 #include "store/gui/add_edit.h"
 #include "store/reading_store.h"
 #include "ui/id_entry.h"
@@ -50,11 +51,6 @@ class DownloadPrompter : public ScriptedPrompter {
   }
 };
 
-class NoSleep : public Sleeper {
- public:
-  void SleepMs(std::uint32_t) override {}
-};
-
 std::vector<std::uint8_t> Personal(int n) {
   std::vector<std::vector<std::uint8_t>> records;
   for (int i = 0; i < n; ++i)
@@ -63,9 +59,7 @@ std::vector<std::uint8_t> Personal(int n) {
 }
 
 std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (const MeterRecord& r : readings) records.push_back(EncodeClinicRecord(r));
-  return BuildMeterImage(kClinicMeterType, records);
+  return test::ImageOf(readings, true);
 }
 
 // The stored readings of one patient as "YYYY-MM-DD HH:MM value".
@@ -100,7 +94,7 @@ struct Window {
   test::DataFolder folder;
   DownloadPrompter prompter;
   test::PageScript script;
-  NoSleep noSleep;
+  test::NoSleep noSleep;
   std::unique_ptr<EmulatedMeter> meter;
   CMeridDemoXDlg w{prompter, {1280, 1024, 96}, script.Runner()};
 
@@ -113,15 +107,7 @@ struct Window {
   // Home → management mode → the patient page's action, then the pages that follows.
   void Choose(int mode, std::function<void(CPatientMain&)> act,
               test::PageScript::Step next = {}) {
-    script.Then([mode](QDialog& d) {
-      auto& home = static_cast<CWelcome&>(d);
-      home.OnManagement(mode);
-      return home.result();
-    });
-    script.Then([act](QDialog& d) {
-      act(static_cast<CPatientMain&>(d));
-      return d.result();
-    });
+    script.ThenPatientPage(mode, std::move(act));
     if (next) script.Then(std::move(next));
     w.OnHome();
   }
@@ -232,7 +218,7 @@ class DownloadTest : public QObject {
 
   void escapeAndTheCloseBoxCancelTheRead() {
     test::DataFolder folder;
-    NoSleep noSleep;
+    test::NoSleep noSleep;
     auto meter = MakeEmulatedMeter(LinkKind::MK72, Personal(60), kSerial,
                                    EmulatorFaults{.stopFromBlock = 2});
     DownloadSession session({&meter->hid, &meter->serial, &noSleep});

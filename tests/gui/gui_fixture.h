@@ -5,18 +5,21 @@
 #include <QDialog>
 #include <QProcess>
 #include <QtTest>
-#include <QTemporaryDir>
 #include <functional>
 #include <vector>
 
 #include "app/data_paths.h"
 #include "app/gui/app_state.h"
 #include "app/gui/gui_support.h"
+#include "app/gui/patient_main.h"
+#include "app/gui/welcome.h"
 #include "app/prompter.h"
-#include "reading_builder.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
+#include "support/book.h"
+#include "support/temp_folder.h"
+#include "ui/id_entry.h"
 
 namespace meridane::test {
 
@@ -24,16 +27,14 @@ namespace meridane::test {
 class DataFolder {
  public:
   DataFolder() {
-    SetDataFolderOverride(dir_.path().toStdString());
     ResetDatabaseFailureNotice();
-    Database db = OpenPatientDatabase();
-    CreateSchema(db);
+    FreshDatabase();
   }
-  ~DataFolder() { SetDataFolderOverride({}); }
-  QString path() const { return dir_.path(); }
+  QString path() const { return QString::fromStdString(tmp_.root()); }
 
  private:
-  QTemporaryDir dir_;
+  TempFolder tmp_{"gui"};
+  DataFolderOverride override_{tmp_.root()};
 };
 
 inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFolder()); }
@@ -42,14 +43,7 @@ inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFo
 inline void AddPatient(const std::string& name, const std::string& id,
                        const std::string& medicalNo = "", const std::string& meterSN = "") {
   Database db = OpenPatientDatabase();
-  ScriptedPrompter yes;
-  PatientFormValues v;
-  v.fullName = name;
-  v.IDNo = id;
-  v.medicalNo = medicalNo;
-  v.meterSN = meterSN;
-  CPatientProfile current;
-  SavePatientForm(db, yes, v, false, {}, current);
+  AddPatientByForm(db, name, id, medicalNo, meterSN);
 }
 
 // Fills the data folder with the command line's demo patients: DEMO-001 (mg/dL, 24 hours),
@@ -75,6 +69,25 @@ class PageScript {
  public:
   using Step = std::function<int(QDialog&)>;
   void Then(Step s) { steps_.push_back(std::move(s)); }
+  // The home page goes to the patient page of `mode`, where `act` runs (none: the page is
+  // left without an action).
+  void ThenPatientPage(int mode, std::function<void(CPatientMain&)> act = {}) {
+    Then([mode](QDialog& d) {
+      static_cast<CWelcome&>(d).OnManagement(mode);
+      return d.result();
+    });
+    Then([act](QDialog& d) {
+      if (act) act(static_cast<CPatientMain&>(d));
+      return d.result();
+    });
+  }
+  // Home, individual management, then the report of patient `id`.
+  void ThenReportOf(const char* id) {
+    ThenPatientPage(kIndividual, [id](CPatientMain& p) {
+      p.idEntry()->setText(id);
+      p.OnViewReport();
+    });
+  }
   PageRunner Runner() {
     return [this](QDialog& d) {
       seen_.push_back(d.metaObject()->className());

@@ -22,58 +22,18 @@
 #include "output/gui/io_file.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
+#include "support/pdf_text.h"
 #include "ui/printable_report.h"
 
 using namespace meridane;
 
 namespace {
 
-std::string Run(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
-
-struct Word {
-  int page;
-  double x, top;
-  QString text;
-};
-std::vector<Word> Words(const QString& pdf) {
-  std::vector<Word> words;
-  const QString xml = QString::fromStdString(Run("pdftotext -bbox '" + pdf.toStdString() + "' -"));
-  static const QRegularExpression kItem(
-      R"re(<page |<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
-  int page = 0;
-  for (auto it = kItem.globalMatch(xml); it.hasNext();) {
-    auto m = it.next();
-    if (m.captured(0).startsWith("<page")) ++page;
-    else words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
-  }
-  return words;
-}
-const Word* FindWord(const std::vector<Word>& ws, const QString& t, int page = 0) {
-  for (const auto& w : ws)
-    if (w.text == t && (page == 0 || w.page == page)) return &w;
-  return nullptr;
-}
-int Pages(const QString& pdf) {
-  const std::string info = Run("pdfinfo '" + pdf.toStdString() + "'");
-  auto at = info.find("Pages:");
-  return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
-}
-std::string Title(const QString& pdf) {
-  const std::string info = Run("pdfinfo '" + pdf.toStdString() + "'");
-  auto at = info.find("Title:");
-  if (at == std::string::npos) return {};
-  auto start = info.find_first_not_of(' ', at + 6);
-  return info.substr(start, info.find('\n', start) - start);
-}
+using test::FindWord;
+using Word = test::PdfWord;
+std::vector<Word> Words(const QString& pdf) { return test::ReadWords(pdf.toStdString()); }
+int Pages(const QString& pdf) { return test::PageCount(pdf.toStdString()); }
+std::string Title(const QString& pdf) { return test::PdfInfoField(pdf.toStdString(), "Title"); }
 
 // A chart view that marks what it draws, standing in for the report page's widgets.
 class MarkChart : public CPrintableReport {

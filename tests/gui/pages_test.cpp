@@ -20,15 +20,6 @@ namespace {
 const std::string kLeaveQuestion = "Do you want to save data and leave this page?";
 const std::string kNotExisted = "This user's ID is NOT existed.";
 const std::string kSelect = "Please select a patient or enter a user's ID.";
-
-// The home page goes to the patient page of `mode`; the next step acts there.
-test::PageScript::Step Choose(int mode) {
-  return [mode](QDialog& d) {
-    auto& home = static_cast<CWelcome&>(d);
-    home.OnManagement(mode);
-    return home.result();
-  };
-}
 }  // namespace
 
 class PagesTest : public QObject {
@@ -44,13 +35,7 @@ class PagesTest : public QObject {
 
     // Home right after start-up asks although nothing was edited; the home page then
     // sends the user to a patient's report.
-    script.Then(Choose(kIndividual));
-    script.Then([](QDialog& d) {
-      auto& page = static_cast<CPatientMain&>(d);
-      page.idEntry()->setText("A1");
-      page.OnViewReport();
-      return page.result();
-    });
+    script.ThenReportOf("A1");
     w.OnHome();
     QCOMPARE(prompter.texts(), std::vector<std::string>{kLeaveQuestion});
     QCOMPARE(w.state().pageResult, int(kResultViewReport));
@@ -62,11 +47,7 @@ class PagesTest : public QObject {
     // and home goes on to a clinic quick view.
     prompter.Clear();
     script.Then([](QDialog& d) { return static_cast<CPatientMain&>(d).result(); });
-    script.Then(Choose(kMultiple));
-    script.Then([](QDialog& d) {
-      static_cast<CPatientMain&>(d).OnQuickView();
-      return d.result();
-    });
+    script.ThenPatientPage(kMultiple, [](CPatientMain& p) { p.OnQuickView(); });
     w.OnPatients();
     QVERIFY(prompter.asked().empty());
     QVERIFY(w.clinicViewShown());
@@ -76,11 +57,7 @@ class PagesTest : public QObject {
 
     // A clinic view never asks, even with the data-changed flag set; both marks clear.
     w.state().dataChanged = true;
-    script.Then(Choose(kIndividual));
-    script.Then([](QDialog& d) {
-      static_cast<CPatientMain&>(d).OnDownload();
-      return d.result();
-    });
+    script.ThenPatientPage(kIndividual, [](CPatientMain& p) { p.OnDownload(); });
     w.OnHome();
     // No meter is attached: the download's own message, but no leave question.
     QCOMPARE(prompter.texts(),

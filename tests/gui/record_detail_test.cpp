@@ -62,21 +62,6 @@ void WhenEditorOpens(std::function<void(CRecordDetail&)> act) {
   poll->start(5);
 }
 
-// The home page, individual management, then patient A1's report.
-void OpenReportOfA1(test::PageScript& script) {
-  script.Then([](QDialog& d) {
-    auto& home = static_cast<CWelcome&>(d);
-    home.OnManagement(kIndividual);
-    return home.result();
-  });
-  script.Then([](QDialog& d) {
-    auto& page = static_cast<CPatientMain&>(d);
-    page.idEntry()->setText("A1");
-    page.OnViewReport();
-    return page.result();
-  });
-}
-
 }  // namespace
 
 class RecordDetailTest : public QObject {
@@ -274,7 +259,7 @@ class RecordDetailTest : public QObject {
     test::PageScript script;
     CMeridDemoXDlg w(prompter, {1280, 1024, 96}, script.Runner());
     w.Initialise();
-    OpenReportOfA1(script);
+    script.ThenReportOf("A1");
     w.OnHome();
     QCOMPARE(w.state().readings.count(), 2u);
 
@@ -299,7 +284,7 @@ class RecordDetailTest : public QObject {
     annotate();
     prompter.Clear();
     prompter.Push(PromptAnswer::No);
-    OpenReportOfA1(script);
+    script.ThenReportOf("A1");
     w.OnHome();
     QCOMPARE(prompter.texts(), std::vector<std::string>{"Do you want to save data and leave this page?"});
     ReadingTable t = stored();
@@ -310,7 +295,7 @@ class RecordDetailTest : public QObject {
     annotate();
     prompter.Clear();
     prompter.Push(PromptAnswer::Yes);
-    OpenReportOfA1(script);
+    script.ThenReportOf("A1");
     w.OnHome();
     t = stored();
     QCOMPARE(t.entries[0].detail.comment, std::string("walk after breakfast"));

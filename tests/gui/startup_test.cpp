@@ -83,12 +83,10 @@ class StartupTest : public QObject {
   }
 
   void databaseFailureToldOnce() {
-    QTemporaryDir dir;
-    QFile blocker(dir.path() + "/file");
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    test::TempFolder dir("gui");
+    dir.Write("file", "");
     // A data folder below a plain file can never be created.
-    SetDataFolderOverride((dir.path() + "/file/MeridData_Pro").toStdString());
+    test::DataFolderOverride folder(dir.Path("file/MeridData_Pro"));
     ResetDatabaseFailureNotice();
     ScriptedPrompter prompter;
     {
@@ -98,7 +96,6 @@ class StartupTest : public QObject {
     QVERIFY(!OpenDatabaseOrTell(prompter));
     QCOMPARE(prompter.asked().size(), size_t(1));
     QVERIFY(prompter.texts()[0].rfind("Can't open database: ", 0) == 0);
-    SetDataFolderOverride({});
   }
 
   void userGuideOpening() {

@@ -9,7 +9,7 @@
 #include "meter/families/mk72.h"
 #include "meter/families/tr35.h"
 #include "meter/families/vxa.h"
-#include "meter_test_util.h"
+#include "support/meter_images.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

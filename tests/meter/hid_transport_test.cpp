@@ -5,7 +5,7 @@
 #include "meter/families/mk72.h"
 #include "meter/families/tr35.h"
 #include "meter/families/vxa.h"
-#include "meter_test_util.h"
+#include "support/meter_images.h"
 
 namespace meridane {
 namespace {

@@ -5,7 +5,8 @@
 
 #include "meter/link_result.h"
 #include "meter/meter_image.h"
-#include "meter_test_util.h"
+#include "support/meter_images.h"
+#include "support/temp_folder.h"
 
 namespace meridane {
 namespace {
@@ -101,22 +102,15 @@ TEST(MeterImage, SerialBlockChecksumAndCharacters) {
 }
 
 TEST(MeterImage, ImageFileLoads) {
-  const std::string path = testing::TempDir() + "/meter_image_test.bin";
+  test::TempFolder tmp("image");
   auto image = test::SampleImage('M', 3);
-  {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()), image.size());
-  }
+  const std::string path = tmp.Write("meter.bin", std::string(image.begin(), image.end()));
   auto loaded = LoadMeterImageFile(path);
   ASSERT_TRUE(loaded);
   EXPECT_EQ(*loaded, image);
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "P\x01";
-  }
+  tmp.Write("meter.bin", "P\x01");
   EXPECT_FALSE(LoadMeterImageFile(path));  // shorter than a header
   EXPECT_FALSE(LoadMeterImageFile(path + ".missing"));
-  std::remove(path.c_str());
 }
 
 }  // namespace

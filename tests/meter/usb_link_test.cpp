@@ -6,7 +6,7 @@
 #include "meter/families/usb_serial.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/emulator/pty_meter.h"
-#include "meter_test_util.h"
+#include "support/meter_images.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

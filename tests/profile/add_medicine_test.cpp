@@ -2,39 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "app/data_paths.h"
-#include "store/schema.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
 
-class AddMedicineTest : public ::testing::Test {
+class AddMedicineTest : public test::BookTest {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("meridane_addmed_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    SetDataFolderOverride(dir_.string());
-    db_ = OpenPatientDatabase();
-    ASSERT_TRUE(db_.ok());
-    CreateSchema(db_);
-    ASSERT_TRUE(db_.Exec(
-        "INSERT INTO Patient VALUES('Ann','A1','','1970-01-01','','','0','','','0','0','0','0',"
-        "'0','0','0','0','0');"));
-  }
-  void TearDown() override {
-    db_ = Database();
-    std::filesystem::remove_all(dir_);
+    BookTest::SetUp();
+    Sql("INSERT INTO Patient VALUES('Ann','A1','','1970-01-01','','','0','','','0','0','0','0',"
+        "'0','0','0','0','0');");
   }
   std::string Enabled() {
     Statement st = db_.Prepare("SELECT medicationEnable FROM Patient WHERE IDNo='A1';");
     return st.Step() ? st.Text(0) : "?";
   }
-  std::filesystem::path dir_;
-  Database db_;
 };
 
 TEST_F(AddMedicineTest, FirstAddCreatesTheRowThenFillsFreeSlots) {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "report_test_util.h"
 #include "store/patient_store.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
@@ -99,7 +99,7 @@ TEST(ComposeMealCode, EveryPairOfSlotAndMark) {
   }
 }
 
-class ClassifyReadingTimeTest : public test::ScratchDatabase {
+class ClassifyReadingTimeTest : public test::BookTest {
  protected:
   // As a download files a reading: the patient's flags and schedules loaded, then applied.
   int SlotOf(const std::string& idNo, const DateTime& at) {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <random>
 
-#include "report_test_util.h"
+#include "support/fixtures.h"
 #include "reports/classification.h"
 #include "reports/report_sets.h"
 #include "reports/summary.h"

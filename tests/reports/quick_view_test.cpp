@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "report_test_util.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
 
-class QuickViewTest : public test::ScratchDatabase {
+class QuickViewTest : public test::BookTest {
  protected:
   void AddPatient(const std::string& name, const std::string& id, bool healthRecord) {
     Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable, inquiryEnable) VALUES ('" + name +

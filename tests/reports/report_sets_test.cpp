@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report_test_util.h"
+#include "support/fixtures.h"
 
 // Details are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report_test_util.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {

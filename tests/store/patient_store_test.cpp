@@ -1,9 +1,9 @@
 #include "store/patient_store.h"
 
 #include "store/reading_store.h"
-#include "store_fixture.h"
+#include "support/fixtures.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 PatientFormValues Form(const std::string& name, const std::string& id) {
@@ -23,12 +23,8 @@ ProfileEditorState Editor(unsigned confirmed = kAllSections, const CPatientProfi
   return ProfileEditorState{true, confirmed, staging};
 }
 
-class PatientStoreTest : public StoreTest {
+class PatientStoreTest : public BookTest {
  protected:
-  void SetUp() override {
-    StoreTest::SetUp();
-    db = Open();
-  }
   FormSaveOutcome Add(const PatientFormValues& f, const ProfileEditorState& editor = {}) {
     CPatientProfile current;
     return SavePatientForm(db, prompter, f, false, editor, current);
@@ -43,7 +39,7 @@ class PatientStoreTest : public StoreTest {
                         p.gender,   p.email,   p.meterSN,   p.timeUnit, p.mealEnable};
     return f;
   }
-  Database db;
+  Database& db = db_;
   ScriptedPrompter prompter;
 };
 
@@ -252,7 +248,7 @@ TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(again), true, off, again),
             FormSaveOutcome::Saved);
   EXPECT_EQ(Load("A1").nonWorking.nonWorkingDay, 2);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
 TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
@@ -293,7 +289,7 @@ TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
   CPatientProfile current;
   EXPECT_EQ(SavePatientForm(db, prompter, Form("Ann", "A1"), false, editor, current),
             FormSaveOutcome::Failed);
-  EXPECT_FALSE(errors.empty());
+  EXPECT_FALSE(sqlErrors_.list.empty());
   EXPECT_TRUE(current.IDNo.empty());
   EXPECT_FALSE(PatientIdExists(db, "A1"));
   EXPECT_FALSE(db.TableExists("GA1"));
@@ -338,9 +334,9 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 // SQLite's table names ignore case: an ID whose readings table would be another's is taken.
@@ -368,4 +364,4 @@ TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

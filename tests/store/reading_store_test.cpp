@@ -1,16 +1,15 @@
 #include "store/reading_store.h"
 
 #include "store/patient_store.h"
-#include "store_fixture.h"
+#include "support/fixtures.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
-class ReadingStoreTest : public StoreTest {
+class ReadingStoreTest : public BookTest {
  protected:
   void SetUp() override {
-    StoreTest::SetUp();
-    db = Open();
+    BookTest::SetUp();
     patient.IDNo = "P1";
     ASSERT_TRUE(EnsureReadingsTable(db, patient.IDNo));
   }
@@ -22,7 +21,7 @@ class ReadingStoreTest : public StoreTest {
     LoadReadings(db, patient, t, classify);
     return t;
   }
-  Database db;
+  Database& db = db_;
   CPatientProfile patient;
 };
 
@@ -41,7 +40,7 @@ TEST_F(ReadingStoreTest, TablesOfUnusualIdsWork) {
     EXPECT_EQ(t.entries[0].medicalNo, 7);
   }
   EXPECT_TRUE(db.TableExists("Patient"));
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
   // The stored text of a readings table is the program's statement with the name spliced in.
   auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='GA 1';");
   EXPECT_EQ(sql, std::vector<std::string>{
@@ -59,7 +58,7 @@ TEST_F(ReadingStoreTest, IdxIsNeverReusedAndValuesAreStoredAsBefore) {
             std::vector<std::string>{"2024-01-01 07:05:00|integer|integer"});
   // Without a table the insert fails visibly instead of pretending.
   EXPECT_EQ(InsertReading(db, "missing", {2024, 1, 1, 0, 0}, 100, 0, 0), -1);
-  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(sqlErrors_.list.size(), 1u);
 }
 
 TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
@@ -136,7 +135,7 @@ TEST_F(ReadingStoreTest, ClearedDetailsDoNotComeBack) {
   EXPECT_FALSE(again.entries[0].detail.IsNonEmpty());
   EXPECT_EQ(again.entries[1].detail.carbs, 40);
   EXPECT_EQ(Column(db, "SELECT idx FROM GlucoDetail;"), std::vector<std::string>{"2"});
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
 TEST_F(ReadingStoreTest, NonEmptyRule) {
@@ -185,7 +184,7 @@ TEST_F(ReadingStoreTest, EmptyAndMissing) {
   noTable.IDNo = "none";
   LoadReadings(db, noTable, t);
   EXPECT_EQ(t.count(), 0u);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
 TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
@@ -216,7 +215,7 @@ TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
     ASSERT_TRUE(outer.Commit());
   }
   EXPECT_EQ(Column(db, "SELECT idx||':'||meal FROM GP1;"), std::vector<std::string>{"1:258"});
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
 TEST_F(ReadingStoreTest, RefusedCommitRollsBackAndLeavesTheConnectionUsable) {
@@ -231,7 +230,7 @@ TEST_F(ReadingStoreTest, RefusedCommitRollsBackAndLeavesTheConnectionUsable) {
     ASSERT_TRUE(db.Exec("INSERT INTO Owned VALUES(7);"));
     EXPECT_FALSE(tx.Commit());
   }
-  EXPECT_FALSE(errors.empty());
+  EXPECT_FALSE(sqlErrors_.list.empty());
   EXPECT_EQ(Load().count(), 0u);
   // A later write is committed on its own, not held in the refused transaction.
   Insert({2024, 6, 1, 9, 0}, 110);
@@ -240,4 +239,4 @@ TEST_F(ReadingStoreTest, RefusedCommitRollsBackAndLeavesTheConnectionUsable) {
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

@@ -5,18 +5,18 @@
 
 #include "store/database_key.h"
 #include "store/patient_store.h"
-#include "store_fixture.h"
+#include "support/fixtures.h"
 
-namespace meridane::testing {
+namespace meridane::test {
 namespace {
 
 int ColumnCount(Database& db, const std::string& table) {
   return static_cast<int>(Column(db, "PRAGMA table_info(" + table + ");").size());
 }
 
-TEST_F(StoreTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
+TEST_F(DataFolderTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
   ASSERT_FALSE(std::filesystem::exists(DataFolder()));
-  Database db = Open();
+  Database db = FreshDatabase();
   ASSERT_TRUE(db.ok());
   EXPECT_TRUE(std::filesystem::exists(PatientDatabasePath()));
 
@@ -51,12 +51,12 @@ TEST_F(StoreTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
   // Running again at the next start changes nothing and reports nothing.
   EXPECT_TRUE(CreateSchema(db));
   EXPECT_EQ(Column(db, "SELECT name FROM sqlite_master WHERE type='table';").size(), 9u);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
-TEST_F(StoreTest, FileIsEncryptedAndOpensOnlyWithTheKey) {
+TEST_F(DataFolderTest, FileIsEncryptedAndOpensOnlyWithTheKey) {
   {
-    Database db = Open();
+    Database db = FreshDatabase();
     ASSERT_TRUE(db.ok());
     ASSERT_TRUE(db.Exec("INSERT INTO Patient (fullName, IDNo) VALUES ('Ann', 'A1');"));
   }
@@ -94,8 +94,8 @@ std::vector<std::string> IdsWithPassPhrase(const std::string& path) {
   return ids;
 }
 
-TEST_F(StoreTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) {
-  { Database db = Open(); }
+TEST_F(DataFolderTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) {
+  { Database db = FreshDatabase(); }
   const int before = KeyDerivationCount();
   for (const char* id : {"A1", "A2", "A3"}) {
     Database db = OpenPatientDatabase();
@@ -107,7 +107,7 @@ TEST_F(StoreTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) 
   EXPECT_EQ(IdsWithPassPhrase(PatientDatabasePath()), (std::vector<std::string>{"A1", "A2", "A3"}));
 
   // Another keyed file put in its place (a restored copy) has its own salt and still opens.
-  const std::string other = (folder_ / "other.db").string();
+  const std::string other = Path("other.db");
   {
     Database db = Database::OpenFile(other);
     ASSERT_TRUE(db.Exec("CREATE TABLE Patient (fullName, IDNo);"));
@@ -118,24 +118,19 @@ TEST_F(StoreTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) 
   Database db = OpenPatientDatabase();
   ASSERT_TRUE(db.ok());
   EXPECT_EQ(Column(db, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"B1"});
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
-TEST_F(StoreTest, OpenFailureIsReturnedToTheCaller) {
-  std::filesystem::create_directories(folder_);
-  {
-    std::ofstream junk(folder_ / "junk.db", std::ios::binary);
-    junk << std::string(4096, 'x');
-  }
-  Database db = Database::OpenFile((folder_ / "junk.db").string());
+TEST_F(DataFolderTest, OpenFailureIsReturnedToTheCaller) {
+  Database db = Database::OpenFile(tmp_.Write("junk.db", std::string(4096, 'x')));
   EXPECT_FALSE(db.ok());
   EXPECT_FALSE(db.error().empty());
   // The schema step does not pile one message per statement on top of the open failure.
   EXPECT_FALSE(CreateSchema(db));
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
   // Statements on it fail through the sink instead of crashing.
   EXPECT_FALSE(ExecStatement("SELECT 1;", db));
-  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(sqlErrors_.list.size(), 1u);
 }
 
 // The layout older installations wrote, with rows in it.
@@ -156,7 +151,7 @@ void MakeOldLayout(Database& db, bool withAllColumns) {
   ASSERT_TRUE(db.Exec(std::string("INSERT INTO Patient VALUES ") + values));
 }
 
-TEST_F(StoreTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
+TEST_F(DataFolderTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
   EnsureDataFolder();
   {
     Database db = OpenPatientDatabase();
@@ -174,35 +169,35 @@ TEST_F(StoreTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
   }
   ASSERT_EQ(before.size(), 2u);
 
-  Database db = Open();
+  Database db = FreshDatabase();
   EXPECT_EQ(rowsOf(db), before);
   auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='Patient';");
   EXPECT_NE(sql[0].find("meterSN varchar(12)"), std::string::npos);
   EXPECT_FALSE(db.TableExists("PatientOld"));
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 
   // The next start leaves the new layout alone; a row added since stays too.
   ASSERT_TRUE(db.Exec("INSERT INTO Patient (fullName, IDNo) VALUES ('Cy','9');"));
   CreateSchema(db);
   EXPECT_EQ(rowsOf(db).size(), 3u);
-  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(sqlErrors_.list.empty());
 
   // A serial of 12 characters now fits the declared column and loads back.
   ASSERT_TRUE(db.Exec("UPDATE Patient SET meterSN='ABCDEFGHIJKL' WHERE IDNo='8';"));
   EXPECT_EQ(FindIdByMeterSerial(db, "ABCDEFGHIJKL"), "8");
 }
 
-TEST_F(StoreTest, FailedUpgradeKeepsTheOldTableAndItsRows) {
+TEST_F(DataFolderTest, FailedUpgradeKeepsTheOldTableAndItsRows) {
   EnsureDataFolder();
   {
     Database db = OpenPatientDatabase();
     MakeOldLayout(db, false);  // one column short: the copy cannot succeed
   }
-  Database db = Open();
-  EXPECT_FALSE(errors.empty());
+  Database db = FreshDatabase();
+  EXPECT_FALSE(sqlErrors_.list.empty());
   EXPECT_FALSE(db.TableExists("PatientOld"));
   EXPECT_EQ(Column(db, "SELECT fullName FROM Patient;"), std::vector<std::string>{"Bo"});
 }
 
 }  // namespace
-}  // namespace meridane::testing
+}  // namespace meridane::test

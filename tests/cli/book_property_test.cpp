@@ -2,20 +2,18 @@
 // patients (case-variant IDs and shared names among them) against a model of what each
 // patient's readings must be: nothing lost, nothing doubled, nothing under another patient.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
 #include <random>
 #include <set>
 
-#include "app/data_paths.h"
 #include "download/clinic_download.h"
 #include "download/single_download.h"
 #include "output/archive_file.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
-#include "store/schema.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
@@ -35,30 +33,15 @@ Model BookContents(Database& db) {
   return m;
 }
 
-class BookProperty : public ::testing::TestWithParam<unsigned> {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("meridane-prop-" + std::to_string(getpid()) + "-" +
-                                        std::to_string(GetParam()));
-    fs::remove_all(dir_);
-    SetDataFolderOverride((dir_ / "data").string());
-    // A merge may be refused (two patients sharing the archived name); the model check
-    // below is what must hold either way.
-    SetStatementErrorSink([](const std::string&) {});
-  }
-  void TearDown() override {
-    SetStatementErrorSink(nullptr);
-    SetDataFolderOverride("");
-    fs::remove_all(dir_);
-  }
-  fs::path dir_;
-};
+// A merge may be refused (two patients sharing the archived name); the model check below is
+// what must hold either way, so the statement errors are only collected.
+using BookProperty = test::DataFolderFixture<::testing::TestWithParam<unsigned>>;
 
 TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
   std::mt19937 rng(GetParam());
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-  Database db = OpenPatientDatabase();
-  ASSERT_TRUE(CreateSchema(db));
+  Database db = test::FreshDatabase();
+  ASSERT_TRUE(db.ok());
   ScriptedPrompter prompter;
 
   // Patients: case variants of one ID (only the first may exist) and two sharing a name.
@@ -73,12 +56,7 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
   Model model;
   std::map<int, std::string> byMedicalNo;
   for (const Candidate& c : candidates) {
-    PatientFormValues f;
-    f.fullName = c.name;
-    f.IDNo = c.id;
-    f.medicalNo = c.medicalNo;
-    CPatientProfile current;
-    if (SavePatientForm(db, prompter, f, false, {}, current) == FormSaveOutcome::Saved) {
+    if (test::AddPatientByForm(db, c.name, c.id, c.medicalNo)) {
       model[c.id];
       byMedicalNo[std::stoi(c.medicalNo)] = c.id;
     }
@@ -105,7 +83,7 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
     }
     return table;
   };
-  const fs::path archive = dir_ / "book.db";
+  const fs::path archive = Path("book.db");
   for (int step = 0; step < 24; ++step) {
     switch (pick(4)) {
       case 0: {  // a download for one patient
@@ -143,10 +121,10 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
         TransferPeriod part = TransferPeriod::WholeDays({2024, 1 + pick(3), 1}, {2024, 3, 31});
         std::vector<std::string> names = ListPatientNames(db);
         ASSERT_TRUE(WriteArchive(db, {names.begin(), names.end()}, part, archive.string(), prompter).ok);
-        SetDataFolderOverride((dir_ / "other").string());
+        dataFolder_.Switch(Path("other"));
         {
-          Database other = OpenPatientDatabase();
-          ASSERT_TRUE(CreateSchema(other));
+          Database other = test::FreshDatabase();
+          ASSERT_TRUE(other.ok());
           MergeArchive(other, {names.begin(), names.end()}, part, archive.string(), prompter);
           // Whatever arrived there is its own patient's, once.
           Model there = BookContents(other);
@@ -157,7 +135,7 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
             }
           }
         }
-        SetDataFolderOverride((dir_ / "data").string());
+        dataFolder_.Switch(Path("MeridData_Pro"));
         break;
       }
     }

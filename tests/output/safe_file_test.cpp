@@ -12,44 +12,28 @@
 
 #include "app/data_paths.h"
 #include "output/safe_file.h"
+#include "support/fixtures.h"
 
 namespace meridane {
 namespace {
 
 namespace fs = std::filesystem;
 
-class SafeFileTest : public ::testing::Test {
+class SafeFileTest : public test::DataFolderTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("meridane-safe-" + std::to_string(getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetDataFolderOverride((dir_ / "data").string());
-  }
-  void TearDown() override {
-    SetDataFolderOverride("");
-    fs::remove_all(dir_);
-  }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  static std::string Read(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
   // Writes `text` over the target; afterwards it is the folder's only file.
   void ReplaceWhole(const std::string& target, const std::string& text) {
     SafeFileWriter w(target);
     ASSERT_TRUE(w.Write(text));
     ASSERT_TRUE(w.Commit());
-    EXPECT_EQ(Read(target), text);
+    EXPECT_EQ(test::Slurp(target), text);
     EXPECT_EQ(Entries(), 1u);
   }
   size_t Entries() const {
     size_t n = 0;
-    for (auto it = fs::directory_iterator(dir_); it != fs::directory_iterator(); ++it) ++n;
+    for (auto it = fs::directory_iterator(tmp_.root()); it != fs::directory_iterator(); ++it) ++n;
     return n;
   }
-  fs::path dir_;
 };
 
 TEST_F(SafeFileTest, TheTargetChangesOnlyWhenTheNewFileIsComplete) {
@@ -59,9 +43,9 @@ TEST_F(SafeFileTest, TheTargetChangesOnlyWhenTheNewFileIsComplete) {
     SafeFileWriter w(target);
     ASSERT_TRUE(w.ok());
     ASSERT_TRUE(w.Write("new "));
-    EXPECT_EQ(Read(target), "old");  // still the old file while writing
+    EXPECT_EQ(test::Slurp(target), "old");  // still the old file while writing
   }  // abandoned: the old file stays, the new one is gone
-  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(test::Slurp(target), "old");
   EXPECT_EQ(Entries(), 1u);
 
   ReplaceWhole(target, "new");
@@ -72,7 +56,7 @@ TEST_F(SafeFileTest, RefusesLinksFoldersAndThePatientDatabase) {
   std::ofstream(victim) << "keep";
   fs::create_symlink(victim, Path("link"));
   fs::create_directory(Path("empty"));
-  fs::create_directories(dir_ / "data");
+  fs::create_directories(DataFolder());
   const std::string db = PatientDatabasePath();
   const struct {
     std::string path;
@@ -83,7 +67,7 @@ TEST_F(SafeFileTest, RefusesLinksFoldersAndThePatientDatabase) {
       {db, TargetProblem::PatientDatabase},
       {db + "-journal", TargetProblem::PatientDatabase},
       {db + "-wal", TargetProblem::PatientDatabase},
-      {(dir_ / "data" / ".." / "data" / "Patients.db").string(), TargetProblem::PatientDatabase},
+      {Path("MeridData_Pro/../MeridData_Pro/Patients.db"), TargetProblem::PatientDatabase},
       {Path("new.csv"), TargetProblem::Ok},
   };
   for (const auto& c : cases) {
@@ -91,7 +75,7 @@ TEST_F(SafeFileTest, RefusesLinksFoldersAndThePatientDatabase) {
     SafeFileWriter w(c.path);
     EXPECT_EQ(w.ok(), c.problem == TargetProblem::Ok) << c.path;
   }
-  EXPECT_EQ(Read(victim), "keep");
+  EXPECT_EQ(test::Slurp(victim), "keep");
   EXPECT_TRUE(fs::is_directory(Path("empty")));
   EXPECT_FALSE(fs::exists(db + "-journal"));
 }
@@ -113,7 +97,7 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileAndNoPart) {
   waitpid(child, &status, 0);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 3);
-  EXPECT_EQ(Read(target), "old");
+  EXPECT_EQ(test::Slurp(target), "old");
   EXPECT_EQ(Entries(), 1u);
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "cli/cli_harness.h"
-#include "output/test_pdf_support.h"
+#include "output/pdf_support.h"
 
 namespace meridane::test {
 namespace {

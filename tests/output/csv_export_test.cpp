@@ -7,7 +7,7 @@
 #include "app/prompter.h"
 #include "output/archive_runs.h"
 #include "output/csv_export.h"
-#include "output/test_archive_fixture.h"
+#include "output/files_fixture.h"
 
 namespace meridane::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "test_pdf_support.h"
+#include "pdf_support.h"
 
 namespace meridane {
 namespace {

@@ -8,18 +8,12 @@
 #include <vector>
 
 #include "cli/cli_harness.h"
-#include "meter/meter_test_util.h"
+#include "support/meter_images.h"
 
 namespace meridane::test {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
-
-// An image file's bytes as the emulated meter holds them.
-std::string ImageText(bool clinic, const std::vector<MeterRecord>& records) {
-  auto image = ImageOf(records, clinic);
-  return std::string(image.begin(), image.end());
-}
 
 MeterRecord R(int gluco, int month, int day, int hour, int minute, int mark = 0, int no = 0,
               bool isVoid = false) {
@@ -36,15 +30,15 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
                     "MK72000001", "--profile", box.WriteFile("p.json", kSchedule)});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string image = box.WriteFile(
-      "meter.bin", ImageText(false, {
-                                                     R(101, 3, 4, 7, 0),       // before meal A
-                                                     R(102, 3, 4, 8, 0, 1),    // meal A, marked
-                                                     R(103, 13, 4, 9, 0),      // month 13
-                                                     R(104, 3, 4, 13, 0),      // meal B
-                                                     R(102, 3, 4, 8, 0, 1),    // twice
-                                                     R(105, 3, 4, 16, 0),      // after meal B
-                                                     R(106, 3, 4, 22, 0, 1),   // after meal C
-                                                 }));
+      "meter.bin", ImageText({
+                       R(101, 3, 4, 7, 0),      // before meal A
+                       R(102, 3, 4, 8, 0, 1),   // meal A, marked
+                       R(103, 13, 4, 9, 0),     // month 13
+                       R(104, 3, 4, 13, 0),     // meal B
+                       R(102, 3, 4, 8, 0, 1),   // twice
+                       R(105, 3, 4, 16, 0),     // after meal B
+                       R(106, 3, 4, 22, 0, 1),  // after meal C
+                   }));
   const std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "MK72000001",
                                     "--no-pauses"};
   r = box.Run(dl);
@@ -71,7 +65,7 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
 TEST(CliDownload, UnknownSerialAsksAndCreatesThePatientOnlyWhenTold) {
   CliSandbox box;
   const std::string image = box.WriteFile(
-      "meter.bin", ImageText(false, {R(150, 5, 6, 8, 15), R(151, 5, 6, 9, 15)}));
+      "meter.bin", ImageText({R(150, 5, 6, 8, 15), R(151, 5, 6, 9, 15)}));
   std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "TR35000009",
                               "--family", "tr35", "--no-pauses"};
 
@@ -99,9 +93,9 @@ TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
                 .status,
             0);
   const std::string image = box.WriteFile(
-      "clinic.bin", ImageText(true, {R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
-                                                 R(99, 6, 1, 9, 0, 0, 77),
-                                                 R(100, 6, 1, 10, 0, 0, 5, true)}));
+      "clinic.bin", ImageText({R(650, 6, 1, 8, 0, 0, 5), R(15, 6, 1, 13, 5, 0, 5),
+                               R(99, 6, 1, 9, 0, 0, 77), R(100, 6, 1, 10, 0, 0, 5, true)},
+                              true));
   const std::vector<std::string> cd{"clinic-download", "--meter-image", image, "--serial",
                                     "VXACLINIC1", "--no-pauses"};
   auto r = box.Run(cd);

@@ -1,22 +1,42 @@
 #pragma once
-// Images, a caller's buffer and a pseudo-terminal port listing shared by the meter, download
-// and CLI tests.
+// Meter records and images, a caller's buffer and a pseudo-terminal port listing shared by the
+// meter, download and command-line tests.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "meter/meter_image.h"
+#include "meter/sleeper.h"
 #include "meter/transport/serial_backend.h"
 
 namespace meridane::test {
+
+// One record as a meter stores it.
+inline MeterRecord Rec(int gluco, int y, int mo, int d, int h, int mi, int mark = 0,
+                       int medicalNo = 0, bool isVoid = false) {
+  return MeterRecord{gluco, y, mo, d, h, mi, mark, medicalNo, isVoid};
+}
+
+// Returns at once: the worker's fixed waits and the link's pauses cost nothing.
+class NoSleep : public Sleeper {
+ public:
+  void SleepMs(std::uint32_t) override {}
+};
 
 // An image of the given records, encoded as a personal or a clinic meter stores them.
 inline std::vector<std::uint8_t> ImageOf(const std::vector<MeterRecord>& records,
                                          bool clinic = false) {
   std::vector<std::vector<std::uint8_t>> enc;
-  for (const auto& r : records) enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
+  for (const auto& r : records)
+    enc.push_back(clinic ? EncodeClinicRecord(r) : EncodePersonalRecord(r));
   return BuildMeterImage(clinic ? kClinicMeterType : kPersonalMeterType, enc);
+}
+
+// The same image as a file's bytes, for writing it where the command line can read it.
+inline std::string ImageText(const std::vector<MeterRecord>& records, bool clinic = false) {
+  auto image = ImageOf(records, clinic);
+  return std::string(image.begin(), image.end());
 }
 
 // n distinct personal (or clinic) records: glucose 40 + i mod 560, one reading a minute.

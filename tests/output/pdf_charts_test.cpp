@@ -8,7 +8,7 @@
 
 #include "output/pdf_chart_frame.h"
 #include "output/report_model.h"
-#include "test_pdf_support.h"
+#include "pdf_support.h"
 
 namespace meridane {
 namespace {
@@ -176,7 +176,7 @@ TEST(PdfChartPages, PieSharesOnALandscapePage) {
   for (const auto& w : words)
     if (w.text.back() == '%') shares.insert(w.text);
   EXPECT_EQ(shares, (std::multiset<std::string>{"25.0%", "25.0%", "75.0%", "75.0%"}));
-  std::string info = test::RunCommand("pdfinfo '" + path + "'");
+  std::string info = test::PdfInfo(path);
   EXPECT_NE(info.find("841.89 x 595.276"), std::string::npos) << info;
   for (const char* s : {"Overall Totals", "After Breakfast", "Hypoglycemic", "Within Target"})
     EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;

@@ -9,11 +9,12 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 
 #include "cli/cli_harness.h"
-#include "meter/meter_test_util.h"
+#include "support/meter_images.h"
 #include "store/database.h"
 
 namespace meridane::test {
@@ -21,14 +22,6 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 namespace fs = std::filesystem;
-
-const std::vector<std::string> kYear{"--from", "2024-01-01", "--to", "2024-12-31"};
-
-std::vector<std::string> WithYear(std::vector<std::string> head, const std::string& path) {
-  head.insert(head.end(), kYear.begin(), kYear.end());
-  head.push_back(path);
-  return head;
-}
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -141,11 +134,6 @@ MeterRecord R(int gluco, int day, int hour, int no = 0) {
   return MeterRecord{gluco, 2024, 6, day, hour, 0, 0, no, false};
 }
 
-std::string Image(bool clinic, const std::vector<MeterRecord>& records) {
-  auto image = ImageOf(records, clinic);
-  return std::string(image.begin(), image.end());
-}
-
 TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
   Book b;
   ASSERT_EQ(b.box.Run({"--yes", "patient", "add", "--name", "Pat", "--id", "P5", "--medical-no", "5"})
@@ -160,12 +148,12 @@ TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
   const std::vector<MeterRecord> records{R(131, 1, 8, 5), R(132, 1, 9, 5), R(133, 1, 10, 5),
                                          R(134, 1, 11, 5), R(135, 1, 12, 5)};
   CliResult r = b.box.Run({"download", "--id", "A1", "--yes", "--meter-image",
-                           b.box.WriteFile("p.bin", Image(false, records)), "--serial",
+                           b.box.WriteFile("p.bin", ImageText(records)), "--serial",
                            "MK72000001", "--no-pauses"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(b.Count("A1"), 2);
 
-  r = b.box.Run({"clinic-download", "--meter-image", b.box.WriteFile("c.bin", Image(true, records)),
+  r = b.box.Run({"clinic-download", "--meter-image", b.box.WriteFile("c.bin", ImageText(records, true)),
                  "--serial", "VXACLINIC1", "--no-pauses"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(b.Count("P5"), 0);

@@ -1,49 +1,29 @@
 #pragma once
 // A throw-away data folder with a patient database, and the few writes the file tests need
 // to set up patients, sections, readings and details.
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "store/database.h"
 #include "store/reading_store.h"
-#include "store/schema.h"
+#include "support/fixtures.h"
 
 // Detail records are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace meridane::test {
 
-class FilesFixture : public ::testing::Test {
+class FilesFixture : public DataFolderTest {
  protected:
-  void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "meridane-files-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    root_ = tmpl;
-    UseFolder("home");
-  }
-  void TearDown() override {
-    db_ = Database();
-    SetDataFolderOverride("");
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
+  void SetUp() override { UseFolder("home"); }
 
   // Switches the patient database to the data folder `name` below the test's root, so one
   // test can play two installations.
   void UseFolder(const std::string& name) {
-    SetDataFolderOverride(root_ + "/" + name);
-    db_ = OpenPatientDatabase();
-    ASSERT_TRUE(db_.ok());
-    CreateSchema(db_);
+    db_ = Database();
+    dataFolder_.Switch(Path(name));
+    db_ = FreshDatabase();
+    ASSERT_TRUE(db_.ok()) << db_.error();
   }
-  std::string Path(const std::string& file) const { return root_ + "/" + file; }
 
   // The IDNo of the (first) patient of that name; "" when there is none.
   std::string IdOf(const std::string& name) {
@@ -89,32 +69,11 @@ class FilesFixture : public ::testing::Test {
     ASSERT_TRUE(WriteDetail(db_, id, idx, d));
   }
 
-  // Every row of a query as texts, for comparing whole tables.
-  static std::vector<std::vector<std::string>> Rows(Database& db, const std::string& sql) {
-    std::vector<std::vector<std::string>> rows;
-    Statement st = db.Prepare(sql);
-    while (st.Step()) {
-      std::vector<std::string> row;
-      for (int c = 0; c < st.ColumnCount(); ++c) row.push_back(st.IsNull(c) ? "<null>" : st.Text(c));
-      rows.push_back(std::move(row));
-    }
-    return rows;
-  }
   std::vector<std::vector<std::string>> PatientRows(const std::string& sql) {
     return Rows(db_, sql);
   }
 
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  std::string root_;
   Database db_;  // the current folder's patient database, kept open: keying costs time
 };
-
-inline DateTime At(int y, int mo, int d, int h, int mi) { return {y, mo, d, h, mi}; }
 
 }  // namespace meridane::test

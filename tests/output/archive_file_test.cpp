@@ -6,7 +6,7 @@
 #include "app/prompter.h"
 #include "output/archive_file.h"
 #include "output/archive_runs.h"
-#include "output/test_archive_fixture.h"
+#include "output/files_fixture.h"
 
 namespace meridane::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "output/print_pages.h"
-#include "test_pdf_support.h"
+#include "pdf_support.h"
 
 namespace meridane {
 namespace {

@@ -2,17 +2,19 @@
 // and the viewer opened only for a document that was saved.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
 #include "output/pdf_save.h"
-#include "test_pdf_support.h"
+#include "pdf_support.h"
 
 namespace meridane {
 namespace {
 
 using test::PdfFolder;
+using test::Slurp;
 
 struct RecordingViewer : PdfViewer {
   std::vector<std::string> opened;
@@ -21,11 +23,6 @@ struct RecordingViewer : PdfViewer {
     return true;
   }
 };
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(PdfPathRule, CutsAtTheLastDotOfTheFileNameAndAppendsUpperCasePdf) {
   EXPECT_EQ(PdfPathFor("/tmp/report.pdf"), "/tmp/report.PDF");
@@ -110,7 +107,7 @@ TEST(PdfSaveFlow, UnwritableFolderWarnsAndOpensNothing) {
 TEST(PdfSaveFlow, DocumentsNameTheirReportPatientProgramAndDate) {
   PdfFolder dir;
   auto info = [&](const ReportModel& r) {
-    return test::RunCommand("pdfinfo '" + dir.Save(r, "i.pdf") + "' 2>/dev/null");
+    return test::PdfInfo(dir.Save(r, "i.pdf"));
   };
   ReportModel r;
   r.ctx.fullName = "Ann Lee";

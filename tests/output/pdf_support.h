@@ -1,0 +1,42 @@
+#pragma once
+// The report documents of the output tests: grids of given texts, and a folder that saves a
+// report and hands the path to the readers of support/pdf_text.h.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+#include "output/pdf_save.h"
+#include "support/pdf_text.h"
+#include "support/temp_folder.h"
+
+namespace meridane::test {
+
+// A grid of the given cell texts, as the report sets hold them.
+inline GridSet GridOf(const std::vector<std::vector<std::string>>& rows) {
+  GridSet g;
+  for (const auto& cells : rows) {
+    GridRow row;
+    for (const auto& c : cells) row.push_back(GridCell{c, {}, {}});
+    g.rows.push_back(std::move(row));
+  }
+  return g;
+}
+
+// A throw-away folder for the documents of one test.
+class PdfFolder : public TempFolder {
+ public:
+  PdfFolder() : TempFolder("pdf") {}
+
+  // Saves the report under `name` (extension rule applied) and returns the saved path.
+  std::string Save(const ReportModel& report, const std::string& name = "report.pdf") const {
+    ScriptedPrompter prompter;
+    PdfSaveResult r = SavePdfReport(Path(name), report, prompter, nullptr);
+    EXPECT_EQ(r.outcome, PdfSaveOutcome::Saved);
+    EXPECT_TRUE(prompter.asked().empty());
+    return r.path;
+  }
+};
+
+}  // namespace meridane::test
