@@ -143,14 +143,14 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
   int written = 0;
   do {
     Statement* ins = &plain;
-    if (!sel.IsNull(kDetailIdx)) {
+    if (!sel.IsNull(kDetailIdx)) ins = &detailed;
+    ins->Rewind();  // bindings stay; what changes is bound again below
+    if (ins == &detailed) {
       // Read as a load reads it (junk keeps the empty value), written in the stored form.
       detail = GlucoDetailRecord();
       ReadColumns(cols, sel, kDetailIdx + 1);
       BindColumns(detailed, kArchiveDetailFirst + 1, cols);
-      ins = &detailed;
     }
-    ins->Rewind();  // every parameter that changes is bound again below
     const std::string_view when = sel.TextView(0);
     if (auto at = ParseDateTime(when))
       ins->Bind(1, FormatDateTime(*at));

@@ -54,25 +54,29 @@ Statement::~Statement() {
   if (stmt_) sqlite3_finalize(stmt_);
 }
 
-Statement& Statement::Bind(int i, std::string_view text) {
-  if (stmt_)
-    sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+// A bind that does not take (a statement still running, a parameter it does not have)
+// would leave the previous row's value in place: it is a failed statement like any other.
+Statement& Statement::Checked(int rc) {
+  if (rc != SQLITE_OK) ReportStatementError(std::string("cannot bind a value: ") + sqlite3_errstr(rc));
   return *this;
+}
+
+Statement& Statement::Bind(int i, std::string_view text) {
+  if (!stmt_) return *this;
+  return Checked(
+      sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
 }
 
 Statement& Statement::BindInt(int i, int64_t v) {
-  if (stmt_) sqlite3_bind_int64(stmt_, i, v);
-  return *this;
+  return stmt_ ? Checked(sqlite3_bind_int64(stmt_, i, v)) : *this;
 }
 
 Statement& Statement::BindDouble(int i, double v) {
-  if (stmt_) sqlite3_bind_double(stmt_, i, v);
-  return *this;
+  return stmt_ ? Checked(sqlite3_bind_double(stmt_, i, v)) : *this;
 }
 
 Statement& Statement::BindNull(int i) {
-  if (stmt_) sqlite3_bind_null(stmt_, i);
-  return *this;
+  return stmt_ ? Checked(sqlite3_bind_null(stmt_, i)) : *this;
 }
 
 bool Statement::Step() {

@@ -75,6 +75,8 @@ class Statement {
   double Double(int col) const;
 
  private:
+  Statement& Checked(int rc);
+
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
 };

@@ -11,57 +11,24 @@ namespace {
 
 std::string IntText(int v) { return std::to_string(v); }
 
-std::string DetailUpdateSql() {
-  GlucoDetailRecord d;
-  std::string sql = "UPDATE GlucoDetail SET ";
-  bool first = true;
-  for (const ColumnRef& c : DetailColumns(d)) {
-    if (!first) sql += ", ";
-    first = false;
-    sql += c.name;
-    sql += "=?";
-  }
-  sql += " WHERE IDNo =? AND idx=?;";
-  return sql;
-}
-
-constexpr const char* kDetailInsertSql =
-    "INSERT INTO GlucoDetail VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
-constexpr const char* kDetailExistsSql = "SELECT * FROM GlucoDetail WHERE IDNo = ? AND idx=?;";
+// The whole row of a reading's details: its key (IDNo, idx) replaces any row it had, which
+// is the update of every column that a row found before would have had.
+constexpr const char* kDetailWriteSql =
+    "INSERT OR REPLACE INTO GlucoDetail VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
 
 // Prepared once per save, reused for every reading.
 struct DetailWriter {
-  explicit DetailWriter(Database& db)
-      : exists(db.Prepare(kDetailExistsSql)),
-        insert(db.Prepare(kDetailInsertSql)),
-        update(db.Prepare(DetailUpdateSql())) {}
+  explicit DetailWriter(Database& db) : write(db.Prepare(kDetailWriteSql)) {}
 
   bool Write(const std::string& idNo, int idx, const GlucoDetailRecord& d) {
-    const std::string idxText = IntText(idx);
-    exists.Reset();
-    exists.Bind(1, idNo).Bind(2, idxText);
-    const bool found = exists.Step();
-    exists.Reset();
-    GlucoDetailRecord copy = d;
-    Statement& st = found ? update : insert;
-    st.Reset();
-    // Insert: IDNo, idx, fields. Update: fields, then IDNo and idx of the WHERE.
-    int i = 1;
-    if (!found) {
-      st.Bind(i++, idNo);
-      st.Bind(i++, idxText);
-    }
-    const std::vector<ColumnRef> cols = DetailColumns(copy);
-    BindColumns(st, i, cols);
-    i += static_cast<int>(cols.size());
-    if (found) {
-      st.Bind(i++, idNo);
-      st.Bind(i++, idxText);
-    }
-    return st.Run();
+    GlucoDetailRecord copy = d;  // the column list refers to the fields it fills
+    write.Reset();
+    write.Bind(1, idNo).BindInt(2, idx);
+    BindColumns(write, 3, DetailColumns(copy));
+    return write.Run();
   }
 
-  Statement exists, insert, update;
+  Statement write;
 };
 
 // One reading row into memory. Unreadable values keep the field's empty value: a bad date

@@ -61,6 +61,26 @@ TEST_F(ReadingStoreTest, IdxIsNeverReusedAndValuesAreStoredAsBefore) {
   EXPECT_EQ(sqlErrors_.list.size(), 1u);
 }
 
+TEST_F(ReadingStoreTest, DetailNumbersAreStoredAsTheirTextAlwaysWasAndStaleBindsFail) {
+  GlucoDetailRecord d;
+  d.insulin = "Rapid";
+  d.insulinAmount = 1.0 / 3;  // six decimals, as the text form keeps them
+  d.oralAmount = 2;
+  d.carbs = 45;
+  ASSERT_TRUE(WriteDetail(db, patient.IDNo, Insert({2024, 1, 1, 7, 5}, 95), d));
+  EXPECT_EQ(Column(db, "SELECT typeof(type)||'|'||type||'|'||typeof(insulinAmount)||'|'||"
+                       "insulinAmount||'|'||typeof(oralAmount)||'|'||oralAmount||'|'||insulin "
+                       "FROM GlucoDetail;"),
+            std::vector<std::string>{"integer|-1|real|0.333333|real|2.0|Rapid"});
+  // A value bound while the statement still runs would not take: the old one would stay.
+  Statement st = db.Prepare("SELECT ?;");
+  st.Bind(1, "first");
+  ASSERT_TRUE(st.Step());
+  FailureWatch watch;
+  st.Bind(1, "second");
+  EXPECT_TRUE(watch.failed());
+}
+
 TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
   Insert({2024, 3, 1, 10, 0}, 140, 513);  // slot 2, mark 1
   Insert({2024, 3, 1, 6, 30}, 90, 0);     // unclassified
