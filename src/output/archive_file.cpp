@@ -264,23 +264,30 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
   Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
                                       " SET meal=?, medicalNo=? WHERE idx=?;");
   ReadingWriter writer(patients, idNo);
+  // New readings go in many to a statement after the duplicates are updated; their details
+  // follow, filed by the idx each was given.
+  std::vector<ReadingWriter::NewReading> added;
+  std::vector<int> addedDetail;
   for (const ArchiveReading& r : archived.readings) {
     auto it = stored.empty() ? stored.end() : stored.find({r.at, r.gluco});
-    int idx;
-    if (it != stored.end()) {
-      idx = it->second;
-      update.Reset();
-      update.BindInt(1, r.meal).BindInt(2, r.medicalNo).BindInt(3, idx);
-      if (!update.Run()) return false;
-      ++result.readingsUpdated;
-    } else {
-      int64_t added = writer.Insert(r.at, r.gluco, r.meal, r.medicalNo);
-      if (added < 0) return false;
-      idx = static_cast<int>(added);
-      ++result.readingsAdded;
+    if (it == stored.end()) {
+      added.push_back({r.at, r.gluco, r.meal, r.medicalNo});
+      addedDetail.push_back(r.detail);
+      continue;
     }
-    if (r.detail >= 0 && !writer.WriteDetail(idx, archived.details[r.detail])) return false;
+    update.Reset();
+    update.BindInt(1, r.meal).BindInt(2, r.medicalNo).BindInt(3, it->second);
+    if (!update.Run()) return false;
+    ++result.readingsUpdated;
+    if (r.detail >= 0 && !writer.WriteDetail(it->second, archived.details[r.detail])) return false;
   }
+  std::vector<int64_t> idx;
+  if (!writer.InsertAll(added, idx)) return false;
+  for (size_t i = 0; i < added.size(); ++i)
+    if (addedDetail[i] >= 0 &&
+        !writer.WriteDetail(static_cast<int>(idx[i]), archived.details[addedDetail[i]]))
+      return false;
+  result.readingsAdded += static_cast<int>(added.size());
   return true;
 }
 

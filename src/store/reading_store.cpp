@@ -1,6 +1,7 @@
 #include "store/reading_store.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "store/columns.h"
@@ -204,7 +205,21 @@ struct ReadingWriter::Statements {
   Statement insert;
   // Prepared with the first detail: a writer that only inserts readings needs none.
   std::optional<DetailWriter> details;
+  // InsertAll's statements by their number of rows, and its check of the idx given.
+  std::map<size_t, Statement> batches;
+  Statement idxRange;
 };
+
+namespace {
+// Readings to one multi-row insert: four values each, well inside SQLite's 999 parameters.
+constexpr size_t kBatchRows = 100;
+
+std::string BatchInsertSql(const std::string& idNo, size_t rows) {
+  std::string sql = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES";
+  for (size_t i = 0; i < rows; ++i) sql += i ? ",(null,?,?,?,?)" : "(null,?,?,?,?)";
+  return sql + ";";
+}
+}  // namespace
 
 ReadingWriter::ReadingWriter(Database& db, const std::string& idNo)
     : db_(db), idNo_(idNo), st_(std::make_unique<Statements>(db, idNo)) {}
@@ -218,6 +233,43 @@ int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medic
   st.Bind(1, FormatDateTime(at)).BindInt(2, gluco).BindInt(3, meal).BindInt(4, medicalNo);
   if (!st.Run()) return -1;
   return db_.LastInsertRowId();
+}
+
+bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vector<int64_t>& idx) {
+  idx.clear();
+  idx.reserve(readings.size());
+  for (size_t done = 0; done < readings.size();) {
+    const size_t rows = std::min(kBatchRows, readings.size() - done);
+    auto [it, added] = st_->batches.try_emplace(rows);
+    Statement& st = it->second;
+    if (added) st = db_.Prepare(BatchInsertSql(idNo_, rows));
+    st.Rewind();  // every parameter is bound again below
+    int b = 1;
+    for (size_t i = done; i < done + rows; ++i, b += 4) {
+      const NewReading& r = readings[i];
+      st.Bind(b, FormatDateTime(r.at)).BindInt(b + 1, r.gluco).BindInt(b + 2, r.meal);
+      st.BindInt(b + 3, r.medicalNo);
+    }
+    if (!st.Run()) return false;
+    // The rows of one statement take the idx after the largest ever given, one by one;
+    // that they did is checked rather than assumed, since details are filed by them.
+    const int64_t last = db_.LastInsertRowId();
+    const int64_t first = last - static_cast<int64_t>(rows) + 1;
+    Statement& check = st_->idxRange;
+    if (!check.ok())
+      check = db_.Prepare("SELECT count(*), min(idx), max(idx) FROM " + QuotedReadingsTable(idNo_) +
+                          " WHERE idx>=?;");
+    check.Reset();
+    check.BindInt(1, first);
+    if (!check.Step() || check.Int(0) != static_cast<int64_t>(rows) || check.Int(1) != first ||
+        check.Int(2) != last) {
+      ReportStatementError("the readings just added did not get consecutive idx");
+      return false;
+    }
+    for (int64_t i = first; i <= last; ++i) idx.push_back(i);
+    done += rows;
+  }
+  return true;
 }
 
 bool ReadingWriter::WriteDetail(int idx, const GlucoDetailRecord& d) {

@@ -58,6 +58,16 @@ class ReadingWriter {
   ReadingWriter& operator=(const ReadingWriter&) = delete;
   // As InsertReading and WriteDetail.
   int64_t Insert(const DateTime& at, int gluco, int meal, int medicalNo);
+  // Readings inserted in their order as Insert would, many to a statement; `idx` gets the
+  // idx of each. False when a statement failed (what went in before it stays in the
+  // caller's transaction, to be rolled back).
+  struct NewReading {
+    DateTime at;
+    int gluco = 0;
+    int meal = 0;
+    int medicalNo = 0;
+  };
+  bool InsertAll(const std::vector<NewReading>& readings, std::vector<int64_t>& idx);
   bool WriteDetail(int idx, const GlucoDetailRecord& d);
 
  private:
