@@ -176,6 +176,30 @@ TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothi
   EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "3");
 }
 
+TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
+  // More readings than one insert takes, details on every seventh, a few already stored.
+  AddPatient("Ann", "A1");
+  for (int i = 0; i < 257; ++i) {
+    const int idx = AddReading("A1", At(2024, 3, 1 + i / 24, i % 24, 7), 60 + i, 256 * (i % 8));
+    if (i % 7 == 3)
+      AddDetail("A1", idx, {.type = i % 5, .insulin = "Rapid", .carbs = i, .comment = "n" + std::to_string(i)});
+  }
+  ASSERT_TRUE(Archive({"Ann"}, "many.db").ok);
+  const auto all = Readings("A1");
+
+  UseFolder("clinic");
+  AddPatient("Ann", "A1");
+  for (int i : {0, 3, 150}) AddReading("A1", At(2024, 3, 1 + i / 24, i % 24, 7), 60 + i);
+  TransferResult r = Merge({"Ann"}, "many.db");
+  ASSERT_TRUE(r.ok) << r.message;
+  EXPECT_EQ(r.readingsAdded, 254);
+  EXPECT_EQ(r.readingsUpdated, 3);
+  EXPECT_EQ(Readings("A1"), all);
+  // The new readings are numbered after the stored ones, in the archive's order.
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\" WHERE idx=4;")[0][0], "61");
+  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "257");
+}
+
 TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
   AddPatient("Ann", "A1");
   AddReading("A1", At(2024, 2, 2, 8, 0), 120, 256);
