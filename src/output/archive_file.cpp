@@ -207,24 +207,40 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
                          ArchiveReadings& out, int& skipped) {
   FailureWatch watch;
   if (!archive.TableExists(ReadingsTableName(idNo))) return !watch.failed();
-  // The last column tells a row whose detail columns hold exactly the empty values (slot
-  // aside, which alone makes no details): it has nothing to read. Any other row is read
-  // column by column, as a load reads it.
   GlucoDetailRecord scratch;
   const std::vector<ColumnRef> cols = DetailColumns(scratch);
-  std::string emptyTest;
-  for (const ColumnRef& c : cols)
-    if (std::string_view(c.name) != "slot")
-      emptyTest += std::string(emptyTest.empty() ? "" : " AND ") + c.name + " IS ?";
+  GlucoDetailRecord empty;
+  const std::vector<ColumnRef> emptyCols = DetailColumns(empty);
   Statement st = archive.Prepare("SELECT glucoDate, gluco, meal, medicalNo" +
-                                 DetailColumnList("") + ", (" + emptyTest + ") FROM " +
-                                 QuotedReadingsTable(idNo) + " WHERE glucoDate>=? AND glucoDate<=?;");
+                                 DetailColumnList("") + " FROM " + QuotedReadingsTable(idNo) +
+                                 " WHERE glucoDate>=? AND glucoDate<=?;");
   if (!st.ok()) return false;
-  int b = 1;
-  for (const ColumnRef& c : cols)
-    if (std::string_view(c.name) != "slot") BindColumn(st, b++, c);
-  st.Bind(b, period.FirstDayStart()).Bind(b + 1, period.LastDayEnd());
-  const int emptyColumn = kArchiveDetailFirst + static_cast<int>(cols.size());
+  st.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  // A row whose detail columns hold exactly the empty values (slot aside, which alone makes
+  // no details) has nothing to read. Any other row is read column by column, as a load
+  // reads it.
+  std::vector<size_t> compared;
+  for (size_t i = 0; i < emptyCols.size(); ++i)
+    if (std::string_view(emptyCols[i].name) != "slot") compared.push_back(i);
+  auto holdsEmptyValues = [&] {
+    for (size_t i : compared) {
+      const ColumnRef& c = emptyCols[i];
+      const int col = kArchiveDetailFirst + static_cast<int>(i);
+      const int type = st.Type(col);
+      const bool same = std::visit(
+          Overload{
+              [&](int* v) { return type == SQLITE_INTEGER && st.Int(col) == *v; },
+              [&](double* v) {
+                return (type == SQLITE_INTEGER || type == SQLITE_FLOAT) && st.Double(col) == *v;
+              },
+              [&](std::string* v) { return type == SQLITE_TEXT && st.TextView(col) == *v; },
+              [](auto*) { return false; },
+          },
+          c.field);
+      if (!same) return false;
+    }
+    return true;
+  };
   while (st.Step()) {
     auto at = ParseDateTime(st.TextView(0));
     auto gluco = WholeNumber(st, 1, 0, kMaxMergedGluco);
@@ -239,7 +255,7 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
     r.gluco = *gluco;
     r.meal = *meal;
     r.medicalNo = *medicalNo;
-    if (st.Int(emptyColumn) == 1) continue;
+    if (holdsEmptyValues()) continue;
     scratch = GlucoDetailRecord();
     ReadColumns(cols, st, kArchiveDetailFirst);
     if (scratch.IsNonEmpty()) {
