@@ -119,13 +119,17 @@ std::string DetailColumnList(const char* prefix) {
 int WriteArchiveReadings(Database& patients, Database& archive, const std::string& idNo,
                          const TransferPeriod& period) {
   if (!patients.TableExists(ReadingsTableName(idNo))) return 0;
-  // Each reading with its detail row (at most one: IDNo and idx are its key), in idx order.
-  Statement sel = patients.Prepare("SELECT r.glucoDate, r.gluco, r.meal, r.medicalNo, d.idx" +
-                                   DetailColumnList("d.") + " FROM " + QuotedReadingsTable(idNo) +
-                                   " r LEFT JOIN GlucoDetail d ON d.IDNo=? AND d.idx=r.idx"
-                                   " WHERE r.glucoDate>=? AND r.glucoDate<=? ORDER BY r.idx;");
-  sel.Bind(1, idNo).Bind(2, period.FirstDayStart()).Bind(3, period.LastDayEnd());
+  // The readings in idx order, and beside them the patient's detail rows in idx order (the
+  // order of their key): each reading takes the row of its idx, at most one.
+  Statement sel = patients.Prepare("SELECT idx, glucoDate, gluco, meal, medicalNo FROM " +
+                                   QuotedReadingsTable(idNo) +
+                                   " WHERE glucoDate>=? AND glucoDate<=? ORDER BY idx;");
+  sel.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
   if (!sel.Step()) return 0;  // no reading in the range: no table either
+  Statement det = patients.Prepare("SELECT idx" + DetailColumnList("") +
+                                   " FROM GlucoDetail WHERE IDNo=? ORDER BY idx;");
+  det.Bind(1, idNo);
+  bool detailRow = det.Step();
 
   if (!archive.Exec("CREATE TABLE IF NOT EXISTS " + QuotedReadingsTable(idNo) +
                     kArchiveReadingsColumns))
@@ -139,24 +143,27 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
   GlucoDetailRecord detail;
   const std::vector<ColumnRef> cols = DetailColumns(detail);
   BindColumns(plain, kArchiveDetailFirst + 1, cols);
-  constexpr int kDetailIdx = 4;  // d.idx: NULL for a reading without a detail row
   int written = 0;
   do {
-    Statement* ins = &plain;
-    if (!sel.IsNull(kDetailIdx)) ins = &detailed;
+    // Detail rows before this idx belong to readings outside the range or gone; an idx that
+    // is not a whole number (sorted first or last) belongs to no reading.
+    const int64_t idx = sel.Int(0);
+    while (detailRow && (det.Type(0) != SQLITE_INTEGER || det.Int(0) < idx))
+      detailRow = det.Step();
+    Statement* ins = detailRow && det.Int(0) == idx ? &detailed : &plain;
     ins->Rewind();  // bindings stay; what changes is bound again below
     if (ins == &detailed) {
       // Read as a load reads it (junk keeps the empty value), written in the stored form.
       detail = GlucoDetailRecord();
-      ReadColumns(cols, sel, kDetailIdx + 1);
+      ReadColumns(cols, det, 1);
       BindColumns(detailed, kArchiveDetailFirst + 1, cols);
     }
-    const std::string_view when = sel.TextView(0);
+    const std::string_view when = sel.TextView(1);
     if (auto at = ParseDateTime(when))
       ins->Bind(1, FormatDateTime(*at));
     else
       ins->Bind(1, when);
-    ins->BindInt(2, sel.Int(1)).BindInt(3, sel.Int(2)).BindInt(4, sel.Int(3));
+    ins->BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
     if (!ins->Run()) return -1;
     ++written;
   } while (sel.Step());
