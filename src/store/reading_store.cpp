@@ -214,6 +214,14 @@ namespace {
 // Readings to one multi-row insert: four values each, well inside SQLite's 999 parameters.
 constexpr size_t kBatchRows = 100;
 
+// One reading's four values from parameter `first` on; the numbers as numbers: the INTEGER
+// columns store them so from text too.
+void BindReading(Statement& st, int first, const DateTime& at, int gluco, int meal,
+                 int medicalNo) {
+  st.Bind(first, FormatDateTime(at)).BindInt(first + 1, gluco).BindInt(first + 2, meal);
+  st.BindInt(first + 3, medicalNo);
+}
+
 std::string BatchInsertSql(const std::string& idNo, size_t rows) {
   std::string sql = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES";
   for (size_t i = 0; i < rows; ++i) sql += i ? ",(null,?,?,?,?)" : "(null,?,?,?,?)";
@@ -229,8 +237,7 @@ ReadingWriter::~ReadingWriter() = default;
 int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medicalNo) {
   Statement& st = st_->insert;
   st.Rewind();  // every parameter is bound again below
-  // The numbers as numbers: the INTEGER columns store them so from text too.
-  st.Bind(1, FormatDateTime(at)).BindInt(2, gluco).BindInt(3, meal).BindInt(4, medicalNo);
+  BindReading(st, 1, at, gluco, meal, medicalNo);
   if (!st.Run()) return -1;
   return db_.LastInsertRowId();
 }
@@ -247,8 +254,7 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
     int b = 1;
     for (size_t i = done; i < done + rows; ++i, b += 4) {
       const NewReading& r = readings[i];
-      st.Bind(b, FormatDateTime(r.at)).BindInt(b + 1, r.gluco).BindInt(b + 2, r.meal);
-      st.BindInt(b + 3, r.medicalNo);
+      BindReading(st, b, r.at, r.gluco, r.meal, r.medicalNo);
     }
     if (!st.Run()) return false;
     // The rows of one statement take the idx after the largest ever given, one by one;
