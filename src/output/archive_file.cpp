@@ -230,22 +230,8 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
   for (size_t i = 0; i < emptyCols.size(); ++i)
     if (std::string_view(emptyCols[i].name) != "slot") compared.push_back(i);
   auto holdsEmptyValues = [&] {
-    for (size_t i : compared) {
-      const ColumnRef& c = emptyCols[i];
-      const int col = kArchiveDetailFirst + static_cast<int>(i);
-      const int type = st.Type(col);
-      const bool same = std::visit(
-          Overload{
-              [&](int* v) { return type == SQLITE_INTEGER && st.Int(col) == *v; },
-              [&](double* v) {
-                return (type == SQLITE_INTEGER || type == SQLITE_FLOAT) && st.Double(col) == *v;
-              },
-              [&](std::string* v) { return type == SQLITE_TEXT && st.TextView(col) == *v; },
-              [](auto*) { return false; },
-          },
-          c.field);
-      if (!same) return false;
-    }
+    for (size_t i : compared)
+      if (!ColumnHolds(st, kArchiveDetailFirst + static_cast<int>(i), emptyCols[i])) return false;
     return true;
   };
   while (st.Step()) {
@@ -287,10 +273,12 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
   Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
                                       " SET meal=?, medicalNo=? WHERE idx=?;");
   ReadingWriter writer(patients, idNo);
-  // New readings go in many to a statement after the duplicates are updated; their details
-  // follow, filed by the idx each was given.
+  // New readings go in many to a statement after the duplicates are updated; the details
+  // of both follow, filed by the idx each reading has (of two archived readings that match
+  // one stored reading, the later one's details stay).
   std::vector<ReadingWriter::NewReading> added;
   std::vector<int> addedDetail;
+  std::vector<ReadingWriter::IndexedDetail> details;
   for (const ArchiveReading& r : archived.readings) {
     auto it = stored.empty() ? stored.end() : stored.find({r.at, r.gluco});
     if (it == stored.end()) {
@@ -302,14 +290,13 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
     update.BindInt(1, r.meal).BindInt(2, r.medicalNo).BindInt(3, it->second);
     if (!update.Run()) return false;
     ++result.readingsUpdated;
-    if (r.detail >= 0 && !writer.WriteDetail(it->second, archived.details[r.detail])) return false;
+    if (r.detail >= 0) details.push_back({it->second, &archived.details[r.detail]});
   }
   std::vector<int64_t> idx;
   if (!writer.InsertAll(added, idx)) return false;
   for (size_t i = 0; i < added.size(); ++i)
-    if (addedDetail[i] >= 0 &&
-        !writer.WriteDetail(static_cast<int>(idx[i]), archived.details[addedDetail[i]]))
-      return false;
+    if (addedDetail[i] >= 0) details.push_back({idx[i], &archived.details[addedDetail[i]]});
+  if (!writer.WriteDetails(details)) return false;
   result.readingsAdded += static_cast<int>(added.size());
   return true;
 }

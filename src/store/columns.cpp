@@ -182,6 +182,28 @@ void ReadColumns(const std::vector<ColumnRef>& cols, const Statement& row, int f
   }
 }
 
+bool ColumnHolds(const Statement& row, int col, const ColumnRef& c) {
+  // One look-up of the value serves both its type and its content.
+  sqlite3_value* v = row.ok() ? sqlite3_column_value(row.handle(), col) : nullptr;
+  if (!v) return false;
+  const int type = sqlite3_value_type(v);
+  return std::visit(
+      Overload{
+          [&](int* f) { return type == SQLITE_INTEGER && sqlite3_value_int64(v) == *f; },
+          [&](double* f) {
+            return (type == SQLITE_INTEGER || type == SQLITE_FLOAT) && sqlite3_value_double(v) == *f;
+          },
+          [&](std::string* f) {
+            if (type != SQLITE_TEXT) return false;
+            const unsigned char* text = sqlite3_value_text(v);
+            const size_t size = static_cast<size_t>(sqlite3_value_bytes(v));
+            return size == f->size() && (size == 0 || f->compare(0, size, reinterpret_cast<const char*>(text), size) == 0);
+          },
+          [](auto*) { return false; },
+      },
+      c.field);
+}
+
 std::vector<ColumnRef> PatientColumns(CPatientProfile& p) {
   return {{"fullName", &p.fullName},
           {"IDNo", &p.IDNo},

@@ -68,6 +68,10 @@ bool ReadColumnText(const ColumnRef& c, std::string_view text, bool isNull = fal
 bool ReadColumn(const ColumnRef& c, const Statement& row, int col);
 // Fills `cols` from a row, starting at column `first` of the statement.
 void ReadColumns(const std::vector<ColumnRef>& cols, const Statement& row, int first);
+// True when column `col` holds exactly the field's value in the field's stored kind: an
+// integer for an int, an integer or a real of equal value for a double, the same text for a
+// string. Anything else, NULL included, is not taken for it.
+bool ColumnHolds(const Statement& row, int col, const ColumnRef& c);
 
 // The 18 Patient columns, in table order.
 std::vector<ColumnRef> PatientColumns(CPatientProfile& p);

@@ -46,6 +46,7 @@ class Statement {
   ~Statement();
 
   bool ok() const { return stmt_ != nullptr; }
+  sqlite3_stmt* handle() const { return stmt_; }
   Statement& Bind(int i, std::string_view text);  // bound as TEXT
   Statement& Bind(int i, const char* text) { return Bind(i, std::string_view(text)); }
   Statement& Bind(int i, const std::string& text) { return Bind(i, std::string_view(text)); }

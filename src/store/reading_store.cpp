@@ -14,12 +14,20 @@ std::string IntText(int v) { return std::to_string(v); }
 
 // The whole row of a reading's details: its key (IDNo, idx) replaces any row it had, which
 // is the update of every column that a row found before would have had.
-constexpr const char* kDetailWriteSql =
-    "INSERT OR REPLACE INTO GlucoDetail VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);";
+constexpr const char* kDetailWriteHead = "INSERT OR REPLACE INTO GlucoDetail VALUES";
+constexpr const char* kDetailRow = "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+constexpr int kDetailRowValues = 25;  // IDNo, idx and the detail columns
+
+// `head` followed by `rows` copies of `row`, comma-separated.
+std::string ManyRowSql(const std::string& head, const char* row, size_t rows) {
+  std::string sql = head;
+  for (size_t i = 0; i < rows; ++i) (sql += i ? "," : "") += row;
+  return sql + ";";
+}
 
 // Prepared once per save, reused for every reading.
 struct DetailWriter {
-  explicit DetailWriter(Database& db) : write(db.Prepare(kDetailWriteSql)) {}
+  explicit DetailWriter(Database& db) : write(db.Prepare(ManyRowSql(kDetailWriteHead, kDetailRow, 1))) {}
 
   bool Write(const std::string& idNo, int idx, const GlucoDetailRecord& d) {
     GlucoDetailRecord copy = d;  // the column list refers to the fields it fills
@@ -203,16 +211,26 @@ struct ReadingWriter::Statements {
   Statements(Database& db, const std::string& idNo)
       : insert(db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")) {}
   Statement insert;
-  // Prepared with the first detail: a writer that only inserts readings needs none.
-  std::optional<DetailWriter> details;
-  // InsertAll's statements by their number of rows, and its check of the idx given.
-  std::map<size_t, Statement> batches;
+  // The many-row statements by their number of rows, and InsertAll's check of the idx given.
+  std::map<size_t, Statement> readingBatches;
+  std::map<size_t, Statement> detailBatches;
   Statement idxRange;
 };
 
 namespace {
-// Readings to one multi-row insert: four values each, well inside SQLite's 999 parameters.
+// Rows to one many-row statement, well inside SQLite's 999 parameters: readings take four
+// values each, details 25.
 constexpr size_t kBatchRows = 100;
+constexpr size_t kDetailBatchRows = 32;
+
+// The statement of `rows` rows from `cache`, prepared the first time that many are written.
+Statement& BatchStatement(std::map<size_t, Statement>& cache, Database& db, size_t rows,
+                          const std::string& head, const char* row) {
+  auto [it, added] = cache.try_emplace(rows);
+  if (added) it->second = db.Prepare(ManyRowSql(head, row, rows));
+  it->second.Rewind();  // every parameter is bound again
+  return it->second;
+}
 
 // One reading's four values from parameter `first` on; the numbers as numbers: the INTEGER
 // columns store them so from text too.
@@ -222,11 +240,6 @@ void BindReading(Statement& st, int first, const DateTime& at, int gluco, int me
   st.BindInt(first + 3, medicalNo);
 }
 
-std::string BatchInsertSql(const std::string& idNo, size_t rows) {
-  std::string sql = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES";
-  for (size_t i = 0; i < rows; ++i) sql += i ? ",(null,?,?,?,?)" : "(null,?,?,?,?)";
-  return sql + ";";
-}
 }  // namespace
 
 ReadingWriter::ReadingWriter(Database& db, const std::string& idNo)
@@ -247,10 +260,11 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
   idx.reserve(readings.size());
   for (size_t done = 0; done < readings.size();) {
     const size_t rows = std::min(kBatchRows, readings.size() - done);
-    auto [it, added] = st_->batches.try_emplace(rows);
-    Statement& st = it->second;
-    if (added) st = db_.Prepare(BatchInsertSql(idNo_, rows));
-    st.Rewind();  // every parameter is bound again below
+    // OR FAIL: a failed row fails the statement and, with it, the caller's transaction,
+    // so SQLite need not keep the pages each statement changes to undo it alone.
+    Statement& st = BatchStatement(st_->readingBatches, db_, rows,
+                                   "INSERT OR FAIL INTO " + QuotedReadingsTable(idNo_) + " VALUES",
+                                   "(null,?,?,?,?)");
     int b = 1;
     for (size_t i = done; i < done + rows; ++i, b += 4) {
       const NewReading& r = readings[i];
@@ -278,9 +292,21 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
   return true;
 }
 
-bool ReadingWriter::WriteDetail(int idx, const GlucoDetailRecord& d) {
-  if (!st_->details) st_->details.emplace(db_);
-  return st_->details->Write(idNo_, idx, d);
+bool ReadingWriter::WriteDetails(const std::vector<IndexedDetail>& details) {
+  for (size_t done = 0; done < details.size();) {
+    const size_t rows = std::min(kDetailBatchRows, details.size() - done);
+    Statement& st =
+        BatchStatement(st_->detailBatches, db_, rows, kDetailWriteHead, kDetailRow);
+    int b = 1;
+    for (size_t i = done; i < done + rows; ++i, b += kDetailRowValues) {
+      GlucoDetailRecord copy = *details[i].detail;  // the column list refers to its fields
+      st.Bind(b, idNo_).BindInt(b + 1, details[i].idx);
+      BindColumns(st, b + 2, DetailColumns(copy));
+    }
+    if (!st.Run()) return false;
+    done += rows;
+  }
+  return true;
 }
 
 std::vector<GlucoDetailRecord> LoadDetails(Database& db, const std::string& idNo) {

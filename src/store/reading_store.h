@@ -56,7 +56,7 @@ class ReadingWriter {
   ~ReadingWriter();
   ReadingWriter(const ReadingWriter&) = delete;
   ReadingWriter& operator=(const ReadingWriter&) = delete;
-  // As InsertReading and WriteDetail.
+  // As InsertReading.
   int64_t Insert(const DateTime& at, int gluco, int meal, int medicalNo);
   // Readings inserted in their order as Insert would, many to a statement; `idx` gets the
   // idx of each. False when a statement failed (what went in before it stays in the
@@ -68,7 +68,13 @@ class ReadingWriter {
     int medicalNo = 0;
   };
   bool InsertAll(const std::vector<NewReading>& readings, std::vector<int64_t>& idx);
-  bool WriteDetail(int idx, const GlucoDetailRecord& d);
+  // Details as WriteDetail writes them, in their order, many to a statement: of two for the
+  // same idx the later stays. False when a statement failed, as InsertAll.
+  struct IndexedDetail {
+    int64_t idx = 0;
+    const GlucoDetailRecord* detail = nullptr;
+  };
+  bool WriteDetails(const std::vector<IndexedDetail>& details);
 
  private:
   struct Statements;

@@ -177,11 +177,12 @@ TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothi
 }
 
 TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
-  // More readings than one insert takes, details on every seventh, a few already stored.
+  // More readings than one insert takes: details on every third of the first 140, then a
+  // longer run without any; a few already stored at the clinic.
   AddPatient("Ann", "A1");
   for (int i = 0; i < 257; ++i) {
     const int idx = AddReading("A1", At(2024, 3, 1 + i / 24, i % 24, 7), 60 + i, 256 * (i % 8));
-    if (i % 7 == 3)
+    if (i % 3 == 1 && i < 140)
       AddDetail("A1", idx, {.type = i % 5, .insulin = "Rapid", .carbs = i, .comment = "n" + std::to_string(i)});
   }
   // Detail rows that belong to no reading in the archive: a deleted reading's, one past the
@@ -190,9 +191,19 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   for (const char* idx : {"0", "900", "12x"})
     Run(db_, "INSERT INTO GlucoDetail (IDNo, idx, type, comment) VALUES ('A1', ?, 2, 'stale');",
         {idx});
-  ASSERT_TRUE(Archive({"Ann"}, "many.db").ok);
   const auto all = Readings("A1");
   ASSERT_EQ(all.size(), 256u);
+  // A date nothing can read goes into the file as stored; the merge passes it over.
+  Run(db_, "INSERT INTO \"GA1\" (glucoDate, gluco, meal, medicalNo) VALUES ('2024-03-09 x', 99, 0, 0);", {});
+  ASSERT_TRUE(Archive({"Ann"}, "many.db").ok);
+
+  // The file: every reading in idx order, each with its own details or the empty values.
+  Database archive = Database::OpenFile(Path("many.db"));
+  EXPECT_EQ(Rows(archive, "SELECT glucoDate, gluco, typeof(type), type, carbs, insulin, comment FROM \"GA1\";"),
+            PatientRows("SELECT r.glucoDate, r.gluco, 'integer', coalesce(d.type, -1), "
+                        "coalesce(d.carbs, 0), coalesce(d.insulin, ''), coalesce(d.comment, '') "
+                        "FROM \"GA1\" r LEFT JOIN GlucoDetail d ON d.IDNo='A1' AND d.idx=r.idx "
+                        "ORDER BY r.idx;"));
 
   UseFolder("clinic");
   AddPatient("Ann", "A1");
@@ -201,6 +212,7 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.readingsAdded, 253);
   EXPECT_EQ(r.readingsUpdated, 3);
+  EXPECT_EQ(r.readingsSkipped, 1);
   EXPECT_EQ(Readings("A1"), all);
   // The new readings are numbered after the stored ones, in the archive's order.
   EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\" WHERE idx=4;")[0][0], "61");
