@@ -29,6 +29,9 @@ constexpr const char* kArchiveReadingsColumns =
     "varchar(100), commentExe varchar(100), commentFoo varchar(100));";
 constexpr int kArchiveReadingsColumnCount = 27;
 constexpr int kArchiveDetailFirst = 4;
+// Readings without details to one insert: four values each, beside the 23 shared ones, well
+// inside SQLite's 999 parameters. A power of two.
+constexpr size_t kPlainRunRows = 64;
 // The largest value a meter record can carry is far below this; anything above is damage.
 constexpr int kMaxMergedGluco = 9999;  // type … commentFoo follow glucoDate, gluco, meal, medicalNo
 
@@ -114,6 +117,21 @@ std::string DetailColumnList(const char* prefix) {
   return out;
 }
 
+// `rows` readings without details into the joined table: the empty detail values are
+// ?1..?details, shared by every row; each row's own four values follow in row order.
+std::string PlainRunSql(const std::string& idNo, size_t rows, int details) {
+  std::string shared;
+  for (int d = 1; d <= details; ++d) shared += ",?" + std::to_string(d);
+  std::string sql = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES";
+  int n = details;
+  for (size_t r = 0; r < rows; ++r) {
+    sql += r ? ",(" : "(";
+    for (int v = 0; v < kArchiveDetailFirst; ++v) sql += (v ? ",?" : "?") + std::to_string(++n);
+    sql += shared + ")";
+  }
+  return sql + ";";
+}
+
 // The readings of one patient in the range, each with its details, into its joined table.
 // Returns the number written, or -1 on a failed statement.
 int WriteArchiveReadings(Database& patients, Database& archive, const std::string& idNo,
@@ -134,15 +152,52 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
   if (!archive.Exec("CREATE TABLE IF NOT EXISTS " + QuotedReadingsTable(idNo) +
                     kArchiveReadingsColumns))
     return -1;
-  const std::string insert = "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
-                             Placeholders(kArchiveReadingsColumnCount) + ");";
-  // Most readings have no detail row: their statement keeps the empty values bound, and
-  // only the reading's own four values change from row to row.
-  Statement plain = archive.Prepare(insert);
-  Statement detailed = archive.Prepare(insert);
-  GlucoDetailRecord detail;
+  GlucoDetailRecord detail, empty;
   const std::vector<ColumnRef> cols = DetailColumns(detail);
-  BindColumns(plain, kArchiveDetailFirst + 1, cols);
+  const std::vector<ColumnRef> emptyCols = DetailColumns(empty);
+  const int detailCount = static_cast<int>(cols.size());
+  // A reading with details goes in alone, in its place. The readings between two such go in
+  // many to a statement, whose rows all take the empty detail values bound once; only the
+  // readings' own four values change from row to row.
+  Statement detailed = archive.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES(" +
+                                       Placeholders(kArchiveReadingsColumnCount) + ");");
+  std::map<size_t, Statement> plainRuns;  // by their number of rows
+  struct PlainRow {
+    std::optional<DateTime> at;  // the date as stored when it does not parse
+    std::string when;
+    int64_t gluco, meal, medicalNo;
+  };
+  std::vector<PlainRow> run;
+  auto bindReading = [](Statement& st, int first, const std::optional<DateTime>& at,
+                        std::string_view when, int64_t gluco, int64_t meal, int64_t medicalNo) {
+    if (at)
+      st.Bind(first, FormatDateTime(*at));
+    else
+      st.Bind(first, when);
+    st.BindInt(first + 1, gluco).BindInt(first + 2, meal).BindInt(first + 3, medicalNo);
+  };
+  // A run goes in as statements of 64, 32, ... 1 rows, so that a patient needs at most seven
+  // of them prepared, whatever the lengths of its runs.
+  auto flushRun = [&] {
+    for (size_t done = 0; done < run.size();) {
+      size_t rows = kPlainRunRows;
+      while (rows > run.size() - done) rows /= 2;
+      auto [it, added] = plainRuns.try_emplace(rows);
+      Statement& st = it->second;
+      if (added) {
+        st = archive.Prepare(PlainRunSql(idNo, rows, detailCount));
+        BindColumns(st, 1, emptyCols);
+      }
+      st.Rewind();  // the empty details stay bound
+      int b = detailCount + 1;
+      for (size_t i = done; i < done + rows; ++i, b += kArchiveDetailFirst)
+        bindReading(st, b, run[i].at, run[i].when, run[i].gluco, run[i].meal, run[i].medicalNo);
+      if (!st.Run()) return false;
+      done += rows;
+    }
+    run.clear();
+    return true;
+  };
   int written = 0;
   do {
     // Detail rows before this idx belong to readings outside the range or gone; an idx that
@@ -150,23 +205,24 @@ int WriteArchiveReadings(Database& patients, Database& archive, const std::strin
     const int64_t idx = sel.Int(0);
     while (detailRow && (det.Type(0) != SQLITE_INTEGER || det.Int(0) < idx))
       detailRow = det.Step();
-    Statement* ins = detailRow && det.Int(0) == idx ? &detailed : &plain;
-    ins->Rewind();  // bindings stay; what changes is bound again below
-    if (ins == &detailed) {
+    const std::string_view when = sel.TextView(1);
+    std::optional<DateTime> at = ParseDateTime(when);
+    if (!(detailRow && det.Int(0) == idx)) {
+      run.push_back({at, at ? std::string() : std::string(when), sel.Int(2), sel.Int(3), sel.Int(4)});
+      if (run.size() == kPlainRunRows && !flushRun()) return -1;
+    } else {
+      if (!flushRun()) return -1;
       // Read as a load reads it (junk keeps the empty value), written in the stored form.
       detail = GlucoDetailRecord();
       ReadColumns(cols, det, 1);
+      detailed.Rewind();  // every parameter is bound again below
+      bindReading(detailed, 1, at, when, sel.Int(2), sel.Int(3), sel.Int(4));
       BindColumns(detailed, kArchiveDetailFirst + 1, cols);
+      if (!detailed.Run()) return -1;
     }
-    const std::string_view when = sel.TextView(1);
-    if (auto at = ParseDateTime(when))
-      ins->Bind(1, FormatDateTime(*at));
-    else
-      ins->Bind(1, when);
-    ins->BindInt(2, sel.Int(2)).BindInt(3, sel.Int(3)).BindInt(4, sel.Int(4));
-    if (!ins->Run()) return -1;
     ++written;
   } while (sel.Step());
+  if (!flushRun()) return -1;
   return written;
 }
 
