@@ -195,9 +195,8 @@ bool ColumnHolds(const Statement& row, int col, const ColumnRef& c) {
           },
           [&](std::string* f) {
             if (type != SQLITE_TEXT) return false;
-            const unsigned char* text = sqlite3_value_text(v);
-            const size_t size = static_cast<size_t>(sqlite3_value_bytes(v));
-            return size == f->size() && (size == 0 || f->compare(0, size, reinterpret_cast<const char*>(text), size) == 0);
+            const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v))) == *f;
           },
           [](auto*) { return false; },
       },

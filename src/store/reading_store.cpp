@@ -25,15 +25,21 @@ std::string ManyRowSql(const std::string& head, const char* row, size_t rows) {
   return sql + ";";
 }
 
+// One detail row's values from parameter `first` on: its key, then its columns.
+void BindDetailRow(Statement& st, int first, const std::string& idNo, int64_t idx,
+                   const GlucoDetailRecord& d) {
+  GlucoDetailRecord copy = d;  // the column list refers to the fields it fills
+  st.Bind(first, idNo).BindInt(first + 1, idx);
+  BindColumns(st, first + 2, DetailColumns(copy));
+}
+
 // Prepared once per save, reused for every reading.
 struct DetailWriter {
   explicit DetailWriter(Database& db) : write(db.Prepare(ManyRowSql(kDetailWriteHead, kDetailRow, 1))) {}
 
   bool Write(const std::string& idNo, int idx, const GlucoDetailRecord& d) {
-    GlucoDetailRecord copy = d;  // the column list refers to the fields it fills
     write.Reset();
-    write.Bind(1, idNo).BindInt(2, idx);
-    BindColumns(write, 3, DetailColumns(copy));
+    BindDetailRow(write, 1, idNo, idx, d);
     return write.Run();
   }
 
@@ -298,11 +304,8 @@ bool ReadingWriter::WriteDetails(const std::vector<IndexedDetail>& details) {
     Statement& st =
         BatchStatement(st_->detailBatches, db_, rows, kDetailWriteHead, kDetailRow);
     int b = 1;
-    for (size_t i = done; i < done + rows; ++i, b += kDetailRowValues) {
-      GlucoDetailRecord copy = *details[i].detail;  // the column list refers to its fields
-      st.Bind(b, idNo_).BindInt(b + 1, details[i].idx);
-      BindColumns(st, b + 2, DetailColumns(copy));
-    }
+    for (size_t i = done; i < done + rows; ++i, b += kDetailRowValues)
+      BindDetailRow(st, b, idNo_, details[i].idx, *details[i].detail);
     if (!st.Run()) return false;
     done += rows;
   }
