@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "download/gui/progress_gif.h"
+#include "gui/download/progress_gif.h"
 #include "download_bench_util.h"
-#include "ui/animated_picture.h"
+#include "gui/widgets/animated_picture.h"
 
 using namespace meridane;
 using namespace meridane::bench;

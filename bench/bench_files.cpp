@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "app/prompter.h"
+#include "base/data_paths.h"
+#include "base/prompter.h"
 #include "output/archive_file.h"
 #include "output/archive_runs.h"
 #include "store/columns.h"

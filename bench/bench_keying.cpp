@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "bench_report.h"
 #include "store/database.h"
 #include "store/patient_store.h"

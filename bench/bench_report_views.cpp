@@ -6,11 +6,11 @@
 #include <QDateEdit>
 #include <cstdio>
 
-#include "app/gui/app_state.h"
-#include "app/gui/gui_support.h"
+#include "gui/main/app_state.h"
+#include "gui/main/gui_support.h"
 #include "bench_readings.h"
 #include "reports/classification.h"
-#include "reports/gui/report_page.h"
+#include "gui/reports/report_page.h"
 #include "reports/report_sets.h"
 #include "reports/summary.h"
 

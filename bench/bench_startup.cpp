@@ -19,10 +19,10 @@
 #include <ctime>
 #include <string>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "bench_report.h"
-#include "app/gui/main_window.h"
-#include "app/gui/welcome.h"
+#include "gui/main/main_window.h"
+#include "gui/main/welcome.h"
 #include "store/database.h"
 #include "store/schema.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/date_time.h"

@@ -2,7 +2,7 @@
 // this command only tells where the database is.
 #include <iostream>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "cli/cli_common.h"
 
 namespace meridane::cli {

@@ -1,7 +1,7 @@
 // meridane-cli: the program's core for scripts, clinics and tests.
 #include <iostream>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "cli/cli_common.h"
 #include "store/database.h"
 #include "store/schema.h"

@@ -1,6 +1,6 @@
 #include "download/download_outcome.h"
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 
 namespace meridane {
 

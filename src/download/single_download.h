@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "download/download_worker.h"
 #include "store/database.h"
 #include "store/gluco_reading.h"

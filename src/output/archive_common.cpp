@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/data_paths.h"
-#include "app/text_lookup.h"
+#include "base/data_paths.h"
+#include "base/text_lookup.h"
 
 namespace meridane {
 

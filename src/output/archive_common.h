@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/safe_file.h"
 #include "store/database.h"
 #include "store/date_time.h"

@@ -8,7 +8,7 @@
 #include <map>
 #include <utility>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 #include "output/safe_file.h"
 #include "store/columns.h"
 #include "store/patient_store.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/archive_common.h"
 
 namespace meridane {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/prompter.h"
-#include "app/version.h"
+#include "base/prompter.h"
+#include "base/version.h"
 #include "output/archive_common.h"
 #include "store/database.h"
 

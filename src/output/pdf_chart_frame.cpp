@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 
 namespace meridane {
 

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/text_lookup.h"
-#include "app/version.h"
+#include "base/text_lookup.h"
+#include "base/version.h"
 
 extern char** environ;
 

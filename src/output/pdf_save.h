@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/pdf_report.h"
 #include "output/safe_file.h"
 

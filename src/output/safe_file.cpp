@@ -14,7 +14,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 
 namespace meridane {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 #include "reports/report_period.h"
 
 namespace meridane {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 #include "reports/classification.h"
 #include "reports/report_sets.h"
 #include "reports/text_format.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 #include "reports/text_format.h"
 
 namespace meridane {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "store/date_time.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"

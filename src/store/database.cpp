@@ -7,7 +7,7 @@
 #include <iostream>
 #include <utility>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "store/database_key.h"
 
 namespace meridane {

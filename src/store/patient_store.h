@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/patient_profile.h"

@@ -4,7 +4,7 @@
 
 #include <type_traits>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 #include "download_fixture.h"
 
 namespace meridane::test {

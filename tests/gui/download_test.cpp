@@ -12,21 +12,21 @@
 #include <QDateEdit>
 #include <QtTest>
 
-#include "app/gui/main_window.h"
-#include "app/gui/patient_main.h"
-#include "app/gui/welcome.h"
-#include "download/gui/progress_gif.h"
-#include "download/gui/window_downloads.h"
-#include "download/gui/clinic_pages.h"
+#include "gui/main/main_window.h"
+#include "gui/main/patient_main.h"
+#include "gui/main/welcome.h"
+#include "gui/download/progress_gif.h"
+#include "gui/download/window_downloads.h"
+#include "gui/download/clinic_pages.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "support/meter_images.h"
-#include "store/gui/add_edit.h"
+#include "gui/patients/add_edit.h"
 #include "store/reading_store.h"
-#include "ui/id_entry.h"
-#include "ui/report_grid.h"
+#include "gui/widgets/id_entry.h"
+#include "gui/widgets/report_grid.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

@@ -13,10 +13,10 @@
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
 #include "profile/add_medicine.h"
-#include "profile/gui/ad_tabs.h"
-#include "profile/gui/add_medications.h"
-#include "profile/gui/advance.h"
-#include "ui/dual_list.h"
+#include "gui/profile/ad_tabs.h"
+#include "gui/profile/add_medications.h"
+#include "gui/profile/advance.h"
+#include "gui/widgets/dual_list.h"
 
 using namespace meridane;
 

@@ -7,13 +7,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/gui/patient_main.h"
+#include "gui/main/patient_main.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "profile/gui/ad_tabs.h"
-#include "profile/gui/advance.h"
-#include "store/gui/add_edit.h"
-#include "ui/id_entry.h"
+#include "gui/profile/ad_tabs.h"
+#include "gui/profile/advance.h"
+#include "gui/patients/add_edit.h"
+#include "gui/widgets/id_entry.h"
 
 using namespace meridane;
 

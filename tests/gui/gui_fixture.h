@@ -8,18 +8,18 @@
 #include <functional>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "app/gui/app_state.h"
-#include "app/gui/gui_support.h"
-#include "app/gui/patient_main.h"
-#include "app/gui/welcome.h"
-#include "app/prompter.h"
+#include "base/data_paths.h"
+#include "gui/main/app_state.h"
+#include "gui/main/gui_support.h"
+#include "gui/main/patient_main.h"
+#include "gui/main/welcome.h"
+#include "base/prompter.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
 #include "support/book.h"
 #include "support/temp_folder.h"
-#include "ui/id_entry.h"
+#include "gui/widgets/id_entry.h"
 
 namespace meridane::test {
 

@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QtTest>
 
-#include "app/gui/gui_support.h"
+#include "gui/main/gui_support.h"
 #include "gui_test_registry.h"
 
 int main(int argc, char** argv) {

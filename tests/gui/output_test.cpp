@@ -16,14 +16,14 @@
 #include <QtTest>
 #include <cstdio>
 
-#include "app/gui/main_window.h"
+#include "gui/main/main_window.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "output/gui/io_file.h"
+#include "gui/output/io_file.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
 #include "support/pdf_text.h"
-#include "ui/printable_report.h"
+#include "gui/widgets/printable_report.h"
 
 using namespace meridane;
 

@@ -6,13 +6,13 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/gui/main_window.h"
-#include "app/gui/patient_main.h"
-#include "app/gui/welcome.h"
+#include "gui/main/main_window.h"
+#include "gui/main/patient_main.h"
+#include "gui/main/welcome.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "store/gui/add_edit.h"
-#include "ui/id_entry.h"
+#include "gui/patients/add_edit.h"
+#include "gui/widgets/id_entry.h"
 
 using namespace meridane;
 

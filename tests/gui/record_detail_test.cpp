@@ -12,15 +12,15 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/gui/main_window.h"
-#include "app/gui/patient_main.h"
-#include "app/gui/welcome.h"
+#include "gui/main/main_window.h"
+#include "gui/main/patient_main.h"
+#include "gui/main/welcome.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "reports/gui/rd_pages.h"
-#include "reports/gui/record_detail.h"
+#include "gui/reports/rd_pages.h"
+#include "gui/reports/record_detail.h"
 #include "store/reading_store.h"
-#include "ui/id_entry.h"
+#include "gui/widgets/id_entry.h"
 
 using namespace meridane;
 

@@ -4,10 +4,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/gui/main_window.h"
+#include "gui/main/main_window.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "ui/report_grid.h"
+#include "gui/widgets/report_grid.h"
 
 using namespace meridane;
 

@@ -10,12 +10,12 @@
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
 #include "reports/classification.h"
-#include "reports/gui/report_page.h"
-#include "reports/gui/summary_checks.h"
+#include "gui/reports/report_page.h"
+#include "gui/reports/summary_checks.h"
 #include "store/reading_store.h"
-#include "ui/pie_view.h"
-#include "ui/report_grid.h"
-#include "ui/value_chart.h"
+#include "gui/widgets/pie_view.h"
+#include "gui/widgets/report_grid.h"
+#include "gui/widgets/value_chart.h"
 
 using namespace meridane;
 

@@ -6,10 +6,10 @@
 #include <QStackedWidget>
 #include <QtTest>
 
-#include "app/gui/main_window.h"
+#include "gui/main/main_window.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
-#include "ui/step_scroller.h"
+#include "gui/widgets/step_scroller.h"
 
 using namespace meridane;
 
@@ -64,7 +64,7 @@ class StartupTest : public QObject {
   }
 
   void steppedScrolling() {
-    // The step rules themselves are checked in the core (tests/app); here the window uses them.
+    // The step rules themselves are checked in the core (tests/base); here the window uses them.
     const ScreenMetrics small{800, 600, 96};
     test::DataFolder folder;
     ScriptedPrompter prompter;

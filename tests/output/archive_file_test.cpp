@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/archive_file.h"
 #include "output/archive_runs.h"
 #include "output/files_fixture.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/archive_runs.h"
 #include "output/csv_export.h"
 #include "output/files_fixture.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "output/pdf_save.h"
 #include "support/pdf_text.h"
 #include "support/temp_folder.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "output/safe_file.h"
 #include "support/fixtures.h"
 

@@ -1,7 +1,7 @@
 #include "support/book.h"
 
-#include "app/data_paths.h"
-#include "app/prompter.h"
+#include "base/data_paths.h"
+#include "base/prompter.h"
 #include "store/patient_store.h"
 #include "store/schema.h"
 

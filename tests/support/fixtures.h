@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/data_paths.h"
+#include "base/data_paths.h"
 #include "store/schema.h"
 #include "support/book.h"
 #include "support/temp_folder.h"

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/data_paths.h"
-#include "app/prompter.h"
+#include "base/data_paths.h"
+#include "base/prompter.h"
 #include "output/archive_file.h"
 #include "store/database.h"
 #include "store/date_time.h"

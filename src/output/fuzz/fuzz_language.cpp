@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/text_lookup.h"
+#include "base/text_lookup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = "/tmp/meridane-fuzz-lang-" + std::to_string(getpid()) + ".ini";

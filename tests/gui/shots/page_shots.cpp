@@ -16,28 +16,28 @@
 #include <memory>
 #include <tuple>
 
-#include "app/data_paths.h"
-#include "app/gui/gui_support.h"
-#include "app/gui/main_window.h"
-#include "app/gui/patient_main.h"
-#include "app/gui/welcome.h"
+#include "base/data_paths.h"
+#include "gui/main/gui_support.h"
+#include "gui/main/main_window.h"
+#include "gui/main/patient_main.h"
+#include "gui/main/welcome.h"
 #include "download/download_worker.h"
-#include "download/gui/clinic_pages.h"
-#include "download/gui/window_downloads.h"
+#include "gui/download/clinic_pages.h"
+#include "gui/download/window_downloads.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
-#include "output/gui/io_file.h"
-#include "output/gui/report_output.h"
+#include "gui/output/io_file.h"
+#include "gui/output/report_output.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTabBar>
 #include <QTreeWidget>
-#include "profile/gui/advance.h"
-#include "reports/gui/rd_pages.h"
-#include "reports/gui/record_detail.h"
-#include "store/gui/add_edit.h"
+#include "gui/profile/advance.h"
+#include "gui/reports/rd_pages.h"
+#include "gui/reports/record_detail.h"
+#include "gui/patients/add_edit.h"
 #include "store/schema.h"
 
 using namespace meridane;

@@ -1,0 +1,77 @@
+#include "base/text_lookup.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace meridane {
+
+namespace {
+constexpr size_t kResultMax = 255;  // a 256-character buffer with its terminator
+
+std::string& LangFile() {
+  static std::string path;
+  return path;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string Cut(std::string_view s) { return std::string(s.substr(0, kResultMax)); }
+
+// A value written in matching quotes loses them, as the profile API does.
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+}  // namespace
+
+void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
+
+std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback) {
+  return LookupTextIn(LangFile(), section, key, fallback);
+}
+
+std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
+                         std::string_view fallback) {
+  if (file.empty()) return Cut(fallback);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return Cut(fallback);
+  std::string line;
+  bool inSection = false;
+  bool firstLine = true;
+  while (std::getline(in, line)) {
+    std::string_view l = line;
+    // Editors that save UTF-8 put a byte-order mark before the first section.
+    if (firstLine && l.substr(0, 3) == "\xEF\xBB\xBF") l.remove_prefix(3);
+    firstLine = false;
+    l = Trim(l);
+    if (l.empty() || l.front() == ';') continue;
+    if (l.front() == '[') {
+      size_t close = l.find(']');
+      std::string_view name = Trim(l.substr(1, close == std::string_view::npos ? l.size() - 1
+                                                                                : close - 1));
+      inSection = EqualNoCase(name, section);
+      continue;
+    }
+    if (!inSection) continue;
+    size_t eq = l.find('=');
+    if (eq == std::string_view::npos) continue;
+    if (EqualNoCase(Trim(l.substr(0, eq)), key)) return Cut(Unquote(Trim(l.substr(eq + 1))));
+  }
+  return Cut(fallback);
+}
+
+}  // namespace meridane

@@ -1,0 +1,108 @@
+#include "gui/main/gui_support.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFontDatabase>
+#include <QProcess>
+#include <QUrl>
+
+#include "gui/main/app_state.h"
+#include "base/text_lookup.h"
+#include "base/user_guide.h"
+
+namespace meridane {
+
+PageRunner ModalRunner() {
+  return [](QDialog& d) { return d.exec(); };
+}
+
+QString Text(const char* section, const char* key, const char* fallback) {
+  return QString::fromStdString(LookupText(section, key, fallback));
+}
+
+std::string WarningCaption() { return LookupText("Label", "Warning", "Warning"); }
+
+QString UiFontFamily() {
+  static const QString family = [] {
+    const QStringList installed = QFontDatabase::families();
+    for (const char* f : {"Verdana", "DejaVu Sans", "Liberation Sans", "Noto Sans"})
+      if (installed.contains(QString::fromLatin1(f), Qt::CaseInsensitive))
+        return QString::fromLatin1(f);
+    return QString::fromLatin1("Sans Serif");
+  }();
+  return family;
+}
+
+QFont UiFont(int points, int weight) {
+  QFont f(UiFontFamily());
+  f.setPointSize(points);
+  f.setWeight(static_cast<QFont::Weight>(weight));
+  return f;
+}
+
+namespace {
+bool& FailureTold() {
+  static bool told = false;
+  return told;
+}
+GuideOpener& Opener() {
+  static GuideOpener opener = SystemGuideOpener();
+  return opener;
+}
+}  // namespace
+
+std::optional<Database> OpenDatabaseOrTell(Prompter& prompter) {
+  Database db = OpenPatientDatabase();
+  if (db.ok()) return db;
+  if (!FailureTold()) {
+    FailureTold() = true;
+    prompter.Message(LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error(),
+                     WarningCaption());
+  }
+  return std::nullopt;
+}
+
+void ResetDatabaseFailureNotice() { FailureTold() = false; }
+
+GuideOpener SystemGuideOpener() {
+  GuideOpener g;
+  g.readerRegistered = [] {
+    QProcess p;
+    p.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                         QStringLiteral("application/pdf")});
+    if (!p.waitForFinished(3000) || p.exitCode() != 0) return false;
+    return !p.readAllStandardOutput().trimmed().isEmpty();
+  };
+  g.findGuide = [] {
+    return QString::fromStdString(
+        FindUserGuide(QCoreApplication::applicationDirPath().toStdString(),
+                      QDir::currentPath().toStdString()));
+  };
+  g.open = [](const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  };
+  return g;
+}
+
+void SetGuideOpener(GuideOpener opener) { Opener() = std::move(opener); }
+
+void OpenUserGuide(Prompter& prompter) {
+  const GuideOpener& g = Opener();
+  const std::string caption = WarningCaption();
+  if (!g.readerRegistered()) {
+    std::string msg = LookupText("OpMsg", "OpMsg1",
+                                 "If you can't open the user's guide, please kindly install the "
+                                 "Adobe? Reader?") +
+                      "\n" +
+                      LookupText("OpMsg", "OpMsg2",
+                                 "Software and download on https://get.adobe.com/reader/");
+    prompter.Message(msg, caption);
+  }
+  QString path = g.findGuide();
+  if (path.isEmpty() || !g.open(path))
+    prompter.Message(LookupText("OpMsg", "OpMsg3", "Cannot find the user's guide."), caption);
+}
+
+}  // namespace meridane

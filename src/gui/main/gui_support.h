@@ -1,0 +1,47 @@
+#pragma once
+// Small helpers every window shares: looked-up texts as QString, the program's fonts, the
+// database open that tells the user once when it fails, and the user's guide.
+#include <QDate>
+#include <QFont>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "base/prompter.h"
+#include "base/version.h"
+#include "store/database.h"
+#include "store/date_time.h"
+
+class QWidget;
+
+namespace meridane {
+
+// LookupText as a QString.
+QString Text(const char* section, const char* key, const char* fallback);
+// The caption of every message: Label/Warning.
+std::string WarningCaption();
+
+// Verdana where installed, else the closest sans-serif at hand.
+QString UiFontFamily();
+QFont UiFont(int points, int weight);
+
+// Calendar days between the date widgets and the stored dates.
+inline QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }
+inline Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
+
+// Opens the patient database; a failure is told once per process in a message box.
+std::optional<Database> OpenDatabaseOrTell(Prompter& prompter);
+void ResetDatabaseFailureNotice();  // tests
+
+// How the guide is opened, replaceable in tests.
+struct GuideOpener {
+  std::function<bool()> readerRegistered;
+  std::function<QString()> findGuide;  // empty when no guide is found (FindUserGuide)
+  std::function<bool(const QString&)> open;
+};
+GuideOpener SystemGuideOpener();
+void SetGuideOpener(GuideOpener opener);
+// The Help button of every page and dialog.
+void OpenUserGuide(Prompter& prompter);
+
+}  // namespace meridane

@@ -1,0 +1,86 @@
+// The window program: start-up, the main window for the life of the process.
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <iostream>
+
+#include "base/data_paths.h"
+#include "gui/main/gui_support.h"
+#include "gui/main/main_window.h"
+#include "gui/main/qt_prompter.h"
+#include "cli/meter_options.h"
+#include "gui/download/window_downloads.h"
+#include "store/database.h"
+
+namespace {
+
+struct StartOptions {
+  std::string dataDir;
+  meridane::MeterOptions meter;
+};
+
+// The command line's own --data-dir and meter options. Qt's options (-platform …) pass
+// through. Returns an exit status when the program is to end here (--help, bad usage).
+std::optional<int> ParseOptions(int argc, char** argv, StartOptions& o) {
+  CLI::App cli{
+      "Meridane: blood glucose records, reports and meter downloads.\n"
+      "With --meter-image the window's downloads read the meter emulator playing "
+      "that memory image instead of the meters attached over USB.",
+      "meridane"};
+  cli.allow_extras();
+  cli.add_option("--data-dir", o.dataDir, "Data folder (default: home directory + /MeridData_Pro)");
+  meridane::cli::AddMeterOptions(&cli, o.meter, true);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int rc = cli.exit(e);
+    return rc == 0 ? 0 : 2;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StartOptions options;
+  if (auto rc = ParseOptions(argc, argv, options)) return *rc;
+  std::string meterError;
+  auto meter = meridane::MeterChoice::Make(options.meter, meterError);
+  if (!meter) {
+    std::cerr << "meridane: " << meterError << "\n";
+    return 2;
+  }
+  if (!options.dataDir.empty()) meridane::SetDataFolderOverride(options.dataDir);
+
+  QApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("Meridane"));
+  app.setQuitOnLastWindowClosed(false);
+  QPalette pal = app.palette();
+  pal.setColor(QPalette::Window, Qt::white);
+  pal.setColor(QPalette::WindowText, Qt::black);
+  app.setPalette(pal);
+  app.setFont(meridane::UiFont(9, QFont::Normal));
+
+  meridane::QtPrompter prompter;
+  // Statements that fail show SQLite's own text, and the caller goes on.
+  meridane::SetStatementErrorSink([&prompter](const std::string& message) {
+    prompter.Message(message, meridane::WarningCaption());
+  });
+
+  meridane::ScreenMetrics screen;
+  if (QScreen* s = QGuiApplication::primaryScreen()) {
+    screen.width = s->geometry().width();
+    screen.height = s->geometry().height();
+    screen.dpi = qRound(s->logicalDotsPerInchX());
+  }
+  meridane::CMeridDemoXDlg window(prompter, screen);
+  window.downloads().SetMeterAccess(meter->Access());
+  QObject::connect(&window, &meridane::CMeridDemoXDlg::ExitRequested, &app, &QApplication::quit,
+                   Qt::QueuedConnection);
+  window.Initialise();
+  QTimer::singleShot(0, &window, [&] {
+    if (!window.EnterHomePage()) app.quit();
+  });
+  return app.exec();
+}

@@ -1,0 +1,255 @@
+#include "gui/output/io_file.h"
+
+#include <QDateEdit>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "gui/main/gui_support.h"
+#include "output/archive_common.h"
+#include "store/database.h"
+
+namespace meridane {
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole;      // full name
+constexpr int kIdRole = Qt::UserRole + 1;   // IDNo
+
+// Messages of a run on the worker thread are kept and shown afterwards on this one.
+class CollectingPrompter : public Prompter {
+ public:
+  PromptAnswer Ask(const PromptRequest& r) override {
+    requests.push_back(r);
+    return PromptAnswer::Ok;
+  }
+  std::vector<PromptRequest> requests;
+};
+
+}  // namespace
+
+FileChooser SystemFileChooser(QWidget* parent) {
+  return [parent](const FileChoice& c) {
+    QFileDialog d(parent, c.caption, c.defaultName, c.filter);
+    d.setAcceptMode(c.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(c.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    d.setDefaultSuffix(c.defaultSuffix);
+    d.setOption(QFileDialog::DontConfirmOverwrite, !c.save);
+    if (!c.save) d.selectFile(QString());
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return QString();
+    return d.selectedFiles().front();
+  };
+}
+
+CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
+    : QWidget(parent), prompter_(prompter), chooser_(std::move(chooser)) {
+  tabs_ = new QTabBar(this);
+  for (const char* t : {"Archive", "Retrieve", "Export", "Import"})
+    tabs_->addTab(Text("Label", t, t));
+  list_ = new QTreeWidget(this);
+  list_->setHeaderLabels({Text("Label", "PatientName", "Patient Name")});
+  list_->setColumnWidth(0, 664);
+  list_->setRootIsDecorated(false);
+  choice_ = new QComboBox(this);
+  choice_->setPlaceholderText(Text("Label", "ChoosePatient", "Choose a patient"));
+  from_ = new QDateEdit(QDate::currentDate(), this);
+  to_ = new QDateEdit(QDate::currentDate(), this);
+  for (QDateEdit* d : {from_, to_}) {
+    d->setDisplayFormat(QStringLiteral("MM / dd / yyyy"));
+    d->setCalendarPopup(true);
+  }
+  pathEdit_ = new QLineEdit(this);
+  browse_ = new QPushButton(Text("Label", "Browse", "Browse..."), this);
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(new QLabel(Text("Label", "From", "From:"), this), 0, 0);
+  grid->addWidget(from_, 0, 1);
+  grid->addWidget(new QLabel(Text("Label", "To", "To:"), this), 0, 2);
+  grid->addWidget(to_, 0, 3);
+  grid->addWidget(new QLabel(Text("Label", "File", "File:"), this), 1, 0);
+  grid->addWidget(pathEdit_, 1, 1, 1, 3);
+  grid->addWidget(browse_, 1, 4);
+  auto* box = new QVBoxLayout(this);
+  box->addWidget(tabs_);
+  box->addWidget(list_, 100);
+  box->addWidget(choice_);
+  box->addLayout(grid);
+  // With the list hidden (Export, Import) the controls stay at the top.
+  box->addStretch(1);
+
+  connect(tabs_, &QTabBar::currentChanged, this, &CIOFile::SetMode);
+  connect(browse_, &QPushButton::clicked, this, &CIOFile::Browse);
+  FillPatients();
+  SetMode(0);
+}
+
+void CIOFile::FillPatients() {
+  list_->clear();
+  choice_->clear();
+  auto* all = new QTreeWidgetItem(list_, {QString::fromUtf8(kAllPatients)});
+  all->setCheckState(0, Qt::Unchecked);
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return;
+  // Each row keeps its patient's ID: two patients may share a name.
+  for (const PatientKey& k : AllPatientKeys(*db)) {
+    const QString name = QString::fromStdString(k.fullName);
+    auto* item = new QTreeWidgetItem(list_, {name});
+    item->setCheckState(0, Qt::Unchecked);
+    item->setData(0, kKeyRole, name);
+    item->setData(0, kIdRole, QString::fromStdString(k.IDNo));
+    item->setToolTip(0, QStringLiteral("ID No.: %1").arg(QString::fromStdString(k.IDNo)));
+    choice_->addItem(name, QString::fromStdString(k.IDNo));
+  }
+  choice_->setCurrentIndex(-1);
+}
+
+void CIOFile::SetMode(int mode) {
+  mode_ = mode;
+  if (tabs_->currentIndex() != mode) tabs_->setCurrentIndex(mode);
+  pathEdit_->clear();
+  path_.clear();
+  const bool many = mode == 0 || mode == 1;
+  list_->setVisible(many);
+  choice_->setVisible(!many);
+}
+
+void CIOFile::Browse() {
+  FileChoice c;
+  c.save = mode_ == 0 || mode_ == 2;
+  if (c.save) {
+    c.defaultName = mode_ == 0 ? QStringLiteral("Archive") : QStringLiteral("Export");
+    c.defaultSuffix = QStringLiteral("CSV");
+    c.filter = QStringLiteral("CSV (*.csv);;DB (*.db)");
+  } else {
+    c.defaultName = QStringLiteral("*.db");
+    c.defaultSuffix = QStringLiteral("db");
+    c.filter = QStringLiteral("DB (*.db)");
+  }
+  c.caption = tabs_->tabText(mode_);
+  const QString chosen = chooser_(c);
+  if (chosen.isEmpty()) return;
+  path_ = chosen;
+  pathEdit_->setText(chosen);
+}
+
+TransferRequest CIOFile::Request() const {
+  TransferRequest r;
+  r.mode = static_cast<TransferMode>(mode_);
+  const QDateTime from(from_->date(), QTime(0, 0));
+  const QDateTime to(to_->date(), QTime(23, 59, 59));
+  r.period = TransferPeriod::WholeDays(FromQDate(from.date()), FromQDate(to.date()));
+  if (mode_ == 0 || mode_ == 1) {
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = list_->topLevelItem(i);
+      if (item->checkState(0) != Qt::Checked) continue;
+      if (i == 0)
+        r.all = true;
+      else
+        r.patients.emplace_back(item->data(0, kKeyRole).toString().toStdString(),
+                                item->data(0, kIdRole).toString().toStdString());
+    }
+  } else if (choice_->currentIndex() >= 0) {
+    r.patients.emplace_back(choice_->currentText().toStdString(),
+                            choice_->currentData().toString().toStdString());
+  }
+  r.path = path_.toStdString();
+  return r;
+}
+
+bool CIOFile::Run() {
+  const QString text = pathEdit_->text();
+  // A database file's path must be plain ASCII; the edit box is what the user sees.
+  if (path_.endsWith(QLatin1Char('b')) && !IsLegalDatabasePath(text.toStdString())) {
+    prompter_.Message(FileText("PathMsg1", "Cannot save data in a illegal file path."),
+                      WarningCaption());
+    pathEdit_->setFocus();
+    pathEdit_->selectAll();
+    return false;
+  }
+  if (text.isEmpty()) return true;
+  // The run writes to the file chosen with Browse; a path typed in the box alone is not one.
+  if (path_.isEmpty()) {
+    prompter_.Message(FileText("PathMsg3", "Please choose the file with the Browse button."),
+                      WarningCaption());
+    browse_->setFocus();
+    return false;
+  }
+  TransferRequest request = Request();
+  const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
+  if (writes && IsPatientDatabase(request.path)) {
+    last_ = FailedRun(prompter_, FileText("PathMsg2", "Cannot save data in the patient database "
+                                                      "file itself."));
+    return false;
+  }
+  // The run writes beside the chosen file and renames into place itself, refusing links,
+  // folders and other users' files at the target.
+  last_ = RunInBackground(request);
+  dataChanged_ = dataChanged_ || last_.dataChanged ||
+                 request.mode == TransferMode::Retrieve || request.mode == TransferMode::Import;
+  return true;
+}
+
+TransferResult CIOFile::RunInBackground(const TransferRequest& request) {
+  CollectingPrompter collected;
+  std::vector<std::string> statementErrors;
+  std::atomic<bool> done{false};
+  TransferResult result;
+  // Statement errors are reported from the worker too; keep them for after the run.
+  StatementErrorSink previous = SetStatementErrorSink(
+      [&statementErrors](const std::string& m) { statementErrors.push_back(m); });
+  std::thread worker([&] {
+    result = RunTransfer(request, collected);
+    done.store(true, std::memory_order_release);
+  });
+  // The window stays responsive while the files are written; a busy bar shows the work.
+  QProgressDialog progress(Text("FileMsg", "Working", "Working, please wait..."), QString(), 0, 0,
+                           this);
+  progress.setWindowTitle(QStringLiteral("Meridane"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(400);
+  QEventLoop loop;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done.load(std::memory_order_acquire)) loop.quit();
+  });
+  poll.start(20);
+  if (!done.load(std::memory_order_acquire)) loop.exec();
+  worker.join();
+  progress.close();
+  SetStatementErrorSink(std::move(previous));
+  for (const std::string& m : statementErrors) ReportStatementError(m);
+  for (const PromptRequest& r : collected.requests) prompter_.Ask(r);
+  return result;
+}
+
+CInOut::CInOut(Prompter& prompter, FileChooser chooser, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(Text("Label", "ImportExport", "Import/Export"));
+  io_ = new CIOFile(prompter, std::move(chooser), this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  ok_ = buttons->button(QDialogButtonBox::Ok);
+  auto* box = new QVBoxLayout(this);
+  box->addWidget(io_, 1);
+  box->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+    if (io_->Run()) accept();
+  });
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  resize(720, 520);
+}
+
+}  // namespace meridane

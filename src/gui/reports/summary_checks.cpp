@@ -1,0 +1,132 @@
+#include "gui/reports/summary_checks.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "gui/main/gui_support.h"
+
+namespace meridane {
+
+namespace {
+const char* const kProfileCaptions[] = {"Valid readings:", "Days with readings:", "Mean:",
+                                        "SD:", "CV:", "GMI:"};
+}
+
+CSummaryChecks::CSummaryChecks(QWidget* parent) : QWidget(parent) {
+  auto* row = new QHBoxLayout(this);
+  auto* summary = new QGroupBox(Text("Label", "SummaryChecks", "Summary Checks"));
+  auto* g = new QGridLayout(summary);
+  g->setHorizontalSpacing(14);
+  g->setVerticalSpacing(8);
+  int r = 0;
+  for (const char* c : {"Full Name:", "ID No:", "Date of Birth:", "#Result:", "Standard Deviation:",
+                        "Above Target:", "Below Target:", "Within Target:", "Hypoglycemic:",
+                        "Average:"})
+    AddRow(g, r++, 0, Text("Label", c, c));
+  for (int i = 0; i < 5; ++i) {
+    QLabel* v = AddRow(g, r++, 0, i == 0 ? Text("Label", "Day Average:", "Day Average:") : QString(),
+                       i);
+    values_[{QStringLiteral("Day Average:"), i}] = v;
+    // Which span each of the five averages covers; the numbers themselves carry no suffix.
+    auto* span = new QLabel(QStringLiteral("(%1 days)").arg(kDayAverageSpans[i]));
+    span->setStyleSheet(QStringLiteral("color: #666"));
+    g->addWidget(span, r - 1, 2);
+  }
+  for (const char* c : {"HbA1c:", "Blood Pressure:", "Ketnotes:"}) AddRow(g, r++, 0, Text("Label", c, c));
+  auto* chol = new QLabel(Text("Label", "Cholesterol:", "Cholesterol:"));
+  g->addWidget(chol, r++, 0);
+  for (const char* c : {"Total:", "LDL:", "HDL:"}) AddRow(g, r++, 0, Text("Label", c, c));
+  g->setRowStretch(r, 1);
+  g->setColumnStretch(3, 1);
+  row->addWidget(summary, 3);
+
+  auto* profile = new QGroupBox(
+      Text("Label", "GlucoseProfile", "Glucose profile (in addition to the summary checks)"));
+  auto* pg = new QGridLayout(profile);
+  pg->setVerticalSpacing(8);
+  profileRanges_ = new QLabel;
+  profileRanges_->setWordWrap(true);
+  pg->addWidget(profileRanges_, 0, 0, 1, 2);
+  r = 1;
+  for (int i = 0; i < kProfileRanges; ++i) AddRow(pg, r++, 0, QString(), i)->setObjectName("range");
+  for (const char* c : kProfileCaptions) AddRow(pg, r++, 0, Text("Label", c, c));
+  pg->setRowStretch(r, 1);
+  row->addWidget(profile, 2);
+}
+
+QLabel* CSummaryChecks::AddRow(QGridLayout* grid, int row, int column, const QString& caption,
+                               int index) {
+  auto* c = new QLabel(caption);
+  auto* v = new QLabel(QString::fromLatin1(kAbsentText));
+  v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  QFont bold = v->font();
+  bold.setBold(true);
+  v->setFont(bold);
+  grid->addWidget(c, row, column);
+  grid->addWidget(v, row, column + 1);
+  if (!caption.isEmpty()) values_[{caption, index}] = v;
+  return v;
+}
+
+void CSummaryChecks::Show(const SummaryFields& f, const GlucoseProfileSet& profile) {
+  auto set = [this](const char* caption, const std::string& text, int index = 0) {
+    auto it = values_.find({Text("Label", caption, caption), index});
+    if (it != values_.end()) it->second->setText(QString::fromStdString(text));
+  };
+  set("Full Name:", f.fullName);
+  set("ID No:", f.IDNo);
+  set("Date of Birth:", f.dateOfBirth);
+  set("#Result:", f.result);
+  set("Standard Deviation:", f.standardDeviation);
+  set("Above Target:", f.aboveTarget);
+  set("Below Target:", f.belowTarget);
+  set("Within Target:", f.withinTarget);
+  set("Hypoglycemic:", f.hypoglycemic);
+  set("Average:", f.average);
+  for (int i = 0; i < 5; ++i)
+    values_[{QStringLiteral("Day Average:"), i}]->setText(
+        QString::fromStdString(f.dayAverageScreen[i]));
+  set("HbA1c:", f.hbA1c);
+  set("Blood Pressure:", f.bloodPressure);
+  set("Ketnotes:", f.ketnotes);
+  set("Total:", f.cholesterol);
+  set("LDL:", f.LDL);
+  set("HDL:", f.HDL);
+
+  profileRanges_->setText(
+      Text("Label", "ProfileRanges",
+           "Share of the valid readings of the period in each range (ranges in the patient's "
+           "unit), with mean, standard deviation, coefficient of variation and glucose "
+           "management indicator:"));
+  const QList<QLabel*> ranges = findChildren<QLabel*>("range");
+  for (int i = 0; i < kProfileRanges && i < ranges.size(); ++i) {
+    // The caption sits in the cell left of its value.
+    auto* grid = static_cast<QGridLayout*>(ranges[i]->parentWidget()->layout());
+    const int at = grid->indexOf(ranges[i]);
+    int row, col, rs, cs;
+    grid->getItemPosition(at, &row, &col, &rs, &cs);
+    auto* caption = static_cast<QLabel*>(grid->itemAtPosition(row, col - 1)->widget());
+    const QString label = QString::fromStdString(profile.rangeLabels[i]) + QStringLiteral(":");
+    caption->setText(label);
+    values_.erase({QString(), i});
+    values_[{label, 0}] = ranges[i];
+    ranges[i]->setText(profile.validCount ? QString::fromStdString(profile.percentText[i]) + " (" +
+                                                QString::number(profile.counts[i]) + ")"
+                                          : QString::fromLatin1(kAbsentText));
+  }
+  set("Valid readings:", std::to_string(profile.validCount));
+  set("Days with readings:", std::to_string(profile.daysWithReadings));
+  set("Mean:", profile.meanText);
+  set("SD:", profile.sdText);
+  set("CV:", profile.cvText);
+  set("GMI:", profile.gmiText);
+}
+
+QString CSummaryChecks::valueOf(const QString& caption, int index) const {
+  auto it = values_.find({caption, index});
+  return it == values_.end() ? QString() : it->second->text();
+}
+
+}  // namespace meridane
