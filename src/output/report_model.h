@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "download/clinic_download.h"
 #include "reports/quick_view.h"
 #include "reports/report_period.h"
 #include "reports/report_sets.h"

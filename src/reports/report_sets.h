@@ -56,6 +56,10 @@ struct GridSet {
 // Nine columns: date, slots 1..7, insulin. Reading rows newest first, then an empty row
 // and the rows "Average", "In target", "# Result".
 struct LogBookSet : GridSet {};
+
+// Cells of one row of the clinic download's list: empty, medical record number, patient
+// name, glucose, testing date.
+using MultipleDownloadRow = std::array<std::string, 5>;
 // Eight columns: Date, Time, Glucose, Insulin, OralMed, Exercise, Food, Comments.
 struct DataListSet : GridSet {};
 
