@@ -1,5 +1,6 @@
 // Runs every registered window test class; the process fails when any of them fails.
 #include <QApplication>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include "gui/main/gui_support.h"
@@ -8,6 +9,8 @@
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
                                                                    : qgetenv("QT_QPA_PLATFORM"));
+  // Settings the window remembers (the Save PDF folder) go to a test location, not the user's.
+  QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
   app.setFont(meridane::UiFont(9, QFont::Normal));
   const QStringList only =

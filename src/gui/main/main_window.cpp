@@ -57,33 +57,8 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
   unitLabel_->setGeometry(100, 70, 430, 24);
   area_ = new QStackedWidget(canvas());
   area_->setGeometry(20, 150, 980, 560);
-  static const char* kAreaTexts[] = {
-      "",
-      "Reports for the chosen patient will be shown here; the report views are not part of "
-      "this version yet.",
-      "Downloading from a meter is not part of this version yet. The patient's stored "
-      "readings are kept as they are.",
-      "The clinic download list is not part of this version yet.",
-      "The clinic quick view is not part of this version yet."};
-  for (int i = 0; i < 5; ++i) {
-    auto* l = new QLabel(Text("Placeholder", ("Area" + std::to_string(i)).c_str(), kAreaTexts[i]),
-                         area_);
-    l->setAlignment(Qt::AlignCenter);
-    l->setWordWrap(true);
-    l->setFont(UiFont(11, QFont::Normal));
-    if (i != 0) {
-      // Palette rather than a style sheet: style sheets cost start-up time.
-      QPalette pal = l->palette();
-      pal.setColor(QPalette::Window, QColor(0xF7, 0xFB, 0xFD));
-      pal.setColor(QPalette::WindowText, QColor(0x44, 0x44, 0x44));
-      l->setPalette(pal);
-      l->setAutoFillBackground(true);
-      l->setFrameShape(QFrame::StyledPanel);
-    }
-    areaTexts_[i] = l;
-    if (i == kAreaReport) areaBase_ = l->text();
-    area_->addWidget(l);
-  }
+  // Every area starts blank; the report, clinic and quick-view areas get their pages below.
+  for (int i = 0; i <= kAreaQuickView; ++i) area_->addWidget(new QWidget(area_));
   reportPage_ = new CReportPage(state_, prompter_);
   // The reading detail editor opens from the log book and the data list.
   reportPage_->SetDetailEditor([this](std::size_t index) {
@@ -196,7 +171,6 @@ void CMeridDemoXDlg::SetAreaPage(ReportArea area, CAreaPage* page) {
   area_->insertWidget(area, page);
   area_->removeWidget(old);
   old->deleteLater();
-  areaTexts_[area] = nullptr;
   if (current) area_->setCurrentIndex(area);
 }
 
@@ -208,17 +182,7 @@ void CMeridDemoXDlg::ShowArea(ReportArea area) {
   // Leaving the clinic list for any other view files its readings, without a question.
   if (area != kAreaClinic && downloads_->clinicPending()) downloads_->StorePendingClinic();
   area_->setCurrentIndex(area);
-  if (CAreaPage* page = areaPage(area)) {
-    page->Refresh();
-    return;
-  }
-  if (area != kAreaReport) return;
-  QString text = areaBase_;
-  if (!state_.current.fullName.empty())
-    text += QStringLiteral("\n\n") + Text("Placeholder", "ReadingCount",
-                                           "Readings stored for this patient: %1")
-                                          .arg(state_.readings.count());
-  areaTexts_[kAreaReport]->setText(text);
+  if (CAreaPage* page = areaPage(area)) page->Refresh();
 }
 
 void CMeridDemoXDlg::SavePendingEdits() {

@@ -54,7 +54,7 @@ class CMeridDemoXDlg : public CPageFrame {
   // Hosts `page` in `area` in place of what was there (the window owns it from now on);
   // the page is refreshed each time the area is shown.
   void SetAreaPage(ReportArea area, CAreaPage* page);
-  // The page hosted in `area`; nullptr while the area shows its placeholder text.
+  // The page hosted in `area`; nullptr for an area without one.
   CAreaPage* areaPage(ReportArea area) const;
   CReportPage* reportPage() const { return reportPage_; }
   // Shows `area` and refreshes its page.
@@ -112,8 +112,6 @@ class CMeridDemoXDlg : public CPageFrame {
   QLabel* patientLabel_ = nullptr;
   QLabel* unitLabel_ = nullptr;
   QStackedWidget* area_ = nullptr;
-  std::array<QLabel*, 5> areaTexts_{};
-  QString areaBase_;
   CReportPage* reportPage_ = nullptr;
   bool changedMark_ = false;
   bool exitMark_ = false;

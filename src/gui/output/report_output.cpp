@@ -1,12 +1,16 @@
 #include "gui/output/report_output.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "gui/main/gui_support.h"
@@ -18,14 +22,36 @@ namespace {
 constexpr double kLogicalWidth = 580;  // rules end at 560; a little room after them
 }
 
+namespace {
+QSettings UserSettings() { return QSettings(QStringLiteral("Meridane"), QStringLiteral("Meridane")); }
+const QString kPdfFolderKey = QStringLiteral("SavePdf/LastFolder");
+}  // namespace
+
+// Where the program happened to be started (a build folder, "/" from some launchers) is no
+// place to offer: the user's documents the first time, then the folder last saved into.
+QString PdfSaveFolder() {
+  const QString last = UserSettings().value(kPdfFolderKey).toString();
+  if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
+  const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!docs.isEmpty() && QFileInfo(docs).isDir()) return docs;
+  return QDir::homePath();
+}
+
+void RememberPdfSaveFolder(const QString& savedFile) {
+  UserSettings().setValue(kPdfFolderKey, QFileInfo(savedFile).absolutePath());
+}
+
 QString AskPdfSavePath(QWidget* parent) {
-  QFileDialog d(parent, Text("Label", "SavePdf", "Save PDF"), QStringLiteral("*.PDF"),
+  QFileDialog d(parent, Text("Label", "SavePdf", "Save PDF"), PdfSaveFolder(),
                 QStringLiteral("*.PDF"));
+  d.selectFile(QStringLiteral("*.PDF"));
   d.setAcceptMode(QFileDialog::AcceptSave);
   d.setFileMode(QFileDialog::AnyFile);
   d.setDefaultSuffix(QStringLiteral("PDF"));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return QString();
-  return d.selectedFiles().front();
+  const QString chosen = d.selectedFiles().front();
+  RememberPdfSaveFolder(chosen);
+  return chosen;
 }
 
 bool QtPdfViewer::Open(const std::string& path) {

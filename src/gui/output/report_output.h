@@ -31,6 +31,9 @@ OutputSeams SystemOutputSeams(QWidget* parent);
 
 // The save dialog: "*.PDF", filter "*.PDF", default extension "PDF", asks before overwriting.
 QString AskPdfSavePath(QWidget* parent);
+// The folder the Save PDF dialog opens in, and the one it remembers after a save.
+QString PdfSaveFolder();
+void RememberPdfSaveFolder(const QString& savedFile);
 
 // Opens the saved document with the desktop's PDF viewer.
 class QtPdfViewer : public PdfViewer {

@@ -1,0 +1,98 @@
+// Questions that cannot be brushed away, the Save PDF dialog's folder, and an area with no
+// leftover placeholder text.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include "gui/main/main_window.h"
+#include "gui/main/qt_prompter.h"
+#include "gui/output/report_output.h"
+#include "gui_fixture.h"
+#include "gui_test_registry.h"
+
+namespace meridane {
+namespace {
+
+// Runs `act` on the modal widget once it shows; `act` must end it.
+template <class W>
+void WhenShown(std::function<void(W&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!w) return WhenShown<W>(act);
+    act(*w);
+  });
+}
+
+QAbstractButton* ButtonOf(QMessageBox& box, QMessageBox::StandardButton b) { return box.button(b); }
+
+}  // namespace
+
+}  // namespace meridane
+
+using namespace meridane;
+
+class QuestionsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void escAndTheCloseBoxDoNotAnswerAYesNoQuestion() {
+    QtPrompter prompter;
+    bool stayedOpen = false;
+    WhenShown<QMessageBox>([&](QMessageBox& box) {
+      QTest::keyClick(&box, Qt::Key_Escape);
+      QTest::keyClick(&box, Qt::Key_Escape);
+      box.close();
+      stayedOpen = box.isVisible();
+      ButtonOf(box, QMessageBox::Yes)->click();
+    });
+    QCOMPARE(prompter.Ask({"Do you want to save data and leave Meridane?", "Warning",
+                           PromptButtons::YesNo}),
+             PromptAnswer::Yes);
+    QVERIFY(stayedOpen);
+  }
+
+  void escStillCancelsAnOkCancelQuestion() {
+    QtPrompter prompter;
+    WhenShown<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+    QCOMPARE(prompter.Ask({"Go on?", "Warning", PromptButtons::OkCancel}), PromptAnswer::Cancel);
+  }
+
+  void savePdfOpensInDocumentsThenInTheLastFolderUsed() {
+    QTemporaryDir tmp;
+    const QString last = tmp.path() + "/reports";
+    QVERIFY(QDir().mkpath(last));
+    RememberPdfSaveFolder(last + "/first.PDF");
+    QString shownIn;
+    WhenShown<QFileDialog>([&](QFileDialog& d) {
+      shownIn = d.directory().absolutePath();
+      d.reject();
+    });
+    QVERIFY(AskPdfSavePath(nullptr).isEmpty());
+    QCOMPARE(shownIn, last);
+    // A folder removed since falls back to the documents folder (or home), never the
+    // folder the program was started in.
+    QVERIFY(QDir(last).removeRecursively());
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(PdfSaveFolder(), QDir(docs).exists() ? docs : QDir::homePath());
+  }
+
+  void noAreaShowsPlaceholderText() {
+    test::DataFolder folder;
+    ScriptedPrompter prompter;
+    test::PageScript script;
+    CMeridDemoXDlg w(prompter, ScreenMetrics{1280, 1024, 96}, script.Runner());
+    w.Initialise();
+    for (int area = kAreaEmpty; area <= kAreaQuickView; ++area) {
+      w.ShowArea(static_cast<ReportArea>(area));
+      for (const QLabel* l : w.findChildren<QLabel*>())
+        QVERIFY2(!l->text().contains("not part of this version"), qPrintable(l->text()));
+    }
+  }
+};
+
+MERIDANE_GUI_TEST(QuestionsTest)
+#include "questions_test.moc"
