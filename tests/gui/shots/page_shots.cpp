@@ -1,10 +1,11 @@
 // Shows one page of the window with a demo patient, for screenshots under Xvfb:
-//   gui_page_shots home|patients|form|main|progress|clinic|quickview|editor0..editor5|
+//   gui_page_shots home|patients|form|main|savepdf:ID|progress|clinic|quickview|editor0..editor5|
 //                  detail0..detail4|io0..io3|preview|reportT:ID DATA_DIR
 // (detail1 shows a refused bolus with its note; reportT:ID opens the patient ID, made by
 // `meridane-cli demo`, on report type T; "progress" downloads a full emulated meter with its
 // real pauses, so the progress dialog stays up for about a minute)
 //   gui_page_shots printlog DATA_DIR OUT.pdf   (the demo log book printed into a PDF file)
+#include <QTimer>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -160,8 +161,9 @@ int main(int argc, char** argv) {
   } else if (page == "patients") {
     auto p = std::make_unique<CPatientMain>(kIndividual, state, prompter, none, screen);
     w = std::move(p);
-  } else if (page.rfind("report", 0) == 0) {
-    const int type = std::atoi(page.c_str() + 6);
+  } else if (page.rfind("report", 0) == 0 || page.rfind("savepdf", 0) == 0) {
+    const bool save = page.rfind("savepdf", 0) == 0;
+    const int type = save ? 0 : std::atoi(page.c_str() + 6);
     const QString id = QString::fromStdString(page.substr(page.find(':') + 1));
     PageRunner choose = [id](QDialog& d) {
       if (auto* home = qobject_cast<CWelcome*>(&d)) {
@@ -180,6 +182,8 @@ int main(int argc, char** argv) {
     m->state().reportType = type;
     m->EnterHomePage();
     for (const std::string& t : prompter.texts()) fprintf(stderr, "asked: %s\n", t.c_str());
+    // "savepdf": the Save PDF dialog over the log book, where a user's click opens it.
+    if (save) QTimer::singleShot(300, m.get(), &CMeridDemoXDlg::OnSavePdf);
     w = std::move(m);
   } else if (page == "main") {
     // Home, individual management, then the demo patient's report.
