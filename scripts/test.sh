@@ -1,11 +1,26 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine (packages), builds with warnings as errors, and runs every test.
+# Sets up a fresh machine (packages), builds with warnings as errors, and runs every test:
+# the suites, the sanitizer suites and the package test. Prints the time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+START=$SECONDS
+STAGE_START=$SECONDS
+stage() {
+  echo "== stage done: $1 ($((SECONDS - STAGE_START)) s; $((SECONDS - START)) s in all)"
+  STAGE_START=$SECONDS
+}
 if [ "$(id -u)" -eq 0 ]; then scripts/install-deps.sh; else scripts/install-deps.sh || true; fi
+stage "packages"
 MERIDANE_WERROR=ON scripts/build.sh
+stage "build"
 (cd "${MERIDANE_BUILD_DIR:-build}" && ctest --output-on-failure -j 2)
-# The same tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
-if [ "${MERIDANE_SANITIZERS:-1}" != 0 ]; then scripts/sanitize.sh; fi
+stage "tests"
+# The suites that handle memory and bytes again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+if [ "${MERIDANE_SANITIZERS:-1}" != 0 ]; then
+  scripts/sanitize.sh
+  stage "sanitizer build and tests"
+fi
 # The Debian package, installed and used as a user would (needs root, as CI runs).
 scripts/package-test.sh
+stage "package test"
