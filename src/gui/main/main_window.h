@@ -91,6 +91,7 @@ class CMeridDemoXDlg : public CPageFrame {
  private:
   void CreatePageButtons();
   void LayOutPageButtons(bool largeDpi);
+  void LayOutCanvas(const QSize& canvasSize);
   void LeaveFor(bool home);
   // Runs the page (home, or the patient page of the current mode) until an action comes
   // back; false when the user left the program from the home page.
@@ -115,6 +116,7 @@ class CMeridDemoXDlg : public CPageFrame {
   std::array<QLabel*, 5> areaTexts_{};
   QString areaBase_;
   CReportPage* reportPage_ = nullptr;
+  bool largeDpi_ = false;
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;
