@@ -112,6 +112,8 @@ void CPageFrame::Place(const MainWindowPlacement& placement, bool scrolls) {
   placement_ = placement;
   UpdateMinimumSize();
   setGeometry(placement.x, placement.y, placement.width, placement.height);
+  // The page is laid out for its size now, not when it is first shown.
+  scroller_->setGeometry(rect());
   scroller_->SetSteps(ScrollStepPixels(screen_, false), ScrollStepPixels(screen_, true));
   scroller_->ShowScrollBars(scrolls);
 }
