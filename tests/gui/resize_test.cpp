@@ -1,7 +1,5 @@
 // The resizable window: the opening size keeps every place, a larger window gives the report
-// widgets the room, small screens shrink the report area before scrolling (the home page's
-// steps are in startup_test), and the icons and pie labels are drawn for the size and scale
-// they get.
+// widgets the room; icons and pie labels fit the size and scale they get.
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -13,7 +11,6 @@
 #include "gui/widgets/page_icons.h"
 #include "gui/widgets/pie_view.h"
 #include "gui/widgets/report_grid.h"
-#include "gui/widgets/step_scroller.h"
 #include "gui_fixture.h"
 #include "gui_test_registry.h"
 #include "reports/classification.h"
@@ -46,7 +43,7 @@ class ResizeTest : public QObject {
     CReportGrid* grid = w.reportPage()->grid();
     const int narrowFirst = grid->columnWidth(0);
     CPieView* pies = w.reportPage()->pies();
-    const QSize narrowPies = pies->size();
+    const QSize narrow = pies->size();
 
     w.resize(2540, 1380);
     QCoreApplication::processEvents();
@@ -59,31 +56,18 @@ class ResizeTest : public QObject {
     s.reportType = kReportPie;
     w.ShowArea(kAreaReport);
     QCoreApplication::processEvents();
-    QVERIFY(pies->width() > 2 * narrowPies.width() && pies->height() > narrowPies.height());
-    QVERIFY(CPieView::PieRect(0, pies->size()).width() >
-            CPieView::PieRect(0, narrowPies).width());
-  }
-
-  void smallScreensShrinkBeforeScrolling() {
-    test::DataFolder folder;
-    ScriptedPrompter prompter;
-    CMeridDemoXDlg w(prompter, {800, 600, 96});
-    w.Initialise();
-    w.show();
-    QCoreApplication::processEvents();
-    // The report area shrank to the room in height, so no upright bar.
-    QVERIFY(w.canvas()->height() < kCanvasHeight);
-    QVERIFY(w.scroller()->verticalBar()->isHidden());
+    QVERIFY(CPieView::PieRect(0, pies->size()).width() > 2 * CPieView::PieRect(0, narrow).width());
   }
 
   void columnsSpreadInProportion_data() {
     QTest::addColumn<std::vector<int>>("widths");
     QTest::addColumn<int>("room");
     QTest::addColumn<std::vector<int>>("spread");
-    QTest::newRow("doubled") << std::vector<int>{100, 200, 100} << 800 << std::vector<int>{200, 400, 200};
-    QTest::newRow("too narrow") << std::vector<int>{300, 300} << 500 << std::vector<int>{300, 300};
-    QTest::newRow("rounding fills the row") << std::vector<int>{1, 1, 1} << 10 << std::vector<int>{3, 3, 4};
-    QTest::newRow("unsized kept") << std::vector<int>{0, 50, 50} << 200 << std::vector<int>{0, 100, 100};
+    using V = std::vector<int>;
+    QTest::newRow("doubled") << V{100, 200, 100} << 800 << V{200, 400, 200};
+    QTest::newRow("too narrow") << V{300, 300} << 500 << V{300, 300};
+    QTest::newRow("rounding fills the row") << V{1, 1, 1} << 10 << V{3, 3, 4};
+    QTest::newRow("unsized kept") << V{0, 50, 50} << 200 << V{0, 100, 100};
   }
   void columnsSpreadInProportion() {
     QFETCH(std::vector<int>, widths);
