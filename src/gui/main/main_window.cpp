@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <algorithm>
 
 #include "base/data_paths.h"
 #include "gui/main/gui_support.h"
@@ -31,6 +32,10 @@ namespace meridane {
 
 namespace {
 
+// The least canvas the header and a usable report area need.
+constexpr int kLeastCanvasWidth = 760;
+constexpr int kLeastCanvasHeight = 480;
+
 struct ButtonInfo {
   const char* tooltip;
   PageIcon icon;
@@ -52,11 +57,8 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
       output_(SystemOutputSeams(this)),
       fileChooser_(SystemFileChooser(this)) {
   patientLabel_ = new QLabel(canvas());
-  patientLabel_->setGeometry(100, 30, 430, 28);
   unitLabel_ = new QLabel(canvas());
-  unitLabel_->setGeometry(100, 70, 430, 24);
   area_ = new QStackedWidget(canvas());
-  area_->setGeometry(20, 150, 980, 560);
   // Every area starts blank; the report, clinic and quick-view areas get their pages below.
   for (int i = 0; i <= kAreaQuickView; ++i) area_->addWidget(new QWidget(area_));
   reportPage_ = new CReportPage(state_, prompter_);
@@ -68,6 +70,12 @@ CMeridDemoXDlg::CMeridDemoXDlg(Prompter& prompter, const ScreenMetrics& screen, 
   SetAreaPage(kAreaClinic, new CMultipleDownloadPage(state_, prompter_));
   SetAreaPage(kAreaQuickView, new CQuickViewPage(state_, prompter_));
   CreatePageButtons();
+  // The header keeps its height and the report area gives up room down to what its pages
+  // need; only below that do scroll bars appear.
+  const QSize need = area_->minimumSizeHint();
+  SetLeastCanvasSize(QSize(std::max(kLeastCanvasWidth, need.width() + 44),
+                           std::max(kLeastCanvasHeight, need.height() + 188)));
+  canvas()->SetRelayout([this](const QSize& size) { LayOutCanvas(size); });
 }
 
 CMeridDemoXDlg::~CMeridDemoXDlg() = default;
@@ -111,13 +119,25 @@ void CMeridDemoXDlg::CreatePageButtons() {
 }
 
 void CMeridDemoXDlg::LayOutPageButtons(bool largeDpi) {
-  const int size = largeDpi ? 52 : 48, x0 = largeDpi ? 550 : 556, y = 20, pitch = 57;
+  largeDpi_ = largeDpi;
+  LayOutCanvas(canvas()->size());
+}
+
+// At 1024 x 738 everything sits where it always has; a larger window keeps the page buttons
+// at its right edge and gives the report area the rest of the room.
+void CMeridDemoXDlg::LayOutCanvas(const QSize& canvasSize) {
+  const int dx = canvasSize.width() - kCanvasWidth, dy = canvasSize.height() - kCanvasHeight;
+  const int size = largeDpi_ ? 52 : 48, x0 = (largeDpi_ ? 550 : 556) + dx, y = 20, pitch = 57;
   for (int i = 0; i < kPageButtonCount; ++i) {
     buttons_[i]->setGeometry(x0 + i * pitch, y, size, size);
     buttons_[i]->setIconSize(QSize(size - 8, size - 8));
   }
+  const int labelWidth = std::max(120, 430 + dx);
+  patientLabel_->setGeometry(100, 30, labelWidth, 28);
+  unitLabel_->setGeometry(100, 70, labelWidth, 24);
   // Both chart areas (and the report area that holds them) move with the large layout.
-  if (largeDpi) area_->setGeometry(20, 145, 980, 550);
+  if (largeDpi_) area_->setGeometry(20, 145, 980 + dx, 550 + dy);
+  else area_->setGeometry(20, 150, 980 + dx, 560 + dy);
 }
 
 void CMeridDemoXDlg::Initialise() {

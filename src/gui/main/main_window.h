@@ -91,6 +91,7 @@ class CMeridDemoXDlg : public CPageFrame {
  private:
   void CreatePageButtons();
   void LayOutPageButtons(bool largeDpi);
+  void LayOutCanvas(const QSize& canvasSize);
   void LeaveFor(bool home);
   // Runs the page (home, or the patient page of the current mode) until an action comes
   // back; false when the user left the program from the home page.
@@ -113,6 +114,7 @@ class CMeridDemoXDlg : public CPageFrame {
   QLabel* unitLabel_ = nullptr;
   QStackedWidget* area_ = nullptr;
   CReportPage* reportPage_ = nullptr;
+  bool largeDpi_ = false;
   bool changedMark_ = false;
   bool exitMark_ = false;
   bool clinicView_ = false;

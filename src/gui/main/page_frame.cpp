@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/main/gui_support.h"
 #include "gui/widgets/step_scroller.h"
@@ -16,8 +17,35 @@ const QColor kBrandBlue(0x12, 0x77, 0xB9);
 }
 
 CPageCanvas::CPageCanvas(QWidget* parent) : QWidget(parent) {
-  setFixedSize(kCanvasWidth, kCanvasHeight);
+  setMinimumSize(kCanvasWidth, kCanvasHeight);
+  resize(kCanvasWidth, kCanvasHeight);
   setAutoFillBackground(false);
+}
+
+QWidget* CPageCanvas::centred() {
+  if (!centred_) {
+    centred_ = new QWidget(this);
+    centred_->resize(kCanvasWidth, kCanvasHeight);
+    PlaceCentred();
+  }
+  return centred_;
+}
+
+void CPageCanvas::SetRelayout(std::function<void(const QSize&)> relayout) {
+  relayout_ = std::move(relayout);
+  if (relayout_) relayout_(size());
+}
+
+void CPageCanvas::PlaceCentred() {
+  if (centred_)
+    centred_->move(std::max(0, (width() - kCanvasWidth) / 2),
+                   std::max(0, (height() - kCanvasHeight) / 2));
+}
+
+void CPageCanvas::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  PlaceCentred();
+  if (relayout_) relayout_(size());
 }
 
 void CPageCanvas::SetShowsName(bool shows) {
@@ -71,6 +99,8 @@ CPageFrame::CPageFrame(const ScreenMetrics& screen, QWidget* parent)
   pal.setColor(QPalette::Window, Qt::white);
   pal.setColor(QPalette::WindowText, Qt::black);
   setPalette(pal);
+  // Resizable and maximisable once placed.
+  setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
   scroller_ = new CStepScroller(canvas_, this);
   auto* lay = new QVBoxLayout(this);
   lay->setContentsMargins(0, 0, 0, 0);
@@ -79,10 +109,27 @@ CPageFrame::CPageFrame(const ScreenMetrics& screen, QWidget* parent)
 }
 
 void CPageFrame::Place(const MainWindowPlacement& placement, bool scrolls) {
+  placement_ = placement;
+  UpdateMinimumSize();
   setGeometry(placement.x, placement.y, placement.width, placement.height);
-  setFixedSize(placement.width, placement.height);
+  // The page is laid out for its size now, not when it is first shown.
+  scroller_->setGeometry(rect());
   scroller_->SetSteps(ScrollStepPixels(screen_, false), ScrollStepPixels(screen_, true));
   scroller_->ShowScrollBars(scrolls);
+}
+
+void CPageFrame::SetLeastCanvasSize(const QSize& least) {
+  canvas_->setMinimumSize(least);
+  UpdateMinimumSize();
+  scroller_->Relayout();
+}
+
+// The window never gets smaller than its opening size where the canvas cannot shrink that
+// far, so a small screen scrolls exactly as far as it opened, and no further.
+void CPageFrame::UpdateMinimumSize() {
+  const QSize least = canvas_->minimumSize();
+  setMinimumSize(std::min(least.width(), placement_.width),
+                 std::min(least.height(), placement_.height));
 }
 
 void CPageFrame::keyPressEvent(QKeyEvent* e) {

@@ -17,19 +17,20 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
       state_(state),
       prompter_(prompter),
       runner_(std::move(runner)),
-      id_(new CIdEntry(canvas())) {
+      id_(new CIdEntry(canvas()->centred())) {
   const MainWindowPlacement placement = PlaceMainWindow(screen);
   Place(placement, placement.resolutionWarning);
+  SetLeastCanvasSize(kLeastCentredPage);
   auto* title = new QLabel(mode == kIndividual
                                ? Text("Label", "Individual", "INDIVIDUAL MANAGEMENT")
                                : Text("Label", "Multiple", "MULTIPLE MANAGEMENT"),
-                           canvas());
+                           canvas()->centred());
   title->setFont(UiFont(14, QFont::Bold));
   QPalette pal = title->palette();
   pal.setColor(QPalette::WindowText, QColor(0x12, 0x77, 0xB9));
   title->setPalette(pal);
   title->setGeometry(100, 160, 824, 40);
-  auto* idLabel = new QLabel(Text("Label", "IDNo", "ID No. :"), canvas());
+  auto* idLabel = new QLabel(Text("Label", "IDNo", "ID No. :"), canvas()->centred());
   idLabel->setFont(UiFont(11, QFont::Normal));
   idLabel->setGeometry(260, 250, 140, 34);
   id_->setFont(UiFont(11, QFont::Normal));
@@ -37,7 +38,7 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
   RefreshIds();
 
   auto button = [&](const QString& text, int row, auto slot) {
-    auto* b = new QPushButton(text, canvas());
+    auto* b = new QPushButton(text, canvas()->centred());
     b->setFont(UiFont(11, QFont::Bold));
     b->setGeometry(362, 320 + row * 64, 300, 48);
     b->setAutoDefault(false);
@@ -52,7 +53,7 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
     button(Text("Label", "DownloadData", "Download Data"), 0, &CPatientMain::OnDownloadData);
     button(Text("Label", "QuickView", "Quick View"), 1, &CPatientMain::OnQuickView);
   }
-  auto* home = new QPushButton(Text("Label", "Home", "Home"), canvas());
+  auto* home = new QPushButton(Text("Label", "Home", "Home"), canvas()->centred());
   home->setGeometry(884, 640, 100, 36);
   home->setAutoDefault(false);
   connect(home, &QPushButton::clicked, this, &CPatientMain::OnHome);

@@ -17,8 +17,9 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
   // the 120-DPI 800 x 600 screen always does.
   const MainWindowPlacement placement = PlaceMainWindow(screen);
   Place(placement, HomePageScrolls(screen) || placement.resolutionWarning);
+  SetLeastCanvasSize(kLeastCentredPage);
   auto big = [&](const QString& text, int x) {
-    auto* b = new QPushButton(text, canvas());
+    auto* b = new QPushButton(text, canvas()->centred());
     b->setGeometry(x, 300, 380, 120);
     b->setFont(UiFont(14, QFont::Bold));
     b->setAutoDefault(false);
@@ -27,7 +28,7 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
   individual_ = big(Text("Label", "Individual", "INDIVIDUAL MANAGEMENT"), 100);
   multiple_ = big(Text("Label", "Multiple", "MULTIPLE MANAGEMENT"), 544);
   auto note = [&](const QString& text, int x, int y, int w) {
-    auto* l = new QLabel(text, canvas());
+    auto* l = new QLabel(text, canvas()->centred());
     l->setGeometry(x, y, w, 48);
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
@@ -37,7 +38,7 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
   note(Text("Label", "ChooseMode", "Please choose how the readings are managed."), 100, 220, 824);
   note(Text("Label", "IndividualNote", "One patient with a personal meter."), 100, 430, 380);
   note(Text("Label", "MultipleNote", "A clinic meter shared by many patients."), 544, 430, 380);
-  auto* help = new QPushButton(Text("Label", "Help", "Help"), canvas());
+  auto* help = new QPushButton(Text("Label", "Help", "Help"), canvas()->centred());
   help->setGeometry(884, 640, 100, 36);
   help->setAutoDefault(false);
   connect(individual_, &QPushButton::clicked, this, [this] { OnManagement(kIndividual); });

@@ -1,22 +1,77 @@
 #include "gui/widgets/page_icons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
 namespace meridane {
 
-QIcon MakePageIcon(PageIcon which, int size) {
-  QPixmap pm(size, size);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
+namespace {
+
+const QColor kIconBlue(0x12, 0x77, 0xB9);
+
+// Draws the outline at the size and scale of each request instead of scaling one bitmap.
+class CPageIconEngine : public QIconEngine {
+ public:
+  CPageIconEngine(PageIcon which, int size) : which_(which), size_(size) {}
+  QIconEngine* clone() const override { return new CPageIconEngine(which_, size_); }
+  QString key() const override { return QStringLiteral("meridane.page"); }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return QSize(side, side);
+  }
+  QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+    return {QSize(size_, size_)};
+  }
+  void paint(QPainter* p, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+    const int side = std::min(rect.width(), rect.height());
+    p->save();
+    p->translate(rect.x() + (rect.width() - side) / 2.0, rect.y() + (rect.height() - side) / 2.0);
+    PaintPageIcon(*p, which_, side, Colour(mode));
+    p->restore();
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return scaledPixmap(size, mode, state, 1.0);
+  }
+  // `size` is in device pixels already; the pixmap carries the scale so it is drawn 1:1.
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+    const QSize sq = actualSize(size, mode, QIcon::Off);
+    QPixmap pm(sq.isEmpty() ? QSize(1, 1) : sq);
+    pm.fill(Qt::transparent);
+    {
+      QPainter p(&pm);
+      PaintPageIcon(p, which_, sq.width(), Colour(mode));
+    }
+    pm.setDevicePixelRatio(scale > 0 ? scale : 1.0);
+    return pm;
+  }
+
+ private:
+  static QColor Colour(QIcon::Mode mode) {
+    return mode == QIcon::Disabled ? QColor(0xA8, 0xB4, 0xBE) : kIconBlue;
+  }
+  PageIcon which_;
+  int size_;
+};
+
+}  // namespace
+
+QIcon MakePageIcon(PageIcon which, int size) { return QIcon(new CPageIconEngine(which, size)); }
+
+void PaintPageIcon(QPainter& p, PageIcon which, double side, const QColor& colour) {
   p.setRenderHint(QPainter::Antialiasing);
-  const QColor blue(0x12, 0x77, 0xB9);
-  const double s = size;
-  p.setPen(QPen(blue, s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  const double s = side;
+  p.setPen(QPen(colour, s / 16, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
   auto r = [&](double x, double y, double w, double h) {
     return QRectF(x * s, y * s, w * s, h * s);
+  };
+  auto font = [&](double share) {
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setBold(true);
+    f.setPixelSize(std::max(4, int(s * share)));
+    return f;
   };
   switch (which) {
     case PageIcon::Home: {
@@ -53,7 +108,7 @@ QIcon MakePageIcon(PageIcon which, int size) {
     }
     case PageIcon::SavePdf:
       p.drawRect(r(0.22, 0.12, 0.56, 0.76));
-      p.setFont(QFont(QStringLiteral("Sans Serif"), qMax(6, size / 6), QFont::Bold));
+      p.setFont(font(0.21));
       p.drawText(r(0.22, 0.35, 0.56, 0.3), Qt::AlignCenter, QStringLiteral("PDF"));
       break;
     case PageIcon::Print:
@@ -69,11 +124,10 @@ QIcon MakePageIcon(PageIcon which, int size) {
       break;
     case PageIcon::Help:
       p.drawEllipse(r(0.14, 0.14, 0.72, 0.72));
-      p.setFont(QFont(QStringLiteral("Sans Serif"), qMax(8, size / 3), QFont::Bold));
+      p.setFont(font(0.44));
       p.drawText(r(0.14, 0.14, 0.72, 0.72), Qt::AlignCenter, QStringLiteral("?"));
       break;
   }
-  return QIcon(pm);
 }
 
 }  // namespace meridane

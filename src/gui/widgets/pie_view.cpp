@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QtMath>
+#include <algorithm>
+#include <cmath>
 
 namespace meridane {
 
@@ -9,8 +11,25 @@ namespace {
 constexpr double kTitleHeight = 44;
 constexpr double kLegendHeight = 28;
 constexpr double kPieTitleHeight = 18;
-constexpr double kLabelRoom = 22;  // around each disc for the percentage labels
+constexpr double kLabelRoom = 22;   // above and below each disc for the percentage labels
+constexpr double kLabelWidth = 50;  // beside it: room for "100.0%"
+constexpr double kLabelGap = 3;     // between the disc and its labels
+
 }  // namespace
+
+// The box of a slice's label: just outside the disc at the slice's middle angle, wholly
+// outside it whatever the angle, and never past the view's edges.
+QRectF CPieView::LabelRect(const QRectF& disc, double midDegrees, const QSizeF& text,
+                           const QSizeF& view) {
+  const double a = qDegreesToRadians(midDegrees), c = std::cos(a), s = std::sin(a);
+  const double reach = disc.width() / 2 + kLabelGap + std::abs(c) * text.width() / 2 +
+                       std::abs(s) * text.height() / 2;
+  QRectF box(0, 0, text.width(), text.height());
+  box.moveCenter(QPointF(disc.center().x() + reach * c, disc.center().y() - reach * s));
+  box.moveLeft(std::clamp(box.left(), 0.0, std::max(0.0, view.width() - box.width())));
+  box.moveTop(std::clamp(box.top(), 0.0, std::max(0.0, view.height() - box.height())));
+  return box;
+}
 
 CPieView::CPieView(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
@@ -42,7 +61,8 @@ QColor CPieView::BandColor(Band band) {
 QRectF CPieView::PieRect(int i, const QSizeF& size) {
   const double cellW = size.width() / 4;
   const double cellH = (size.height() - kTitleHeight - kLegendHeight) / 2;
-  const double d = std::max(10.0, std::min(cellW, cellH - kPieTitleHeight) - 2 * kLabelRoom);
+  const double d = std::max(
+      10.0, std::min(cellW - 2 * kLabelWidth, cellH - kPieTitleHeight - 2 * kLabelRoom));
   const double cx = cellW * (i % 4) + cellW / 2;
   const double top = kTitleHeight + cellH * (i / 4) + kPieTitleHeight;
   const double cy = top + (cellH - kPieTitleHeight) / 2;
@@ -55,7 +75,7 @@ void CPieView::paintEvent(QPaintEvent*) {
 }
 
 void CPieView::RenderReport(QPainter& painter, const QRectF& target) {
-  const QSizeF base = size().isEmpty() ? QSizeF(980, 520) : QSizeF(size());
+  const QSizeF base(kPrintViewWidth, kPrintViewHeight);
   const double scale = std::min(target.width() / base.width(), target.height() / base.height());
   painter.save();
   painter.translate(target.topLeft());
@@ -99,12 +119,11 @@ void CPieView::Draw(QPainter& p, const QSizeF& size) const {
     }
     p.setFont(small);
     p.setPen(Qt::black);
+    const QFontMetricsF fm(small, p.device());
     for (const PieSlice& s : pie.slices) {
-      const double mid = qDegreesToRadians(s.startAngle + s.sweep / 2);
-      const double r = disc.width() / 2 + kLabelRoom / 2;
-      const QPointF at(disc.center().x() + r * std::cos(mid), disc.center().y() - r * std::sin(mid));
-      p.drawText(QRectF(at.x() - 30, at.y() - 8, 60, 16), Qt::AlignCenter,
-                 QString::fromStdString(pie.percentText[int(s.band)]));
+      const QString text = QString::fromStdString(pie.percentText[int(s.band)]);
+      const QSizeF extent(fm.horizontalAdvance(text) + 2, fm.height());
+      p.drawText(LabelRect(disc, s.startAngle + s.sweep / 2, extent, size), Qt::AlignCenter, text);
     }
   }
 

@@ -22,6 +22,10 @@ class CPieView : public QWidget, public CPrintableReport {
   // The disc of pie i in a view of `size`.
   static QRectF PieRect(int i, const QSizeF& size);
 
+  // Where a slice's label of `text` size goes around `disc` in a view of `view` size.
+  static QRectF LabelRect(const QRectF& disc, double midDegrees, const QSizeF& text,
+                          const QSizeF& view);
+
   void RenderReport(QPainter& painter, const QRectF& target) override;
 
  protected:

@@ -5,6 +5,11 @@ class QRectF;
 
 namespace meridane {
 
+// The size a report view has in a window of the opening size: printing draws the view as
+// if it had this size, so paper looks the same however large the window has grown.
+inline constexpr double kPrintViewWidth = 980;
+inline constexpr double kPrintViewHeight = 524;
+
 class CPrintableReport {
  public:
   virtual ~CPrintableReport() = default;

@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 
 namespace meridane {
 
@@ -81,10 +83,44 @@ CReportGrid::CReportGrid(QWidget* parent) : QTableView(parent), model_(new CGrid
 
 void CReportGrid::SetGrid(GridSet set) {
   model_->Set(std::move(set));
-  const GridSet& g = model_->set();
-  for (std::size_t c = 0; c < g.columns.size(); ++c)
-    if (g.columns[c].width > 0) setColumnWidth(int(c), g.columns[c].width);
+  SpreadColumns();
   scrollToTop();
+}
+
+void CReportGrid::resizeEvent(QResizeEvent* e) {
+  QTableView::resizeEvent(e);
+  SpreadColumns();
+}
+
+std::vector<int> CReportGrid::FitColumns(const std::vector<int>& widths, int room) {
+  long long sum = 0;
+  for (int w : widths) sum += std::max(0, w);
+  if (sum <= 0 || room <= sum) return widths;
+  std::vector<int> out(widths.size());
+  // Running totals, so rounding never leaves the last column short or the row too wide.
+  long long before = 0;
+  int placed = 0;
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    before += std::max(0, widths[c]);
+    const int edge = int(before * room / sum);
+    out[c] = widths[c] > 0 ? edge - placed : widths[c];
+    placed = edge;
+  }
+  return out;
+}
+
+void CReportGrid::SpreadColumns() {
+  const GridSet& g = model_->set();
+  std::vector<int> widths;
+  for (const GridColumn& c : g.columns) widths.push_back(c.width);
+  // The room without a sideways bar, less the upright bar when the rows overflow.
+  const QSize room = maximumViewportSize();
+  const int rowsHeight = verticalHeader()->defaultSectionSize() * int(g.rows.size());
+  const bool upright = rowsHeight > room.height() - horizontalHeader()->height();
+  const int bar = upright ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
+  widths = FitColumns(widths, room.width() - bar);
+  for (std::size_t c = 0; c < widths.size(); ++c)
+    if (widths[c] > 0) setColumnWidth(int(c), widths[c]);
 }
 
 const GridSet& CReportGrid::grid() const { return model_->set(); }

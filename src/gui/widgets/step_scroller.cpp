@@ -3,8 +3,18 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <algorithm>
 
 namespace meridane {
+
+namespace {
+// How far `steps` steps move a page that overhangs by `overhang` pixels.
+int Offset(int steps, int pixelsPerStep, int overhang) {
+  if (overhang <= 0) return 0;
+  const int step = pixelsPerStep > 0 ? pixelsPerStep : (overhang + 9) / 10;
+  return std::min(steps * step, overhang);
+}
+}  // namespace
 
 CStepScroller::CStepScroller(QWidget* page, QWidget* parent)
     : QWidget(parent),
@@ -31,8 +41,6 @@ void CStepScroller::SetSteps(int h, int v) {
 
 void CStepScroller::ShowScrollBars(bool show) {
   shown_ = show;
-  hbar_->setVisible(show);
-  vbar_->setVisible(show);
   Relayout();
 }
 
@@ -49,14 +57,23 @@ void CStepScroller::resizeEvent(QResizeEvent* e) {
 }
 
 void CStepScroller::Relayout() {
-  const int bar = shown_ ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
-  viewport_->setGeometry(0, 0, width() - bar, height() - bar);
-  if (shown_) {
-    hbar_->setGeometry(0, height() - bar, width() - bar, bar);
-    vbar_->setGeometry(width() - bar, 0, bar, height() - bar);
-  }
+  const int ext = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const QSize least = page_->minimumSize();
+  bool needH = least.width() > width(), needV = least.height() > height();
+  // One bar takes room the other direction may then miss.
+  if (needH && !needV) needV = least.height() > height() - ext;
+  if (needV && !needH) needH = least.width() > width() - ext;
+  const int vw = width() - (needV ? ext : 0), vh = height() - (needH ? ext : 0);
+  viewport_->setGeometry(0, 0, vw, vh);
+  hbar_->setVisible(needH);
+  vbar_->setVisible(needV);
+  if (needH) hbar_->setGeometry(0, vh, vw, ext);
+  if (needV) vbar_->setGeometry(vw, 0, ext, vh);
+  const int pw = std::max(vw, least.width()), ph = std::max(vh, least.height());
+  page_->resize(pw, ph);
   // Steps are whole multiples of 10, so position / 10 counts the steps taken.
-  page_->move(-(hbar_->value() / 10) * hStep_, -(vbar_->value() / 10) * vStep_);
+  page_->move(-Offset(hbar_->value() / 10, hStep_, pw - vw),
+              -Offset(vbar_->value() / 10, vStep_, ph - vh));
 }
 
 }  // namespace meridane

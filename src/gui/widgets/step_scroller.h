@@ -1,6 +1,8 @@
 #pragma once
-// A fixed-size page shown in a smaller window: two scroll bars running 0..100 in steps of
-// 10, each step moving the page by a fixed number of pixels.
+// A page shown in a window that may be smaller than it: the page takes all the room there
+// is and shrinks down to its minimum size; only below that does a scroll bar appear for the
+// direction that no longer fits. The bars run 0..100 in steps of 10, each step moving the
+// page by a fixed number of pixels, never past its far edge.
 #include <QWidget>
 
 class QScrollBar;
@@ -12,12 +14,16 @@ class CStepScroller : public QWidget {
  public:
   explicit CStepScroller(QWidget* page, QWidget* parent = nullptr);
 
-  // Pixels per step; 0 leaves that direction still. Shows or hides both bars.
+  // Pixels per step; 0 takes a tenth of the overhang, so ten steps reach the far edge.
   void SetSteps(int horizontalPixels, int verticalPixels);
+  // The small-screen mode the display checks switch on; the bars themselves show only
+  // where the page cannot shrink to the room there is.
   void ShowScrollBars(bool show);
   bool ScrollBarsShown() const;
   // Back to the top-left corner, as when a page is left.
   void ResetPositions();
+  // Lays the page out again, e.g. after its minimum size changed.
+  void Relayout();
 
   QScrollBar* horizontalBar() const { return hbar_; }
   QScrollBar* verticalBar() const { return vbar_; }
@@ -27,7 +33,6 @@ class CStepScroller : public QWidget {
   void resizeEvent(QResizeEvent* e) override;
 
  private:
-  void Relayout();
   QWidget* viewport_;
   QWidget* page_;
   QScrollBar* hbar_;

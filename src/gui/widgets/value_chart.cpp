@@ -5,12 +5,14 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QCategoryAxis>
+#include <QGraphicsLayout>
 #include <QGraphicsSimpleTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPixmap>
 #include <QValueAxis>
+#include <QtMath>
 #include <cmath>
 
 namespace meridane {
@@ -39,14 +41,6 @@ class CPointCloud : public QGraphicsItem {
  public:
   explicit CPointCloud(QChart* chart) : QGraphicsItem(chart), chart_(chart) {
     setZValue(10);
-    // One antialiased marker, stamped at every point.
-    marker_ = QPixmap(kMarker, kMarker);
-    marker_.fill(Qt::transparent);
-    QPainter p(&marker_);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kPointColor);
-    p.drawEllipse(QRectF(0.5, 0.5, kMarker - 1, kMarker - 1));
   }
   void Set(std::vector<QPointF> points, bool joined, double xMin, double xMax, double yMin,
            double yMax) {
@@ -67,6 +61,7 @@ class CPointCloud : public QGraphicsItem {
     for (std::size_t i = 0; i < points_.size(); ++i)
       mapped_[i] = QPointF(a.left() + (points_[i].x() - xMin_) * sx,
                            a.bottom() - (points_[i].y() - yMin_) * sy);
+    MakeMarker(p->device() ? p->device()->devicePixelRatioF() : 1.0);
     p->save();
     p->setClipRect(a.adjusted(-kMarker, -kMarker, kMarker, kMarker));
     if (joined_) {
@@ -80,6 +75,19 @@ class CPointCloud : public QGraphicsItem {
   }
 
  private:
+  // One antialiased marker, stamped at every point, drawn at the screen's own scale.
+  void MakeMarker(qreal scale) {
+    if (!marker_.isNull() && qFuzzyCompare(marker_.devicePixelRatioF(), scale)) return;
+    const int side = qCeil(kMarker * scale);
+    marker_ = QPixmap(side, side);
+    marker_.setDevicePixelRatio(scale);
+    marker_.fill(Qt::transparent);
+    QPainter p(&marker_);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPointColor);
+    p.drawEllipse(QRectF(0.5, 0.5, kMarker - 1, kMarker - 1));
+  }
   static constexpr int kMarker = 6;
   QChart* chart_;
   QPixmap marker_;
@@ -252,7 +260,17 @@ void CValueChart::resizeEvent(QResizeEvent* e) {
 }
 
 void CValueChart::RenderReport(QPainter& painter, const QRectF& target) {
-  scene()->render(&painter, target, chart()->geometry(), Qt::KeepAspectRatio);
+  // Laid out at the opening size for the page, then back to the window's.
+  const QRectF shown = chart()->geometry();
+  const QRectF print(shown.topLeft(), QSizeF(kPrintViewWidth, kPrintViewHeight));
+  auto layOut = [this](const QRectF& r) {
+    chart()->setGeometry(r);
+    if (chart()->layout()) chart()->layout()->activate();
+    PlaceBarLabels();
+  };
+  layOut(print);
+  scene()->render(&painter, target, print, Qt::KeepAspectRatio);
+  layOut(shown);
 }
 
 QStringList CValueChart::axisLabels() const {

@@ -5,6 +5,7 @@
 // `meridane-cli demo`, on report type T; "progress" downloads a full emulated meter with its
 // real pauses, so the progress dialog stays up for about a minute)
 //   gui_page_shots printlog DATA_DIR OUT.pdf   (the demo log book printed into a PDF file)
+// With MERIDANE_SHOT_MAXIMISED=1 the page fills the screen.
 #include <QTimer>
 #include <QApplication>
 #include <QGuiApplication>
@@ -296,5 +297,9 @@ int main(int argc, char** argv) {
   }
   w->show();
   if (!dynamic_cast<CPageFrame*>(w.get())) w->move(40, 40);
+  // MERIDANE_SHOT_MAXIMISED=1: the window as large as the screen allows, as maximising
+  // gives it (Xvfb runs no window manager to do that).
+  if (qEnvironmentVariableIntValue("MERIDANE_SHOT_MAXIMISED") == 1)
+    if (QScreen* s = QGuiApplication::primaryScreen()) w->setGeometry(s->availableGeometry());
   return app.exec();
 }

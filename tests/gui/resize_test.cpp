@@ -1,0 +1,103 @@
+// The resizable window: the opening size keeps every place, a larger window gives the report
+// widgets the room; icons and pie labels fit the size and scale they get.
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QtTest>
+
+#include "gui/main/main_window.h"
+#include "gui/reports/report_page.h"
+#include "gui/widgets/page_icons.h"
+#include "gui/widgets/pie_view.h"
+#include "gui/widgets/report_grid.h"
+#include "gui_fixture.h"
+#include "gui_test_registry.h"
+#include "reports/classification.h"
+#include "store/reading_store.h"
+
+using namespace meridane;
+
+class ResizeTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void defaultPlacesThenReportWidgetsGrow() {
+    test::DataFolder folder;
+    QVERIFY(test::AddDemoPatients(folder.path()));
+    ScriptedPrompter prompter;
+    CMeridDemoXDlg w(prompter, {1920, 1080, 96});
+    w.Initialise();
+    AppState& s = w.state();
+    Database db = OpenPatientDatabase();
+    QVERIFY(LoadPatient(db, "DEMO-001", s.current));
+    LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
+    s.ResetReportPeriod();
+    w.show();
+    w.ShowArea(kAreaReport);
+    QStackedWidget* area = w.canvas()->findChild<QStackedWidget*>();
+    QCOMPARE(w.geometry(), QRect(448, 156, 1024, 738));
+    QCOMPARE(area->geometry(), QRect(20, 150, 980, 560));
+    QCOMPARE(w.patientLabel()->geometry(), QRect(100, 30, 430, 28));
+    for (int i = 0; i < kPageButtonCount; ++i)
+      QCOMPARE(w.pageButton(PageButton(i))->geometry(), QRect(556 + 57 * i, 20, 48, 48));
+    CReportGrid* grid = w.reportPage()->grid();
+    const int narrowFirst = grid->columnWidth(0);
+    CPieView* pies = w.reportPage()->pies();
+    const QSize narrow = pies->size();
+
+    w.resize(2540, 1380);
+    QCoreApplication::processEvents();
+    QCOMPARE(area->geometry(), QRect(20, 150, 2540 - 44, 1380 - 178));
+    QCOMPARE(w.pageButton(kBtnHelp)->geometry().right(), 2540 - 22);  // at the right edge
+    s.reportType = kReportLogBook;
+    w.ShowArea(kAreaReport);
+    QVERIFY(grid->columnWidth(0) > narrowFirst);
+    QVERIFY(!grid->horizontalScrollBar()->isVisible());
+    s.reportType = kReportPie;
+    w.ShowArea(kAreaReport);
+    QCoreApplication::processEvents();
+    QVERIFY(CPieView::PieRect(0, pies->size()).width() > 2 * CPieView::PieRect(0, narrow).width());
+  }
+
+  void columnsSpreadInProportion_data() {
+    QTest::addColumn<std::vector<int>>("widths");
+    QTest::addColumn<int>("room");
+    QTest::addColumn<std::vector<int>>("spread");
+    using V = std::vector<int>;
+    QTest::newRow("doubled") << V{100, 200, 100} << 800 << V{200, 400, 200};
+    QTest::newRow("too narrow") << V{300, 300} << 500 << V{300, 300};
+    QTest::newRow("rounding fills the row") << V{1, 1, 1} << 10 << V{3, 3, 4};
+    QTest::newRow("unsized kept") << V{0, 50, 50} << 200 << V{0, 100, 100};
+  }
+  void columnsSpreadInProportion() {
+    QFETCH(std::vector<int>, widths);
+    QFETCH(int, room);
+    QFETCH(std::vector<int>, spread);
+    QCOMPARE(CReportGrid::FitColumns(widths, room), spread);
+  }
+
+  void iconsDrawnAtTheScreensScale() {
+    const QIcon icon = MakePageIcon(PageIcon::Home, 64);
+    for (qreal scale : {1.0, 1.25, 1.5, 2.0}) {
+      const QPixmap pm = icon.pixmap(QSize(40, 40), scale);
+      QCOMPARE(pm.size(), QSize(qRound(40 * scale), qRound(40 * scale)));
+      QCOMPARE(pm.deviceIndependentSize(), QSizeF(40, 40));
+    }
+  }
+
+  void pieLabelsStayOutsideTheDiscAndInTheView() {
+    const QSizeF view(980, 524), text(44, 14);
+    const QRectF disc = CPieView::PieRect(0, view);  // the pie nearest the left edge
+    for (double mid : {0.0, 45.0, 90.0, 180.0, 200.0, 270.0}) {
+      const QRectF box = CPieView::LabelRect(disc, mid, text, view);
+      QVERIFY(QRectF(QPointF(0, 0), view).contains(box));
+      const QPointF c = disc.center();
+      const QPointF nearest(std::clamp(c.x(), box.left(), box.right()),
+                            std::clamp(c.y(), box.top(), box.bottom()));
+      QVERIFY2(QLineF(c, nearest).length() >= disc.width() / 2, qPrintable(QString::number(mid)));
+    }
+  }
+};
+
+MERIDANE_GUI_TEST(ResizeTest)
+#include "resize_test.moc"
