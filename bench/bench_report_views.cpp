@@ -36,7 +36,7 @@ void BuildSet(const AppState& s, int type) {
     case kReportDataList: g_sink += BuildDataListSet(p, r, period, t).rows.size(); break;
     case kReportSummary:
       g_sink += BuildSummaryChecks(p, r, period, t, s.today()).result.size();
-      g_sink += BuildGlucoseProfileSet(r, period, t).validCount;
+      g_sink += BuildGlucoseProfileSet(r, period, t).readingCount;
       break;
     default: g_sink += BuildLogBookSet(p, r, period, t).rows.size(); break;
   }

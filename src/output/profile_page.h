@@ -2,6 +2,7 @@
 // The glucose profile page laid out once, as shapes on a landscape A4 page in points
 // (842 x 595, y growing downwards from the top). The PDF writer, the window and the printer
 // draw the same shapes, so the three never disagree.
+#include <optional>
 #include <string>
 #include <vector>
 

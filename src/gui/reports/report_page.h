@@ -16,6 +16,7 @@ class QStackedWidget;
 namespace meridane {
 
 class CPieView;
+class CProfileView;
 class CReportGrid;
 class CSummaryChecks;
 class CValueChart;
@@ -42,6 +43,7 @@ class CReportPage : public CAreaPage {
   CValueChart* chart(int reportType);
   CPieView* pies();
   CSummaryChecks* summary();
+  CProfileView* profile();
   QWidget* currentView() const;
 
  public slots:
@@ -64,6 +66,7 @@ class CReportPage : public CAreaPage {
   CReportGrid* grid_ = nullptr;
   CValueChart* charts_[kReportTypeCount] = {};
   CPieView* pies_ = nullptr;
+  CProfileView* profile_ = nullptr;
   CSummaryChecks* summary_ = nullptr;
   QScrollArea* summaryScroll_ = nullptr;
 };
