@@ -92,7 +92,7 @@ void DrawRanges(Painter& p, const GlucoseProfileReport& g) {
     p.Text(x, ty, t.text, 9);
     p.Text(x + 150, ty, t.percentText, 9, true);
     if (g.readings > 0)
-      p.Text(x + 195, ty, t.met ? "met" : "not met", 9, false, t.met ? kMetColor : kMissedColor);
+      p.Text(x + 200, ty, t.met ? "met" : "not met", 9, false, t.met ? kMetColor : kMissedColor);
   }
 }
 
@@ -118,7 +118,7 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
     p.Text(left - 24, yOf(v) + 3, g.mmol ? Printf("%.0f", v / kMgdlPerMmol) : Printf("%.0f", v), 8,
            false, kGrey);
   }
-  p.Text(left - 36, top - 4, g.unit, 8, false, kGrey);
+  p.Text(left - 36, top - 12, g.unit, 8, false, kGrey);
   for (int b = 0; b < kProfileBins; ++b) {
     const ProfileBin& bin = g.bins[b];
     const float x0 = left + b * binW;

@@ -94,7 +94,7 @@ GlucoseProfileReport BuildGlucoseProfile(const ReadingTable& table, const Report
   g.mmol = mmol;
   g.title = T("Title", "Glucose Profile");
   g.unit = mmol ? "mmol/L" : "mg/dL";
-  g.rangesCaption = T("Ranges", "Readings in ranges (shares of readings, not of time)");
+  g.rangesCaption = T("Ranges", "Readings in ranges (of readings, not of time)");
   g.limitsNote = T("Limits",
                    mmol ? "HI and LO readings count in the outer ranges and enter percentiles and "
                           "risk as 33.3 and 1.1 mmol/L; mean, SD and CV leave them out."
