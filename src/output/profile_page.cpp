@@ -64,7 +64,7 @@ class Painter {
 // consensus targets below.
 void DrawRanges(Painter& p, const GlucoseProfileReport& g) {
   constexpr float x = 36, top = 112, height = 230, barW = 34;
-  p.Text(x, 96, g.rangesCaption, 10.5f, true);
+  p.Text(x, 88, g.rangesCaption, 10.5f, true);
   p.Rect(x, top, barW, height, std::nullopt, kInk);
   // Highest range on top; an empty period leaves the bar empty.
   float y = top;
@@ -90,9 +90,9 @@ void DrawRanges(Painter& p, const GlucoseProfileReport& g) {
   for (const ProfileTarget& t : g.targets) {
     ty += 15;
     p.Text(x, ty, t.text, 9);
-    p.Text(x + 150, ty, t.percentText, 9, true);
+    p.Text(x + 126, ty, t.percentText, 9, true);
     if (g.readings > 0)
-      p.Text(x + 200, ty, t.met ? "met" : "not met", 9, false, t.met ? kMetColor : kMissedColor);
+      p.Text(x + 170, ty, t.met ? "met" : "not met", 9, false, t.met ? kMetColor : kMissedColor);
   }
 }
 
@@ -108,7 +108,7 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
   auto yOf = [&](double mgdl) {
     return bottom - static_cast<float>(std::clamp(mgdl, 0.0, axisTop) / axisTop) * (bottom - top);
   };
-  p.Text(left - 36, 96, "The day by percentiles (10th-90th, 25th-75th, median) by clock time",
+  p.Text(left - 36, 88, "The day by percentiles (10th-90th, 25th-75th, median) by clock time",
          10.5f, true);
   p.Rect(left, yOf(180), right - left, yOf(70) - yOf(180), kTargetBand);
   // Value ticks in the unit.
