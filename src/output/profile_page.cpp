@@ -28,32 +28,17 @@ class Painter {
   explicit Painter(ProfilePage& page) : page_(page) {}
   void Text(float x, float y, std::string text, float size = 9, bool bold = false,
             Rgb color = kInk) {
-    ProfileShape s;
-    s.kind = ProfileShape::Kind::Text;
-    s.x = x;
-    s.y = y;
-    s.text = std::move(text);
-    s.size = size;
-    s.bold = bold;
-    s.color = color;
-    page_.shapes.push_back(std::move(s));
+    page_.shapes.push_back({.kind = ProfileShape::Kind::Text, .x = x, .y = y,
+                            .text = std::move(text), .size = size, .bold = bold, .color = color});
   }
   void Rect(float x, float y, float w, float h, std::optional<Rgb> fill,
             std::optional<Rgb> stroke = std::nullopt) {
-    ProfileShape s;
-    s.kind = ProfileShape::Kind::Rect;
-    s.x = x, s.y = y, s.w = w, s.h = h;
-    s.fill = fill;
-    s.stroke = stroke;
-    page_.shapes.push_back(std::move(s));
+    page_.shapes.push_back({.kind = ProfileShape::Kind::Rect, .x = x, .y = y, .w = w, .h = h,
+                            .fill = fill, .stroke = stroke});
   }
   void Line(float x1, float y1, float x2, float y2, Rgb color = kRule, float width = 0.5f) {
-    ProfileShape s;
-    s.kind = ProfileShape::Kind::Line;
-    s.x = x1, s.y = y1, s.w = x2, s.h = y2;
-    s.stroke = color;
-    s.lineWidth = width;
-    page_.shapes.push_back(std::move(s));
+    page_.shapes.push_back({.kind = ProfileShape::Kind::Line, .x = x1, .y = y1, .w = x2, .h = y2,
+                            .stroke = color, .lineWidth = width});
   }
 
  private:
