@@ -17,13 +17,13 @@ struct ProfileShape {
   enum class Kind { Rect, Line, Text } kind = Kind::Text;
   float x = 0, y = 0;  // Rect: top left; Line: start; Text: left end of the baseline
   float w = 0, h = 0;  // Rect: size; Line: (w, h) is the end point
-  std::optional<Rgb> fill;    // Rect
-  std::optional<Rgb> stroke;  // Rect outline, Line colour
+  std::optional<Rgb> fill{};    // Rect
+  std::optional<Rgb> stroke{};  // Rect outline, Line colour
   float lineWidth = 0.5f;
-  std::string text;
+  std::string text{};
   float size = 9;
   bool bold = false;
-  Rgb color;  // Text
+  Rgb color{};  // Text
 };
 
 struct ProfilePage {
