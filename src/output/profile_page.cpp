@@ -103,7 +103,7 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
     p.Text(left - 24, yOf(v) + 3, g.mmol ? Printf("%.0f", v / kMgdlPerMmol) : Printf("%.0f", v), 8,
            false, kGrey);
   }
-  p.Text(left - 36, top - 12, g.unit, 8, false, kGrey);
+  p.Text(left - 36, top - 12, g.unit, 8.5f, false, kGrey);
   for (int b = 0; b < kProfileBins; ++b) {
     const ProfileBin& bin = g.bins[b];
     const float x0 = left + b * binW;
@@ -113,7 +113,7 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
       p.Rect(x0 + 14, yOf(q[3]), binW - 28, yOf(q[1]) - yOf(q[3]), kInnerBand);
     }
     p.Line(x0, bottom, x0, bottom + 4, kInk);
-    p.Text(x0 + 2, bottom + 14, bin.label, 8);
+    p.Text(x0 + 2, bottom + 14, bin.label, 8.5f);
   }
   // The median runs across neighbouring bins that have one and breaks where a bin has not.
   for (int b = 0; b < kProfileBins; ++b) {
@@ -159,7 +159,7 @@ void DrawFigures(Painter& p, const GlucoseProfileReport& g) {
     p.Text(cx + 90, cy, f.text, 9.5f, true);
     std::string note = f.value ? f.category : f.need;
     if (f.value && !f.target.empty()) note += (note.empty() ? "" : ", ") + f.target;
-    if (!note.empty()) p.Text(cx + 90, cy + 11, note, 8, false, f.value ? kGrey : kMissedColor);
+    if (!note.empty()) p.Text(cx + 90, cy + 11, note, 8.5f, false, f.value ? kGrey : kMissedColor);
   }
 }
 

@@ -14,6 +14,7 @@
 #include "gui/reports/summary_checks.h"
 #include "store/reading_store.h"
 #include "gui/widgets/pie_view.h"
+#include "gui/widgets/profile_view.h"
 #include "gui/widgets/report_grid.h"
 #include "gui/widgets/value_chart.h"
 
@@ -34,8 +35,9 @@ void Open(AppState& s, const std::string& id) {
 }
 
 void Choose(CReportPage& page, int type) {
-  page.reportList()->setCurrentIndex(type);
-  emit page.reportList()->activated(type);
+  const int index = page.reportList()->findData(type);
+  page.reportList()->setCurrentIndex(index);
+  emit page.reportList()->activated(index);
 }
 
 void CheckGrid(CReportGrid* g, const GridSet& set) {
@@ -130,6 +132,11 @@ class ReportPageTest : public QObject {
       const LogBookSet log = BuildLogBookSet(p, s.readings, s.period, t);
       QVERIFY(log.readingRows > 100);
       CheckGrid(page.grid(), log);
+
+      // Last in the list; the page it shows prints itself.
+      Choose(page, kReportGlucoseProfile);
+      QCOMPARE(page.currentView(), static_cast<QWidget*>(page.profile()));
+      QVERIFY(page.shownReport() == page.profile() && !page.profile()->page().shapes.empty());
 
       Choose(page, kReportDataList);
       CheckGrid(page.grid(), BuildDataListSet(p, s.readings, s.period, t));

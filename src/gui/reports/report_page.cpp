@@ -132,21 +132,27 @@ CSummaryChecks* CReportPage::summary() {
 
 CProfileView* CReportPage::profile() {
   if (!profile_) {
+    // Never drawn smaller than the paper page: a small window scrolls instead.
     profile_ = new CProfileView;
-    views_->addWidget(profile_);
+    profileScroll_ = new QScrollArea;
+    profileScroll_->setWidget(profile_);
+    profileScroll_->setWidgetResizable(true);
+    profileScroll_->setFrameShape(QFrame::NoFrame);
+    views_->addWidget(profileScroll_);
   }
   return profile_;
 }
 
 QWidget* CReportPage::currentView() const {
   QWidget* w = views_->currentWidget();
+  if (w && w == profileScroll_) return profile_;
   return w == summaryScroll_ && summaryScroll_ ? summary_ : w;
 }
 
 CPrintableReport* CReportPage::shownReport() {
   QWidget* w = views_->currentWidget();
   if (w && w == pies_) return pies_;
-  if (w && w == profile_) return profile_;
+  if (w && w == profileScroll_) return profile_;
   return dynamic_cast<CValueChart*>(w);
 }
 
@@ -226,7 +232,7 @@ void CReportPage::Redraw() {
     case kReportGlucoseProfile:
       profile()->SetPage(LayOutGlucoseProfile(
           ReportContextFor(p, period, t), BuildGlucoseProfile(r, period, t.mmol, p.timeUnit)));
-      view = profile_;
+      view = profileScroll_;
       break;
     case kReportSummary:
       summary()->Show(BuildSummaryChecks(p, r, period, t, state_.today()),

@@ -67,6 +67,7 @@ class CReportPage : public CAreaPage {
   CValueChart* charts_[kReportTypeCount] = {};
   CPieView* pies_ = nullptr;
   CProfileView* profile_ = nullptr;
+  QScrollArea* profileScroll_ = nullptr;
   CSummaryChecks* summary_ = nullptr;
   QScrollArea* summaryScroll_ = nullptr;
 };

@@ -15,8 +15,8 @@ CProfileView::CProfileView(QWidget* parent) : QWidget(parent) {
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::white);
   setPalette(pal);
-  // Below this the smallest texts would no longer be readable.
-  setMinimumSize(640, 452);
+  // Below the paper page's own size the smallest texts would no longer be readable.
+  setMinimumSize(static_cast<int>(kProfilePageWidth) + 16, static_cast<int>(kProfilePageHeight) + 16);
 }
 
 void CProfileView::SetPage(ProfilePage page) {
