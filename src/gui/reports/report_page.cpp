@@ -118,14 +118,19 @@ CPieView* CReportPage::pies() {
   return pies_;
 }
 
+QScrollArea* CReportPage::AddScrolled(QWidget* view) {
+  auto* scroll = new QScrollArea;
+  scroll->setWidget(view);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  views_->addWidget(scroll);
+  return scroll;
+}
+
 CSummaryChecks* CReportPage::summary() {
   if (!summary_) {
     summary_ = new CSummaryChecks;
-    summaryScroll_ = new QScrollArea;
-    summaryScroll_->setWidget(summary_);
-    summaryScroll_->setWidgetResizable(true);
-    summaryScroll_->setFrameShape(QFrame::NoFrame);
-    views_->addWidget(summaryScroll_);
+    summaryScroll_ = AddScrolled(summary_);
   }
   return summary_;
 }
@@ -134,11 +139,7 @@ CProfileView* CReportPage::profile() {
   if (!profile_) {
     // Never drawn smaller than the paper page: a small window scrolls instead.
     profile_ = new CProfileView;
-    profileScroll_ = new QScrollArea;
-    profileScroll_->setWidget(profile_);
-    profileScroll_->setWidgetResizable(true);
-    profileScroll_->setFrameShape(QFrame::NoFrame);
-    views_->addWidget(profileScroll_);
+    profileScroll_ = AddScrolled(profile_);
   }
   return profile_;
 }

@@ -53,6 +53,8 @@ class CReportPage : public CAreaPage {
 
  private:
   void ShowPeriodInPickers();
+  // A view in a frameless scroll area of its own, added to the stack.
+  QScrollArea* AddScrolled(QWidget* view);
   void Redraw();
 
   AppState& state_;
