@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the eleven PDF reports of the demo patients to PNG pictures for a look by eye.
+# Renders the twelve PDF reports of the demo patients to PNG pictures for a look by eye.
 #
 #   scripts/render-reports.sh [BUILD_DIR] [OUT_DIR]
 #
@@ -36,6 +36,7 @@ run readings list "$clinic_id" | tail -n 25 | awk -F'\t' -v name="$clinic_name" 
   >"$data/rows.tsv"
 run pdf --type 9 --rows "$data/rows.tsv" "$out/09-multiple-download" >/dev/null
 run pdf --type 10 --all --latest 30 "$out/10-multiple-quick-view" >/dev/null
+run pdf "$patient" --type 11 --latest 30 "$out/11-glucose-profile" >/dev/null
 
 for f in "$out"/*.PDF; do
   pdftoppm -png -r 60 "$f" "${f%.PDF}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the window's pages under Xvfb: home page, patient page, main window, the
 # patient form, each profile editor tab, each page of the record detail editor, the nine
-# reports of two demo patients (mg/dL with a 24-hour clock, mmol/L with a 12-hour clock),
+# reports and the glucose profile of two demo patients (mg/dL with a 24-hour clock, mmol/L
+# with a 12-hour clock),
 # the download's progress dialog mid-read and the clinic's Multiple Download and Multiple
 # Quick View pages, the four import/export tabs and the print preview.
 # Usage: scripts/screenshots.sh [OUT_DIR]
@@ -26,7 +27,7 @@ REPORTS=()
 if [ -x "$CLI" ]; then
   "$CLI" --data-dir "$DATA" demo >/dev/null
   for id in DEMO-001 DEMO-002; do
-    for t in 0 1 2 3 4 5 6 7 8; do REPORTS+=("report$t:$id"); done
+    for t in 0 1 2 3 4 5 6 7 8 11; do REPORTS+=("report$t:$id"); done
   done
 fi
 for page in home patients main form editor0 editor1 editor2 editor3 editor4 editor5 \

@@ -60,7 +60,7 @@ ReportPeriod PeriodOf(const PdfOptions& o, const ReadingTable* readings) {
 
 void RunPdf(const PdfOptions& o, Context& ctx) {
   bool clinic = o.type == kReportMultipleDownload || o.type == kReportQuickView;
-  if (o.type < 0) throw CliExit{2, "--type: expected a report type 0 to 10"};
+  if (o.type < 0) throw CliExit{2, "--type: expected a report type 0 to 11"};
   if (o.args.size() != (clinic ? 1u : 2u))
     throw CliExit{2, clinic ? "types 9 and 10 take PATH only" : "expected ID and PATH"};
   const std::string& chosen = o.args.back();
@@ -104,7 +104,7 @@ void RegisterPdf(CLI::App& app, Context& ctx) {
   auto o = std::make_shared<PdfOptions>();
   auto* cmd = app.add_subcommand("pdf", "Save a report as a PDF document");
   cmd->add_option("args", o->args, "[ID] PATH (types 9 and 10: PATH only)")->required();
-  cmd->add_option("--type", o->type, "Report type 0-10")->required();
+  cmd->add_option("--type", o->type, "Report type 0-11")->required();
   cmd->add_option("--from", o->from, "First day YYYY-MM-DD");
   cmd->add_option("--to", o->to, "Last day YYYY-MM-DD");
   cmd->add_option("--latest", o->latest, "The latest DAYS days, ending today");

@@ -8,6 +8,7 @@
 #include "cli/cli_common.h"
 #include "cli/json_stream.h"
 #include "reports/classification.h"
+#include "reports/glucose_profile.h"
 #include "reports/quick_view.h"
 #include "reports/report_sets.h"
 #include "reports/summary.h"
@@ -142,16 +143,56 @@ json SummaryJson(const SummaryFields& f, const GlucoseProfileSet& g) {
           {"dayAverageScreen", f.dayAverageScreen},
           {"glucoseProfile",
            {{"ranges", ranges},
-            {"validCount", g.validCount},
+            {"readingCount", g.readingCount},
             {"daysWithReadings", g.daysWithReadings},
             {"mean", g.mean},
             {"sd", g.sd},
             {"cv", g.cv},
-            {"gmi", g.gmi},
             {"meanText", g.meanText},
             {"sdText", g.sdText},
-            {"cvText", g.cvText},
-            {"gmiText", g.gmiText}}}};
+            {"cvText", g.cvText}}}};
+}
+
+json OrNull(const std::optional<double>& v) { return v ? json(*v) : json(nullptr); }
+
+// Glucose figures stay in mg/dL and unrounded; rounding is for the pages only.
+json GlucoseProfileJson(const GlucoseProfileReport& g) {
+  json ranges = json::array(), bins = json::array();
+  for (const ProfileRange& r : g.ranges)
+    ranges.push_back({{"label", r.label}, {"count", r.count}, {"percent", r.percent}});
+  for (const ProfileBin& b : g.bins) {
+    json bin = {{"start", b.start}, {"end", b.end}, {"count", b.count}};
+    static const char* const kKeys[kProfilePercentiles] = {"p10", "p25", "p50", "p75", "p90"};
+    for (int k = 0; k < kProfilePercentiles; ++k)
+      bin[kKeys[k]] = b.percentiles ? json((*b.percentiles)[k]) : json(nullptr);
+    bins.push_back(bin);
+  }
+  return {{"type", kReportGlucoseProfile},
+          {"unit", g.unit},
+          {"days", g.days},
+          {"readings", g.readings},
+          {"daysWithReadings", g.daysWithReadings},
+          {"readingsPerDay", g.readingsPerDay},
+          {"ranges", ranges},
+          {"bins", bins},
+          {"mean", OrNull(g.mean.value)},
+          {"sd", OrNull(g.sd.value)},
+          {"cv", OrNull(g.cv.value)},
+          {"lbgi", OrNull(g.lbgi.value)},
+          {"hbgi", OrNull(g.hbgi.value)},
+          {"adrr", OrNull(g.adrr.value)}};
+}
+
+void PrintGlucoseProfile(const GlucoseProfileReport& g) {
+  PrintRow({g.title, g.unit});
+  for (const ProfileRange& r : g.ranges) PrintRow({r.label, std::to_string(r.count), r.percentText});
+  for (const ProfileBin& b : g.bins) {
+    std::vector<std::string> cells{b.label, std::to_string(b.count)};
+    cells.insert(cells.end(), b.texts.begin(), b.texts.end());
+    PrintRow(cells);
+  }
+  for (const ProfileFigure* f : g.Figures())
+    PrintRow({f->caption, f->text, f->value ? f->category : f->need});
 }
 
 // ---- plain output ----
@@ -218,8 +259,8 @@ ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings
 }
 
 void RunReport(const ReportOptions& o) {
-  if (o.type < 0 || o.type > kReportSummary)
-    throw CliExit{2, "--type: expected a report type 0 to 8"};
+  if (o.type < 0 || (o.type > kReportSummary && o.type != kReportGlucoseProfile))
+    throw CliExit{2, "--type: expected a report type 0 to 8 or 11"};
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, o.id, patient);
@@ -279,6 +320,13 @@ void RunReport(const ReportOptions& o) {
       const PieSet s = BuildPieSet(p, readings, period, targets);
       return emit(PieJson(s), [&] { PrintPie(s); });
     }
+    case kReportGlucoseProfile: {
+      const GlucoseProfileReport g =
+          BuildGlucoseProfile(readings, period, targets.mmol, patient.timeUnit);
+      if (!o.json) return PrintGlucoseProfile(g);
+      // One object of its own: the profile's members only.
+      return PrintJson(GlucoseProfileJson(g));
+    }
     default: {
       const SummaryFields f = BuildSummaryChecks(p, readings, period, targets);
       return emit(SummaryJson(f, BuildGlucoseProfileSet(readings, period, targets)),
@@ -333,7 +381,7 @@ void RegisterReport(CLI::App& app, Context&) {
   auto o = std::make_shared<ReportOptions>();
   auto* cmd = app.add_subcommand("report", "The data of a report of one patient");
   cmd->add_option("id", o->id, "Patient ID")->required();
-  cmd->add_option("--type", o->type, "Report type 0-8")->required();
+  cmd->add_option("--type", o->type, "Report type 0-8, or 11 (glucose profile)")->required();
   cmd->add_option("--from", o->from, "First day YYYY-MM-DD");
   cmd->add_option("--to", o->to, "Last day YYYY-MM-DD");
   cmd->add_option("--latest", o->latest,

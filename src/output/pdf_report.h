@@ -22,8 +22,11 @@ void WriteDayAveragePdf(PdfDocument& doc, const ReportContext& ctx, const Averag
 void WriteWeekAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set);
 void WriteHistogramPdf(PdfDocument& doc, const ReportContext& ctx, const HistogramSet& set);
 void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set);
+// One landscape page.
+void WriteGlucoseProfilePdf(PdfDocument& doc, const ReportContext& ctx,
+                            const GlucoseProfileReport& set);
 
-// The writer of the model's type; types above 10 (and 0) write the log book.
+// The writer of the model's type; types above 11 (and 0) write the log book.
 void WriteReportPdf(PdfDocument& doc, const ReportModel& model);
 
 // The pieces of a cell wrapped at `limit` characters: while the rest is longer than the

@@ -222,6 +222,7 @@ void WriteReportPdf(PdfDocument& doc, const ReportModel& m) {
     case kReportSummary: return WriteSummaryPdf(doc, c, m.summary);
     case kReportMultipleDownload: return WriteMultipleDownloadPdf(doc, m.multipleDownload);
     case kReportQuickView: return WriteQuickViewPdf(doc, m.quickView);
+    case kReportGlucoseProfile: return WriteGlucoseProfilePdf(doc, c, m.glucoseProfile);
     default: return WriteLogBookPdf(doc, c, m.logBook);
   }
 }

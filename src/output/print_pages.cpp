@@ -223,6 +223,7 @@ bool IsLaidOutForPrint(int type) {
     case kReportDayAverage:
     case kReportWeekAverage:
     case kReportHistogram:
+    case kReportGlucoseProfile:
       return false;
     default:
       return true;

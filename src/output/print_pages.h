@@ -38,7 +38,7 @@ struct PrintLayout {
   std::vector<PrintPage> pages;
 };
 
-// The print job's name of a report type (types above 10: "Logbook").
+// The print job's name of a report type (types above 11: "Logbook").
 std::string PrintDocumentName(int type);
 // True for the types printed from this layout (grids and summary); the charts and the pie
 // are printed by their own widgets.

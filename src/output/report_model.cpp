@@ -47,6 +47,9 @@ ReportModel BuildReportModel(int type, const CPatientProfile& patient, const Rea
     case kReportDataList:
       m.dataList = BuildDataListSet(patient, readings, period, targets);
       break;
+    case kReportGlucoseProfile:
+      m.glucoseProfile = BuildGlucoseProfile(readings, period, targets.mmol, patient.timeUnit);
+      break;
     case kReportSummary:
       m.summary = BuildSummaryChecks(patient, readings, period, targets, today);
       break;
@@ -79,7 +82,7 @@ std::string ReportDocumentName(int type) {
   static const char* kNames[kReportTypeCount] = {
       "Log Book",  "Glucose Trend", "Pie Chart",      "Standard Day",      "Day Average Reading",
       "Week Average Reading", "Histogram", "Data List", "Summary Checks", "Multiple Download",
-      "Multiple Quick View"};
+      "Multiple Quick View", "Glucose Profile"};
   return kNames[type >= 0 && type < kReportTypeCount ? type : kReportLogBook];
 }
 

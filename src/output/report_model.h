@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/glucose_profile.h"
 #include "reports/quick_view.h"
 #include "reports/report_period.h"
 #include "reports/report_sets.h"
@@ -28,7 +29,7 @@ struct ReportContext {
 
 // The data set of `type`; only the member of that type is filled.
 struct ReportModel {
-  int type = kReportLogBook;  // ReportType; above 10 stands for the log book
+  int type = kReportLogBook;  // ReportType; above 11 stands for the log book
   ReportContext ctx;
   LogBookSet logBook;
   DataListSet dataList;
@@ -41,13 +42,14 @@ struct ReportModel {
   PieSet pie;
   std::vector<MultipleDownloadRow> multipleDownload;  // the list's rows, spacer cell first
   QuickViewSet quickView;
+  GlucoseProfileReport glucoseProfile;
 };
 
 // The context shared by every page: period, unit, patient names and flags, target limits.
 ReportContext ReportContextFor(const CPatientProfile& patient, const ReportPeriod& period,
                                const ReportTargets& targets);
 
-// The report of a single-patient type (0 to 8; above 10 as the log book).
+// The report of a single-patient type (0 to 8 and 11; above 11 as the log book).
 ReportModel BuildReportModel(int type, const CPatientProfile& patient, const ReadingTable& readings,
                              const ReportPeriod& period, const ReportTargets& targets,
                              const Date& today = Today());

@@ -25,6 +25,7 @@ constexpr std::array<ReportNames, kReportTypeCount> kReports{{
     {"Summary Checks", "Summary Checks"},
     {"", "Multiple Download"},
     {"", "Multiple Quick View"},
+    {"Glucose Profile", "Glucose Profile"},
 }};
 
 constexpr std::array<int, 5> kLatestDays{7, 14, 30, 60, 90};

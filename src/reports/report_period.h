@@ -23,8 +23,9 @@ enum ReportType : int {
   kReportSummary = 8,
   kReportMultipleDownload = 9,
   kReportQuickView = 10,
+  kReportGlucoseProfile = 11,
 };
-inline constexpr int kReportTypeCount = 11;
+inline constexpr int kReportTypeCount = 12;
 
 // "LogBook", "Glucose Trend" … as the individual-mode list shows them; "" for 9 and 10.
 std::string ReportListText(int type);

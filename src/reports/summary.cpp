@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "reports/glucose_profile.h"
 #include "reports/report_sets.h"
 #include "reports/text_format.h"
 
@@ -114,44 +115,23 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
 
 GlucoseProfileSet BuildGlucoseProfileSet(const ReadingTable& readings, const ReportPeriod& period,
                                          const ReportTargets& targets) {
-  static const std::array<const char*, kProfileRanges> kMgdl{"<54", "54-69", "70-180", "181-250",
-                                                             ">250"};
-  static const std::array<const char*, kProfileRanges> kMmol{"<3.0", "3.0-3.8", "3.9-10.0",
-                                                             "10.1-13.9", ">13.9"};
+  const GlucoseProfileReport g = BuildGlucoseProfile(readings, period, targets.mmol, true);
   GlucoseProfileSet set;
-  for (int i = 0; i < kProfileRanges; ++i) set.rangeLabels[i] = targets.mmol ? kMmol[i] : kMgdl[i];
-
-  std::vector<int> values;
-  std::set<Date> days;
-  for (const GlucoReading& r : readings.entries) {
-    if (!period.Contains(r.at) || !IsValidGlucose(r.gluco)) continue;
-    values.push_back(r.gluco);
-    days.insert(r.at.date());
-    const int v = r.gluco;
-    const int range = v < 54 ? 0 : v < 70 ? 1 : v <= 180 ? 2 : v <= 250 ? 3 : 4;
-    ++set.counts[range];
-  }
-  set.validCount = static_cast<int>(values.size());
-  set.daysWithReadings = static_cast<int>(days.size());
   for (int i = 0; i < kProfileRanges; ++i) {
-    if (set.validCount > 0) set.percent[i] = set.counts[i] * 100.0 / set.validCount;
-    set.percentText[i] = Printf("%.1f%%", set.percent[i]);
+    set.rangeLabels[i] = g.ranges[i].label;
+    set.counts[i] = g.ranges[i].count;
+    set.percent[i] = g.ranges[i].percent;
+    set.percentText[i] = g.ranges[i].percentText;
   }
-  if (values.empty()) return set;
-
-  double sum = 0;
-  for (int v : values) sum += v;
-  set.mean = sum / set.validCount;
-  double squares = 0;
-  for (int v : values) squares += (v - set.mean) * (v - set.mean);
-  set.sd = std::sqrt(squares / set.validCount);
-  set.cv = set.sd / set.mean * 100.0;
-  set.gmi = 3.31 + 0.02392 * set.mean;
-  const char* unitFormat = targets.mmol ? "%.1f" : "%.0f";
-  set.meanText = Printf(unitFormat, InUnit(set.mean, targets.mmol));
-  set.sdText = Printf("%.1f", InUnit(set.sd, targets.mmol));
-  set.cvText = Printf("%.1f%%", set.cv);
-  set.gmiText = Printf("%.1f%%", set.gmi);
+  set.readingCount = g.readings;
+  set.daysWithReadings = g.daysWithReadings;
+  set.mean = g.mean.value.value_or(0);
+  set.sd = g.sd.value.value_or(0);
+  set.cv = g.cv.value.value_or(0);
+  // The page shows the figures without the unit: the ranges' captions carry it.
+  if (g.mean.value) set.meanText = Printf(targets.mmol ? "%.1f" : "%.0f", InUnit(set.mean, targets.mmol));
+  if (g.sd.value) set.sdText = Printf("%.1f", InUnit(set.sd, targets.mmol));
+  set.cvText = g.cv.text;
   return set;
 }
 

@@ -52,25 +52,25 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
                                  const ReportPeriod& period, const ReportTargets& targets,
                                  const Date& today = Today());
 
-// The glucose profile of a period: shares of the valid readings in five ranges
-// (<54, 54–69, 70–180, 181–250, >250 mg/dL), mean, SD, CV and GMI.
+// The glucose profile beside the summary checks, taken from the glucose profile report:
+// shares of all readings of the period in five ranges (<54, 54–69, 70–180, 181–250,
+// >250 mg/dL; LO and HI in the outer ones), mean, SD and CV. No GMI: it is defined for
+// continuous sensor data, not for meter readings.
 inline constexpr int kProfileRanges = 5;
 struct GlucoseProfileSet {
   std::array<std::string, kProfileRanges> rangeLabels;  // in the patient's unit
   std::array<int, kProfileRanges> counts{};
-  std::array<double, kProfileRanges> percent{};         // of the valid readings; 0 when none
+  std::array<double, kProfileRanges> percent{};         // of all readings; 0 when none
   std::array<std::string, kProfileRanges> percentText;  // "%.1f%%"
-  int validCount = 0;
+  int readingCount = 0;      // all readings of the period, HI and LO included
   int daysWithReadings = 0;  // calendar days of the period with a valid reading
   double mean = 0;           // mg/dL, unrounded
-  double sd = 0;             // mg/dL, population form
+  double sd = 0;             // mg/dL, n − 1 form; 0 with fewer than two valid readings
   double cv = 0;             // %, SD ÷ mean × 100
-  double gmi = 0;            // %, 3.31 + 0.02392 × mean
-  // Texts as shown ("" parts are "- - -" when there are no valid readings).
+  // Texts as shown: "- - -" where the valid readings do not suffice.
   std::string meanText = kAbsentText;  // in the unit: "%.0f" or "%.1f"
   std::string sdText = kAbsentText;    // in the unit: "%.1f"
   std::string cvText = kAbsentText;    // "%.1f%%"
-  std::string gmiText = kAbsentText;   // "%.1f%%"
 };
 GlucoseProfileSet BuildGlucoseProfileSet(const ReadingTable& readings, const ReportPeriod& period,
                                          const ReportTargets& targets);

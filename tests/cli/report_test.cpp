@@ -75,7 +75,7 @@ TEST_F(CliReportTest, ChartsSummaryAndRefusals) {
 
   j = box_.Run({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
   ASSERT_TRUE(j.contains("glucoseProfile"));
-  EXPECT_EQ(j["glucoseProfile"]["validCount"], 3);
+  EXPECT_EQ(j["glucoseProfile"]["readingCount"], 4);  // the HI reading counts in the ranges
   EXPECT_EQ(j["fields"][15]["caption"], "HbA1c:");
   EXPECT_EQ(j["fields"][15]["value"], "6.5%");
 

@@ -108,7 +108,7 @@ struct Shown {
 const char* kDocNames[kReportTypeCount] = {
     "Logbook",   "Glucose Trand", "Pie Chart",      "Standard Day",      "Day Average Readings",
     "Week Average Readings", "Histogram", "Data List", "Summary Checks", "Multiple Download",
-    "Multiple Quick View"};
+    "Multiple Quick View", "Glucose Profile"};
 
 }  // namespace
 

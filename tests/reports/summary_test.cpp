@@ -110,19 +110,19 @@ TEST(GlucoseProfile, RangesAndIndices) {
   t.entries.push_back(Reading(At(2026, 3, 10, 8, 0), 140, 1));
   const ReportPeriod p{{2026, 3, 9}, {2026, 3, 10}};
   const GlucoseProfileSet g = BuildGlucoseProfileSet(t, p, ReportTargets{});
-  EXPECT_EQ(g.validCount, 9);
-  EXPECT_EQ(g.counts, (std::array<int, 5>{1, 2, 3, 2, 1}));
-  EXPECT_EQ(g.percentText[2], "33.3%");
+  // LO (15) and HI (700) count in the outer ranges and in the share's whole.
+  EXPECT_EQ(g.readingCount, 11);
+  EXPECT_EQ(g.counts, (std::array<int, 5>{2, 2, 3, 2, 2}));
+  EXPECT_EQ(g.percentText[2], "27.3%");
   EXPECT_EQ(g.daysWithReadings, 2);
   EXPECT_DOUBLE_EQ(g.mean, 1245.0 / 9);
-  EXPECT_NEAR(g.gmi, 3.31 + 0.02392 * 1245.0 / 9, 1e-12);
   EXPECT_NEAR(g.cv, g.sd / g.mean * 100, 1e-12);
   EXPECT_EQ(g.meanText, "138");
 
   const GlucoseProfileSet empty = BuildGlucoseProfileSet(ReadingTable{}, p, ReportTargets{});
-  EXPECT_EQ(empty.validCount, 0);
+  EXPECT_EQ(empty.readingCount, 0);
   EXPECT_EQ(empty.percentText[0], "0.0%");
-  EXPECT_EQ(empty.gmiText, "- - -");
+  EXPECT_EQ(empty.meanText, "- - -");
 }
 
 }  // namespace

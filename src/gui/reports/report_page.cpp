@@ -1,6 +1,7 @@
 #include "gui/reports/report_page.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,13 +13,23 @@
 #include "gui/reports/summary_checks.h"
 #include "reports/report_sets.h"
 #include "gui/widgets/pie_view.h"
+#include "gui/widgets/profile_view.h"
+#include "output/report_model.h"
 #include "gui/widgets/report_grid.h"
 #include "gui/widgets/value_chart.h"
 
 namespace meridane {
 
 namespace {
-constexpr int kIndividualReports = kReportSummary + 1;  // "LogBook" … "Summary Checks"
+// "LogBook" … "Summary Checks", then the glucose profile: the list's entries by type.
+constexpr int kListedReports[] = {kReportLogBook,     kReportTrend,         kReportPie,
+                                  kReportStandardDay, kReportDayAverage,    kReportWeekAverage,
+                                  kReportHistogram,   kReportDataList,      kReportSummary,
+                                  kReportGlucoseProfile};
+bool IsListedReport(int type) {
+  return std::find(std::begin(kListedReports), std::end(kListedReports), type) !=
+         std::end(kListedReports);
+}
 constexpr int kPeriodEntries = 5;
 
 QDateEdit* MakePicker() {
@@ -35,9 +46,9 @@ QDateEdit* MakePicker() {
 CReportPage::CReportPage(AppState& state, Prompter& prompter, QWidget* parent)
     : CAreaPage(parent), state_(state), prompter_(prompter) {
   reportList_ = new QComboBox;
-  for (int t = 0; t < kIndividualReports; ++t) {
+  for (int t : kListedReports) {
     const std::string text = ReportListText(t);
-    reportList_->addItem(Text("Report", text.c_str(), text.c_str()));
+    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);
   }
   periodList_ = new QComboBox;
   for (int e = 0; e < kPeriodEntries; ++e) {
@@ -68,7 +79,8 @@ CReportPage::CReportPage(AppState& state, Prompter& prompter, QWidget* parent)
   layout->addLayout(bar);
   layout->addWidget(views_, 1);
 
-  connect(reportList_, &QComboBox::activated, this, &CReportPage::OnReportChosen);
+  connect(reportList_, &QComboBox::activated, this,
+          [this](int index) { OnReportChosen(reportList_->itemData(index).toInt()); });
   connect(periodList_, &QComboBox::activated, this, &CReportPage::OnPeriodChosen);
   connect(from_, &QDateEdit::dateChanged, this, &CReportPage::OnDatesPicked);
   connect(to_, &QDateEdit::dateChanged, this, &CReportPage::OnDatesPicked);
@@ -106,33 +118,48 @@ CPieView* CReportPage::pies() {
   return pies_;
 }
 
+QScrollArea* CReportPage::AddScrolled(QWidget* view) {
+  auto* scroll = new QScrollArea;
+  scroll->setWidget(view);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  views_->addWidget(scroll);
+  return scroll;
+}
+
 CSummaryChecks* CReportPage::summary() {
   if (!summary_) {
     summary_ = new CSummaryChecks;
-    summaryScroll_ = new QScrollArea;
-    summaryScroll_->setWidget(summary_);
-    summaryScroll_->setWidgetResizable(true);
-    summaryScroll_->setFrameShape(QFrame::NoFrame);
-    views_->addWidget(summaryScroll_);
+    summaryScroll_ = AddScrolled(summary_);
   }
   return summary_;
 }
 
+CProfileView* CReportPage::profile() {
+  if (!profile_) {
+    // Never drawn smaller than the paper page: a small window scrolls instead.
+    profile_ = new CProfileView;
+    profileScroll_ = AddScrolled(profile_);
+  }
+  return profile_;
+}
+
 QWidget* CReportPage::currentView() const {
   QWidget* w = views_->currentWidget();
+  if (w && w == profileScroll_) return profile_;
   return w == summaryScroll_ && summaryScroll_ ? summary_ : w;
 }
 
 CPrintableReport* CReportPage::shownReport() {
   QWidget* w = views_->currentWidget();
   if (w && w == pies_) return pies_;
+  if (w && w == profileScroll_) return profile_;
   return dynamic_cast<CValueChart*>(w);
 }
 
 void CReportPage::Refresh() {
-  if (state_.reportType < 0 || state_.reportType >= kIndividualReports)
-    state_.reportType = kReportLogBook;
-  reportList_->setCurrentIndex(state_.reportType);
+  if (!IsListedReport(state_.reportType)) state_.reportType = kReportLogBook;
+  reportList_->setCurrentIndex(reportList_->findData(state_.reportType));
   periodList_->setCurrentIndex(std::clamp(state_.periodEntry, 0, kPeriodEntries - 1));
   ShowPeriodInPickers();
   Redraw();
@@ -202,6 +229,11 @@ void CReportPage::Redraw() {
     case kReportDataList:
       grid()->SetGrid(BuildDataListSet(p, r, period, t));
       view = grid_;
+      break;
+    case kReportGlucoseProfile:
+      profile()->SetPage(LayOutGlucoseProfile(
+          ReportContextFor(p, period, t), BuildGlucoseProfile(r, period, t.mmol, p.timeUnit)));
+      view = profileScroll_;
       break;
     case kReportSummary:
       summary()->Show(BuildSummaryChecks(p, r, period, t, state_.today()),

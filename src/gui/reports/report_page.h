@@ -16,6 +16,7 @@ class QStackedWidget;
 namespace meridane {
 
 class CPieView;
+class CProfileView;
 class CReportGrid;
 class CSummaryChecks;
 class CValueChart;
@@ -42,6 +43,7 @@ class CReportPage : public CAreaPage {
   CValueChart* chart(int reportType);
   CPieView* pies();
   CSummaryChecks* summary();
+  CProfileView* profile();
   QWidget* currentView() const;
 
  public slots:
@@ -51,6 +53,8 @@ class CReportPage : public CAreaPage {
 
  private:
   void ShowPeriodInPickers();
+  // A view in a frameless scroll area of its own, added to the stack.
+  QScrollArea* AddScrolled(QWidget* view);
   void Redraw();
 
   AppState& state_;
@@ -64,6 +68,8 @@ class CReportPage : public CAreaPage {
   CReportGrid* grid_ = nullptr;
   CValueChart* charts_[kReportTypeCount] = {};
   CPieView* pies_ = nullptr;
+  CProfileView* profile_ = nullptr;
+  QScrollArea* profileScroll_ = nullptr;
   CSummaryChecks* summary_ = nullptr;
   QScrollArea* summaryScroll_ = nullptr;
 };

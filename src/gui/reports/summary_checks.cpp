@@ -10,8 +10,8 @@
 namespace meridane {
 
 namespace {
-const char* const kProfileCaptions[] = {"Valid readings:", "Days with readings:", "Mean:",
-                                        "SD:", "CV:", "GMI:"};
+const char* const kProfileCaptions[] = {"Readings:", "Days with readings:", "Mean:", "SD:",
+                                        "CV:"};
 }
 
 CSummaryChecks::CSummaryChecks(QWidget* parent) : QWidget(parent) {
@@ -97,9 +97,9 @@ void CSummaryChecks::Show(const SummaryFields& f, const GlucoseProfileSet& profi
 
   profileRanges_->setText(
       Text("Label", "ProfileRanges",
-           "Share of the valid readings of the period in each range (ranges in the patient's "
-           "unit), with mean, standard deviation, coefficient of variation and glucose "
-           "management indicator:"));
+           "Share of the readings of the period in each range (of readings, not of time; "
+           "ranges in the patient's unit; LO and HI count in the outer ranges), with mean, "
+           "standard deviation and coefficient of variation of the readings between LO and HI:"));
   const QList<QLabel*> ranges = findChildren<QLabel*>("range");
   for (int i = 0; i < kProfileRanges && i < ranges.size(); ++i) {
     // The caption sits in the cell left of its value.
@@ -112,16 +112,15 @@ void CSummaryChecks::Show(const SummaryFields& f, const GlucoseProfileSet& profi
     caption->setText(label);
     values_.erase({QString(), i});
     values_[{label, 0}] = ranges[i];
-    ranges[i]->setText(profile.validCount ? QString::fromStdString(profile.percentText[i]) + " (" +
+    ranges[i]->setText(profile.readingCount ? QString::fromStdString(profile.percentText[i]) + " (" +
                                                 QString::number(profile.counts[i]) + ")"
                                           : QString::fromLatin1(kAbsentText));
   }
-  set("Valid readings:", std::to_string(profile.validCount));
+  set("Readings:", std::to_string(profile.readingCount));
   set("Days with readings:", std::to_string(profile.daysWithReadings));
   set("Mean:", profile.meanText);
   set("SD:", profile.sdText);
   set("CV:", profile.cvText);
-  set("GMI:", profile.gmiText);
 }
 
 QString CSummaryChecks::valueOf(const QString& caption, int index) const {

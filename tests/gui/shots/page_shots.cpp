@@ -30,6 +30,7 @@
 #include "meter/meter_image.h"
 #include "gui/output/io_file.h"
 #include "gui/output/report_output.h"
+#include "gui/widgets/profile_view.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
 #include <QPrintPreviewDialog>
@@ -235,6 +236,22 @@ int main(int argc, char** argv) {
     io->ioFile()->SetMode(std::atoi(page.c_str() + 2));
     if (io->ioFile()->mode() <= 1) io->ioFile()->patientList()->topLevelItem(1)->setCheckState(0, Qt::Checked);
     w = std::move(io);
+  } else if (page.rfind("printprofile:", 0) == 0) {
+    // The glucose profile of a patient's latest 7 days as the printer gets it (argv[3]).
+    Database db = OpenPatientDatabase();
+    LoadPatient(db, page.substr(13), state.current);
+    LoadReadings(db, state.current, state.readings, &ClassifyReadingSlot);
+    state.ReloadReportTargets();
+    state.ResetReportPeriod();
+    const ReportModel model = BuildReportModel(kReportGlucoseProfile, state.current, state.readings,
+                                               state.period, state.targets);
+    CProfileView view;
+    view.SetPage(LayOutGlucoseProfile(model.ctx, model.glucoseProfile));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setOutputFileName(QString::fromLocal8Bit(argv[3]));
+    return PrintReport(printer, model, &view) ? 0 : 1;
   } else if (page == "preview" || page == "printlog") {
     auto m = std::make_unique<CMeridDemoXDlg>(prompter, screen, [](QDialog& d) { return d.exec(); });
     m->Initialise();
