@@ -434,7 +434,8 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
     return plan;
   }
 
-  DateOrder order = options.dateOrder;
+  // The program's own export always writes month/day/year.
+  DateOrder order = plan.ownFormat ? DateOrder::MonthDayYear : options.dateOrder;
   if (order == DateOrder::Unknown && NeedsOrder(rows)) {
     bool conflict = false;
     order = InferOrder(rows, conflict);
