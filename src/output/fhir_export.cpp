@@ -122,8 +122,11 @@ std::string LocalUtcOffset(const DateTime& at) {
   long offset = t.tm_gmtoff;
   char sign = offset < 0 ? '-' : '+';
   if (offset < 0) offset = -offset;
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "%c%02ld:%02ld", sign, offset / 3600, offset / 60 % 60);
+  // Zones lie within a day of UTC.
+  const int hours = static_cast<int>(offset / 3600 % 24);
+  const int minutes = static_cast<int>(offset / 60 % 60);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%c%02d:%02d", sign, hours, minutes);
   return buf;
 }
 
