@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -243,28 +244,34 @@ bool CIOFile::ShowCsvPreview() {
   if (!db) return false;
   const std::string idNo = choice_->currentData().toString().toStdString();
   plan_ = PlanCsvImport(*db, idNo, path_.toStdString(), ImportOptions());
-  // The first rows as they will be read, then every duplicate and every refused line.
+  // The first rows as they will be read, every duplicate and every refused line, in the
+  // order of the file.
   constexpr size_t kFirstRows = 12;
-  auto add = [this](int line, const QString& at, const QString& value, const QString& what) {
-    auto* item = new QTreeWidgetItem(preview_, {QString::number(line), at, value, what});
-    return item;
+  struct Row {
+    int line;
+    QStringList cells;
+    bool refused;
   };
-  for (size_t i = 0; i < plan_.readings.size() && i < kFirstRows; ++i) {
-    const ImportedReading& r = plan_.readings[i];
-    add(r.line, QString::fromStdString(ImportTimeText(r.at)), QString::number(r.gluco),
-        Text("FileMsg", "ToFile", "filed"));
-  }
+  std::vector<Row> rows;
+  auto reading = [&rows](const ImportedReading& r, const QString& what) {
+    rows.push_back({r.line, {QString::number(r.line), QString::fromStdString(ImportTimeText(r.at)),
+                             QString::number(r.gluco), what}, false});
+  };
+  for (size_t i = 0; i < plan_.readings.size() && i < kFirstRows; ++i)
+    reading(plan_.readings[i], Text("FileMsg", "ToFile", "filed"));
   for (const ImportedReading& r : plan_.duplicates)
-    add(r.line, QString::fromStdString(ImportTimeText(r.at)), QString::number(r.gluco),
-        Text("FileMsg", "Duplicate", "skipped: already stored or twice in the file"));
-  for (const RefusedLine& r : plan_.refused) {
-    auto* item = add(r.line, QString(), QString(),
-                     Text("FileMsg", "Refused", "refused: ") + QString::fromStdString(r.reason));
-    item->setForeground(3, QColor(170, 0, 0));
+    reading(r, Text("FileMsg", "Duplicate", "skipped: already stored or twice in the file"));
+  for (const RefusedLine& r : plan_.refused)
+    rows.push_back({r.line, {QString::number(r.line), QString(), QString(),
+                             Text("FileMsg", "Refused", "refused: ") + QString::fromStdString(r.reason)},
+                    true});
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
+  for (const Row& r : rows) {
+    auto* item = new QTreeWidgetItem(preview_, r.cells);
+    if (r.refused) item->setForeground(3, QColor(170, 0, 0));
   }
-  preview_->sortItems(0, Qt::AscendingOrder);
   preview_->resizeColumnToContents(3);
-  QString text = QStringLiteral("%1 readings to file, %2 duplicates to skip, %3 lines refused.")
+  QString text = QStringLiteral("Readings to file: %1. Duplicates to skip: %2. Lines refused: %3.")
                      .arg(plan_.readings.size())
                      .arg(plan_.duplicates.size())
                      .arg(plan_.refused.size());
