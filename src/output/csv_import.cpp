@@ -7,7 +7,6 @@
 #include <fstream>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string_view>
 
 #include "reports/classification.h"
@@ -18,6 +17,7 @@ namespace meridane {
 namespace {
 
 constexpr size_t kMaxImportBytes = 32u << 20;
+constexpr const char* kTooLargeText = "The file is too large to be a readings table (more than 32 MB).";
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -278,7 +278,7 @@ struct Line {
 // is not a readable text.
 bool SplitLines(std::string_view bytes, std::vector<Line>& lines, std::string& message) {
   if (bytes.size() > kMaxImportBytes) {
-    message = "The file is too large to be a readings table (more than 32 MB).";
+    message = kTooLargeText;
     return false;
   }
   if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
@@ -499,9 +499,21 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
     plan.message = "The file cannot be read: " + path;
     return plan;
   }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  CsvImportPlan plan = ReadCsvImport(bytes.str(), options);
+  // A huge file is refused before it is read into memory.
+  in.seekg(0, std::ios::end);
+  const auto size = static_cast<std::streamoff>(in.tellg());
+  in.seekg(0, std::ios::beg);
+  std::string bytes;
+  if (size > 0 && static_cast<size_t>(size) <= kMaxImportBytes) {
+    bytes.resize(static_cast<size_t>(size));
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  } else if (size > 0) {
+    CsvImportPlan plan;
+    plan.message = kTooLargeText;
+    return plan;
+  }
+  CsvImportPlan plan = ReadCsvImport(bytes, options);
   if (!plan.ok) return plan;
   std::set<std::string> stored;
   FailureWatch watch;
