@@ -47,8 +47,8 @@ TEST(CsvImport, EveryPlainLayoutReadsToTheSameMgDlValues) {
        "03/04/2026,01:00 am,lo\n",
        O, U, {{2, "2026-03-14 08:05", 140}, {3, "2026-03-04 12:30", 601}, {4, "2026-03-04 01:00", 19}}, {}, 0},
       {"ambiguous order chosen",
-       "Date,Time,mg/dL\n03/04/2026,08:00,100\n", DateOrder::DayMonthYear, U,
-       {{2, "2026-04-03 08:00", 100}}, {}, 0},
+       "Date,Time,mg/dL\n03/02/2026,08:00,100\n", DateOrder::DayMonthYear, U,
+       {{2, "2026-02-03 08:00", 100}}, {}, 0},
       {"refused lines and a duplicate",
        "date;time;mg/dL\n2026-03-01;08:00;100\n2026-02-30;08:00;100\n2026-03-01;25:00;100\n"
        "2026-03-01;09:00;700\n2026-03-01;10:00\n2026-03-22;08:00;100\n2026-03-01;08:00;100\n"
