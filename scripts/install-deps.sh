@@ -16,6 +16,7 @@ PKGS=(
   fonts-dejavu-core fonts-liberation
   groff ghostscript
   dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin help2man xdotool
+  nodejs npm
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -12,6 +12,8 @@ stage() {
 if [ "$(id -u)" -eq 0 ]; then scripts/install-deps.sh; else scripts/install-deps.sh || true; fi
 stage "packages"
 MERIDANE_WERROR=ON scripts/build.sh
+# The schema validator for the FHIR export's check (skipped when it cannot be installed).
+scripts/fhir-validator.sh
 stage "build"
 (cd "${MERIDANE_BUILD_DIR:-build}" && ctest --output-on-failure -j 2)
 stage "tests"

@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,12 +18,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <thread>
 
 #include "gui/main/gui_support.h"
 #include "output/archive_common.h"
+#include "output/fhir_export.h"
+#include "store/patient_store.h"
 #include "store/database.h"
 
 namespace meridane {
@@ -75,6 +80,38 @@ CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
   }
   pathEdit_ = new QLineEdit(this);
   browse_ = new QPushButton(Text("Label", "Browse", "Browse..."), this);
+  format_ = new QComboBox(this);
+  dateOrder_ = new QComboBox(this);
+  dateOrder_->addItems({Text("Label", "OrderFromData", "Date order: from the data"),
+                        Text("Label", "OrderDmy", "Day/Month/Year"),
+                        Text("Label", "OrderMdy", "Month/Day/Year"),
+                        Text("Label", "OrderYmd", "Year-Month-Day")});
+  unit_ = new QComboBox(this);
+  unit_->addItems({Text("Label", "UnitFromFile", "Unit: from the file"), QStringLiteral("mg/dL"),
+                   QStringLiteral("mmol/L")});
+  previewButton_ = new QPushButton(Text("Label", "Preview", "Preview"), this);
+  preview_ = new QTreeWidget(this);
+  preview_->setRootIsDecorated(false);
+  preview_->setHeaderLabels({Text("Label", "Line", "Line"), Text("Label", "DateTime", "Date and time"),
+                             Text("Label", "Glucose", "Glucose (mg/dL)"),
+                             Text("Label", "WillBe", "Will be")});
+  preview_->setColumnWidth(0, 60);
+  preview_->setColumnWidth(1, 160);
+  preview_->setColumnWidth(2, 120);
+  summary_ = new QLabel(this);
+  summary_->setWordWrap(true);
+  csvBox_ = new QWidget(this);
+  auto* csvOptions = new QHBoxLayout;
+  csvOptions->setContentsMargins(0, 0, 0, 0);
+  csvOptions->addWidget(dateOrder_);
+  csvOptions->addWidget(unit_);
+  csvOptions->addStretch(1);
+  csvOptions->addWidget(previewButton_);
+  auto* csvLayout = new QVBoxLayout(csvBox_);
+  csvLayout->setContentsMargins(0, 0, 0, 0);
+  csvLayout->addLayout(csvOptions);
+  csvLayout->addWidget(summary_);
+  csvLayout->addWidget(preview_, 1);
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel(Text("Label", "From", "From:"), this), 0, 0);
@@ -88,12 +125,20 @@ CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
   box->addWidget(tabs_);
   box->addWidget(list_, 100);
   box->addWidget(choice_);
+  box->addWidget(format_);
   box->addLayout(grid);
+  box->addWidget(csvBox_, 100);
   // With the list hidden (Export, Import) the controls stay at the top.
   box->addStretch(1);
 
   connect(tabs_, &QTabBar::currentChanged, this, &CIOFile::SetMode);
   connect(browse_, &QPushButton::clicked, this, &CIOFile::Browse);
+  connect(format_, &QComboBox::currentIndexChanged, this, [this] {
+    path_.clear();
+    pathEdit_->clear();
+    UpdateFormatControls();
+  });
+  connect(previewButton_, &QPushButton::clicked, this, [this] { ShowCsvPreview(); });
   FillPatients();
   SetMode(0);
 }
@@ -126,12 +171,42 @@ void CIOFile::SetMode(int mode) {
   const bool many = mode == 0 || mode == 1;
   list_->setVisible(many);
   choice_->setVisible(!many);
+  const QSignalBlocker quiet(format_);
+  format_->clear();
+  if (mode == 2)
+    format_->addItems({Text("Label", "FormatCsvDb", "CSV or archive database (by the file's extension)"),
+                       Text("Label", "FormatFhir", "FHIR R4 Bundle (JSON), for records systems")});
+  if (mode == 3)
+    format_->addItems({Text("Label", "FormatArchive", "Archive database (.db)"),
+                       Text("Label", "FormatCsv", "Readings from a CSV or TSV file")});
+  format_->setVisible(mode >= 2);
+  UpdateFormatControls();
+}
+
+bool CIOFile::csvImport() const { return mode_ == 3 && format_->currentIndex() == 1; }
+
+void CIOFile::UpdateFormatControls() {
+  csvBox_->setVisible(csvImport());
+  // A CSV import files whatever the file holds: no period applies.
+  from_->setEnabled(!csvImport());
+  to_->setEnabled(!csvImport());
+  preview_->clear();
+  summary_->clear();
+  planKey_.clear();
 }
 
 void CIOFile::Browse() {
   FileChoice c;
   c.save = mode_ == 0 || mode_ == 2;
-  if (c.save) {
+  if (mode_ == 2 && format_->currentIndex() == 1) {
+    c.defaultName = QStringLiteral("Export");
+    c.defaultSuffix = QStringLiteral("json");
+    c.filter = QStringLiteral("FHIR JSON (*.json)");
+  } else if (csvImport()) {
+    c.defaultName = QString();
+    c.defaultSuffix = QStringLiteral("csv");
+    c.filter = QStringLiteral("CSV (*.csv *.tsv *.txt);;All files (*)");
+  } else if (c.save) {
     c.defaultName = mode_ == 0 ? QStringLiteral("Archive") : QStringLiteral("Export");
     c.defaultSuffix = QStringLiteral("CSV");
     c.filter = QStringLiteral("CSV (*.csv);;DB (*.db)");
@@ -145,6 +220,122 @@ void CIOFile::Browse() {
   if (chosen.isEmpty()) return;
   path_ = chosen;
   pathEdit_->setText(chosen);
+  if (csvImport()) ShowCsvPreview();
+}
+
+CsvImportOptions CIOFile::ImportOptions() const {
+  CsvImportOptions o;
+  const DateOrder orders[] = {DateOrder::Unknown, DateOrder::DayMonthYear, DateOrder::MonthDayYear,
+                              DateOrder::YearMonthDay};
+  o.dateOrder = orders[std::max(0, dateOrder_->currentIndex())];
+  const GlucoseUnit units[] = {GlucoseUnit::Unknown, GlucoseUnit::MgDl, GlucoseUnit::MmolL};
+  o.unit = units[std::max(0, unit_->currentIndex())];
+  return o;
+}
+
+bool CIOFile::ShowCsvPreview() {
+  preview_->clear();
+  planKey_.clear();
+  if (choice_->currentIndex() < 0 || path_.isEmpty()) {
+    summary_->setText(Text("FileMsg", "ChooseFirst", "Choose a patient and a file."));
+    return false;
+  }
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return false;
+  const std::string idNo = choice_->currentData().toString().toStdString();
+  plan_ = PlanCsvImport(*db, idNo, path_.toStdString(), ImportOptions());
+  // The first rows as they will be read, every duplicate and every refused line, in the
+  // order of the file.
+  constexpr size_t kFirstRows = 12;
+  struct Row {
+    int line;
+    QStringList cells;
+    bool refused;
+  };
+  std::vector<Row> rows;
+  auto reading = [&rows](const ImportedReading& r, const QString& what) {
+    rows.push_back({r.line, {QString::number(r.line), QString::fromStdString(ImportTimeText(r.at)),
+                             QString::number(r.gluco), what}, false});
+  };
+  for (size_t i = 0; i < plan_.readings.size() && i < kFirstRows; ++i)
+    reading(plan_.readings[i], Text("FileMsg", "ToFile", "filed"));
+  for (const ImportedReading& r : plan_.duplicates)
+    reading(r, Text("FileMsg", "Duplicate", "skipped: already stored or twice in the file"));
+  for (const RefusedLine& r : plan_.refused)
+    rows.push_back({r.line, {QString::number(r.line), QString(), QString(),
+                             Text("FileMsg", "Refused", "refused: ") + QString::fromStdString(r.reason)},
+                    true});
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
+  for (const Row& r : rows) {
+    auto* item = new QTreeWidgetItem(preview_, r.cells);
+    if (r.refused) item->setForeground(3, QColor(170, 0, 0));
+  }
+  preview_->resizeColumnToContents(3);
+  QString text = QStringLiteral("Readings to file: %1. Duplicates to skip: %2. Lines refused: %3.")
+                     .arg(plan_.readings.size())
+                     .arg(plan_.duplicates.size())
+                     .arg(plan_.refused.size());
+  if (!plan_.ok) text = QString::fromStdString(plan_.message) + QStringLiteral("\n") + text;
+  else text += Text("FileMsg", "PressOk", " Press OK to file them.");
+  summary_->setText(text);
+  if (!plan_.ok) return false;
+  planKey_ = path_ + QLatin1Char('|') + choice_->currentData().toString() + QLatin1Char('|') +
+             QString::number(dateOrder_->currentIndex()) + QString::number(unit_->currentIndex());
+  return true;
+}
+
+bool CIOFile::RunCsvImport() {
+  const QString key = path_ + QLatin1Char('|') + choice_->currentData().toString() +
+                      QLatin1Char('|') + QString::number(dateOrder_->currentIndex()) +
+                      QString::number(unit_->currentIndex());
+  // Nothing is filed before the user has seen what will be.
+  if (planKey_ != key) {
+    ShowCsvPreview();
+    return false;
+  }
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return false;
+  CPatientProfile patient;
+  if (!LoadPatient(*db, choice_->currentData().toString().toStdString(), patient)) return false;
+  // Read again: the file or the stored readings may have changed since the preview.
+  CsvImportPlan plan = PlanCsvImport(*db, patient.IDNo, path_.toStdString(), ImportOptions());
+  if (!plan.ok) {
+    last_ = FailedRun(prompter_, plan.message);
+    return false;
+  }
+  const int filed = plan.readings.empty() ? 0 : FileImportedReadings(*db, patient, plan.readings);
+  if (filed < 0) {
+    last_ = FailedRun(prompter_, FileText("ImportMsg1", "No reading was imported: the database "
+                                                        "refused the change."));
+    return false;
+  }
+  last_ = TransferResult{};
+  last_.patients = 1;
+  last_.readingsAdded = filed;
+  last_.readingsSkipped = static_cast<int>(plan.duplicates.size() + plan.refused.size());
+  last_.dataChanged = filed > 0;
+  dataChanged_ = dataChanged_ || filed > 0;
+  prompter_.Message(QStringLiteral("%1 readings filed, %2 duplicates skipped, %3 lines refused.")
+                        .arg(filed)
+                        .arg(plan.duplicates.size())
+                        .arg(plan.refused.size())
+                        .toStdString(),
+                    "Meridane");
+  return true;
+}
+
+bool CIOFile::RunFhirExport() {
+  if (choice_->currentIndex() < 0) return true;  // as the export run: no patient, nothing written
+  if (IsPatientDatabase(path_.toStdString())) {
+    last_ = FailedRun(prompter_, FileText("PathMsg2", "Cannot save data in the patient database "
+                                                      "file itself."));
+    return false;
+  }
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return false;
+  const TransferRequest r = Request();
+  last_ = ExportFhir(*db, r.patients.front(), r.period, r.path, prompter_);
+  return last_.ok;
 }
 
 TransferRequest CIOFile::Request() const {
@@ -189,6 +380,8 @@ bool CIOFile::Run() {
     browse_->setFocus();
     return false;
   }
+  if (csvImport()) return RunCsvImport();
+  if (mode_ == 2 && format_->currentIndex() == 1) return RunFhirExport();
   TransferRequest request = Request();
   const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
   if (writes && IsPatientDatabase(request.path)) {

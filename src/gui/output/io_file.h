@@ -8,9 +8,11 @@
 #include "gui/main/app_state.h"
 #include "base/prompter.h"
 #include "output/archive_runs.h"
+#include "output/csv_import.h"
 
 class QDateEdit;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
@@ -53,11 +55,26 @@ class CIOFile : public QWidget {
   QLineEdit* pathEdit() const { return pathEdit_; }
   QPushButton* browseButton() const { return browse_; }
   const QString& chosenPath() const { return path_; }
+  // Export: 0 CSV or archive by the file's extension, 1 FHIR R4 JSON. Import: 0 archive
+  // database, 1 CSV/TSV file.
+  QComboBox* formatChoice() const { return format_; }
+  QComboBox* dateOrderChoice() const { return dateOrder_; }
+  QComboBox* unitChoice() const { return unit_; }
+  QTreeWidget* previewList() const { return preview_; }
+  QLabel* previewSummary() const { return summary_; }
+  // Reads the chosen CSV file and shows what an import would file, skip and refuse.
+  // Returns true when the file can be filed.
+  bool ShowCsvPreview();
 
  private:
   void FillPatients();
   TransferRequest Request() const;
   TransferResult RunInBackground(const TransferRequest& request);
+  void UpdateFormatControls();
+  bool csvImport() const;
+  bool RunCsvImport();
+  bool RunFhirExport();
+  CsvImportOptions ImportOptions() const;
 
   Prompter& prompter_;
   FileChooser chooser_;
@@ -72,6 +89,16 @@ class CIOFile : public QWidget {
   QDateEdit* to_;
   QLineEdit* pathEdit_;
   QPushButton* browse_;
+  QComboBox* format_;
+  QComboBox* dateOrder_;
+  QComboBox* unit_;
+  QPushButton* previewButton_;
+  QTreeWidget* preview_;
+  QLabel* summary_;
+  QWidget* csvBox_;
+  // The plan last shown; OK files it when the file and choices are still the same.
+  CsvImportPlan plan_;
+  QString planKey_;
 };
 
 class CInOut : public QDialog {

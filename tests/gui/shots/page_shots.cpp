@@ -29,6 +29,8 @@
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "gui/output/io_file.h"
+#include <QComboBox>
+#include <cstdlib>
 #include "gui/output/report_output.h"
 #include "gui/widgets/profile_view.h"
 #include "reports/classification.h"
@@ -231,6 +233,17 @@ int main(int argc, char** argv) {
       q->OnView();
     }
     w = std::move(m);
+  } else if (page == "iocsv") {
+    // The CSV import's preview of the file named by MERIDANE_SHOT_CSV.
+    const char* csv = std::getenv("MERIDANE_SHOT_CSV");
+    auto io = std::make_unique<CInOut>(prompter, [csv](const FileChoice&) {
+      return QString::fromUtf8(csv ? csv : "");
+    });
+    io->ioFile()->SetMode(3);
+    io->ioFile()->formatChoice()->setCurrentIndex(1);
+    io->ioFile()->patientChoice()->setCurrentIndex(0);
+    io->ioFile()->Browse();
+    w = std::move(io);
   } else if (page.rfind("io", 0) == 0) {
     auto io = std::make_unique<CInOut>(prompter, [](const FileChoice&) { return QString(); });
     io->ioFile()->SetMode(std::atoi(page.c_str() + 2));
