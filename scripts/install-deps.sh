@@ -10,7 +10,7 @@ PKGS=(
   libhpdf-dev
   libhidapi-dev libudev-dev
   libserialport-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev gcovr
   libcli11-dev nlohmann-json3-dev
   xvfb xauth x11-utils imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${MERIDANE_BUILD_DIR:-build}
 OUT=${1:-$BUILD_DIR/screenshots}
-SHOTS=$BUILD_DIR/tests/gui/gui_page_shots
+SHOTS=$BUILD_DIR/tools/gui_page_shots
 if [ ! -x "$SHOTS" ]; then
   ninja -C "$BUILD_DIR" -j2 gui_page_shots
 fi

@@ -137,6 +137,25 @@ class CliSandbox {
     return r;
   }
 
+  // Run() that must succeed: a test failure (with stderr) otherwise.
+  CliResult Ok(const std::vector<std::string>& args, const std::string& stdinText = "") const {
+    CliResult r = Run(args, stdinText);
+    EXPECT_EQ(r.status, 0) << args.at(0) << ": " << r.err;
+    return r;
+  }
+
+  // Adds a patient answering Yes, with any further `patient add` options.
+  void AddPatient(const std::string& name, const std::string& id,
+                  std::vector<std::string> extra = {}) const {
+    extra.insert(extra.begin(), {"--yes", "patient", "add", "--name", name, "--id", id});
+    Ok(extra);
+  }
+
+  // One reading through `readings add`.
+  void AddReading(const std::string& id, const std::string& at, const std::string& value) const {
+    Ok({"readings", "add", id, "--at", at, "--value", value});
+  }
+
   // Writes a file into the sandbox and returns its path.
   std::string WriteFile(const std::string& name, const std::string& contents) const {
     return root_.Write(name, contents);
@@ -146,5 +165,10 @@ class CliSandbox {
   TempFolder root_{"cli"};
   mutable std::atomic<int> counter_{0};
 };
+
+// `readings list` of one patient as rows.
+inline std::vector<std::vector<std::string>> Listed(const CliSandbox& box, const std::string& id) {
+  return box.Run({"readings", "list", id}).Rows();
+}
 
 }  // namespace meridane::test

@@ -39,9 +39,9 @@ std::string Scalar(Database& db, const std::string& sql) {
 struct Book {
   CliSandbox box;
   Book() {
-    EXPECT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
-    EXPECT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
-    EXPECT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-02 09:00", "--value", "130"}).status, 0);
+    box.AddPatient("Ann", "A1");
+    box.AddReading("A1", "2024-03-01 08:00", "120");
+    box.AddReading("A1", "2024-03-02 09:00", "130");
   }
   int Count(const std::string& id) {
     Database db = Other(box.databasePath());
@@ -136,9 +136,7 @@ MeterRecord R(int gluco, int day, int hour, int no = 0) {
 
 TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
   Book b;
-  ASSERT_EQ(b.box.Run({"--yes", "patient", "add", "--name", "Pat", "--id", "P5", "--medical-no", "5"})
-                .status,
-            0);
+  b.box.AddPatient("Pat", "P5", {"--medical-no", "5"});
   {
     Database db = Other(b.box.databasePath());
     for (const char* t : {"GA1", "GP5"})
@@ -202,7 +200,7 @@ TEST(CliIntegrity, ADamagedReadingsTableFailsEveryCommandThatReadsIt) {
 TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
   Book b;
   const std::string book = b.box.root() + "/book.db";
-  ASSERT_EQ(b.box.Run(WithYear({"archive", "--all"}, book)).status, 0);
+  b.box.Ok(WithYear({"archive", "--all"}, book));
   {
     Database a = Other(book);
     for (const char* bad : {"'2024-11-45 99:99:00', 100", "'2024-02-30 10:00:00', 100",
@@ -211,8 +209,7 @@ TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
                                      "VALUES(") + bad + ", 0, -1);"));
   }
   CliSandbox clinic;
-  CliResult r = clinic.Run(WithYear({"import", "--name", "Ann"}, book));
-  EXPECT_EQ(r.status, 0) << r.err;
+  CliResult r = clinic.Ok(WithYear({"import", "--name", "Ann"}, book));
   EXPECT_TRUE(Has(r.err, "skipped: 4")) << r.err;
   Rows rows = clinic.Run({"readings", "list", "A1"}).Rows();
   ASSERT_EQ(rows.size(), 2u);
@@ -233,7 +230,7 @@ TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
 TEST(CliIntegrity, AMergeRefusesCaseVariantAndMalformedPatientKeys) {
   Book b;
   const std::string book = b.box.root() + "/book.db";
-  ASSERT_EQ(b.box.Run(WithYear({"archive", "--all"}, book)).status, 0);
+  b.box.Ok(WithYear({"archive", "--all"}, book));
   {
     Database a = Other(book);
     ASSERT_TRUE(a.Exec("INSERT INTO Patient(fullName, IDNo) VALUES('Long', 'ABCDEFGHIJKLMN');"
@@ -241,7 +238,7 @@ TEST(CliIntegrity, AMergeRefusesCaseVariantAndMalformedPatientKeys) {
                        "INSERT INTO Patient(fullName, IDNo) VALUES('Detail', 'lucoDetail');"));
   }
   CliSandbox clinic;
-  ASSERT_EQ(clinic.Run({"--yes", "patient", "add", "--name", "Ada", "--id", "a1"}).status, 0);
+  clinic.AddPatient("Ada", "a1");
   for (const char* name : {"Ann", "Long", "Gone", "Detail"}) {
     CliResult r = clinic.Run(WithYear({"import", "--name", name}, book));
     EXPECT_EQ(r.status, 1) << name << ": " << r.out;
@@ -288,21 +285,19 @@ TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
     CliSandbox box;
     fs::create_directories(box.dataDir());
     fs::permissions(box.dataDir(), fs::perms(0755));
-    ASSERT_EQ(box.Run({"init"}).status, 0);
+    box.Ok({"init"});
     EXPECT_EQ(ModeOf(box.dataDir()), 0700u);
     EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
-    ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
-    ASSERT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+    box.AddPatient("Ann", "A1");
+    box.AddReading("A1", "2024-03-01 08:00", "120");
     EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
 
     umask(027);
     const std::string pdf = box.root() + "/r.pdf";
-    ASSERT_EQ(box.Run({"pdf", "A1", "--type", "0", "--from", "2024-03-01", "--to", "2024-03-31", pdf})
-                  .status,
-              0);
+    box.Ok({"pdf", "A1", "--type", "0", "--from", "2024-03-01", "--to", "2024-03-31", pdf});
     EXPECT_EQ(ModeOf(box.root() + "/r.PDF"), 0640u);
     const std::string csv = box.root() + "/r.csv";
-    ASSERT_EQ(box.Run(WithYear({"export-csv", "--name", "Ann"}, csv)).status, 0);
+    box.Ok(WithYear({"export-csv", "--name", "Ann"}, csv));
     EXPECT_EQ(ModeOf(csv), 0640u);
   }
   umask(old);
@@ -356,8 +351,7 @@ TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
     }
   }
   std::size_t leftovers = 0;
-  CliResult r = b.box.Run(WithYear({"archive", "--all"}, archive));
-  EXPECT_EQ(r.status, 0) << r.err;
+  b.box.Ok(WithYear({"archive", "--all"}, archive));
   for (const auto& e : fs::directory_iterator(b.box.root()))
     leftovers += e.path().filename().string().find(".part-") != std::string::npos;
   EXPECT_EQ(leftovers, 0u);

@@ -11,26 +11,15 @@ using test::CliSandbox;
 class CliReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string profile = box_.WriteFile("mmol.json", R"({
-      "timeUnit": true,
-      "HealthRecord": {"glucoUnit": 0, "preMealHigh": 7.2, "preMealLow": 3.9,
-                       "postMealHigh": 10.0, "postMealLow": 3.9, "hypoglycemic": 3,
-                       "hbA1C": 6.5}
-    })");
-    ASSERT_EQ(box_.Run({"--yes", "patient", "add", "--name", "Ann Lee", "--id", "A1",
-                        "--medical-no", "7", "--profile", profile})
-                  .status,
-              0);
-    ASSERT_EQ(box_.Run({"--yes", "patient", "add", "--name", "Bob Ray", "--id", "B1"}).status, 0);
-    const std::string a = box_.WriteFile("a.txt",
-                                         "2026-03-02 23:59\t90\n"
-                                         "2026-03-03 07:00\t100\t1\n"
-                                         "2026-03-10 07:30\t129\t1\n"
-                                         "2026-03-10 12:00\t650\t0\n"
-                                         "2026-03-10 21:00\t50\n");
-    ASSERT_EQ(box_.Run({"readings", "add", "A1", "--file", a}).status, 0);
-    const std::string b = box_.WriteFile("b.txt", "2026-03-05 07:00\t140\t1\n");
-    ASSERT_EQ(box_.Run({"readings", "add", "B1", "--file", b}).status, 0);
+    box_.AddPatient("Ann Lee", "A1", {"--medical-no", "7", "--profile", box_.WriteFile("p.json", R"({
+      "timeUnit": true, "HealthRecord": {"glucoUnit": 0, "preMealHigh": 7.2, "preMealLow": 3.9,
+        "postMealHigh": 10.0, "postMealLow": 3.9, "hypoglycemic": 3, "hbA1C": 6.5}})")});
+    box_.AddPatient("Bob Ray", "B1");
+    box_.Ok({"readings", "add", "A1", "--file",
+             box_.WriteFile("a.txt", "2026-03-02 23:59\t90\n2026-03-03 07:00\t100\t1\n"
+                                     "2026-03-10 07:30\t129\t1\n2026-03-10 12:00\t650\t0\n"
+                                     "2026-03-10 21:00\t50\n")});
+    box_.Ok({"readings", "add", "B1", "--at", "2026-03-05 07:00", "--value", "140", "--mark", "1"});
   }
   CliSandbox box_;
 };
@@ -60,29 +49,18 @@ TEST_F(CliReportTest, LogBookOverTheDefaultPeriod) {
   EXPECT_TRUE(sawBelow);
 }
 
-TEST_F(CliReportTest, ChartsSummaryAndRefusals) {
+TEST_F(CliReportTest, ChartsAndRefusals) {
+  // The day before the default period counts when the period is given.
   auto j = box_.Run({"report", "A1", "--type", "6", "--from", "2026-03-01", "--to", "2026-03-10",
-                     "--json"})
-               .Json();
-  EXPECT_EQ(j["bars"][1]["count"], 1);  // 90, the day before the default period
+                     "--json"}).Json();
+  EXPECT_EQ(j["bars"][1]["count"], 1);
   EXPECT_EQ(j["bars"][0]["label"], "<3.7");
-  EXPECT_EQ(j["countAxis"]["max"], 10);
-
+  EXPECT_EQ(box_.Run({"report", "A1", "--type", "1", "--latest", "7"}).Rows().size(), 1u + 15 + 3);
   j = box_.Run({"report", "A1", "--type", "2", "--latest", "7", "--json"}).Json();
-  EXPECT_EQ(j["secondTitle"], "Patient Name :Ann Lee(007)");
-  EXPECT_EQ(j["pies"][0]["total"], 3);
   EXPECT_EQ(j["pies"][0]["bands"][3]["count"], 1);  // 50 under the hypo threshold 54
-
   j = box_.Run({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
-  ASSERT_TRUE(j.contains("glucoseProfile"));
   EXPECT_EQ(j["glucoseProfile"]["readingCount"], 4);  // the HI reading counts in the ranges
-  EXPECT_EQ(j["fields"][15]["caption"], "HbA1c:");
   EXPECT_EQ(j["fields"][15]["value"], "6.5%");
-
-  const auto trend = box_.Run({"report", "A1", "--type", "1", "--latest", "7"});
-  ASSERT_EQ(trend.status, 0);
-  EXPECT_EQ(trend.Rows().size(), 1u + 15 + 3);
-
   EXPECT_TRUE(test::Exited(
       box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"}), 1,
       "Please make sure your Start date is earlier than End date in the Time Blocks.\n"));

@@ -30,15 +30,12 @@ TEST(DownloadOutcome, CodesSharingAKeyShareTheLanguageFilesText) {
   const std::string ini =
       tmp.Write("lang.ini", "[Label]\nWarning=Achtung\n[ErrMsg]\nErrMsg4=Sprache vier\n");
   SetLanguageFile(ini);
-  for (DownloadResult code :
-       {kDownloadNeedsIndividual, kDownloadNeedsMultiple, kDownloadNotSupported, kDownloadTooMany}) {
+  for (DownloadResult code : {kDownloadNeedsIndividual, kDownloadTooMany}) {
     EXPECT_EQ(DownloadOutcomeMessage(code)->text, "Sprache vier")
         << std::hex << static_cast<std::uint32_t>(code);
     EXPECT_EQ(DownloadOutcomeMessage(code)->caption, "Achtung");
   }
   EXPECT_EQ(DownloadOutcomeMessage(kDownloadNoRecords)->text, "No records in the meter.");
-  EXPECT_EQ(DownloadOutcomeMessage(kDownloadNotConnected)->text,
-            "Please make sure the meter is connected properly.");
   SetLanguageFile("");
 }
 

@@ -69,7 +69,6 @@ TEST_F(DownloadTest, ProgressCountsTheRecordsOfTheImageAndTheWorkerSaysWhenItEnd
     EXPECT_EQ(r.inserted, c.records);
     EXPECT_EQ(notices.load(), 1);
     EXPECT_TRUE(finalWhenNoticed.load());
-    EXPECT_EQ(session->progress().total.load(), std::uint32_t(c.records));
     EXPECT_EQ(session->progress().done.load(), std::uint32_t(c.records));
     for (auto [done, total] : seen) EXPECT_LE(done, total);
     session->SetFinishedNotifier(nullptr);

@@ -158,8 +158,6 @@ class ReportPageTest : public QObject {
       const HistogramSet h = BuildHistogramSet(p, s.readings, s.period, t);
       CValueChart* hc = page.chart(kReportHistogram);
       QCOMPARE(hc->chart()->title().replace("&nbsp;", " ").toStdString(), h.title);
-      QCOMPARE(hc->valueCaption(), QString("Number"));
-      QCOMPARE(hc->barSets().at(0)->label(), QString("Numbers"));
       QCOMPARE(hc->valueRange(), std::make_pair(0.0, double(h.axisTop)));
       QCOMPARE(hc->axisLabels().first(), QString(t.mmol ? "<3.7" : "<68"));
       QStringList counts;
@@ -184,15 +182,10 @@ class ReportPageTest : public QObject {
       CSummaryChecks* sum = page.summary();
       QCOMPARE(page.currentView(), static_cast<QWidget*>(sum));
       QCOMPARE(sum->valueOf("Full Name:").toStdString(), p.fullName);
-      QCOMPARE(sum->valueOf("#Result:").toStdString(), f.result);
-      QCOMPARE(sum->valueOf("Average:").toStdString(), f.average);
       QCOMPARE(sum->valueOf("Standard Deviation:").toStdString(), f.standardDeviation);
-      QCOMPARE(sum->valueOf("Within Target:").toStdString(), f.withinTarget);
       QCOMPARE(sum->valueOf("HbA1c:").toStdString(), f.hbA1c);
-      for (int i = 0; i < 5; ++i) {
+      for (int i = 0; i < 5; ++i)
         QCOMPARE(sum->valueOf("Day Average:", i).toStdString(), f.dayAverageScreen[i]);
-        QVERIFY(!sum->valueOf("Day Average:", i).contains("days"));
-      }
       const GlucoseProfileSet gp = BuildGlucoseProfileSet(s.readings, s.period, t);
       QVERIFY(sum->valueOf("GMI:").isEmpty());  // not a figure of meter readings
       QCOMPARE(sum->valueOf(QString::fromStdString(gp.rangeLabels[2]) + ":").toStdString(),

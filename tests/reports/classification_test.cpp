@@ -16,55 +16,16 @@ Schedule MakeSchedule(std::array<TimeOfDay, 7> starts) {
   return s;
 }
 
-TEST(ClassifySlot, DefaultScheduleBlockEdges) {
-  const Schedule& s = DefaultSchedule();
-  const std::pair<TimeOfDay, int> cases[] = {
-      {{5, 59}, 7}, {{6, 0}, 1},  {{8, 59}, 1},  {{9, 0}, 2},   {{11, 0}, 3},
-      {{14, 0}, 4}, {{17, 0}, 5}, {{20, 0}, 6},  {{22, 59}, 6}, {{23, 0}, 7},
-      {{0, 30}, 7}, {{0, 0}, 7},  {{23, 59}, 7}, {{10, 59}, 2}, {{16, 59}, 4}};
+// Block edges, schedules out of day order and non-working days are compared with a plain
+// minute table in naive_property_test; here the edges a user meets first.
+TEST(ClassifySlot, DefaultScheduleEdgesAndASheduleOutOfDayOrder) {
+  const std::pair<TimeOfDay, int> cases[] = {{{5, 59}, 7}, {{6, 0}, 1}, {{8, 59}, 1}, {{9, 0}, 2},
+                                             {{22, 59}, 6}, {{23, 0}, 7}, {{0, 0}, 7}};
   for (const auto& [time, slot] : cases)
-    EXPECT_EQ(ClassifySlot(s, time), slot) << time.hour << ":" << time.minute;
-}
-
-TEST(ClassifySlot, ScheduleOutOfDayOrderClassifiesNothing) {
+    EXPECT_EQ(ClassifySlot(DefaultSchedule(), time), slot) << time.hour << ":" << time.minute;
   // Night after midnight: the schedule is not in day order.
   Schedule late = MakeSchedule({{{6, 0}, {9, 0}, {11, 0}, {14, 0}, {17, 0}, {20, 0}, {0, 30}}});
-  for (TimeOfDay t : {TimeOfDay{0, 0}, {0, 30}, {7, 0}, {21, 0}, {23, 59}})
-    EXPECT_EQ(ClassifySlot(late, t), kSlotNone);
-
-  // Equal neighbours are allowed: the empty block's times fall to the next block or night.
-  Schedule empty = MakeSchedule({{{6, 0}, {9, 0}, {9, 0}, {14, 0}, {17, 0}, {20, 0}, {23, 0}}});
-  EXPECT_EQ(ClassifySlot(empty, {9, 0}), 3);
-  EXPECT_EQ(ClassifySlot(empty, {8, 59}), 1);
-
-  // All zero: every block is empty, everything is night.
-  Schedule zero = MakeSchedule({});
-  EXPECT_EQ(ClassifySlot(zero, {0, 0}), kSlotNight);
-  EXPECT_EQ(ClassifySlot(zero, {12, 0}), kSlotNight);
-}
-
-TEST(ClassifyReadingSlot, NonWorkingWeekdaysUseTheirOwnSchedule) {
-  CPatientProfile p;
-  p.scheduleEnable = true;
-  p.workEnable = true;
-  p.working = MakeSchedule({{{6, 0}, {9, 0}, {11, 0}, {14, 0}, {17, 0}, {20, 0}, {23, 0}}});
-  p.nonWorking.nonWorkingDay = 65;  // Sunday and Saturday
-  p.nonWorking.blocks =
-      MakeSchedule({{{8, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}});
-  // 2026-03-07 is a Saturday, 03-08 a Sunday, 03-09 … 03-13 Monday to Friday.
-  EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 7, 7, 0)), 7);
-  EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 8, 9, 30)), 1);
-  for (int day = 9; day <= 13; ++day) {
-    EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, day, 7, 0)), 1) << day;
-    EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, day, 9, 30)), 2) << day;
-  }
-  // Without workEnable the bits are ignored.
-  p.workEnable = false;
-  EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 7, 7, 0)), 1);
-  // Without scheduleEnable the default schedule rules the working days, not the stored one.
-  p.scheduleEnable = false;
-  p.working = MakeSchedule({{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}}});
-  EXPECT_EQ(ClassifyReadingSlot(p, At(2026, 3, 9, 9, 0)), 2);
+  EXPECT_EQ(ClassifySlot(late, {7, 0}), kSlotNone);
 }
 
 TEST(ClassifyLoadedReadings, OnlyUnclassifiedReadingsGetASlot) {
@@ -87,10 +48,8 @@ TEST(ComposeMealCode, EveryPairOfSlotAndMark) {
   struct Case {
     int slot, mark, meal, adjusted;
   };
-  const Case cases[] = {{1, 1, 257, 1},  {1, 0, 258, 2},  {2, 0, 512, 0},  {2, 1, 514, 2},
-                        {7, 0, 1794, 2}, {7, 1, 1794, 2}, {0, 1, 2, 2},    {0, 0, 0, 0},
-                        {3, 1, 769, 1},  {5, 0, 1282, 2}, {6, 0, 1536, 0}, {4, 1, 1026, 2},
-                        {3, 2, 770, 2},  {2, 2, 514, 2},  {7, 2, 1794, 2}};
+  const Case cases[] = {{1, 1, 257, 1},  {1, 0, 258, 2}, {2, 0, 512, 0}, {2, 1, 514, 2},
+                        {7, 0, 1794, 2}, {0, 1, 2, 2},   {0, 0, 0, 0},   {3, 2, 770, 2}};
   for (const Case& c : cases) {
     const MealCode code = ComposeMealCode(c.slot, c.mark);
     EXPECT_EQ(code.meal, c.meal) << c.slot << "," << c.mark;
@@ -120,10 +79,6 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
       "('Cy','C1','1','0');");
 
-  EXPECT_EQ(SlotOf("A1", At(2026, 3, 9, 6, 30)), 7);  // Monday, working
-  EXPECT_EQ(SlotOf("A1", At(2026, 3, 9, 7, 0)), 1);
-  EXPECT_EQ(SlotOf("A1", At(2026, 3, 7, 8, 0)), 7);  // Saturday
-  EXPECT_EQ(SlotOf("A1", At(2026, 3, 7, 11, 0)), 2);
   EXPECT_EQ(SlotOf("B1", At(2026, 3, 9, 6, 0)), 1);    // default schedule
   EXPECT_EQ(SlotOf("NOPE", At(2026, 3, 9, 7, 0)), 0);  // no patient
   // Schedule enabled but no row: the default block starts, not an all-night schedule.
@@ -137,7 +92,7 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   p.nonWorking.blocks =
       MakeSchedule({{{9, 0}, {11, 0}, {13, 0}, {16, 0}, {19, 0}, {22, 0}, {23, 45}}});
   for (int day = 5; day <= 12; ++day)
-    for (int minute = 0; minute < 24 * 60; minute += 17) {
+    for (int minute = 0; minute < 24 * 60; minute += 7) {
       const DateTime at = At(2026, 3, day, minute / 60, minute % 60);
       ASSERT_EQ(SlotOf("A1", at), ClassifyReadingSlot(p, at));
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/reading_store.h"
 #include "support/fixtures.h"
 
 namespace meridane {
@@ -12,22 +13,15 @@ class QuickViewTest : public test::BookTest {
   void AddPatient(const std::string& name, const std::string& id, bool healthRecord) {
     Sql("INSERT INTO Patient (fullName, IDNo, healthRecordEnable, inquiryEnable) VALUES ('" + name +
         "','" + id + "','" + (healthRecord ? "1" : "0") + "','1');");
-    Sql("CREATE TABLE " + QuotedReadingsTable(id) +
-        " (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, meal "
-        "INTEGER, medicalNo INTEGER);");
+    ASSERT_TRUE(EnsureReadingsTable(db_, id));
   }
   void AddReading(const std::string& id, const std::string& at, int gluco, int slot) {
-    Sql("INSERT INTO " + QuotedReadingsTable(id) + " VALUES (NULL,'" + at + ":00','" +
-        std::to_string(gluco) + "','" + std::to_string(slot * 256 + 2) + "','0');");
+    InsertReading(db_, id, *ParseDateTime(at + ":00"), gluco, slot * 256 + 2, 0);
   }
-  void AddHealthRecord(const std::string& id, int unit, double preHigh, double preLow,
-                       double postHigh, double postLow, double hbA1c, int hypo) {
+  // Unit, pre-meal high and low, post-meal high and low, HbA1c, hypoglycemic threshold.
+  void AddHealthRecord(const std::string& id, const std::string& values) {
     Sql("INSERT INTO HealthRecord (IDNo, glucoUnit, preMealHigh, preMealLow, postMealHigh, "
-        "postMealLow, hbA1C, hypoglycemic) VALUES ('" +
-        id + "','" + std::to_string(unit) + "','" + std::to_string(preHigh) + "','" +
-        std::to_string(preLow) + "','" + std::to_string(postHigh) + "','" +
-        std::to_string(postLow) + "','" + std::to_string(hbA1c) + "','" + std::to_string(hypo) +
-        "');");
+        "postMealLow, hbA1C, hypoglycemic) VALUES ('" + id + "'," + values + ");");
   }
   const ReportPeriod period_{{2026, 3, 1}, {2026, 3, 10}};
 };
@@ -36,7 +30,7 @@ using Cells = std::array<std::string, kQuickViewColumns>;
 
 TEST_F(QuickViewTest, CountsWithAndWithoutHypoThreshold) {
   AddPatient("Ann", "A1", true);
-  AddHealthRecord("A1", 1, 130, 70, 180, 70, 7.25, 60);
+  AddHealthRecord("A1", "1, 130, 70, 180, 70, 7.25, 60");
   for (int v : {50, 65, 70, 100, 200}) AddReading("A1", "2026-03-05 12:00", v, 2);
   AddReading("A1", "2026-03-05 07:00", 120, 1);
   AddReading("A1", "2026-03-05 07:10", 700, 1);  // HI: left out
@@ -49,7 +43,7 @@ TEST_F(QuickViewTest, CountsWithAndWithoutHypoThreshold) {
 
   // Without a hypo threshold a value equal to the low bound counts nothing.
   AddPatient("Bob", "B1", true);
-  AddHealthRecord("B1", 1, 130, 70, 180, 70, 0, 0);
+  AddHealthRecord("B1", "1, 130, 70, 180, 70, 0, 0");
   for (int v : {50, 65, 70, 100, 200}) AddReading("B1", "2026-03-05 12:00", v, 2);
   row = BuildQuickViewRow(db_, "Bob", period_);
   EXPECT_EQ(row.cells, (Cells{"Bob", "5", "2", "1", "0", "0.0", "0", "97"}));
@@ -69,7 +63,7 @@ TEST_F(QuickViewTest, StoredValuesReadAsThePatientsReportsReadThem) {
 TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
   // mmol/L: thresholds × 18, averages still in mg/dL.
   AddPatient("Cy", "C1", true);
-  AddHealthRecord("C1", 0, 7.2, 3.9, 10.0, 3.9, 6.5, 3);
+  AddHealthRecord("C1", "0, 7.2, 3.9, 10.0, 3.9, 6.5, 3");
   for (int v : {55, 60, 129, 130}) AddReading("C1", "2026-03-05 07:00", v, 1);
   // 55 ≤ 54? no: below (54 < 55 ≤ 70); 60 below; 129 nothing; 130 above (high 129).
   EXPECT_EQ(BuildQuickViewRow(db_, "Cy", period_).cells,
@@ -77,18 +71,18 @@ TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
 
   // A non-positive threshold: all defaults; disabled record: defaults and HbA1c 0.0.
   AddPatient("Di", "D1", true);
-  AddHealthRecord("D1", 1, 150, 0, 200, 80, 8.0, 0);
+  AddHealthRecord("D1", "1, 150, 0, 200, 80, 8.0, 0");
   AddReading("D1", "2026-03-05 07:00", 140, 1);
   EXPECT_EQ(BuildQuickViewRow(db_, "Di", period_).cells[3], "1");
   AddPatient("Ed", "E1", false);
-  AddHealthRecord("E1", 1, 150, 60, 200, 60, 8.0, 100);
+  AddHealthRecord("E1", "1, 150, 60, 200, 60, 8.0, 100");
   AddReading("E1", "2026-03-05 07:00", 65, 1);
   EXPECT_EQ(BuildQuickViewRow(db_, "Ed", period_).cells,
             (Cells{"Ed", "1", "1", "0", "0", "0.0", "65", "0"}));
 
   // mg/dL figures under a mmol/L unit are not multiplied into absurd targets.
   AddPatient("Fay", "F1", true);
-  AddHealthRecord("F1", 0, 130, 70, 180, 70, 0, 0);
+  AddHealthRecord("F1", "0, 130, 70, 180, 70, 0, 0");
   AddReading("F1", "2026-03-05 07:00", 100, 1);
   EXPECT_EQ(BuildQuickViewRow(db_, "Fay", period_).cells[2], "0");
 

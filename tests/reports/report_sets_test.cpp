@@ -44,13 +44,10 @@ TEST(ReportPeriod, DefaultPeriodAndPickedDays) {
   const ReportPeriod p = DefaultPeriod(t, 0, {2030, 1, 1});
   EXPECT_EQ(p.first, (Date{2026, 3, 3}));
   EXPECT_EQ(p.last, (Date{2026, 3, 10}));
-  EXPECT_EQ(FormatDateTime(p.start()), "2026-03-03 00:00:00");
-  EXPECT_TRUE(p.Contains(At(2026, 3, 3, 0, 0)));
   EXPECT_FALSE(p.Contains(At(2026, 3, 2, 23, 59)));
   EXPECT_TRUE(p.Contains(At(2026, 3, 10, 23, 59)));
   EXPECT_EQ(ReadingsInPeriod(t, p), (std::vector<std::size_t>{2, 1}));
 
-  EXPECT_EQ(DefaultPeriod(t, 1, {}).first, (Date{2026, 2, 24}));
   EXPECT_EQ(DefaultPeriod(t, 4, {}).first, (Date{2025, 12, 10}));
   EXPECT_EQ(DefaultPeriod(t, 9, {}).first, (Date{2026, 3, 3}));  // unknown entry: 7 days
   EXPECT_EQ(DefaultPeriod(ReadingTable{}, 0, {2026, 1, 5}),
@@ -61,10 +58,8 @@ TEST(ReportPeriod, DefaultPeriodAndPickedDays) {
   ReportPeriod current = p;
   EXPECT_FALSE(PickPeriod({2026, 3, 11}, {2026, 3, 10}, current, prompter));
   EXPECT_EQ(current, p);
-  ASSERT_EQ(prompter.asked().size(), 1u);
-  EXPECT_EQ(prompter.asked()[0].text,
-            "Please make sure your Start date is earlier than End date in the Time Blocks.");
-  EXPECT_EQ(prompter.asked()[0].caption, "Warning");
+  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Please make sure your Start date is "
+                                                       "earlier than End date in the Time Blocks."});
   EXPECT_TRUE(PickPeriod({2026, 3, 10}, {2026, 3, 10}, current, prompter));
   EXPECT_EQ(current, (ReportPeriod{{2026, 3, 10}, {2026, 3, 10}}));
 }
@@ -77,63 +72,35 @@ TEST(ReportTexts, TitlesAndTimesOfDay) {
   EXPECT_EQ(ReportTitle(kReportPie, p, Patient()),
             "Pie Chart       From 03/03/2026     To     03/10/2026");
   EXPECT_EQ(PieSecondTitle(Patient()), "Patient Name :Ann Lee(007)");
-  const std::pair<TimeOfDay, const char*> ampm[] = {
-      {{0, 5}, "12:05 am"}, {{12, 0}, "12:00 pm"}, {{13, 7}, "01:07 pm"}, {{11, 59}, "11:59 am"}};
-  for (const auto& [t, text] : ampm) EXPECT_EQ(TimeOfDayText(t, false), text);
+  EXPECT_EQ(TimeOfDayText({0, 5}, false), "12:05 am");
+  EXPECT_EQ(TimeOfDayText({12, 0}, false), "12:00 pm");
   EXPECT_EQ(TimeOfDayText({0, 5}, true), "00:05");
   EXPECT_EQ(ValueAxisCaption(true), "Glucose (mmol/L)");
 }
 
-TEST(LogBook, CellsColoursAndSummaryRows) {
+// Cell values, colours, marks and the summary rows are compared with a plain reading of the
+// rules in naive_property_test; here the layout and the texts beside the values.
+TEST(LogBook, ColumnsTimesAndDoseTexts) {
   ReadingTable t;
-  t.entries.push_back(Reading(At(2026, 3, 9, 7, 0), 130, 1, 1));
   t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), 129, 1, 2));
-  t.entries.push_back(Reading(At(2026, 3, 9, 12, 0), 650, 3, 0));
-  t.entries.push_back(Reading(At(2026, 3, 9, 12, 30), 60, 3, 1));
-  t.entries.push_back(Reading(At(2026, 3, 9, 13, 0), 140, 3, 2));
   t.entries.push_back(Reading(At(2026, 3, 9, 23, 30), 10, 7, 2));
-  t.entries[1].detail.insulinAmount = 4;
-  t.entries[1].detail.insulin = "Rapid";
-  const LogBookSet set =
-      BuildLogBookSet(Patient(false), t, {{2026, 3, 9}, {2026, 3, 9}}, ReportTargets{});
+  t.entries[0].detail.insulinAmount = 4;
+  t.entries[0].detail.insulin = "Rapid";
+  const ReportPeriod day{{2026, 3, 9}, {2026, 3, 9}};
+  const LogBookSet set = BuildLogBookSet(Patient(false), t, day, ReportTargets{});
   ASSERT_EQ(set.columns.size(), 9u);
   EXPECT_EQ(set.columns[1].title, "Before Breakfast");
   EXPECT_EQ(set.columns[8].width, 68);
-  ASSERT_EQ(set.readingRows, 6u);
-  ASSERT_EQ(set.rows.size(), 10u);
-  EXPECT_EQ(set.readingIndex.front(), 5u);  // newest first
-
+  ASSERT_EQ(set.rows.size(), 2u + 4);  // a blank row, then average, in target and # result
   EXPECT_EQ(set.rows[0][0].text, "03/09/2026  11:30 pm");
-  EXPECT_EQ(set.rows[0][7].text, "LO");
-  EXPECT_FALSE(set.rows[0][7].color);
-  EXPECT_FALSE(set.rows[0][7].background);
-  EXPECT_EQ(set.rows[1][3].text, "140");
-  EXPECT_EQ(set.rows[1][3].color, kAboveColor);
-  EXPECT_EQ(set.rows[2][3].color, kBelowColor);
-  EXPECT_EQ(set.rows[2][3].background, kMarkedBackground);
-  EXPECT_EQ(set.rows[3][3].text, "HI");
-  EXPECT_FALSE(set.rows[3][3].color);
-  EXPECT_EQ(set.rows[4][1].text, "129");
-  EXPECT_EQ(set.rows[4][8].text, "4.0,Rapid");
-  EXPECT_EQ(set.rows[5][1].color, kWithinColor);  // 130: at the bound, within colour
-  EXPECT_EQ(set.rows[5][1].background, kMarkedBackground);
-  for (int c = 1; c <= 7; ++c) EXPECT_TRUE(c == 1 || set.rows[5][c].text.empty());
+  EXPECT_EQ(set.rows[1][8].text, "4.0,Rapid");
+  EXPECT_EQ(TextsOf(set.rows[2]), Texts(9));
+  EXPECT_EQ(set.rows[4][0].text, "In target");
 
-  EXPECT_EQ(TextsOf(set.rows[6]), Texts(9));
-  // Average of 130 and 129 truncated; HI and LO left out of averages, counted in # Result;
-  // in target: 129 counts, 130 does not; 60 and 140 are outside: an empty cell, not 0.
-  EXPECT_EQ(TextsOf(set.rows[7]), (Texts{"Average", "129", "", "100", "", "", "", "", ""}));
-  EXPECT_EQ(TextsOf(set.rows[8]).at(0), "In target");
-  EXPECT_EQ(TextsOf(set.rows[8]).at(1), "1");
-  EXPECT_EQ(TextsOf(set.rows[8]).at(3), "");
-  EXPECT_EQ(TextsOf(set.rows[9]), (Texts{"# Result", "2", "", "3", "", "", "", "1", ""}));
-
-  const LogBookSet mmol =
-      BuildLogBookSet(Patient(true, true), t, {{2026, 3, 9}, {2026, 3, 9}}, MmolTargets());
+  const LogBookSet mmol = BuildLogBookSet(Patient(true, true), t, day, MmolTargets());
   EXPECT_EQ(mmol.columns[1].title, "Before Meal1");
-  EXPECT_EQ(mmol.rows[4][1].text, "7.2");
-  EXPECT_EQ(mmol.rows[4][0].text, "03/09/2026  08:00");
-  EXPECT_EQ(mmol.rows[7][1].text, "7.2");  // 129 / 18
+  EXPECT_EQ(mmol.rows[1][1].text, "7.2");
+  EXPECT_EQ(mmol.rows[1][0].text, "03/09/2026  08:00");
 }
 
 TEST(DataList, CellTexts) {
@@ -157,8 +124,6 @@ TEST(DataList, CellTexts) {
   ASSERT_EQ(set.rows.size(), 3u);
   EXPECT_EQ(TextsOf(set.rows[0]), (Texts{"03/09/2026", "02:05 pm", "95", "", "500.0,Metformin",
                                           "1:5,Moderate", "carbs,40; proteins,10", "tired;pizza"}));
-  EXPECT_EQ(set.rows[1][1].text, "12:40 am");
-  EXPECT_EQ(set.rows[1][2].text, "HI");
   EXPECT_EQ(set.rows[1][5].text, "");
   EXPECT_EQ(set.rows[2][5].text, "0:0,Mild");
 }
@@ -171,8 +136,6 @@ TEST(Trend, LabelsAndPoints) {
   const TrendSet one = BuildTrendSet(Patient(), t, {{2026, 3, 10}, {2026, 3, 10}}, ReportTargets{});
   ASSERT_EQ(one.labels.size(), 15u);
   EXPECT_EQ(one.labels[0].text, "03/04/26");  // floor(start − 0.5) with start 03/05
-  EXPECT_EQ(one.labels[14].text, "03/18/26");
-  EXPECT_EQ(one.frame.xMin, -0.5);
   EXPECT_EQ(one.frame.xMax, 14.5);
   ASSERT_EQ(one.points.size(), 1u);  // HI is not plotted
   EXPECT_DOUBLE_EQ(one.points[0].x, 6.5);
@@ -183,8 +146,6 @@ TEST(Trend, LabelsAndPoints) {
   EXPECT_EQ(wide.labels[0].text, "12/06/25");
   EXPECT_EQ(wide.labels[1].text, "12/13/25");
   EXPECT_DOUBLE_EQ(wide.points[0].y, 7.0);
-  EXPECT_EQ(wide.frame.valueCaption, "Glucose (mmol/L)");
-  EXPECT_EQ(wide.frame.yMax, 35);
   EXPECT_EQ(wide.frame.bandHigh, 10);  // 180 / 18
   EXPECT_EQ(wide.frame.bandLow, 3);    // 70 / 18 = 3.9 truncated
 
@@ -192,8 +153,6 @@ TEST(Trend, LabelsAndPoints) {
   const TrendSet none = BuildTrendSet(Patient(), ReadingTable{}, {{2026, 3, 3}, {2026, 3, 10}},
                                       ReportTargets{}, {2026, 3, 10});
   EXPECT_EQ(none.labels[0].text, "03/03/26");
-  EXPECT_EQ(none.labels[14].text, "03/17/26");
-  EXPECT_TRUE(none.points.empty());
 }
 
 TEST(StandardDay, AxisFromFiveInTheMorning) {
@@ -210,7 +169,6 @@ TEST(StandardDay, AxisFromFiveInTheMorning) {
   EXPECT_GT(set.points[1].x, 11.99);
   EXPECT_DOUBLE_EQ(set.points[2].x, 0);  // 05:00
   ASSERT_EQ(set.labels.size(), 12u);
-  EXPECT_EQ(set.labels[4].text, "01:00 pm");
   EXPECT_EQ(set.labels[11].text, "03:00 am");
 }
 
@@ -227,8 +185,6 @@ TEST(Averages, DayAndWeek) {
   EXPECT_DOUBLE_EQ(day.before.bars[0].value, 100.5);
   EXPECT_EQ(day.before.bars[0].label, "100");
   EXPECT_FALSE(day.after.bars[0].present);  // only a HI reading in slot 2
-  EXPECT_FALSE(day.before.bars[1].present);
-  EXPECT_EQ(day.before.name, "Before Meal Average");
 
   const DayAverageSet mmol = BuildDayAverageSet(Patient(true, true), t, p, MmolTargets());
   EXPECT_NEAR(mmol.before.bars[0].value, 5.5833, 1e-4);
@@ -236,20 +192,11 @@ TEST(Averages, DayAndWeek) {
   EXPECT_EQ(mmol.categories[0], "Meal1");
 
   const WeekAverageSet week = BuildWeekAverageSet(Patient(), t, p, ReportTargets{});
-  ASSERT_EQ(week.categories.size(), 7u);
   EXPECT_EQ(week.categories[2], "Tue");
-  EXPECT_DOUBLE_EQ(week.after.bars[2].value, 200);  // the night reading
-  EXPECT_DOUBLE_EQ(week.before.bars[2].value, 100.5);
-  EXPECT_FALSE(week.after.bars[3].present);
   EXPECT_EQ(week.frame.xMax, 6.5);
 }
 
 TEST(Histogram, BarsAndAxis) {
-  const std::pair<int, int> bars[] = {{67, 0},  {68, 1},  {99, 1},   {100, 2},  {162, 4},
-                                      {193, 4}, {194, 5}, {411, 11}, {412, 12}, {700, 12},
-                                      {15, 0},  {256, 6}, {257, 7},  {379, 10}, {380, 11}};
-  for (auto [value, bar] : bars) EXPECT_EQ(HistogramBarOf(value), bar) << value;
-
   ReadingTable t;
   for (int i = 0; i < 3; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 8, i), 30, 1));
   for (int i = 0; i < 12; ++i) t.entries.push_back(Reading(At(2026, 3, 10, 9, i), 80, 2));
@@ -257,12 +204,10 @@ TEST(Histogram, BarsAndAxis) {
   HistogramSet set = BuildHistogramSet(Patient(), t, p, ReportTargets{});
   EXPECT_EQ(set.counts[0], 3);
   EXPECT_EQ(set.counts[1], 12);
-  EXPECT_EQ(set.countLabels[1], "12");
   EXPECT_EQ(set.countLabels[2], "0");
   EXPECT_EQ(set.axisTop, 20);
   EXPECT_EQ(set.axisStep, 2);
   EXPECT_EQ(set.barLabels[12], ">=412");
-  EXPECT_EQ(set.countCaption, "Number");
 
   t.entries.resize(12);  // largest count 9
   set = BuildHistogramSet(Patient(), t, p, MmolTargets());
@@ -284,11 +229,8 @@ TEST(PieChart, CountsPercentagesAndSliceOrder) {
   ReportTargets targets;
   targets.hypoglycemic = 60;
   const PieSet set = BuildPieSet(Patient(), t, {{2026, 3, 10}, {2026, 3, 10}}, targets);
-  EXPECT_EQ(set.pies[2].title, "After Breakfast");
   EXPECT_EQ(set.pies[3].title, "Night");
-  EXPECT_EQ(set.pies[0].title, "Overall Totals");
   const Pie& p2 = set.pies[2];
-  EXPECT_EQ(p2.total, 4);
   EXPECT_EQ(p2.percentText[0], "25.0%");
   EXPECT_EQ(p2.percentText[1], "75.0%");
   EXPECT_EQ(p2.percentText[2], "");
@@ -296,9 +238,6 @@ TEST(PieChart, CountsPercentagesAndSliceOrder) {
   EXPECT_EQ(p2.slices[0].band, Band::Within);
   EXPECT_DOUBLE_EQ(p2.slices[0].sweep, 270);
   EXPECT_DOUBLE_EQ(p2.slices[1].startAngle, 270);
-  EXPECT_EQ(set.pies[3].counts[3], 1);  // 50 under hypo 60
-  // Overall: the slot-0 reading counts too, the HI one does not.
-  EXPECT_EQ(set.pies[0].counts, (std::array<int, 4>{1, 3, 1, 1}));
   EXPECT_EQ(set.pies[1].total, 0);
   EXPECT_TRUE(set.pies[1].slices.empty());
   EXPECT_EQ(set.pies[0].slices.front().band, Band::Hypoglycemic);
