@@ -2,6 +2,7 @@
 
 #include <hpdf_fontdef.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -188,6 +189,41 @@ bool PdfDocument::Has(Face& face, uint32_t cp) {
          HPDF_TTFontDef_GetGlyphid(face.def, static_cast<HPDF_UINT16>(cp)) != 0;
 }
 
+namespace {
+// The library keeps only the outlines of the glyphs it was asked for, and misses the parts
+// a composite glyph is built from (many CJK characters are): it would draw those as nothing.
+// This marks each part as used too.
+void MarkGlyphParts(HPDF_FontDef def, HPDF_UINT16 gid, int depth = 0) {
+  auto* attr = static_cast<HPDF_TTFontDefAttr>(def->attr);
+  if (!attr || !attr->embedding || gid >= attr->num_glyphs || depth > 8) return;
+  attr->glyph_tbl.flgs[gid] = 1;
+  HPDF_UINT32 at = attr->glyph_tbl.offsets[gid];
+  HPDF_UINT32 next = attr->glyph_tbl.offsets[gid + 1];
+  if (attr->header.index_to_loc_format == 0) {
+    at *= 2;
+    next *= 2;
+  }
+  if (next <= at + 10) return;  // an empty glyph
+  std::vector<HPDF_BYTE> glyph(next - at);
+  HPDF_UINT size = static_cast<HPDF_UINT>(glyph.size());
+  if (HPDF_Stream_Seek(attr->stream, static_cast<HPDF_INT>(attr->glyph_tbl.base_offset + at),
+                       HPDF_SEEK_SET) != HPDF_OK ||
+      HPDF_Stream_Read(attr->stream, glyph.data(), &size) != HPDF_OK || size != glyph.size())
+    return;
+  auto word = [&](size_t i) { return static_cast<HPDF_UINT16>(glyph[i] << 8 | glyph[i + 1]); };
+  if (static_cast<int16_t>(word(0)) >= 0) return;  // a simple glyph: outlines of its own
+  constexpr HPDF_UINT16 kWords = 0x1, kScale = 0x8, kMore = 0x20, kXYScale = 0x40,
+                        kTwoByTwo = 0x80;
+  for (size_t i = 10; i + 4 <= glyph.size();) {
+    HPDF_UINT16 flags = word(i), part = word(i + 2);
+    MarkGlyphParts(def, part, depth + 1);
+    i += 4 + ((flags & kWords) ? 4 : 2) + ((flags & kScale) ? 2 : 0) +
+         ((flags & kXYScale) ? 4 : 0) + ((flags & kTwoByTwo) ? 8 : 0);
+    if (!(flags & kMore)) break;
+  }
+}
+}  // namespace
+
 HPDF_Font PdfDocument::FontOf(Face& face) {
   // Taken on first use only: a face that is taken is embedded in the document.
   if (!face.font && !failed_) face.font = HPDF_GetFont(doc_, face.name.c_str(), "UTF-8");
@@ -233,8 +269,10 @@ std::vector<PdfRun> PdfDocument::SplitRuns(std::string_view s, bool bold) {
     HPDF_Font font = face ? FontOf(*face) : nullptr;
     if (failed_) return {};
     if (runs.empty() || runs.back().font != font) runs.push_back(PdfRun{font, {}});
-    if (font)
+    if (font) {
+      MarkGlyphParts(face->def, HPDF_TTFontDef_GetGlyphid(face->def, static_cast<HPDF_UINT16>(cp)));
       AppendUtf8(runs.back().bytes, cp);
+    }
     else
       runs.back().bytes += Latin2Byte(cp);
   }
@@ -257,11 +295,40 @@ std::string ToDocEncoding(std::string_view s) {
 }
 }  // namespace
 
+namespace {
+// Malformed bytes become the replacement mark, control characters spaces.
+std::string ToValidUtf8(std::string_view s) {
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    i += len == 0 ? 1 : len;
+    if (len == 0 || cp > 0xFFFF) cp = kReplacementMark;
+    if (cp < 0x20 || cp == 0x7F) cp = ' ';
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+}  // namespace
+
 void PdfDocument::SetInfo(const std::string& title, const std::string& creator,
                           const DateTime& created) {
   if (!doc_ || failed_) return;
-  HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToDocEncoding(title).c_str());
-  HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToDocEncoding(creator).c_str());
+  // Every character kept: no "?" that was not there.
+  auto kept = [](const std::string& s) {
+    return std::count(s.begin(), s.end(), '?') == std::ranges::count(ToDocEncoding(s), '?');
+  };
+  if (kept(title) && kept(creator)) {
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToDocEncoding(title).c_str());
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToDocEncoding(creator).c_str());
+  } else {
+    // Written as Unicode text, so a name in any script shows in the viewer's title too.
+    if (!utfReady_) HPDF_UseUTFEncodings(doc_);
+    utfReady_ = true;
+    HPDF_SetCurrentEncoder(doc_, "UTF-8");
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToValidUtf8(title).c_str());
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToValidUtf8(creator).c_str());
+  }
   HPDF_Date date{};
   date.year = created.year;
   date.month = created.month;

@@ -2,6 +2,7 @@
 // can set keeps them.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "output/report_model.h"
@@ -90,6 +91,7 @@ TEST(PdfScripts, FacesAreEmbeddedOnlyForTheScriptsUsedAndMissingCharactersShowAM
     std::string path = dir.Save(Report(kReportLogBook, c.fullName), "m.pdf");
     std::string text = test::PdfText(path, "-raw");
     EXPECT_NE(text.find(std::string("Patient Name :") + c.expected), std::string::npos) << text;
+    EXPECT_EQ(test::PdfInfoField(path, "Title"), std::string("Log Book - ") + c.expected + " (021)");
     std::string fonts = RunCommand("pdffonts '" + path + "' 2>/dev/null");
     EXPECT_EQ(fonts.find("WenQuanYi") != std::string::npos, c.cjkFace) << fonts;
   }
@@ -116,6 +118,28 @@ TEST(PdfScripts, WidthsAndFallbacksOfMixedText) {
   EXPECT_EQ(runs[0].bytes, "\xA3??" " tab");
   EXPECT_FALSE(doc.failed());
   EXPECT_FALSE(bare.failed());
+}
+
+// Ink on the rendered page: many CJK characters are built from parts that must be embedded
+// with them, or they read back as text yet show as nothing.
+TEST(PdfScripts, CompositeCharactersAreDrawn) {
+  PdfFolder dir;
+  for (const char* text : {"\xE8\x8A\xB3", "\xED\x95\x9C", "\xE8\xAA\x9E"}) {  // 芳 한 語
+    SCOPED_TRACE(text);
+    PdfDocument doc;
+    PdfPage page = doc.AddPage();
+    page.SetFont("Times-Roman", 300);
+    page.Text(100, 300, text);
+    std::vector<unsigned char> bytes = doc.Serialize();
+    std::string path = dir.Path("ink.pdf");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::string pgm = RunCommand("pdftoppm -r 10 -gray '" + path + "' 2>/dev/null");
+    // The few bytes of the image's header count too; a glyph of that size darkens hundreds.
+    size_t dark = 0;
+    for (char px : pgm) dark += static_cast<unsigned char>(px) < 128;
+    EXPECT_GT(dark, 60u);
+  }
 }
 
 }  // namespace
