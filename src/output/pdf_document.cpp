@@ -63,6 +63,19 @@ size_t DecodeAt(std::string_view s, size_t i, uint32_t& cp) {
 }
 }  // namespace
 
+namespace {
+// Calls fn(codePoint, wellFormed) for each character; a malformed byte comes on its own.
+template <typename Fn>
+void ForEachCharacter(std::string_view s, Fn fn) {
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    fn(cp, len != 0);
+    i += len == 0 ? 1 : len;
+  }
+}
+}  // namespace
+
 size_t CharacterBytesAt(std::string_view s, size_t i) {
   uint32_t cp = 0;
   size_t len = DecodeAt(s, i, cp);
@@ -284,29 +297,20 @@ namespace {
 // printable characters; anything else becomes "?".
 std::string ToDocEncoding(std::string_view s) {
   std::string out;
-  for (size_t i = 0; i < s.size();) {
-    uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
-    bool printable = len != 0 && ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA1 && cp <= 0xFF));
+  ForEachCharacter(s, [&](uint32_t cp, bool ok) {
+    bool printable = ok && ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA1 && cp <= 0xFF));
     out += printable ? static_cast<char>(cp) : '?';
-    i += len == 0 ? 1 : len;
-  }
+  });
   return out;
 }
-}  // namespace
 
-namespace {
 // Malformed bytes become the replacement mark, control characters spaces.
 std::string ToValidUtf8(std::string_view s) {
   std::string out;
-  for (size_t i = 0; i < s.size();) {
-    uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
-    i += len == 0 ? 1 : len;
-    if (len == 0 || cp > 0xFFFF) cp = kReplacementMark;
-    if (cp < 0x20 || cp == 0x7F) cp = ' ';
-    AppendUtf8(out, cp);
-  }
+  ForEachCharacter(s, [&](uint32_t cp, bool ok) {
+    if (!ok || cp > 0xFFFF) cp = kReplacementMark;
+    AppendUtf8(out, cp < 0x20 || cp == 0x7F ? ' ' : cp);
+  });
   return out;
 }
 }  // namespace
