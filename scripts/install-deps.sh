@@ -13,7 +13,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev gcovr
   libcli11-dev nlohmann-json3-dev
   xvfb xauth x11-utils imagemagick poppler-utils
-  fonts-dejavu-core fonts-liberation
+  fonts-dejavu-core fonts-liberation fonts-wqy-microhei
   groff ghostscript
   dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin help2man xdotool
   nodejs npm

@@ -1,7 +1,12 @@
 #include "output/pdf_document.h"
 
+#include <hpdf_fontdef.h>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 
 namespace meridane {
 
@@ -58,10 +63,55 @@ size_t DecodeAt(std::string_view s, size_t i, uint32_t& cp) {
 }
 }  // namespace
 
+namespace {
+// Calls fn(codePoint, wellFormed) for each character; a malformed byte comes on its own.
+template <typename Fn>
+void ForEachCharacter(std::string_view s, Fn fn) {
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    fn(cp, len != 0);
+    i += len == 0 ? 1 : len;
+  }
+}
+}  // namespace
+
 size_t CharacterBytesAt(std::string_view s, size_t i) {
   uint32_t cp = 0;
   size_t len = DecodeAt(s, i, cp);
   return len == 0 ? 1 : len;
+}
+
+bool FitsLatin2(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    if (len == 0) return false;
+    bool control = cp < 0x20 || cp == 0x7F;
+    if (!control && Latin2Byte(cp) == '?' && cp != '?') return false;
+    i += len;
+  }
+  return true;
+}
+
+const PdfFaceChain& InstalledPdfFaces() {
+  static const PdfFaceChain chain = [] {
+    const std::string lib = "/usr/share/fonts/truetype/liberation";
+    const std::string dejavu = "/usr/share/fonts/truetype/dejavu/";
+    // Both WenQuanYi collections hold TrueType outlines, which is what the library embeds.
+    const PdfFaceFile cjk{{"/usr/share/fonts/truetype/wqy/wqy-microhei.ttc"}, 0};
+    const PdfFaceFile cjkZen{{"/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc"}, 0};
+    auto liberation = [&](const char* style) {
+      return PdfFaceFile{{lib + "/LiberationSerif-" + style + ".ttf",
+                          lib + "2/LiberationSerif-" + style + ".ttf"},
+                         -1};
+    };
+    PdfFaceChain c;
+    c.regular = {liberation("Regular"), {{dejavu + "DejaVuSerif.ttf"}, -1}, cjk, cjkZen};
+    c.bold = {liberation("Bold"), {{dejavu + "DejaVuSerif-Bold.ttf"}, -1}, cjk, cjkZen};
+    return c;
+  }();
+  return chain;
 }
 
 std::string ToLatin2(std::string_view s) {
@@ -79,9 +129,16 @@ std::string ToLatin2(std::string_view s) {
 
 // ---- document ----
 
-PdfDocument::PdfDocument() {
+PdfDocument::PdfDocument() : PdfDocument(InstalledPdfFaces()) {}
+
+PdfDocument::PdfDocument(PdfFaceChain faces) {
   doc_ = HPDF_New(&HandleLibraryError, this);
   if (doc_) HPDF_SetCompressionMode(doc_, HPDF_COMP_ALL);
+  for (int bold = 0; bold < 2; ++bold)
+    for (PdfFaceFile& f : bold ? faces.bold : faces.regular) {
+      faces_[bold].emplace_back();
+      faces_[bold].back().file = std::move(f);
+    }
 }
 
 PdfDocument::~PdfDocument() {
@@ -89,7 +146,7 @@ PdfDocument::~PdfDocument() {
 }
 
 void PdfDocument::RecordError(unsigned long errorNo, unsigned long detailNo) {
-  if (failed_) return;
+  if (failed_ || probing_) return;
   failed_ = true;
   errorNo_ = errorNo;
   detailNo_ = detailNo;
@@ -109,18 +166,151 @@ HPDF_Font PdfDocument::Font(const char* name) {
   return HPDF_GetFont(doc_, name, "ISO8859-2");
 }
 
+bool PdfDocument::Load(Face& face) {
+  if (face.tried) return face.def != nullptr;
+  face.tried = true;
+  if (!doc_ || failed_) return false;
+  for (const std::string& path : face.file.paths) {
+    if (!std::ifstream(path, std::ios::binary).good()) continue;
+    if (!utfReady_) {
+      HPDF_UseUTFEncodings(doc_);
+      utfReady_ = true;
+    }
+    // A damaged font file costs that face only, not the document.
+    probing_ = true;
+    const char* name =
+        face.file.index < 0
+            ? HPDF_LoadTTFontFromFile(doc_, path.c_str(), HPDF_TRUE)
+            : HPDF_LoadTTFontFromFile2(doc_, path.c_str(), static_cast<HPDF_UINT>(face.file.index),
+                                       HPDF_TRUE);
+    HPDF_FontDef def = name ? HPDF_GetFontDef(doc_, name) : nullptr;
+    probing_ = false;
+    if (!def) {
+      HPDF_ResetError(doc_);
+      continue;
+    }
+    face.def = def;
+    face.name = name;
+    return true;
+  }
+  return false;
+}
+
+bool PdfDocument::Has(Face& face, uint32_t cp) {
+  // The library maps characters of the basic plane only.
+  return cp <= 0xFFFF && Load(face) &&
+         HPDF_TTFontDef_GetGlyphid(face.def, static_cast<HPDF_UINT16>(cp)) != 0;
+}
+
+namespace {
+// The library keeps only the outlines of the glyphs it was asked for, and misses the parts
+// a composite glyph is built from (many CJK characters are): it would draw those as nothing.
+// This marks each part as used too.
+void MarkGlyphParts(HPDF_FontDef def, HPDF_UINT16 gid, int depth = 0) {
+  auto* attr = static_cast<HPDF_TTFontDefAttr>(def->attr);
+  if (!attr || !attr->embedding || gid >= attr->num_glyphs || depth > 8) return;
+  attr->glyph_tbl.flgs[gid] = 1;
+  HPDF_UINT32 at = attr->glyph_tbl.offsets[gid];
+  HPDF_UINT32 next = attr->glyph_tbl.offsets[gid + 1];
+  if (attr->header.index_to_loc_format == 0) {
+    at *= 2;
+    next *= 2;
+  }
+  if (next <= at + 10) return;  // an empty glyph
+  std::vector<HPDF_BYTE> glyph(next - at);
+  HPDF_UINT size = static_cast<HPDF_UINT>(glyph.size());
+  if (HPDF_Stream_Seek(attr->stream, static_cast<HPDF_INT>(attr->glyph_tbl.base_offset + at),
+                       HPDF_SEEK_SET) != HPDF_OK ||
+      HPDF_Stream_Read(attr->stream, glyph.data(), &size) != HPDF_OK || size != glyph.size())
+    return;
+  auto word = [&](size_t i) { return static_cast<HPDF_UINT16>(glyph[i] << 8 | glyph[i + 1]); };
+  if (static_cast<int16_t>(word(0)) >= 0) return;  // a simple glyph: outlines of its own
+  constexpr HPDF_UINT16 kWords = 0x1, kScale = 0x8, kMore = 0x20, kXYScale = 0x40,
+                        kTwoByTwo = 0x80;
+  for (size_t i = 10; i + 4 <= glyph.size();) {
+    HPDF_UINT16 flags = word(i), part = word(i + 2);
+    MarkGlyphParts(def, part, depth + 1);
+    i += 4 + ((flags & kWords) ? 4 : 2) + ((flags & kScale) ? 2 : 0) +
+         ((flags & kXYScale) ? 4 : 0) + ((flags & kTwoByTwo) ? 8 : 0);
+    if (!(flags & kMore)) break;
+  }
+}
+}  // namespace
+
+HPDF_Font PdfDocument::FontOf(Face& face) {
+  // Taken on first use only: a face that is taken is embedded in the document.
+  if (!face.font && !failed_) face.font = HPDF_GetFont(doc_, face.name.c_str(), "UTF-8");
+  return face.font;
+}
+
+namespace {
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | cp >> 6);
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | cp >> 12);
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+constexpr uint32_t kReplacementMark = 0xFFFD;
+}  // namespace
+
+std::vector<PdfRun> PdfDocument::SplitRuns(std::string_view s, bool bold) {
+  std::vector<PdfRun> runs;
+  if (!doc_ || failed_) return runs;
+  std::vector<Face>& chain = faces_[bold ? 1 : 0];
+  auto faceFor = [&](uint32_t cp) -> Face* {
+    for (Face& f : chain)
+      if (Has(f, cp)) return &f;
+    return nullptr;
+  };
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    size_t len = DecodeAt(s, i, cp);
+    i += len == 0 ? 1 : len;
+    if (len == 0) cp = kReplacementMark;
+    if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) cp = ' ';
+    Face* face = faceFor(cp);
+    if (!face) {
+      face = faceFor(kReplacementMark);
+      if (face) cp = kReplacementMark;
+    }
+    HPDF_Font font = face ? FontOf(*face) : nullptr;
+    if (failed_) return {};
+    if (runs.empty() || runs.back().font != font) runs.push_back(PdfRun{font, {}});
+    if (font) {
+      MarkGlyphParts(face->def, HPDF_TTFontDef_GetGlyphid(face->def, static_cast<HPDF_UINT16>(cp)));
+      AppendUtf8(runs.back().bytes, cp);
+    }
+    else
+      runs.back().bytes += Latin2Byte(cp);
+  }
+  return runs;
+}
+
 namespace {
 // Information strings are read in PDFDocEncoding, which agrees with Latin-1 for the
 // printable characters; anything else becomes "?".
 std::string ToDocEncoding(std::string_view s) {
   std::string out;
-  for (size_t i = 0; i < s.size();) {
-    uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
-    bool printable = len != 0 && ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA1 && cp <= 0xFF));
+  ForEachCharacter(s, [&](uint32_t cp, bool ok) {
+    bool printable = ok && ((cp >= 0x20 && cp < 0x7F) || (cp >= 0xA1 && cp <= 0xFF));
     out += printable ? static_cast<char>(cp) : '?';
-    i += len == 0 ? 1 : len;
-  }
+  });
+  return out;
+}
+
+// Malformed bytes become the replacement mark, control characters spaces.
+std::string ToValidUtf8(std::string_view s) {
+  std::string out;
+  ForEachCharacter(s, [&](uint32_t cp, bool ok) {
+    if (!ok || cp > 0xFFFF) cp = kReplacementMark;
+    AppendUtf8(out, cp < 0x20 || cp == 0x7F ? ' ' : cp);
+  });
   return out;
 }
 }  // namespace
@@ -128,8 +318,21 @@ std::string ToDocEncoding(std::string_view s) {
 void PdfDocument::SetInfo(const std::string& title, const std::string& creator,
                           const DateTime& created) {
   if (!doc_ || failed_) return;
-  HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToDocEncoding(title).c_str());
-  HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToDocEncoding(creator).c_str());
+  // Every character kept: no "?" that was not there.
+  auto kept = [](const std::string& s) {
+    return std::count(s.begin(), s.end(), '?') == std::ranges::count(ToDocEncoding(s), '?');
+  };
+  if (kept(title) && kept(creator)) {
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToDocEncoding(title).c_str());
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToDocEncoding(creator).c_str());
+  } else {
+    // Written as Unicode text, so a name in any script shows in the viewer's title too.
+    if (!utfReady_) HPDF_UseUTFEncodings(doc_);
+    utfReady_ = true;
+    HPDF_SetCurrentEncoder(doc_, "UTF-8");
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_TITLE, ToValidUtf8(title).c_str());
+    HPDF_SetInfoAttr(doc_, HPDF_INFO_CREATOR, ToValidUtf8(creator).c_str());
+  }
   HPDF_Date date{};
   date.year = created.year;
   date.month = created.month;
@@ -176,8 +379,38 @@ void PdfPage::SetFontSize(float size) {
   if (font && live()) HPDF_Page_SetFontAndSize(page_, font, size);
 }
 
+namespace {
+bool IsBold(HPDF_Font font) {
+  const char* name = font ? HPDF_Font_GetFontName(font) : nullptr;
+  return name && std::strstr(name, "Bold") != nullptr;
+}
+}  // namespace
+
+template <typename Place>
+void PdfPage::UnicodeText(std::string_view text, PdfRgb c, Place place) {
+  HPDF_Font standard = HPDF_Page_GetCurrentFont(page_);
+  float size = HPDF_Page_GetCurrentFontSize(page_);
+  std::vector<PdfRun> runs = doc_->SplitRuns(text, IsBold(standard));
+  if (!live()) return;
+  HPDF_Page_BeginText(page_);
+  HPDF_Page_SetRGBFill(page_, c.r, c.g, c.b);
+  place();
+  // The text position moves on by each run's width, so the runs follow one another.
+  for (const PdfRun& run : runs) {
+    HPDF_Font font = run.font ? run.font : standard;
+    if (font) HPDF_Page_SetFontAndSize(page_, font, size);
+    HPDF_Page_ShowText(page_, run.bytes.c_str());
+  }
+  HPDF_Page_EndText(page_);
+  if (standard && live()) HPDF_Page_SetFontAndSize(page_, standard, size);
+}
+
 void PdfPage::Text(float x, float y, std::string_view text, uint32_t colour) {
-  TextLatin2(x, y, ToLatin2(text), colour);
+  if (FitsLatin2(text) || !live()) {
+    TextLatin2(x, y, ToLatin2(text), colour);
+    return;
+  }
+  UnicodeText(text, ToPdfRgb(colour), [&] { HPDF_Page_MoveTextPos(page_, x, y); });
 }
 
 void PdfPage::TextLatin2(float x, float y, std::string_view latin2, uint32_t colour) {
@@ -193,6 +426,10 @@ void PdfPage::TextLatin2(float x, float y, std::string_view latin2, uint32_t col
 
 void PdfPage::TurnedText(float x, float y, std::string_view text, PdfRgb c) {
   if (!live()) return;
+  if (!FitsLatin2(text)) {
+    UnicodeText(text, c, [&] { HPDF_Page_SetTextMatrix(page_, 0, -1, 1, 0, x, y); });
+    return;
+  }
   std::string s = ToLatin2(text);
   HPDF_Page_BeginText(page_);
   HPDF_Page_SetRGBFill(page_, c.r, c.g, c.b);
@@ -203,8 +440,19 @@ void PdfPage::TurnedText(float x, float y, std::string_view text, PdfRgb c) {
 
 float PdfPage::TextWidth(std::string_view text) {
   if (!live()) return 0;
-  std::string s = ToLatin2(text);
-  return HPDF_Page_TextWidth(page_, s.c_str());
+  if (FitsLatin2(text)) return HPDF_Page_TextWidth(page_, ToLatin2(text).c_str());
+  HPDF_Font standard = HPDF_Page_GetCurrentFont(page_);
+  float size = HPDF_Page_GetCurrentFontSize(page_);
+  float width = 0;
+  for (const PdfRun& run : doc_->SplitRuns(text, IsBold(standard))) {
+    HPDF_Font font = run.font ? run.font : standard;
+    if (!font || !live()) return 0;
+    const auto* bytes = reinterpret_cast<const HPDF_BYTE*>(run.bytes.data());
+    width += static_cast<float>(
+                 HPDF_Font_TextWidth(font, bytes, static_cast<HPDF_UINT>(run.bytes.size())).width) *
+             size / 1000;
+  }
+  return width;
 }
 
 void PdfPage::Rule(float x, float y, float lineWidth, float length) {

@@ -33,6 +33,24 @@ std::string ToLatin2(std::string_view utf8);
 // Bytes of the character at `i` as ToLatin2 reads it: one UTF-8 sequence, or one byte when
 // the sequence is malformed.
 size_t CharacterBytesAt(std::string_view utf8, size_t i);
+// True when ToLatin2 keeps every character of the text (control characters count as kept,
+// as they always have); such text is set in the standard fonts.
+bool FitsLatin2(std::string_view utf8);
+
+// A TrueType face for text beyond ISO8859-2: the first of `paths` that can be read, and the
+// face's number inside a collection (.ttc), -1 for a single font file.
+struct PdfFaceFile {
+  std::vector<std::string> paths;
+  int index = -1;
+};
+// The faces tried in order for each character, for regular and for bold text: a serif close
+// to Times for Latin, Greek and Cyrillic, a wider serif, then Chinese/Japanese/Korean faces.
+struct PdfFaceChain {
+  std::vector<PdfFaceFile> regular;
+  std::vector<PdfFaceFile> bold;
+};
+// The faces of the Debian font packages the program depends on.
+const PdfFaceChain& InstalledPdfFaces();
 
 class PdfDocument;
 
@@ -46,7 +64,8 @@ class PdfPage {
   float height() const;
   HPDF_Page handle() const { return page_; }
 
-  // "Times-Roman" (or another standard font) with the ISO8859-2 encoding.
+  // "Times-Roman" (or another standard font) with the ISO8859-2 encoding. Text that does not
+  // fit that encoding is set in embedded TrueType faces of the same weight instead.
   void SetFont(const char* name, float size);
   void SetFontSize(float size);
 
@@ -83,13 +102,27 @@ class PdfPage {
 
  private:
   bool live() const;
+  // Sets text beyond ISO8859-2 in runs of embedded faces, from the text position `place`
+  // establishes, then gives the page its standard font back.
+  template <typename Place>
+  void UnicodeText(std::string_view text, PdfRgb colour, Place place);
   PdfDocument* doc_ = nullptr;
   HPDF_Page page_ = nullptr;
+};
+
+// A piece of text set in one font: an embedded face (UTF-8 bytes) or, with `font` null, the
+// page's standard font (ISO8859-2 bytes).
+struct PdfRun {
+  HPDF_Font font = nullptr;
+  std::string bytes;
 };
 
 class PdfDocument {
  public:
   PdfDocument();
+  // With other faces than the installed ones (a chain without faces sets everything in the
+  // standard fonts).
+  explicit PdfDocument(PdfFaceChain faces);
   ~PdfDocument();
   PdfDocument(const PdfDocument&) = delete;
   PdfDocument& operator=(const PdfDocument&) = delete;
@@ -114,11 +147,31 @@ class PdfDocument {
   HPDF_Font Font(const char* name);
   HPDF_Doc handle() const { return doc_; }
 
+  // The text split into runs of the faces that have its characters, bold or regular. A
+  // character no face has becomes the replacement mark U+FFFD (or, without any face that
+  // has that, "?" in the standard font); control characters become spaces.
+  std::vector<PdfRun> SplitRuns(std::string_view utf8, bool bold);
+
   // Used by the library's error handler.
   void RecordError(unsigned long errorNo, unsigned long detailNo);
 
  private:
+  struct Face {
+    PdfFaceFile file;
+    bool tried = false;
+    HPDF_FontDef def = nullptr;
+    std::string name;
+    HPDF_Font font = nullptr;
+  };
+  // Loads face `k` of the chain on first use; false when it cannot be read.
+  bool Load(Face& face);
+  bool Has(Face& face, uint32_t cp);
+  HPDF_Font FontOf(Face& face);
+
   HPDF_Doc doc_ = nullptr;
+  std::vector<Face> faces_[2];  // regular, bold
+  bool utfReady_ = false;
+  bool probing_ = false;
   bool failed_ = false;
   unsigned long errorNo_ = 0;
   unsigned long detailNo_ = 0;

@@ -39,7 +39,19 @@ QFont UiFont(int points, int weight) {
   QFont f(UiFontFamily());
   f.setPointSize(points);
   f.setWeight(static_cast<QFont::Weight>(weight));
-  return f;
+  return WithScriptFallbacks(f, false);
+}
+
+QFont WithScriptFallbacks(QFont font, bool serif) {
+  QStringList families{font.family()};
+  const QStringList wide = serif ? QStringList{QStringLiteral("Liberation Serif"),
+                                               QStringLiteral("DejaVu Serif")}
+                                 : QStringList{QStringLiteral("DejaVu Sans"),
+                                               QStringLiteral("Liberation Sans")};
+  families << wide << QStringLiteral("WenQuanYi Micro Hei") << QStringLiteral("WenQuanYi Zen Hei");
+  families.removeDuplicates();
+  font.setFamilies(families);
+  return font;
 }
 
 namespace {

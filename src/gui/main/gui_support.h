@@ -24,6 +24,9 @@ std::string WarningCaption();
 // Verdana where installed, else the closest sans-serif at hand.
 QString UiFontFamily();
 QFont UiFont(int points, int weight);
+// The font with the faces of the program's font packages behind it, serif or sans, so a name
+// in Greek, Cyrillic or CJK is drawn whatever the first face lacks.
+QFont WithScriptFallbacks(QFont font, bool serif);
 
 // Calendar days between the date widgets and the stored dates.
 inline QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }

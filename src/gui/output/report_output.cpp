@@ -88,7 +88,7 @@ void PaintPrintPage(QPainter& painter, const PrintPage& page, const QRectF& pape
   for (const PrintRule& r : page.rules)
     painter.drawLine(QPointF(r.x, r.y), QPointF(kPrintRuleEnd, r.y));
   for (const PrintText& t : page.texts) {
-    QFont font(QString::fromLatin1(kPrintFace));
+    QFont font = WithScriptFallbacks(QFont(QString::fromLatin1(kPrintFace)), true);
     font.setPixelSize(static_cast<int>(t.size));
     font.setHintingPreference(QFont::PreferNoHinting);
     painter.setFont(font);
