@@ -43,7 +43,7 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
                                     "--no-pauses"};
   r = box.Run(dl);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "5"}}));
+  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "5"}, {"skipped", "1"}}));
 
   r = box.Run({"readings", "list", "A1"});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -55,11 +55,11 @@ TEST(CliDownload, ReadingsListShowsTheImagesReadingsFiledByThePatientsSchedule) 
                         {"2024-03-04 16:00", "105", "4", "0", "-1"},
                         {"2024-03-04 22:00", "106", "6", "2", "-1"}}));
 
-  // The same meter again files nothing and says nothing.
+  // The same meter again files nothing and says only that month 13 was skipped.
   r = box.Run(dl);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "0"}}));
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.Rows(), (Rows{{"patient", "A1"}, {"inserted", "0"}, {"skipped", "1"}}));
+  EXPECT_EQ(r.err, "1 damaged meter records were skipped and not filed.\n");
 }
 
 TEST(CliDownload, UnknownSerialAsksAndCreatesThePatientOnlyWhenTold) {

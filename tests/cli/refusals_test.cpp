@@ -52,7 +52,9 @@ TEST(CliRefusals, NamesThatMatchNoPatientRefuseTheWholeRun) {
     }
     EXPECT_TRUE(Has(r.err, "no patient matches")) << r.err;
     EXPECT_EQ(r.out, "");
-    if (c.file != book) EXPECT_FALSE(std::filesystem::exists(c.file));
+    if (c.file != book) {
+      EXPECT_FALSE(std::filesystem::exists(c.file));
+    }
     EXPECT_EQ(Slurp(box.databasePath()), before);  // nothing merged either
   }
 }
