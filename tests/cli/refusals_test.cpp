@@ -77,8 +77,6 @@ TEST(CliRefusals, ImpossibleDatesAreRefused) {
   const Case cases[] = {
       {{"readings", "add", "A1", "--at", "9999-01-01 08:00", "--value", "120"}, 1},
       {{"readings", "add", "A1", "--at", FormatDate(later) + " 08:00", "--value", "120"}, 1},
-      {{"readings", "add", "A1", "--file",
-        box.WriteFile("r.txt", "2024-01-01 08:00\t100\n" + FormatDate(later) + " 08:00\t101\n")}, 1},
       {{"--yes", "patient", "add", "--name", "Kid", "--id", "K1", "--birth", FormatDate(tomorrow)}, 1},
       {{"--yes", "patient", "edit", "A1", "--birth", FormatDate(AddDays(Today(), 730))}, 1},
       {{"readings", "add", "A1", "--at", FormatDate(tomorrow) + " 08:00", "--value", "130"}, 0}};
