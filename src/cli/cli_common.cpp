@@ -59,6 +59,10 @@ nlohmann::json ReadJsonFile(const std::string& path, const char* option) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw CliExit{2, std::string(option) + ": cannot read '" + path + "'"};
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The whole file is the document: a NUL byte or anything after the object refuses it,
+  // rather than a part of it being taken.
+  if (text.find('\0') != std::string::npos)
+    throw CliExit{2, std::string(option) + ": '" + path + "' holds a NUL byte"};
   auto j = nlohmann::json::parse(text, nullptr, false);
   if (j.is_discarded() || !j.is_object())
     throw CliExit{2, std::string(option) + ": '" + path + "' is not a JSON object"};

@@ -28,6 +28,10 @@ std::function<void(DownloadSession&)> Waiter(const MeterChoice& meter) {
   };
 }
 
+void PrintCountIfAny(const char* what, int n) {
+  if (n > 0) PrintRow({what, std::to_string(n)});
+}
+
 struct NewPatientOptions {
   std::string name, id, medicalNo, birth, phone, address, email;
   bool female = false;
@@ -76,11 +80,19 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
   hooks.createPatient = [&](const std::string& serial, CPatientProfile& cur) {
     SaveNewPatient(db, prompter, po, serial, cur);
   };
+  // A script cannot be asked which sharer of the meter it means: it has to say.
+  hooks.choosePatient = [](const std::vector<PatientChoice>& owners) -> std::optional<std::string> {
+    throw CliExit{1, "Several patients use this meter: " + PatientChoicesText(owners) +
+                         ". Nothing was downloaded; give the patient with --id."};
+  };
   DownloadSession session(meter->Access());
   ReadingTable table;
   DownloadReport r = RunSinglePatientDownload(session, hooks, db, current, table);
   if (r.stored) PrintRow({"patient", current.IDNo});
   PrintRow({"inserted", std::to_string(r.inserted)});
+  // Shown only when there is something to say, so the usual output stays as scripts know it.
+  PrintCountIfAny("skipped", r.skipped);
+  PrintCountIfAny("future", r.futureDated);
   std::cout.flush();
   if (r.insertFailures > 0)
     throw CliExit{1, std::to_string(r.insertFailures) + " readings were refused by the database."};
@@ -106,7 +118,14 @@ void RunClinic(const Context& ctx, const MeterOptions& mo) {
   ClinicStoreReport s = StoreClinicReadings(db, table);
   PrintRow({"inserted", std::to_string(s.inserted)});
   PrintRow({"unassigned", std::to_string(s.unassigned)});
+  PrintCountIfAny("shared", s.shared);
+  PrintCountIfAny("skipped", table.skippedRecords);
+  PrintCountIfAny("future", s.futureDated);
   std::cout.flush();
+  if (const std::string notice = ClinicNoticeText(s, table.skippedRecords); !notice.empty())
+    std::cerr << notice << "\n";
+  // Readings left on the meter for want of one owner need the user: not a success.
+  if (s.shared > 0) throw CliExit{1, ""};
   if (s.insertFailures > 0)
     throw CliExit{1, std::to_string(s.insertFailures) + " readings were refused by the database."};
   if (r.messageShown) throw CliExit{1, ""};
@@ -117,7 +136,9 @@ void RegisterDownload(CLI::App& app, Context& ctx) {
   static MeterOptions single;
   static NewPatientOptions newPatient;
   auto* dl = app.add_subcommand("download", "Single-patient download from an emulated meter");
-  dl->add_option("--id", id, "ID of the patient to download for (default: found by serial)");
+  dl->add_option("--id", id,
+                 "ID of the patient to download for (default: found by serial; needed when "
+                 "several patients share the meter)");
   AddMeterOptions(dl, single, true);
   AddNewPatientOptions(dl, newPatient);
   dl->callback([&ctx] { RunDownload(ctx, id, single, newPatient); });

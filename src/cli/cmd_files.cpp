@@ -1,6 +1,11 @@
 // export-csv, archive, retrieve, import: the Import/Export page's four runs.
+#include <algorithm>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/unicode_nfc.h"
 
 #include "cli/cli_common.h"
 #include "output/archive_runs.h"
@@ -25,6 +30,50 @@ void AddCommon(CLI::App* cmd, FilesOptions& o) {
       ->required();
 }
 
+// The patients the run reads from: the patient database for Archive and Export, the archive
+// file for Retrieve and Import. None when the file cannot be opened (the run says why).
+std::optional<std::vector<PatientKey>> SourcePatients(const TransferRequest& req) {
+  const bool fromArchive = req.mode == TransferMode::Retrieve || req.mode == TransferMode::Import;
+  if (!fromArchive) {
+    Database db = OpenDatabaseOrExit();
+    return AllPatientKeys(db);
+  }
+  std::error_code ec;
+  if (IsCsvPath(req.path) || !std::filesystem::is_regular_file(req.path, ec)) return std::nullopt;
+  Database archive = Database::OpenFile(req.path);
+  if (!archive.ok()) return std::nullopt;
+  FailureWatch watch;
+  std::vector<PatientKey> keys = AllPatientKeys(archive);
+  if (watch.failed()) return std::nullopt;
+  return keys;
+}
+
+// Every --name (and --id) must find a patient in the source: a typo would otherwise end
+// "successfully" with nothing done for that patient. Names are compared composed and then
+// given as stored, so "é" typed decomposed finds the patient stored composed.
+void MatchNamedPatients(TransferRequest& req) {
+  if (req.patients.empty()) return;
+  const auto source = SourcePatients(req);
+  if (!source) return;
+  std::vector<std::string> unknown;
+  for (PatientKey& wanted : req.patients) {
+    const std::string name = ComposeText(wanted.fullName);
+    auto it = std::find_if(source->begin(), source->end(), [&](const PatientKey& k) {
+      return ComposeText(k.fullName) == name && (wanted.IDNo.empty() || k.IDNo == wanted.IDNo);
+    });
+    if (it == source->end()) {
+      unknown.push_back("\"" + wanted.fullName + "\"" +
+                        (wanted.IDNo.empty() ? "" : " (ID No. " + wanted.IDNo + ")"));
+      continue;
+    }
+    wanted.fullName = it->fullName;
+  }
+  if (unknown.empty()) return;
+  std::string list;
+  for (const std::string& u : unknown) list += (list.empty() ? "" : ", ") + u;
+  throw CliExit{1, "Nothing was done: no patient matches " + list + "."};
+}
+
 void Execute(TransferMode mode, const FilesOptions& o, const Context& ctx) {
   TransferRequest req;
   req.mode = mode;
@@ -39,6 +88,8 @@ void Execute(TransferMode mode, const FilesOptions& o, const Context& ctx) {
   const Period p = ResolvePeriod(o.from, o.to, 0);
   req.period = TransferPeriod::WholeDays(p.from, p.to);
   req.path = o.path;
+
+  MatchNamedPatients(req);
 
   CliPrompter prompter(ctx);
   TransferResult r = RunTransfer(req, prompter);

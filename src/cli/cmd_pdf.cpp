@@ -107,7 +107,7 @@ void RegisterPdf(CLI::App& app, Context& ctx) {
   cmd->add_option("--type", o->type, "Report type 0-11")->required();
   cmd->add_option("--from", o->from, "First day YYYY-MM-DD");
   cmd->add_option("--to", o->to, "Last day YYYY-MM-DD");
-  cmd->add_option("--latest", o->latest, "The latest DAYS days, ending today");
+  cmd->add_option("--latest", o->latest, "The DAYS days before the newest reading's day, that day included");
   cmd->add_flag("--all", o->all, "Type 10: all patients");
   cmd->add_flag("--special", o->special, "Type 10: the special view patients");
   cmd->add_option("--name", o->names, "Type 10: these patients by full name");

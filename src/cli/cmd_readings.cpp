@@ -83,6 +83,13 @@ std::vector<NewReading> ReadReadingsFile(const std::string& path) {
 // stored (or already filed from this batch) is skipped; each new one gets its slot from the
 // patient's schedule and its meal code, and all go in as one transaction.
 void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch, int medicalNo) {
+  // A reading from the future would head every "latest days" period; a day's grace covers
+  // time zones ahead of this machine's.
+  const Date latest = AddDays(Today(), 1);
+  for (const NewReading& n : batch)
+    if (n.at.date() > latest)
+      throw CliExit{1, "No reading was filed: " + ReadingTime(n.at) +
+                           " is more than one day after today."};
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
@@ -130,6 +137,8 @@ json DetailToJson(GlucoDetailRecord d) {
 
 // The detail editor's entry checks; the oral whole-number rule has its own message.
 void CheckDetailLimits(const GlucoDetailRecord& d) {
+  if (auto field = CodeOutsideList(d))
+    throw CliExit{1, "The detail record was not saved: " + *field + " is not one of its choices."};
   const auto failure = ValidateDetailEntries(EntriesOf(d));
   if (!failure) return;
   if (!failure->message.empty()) throw CliExit{1, failure->message};

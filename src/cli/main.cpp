@@ -14,12 +14,16 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   app.fallthrough();
   Context ctx;
-  app.add_option("--data-dir", ctx.dataDir, "Data folder (default: home directory + /MeridData_Pro)");
+  auto* dataDir = app.add_option("--data-dir", ctx.dataDir,
+                                 "Data folder (default: home directory + /MeridData_Pro)");
   auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes/OK to every question");
   app.add_flag("--no", ctx.no, "Answer No/Cancel to every question")->excludes(yes);
 
   // Every command first makes sure the folder and schema exist.
   app.parse_complete_callback([&] {
+    // An empty value (an unset variable in a script) must not fall back to the real book.
+    if (dataDir->count() > 0 && ctx.dataDir.empty())
+      throw CliExit{2, "--data-dir: the folder name is empty"};
     if (!ctx.dataDir.empty()) SetDataFolderOverride(ctx.dataDir);
     std::string err;
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";

@@ -2,7 +2,9 @@
 
 #include <map>
 #include <optional>
+#include <set>
 
+#include "base/text_lookup.h"
 #include "download/reading_keys.h"
 #include "reports/classification.h"
 #include "reports/report_period.h"
@@ -12,13 +14,18 @@
 namespace meridane {
 namespace {
 
-// Name of the first patient with that medical record number, looked up once per number.
+// Name of the patient with that medical record number, looked up once per number; a number
+// several patients have names them all, since its readings are filed under none.
 class PatientNames {
  public:
   explicit PatientNames(Database& db) : db_(db) {}
   const std::string& operator()(int medicalNo) {
     auto [it, added] = names_.try_emplace(medicalNo);
-    if (added) it->second = FindNameByMedicalNo(db_, medicalNo).value_or("");
+    if (added) {
+      const std::vector<PatientChoice> owners = FindPatientsByMedicalNo(db_, medicalNo);
+      if (owners.size() == 1) it->second = owners.front().fullName;
+      if (owners.size() > 1) it->second = SharedByText(owners);
+    }
     return it->second;
   }
 
@@ -28,6 +35,22 @@ class PatientNames {
 };
 
 }  // namespace
+
+std::string SharedByText(const std::vector<PatientChoice>& owners) {
+  std::string names;
+  for (const PatientChoice& p : owners) names += (names.empty() ? "" : ", ") + p.fullName;
+  return LookupText("Download", "SharedBy", "shared by") + " " + names;
+}
+
+std::string ClinicNoticeText(const ClinicStoreReport& r, int skipped) {
+  std::string text = DownloadNoticeText(skipped, r.futureDated);
+  if (r.shared > 0)
+    text += (text.empty() ? "" : "\n") + std::to_string(r.shared) + " " +
+            LookupText("Download", "SharedNotFiled",
+                       "readings were not filed: several patients have their medical record "
+                       "number. Give each patient a number of their own and download again.");
+  return text;
+}
 
 DownloadReport RunClinicDownload(DownloadSession& session, const DownloadHooks& hooks,
                                  ReadingTable& table) {
@@ -71,6 +94,8 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
   std::map<int, Target*> byMedicalNo;  // null: no patient has the number
   std::map<std::string, Target> byId;
   std::vector<int> marks(table.count());
+  std::set<int> sharedNumbers;
+  const Date today = Today();
 
   auto fail = [&] {
     // Whole or not at all: nothing of this store is in the book.
@@ -87,9 +112,12 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
     marks[i] = r.mark;
     auto [it, added] = byMedicalNo.try_emplace(r.medicalNo, nullptr);
     if (added) {
-      std::optional<std::string> id = FindIdByMedicalNo(db, r.medicalNo);
+      const std::vector<PatientChoice> owners = FindPatientsByMedicalNo(db, r.medicalNo);
       // A look-up that failed is no answer: the reading is not "nobody's".
       if (watch.failed()) return fail();
+      if (owners.size() > 1) sharedNumbers.insert(r.medicalNo);
+      std::optional<std::string> id;
+      if (owners.size() == 1) id = owners.front().idNo;
       if (id) {
         auto [tit, newPatient] = byId.try_emplace(*id);
         if (newPatient) {
@@ -104,7 +132,8 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
     }
     Target* t = it->second;
     if (!t) {
-      ++report.unassigned;
+      // Filing under whichever sharer comes first would be a guess.
+      ++(sharedNumbers.contains(r.medicalNo) ? report.shared : report.unassigned);
       continue;
     }
     if (!t->stored.Insert({r.gluco, r.at, 0})) {
@@ -115,6 +144,7 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
     marks[i] = code.mark;
     if (InsertReading(db, t->idNo, r.at, r.gluco, code.meal, r.medicalNo) < 0) return fail();
     ++report.inserted;
+    report.futureDated += r.at.date() > today ? 1 : 0;
   }
   if (watch.failed() || !tx.Commit()) return fail();
   for (std::size_t i = 0; i < table.count(); ++i) table.entries[i].mark = marks[i];

@@ -33,13 +33,22 @@ struct ClinicStoreReport {
   int inserted = 0;
   int duplicates = 0;     // already stored for that patient
   int unassigned = 0;     // no patient has the reading's medical record number
+  int shared = 0;         // several patients have it: filed under none of them
+  int futureDated = 0;    // filed readings dated after today
   int insertFailures = 0; // set when the database failed (its text was shown): then
                           // nothing was filed and this counts every reading of the table
 };
 
-// Files every reading of the table under the first patient with its medical record number,
+// Files every reading of the table under the patient with its medical record number (a
+// number several patients have files nothing),
 // skipping readings that patient already has, in one write transaction: all or nothing.
 // Marks are adjusted against the slots in the table once the readings are filed. Storing the same readings again inserts nothing.
 ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table);
+
+// "shared by Ann, Bob": the list's name cell for a number several patients have.
+std::string SharedByText(const std::vector<PatientChoice>& owners);
+// What the user is told after filing: damaged records skipped, readings dated after today,
+// readings left unfiled for a shared number. Empty when nothing needs saying.
+std::string ClinicNoticeText(const ClinicStoreReport& report, int skipped);
 
 }  // namespace meridane

@@ -42,7 +42,10 @@ DownloadResult AppendMeterImage(std::span<const std::uint8_t> image, std::uint32
     const MeterRecord m = clinic ? DecodeClinicRecord(bytes) : DecodePersonalRecord(bytes);
     const DateTime when{m.year, m.month, m.day, m.hour, m.minute};
     if (clinic && m.isVoid) continue;
-    if (!IsValidDateTime(when)) continue;
+    if (!RecordDigitsOk(bytes, clinic) || !IsValidDateTime(when)) {
+      ++table.skippedRecords;
+      continue;
+    }
     if (clinic && m.medicalNo >= kFirstInvalidMedicalNo) continue;
     const ReadingKey key{m.gluco, when, clinic ? m.medicalNo : 0};
     const bool duplicate = keys.Contains(key);
@@ -150,6 +153,7 @@ void DownloadSession::Start(DownloadMode mode, ReadingTable& table) {
   cancel_.store(false, std::memory_order_relaxed);
   progress_.Reset();
   table.startIndex = table.count();
+  table.skippedRecords = 0;
   WorkerArgs args{access_, &table, &serial, &result_, &cancel_, &progress_, finished_};
   // Thread creation orders every write above before the worker's first step.
   thread_ = std::thread(mode == DownloadMode::Clinic ? ClinicDownload : SinglePatientDownload,

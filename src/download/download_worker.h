@@ -33,7 +33,8 @@ struct WorkerArgs {
   std::function<void()> finished;
 };
 
-// Appends the image's new readings to the table in image order: invalid dates are skipped,
+// Appends the image's new readings to the table in image order: damaged records (invalid
+// dates, decimal fields that are not digits) are skipped and counted in table.skippedRecords,
 // and for clinic images void records and medical record numbers from 1000; a reading
 // already in the table is not added again. Returns kDownloadOk, or kDownloadTooMany once
 // this download has added the most it may.

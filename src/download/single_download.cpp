@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_lookup.h"
 #include "download/reading_keys.h"
 #include "reports/classification.h"
 #include "store/patient_store.h"
@@ -24,10 +25,12 @@ bool SettlePatient(DownloadSession& session, const DownloadHooks& hooks, Databas
     return false;
   };
   if (current.IDNo.empty()) {
-    std::optional<std::string> id = FindIdByMeterSerial(db, serial);
+    const std::vector<PatientChoice> owners = FindPatientsByMeterSerial(db, serial);
     if (session.serialReadFailed) return refuse();
-    if (id) {
-      LoadPatient(db, *id, current);
+    // Several owners were asked about before the download; none chosen files nothing.
+    if (owners.size() > 1) return refuse();
+    if (!owners.empty()) {
+      LoadPatient(db, owners.front().idNo, current);
       return !current.IDNo.empty() || refuse();
     }
     if (!hooks.prompter->Confirm(kUnknownSerialText, PromptButtons::OkCancel)) return refuse();
@@ -44,7 +47,35 @@ bool SettlePatient(DownloadSession& session, const DownloadHooks& hooks, Databas
   return true;
 }
 
+std::string SharedMeterText(const std::vector<PatientChoice>& owners) {
+  return LookupText("Download", "SharedMeter", "Several patients use this meter:") + " " +
+         PatientChoicesText(owners) + ". " +
+         LookupText("Download", "SharedMeterChoose",
+                    "Choose the patient first; nothing was downloaded.");
+}
+
 }  // namespace
+
+std::string DownloadNoticeText(int skipped, int futureDated) {
+  std::string text;
+  if (skipped > 0)
+    text = std::to_string(skipped) + " " +
+           LookupText("Download", "SkippedRecords",
+                      "damaged meter records were skipped and not filed.");
+  if (futureDated > 0)
+    text += (text.empty() ? "" : "\n") + std::to_string(futureDated) + " " +
+            LookupText("Download", "FutureDated",
+                       "readings are dated after today. Please check the meter's clock.");
+  return text;
+}
+
+int CountFutureDated(const ReadingTable& table) {
+  const Date today = Today();
+  int n = 0;
+  for (std::size_t i = table.startIndex; i < table.count(); ++i)
+    n += table.entries[i].at.date() > today ? 1 : 0;
+  return n;
+}
 
 DownloadReport RunDownloadWorker(DownloadSession& session, const DownloadHooks& hooks,
                                  ReadingTable& table, DownloadMode mode) {
@@ -77,9 +108,14 @@ DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadH
   if (!settled) return report;
 
   ClassifyLoadedReadings(current, table);
-  if (table.count() == 0) return report;
-  report.inserted = FileNewReadings(db, current.IDNo, table, report.insertFailures);
-  report.stored = report.insertFailures == 0;
+  report.skipped = table.skippedRecords;
+  if (table.count() != 0) {
+    report.inserted = FileNewReadings(db, current.IDNo, table, report.insertFailures);
+    report.stored = report.insertFailures == 0;
+    if (report.stored) report.futureDated = CountFutureDated(table);
+  }
+  const std::string notice = DownloadNoticeText(report.skipped, report.futureDated);
+  if (!notice.empty()) hooks.prompter->Message(notice, "Information", PromptIcon::Information);
   return report;
 }
 
@@ -123,7 +159,21 @@ DownloadReport RunSinglePatientDownload(DownloadSession& session, const Download
   if (r != kDownloadOk) session.serialReadFailed = true;
   if (current.IDNo.empty()) {
     if (r == kDownloadOk) {
-      if (auto id = FindIdByMeterSerial(db, session.serial.Text())) LoadPatient(db, *id, current);
+      const std::vector<PatientChoice> owners = FindPatientsByMeterSerial(db, session.serial.Text());
+      if (owners.size() > 1) {
+        // A shared meter: whose readings these are is the user's to say, never the row order's.
+        std::optional<std::string> chosen;
+        if (hooks.choosePatient) {
+          chosen = hooks.choosePatient(owners);
+        } else {
+          hooks.prompter->Message(SharedMeterText(owners), "Warning");
+        }
+        DownloadReport none;
+        none.messageShown = !hooks.choosePatient;
+        if (!chosen || !LoadPatient(db, *chosen, current)) return none;
+      } else if (!owners.empty()) {
+        LoadPatient(db, owners.front().idNo, current);
+      }
     }
   } else {
     std::string id = current.IDNo;

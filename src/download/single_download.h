@@ -4,13 +4,16 @@
 // Runs on the user-interface thread; the worker runs on its own.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/prompter.h"
 #include "download/download_worker.h"
 #include "store/database.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"
+#include "store/patient_store.h"
 
 namespace meridane {
 
@@ -22,6 +25,9 @@ struct DownloadHooks {
   // Opens the patient form in add mode with its meter serial field set to `serial`; a saved
   // patient becomes `current`. Left empty, no patient can be created.
   std::function<void(const std::string& serial, CPatientProfile& current)> createPatient;
+  // Asks which of the patients who share the meter the readings belong to: the chosen IDNo,
+  // or nullopt to file nothing. Left empty, such a download stops with a message naming them.
+  std::function<std::optional<std::string>(const std::vector<PatientChoice>&)> choosePatient;
 };
 
 struct DownloadReport {
@@ -31,14 +37,23 @@ struct DownloadReport {
   int inserted = 0;                    // rows written
   int insertFailures = 0;              // rows not filed because the database failed (its
                                        // text was shown); then none was filed
+  int skipped = 0;                     // damaged meter records left out
+  int futureDated = 0;                 // filed readings dated after today
 };
+
+// The note after a download that skipped damaged records or filed readings dated after
+// today (the meter's clock may be wrong); empty when there is nothing to say.
+std::string DownloadNoticeText(int skipped, int futureDated);
+// Counts the table's readings from startIndex on dated after today.
+int CountFutureDated(const ReadingTable& table);
 
 inline constexpr const char* kNotConnectedText = "Please make sure the meter is connected properly.";
 inline constexpr const char* kUnknownSerialText =
     "This serial number doesn't exist. Please maintain the user profile.";
 
 // "Download" on the patient page: reads the meter's serial, settles the patient (the one
-// given, else the first whose meterSN equals the serial), loads the stored readings,
+// given, else the one whose meterSN equals the serial, asked through choosePatient when
+// several have it), loads the stored readings,
 // downloads and files the new ones. `current` and `table` are the main window's.
 DownloadReport RunSinglePatientDownload(DownloadSession& session, const DownloadHooks& hooks,
                                         Database& db, CPatientProfile& current,

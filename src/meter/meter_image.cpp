@@ -1,5 +1,6 @@
 #include "meter/meter_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@ namespace {
 int Bcd(std::uint8_t b) { return (b >> 4) * 10 + (b & 0x0F); }
 std::uint8_t ToBcd(int v) { return static_cast<std::uint8_t>(((v / 10) % 10) << 4 | (v % 10)); }
 int Gluco(std::uint8_t b0, std::uint8_t b1) { return b0 * 100 + Bcd(b1); }
+bool IsBcd(std::uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; }
 
 }  // namespace
 
@@ -43,6 +45,11 @@ MeterRecord DecodeClinicRecord(std::span<const std::uint8_t, kRecordSize> r) {
   m.isVoid = (r[7] & 0x20) != 0;
   m.mark = (r[7] >> 7) & 1;
   return m;
+}
+
+bool RecordDigitsOk(std::span<const std::uint8_t, kRecordSize> r, bool clinic) {
+  // A clinic record's date fields are plain bits; only its glucose units are decimal.
+  return clinic ? IsBcd(r[1]) : std::all_of(r.begin() + 1, r.begin() + 7, IsBcd);
 }
 
 std::vector<std::uint8_t> EncodePersonalRecord(const MeterRecord& m) {

@@ -29,8 +29,8 @@ std::uint32_t ImageRecordCount(std::uint8_t byte1, std::uint8_t byte2);
 // 8 × count + 1: the records and the trailing byte, without the header.
 std::uint32_t ImageByteCount(std::uint32_t recordCount);
 
-// One record as decoded. Fields are taken as the meter wrote them (BCD nibbles unchecked),
-// so a date may be invalid; the caller judges validity.
+// One record as decoded, fields taken as the meter wrote them, so a date may be invalid; the
+// caller judges validity (and checks RecordDigitsOk first).
 struct MeterRecord {
   int gluco = 0;  // mg/dL
   int year = 2000, month = 0, day = 0, hour = 0, minute = 0;
@@ -42,6 +42,10 @@ struct MeterRecord {
 
 MeterRecord DecodePersonalRecord(std::span<const std::uint8_t, kRecordSize> r);
 MeterRecord DecodeClinicRecord(std::span<const std::uint8_t, kRecordSize> r);
+// True when every decimal (BCD) field of the record holds digits 0..9 only: the personal
+// record's glucose units and date-time, the clinic record's glucose units. A damaged record
+// fails, and is skipped rather than decoded into a value nobody measured.
+bool RecordDigitsOk(std::span<const std::uint8_t, kRecordSize> r, bool clinic);
 // Inverses (year 2000..2099 / 2000..2127, glucose 0..2599), for the emulator and tests.
 std::vector<std::uint8_t> EncodePersonalRecord(const MeterRecord& m);
 std::vector<std::uint8_t> EncodeClinicRecord(const MeterRecord& m);

@@ -290,12 +290,15 @@ bool ReadArchiveReadings(Database& archive, const std::string& idNo, const Trans
       if (!ColumnHolds(st, kArchiveDetailFirst + static_cast<int>(i), emptyCols[i])) return false;
     return true;
   };
+  // A reading more than a day ahead (time zones aside) never happened yet; merged, it would
+  // head every "latest days" period.
+  const Date latest = AddDays(Today(), 1);
   while (st.Step()) {
     auto at = ParseDateTime(st.TextView(0));
     auto gluco = WholeNumber(st, 1, 0, kMaxMergedGluco);
     auto meal = WholeNumber(st, 2, INT32_MIN, INT32_MAX);
     auto medicalNo = WholeNumber(st, 3, -1, 999);
-    if (!at || !IsValidDateTime(*at) || !gluco || !meal || !medicalNo) {
+    if (!at || !IsValidDateTime(*at) || at->date() > latest || !gluco || !meal || !medicalNo) {
       ++skipped;
       continue;
     }

@@ -2,6 +2,7 @@
 // One glucose reading in memory with its user-entered details, and the table of the
 // current patient's (or the clinic meter's) readings.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,12 @@ enum CommentOption : int {
   kOptMedication = 256,
   kOptOther = 512,
 };
+inline constexpr int kAllCommentOptions = 1023;
+
+// The name of the first coded field (type, the food/exercise choices, insulinType, intensity,
+// commentOptions) whose value is not one of its choices; nullopt when all are. A code no
+// list holds would be shown and exported as something nobody chose.
+std::optional<std::string> CodeOutsideList(const GlucoDetailRecord& d);
 
 struct GlucoReading {
   int idx = 0;
@@ -79,11 +86,15 @@ inline int MarkOfMeal(int meal) { return meal & 0xFF; }
 struct ReadingTable {
   std::vector<GlucoReading> entries;
   std::size_t startIndex = 0;
+  // Meter records the last download left out because they were damaged (a date that does
+  // not exist, a decimal field holding a nibble above 9).
+  int skippedRecords = 0;
 
   std::size_t count() const { return entries.size(); }
   void Clear() {
     entries.clear();
     startIndex = 0;
+    skippedRecords = 0;
   }
 };
 

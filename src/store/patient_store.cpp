@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/text_lookup.h"
+#include "base/unicode_nfc.h"
 #include "store/reading_store.h"
 
 namespace meridane {
@@ -194,7 +196,8 @@ std::vector<std::string> ListPatientNames(Database& db) {
 }
 
 std::optional<std::string> FindIdByName(Database& db, const std::string& fullName) {
-  return FirstValue(db, "SELECT IDNo FROM Patient WHERE fullName = ?;", fullName);
+  if (auto p = FindPatientByName(db, fullName)) return p->idNo;
+  return std::nullopt;
 }
 
 std::optional<std::string> FindIdByMeterSerial(Database& db, const std::string& serial) {
@@ -216,11 +219,40 @@ std::optional<std::string> FindNameByMedicalNo(Database& db, int medicalNo) {
                     MedicalNoText(medicalNo));
 }
 
+namespace {
+std::vector<PatientChoice> PatientsWhere(Database& db, const char* column, const std::string& value) {
+  Statement st = db.Prepare(std::string("SELECT IDNo, fullName FROM Patient WHERE ") + column +
+                            " = ? ORDER BY rowid;");
+  st.Bind(1, value);
+  std::vector<PatientChoice> out;
+  while (st.Step()) out.push_back({st.Text(0), st.Text(1)});
+  return out;
+}
+}  // namespace
+
+std::vector<PatientChoice> FindPatientsByMeterSerial(Database& db, const std::string& serial) {
+  return PatientsWhere(db, "MeterSN", serial);
+}
+
+std::vector<PatientChoice> FindPatientsByMedicalNo(Database& db, int medicalNo) {
+  return PatientsWhere(db, "medicalNo", MedicalNoText(medicalNo));
+}
+
+std::string PatientChoicesText(const std::vector<PatientChoice>& patients) {
+  std::string text;
+  for (const PatientChoice& p : patients)
+    text += (text.empty() ? "" : ", ") + p.fullName + " (" + p.idNo + ")";
+  return text;
+}
+
 std::optional<PatientByName> FindPatientByName(Database& db, const std::string& fullName) {
-  Statement st = db.Prepare("SELECT IDNo, healthRecordEnable FROM Patient WHERE fullName = ?;");
-  st.Bind(1, fullName);
-  if (!st.Step()) return std::nullopt;
-  return PatientByName{st.Text(0), st.Text(1) != "0"};
+  // Compared composed: older books may hold a name typed decomposed.
+  const std::string wanted = ComposeText(fullName);
+  Statement st = db.Prepare("SELECT IDNo, healthRecordEnable, fullName FROM Patient ORDER BY rowid;");
+  while (st.Step()) {
+    if (ComposeText(st.Text(2)) == wanted) return PatientByName{st.Text(0), st.Text(1) != "0"};
+  }
+  return std::nullopt;
 }
 
 std::optional<StoredTargetTexts> ReadTargetTexts(Database& db, const std::string& idNo) {
@@ -278,9 +310,42 @@ std::string NormalizeMedicalNo(const std::string& entry) {
   return buf;
 }
 
-FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& form,
+namespace {
+
+// Another patient with the same meter serial or medical record number is asked about: a
+// download would otherwise have to guess whose readings they are. Only a value that is new
+// for this patient is asked about, so an unchanged record saves without the question.
+bool SharingAccepted(Database& db, Prompter& prompter, const PatientFormValues& form,
+                     const std::string& medicalNo, const std::string& selfId,
+                     const CPatientProfile* before) {
+  auto others = [&](std::vector<PatientChoice> found) {
+    std::erase_if(found, [&](const PatientChoice& p) { return p.idNo == selfId; });
+    return found;
+  };
+  auto ask = [&](const std::vector<PatientChoice>& sharers, const char* key, const char* text) {
+    return sharers.empty() ||
+           prompter.Confirm(PatientChoicesText(sharers) + " " + LookupText("Patient", key, text),
+                            PromptButtons::YesNo, kWarning);
+  };
+  if (!form.meterSN.empty() && (!before || before->meterSN != form.meterSN) &&
+      !ask(others(FindPatientsByMeterSerial(db, form.meterSN)), "SharedMeter",
+           "already uses this meter. Save anyway?"))
+    return false;
+  if (!medicalNo.empty() && (!before || before->medicalNo != medicalNo) &&
+      !ask(others(FindPatientsByMedicalNo(db, std::stoi(medicalNo))), "SharedMedicalNo",
+           "already has this medical record number. Save anyway?"))
+    return false;
+  return true;
+}
+
+}  // namespace
+
+FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& typed,
                                 bool editMode, const ProfileEditorState& editor,
                                 CPatientProfile& current) {
+  // One form of each name, so a name typed decomposed finds the one stored composed.
+  PatientFormValues form = typed;
+  form.fullName = ComposeText(typed.fullName);
   const std::string id = editMode ? current.IDNo : form.IDNo;
   if (form.fullName.empty() || id.empty()) {
     prompter.Message("* item is required", kWarning);
@@ -288,6 +353,12 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   }
   if (form.fullName.find('\'') != std::string::npos || id.find('\'') != std::string::npos) {
     prompter.Confirm("* item cannot contain ' character.", PromptButtons::OkCancel, kWarning);
+    return FormSaveOutcome::Refused;
+  }
+  if (form.birth > Today()) {
+    prompter.Message(LookupText("Patient", "BirthAfterToday",
+                                "The date of birth cannot be after today."),
+                     kWarning);
     return FormSaveOutcome::Refused;
   }
   const std::string medicalNo = NormalizeMedicalNo(form.medicalNo);
@@ -300,6 +371,8 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   };
   if (!editMode) {
     if (IdNoTaken(db, id)) return idExists();
+    if (!SharingAccepted(db, prompter, form, medicalNo, id, nullptr))
+      return FormSaveOutcome::Refused;
     if (!prompter.Confirm("Are you sure to save a new patient " + who + "?")) {
       return FormSaveOutcome::Declined;
     }
@@ -332,6 +405,8 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   next = current;
   const unsigned changed = ChangedSections(editor, current);
   if (changed == 0 && !FormDiffers(current, form, medicalNo)) return FormSaveOutcome::Unchanged;
+  if (!SharingAccepted(db, prompter, form, medicalNo, current.IDNo, &current))
+    return FormSaveOutcome::Refused;
   if (!prompter.Confirm(who + " data is changed, Do you want to save it?")) {
     return FormSaveOutcome::Declined;
   }

@@ -37,6 +37,18 @@ std::optional<std::string> FindIdByMedicalNo(Database& db, int medicalNo);
 std::string MedicalNoText(int medicalNo);
 std::optional<std::string> FindNameByMedicalNo(Database& db, int medicalNo);
 
+// Every patient with that meter serial / medical record number, in row order. A meter a
+// household shares, or a number typed twice, gives several: the caller must not pick one.
+struct PatientChoice {
+  std::string idNo;
+  std::string fullName;
+  bool operator==(const PatientChoice&) const = default;
+};
+std::vector<PatientChoice> FindPatientsByMeterSerial(Database& db, const std::string& serial);
+std::vector<PatientChoice> FindPatientsByMedicalNo(Database& db, int medicalNo);
+// "Ann (A1), Bob (B2)".
+std::string PatientChoicesText(const std::vector<PatientChoice>& patients);
+
 // The first patient of that full name and whether its health record section is kept.
 struct PatientByName {
   std::string idNo;
@@ -97,7 +109,9 @@ enum class FormSaveOutcome {
 // "7", "07", "007" → "007": empty stays empty, a non-zero number "%03d", zero or junk empty.
 std::string NormalizeMedicalNo(const std::string& entry);
 
-// Validates and saves the form as the "Save" button does. All rows of one save are written
+// Validates and saves the form as the "Save" button does. The name is stored composed. A
+// birth date after today is refused; a meter serial or medical record number another
+// patient already has is asked about first (No keeps the form open). All rows of one save are written
 // in one transaction; `current` takes the saved values only when it committed. In edit mode
 // the IDNo is the current patient's (the field is disabled), whatever the form holds.
 FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientFormValues& form,

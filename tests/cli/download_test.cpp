@@ -26,9 +26,10 @@ TEST(CliDownload, PersonalMeterFilesOnceAndAnUnknownSerialMakesAPatientOnlyWhenT
       box.WriteFile("m.bin", ImageText({R(101, 3, 4, 7), R(103, 13, 4, 9), R(104, 3, 4, 13),
                                         R(104, 3, 4, 13)})),
       "--serial", "MK72000001", "--no-pauses"};
-  EXPECT_EQ(box.Ok(dl).Rows(), (Rows{{"patient", "A1"}, {"inserted", "2"}}));
-  EXPECT_TRUE(Exited(box.Run(dl), 0, ""));
-  EXPECT_EQ(box.Run(dl).Rows(), (Rows{{"patient", "A1"}, {"inserted", "0"}}));
+  // Month 13 is a damaged record: skipped, counted and said, never filed.
+  EXPECT_EQ(box.Ok(dl).Rows(), (Rows{{"patient", "A1"}, {"inserted", "2"}, {"skipped", "1"}}));
+  EXPECT_TRUE(Exited(box.Run(dl), 0, "1 damaged meter records were skipped and not filed.\n"));
+  EXPECT_EQ(box.Run(dl).Rows(), (Rows{{"patient", "A1"}, {"inserted", "0"}, {"skipped", "1"}}));
   EXPECT_EQ(Listed(box, "A1").size(), 2u);
 
   std::vector<std::string> other{"download", "--meter-image", dl[2], "--serial", "TR35000009",
@@ -39,7 +40,7 @@ TEST(CliDownload, PersonalMeterFilesOnceAndAnUnknownSerialMakesAPatientOnlyWhenT
             std::string::npos) << r.err;
   other.insert(other.begin(), "--yes");
   other.insert(other.end(), {"--name", "Nia New", "--new-id", "N1"});
-  EXPECT_EQ(box.Ok(other).Rows(), (Rows{{"patient", "N1"}, {"inserted", "2"}}));
+  EXPECT_EQ(box.Ok(other).Rows(), (Rows{{"patient", "N1"}, {"inserted", "2"}, {"skipped", "1"}}));
   EXPECT_EQ(box.Run({"patient", "list"}).Rows().back(),
             (std::vector<std::string>{"N1", "Nia New", "", "TR35000009"}));
 }

@@ -71,6 +71,7 @@ TEST_F(PatientStoreTest, FormRulesRefuseWithTheProgramsMessages) {
   prompter.Push(PromptAnswer::No);
   auto f = Form("Cy", "C3");
   f.medicalNo = "12";
+  f.meterSN = "SN0003";  // a meter of Cy's own: nothing else is asked
   EXPECT_EQ(Add(f), FormSaveOutcome::Declined);
   EXPECT_EQ(prompter.texts(),
             std::vector<std::string>{"Are you sure to save a new patient Cy(012)?"});

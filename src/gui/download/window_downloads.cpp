@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "gui/main/gui_support.h"
+#include "gui/download/patient_chooser.h"
 #include "gui/download/progress_gif.h"
 #include "gui/patients/add_edit.h"
 
@@ -35,6 +36,10 @@ DownloadHooks CWindowDownloads::Hooks() {
     form.fields().meterSN->setText(QString::fromStdString(serial));
     runner_(form);
   };
+  hooks.choosePatient = [this](const std::vector<PatientChoice>& owners) {
+    CPatientChooser chooser(session_->serial.Text(), owners, window_);
+    return runner_(chooser) == QDialog::Accepted ? chooser.chosen() : std::nullopt;
+  };
   return hooks;
 }
 
@@ -59,7 +64,10 @@ ClinicStoreReport CWindowDownloads::StorePendingClinic() {
   auto db = OpenDatabaseOrTell(prompter_);
   if (!db) return {};  // kept pending: a later leave tries again
   clinicPending_ = false;
-  return StoreClinicReadings(*db, state_.readings);
+  ClinicStoreReport r = StoreClinicReadings(*db, state_.readings);
+  const std::string notice = ClinicNoticeText(r, state_.readings.skippedRecords);
+  if (!notice.empty()) prompter_.Message(notice, "Information", PromptIcon::Information);
+  return r;
 }
 
 }  // namespace meridane

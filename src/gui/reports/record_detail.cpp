@@ -93,7 +93,18 @@ void CRecordDetail::OnSave() {
     }
     return;
   }
-  for (CRDPage* p : pages_) p->Store(detail_);
+  GlucoDetailRecord next = detail_;
+  for (CRDPage* p : pages_) p->Store(next);
+  // A code no list holds (a record damaged elsewhere) is never saved as if it were chosen.
+  if (const auto field = CodeOutsideList(next)) {
+    prompter_.Message(LookupText("RecordDetail", "CodeOutsideList",
+                                 "The detail record was not saved: this field is not one of "
+                                 "its choices:") +
+                          " " + *field,
+                      WarningCaption());
+    return;
+  }
+  detail_ = next;
   slot_ = glucose_->slot();
   accept();
 }

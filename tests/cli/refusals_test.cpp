@@ -1,0 +1,147 @@
+// What a script is told when nothing (or not everything) was done: a refusal is status 1
+// with the reason, bad usage status 2, and the book is checked afterwards.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_harness.h"
+#include "store/date_time.h"
+#include "support/meter_images.h"
+
+namespace meridane::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(CliRefusals, NamesThatMatchNoPatientRefuseTheWholeRun) {
+  CliSandbox box;
+  const std::string rene = "Ren\xC3\xA9";  // stored composed
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", rene, "--id", "R1"}).status, 0);
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Bob", "--id", "B2"}).status, 0);
+  ASSERT_EQ(box.Run({"readings", "add", "R1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+  const std::string book = box.root() + "/book.db";
+  ASSERT_EQ(box.Run(WithYear({"archive", "--all"}, book)).status, 0);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string file;
+    int status;
+  };
+  const std::string out = box.root() + "/out";
+  const Case cases[] = {
+      {{"archive", "--name", "Bob", "--name", "Bobb"}, out + "1.db", 1},
+      {{"archive", "--name", "Bob "}, out + "2.csv", 1},
+      {{"export-csv", "--name", "Nobody"}, out + "3.csv", 1},
+      {{"export-csv", "--name", "Bob", "--id", "R1"}, out + "4.csv", 1},
+      {{"export-csv", "--name", "Rene\xCC\x81"}, out + "5.csv", 0},  // typed decomposed
+      {{"retrieve", "--name", "Bob", "--name", "Nobody"}, book, 1},
+      {{"import", "--name", "Nobody"}, book, 1},
+      {{"import", "--name", "Rene\xCC\x81"}, book, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    const std::string before = Slurp(box.databasePath());
+    CliResult r = box.Run(WithYear(c.args, c.file));
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.status == 0) {
+      EXPECT_TRUE(Has(r.out, "patients\t1")) << r.out;
+      continue;
+    }
+    EXPECT_TRUE(Has(r.err, "no patient matches")) << r.err;
+    EXPECT_EQ(r.out, "");
+    if (c.file != book) {
+      EXPECT_FALSE(std::filesystem::exists(c.file));
+    }
+    EXPECT_EQ(Slurp(box.databasePath()), before);  // nothing merged either
+  }
+}
+
+TEST(CliRefusals, EmptyFolderNamesAreUsageErrors) {
+  CliSandbox box;
+  CliResult r = box.RunWithoutDataDir({"--data-dir", "", "patient", "list"});
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(box.root() + "/MeridData_Pro"));
+}
+
+TEST(CliRefusals, ImpossibleDatesAreRefused) {
+  CliSandbox box;
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+  const Date tomorrow = AddDays(Today(), 1), later = AddDays(Today(), 2);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+  };
+  const Case cases[] = {
+      {{"readings", "add", "A1", "--at", "9999-01-01 08:00", "--value", "120"}, 1},
+      {{"readings", "add", "A1", "--at", FormatDate(later) + " 08:00", "--value", "120"}, 1},
+      {{"--yes", "patient", "add", "--name", "Kid", "--id", "K1", "--birth", FormatDate(tomorrow)}, 1},
+      {{"--yes", "patient", "edit", "A1", "--birth", FormatDate(AddDays(Today(), 730))}, 1},
+      {{"readings", "add", "A1", "--at", FormatDate(tomorrow) + " 08:00", "--value", "130"}, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1] + " " + c.args.back());
+    CliResult r = box.Run(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+  }
+  EXPECT_EQ(box.Run({"readings", "list", "A1"}).Rows().size(), 1u);  // the one within a day
+  EXPECT_FALSE(Has(box.Run({"patient", "list"}).out, "K1"));
+  EXPECT_FALSE(Has(box.Run({"patient", "show", "A1"}).out, FormatDate(AddDays(Today(), 730))));
+}
+
+TEST(CliRefusals, DetailCodesOutsideTheirListsAndPartialJsonAreRefused) {
+  CliSandbox box;
+  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+  ASSERT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+  const std::string idx = box.Run({"readings", "list", "A1"}).Rows().at(0).at(0);
+  struct Case {
+    std::string json;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {{R"({"type": 17})", 1, "type"},
+                        {R"({"intensity": 9})", 1, "intensity"},
+                        {R"({"commentOptions": 99999})", 1, "commentOptions"},
+                        {R"({"insulinType": 1000000})", 1, "insulinType"},
+                        {std::string(R"({"comment": "a"})") + '\0' + R"({"type": 1})", 2, "NUL"},
+                        {R"({"comment": "a"} {"type": 1})", 2, "not a JSON object"},
+                        {R"({"type": 1, "intensity": 2})", 0, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.json);
+    CliResult r = box.Run({"readings", "detail", "A1", idx, "--json", box.WriteFile("d.json", c.json)});
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_TRUE(Has(r.err, c.says)) << r.err;
+    const nlohmann::json list = box.Run({"readings", "list", "A1", "--json"}).Json();
+    EXPECT_EQ(list.at(0).contains("detail"), c.status == 0);
+  }
+}
+
+TEST(CliRefusals, SharedMeterDownloadNeedsAnIdAndPdfHelpSaysHowTheLatestPeriodCounts) {
+  CliSandbox box;
+  for (const char* id : {"A1", "B2"})
+    ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", std::string("Lee ") + id, "--id", id,
+                       "--meter-sn", "MK00000009"})
+                  .status,
+              0);
+  const std::string image =
+      box.WriteFile("m.bin", ImageText({MeterRecord{150, 2024, 5, 6, 8, 15, 0, 0, false}}));
+  std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "MK00000009",
+                              "--no-pauses"};
+  CliResult r = box.Run(dl);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Has(r.err, "Lee A1 (A1), Lee B2 (B2)") && Has(r.err, "--id")) << r.err;
+  EXPECT_EQ(box.Run({"readings", "list", "A1"}).out + box.Run({"readings", "list", "B2"}).out, "");
+  dl.insert(dl.end(), {"--id", "B2"});
+  r = box.Run(dl);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(box.Run({"readings", "list", "B2"}).Rows().size(), 1u);
+  EXPECT_EQ(box.Run({"readings", "list", "A1"}).out, "");
+
+  r = box.Run({"pdf", "--help"});
+  EXPECT_TRUE(Has(r.out, "newest reading")) << r.out;
+  EXPECT_FALSE(Has(r.out, "ending today"));
+}
+
+}  // namespace
+}  // namespace meridane::test
