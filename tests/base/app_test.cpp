@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -41,15 +42,13 @@ TEST(LookupText, BehavesLikeTheProfileApi) {
       "Long=" + std::string(300, 'x') + "\r\n"
       "[OpMsg]\n"
       "OpMsg3=Other section\n");
-  EXPECT_EQ(LookupTextIn(file, "Label", "Warning", "Warning"), "Achtung");
-  EXPECT_EQ(LookupTextIn(file, "label", "WARNING", "Warning"), "Achtung");
-  EXPECT_EQ(LookupTextIn(file, "Label", "Quoted", "d"), "  spaced  ");
-  EXPECT_EQ(LookupTextIn(file, "Label", "Empty", "d"), "");  // present but empty: not the default
-  EXPECT_EQ(LookupTextIn(file, "Label", "Long", "d"), std::string(255, 'x'));
-  EXPECT_EQ(LookupTextIn(file, "Label", "OpMsg3", "fallback"), "fallback");  // other section
-  EXPECT_EQ(LookupTextIn(file, "Label", "; Quoted", "fallback"), "fallback");
-  EXPECT_EQ(LookupTextIn(file, "Label", "Missing", "Glucose (mg/dL)"), "Glucose (mg/dL)");
-  EXPECT_EQ(LookupTextIn(file, "Nope", "Warning", "Warning"), "Warning");
+  // Present but empty is not the default; OpMsg3 is in another section.
+  const std::array<std::array<std::string, 3>, 9> cases{{{"Label", "Warning", "Achtung"},
+      {"label", "WARNING", "Achtung"}, {"Label", "Quoted", "  spaced  "}, {"Label", "Empty", ""},
+      {"Label", "Long", std::string(255, 'x')}, {"Label", "OpMsg3", "d"},
+      {"Label", "; Quoted", "d"}, {"Label", "Missing", "d"}, {"Nope", "Warning", "d"}}};
+  for (const auto& [section, key, text] : cases)
+    EXPECT_EQ(LookupTextIn(file, section, key, "d"), text) << section << "/" << key;
   EXPECT_EQ(LookupTextIn(dir.Path("absent.ini"), "Label", "Warning", "W"), "W");
   EXPECT_EQ(LookupTextIn("", "Label", "x", std::string(400, 'd')), std::string(255, 'd'));
 
