@@ -2,26 +2,14 @@
 // download from the patient page (existing patient, a new one through the patient form,
 // an empty meter, a cancel mid-read), the clinic download filed when its page is left, and
 // the progress dialog's own keys.
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QtTest>
 
-#include "gui/main/patient_main.h"
 #include "gui/download/progress_gif.h"
 #include "gui/download/window_downloads.h"
 #include "gui/download/clinic_pages.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "meter/emulator/emulated_backends.h"
 #include "meter/meter_image.h"
 #include "support/meter_images.h"
-#include "gui/patients/add_edit.h"
-#include "gui/widgets/id_entry.h"
-#include "gui/widgets/report_grid.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"

@@ -1,15 +1,7 @@
 // The profile editor: tabs kept on failing rules with their messages and focus, the "To"
 // labels, list moves into the staging copy, the regimen list, and the "Add" dialog.
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QTabWidget>
-#include <QTimeEdit>
-#include <QtTest>
 
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "profile/add_medicine.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/add_medications.h"

@@ -1,17 +1,9 @@
 // The patient form: its messages and questions in add and edit mode, silent close without
 // change, delete emptying the completion list, and the profile editor's staging copy.
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QtTest>
 
-#include "gui/main/patient_main.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/advance.h"
-#include "gui/patients/add_edit.h"
-#include "gui/widgets/id_entry.h"
 
 using namespace meridane;
 using test::StoredPatient;

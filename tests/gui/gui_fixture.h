@@ -1,10 +1,8 @@
 #pragma once
 // Shared set-up for the window tests: a private data folder, a scripted prompter, and a
 // page runner that hands each modal page to the test instead of running it.
-#include <QAbstractItemView>
-#include <QDialog>
-#include <QProcess>
 #include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <vector>
 
@@ -14,6 +12,9 @@
 #include "gui/main/gui_support.h"
 #include "gui/main/patient_main.h"
 #include "gui/main/welcome.h"
+#include "gui/patients/add_edit.h"
+#include "gui/widgets/report_grid.h"
+#include "gui_test_registry.h"
 #include "base/prompter.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"

@@ -1,21 +1,10 @@
 // Output from the window: Print and Print Preview of every report type through QPrinter
 // into PDF files read back with poppler, Save PDF through its seams, and the four tabs of
 // the Import/Export page end to end.
-#include <QAction>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QFile>
-#include <QLineEdit>
-#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTreeWidget>
-#include <QtTest>
 
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/output/io_file.h"
 #include "output/report_model.h"
 #include "support/pdf_text.h"

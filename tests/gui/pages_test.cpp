@@ -1,17 +1,7 @@
 // Navigation: the save question when a page is left, the home page's way out, and the
 // patient page's refusals and results.
-#include <QLabel>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTimer>
-#include <QtTest>
 
-#include "gui/main/patient_main.h"
-#include "gui/main/welcome.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
-#include "gui/patients/add_edit.h"
-#include "gui/widgets/id_entry.h"
 
 using namespace meridane;
 using Texts = std::vector<std::string>;

@@ -1,18 +1,9 @@
 // Questions that cannot be brushed away, the Save PDF dialog's folder, and an area with no
 // leftover placeholder text.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QLabel>
-#include <QMessageBox>
-#include <QTimer>
-#include <QtTest>
 
 #include "gui/main/qt_prompter.h"
 #include "gui/output/report_output.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 
 using namespace meridane;
 

@@ -1,19 +1,8 @@
 // The record detail editor: the checks keep the failing page, the oral message, the
 // circumstance bits, Cancel's question, Reset, the slot list locked after a save, and an
 // edit that reaches the database only when the user agrees on leaving the page.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTimeEdit>
-#include <QTimer>
-#include <QtTest>
 
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/reports/rd_pages.h"
 #include "gui/reports/record_detail.h"
 

@@ -2,20 +2,12 @@
 // the same period, the period list and pickers with the refusal, and the detail hook; the
 // report grid on its own, and the main window's hosted area pages and report state.
 #include <QBarSet>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QImage>
-#include <QPainter>
-#include <QSignalSpy>
-#include <QtTest>
 
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/reports/report_page.h"
 #include "gui/reports/summary_checks.h"
 #include "gui/widgets/pie_view.h"
 #include "gui/widgets/profile_view.h"
-#include "gui/widgets/report_grid.h"
 #include "gui/widgets/value_chart.h"
 
 using namespace meridane;

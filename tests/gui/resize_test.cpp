@@ -1,17 +1,10 @@
 // The resizable window: the opening size keeps every place, a larger window gives the report
 // widgets the room; icons and pie labels fit the size and scale they get.
-#include <QLabel>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QStackedWidget>
-#include <QtTest>
 
 #include "gui/reports/report_page.h"
 #include "gui/widgets/page_icons.h"
 #include "gui/widgets/pie_view.h"
-#include "gui/widgets/report_grid.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 
 using namespace meridane;
 

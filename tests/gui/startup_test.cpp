@@ -1,15 +1,7 @@
 // Start-up: placement and display warnings for injected screens, the page buttons' large
 // layout, stepped scrolling, the database failure notice, and the user's guide.
-#include <QFile>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QStackedWidget>
-#include <QtTest>
 
-#include "gui/main/main_window.h"
-#include "gui/main/welcome.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/widgets/step_scroller.h"
 
 using namespace meridane;
