@@ -2,13 +2,11 @@
 // download from the patient page (existing patient, a new one through the patient form,
 // an empty meter, a cancel mid-read), the clinic download filed when its page is left, and
 // the progress dialog's own keys.
-
 #include "gui/download/progress_gif.h"
 #include "gui/download/window_downloads.h"
 #include "gui/download/clinic_pages.h"
 #include "gui_fixture.h"
 #include "meter/emulator/emulated_backends.h"
-#include "meter/meter_image.h"
 #include "support/meter_images.h"
 
 // Fault sets are written with designated initializers: unnamed members keep their defaults.
@@ -21,9 +19,8 @@ namespace {
 
 constexpr const char* kSerial = "MK72000001";
 const std::string kUnknownSerial = "This serial number doesn't exist. Please maintain the user profile.";
-const std::string kCheckMode =
-    "Please make sure the meter has switched to the communication mode and correctly connected "
-    "to your computer.";
+const std::string kCheckMode = "Please make sure the meter has switched to the communication mode "
+                              "and correctly connected to your computer.";
 
 // Answers the page-leave question with Yes without recording it: these tests look at what
 // the downloads ask and show.
@@ -35,25 +32,17 @@ class DownloadPrompter : public ScriptedPrompter {
   }
 };
 
-std::vector<std::uint8_t> Personal(int n) {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (int i = 0; i < n; ++i)
-    records.push_back(EncodePersonalRecord({100 + i, 2024, 3, 1 + i / 24, i % 24, 10, 0}));
-  return BuildMeterImage(kPersonalMeterType, records);
-}
-
+std::vector<std::uint8_t> Personal(int n) { return test::SampleImage(kPersonalMeterType, n); }
 std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) { return test::ImageOf(readings, true); }
 
 // The stored readings of one patient as "YYYY-MM-DD HH:MM value".
 QStringList Stored(const std::string& id) {
   Database db = OpenPatientDatabase();
-  CPatientProfile p;
   ReadingTable t;
-  if (LoadPatient(db, id, p)) LoadReadings(db, p, t, nullptr);
+  LoadReadings(db, test::StoredPatient(id), t);
   QStringList out;
   for (const GlucoReading& r : t.entries)
-    out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day,
-                             r.at.hour, r.at.minute, r.gluco);
+    out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day, r.at.hour, r.at.minute, r.gluco);
   return out;
 }
 

@@ -35,19 +35,12 @@ class ChartPage : public CAreaPage {
 
 struct RecordingViewer : PdfViewer {
   std::vector<std::string> opened;
-  bool Open(const std::string& p) override {
-    opened.push_back(p);
-    return true;
-  }
+  bool Open(const std::string& p) override { return opened.push_back(p), true; }
 };
 
 // A window showing Ann Lee's report; printing goes into `printed`.
-struct Shown {
-  test::DataFolder folder;
-  ScriptedPrompter prompter;
-  test::PageScript script;
-  std::unique_ptr<CMeridDemoXDlg> w;
-  QString printed;
+struct Shown : test::MainWindow {
+  QString printed = folder.path() + "/printed.pdf";
   std::shared_ptr<RecordingViewer> viewer = std::make_shared<RecordingViewer>();
   QString savePath;
 
@@ -57,9 +50,6 @@ struct Shown {
       Database db = OpenPatientDatabase();
       for (int d = 1; d <= 27; ++d) InsertReading(db, "A1", {2026, 11, d, 8, 0}, 100 + d, 256, 0);
     }
-    w = std::make_unique<CMeridDemoXDlg>(prompter, ScreenMetrics{1280, 1024, 96}, script.Runner());
-    w->Initialise();
-    printed = folder.path() + "/printed.pdf";
     OutputSeams seams;
     seams.askPdfPath = [this] { return savePath; };
     seams.viewer = viewer;
@@ -68,22 +58,21 @@ struct Shown {
       p.setOutputFileName(printed);
       return true;
     };
-    w->SetOutputSeams(seams);
-    AppState& s = w->state();
+    w.SetOutputSeams(seams);
+    AppState& s = w.state();
     test::OpenPatient(s, "A1");
     s.period = {{2026, 11, 1}, {2026, 11, 30}};
     s.fixedToday = Date{2026, 12, 1};
     for (int i = 0; i < 26; ++i)
       s.multipleDownloadRows.push_back({"", "007", "Ann Lee", std::to_string(100 + i), "11/02/2026  08:00"});
-    QuickViewRow q;
-    q.cells = {"Ann Lee", "27", "0", "0", "0", "- - -", "113", "- - -"};
-    s.quickView.rows = {q};
+    s.quickView.rows.resize(1);
+    s.quickView.rows[0].cells = {"Ann Lee", "27", "0", "0", "0", "- - -", "113", "- - -"};
   }
   void Show(int type) {
-    w->state().reportType = type;
-    if (type == kReportMultipleDownload) return w->ShowArea(kAreaClinic);
-    if (type == kReportQuickView) return w->ShowArea(kAreaQuickView);
-    w->ShowArea(kAreaReport);
+    w.state().reportType = type;
+    w.ShowArea(type == kReportMultipleDownload ? kAreaClinic
+               : type == kReportQuickView      ? kAreaQuickView
+                                               : kAreaReport);
   }
 };
 
@@ -94,12 +83,12 @@ class OutputTest : public QObject {
  private slots:
   void printAndSaveEveryTypeIntoAPdfFile() {
     Shown s;
-    s.w->SetAreaPage(kAreaReport, new ChartPage);
+    s.w.SetAreaPage(kAreaReport, new ChartPage);
     for (int type = 0; type < kReportTypeCount; ++type) {
       const std::string name = ReportDocumentName(type);
       QFile::remove(s.printed);
       s.Show(type);
-      s.w->OnPrint();
+      s.w.OnPrint();
       QVERIFY2(QFile::exists(s.printed), name.c_str());
       QCOMPARE(Title(s.printed), name);
       // 27 readings: a log book of 27 day rows goes over two pages; 26 clinic rows too.
@@ -107,7 +96,7 @@ class OutputTest : public QObject {
       QCOMPARE(FindWord(Words(s.printed), "CHARTMARK") != nullptr, !IsLaidOutForPrint(type));
       // Save PDF writes the upper-case suffix and opens the file in the viewer.
       s.savePath = s.folder.path() + QString("/report%1.pdf").arg(type);
-      s.w->OnSavePdf();
+      s.w.OnSavePdf();
       const QString saved = s.folder.path() + QString("/report%1.PDF").arg(type);
       QVERIFY2(QFile::exists(saved), name.c_str());
       QCOMPARE(s.viewer->opened.back(), saved.toStdString());
@@ -118,9 +107,9 @@ class OutputTest : public QObject {
 
     // Cancelled: nothing. A folder that is not there: the message, no viewer.
     s.savePath.clear();
-    s.w->OnSavePdf();
+    s.w.OnSavePdf();
     s.savePath = s.folder.path() + "/missing/report.pdf";
-    s.w->OnSavePdf();
+    s.w.OnSavePdf();
     QCOMPARE(s.prompter.texts(), std::vector<std::string>{"Please make sure the disk can be written."});
     QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
   }
@@ -128,7 +117,7 @@ class OutputTest : public QObject {
   void printedGridTextsStandAtTheirPlaces() {
     Shown s;
     s.Show(kReportLogBook);
-    s.w->OnPrint();
+    s.w.OnPrint();
     const auto words = Words(s.printed);
     // The layout's logical units map linearly onto the page: measure the scale from two
     // column titles and check the rest against it.
@@ -156,9 +145,9 @@ class OutputTest : public QObject {
       if (qobject_cast<QPrintPreviewDialog*>(&d)) title = d.windowTitle();
       return 0;
     });
-    QAction* preview = s.w->findChild<QAction*>("printPreview");
+    QAction* preview = s.w.findChild<QAction*>("printPreview");
     QVERIFY(preview);
-    QVERIFY(s.w->pageButton(kBtnPrint)->actions().contains(preview));
+    QVERIFY(s.w.pageButton(kBtnPrint)->actions().contains(preview));
     preview->trigger();
     QCOMPARE(title, QString("Print Preview"));
   }

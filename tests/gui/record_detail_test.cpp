@@ -163,32 +163,6 @@ class RecordDetailTest : public QObject {
     }
   }
 
-  void savedReadingKeepsItsSlotAfterwards() {
-    ScriptedPrompter prompter;
-    AppState state;
-    state.current = Patient();
-    state.readings.entries = {Reading(1, 1)};
-    WhenEditorOpens([](CRecordDetail& ed) {
-      QVERIFY(ed.glucosePage()->slotList()->isEnabled());
-      ed.glucosePage()->slotList()->setCurrentIndex(2);  // Before-Lunch
-      ed.OnSave();
-    });
-    QVERIFY(EditReadingDetails(nullptr, state, 0, prompter));
-    QCOMPARE(std::pair(state.readings.entries[0].slot, state.readings.entries[0].mark), std::pair(3, 2));
-    QVERIFY(state.dataChanged);
-
-    state.dataChanged = false;
-    bool locked = false;
-    WhenEditorOpens([&](CRecordDetail& ed) {
-      locked = !ed.glucosePage()->slotList()->isEnabled();
-      ed.OnSave();  // saved unchanged: nothing to store
-    });
-    QVERIFY(!EditReadingDetails(nullptr, state, 0, prompter));
-    QVERIFY(locked);
-    QVERIFY(!state.dataChanged);
-    QVERIFY(!EditReadingDetails(nullptr, state, 7, prompter));  // no such reading
-  }
-
   void editReachesTheDatabaseOnlyWithYes() {
     test::MainWindow t;
     test::AddPatient("Ann Lee", "A1");
@@ -210,6 +184,8 @@ class RecordDetailTest : public QObject {
     // No leaves the book as it was and reopens the patient from it; Yes stores the edit.
     for (bool yes : {false, true}) {
       WhenEditorOpens([](CRecordDetail& ed) {
+        QVERIFY(ed.glucosePage()->slotList()->isEnabled());
+        ed.glucosePage()->slotList()->setCurrentIndex(2);  // Before-Lunch
         ed.glucosePage()->comment()->setText("walk after breakfast");
         ed.foodPage()->field(0)->setText("40");
         ed.OnSave();
@@ -223,17 +199,19 @@ class RecordDetailTest : public QObject {
       QCOMPARE(t.prompter.texts(), Texts{"Do you want to save data and leave this page?"});
       const std::vector<GlucoReading> book = stored();
       QCOMPARE(book[0].detail.carbs, yes ? 40 : 0);
-      QCOMPARE(book[0].mark, yes ? 2 : 1);
+      QCOMPARE(std::pair(book[0].slot, book[0].mark), yes ? std::pair(3, 2) : std::pair(1, 1));
       QVERIFY(!book[1].detail.IsNonEmpty());
       QCOMPARE(t.w.state().readings.entries[0].detail.comment, std::string(yes ? "walk after breakfast" : ""));
     }
+    // A saved reading keeps its slot; saved unchanged, nothing is stored.
     bool locked = false;
     WhenEditorOpens([&](CRecordDetail& ed) {
       locked = !ed.glucosePage()->slotList()->isEnabled();
-      ed.OnCancel();
+      ed.OnSave();
     });
     QVERIFY(!EditReadingDetails(&t.w, t.w.state(), 0, t.prompter));
-    QVERIFY(locked);
+    QVERIFY(locked && !t.w.state().dataChanged);
+    QVERIFY(!EditReadingDetails(&t.w, t.w.state(), 7, t.prompter));  // no such reading
   }
 };
 
