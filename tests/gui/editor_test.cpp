@@ -1,6 +1,5 @@
 // The profile editor: tabs kept on failing rules with their messages and focus, the "To"
 // labels, list moves into the staging copy, the regimen list, and the "Add" dialog.
-
 #include "gui_fixture.h"
 #include "profile/add_medicine.h"
 #include "gui/profile/ad_tabs.h"
@@ -29,10 +28,12 @@ struct Editor {
   }
 };
 
-void SelectText(QListWidget* list, const QString& text) {
-  list->clearSelection();
-  for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->text() == text) list->item(i)->setSelected(true);
+// Moves the offered entries named `texts` to the chosen list.
+void Choose(CDualList* lists, const QStringList& texts) {
+  QListWidget* offered = lists->offeredList();
+  offered->setSelectionMode(QAbstractItemView::MultiSelection);
+  for (int i = 0; i < offered->count(); ++i) offered->item(i)->setSelected(texts.contains(offered->item(i)->text()));
+  lists->MoveSelected(true);
 }
 }  // namespace
 
@@ -108,12 +109,7 @@ class EditorTest : public QObject {
     Editor e;
     auto& [current, editor, prompter, ed] = e;
     // Lente and Rapid chosen on the Medications tab become the regimen's dose types.
-    CDualList* insulin = ed.medications()->insulinList();
-    insulin->offeredList()->setSelectionMode(QAbstractItemView::MultiSelection);
-    SelectText(insulin->offeredList(), "Lente");
-    insulin->MoveSelected(true);
-    SelectText(insulin->offeredList(), "Rapid");
-    insulin->MoveSelected(true);
+    Choose(ed.medications()->insulinList(), {"Lente", "Rapid"});
     ed.tabs()->setCurrentIndex(kTabRegimen);
     CADRegimen* reg = ed.regimen();
     reg->unitsEdit(7)->setText("251");
@@ -130,14 +126,12 @@ class EditorTest : public QObject {
     QCOMPARE(reg->list()->item(2)->text(), QString("Regimen3(active)"));
 
     ed.tabs()->setCurrentIndex(kTabComplications);
-    CDualList* comp = ed.complications()->lists();
-    SelectText(comp->offeredList(), "Retinopathy");
-    comp->MoveSelected(true);
+    Choose(ed.complications()->lists(), {"Retinopathy"});
     ed.accept();
-    QCOMPARE(editor.staging.medications.insulin, 18);
-    QCOMPARE(editor.staging.regimens.activeRegimen, 2);
-    QCOMPARE(editor.staging.regimens.regimen[0].doses[7].units, 250.0);
-    QCOMPARE(editor.staging.complications.complications, 1 << 8);
+    const auto& st = editor.staging;
+    QCOMPARE(std::tuple(st.medications.insulin, st.regimens.activeRegimen, st.regimens.regimen[0].doses[7].units,
+                        st.complications.complications),
+             std::tuple(18, 2, 250.0, 1 << 8));
   }
 
   void addMedicinesDialog() {
@@ -145,10 +139,7 @@ class EditorTest : public QObject {
     test::AddPatient("Ann Lee", "A1");
     ScriptedPrompter prompter;
     CAddMedications dlg("A1", prompter);
-    dlg.nameEdit()->setText("Sitagliptin");
-    dlg.OnAdd(false);
-    dlg.nameEdit()->setText("Sitagliptin");
-    dlg.OnAdd(false);
+    for (int i = 0; i < 2; ++i) dlg.nameEdit()->setText("Sitagliptin"), dlg.OnAdd(false);
     QCOMPARE(prompter.texts(), Texts{"This medicine is already listed."});
     QCOMPARE(dlg.oralList()->count(), 1);
     QVERIFY(dlg.changed());

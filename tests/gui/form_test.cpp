@@ -1,6 +1,5 @@
 // The patient form: its messages and questions in add and edit mode, silent close without
 // change, delete emptying the completion list, and the profile editor's staging copy.
-
 #include "gui_fixture.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/advance.h"

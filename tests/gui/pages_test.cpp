@@ -1,6 +1,5 @@
 // Navigation: the save question when a page is left, the home page's way out, and the
 // patient page's refusals and results.
-
 #include "gui_fixture.h"
 
 using namespace meridane;

@@ -1,6 +1,5 @@
 // Questions that cannot be brushed away, the Save PDF dialog's folder, and an area with no
 // leftover placeholder text.
-
 #include "gui/main/qt_prompter.h"
 #include "gui/output/report_output.h"
 #include "gui_fixture.h"

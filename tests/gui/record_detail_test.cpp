@@ -1,7 +1,6 @@
 // The record detail editor: the checks keep the failing page, the oral message, the
 // circumstance bits, Cancel's question, Reset, the slot list locked after a save, and an
 // edit that reaches the database only when the user agrees on leaving the page.
-
 #include "gui_fixture.h"
 #include "gui/reports/rd_pages.h"
 #include "gui/reports/record_detail.h"

@@ -1,6 +1,5 @@
 // The resizable window: the opening size keeps every place, a larger window gives the report
 // widgets the room; icons and pie labels fit the size and scale they get.
-
 #include "gui/reports/report_page.h"
 #include "gui/widgets/page_icons.h"
 #include "gui/widgets/pie_view.h"

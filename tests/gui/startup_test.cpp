@@ -1,6 +1,5 @@
 // Start-up: placement and display warnings for injected screens, the page buttons' large
 // layout, stepped scrolling, the database failure notice, and the user's guide.
-
 #include "gui_fixture.h"
 #include "gui/widgets/step_scroller.h"
 
