@@ -219,9 +219,8 @@ class DownloadTest : public QObject {
 
   void quickViewForAllSpecialAndChosenPatients() {
     Window t;
-    test::AddPatient("Ann Lee", "A1", "5");
-    test::AddPatient("Bo Chen", "B2", "12");
-    test::AddPatient("Cy Dunn", "C3", "13");
+    for (auto [name, id, no] : {std::tuple{"Ann Lee", "A1", "5"}, {"Bo Chen", "B2", "12"}, {"Cy Dunn", "C3", "13"}})
+      test::AddPatient(name, id, no);
     t.w.state().fixedToday = Date{2024, 6, 3};
     // The clinic meter's readings reach the quick view once filed on leaving the list.
     t.Attach(LinkKind::VXA, Clinic({{150, 2024, 6, 1, 8, 0, 0, 5, false},
@@ -246,10 +245,9 @@ class DownloadTest : public QObject {
     // Which patients each choice takes is the core's (tests/reports); the page hands over
     // its checks and keeps what Save PDF and Print use.
     page->SetChecked("All patients", false);
-    page->SetChecked("Ann Lee", true);
-    page->SetChecked("Cy Dunn", true);
+    for (const char* name : {"Ann Lee", "Cy Dunn"}) page->SetChecked(name, true);
     page->OnView();
-    QCOMPARE(names().size(), 2);
+    QCOMPARE(names(), (QStringList{"Ann Lee 2", "Cy Dunn 0"}));
     QCOMPARE(t.w.state().quickView.rows.size(), size_t(2));
 
     // A period that ends before it starts is refused and the grid stays.

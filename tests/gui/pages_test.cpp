@@ -60,25 +60,20 @@ class PagesTest : public QObject {
     ScriptedPrompter prompter;
     CMeridDemoXDlg w(prompter, {1280, 1024, 96});  // pages run with exec()
     w.Initialise();
-    // Each step waits for its page to be the modal one; a step's action may run a nested page.
-    const std::vector<std::pair<std::string, std::function<void(QWidget*)>>> steps{
-        {"meridane::CWelcome",
-         [](QWidget* m) { static_cast<CWelcome*>(m)->individualButton()->click(); }},
-        {"meridane::CPatientMain", [](QWidget* m) {
-           static_cast<CPatientMain*>(m)->idEntry()->setText("A1");
-           static_cast<CPatientMain*>(m)->OnViewReport();
-         }}};
-    size_t next = 0;
+    // Each step waits for its page to be the modal one and acts outside the timer's own slot
+    // (a timer never fires inside itself); the home page's action runs the patient page.
+    int step = 0;
     QTimer driver;
     connect(&driver, &QTimer::timeout, [&] {
       QWidget* modal = QApplication::activeModalWidget();
-      if (next < steps.size() && modal && modal->metaObject()->className() == steps[next].first)
-        // Acting outside the timer's own slot: a timer never fires inside itself.
-        QTimer::singleShot(0, modal, [act = steps[next++].second, modal] { act(modal); });
+      if (auto* home = qobject_cast<CWelcome*>(modal); home && step == 0)
+        ++step, QTimer::singleShot(0, home->individualButton(), &QPushButton::click);
+      if (auto* page = qobject_cast<CPatientMain*>(modal); page && step == 1)
+        ++step, QTimer::singleShot(0, page, [page] { page->idEntry()->setText("A1"), page->OnViewReport(); });
     });
     driver.start(20);
     QVERIFY(w.EnterHomePage());
-    QCOMPARE(next, steps.size());
+    QCOMPARE(step, 2);
     QCOMPARE(w.patientLabel()->text(), QString("Ann Lee (---)"));
   }
 
