@@ -22,7 +22,6 @@ GlucoReading Reading(int slot, int mark, int gluco = 142) {
 CPatientProfile Patient() {
   CPatientProfile p;
   p.IDNo = "A1";
-  p.fullName = "Ann Lee";
   p.medications.insulin = 1 | 16;  // Glargine, Rapid
   return p;
 }
@@ -114,9 +113,7 @@ class RecordDetailTest : public QObject {
     QCOMPARE(ed.insulinPage()->nameList()->currentText(), QString("Lente"));
     QCOMPARE(ed.insulinPage()->amount(0)->text(), QString("7.5"));
 
-    g->circumstance(0)->setChecked(true);  // illness
-    g->circumstance(5)->setChecked(true);  // Food
-    g->circumstance(9)->setChecked(true);  // Other
+    for (int c : {0, 5, 9}) g->circumstance(c)->setChecked(true);  // illness, Food, Other
     g->foodOption()->setCurrentIndex(2);  // "Fasting"
     g->sampleKind()->setCurrentIndex(1);  // "Finger Tip"
     g->comment()->setText("felt unwell");
