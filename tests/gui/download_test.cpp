@@ -2,9 +2,9 @@
 // download from the patient page (existing patient, a new one through the patient form,
 // an empty meter, a cancel mid-read), the clinic download filed when its page is left, and
 // the progress dialog's own keys.
+#include "gui/download/clinic_pages.h"
 #include "gui/download/progress_gif.h"
 #include "gui/download/window_downloads.h"
-#include "gui/download/clinic_pages.h"
 #include "gui_fixture.h"
 #include "meter/emulator/emulated_backends.h"
 #include "support/meter_images.h"
@@ -18,9 +18,11 @@ using Texts = std::vector<std::string>;
 namespace {
 
 constexpr const char* kSerial = "MK72000001";
-const std::string kUnknownSerial = "This serial number doesn't exist. Please maintain the user profile.";
-const std::string kCheckMode = "Please make sure the meter has switched to the communication mode "
-                              "and correctly connected to your computer.";
+const std::string kUnknownSerial =
+    "This serial number doesn't exist. Please maintain the user profile.";
+const std::string kCheckMode =
+    "Please make sure the meter has switched to the communication mode "
+    "and correctly connected to your computer.";
 
 // Answers the page-leave question with Yes without recording it: these tests look at what
 // the downloads ask and show.
@@ -33,7 +35,9 @@ class DownloadPrompter : public ScriptedPrompter {
 };
 
 std::vector<std::uint8_t> Personal(int n) { return test::SampleImage(kPersonalMeterType, n); }
-std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) { return test::ImageOf(readings, true); }
+std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) {
+  return test::ImageOf(readings, true);
+}
 
 // The stored readings of one patient as "YYYY-MM-DD HH:MM value".
 QStringList Stored(const std::string& id) {
@@ -42,7 +46,8 @@ QStringList Stored(const std::string& id) {
   LoadReadings(db, test::StoredPatient(id), t);
   QStringList out;
   for (const GlucoReading& r : t.entries)
-    out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day, r.at.hour, r.at.minute, r.gluco);
+    out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day,
+                             r.at.hour, r.at.minute, r.gluco);
   return out;
 }
 
@@ -82,10 +87,15 @@ struct Window {
   }
   // "Download" with `id`; `form` acts on the patient form when one opens.
   void Download(const char* id = "", test::PageScript::Step form = {}) {
-    Choose(kIndividual, [id](CPatientMain& p) { p.idEntry()->setText(id); p.OnDownload(); },
-           std::move(form));
+    auto download = [id](CPatientMain& p) {
+      p.idEntry()->setText(id);
+      p.OnDownload();
+    };
+    Choose(kIndividual, download, std::move(form));
   }
-  void DownloadData() { Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); }); }
+  void DownloadData() {
+    Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); });
+  }
 };
 
 }  // namespace
@@ -179,8 +189,10 @@ class DownloadTest : public QObject {
       session.Start(DownloadMode::SinglePatient, table);
       CProgressGIF dialog(session, &relay);
       dialog.show();
-      if (escape) QTest::keyClick(&dialog, Qt::Key_Escape);
-      else dialog.close();
+      if (escape)
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      else
+        dialog.close();
       QVERIFY(dialog.isVisible());  // stays until the worker has ended
       QVERIFY(dialog.cancelRequested() && !dialog.cancelButton()->isEnabled());
       QTRY_VERIFY(!dialog.isVisible());  // closed by the worker's notice
@@ -193,10 +205,11 @@ class DownloadTest : public QObject {
     Window t;
     test::AddPatient("Ann Lee", "A1", "5");
     test::AddPatient("Bo Chen", "B2", "12");
-    const std::vector<MeterRecord> readings{
-        {650, 2024, 6, 1, 8, 0, 0, 5, false},   {99, 2024, 6, 1, 9, 0, 0, 77, false},
-        {120, 2024, 6, 1, 13, 5, 1, 12, false}, {100, 2024, 6, 1, 10, 0, 0, 5, true},
-        {15, 2024, 6, 2, 7, 30, 0, 5, false}};
+    const std::vector<MeterRecord> readings{{650, 2024, 6, 1, 8, 0, 0, 5, false},
+                                            {99, 2024, 6, 1, 9, 0, 0, 77, false},
+                                            {120, 2024, 6, 1, 13, 5, 1, 12, false},
+                                            {100, 2024, 6, 1, 10, 0, 0, 5, true},
+                                            {15, 2024, 6, 2, 7, 30, 0, 5, false}};
     t.Attach(LinkKind::VXA, Clinic(readings));
     for (int run = 0; run < 2; ++run) {
       t.DownloadData();
@@ -219,7 +232,8 @@ class DownloadTest : public QObject {
 
   void quickViewForAllSpecialAndChosenPatients() {
     Window t;
-    for (auto [name, id, no] : {std::tuple{"Ann Lee", "A1", "5"}, {"Bo Chen", "B2", "12"}, {"Cy Dunn", "C3", "13"}})
+    for (auto [name, id, no] :
+         {std::tuple{"Ann Lee", "A1", "5"}, {"Bo Chen", "B2", "12"}, {"Cy Dunn", "C3", "13"}})
       test::AddPatient(name, id, no);
     t.w.state().fixedToday = Date{2024, 6, 3};
     // The clinic meter's readings reach the quick view once filed on leaving the list.
@@ -233,7 +247,8 @@ class DownloadTest : public QObject {
     QCOMPARE(page->selection()->topLevelItemCount(), 5);
     auto names = [&] {
       QStringList out;
-      for (const GridRow& row : page->grid()->grid().rows) out << QString::fromStdString(row[0].text + " " + row[1].text);
+      for (const GridRow& row : page->grid()->grid().rows)
+        out << QString::fromStdString(row[0].text + " " + row[1].text);
       return out;
     };
     QVERIFY(names().isEmpty());  // nothing checked yet

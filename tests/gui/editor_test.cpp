@@ -1,11 +1,11 @@
 // The profile editor: tabs kept on failing rules with their messages and focus, the "To"
 // labels, list moves into the staging copy, the regimen list, and the "Add" dialog.
-#include "gui_fixture.h"
-#include "profile/add_medicine.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/add_medications.h"
 #include "gui/profile/advance.h"
 #include "gui/widgets/dual_list.h"
+#include "gui_fixture.h"
+#include "profile/add_medicine.h"
 
 using namespace meridane;
 using Texts = std::vector<std::string>;
@@ -32,7 +32,8 @@ struct Editor {
 void Choose(CDualList* lists, const QStringList& texts) {
   QListWidget* offered = lists->offeredList();
   offered->setSelectionMode(QAbstractItemView::MultiSelection);
-  for (int i = 0; i < offered->count(); ++i) offered->item(i)->setSelected(texts.contains(offered->item(i)->text()));
+  for (int i = 0; i < offered->count(); ++i)
+    offered->item(i)->setSelected(texts.contains(offered->item(i)->text()));
   lists->MoveSelected(true);
 }
 }  // namespace
@@ -89,7 +90,8 @@ class EditorTest : public QObject {
     hr->entry(HealthEntry::Hypoglycemic)->setText("71");
     QVERIFY(!leave());
     QCOMPARE(prompter.texts(), Texts{"The setting of Hypoglycemic is error."});
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
     hr->entry(HealthEntry::Hypoglycemic)->setText("70");
 
     // A malformed entry keeps the tab without a word (the order of the checks is the core's).
@@ -102,7 +104,8 @@ class EditorTest : public QObject {
     hr->entry(HealthEntry::Hight)->setText("170.5");
     QVERIFY(leave());
     ed.accept();
-    QCOMPARE(std::pair(editor.staging.healthRecord.hight, editor.staging.healthRecord.LDL), std::pair(170.5, 100));
+    QCOMPARE(std::pair(editor.staging.healthRecord.hight, editor.staging.healthRecord.LDL),
+             std::pair(170.5, 100));
   }
 
   void regimenBoundsAndLists() {
@@ -129,8 +132,8 @@ class EditorTest : public QObject {
     Choose(ed.complications()->lists(), {"Retinopathy"});
     ed.accept();
     const auto& st = editor.staging;
-    QCOMPARE(std::tuple(st.medications.insulin, st.regimens.activeRegimen, st.regimens.regimen[0].doses[7].units,
-                        st.complications.complications),
+    QCOMPARE(std::tuple(st.medications.insulin, st.regimens.activeRegimen,
+                        st.regimens.regimen[0].doses[7].units, st.complications.complications),
              std::tuple(18, 2, 250.0, 1 << 8));
   }
 
@@ -139,7 +142,10 @@ class EditorTest : public QObject {
     test::AddPatient("Ann Lee", "A1");
     ScriptedPrompter prompter;
     CAddMedications dlg("A1", prompter);
-    for (int i = 0; i < 2; ++i) dlg.nameEdit()->setText("Sitagliptin"), dlg.OnAdd(false);
+    for (int i = 0; i < 2; ++i) {
+      dlg.nameEdit()->setText("Sitagliptin");
+      dlg.OnAdd(false);
+    }
     QCOMPARE(prompter.texts(), Texts{"This medicine is already listed."});
     QCOMPARE(dlg.oralList()->count(), 1);
     QVERIFY(dlg.changed());

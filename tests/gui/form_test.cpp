@@ -1,8 +1,8 @@
 // The patient form: its messages and questions in add and edit mode, silent close without
 // change, delete emptying the completion list, and the profile editor's staging copy.
-#include "gui_fixture.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/advance.h"
+#include "gui_fixture.h"
 
 using namespace meridane;
 using test::StoredPatient;

@@ -7,23 +7,23 @@
 #include <vector>
 
 #include "base/data_paths.h"
+#include "base/prompter.h"
 #include "gui/main/app_state.h"
-#include "gui/main/main_window.h"
 #include "gui/main/gui_support.h"
+#include "gui/main/main_window.h"
 #include "gui/main/patient_main.h"
 #include "gui/main/welcome.h"
 #include "gui/patients/add_edit.h"
+#include "gui/widgets/id_entry.h"
 #include "gui/widgets/report_grid.h"
 #include "gui_test_registry.h"
-#include "base/prompter.h"
 #include "reports/classification.h"
-#include "store/reading_store.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
+#include "store/reading_store.h"
 #include "store/schema.h"
 #include "support/book.h"
 #include "support/temp_folder.h"
-#include "gui/widgets/id_entry.h"
 
 namespace meridane::test {
 

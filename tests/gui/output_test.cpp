@@ -4,11 +4,11 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "gui_fixture.h"
 #include "gui/output/io_file.h"
+#include "gui/widgets/printable_report.h"
+#include "gui_fixture.h"
 #include "output/report_model.h"
 #include "support/pdf_text.h"
-#include "gui/widgets/printable_report.h"
 
 using namespace meridane;
 
@@ -35,7 +35,10 @@ class ChartPage : public CAreaPage {
 
 struct RecordingViewer : PdfViewer {
   std::vector<std::string> opened;
-  bool Open(const std::string& p) override { return opened.push_back(p), true; }
+  bool Open(const std::string& p) override {
+    opened.push_back(p);
+    return true;
+  }
 };
 
 // A window showing Ann Lee's report; printing goes into `printed`.
@@ -64,7 +67,8 @@ struct Shown : test::MainWindow {
     s.period = {{2026, 11, 1}, {2026, 11, 30}};
     s.fixedToday = Date{2026, 12, 1};
     for (int i = 0; i < 26; ++i)
-      s.multipleDownloadRows.push_back({"", "007", "Ann Lee", std::to_string(100 + i), "11/02/2026  08:00"});
+      s.multipleDownloadRows.push_back(
+          {"", "007", "Ann Lee", std::to_string(100 + i), "11/02/2026  08:00"});
     s.quickView.rows.resize(1);
     s.quickView.rows[0].cells = {"Ann Lee", "27", "0", "0", "0", "- - -", "113", "- - -"};
   }
@@ -110,7 +114,8 @@ class OutputTest : public QObject {
     s.w.OnSavePdf();
     s.savePath = s.folder.path() + "/missing/report.pdf";
     s.w.OnSavePdf();
-    QCOMPARE(s.prompter.texts(), std::vector<std::string>{"Please make sure the disk can be written."});
+    QCOMPARE(s.prompter.texts(),
+             std::vector<std::string>{"Please make sure the disk can be written."});
     QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
   }
 
@@ -154,7 +159,8 @@ class OutputTest : public QObject {
 
   void importExportTabsEndToEnd() {
     test::DataFolder folder;
-    for (const char* id : {"A1", "A2", "B1"}) test::AddPatient(id[0] == 'B' ? "Bob" : "Ann Lee", id);
+    for (const char* id : {"A1", "A2", "B1"})
+      test::AddPatient(id[0] == 'B' ? "Bob" : "Ann Lee", id);
     {
       Database db = OpenPatientDatabase();
       InsertReading(db, "A1", {2026, 11, 3, 8, 0}, 111, 0, 0);
@@ -164,7 +170,10 @@ class OutputTest : public QObject {
     ScriptedPrompter prompter;
     QString next;
     FileChoice asked;
-    CInOut page(prompter, [&](const FileChoice& c) { return asked = c, next; });
+    CInOut page(prompter, [&](const FileChoice& c) {
+      asked = c;
+      return next;
+    });
     CIOFile* io = page.ioFile();
     io->fromDate()->setDate({2026, 11, 1});
     io->toDate()->setDate({2026, 11, 30});
@@ -193,7 +202,8 @@ class OutputTest : public QObject {
       QVERIFY(db.Exec("DELETE FROM \"GA1\";") && db.Exec("DELETE FROM \"GA2\";"));
     }
     io->tabs()->setCurrentIndex(1);
-    for (int i = 0; i < 4; ++i) io->patientList()->topLevelItem(i)->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < 4; ++i)
+      io->patientList()->topLevelItem(i)->setCheckState(0, i == 0 ? Qt::Checked : Qt::Unchecked);
     QVERIFY(run(book));
     QVERIFY(!asked.save && io->dataChanged());
     QCOMPARE(io->lastResult().readingsAdded, 2);  // what arrives where is the core's
@@ -219,7 +229,8 @@ class OutputTest : public QObject {
     io->pathEdit()->setText(folder.path() + "/caf\u00e9.db");
     page.show();
     QVERIFY(!io->Run());
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"Cannot save data in a illegal file path."});
+    QCOMPARE(prompter.texts(),
+             std::vector<std::string>{"Cannot save data in a illegal file path."});
     QCOMPARE(io->pathEdit()->selectedText(), io->pathEdit()->text());
 
     // An empty box closes without a run.

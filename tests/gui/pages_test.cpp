@@ -66,10 +66,14 @@ class PagesTest : public QObject {
     QTimer driver;
     connect(&driver, &QTimer::timeout, [&] {
       QWidget* modal = QApplication::activeModalWidget();
-      if (auto* home = qobject_cast<CWelcome*>(modal); home && step == 0)
-        ++step, QTimer::singleShot(0, home->individualButton(), &QPushButton::click);
-      if (auto* page = qobject_cast<CPatientMain*>(modal); page && step == 1)
-        ++step, QTimer::singleShot(0, page, [page] { page->idEntry()->setText("A1"), page->OnViewReport(); });
+      if (auto* home = qobject_cast<CWelcome*>(modal); home && step == 0) {
+        ++step;
+        QTimer::singleShot(0, home->individualButton(), &QPushButton::click);
+      } else if (auto* page = qobject_cast<CPatientMain*>(modal); page && step == 1) {
+        ++step;
+        page->idEntry()->setText("A1");
+        QTimer::singleShot(0, page, &CPatientMain::OnViewReport);
+      }
     });
     driver.start(20);
     QVERIFY(w.EnterHomePage());

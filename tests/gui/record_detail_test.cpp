@@ -1,9 +1,9 @@
 // The record detail editor: the checks keep the failing page, the oral message, the
 // circumstance bits, Cancel's question, Reset, the slot list locked after a save, and an
 // edit that reaches the database only when the user agrees on leaving the page.
-#include "gui_fixture.h"
-#include "gui/reports/rd_pages.h"
 #include "gui/reports/record_detail.h"
+#include "gui/reports/rd_pages.h"
+#include "gui_fixture.h"
 
 using namespace meridane;
 using Texts = std::vector<std::string>;
@@ -114,8 +114,8 @@ class RecordDetailTest : public QObject {
     QCOMPARE(ed.insulinPage()->amount(0)->text(), QString("7.5"));
 
     for (int c : {0, 5, 9}) g->circumstance(c)->setChecked(true);  // illness, Food, Other
-    g->foodOption()->setCurrentIndex(2);  // "Fasting"
-    g->sampleKind()->setCurrentIndex(1);  // "Finger Tip"
+    g->foodOption()->setCurrentIndex(2);                           // "Fasting"
+    g->sampleKind()->setCurrentIndex(1);                           // "Finger Tip"
     g->comment()->setText("felt unwell");
     ed.insulinPage()->nameList()->setCurrentIndex(1);  // Glargine
     ed.OnSave();
@@ -197,7 +197,8 @@ class RecordDetailTest : public QObject {
       QCOMPARE(book[0].detail.carbs, yes ? 40 : 0);
       QCOMPARE(std::pair(book[0].slot, book[0].mark), yes ? std::pair(3, 2) : std::pair(1, 1));
       QVERIFY(!book[1].detail.IsNonEmpty());
-      QCOMPARE(t.w.state().readings.entries[0].detail.comment, std::string(yes ? "walk after breakfast" : ""));
+      QCOMPARE(t.w.state().readings.entries[0].detail.comment,
+               std::string(yes ? "walk after breakfast" : ""));
     }
     // A saved reading keeps its slot; saved unchanged, nothing is stored.
     bool locked = false;

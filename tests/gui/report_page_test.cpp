@@ -3,12 +3,12 @@
 // report grid on its own, and the main window's hosted area pages and report state.
 #include <QBarSet>
 
-#include "gui_fixture.h"
 #include "gui/reports/report_page.h"
 #include "gui/reports/summary_checks.h"
 #include "gui/widgets/pie_view.h"
 #include "gui/widgets/profile_view.h"
 #include "gui/widgets/value_chart.h"
+#include "gui_fixture.h"
 
 using namespace meridane;
 
@@ -29,7 +29,9 @@ QVariant Data(const CReportGrid& g, int row, int col, int role = Qt::DisplayRole
 
 // A cell's colour as the model gives it and as the set asks for it ("" for none).
 QString Shade(const QVariant& v) { return v.isValid() ? v.value<QColor>().name() : QString(); }
-QString Shade(const std::optional<Rgb>& c) { return c ? QColor(c->r, c->g, c->b).name() : QString(); }
+QString Shade(const std::optional<Rgb>& c) {
+  return c ? QColor(c->r, c->g, c->b).name() : QString();
+}
 
 void Choose(CReportPage& page, int type) {
   const int index = page.reportList()->findData(type);
@@ -41,7 +43,8 @@ void CheckGrid(CReportGrid* g, const GridSet& set) {
   QCOMPARE(g->model()->rowCount(), int(set.rows.size()));
   QCOMPARE(g->model()->columnCount(), int(set.columns.size()));
   for (std::size_t c = 0; c < set.columns.size(); ++c)
-    QCOMPARE(g->model()->headerData(int(c), Qt::Horizontal).toString().toStdString(), set.columns[c].title);
+    QCOMPARE(g->model()->headerData(int(c), Qt::Horizontal).toString().toStdString(),
+             set.columns[c].title);
   for (std::size_t r = 0; r < set.rows.size(); ++r)
     for (std::size_t c = 0; c < set.columns.size(); ++c) {
       const GridCell& cell = set.rows[r][c];
@@ -64,7 +67,10 @@ void CheckPoints(CValueChart* c, const PointSet& s, bool joined) {
   CheckFrame(c, s.frame);
   QStringList labels;
   std::vector<double> at;
-  for (const auto& l : s.labels) labels << QString::fromStdString(l.text), at.push_back(l.x);
+  for (const auto& l : s.labels) {
+    labels << QString::fromStdString(l.text);
+    at.push_back(l.x);
+  }
   QCOMPARE(c->axisLabels(), labels);
   QCOMPARE(c->axisLabelPositions(), at);
   QCOMPARE(c->points().size(), s.points.size());
@@ -130,13 +136,16 @@ class ReportPageTest : public QObject {
 
       Choose(page, kReportTrend);
       QCOMPARE(page.currentView(), static_cast<QWidget*>(page.chart(kReportTrend)));
-      CheckPoints(page.chart(kReportTrend), BuildTrendSet(p, s.readings, s.period, t, s.today()), true);
+      CheckPoints(page.chart(kReportTrend), BuildTrendSet(p, s.readings, s.period, t, s.today()),
+                  true);
       Choose(page, kReportStandardDay);
-      CheckPoints(page.chart(kReportStandardDay), BuildStandardDaySet(p, s.readings, s.period, t), false);
+      CheckPoints(page.chart(kReportStandardDay), BuildStandardDaySet(p, s.readings, s.period, t),
+                  false);
       Choose(page, kReportDayAverage);
       CheckAverages(page.chart(kReportDayAverage), BuildDayAverageSet(p, s.readings, s.period, t));
       Choose(page, kReportWeekAverage);
-      CheckAverages(page.chart(kReportWeekAverage), BuildWeekAverageSet(p, s.readings, s.period, t));
+      CheckAverages(page.chart(kReportWeekAverage),
+                    BuildWeekAverageSet(p, s.readings, s.period, t));
 
       Choose(page, kReportHistogram);
       const HistogramSet h = BuildHistogramSet(p, s.readings, s.period, t);
@@ -154,7 +163,8 @@ class ReportPageTest : public QObject {
 
       Choose(page, kReportPie);
       const PieSet pies = BuildPieSet(p, s.readings, s.period, t);
-      QCOMPARE(page.pies()->pies().title + page.pies()->pies().secondTitle, pies.title + pies.secondTitle);
+      QCOMPARE(page.pies()->pies().title + page.pies()->pies().secondTitle,
+               pies.title + pies.secondTitle);
       for (int i = 0; i < kPieCount; ++i)
         QCOMPARE(page.pies()->pies().pies[i].percentText, pies.pies[i].percentText);
 
@@ -178,8 +188,9 @@ class ReportPageTest : public QObject {
     // One above and three within readings after breakfast: 25 % red, 75 % green; pies
     // without readings are white discs.
     ReadingTable t;
-    t.entries = {test::Reading({2025, 3, 1, 9, 0}, 250, 2), test::Reading({2025, 3, 1, 10, 0}, 120, 2),
-                 test::Reading({2025, 3, 2, 9, 0}, 121, 2), test::Reading({2025, 3, 3, 9, 0}, 122, 2)};
+    t.entries = {
+        test::Reading({2025, 3, 1, 9, 0}, 250, 2), test::Reading({2025, 3, 1, 10, 0}, 120, 2),
+        test::Reading({2025, 3, 2, 9, 0}, 121, 2), test::Reading({2025, 3, 3, 9, 0}, 122, 2)};
     CPieView v;
     v.resize(980, 520);
     v.SetPies(BuildPieSet(CPatientProfile{}, t, {{2025, 3, 1}, {2025, 3, 3}}, ReportTargets{}));
@@ -188,7 +199,8 @@ class ReportPageTest : public QObject {
     auto colourAt = [&](int pie, double degrees) {
       const QRectF d = CPieView::PieRect(pie, v.size());
       const double a = qDegreesToRadians(degrees), r = d.width() / 4;
-      return img.pixelColor(QPointF(d.center().x() + r * std::cos(a), d.center().y() - r * std::sin(a)).toPoint());
+      return img.pixelColor(
+          QPointF(d.center().x() + r * std::cos(a), d.center().y() - r * std::sin(a)).toPoint());
     };
     const Pie& after = v.pies().pies[2];
     QCOMPARE(after.percentText[int(Band::Above)], std::string("25.0%"));
@@ -242,7 +254,8 @@ class ReportPageTest : public QObject {
     // Entries deliberately out of time order: the grid's rows are newest first and each
     // must still name its own entry.
     ReadingTable t;
-    t.entries = {test::Reading({2025, 3, 10, 9, 15}, 120, 1, 1), test::Reading({2025, 3, 8, 7, 0}, 650, 3, 2),
+    t.entries = {test::Reading({2025, 3, 10, 9, 15}, 120, 1, 1),
+                 test::Reading({2025, 3, 8, 7, 0}, 650, 3, 2),
                  test::Reading({2025, 3, 9, 20, 0}, 200, 2, 0)};
     CPatientProfile p;
     p.timeUnit = true;
@@ -254,7 +267,8 @@ class ReportPageTest : public QObject {
     grid.show();
     QVERIFY(QTest::qWaitForWindowExposed(&grid));
     CheckGrid(&grid, set);
-    for (std::size_t c = 0; c < set.columns.size(); ++c) QCOMPARE(grid.columnWidth(int(c)), set.columns[c].width);
+    for (std::size_t c = 0; c < set.columns.size(); ++c)
+      QCOMPARE(grid.columnWidth(int(c)), set.columns[c].width);
 
     QSignalSpy opened(&grid, &CReportGrid::readingActivated);
     for (int row : {0, 2, int(set.rows.size()) - 1, 3})  // 10 March, 8 March, "# Result", empty

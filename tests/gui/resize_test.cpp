@@ -47,19 +47,25 @@ class ResizeTest : public QObject {
 
   void columnsSpreadInProportion() {
     using V = std::vector<int>;
-    const struct { const char* name; V widths; int room; V spread; } cases[] = {
-        {"doubled", {100, 200, 100}, 800, {200, 400, 200}},
-        {"too narrow", {300, 300}, 500, {300, 300}},
-        {"rounding fills the row", {1, 1, 1}, 10, {3, 3, 4}},
-        {"unsized kept", {0, 50, 50}, 200, {0, 100, 100}}};
-    for (const auto& c : cases) QVERIFY2(CReportGrid::FitColumns(c.widths, c.room) == c.spread, c.name);
+    const struct {
+      const char* name;
+      V widths;
+      int room;
+      V spread;
+    } cases[] = {{"doubled", {100, 200, 100}, 800, {200, 400, 200}},
+                 {"too narrow", {300, 300}, 500, {300, 300}},
+                 {"rounding fills the row", {1, 1, 1}, 10, {3, 3, 4}},
+                 {"unsized kept", {0, 50, 50}, 200, {0, 100, 100}}};
+    for (const auto& c : cases)
+      QVERIFY2(CReportGrid::FitColumns(c.widths, c.room) == c.spread, c.name);
   }
 
   void iconsDrawnAtTheScreensScale() {
     const QIcon icon = MakePageIcon(PageIcon::Home, 64);
     for (qreal scale : {1.0, 1.25, 1.5, 2.0}) {
       const QPixmap pm = icon.pixmap(QSize(40, 40), scale);
-      QVERIFY(pm.size() == QSize(qRound(40 * scale), qRound(40 * scale)) && pm.deviceIndependentSize() == QSizeF(40, 40));
+      QVERIFY(pm.size() == QSize(qRound(40 * scale), qRound(40 * scale)) &&
+              pm.deviceIndependentSize() == QSizeF(40, 40));
     }
   }
 
@@ -70,7 +76,8 @@ class ResizeTest : public QObject {
       const QRectF box = CPieView::LabelRect(disc, mid, text, view);
       QVERIFY(QRectF(QPointF(0, 0), view).contains(box));
       const QPointF c = disc.center();
-      const QPointF nearest(std::clamp(c.x(), box.left(), box.right()), std::clamp(c.y(), box.top(), box.bottom()));
+      const QPointF nearest(std::clamp(c.x(), box.left(), box.right()),
+                            std::clamp(c.y(), box.top(), box.bottom()));
       QVERIFY2(QLineF(c, nearest).length() >= disc.width() / 2, qPrintable(QString::number(mid)));
     }
   }

@@ -1,7 +1,7 @@
 // Start-up: placement and display warnings for injected screens, the page buttons' large
 // layout, stepped scrolling, the database failure notice, and the user's guide.
-#include "gui_fixture.h"
 #include "gui/widgets/step_scroller.h"
+#include "gui_fixture.h"
 
 using namespace meridane;
 
@@ -21,7 +21,9 @@ class StartupTest : public QObject {
       ScreenMetrics screen;
       std::vector<std::string> texts;
       int button;  // the page buttons' side: larger for a large DPI
-    } cases[] = {{{800, 600, 96}, {kResText}, 48}, {{1920, 1080, 96}, {}, 48}, {{1024, 768, 120}, {kDpiText}, 52}};
+    } cases[] = {{{800, 600, 96}, {kResText}, 48},
+                 {{1920, 1080, 96}, {}, 48},
+                 {{1024, 768, 120}, {kDpiText}, 52}};
     for (const auto& c : cases) {
       ScriptedPrompter prompter;
       CMeridDemoXDlg w(prompter, c.screen);
@@ -31,7 +33,8 @@ class StartupTest : public QObject {
       QCOMPARE(w.pageButton(kBtnHome)->geometry().size(), QSize(c.button, c.button));
       QCOMPARE(w.scroller()->ScrollBarsShown(), c.screen.width == 800);
       if (c.screen.width != 800) continue;
-      QVERIFY(prompter.asked()[0].caption == "Warning" && prompter.asked()[0].icon == PromptIcon::Exclamation);
+      QVERIFY(prompter.asked()[0].caption == "Warning" &&
+              prompter.asked()[0].icon == PromptIcon::Exclamation);
       // The report area gives up height instead of an upright scroll bar.
       QVERIFY(w.scroller()->verticalBar()->isHidden() && w.canvas()->height() < kCanvasHeight);
       QCOMPARE(w.geometry().size(), QSize(800, 570));
@@ -42,20 +45,19 @@ class StartupTest : public QObject {
   void steppedScrolling() {
     // The step rules themselves are checked in the core (tests/base); here the window uses
     // them on the home page, which cannot shrink (the main window's report area does).
-    const ScreenMetrics small{800, 600, 96};
-    test::DataFolder folder;
-    ScriptedPrompter prompter;
-    AppState state;
-    CWelcome w(state, prompter, ModalRunner(), small);
+    test::PageKit kit;
+    CWelcome w(kit.state, kit.prompter, ModalRunner(), {800, 600, 96});
     w.show();
     QCoreApplication::processEvents();
     CStepScroller* s = w.scroller();
     QVERIFY(!s->verticalBar()->isHidden() && !s->horizontalBar()->isHidden());
-    s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    s->horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    auto step = [](QScrollBar* bar, int n) {
+      for (int i = 0; i < n; ++i) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    };
+    step(s->verticalBar(), 2);
+    step(s->horizontalBar(), 1);
     QCOMPARE(w.canvas()->pos(), QPoint(-24, -36));
-    for (int i = 0; i < 12; ++i) s->verticalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    step(s->verticalBar(), 12);
     QCOMPARE(s->verticalBar()->value(), 100);
     // The last step stops at the page's bottom edge instead of scrolling past it.
     QCOMPARE(w.canvas()->geometry().bottom(), s->verticalBar()->geometry().bottom());
@@ -84,7 +86,10 @@ class StartupTest : public QObject {
     bool registered = false;
     QString found = QStringLiteral("/x/manual.pdf");
     SetGuideOpener({[&] { return registered; }, [&] { return found; },
-                    [&](const QString& p) { return opened.push_back(p.toStdString()), true; }});
+                    [&](const QString& p) {
+                      opened.push_back(p.toStdString());
+                      return true;
+                    }});
     ScriptedPrompter prompter;
     OpenUserGuide(prompter);
     // Without a reader the advice comes first and the guide is still opened.
