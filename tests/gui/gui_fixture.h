@@ -41,8 +41,6 @@ class DataFolder {
   DataFolderOverride override_{tmp_.root()};
 };
 
-inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFolder()); }
-
 // Stores a patient through the form's own save, answering Yes.
 inline void AddPatient(const std::string& name, const std::string& id,
                        const std::string& medicalNo = "", const std::string& meterSN = "") {

@@ -38,7 +38,7 @@ class StartupTest : public QObject {
       // The report area gives up height instead of an upright scroll bar.
       QVERIFY(w.scroller()->verticalBar()->isHidden() && w.canvas()->height() < kCanvasHeight);
       QCOMPARE(w.geometry().size(), QSize(800, 570));
-      QVERIFY(QFile::exists(test::DataFolderPath() + "/Patients.db"));
+      QVERIFY(QFile::exists(QString::fromStdString(meridane::DataFolder()) + "/Patients.db"));
     }
   }
 
