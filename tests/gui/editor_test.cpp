@@ -1,33 +1,40 @@
 // The profile editor: tabs kept on failing rules with their messages and focus, the "To"
 // labels, list moves into the staging copy, the regimen list, and the "Add" dialog.
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTimeEdit>
-#include <QtTest>
-
-#include "gui_fixture.h"
-#include "gui_test_registry.h"
-#include "profile/add_medicine.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/add_medications.h"
 #include "gui/profile/advance.h"
 #include "gui/widgets/dual_list.h"
+#include "gui_fixture.h"
+#include "profile/add_medicine.h"
 
 using namespace meridane;
+using Texts = std::vector<std::string>;
 
 namespace {
 const std::string kBlocks =
     "Time blocks setting error.\nPlease kindly modify your setting and save again.";
 
-void SelectText(QListWidget* list, const QString& text) {
-  list->clearSelection();
-  for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->text() == text) list->item(i)->setSelected(true);
+// The profile editor on `current` with its staging copy.
+struct Editor {
+  explicit Editor(CPatientProfile p = {}) : current(std::move(p)) {}
+  CPatientProfile current;
+  ProfileEditorState editor;
+  ScriptedPrompter prompter;
+  CAdvance ed{current, editor, false, false, prompter};
+  // Moves to `tab`; true when the current tab let it go.
+  bool Leave(int tab) {
+    ed.tabs()->setCurrentIndex(tab);
+    return ed.tabs()->currentIndex() == tab;
+  }
+};
+
+// Moves the offered entries named `texts` to the chosen list.
+void Choose(CDualList* lists, const QStringList& texts) {
+  QListWidget* offered = lists->offeredList();
+  offered->setSelectionMode(QAbstractItemView::MultiSelection);
+  for (int i = 0; i < offered->count(); ++i)
+    offered->item(i)->setSelected(texts.contains(offered->item(i)->text()));
+  lists->MoveSelected(true);
 }
 }  // namespace
 
@@ -35,70 +42,56 @@ class EditorTest : public QObject {
   Q_OBJECT
  private slots:
   void scheduleRuleKeepsTheTab() {
-    CPatientProfile current;
-    ProfileEditorState editor;
-    ScriptedPrompter prompter;
-    CAdvance ed(current, editor, false, false, prompter);
+    Editor e;
+    auto& [current, editor, prompter, ed] = e;
     QVERIFY(editor.opened);
     CADSchedule* s = ed.schedule();
-    QCOMPARE(s->endLabel(false, 0)->text(), QString("08:59 am"));
+    // Each block's "To" label is the minute before the next block starts, on either clock.
     QCOMPARE(s->endLabel(false, 6)->text(), QString("05:59 am"));
-    QCOMPARE(s->blockLabel(false, 2)->text(), QString("Before-Lunch"));
     s->clock24()->setChecked(true);
     s->nonMealNames()->setChecked(true);
-    QCOMPARE(s->endLabel(false, 5)->text(), QString("22:59"));
     QCOMPARE(s->blockLabel(true, 2)->text(), QString("Before-Meal2"));
-
     s->startEdit(false, 3)->setTime(QTime(11, 0));  // After Lunch equal to Before Lunch
     QCOMPARE(s->endLabel(false, 2)->text(), QString("10:59"));
-    ed.tabs()->setCurrentIndex(kTabMedications);
-    QCOMPARE(ed.tabs()->currentIndex(), int(kTabSchedule));
-    QCOMPARE(prompter.texts(), std::vector<std::string>{kBlocks});
+    QVERIFY(!e.Leave(kTabMedications));
+    QCOMPARE(prompter.texts(), Texts{kBlocks});
 
     s->startEdit(false, 3)->setTime(QTime(14, 0));
     s->startEdit(false, 6)->setTime(QTime(5, 0));  // Night before Before Breakfast
     // The non-working schedule counts only when switched on.
     s->startEdit(true, 0)->setTime(QTime(23, 30));
-    ed.tabs()->setCurrentIndex(kTabMedications);
-    QCOMPARE(ed.tabs()->currentIndex(), int(kTabMedications));
+    QVERIFY(e.Leave(kTabMedications));
     ed.tabs()->setCurrentIndex(kTabSchedule);
     s->separateNonWorking()->setChecked(true);
     prompter.Clear();
     ed.accept();
-    QCOMPARE(prompter.texts(), std::vector<std::string>{kBlocks});
-    QCOMPARE(ed.result(), 0);
-    QCOMPARE(editor.confirmed, 0u);
+    QCOMPARE(prompter.texts(), Texts{kBlocks});
+    QVERIFY(ed.result() == 0 && editor.confirmed == 0u);
     s->startEdit(true, 0)->setTime(QTime(6, 0));
     ed.accept();
     QCOMPARE(ed.result(), int(QDialog::Accepted));
     QCOMPARE(editor.staging.working.start[6], (TimeOfDay{5, 0}));
-    QVERIFY(editor.staging.workEnable);
-    QVERIFY(ed.timeUnit());
-    QVERIFY(ed.mealEnable());
+    QVERIFY(editor.staging.workEnable && ed.timeUnit() && ed.mealEnable());
   }
 
   void healthRecordChecksInOrder() {
-    CPatientProfile current;
-    current.healthRecord.preMealLow = 70;
-    current.healthRecord.preMealHigh = 130;
-    current.healthRecord.postMealLow = 70;
-    current.healthRecord.postMealHigh = 180;
-    ProfileEditorState editor;
-    ScriptedPrompter prompter;
-    CAdvance ed(current, editor, false, false, prompter);
+    CPatientProfile p;
+    p.healthRecord.preMealLow = p.healthRecord.postMealLow = 70;
+    p.healthRecord.preMealHigh = 130;
+    p.healthRecord.postMealHigh = 180;
+    Editor e(p);
+    auto& [current, editor, prompter, ed] = e;
     ed.show();
     QVERIFY(QTest::qWaitForWindowExposed(&ed));
     ed.tabs()->setCurrentIndex(kTabHealthRecord);
     CADHealthRecord* hr = ed.healthRecord();
-    auto leave = [&] {
-      ed.tabs()->setCurrentIndex(kTabInquiry);
-      return ed.tabs()->currentIndex() == kTabInquiry;
-    };
+    auto leave = [&] { return e.Leave(kTabInquiry); };
 
     hr->entry(HealthEntry::Hypoglycemic)->setText("71");
     QVERIFY(!leave());
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"The setting of Hypoglycemic is error."});
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
+    QCOMPARE(prompter.texts(), Texts{"The setting of Hypoglycemic is error."});
+    QCOMPARE(QApplication::focusWidget(),
+             static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
     hr->entry(HealthEntry::Hypoglycemic)->setText("70");
 
     // A malformed entry keeps the tab without a word (the order of the checks is the core's).
@@ -111,30 +104,19 @@ class EditorTest : public QObject {
     hr->entry(HealthEntry::Hight)->setText("170.5");
     QVERIFY(leave());
     ed.accept();
-    QCOMPARE(editor.staging.healthRecord.hight, 170.5);
-    QCOMPARE(editor.staging.healthRecord.LDL, 100);
+    QCOMPARE(std::pair(editor.staging.healthRecord.hight, editor.staging.healthRecord.LDL),
+             std::pair(170.5, 100));
   }
 
   void regimenBoundsAndLists() {
-    CPatientProfile current;
-    ProfileEditorState editor;
-    ScriptedPrompter prompter;
-    CAdvance ed(current, editor, false, false, prompter);
-
+    Editor e;
+    auto& [current, editor, prompter, ed] = e;
     // Lente and Rapid chosen on the Medications tab become the regimen's dose types.
-    CDualList* insulin = ed.medications()->insulinList();
-    insulin->offeredList()->setSelectionMode(QAbstractItemView::MultiSelection);
-    SelectText(insulin->offeredList(), "Lente");
-    insulin->MoveSelected(true);
-    SelectText(insulin->offeredList(), "Rapid");
-    insulin->MoveSelected(true);
-    QCOMPARE(insulin->chosenList()->count(), 2);
-
+    Choose(ed.medications()->insulinList(), {"Lente", "Rapid"});
     ed.tabs()->setCurrentIndex(kTabRegimen);
     CADRegimen* reg = ed.regimen();
     reg->unitsEdit(7)->setText("251");
-    ed.tabs()->setCurrentIndex(kTabInquiry);
-    QCOMPARE(ed.tabs()->currentIndex(), int(kTabRegimen));
+    QVERIFY(!e.Leave(kTabInquiry));
     QVERIFY(prompter.asked().empty());
     reg->list()->setCurrentRow(1);  // nor can another regimen be shown
     QCOMPARE(reg->list()->currentRow(), 0);
@@ -147,15 +129,12 @@ class EditorTest : public QObject {
     QCOMPARE(reg->list()->item(2)->text(), QString("Regimen3(active)"));
 
     ed.tabs()->setCurrentIndex(kTabComplications);
-    CDualList* comp = ed.complications()->lists();
-    SelectText(comp->offeredList(), "Retinopathy");
-    comp->MoveSelected(true);
+    Choose(ed.complications()->lists(), {"Retinopathy"});
     ed.accept();
-    QCOMPARE(ed.result(), int(QDialog::Accepted));
-    QCOMPARE(editor.staging.medications.insulin, 18);
-    QCOMPARE(editor.staging.regimens.activeRegimen, 2);
-    QCOMPARE(editor.staging.regimens.regimen[0].doses[7].units, 250.0);
-    QCOMPARE(editor.staging.complications.complications, 1 << 8);
+    const auto& st = editor.staging;
+    QCOMPARE(std::tuple(st.medications.insulin, st.regimens.activeRegimen,
+                        st.regimens.regimen[0].doses[7].units, st.complications.complications),
+             std::tuple(18, 2, 250.0, 1 << 8));
   }
 
   void addMedicinesDialog() {
@@ -163,17 +142,14 @@ class EditorTest : public QObject {
     test::AddPatient("Ann Lee", "A1");
     ScriptedPrompter prompter;
     CAddMedications dlg("A1", prompter);
-    dlg.nameEdit()->setText("Sitagliptin");
-    dlg.OnAdd(false);
-    dlg.nameEdit()->setText("Sitagliptin");
-    dlg.OnAdd(false);
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"This medicine is already listed."});
+    for (int i = 0; i < 2; ++i) {
+      dlg.nameEdit()->setText("Sitagliptin");
+      dlg.OnAdd(false);
+    }
+    QCOMPARE(prompter.texts(), Texts{"This medicine is already listed."});
     QCOMPARE(dlg.oralList()->count(), 1);
-    QCOMPARE(dlg.oralList()->item(0)->text(), QString("Sitagliptin"));
     QVERIFY(dlg.changed());
-    Database db = OpenPatientDatabase();
-    CPatientProfile p;
-    LoadPatient(db, "A1", p);
+    const CPatientProfile p = test::StoredPatient("A1");
     QVERIFY(p.medicationEnable);
     QCOMPARE(p.medications.oralName[0], std::string("Sitagliptin"));
   }

@@ -1,30 +1,14 @@
 // The patient form: its messages and questions in add and edit mode, silent close without
 // change, delete emptying the completion list, and the profile editor's staging copy.
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QtTest>
-
-#include "gui/main/patient_main.h"
-#include "gui_fixture.h"
-#include "gui_test_registry.h"
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/advance.h"
-#include "gui/patients/add_edit.h"
-#include "gui/widgets/id_entry.h"
+#include "gui_fixture.h"
 
 using namespace meridane;
+using test::StoredPatient;
+using Texts = std::vector<std::string>;
 
 namespace {
-
-CPatientProfile Stored(const std::string& id) {
-  Database db = OpenPatientDatabase();
-  CPatientProfile p;
-  LoadPatient(db, id, p);
-  return p;
-}
 
 void Fill(CAddEdit& form, const QString& name, const QString& id, const QString& medNo = {}) {
   form.fields().fullName->setText(name);
@@ -38,24 +22,17 @@ class FormTest : public QObject {
   Q_OBJECT
  private slots:
   void addModeMessagesAndQuestion() {
-    test::DataFolder folder;
+    test::PageKit kit;
+    auto& [folder, state, prompter, script] = kit;
     test::AddPatient("Ann Lee", "A1");
-    AppState state;
-    ScriptedPrompter prompter;
-    test::PageScript script;
     CAddEdit form(false, state, prompter, script.Runner());
     QSignalSpy finished(&form, &QDialog::finished);
-    QCOMPARE(form.windowTitle(), QString("Add"));
-    QVERIFY(form.fields().idNo->isEnabled());
-    QVERIFY(form.fields().male->isChecked());
-    QCOMPARE(form.fields().birth->date(), QDate(1970, 1, 1));
-    QCOMPARE(form.fields().idNo->Ids(), QStringList{"A1"});
 
     // The form's rules and messages are the store's (tests/store); a refusal keeps it open.
     Fill(form, "Bo", "A1");
     form.OnSave();
     QCOMPARE(finished.count(), 0);
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"The ID exists."});
+    QCOMPARE(prompter.texts(), Texts{"The ID exists."});
 
     // A three-digit entry only; "7" is asked about and stored as 007.
     form.fields().medicalNo->clear();
@@ -66,13 +43,11 @@ class FormTest : public QObject {
     form.fields().female->setChecked(true);
     prompter.Clear();
     form.OnSave();
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"Are you sure to save a new patient Bo(007)?"});
+    QCOMPARE(prompter.texts(), Texts{"Are you sure to save a new patient Bo(007)?"});
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(form.result(), int(QDialog::Accepted));
-    QVERIFY(state.dataChanged);
-    CPatientProfile p = Stored("B1");
-    QCOMPARE(p.address, std::string("1 O'Brien Street"));
-    QCOMPARE(p.gender, 1);
+    QVERIFY(form.result() == QDialog::Accepted && state.dataChanged);
+    const CPatientProfile p = StoredPatient("B1");
+    QCOMPARE(std::pair(p.address, p.gender), std::pair(std::string("1 O'Brien Street"), 1));
 
     // Answering No closes the form without writing.
     CAddEdit again(false, state, prompter, script.Runner());
@@ -81,46 +56,15 @@ class FormTest : public QObject {
     prompter.Clear();
     prompter.Push(PromptAnswer::No);
     again.OnSave();
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"Are you sure to save a new patient Cy(---)?"});
-    QCOMPARE(againDone.count(), 1);
-    QCOMPARE(again.result(), int(QDialog::Rejected));
-    QVERIFY(Stored("C1").fullName.empty());
-  }
-
-  void editModeSilentOrAsks() {
-    test::DataFolder folder;
-    test::AddPatient("Ann Lee", "A1", "12");
-    AppState state;
-    state.current = Stored("A1");
-    ScriptedPrompter prompter;
-    test::PageScript script;
-    {
-      CAddEdit form(true, state, prompter, script.Runner());
-      QSignalSpy finished(&form, &QDialog::finished);
-      QCOMPARE(form.windowTitle(), QString("Edit"));
-      QVERIFY(!form.fields().idNo->isEnabled());
-      QVERIFY(form.fields().remove->isVisibleTo(&form));
-      QCOMPARE(form.fields().medicalNo->text(), QString("012"));
-      form.OnSave();
-      QVERIFY(prompter.asked().empty());
-      QCOMPARE(finished.count(), 1);
-      QVERIFY(!state.dataChanged);
-    }
-    CAddEdit form(true, state, prompter, script.Runner());
-    form.fields().phone->setText("555-0101");
-    form.OnSave();
-    QCOMPARE(prompter.texts(),
-             std::vector<std::string>{"Ann Lee(012) data is changed, Do you want to save it?"});
-    QVERIFY(state.dataChanged);
-    QCOMPARE(Stored("A1").phone, std::string("555-0101"));
+    QCOMPARE(prompter.texts(), Texts{"Are you sure to save a new patient Cy(---)?"});
+    QVERIFY(againDone.count() == 1 && again.result() == QDialog::Rejected);
+    QVERIFY(StoredPatient("C1").fullName.empty());
   }
 
   void deleteEmptiesTheCompletionList() {
-    test::DataFolder folder;
+    test::PageKit kit;
+    auto& [folder, state, prompter, script] = kit;
     test::AddPatient("Ann Lee", "A1");
-    AppState state;
-    ScriptedPrompter prompter;
-    test::PageScript script;
     CPatientMain page(kIndividual, state, prompter, script.Runner(), {1280, 1024, 96});
     QSignalSpy finished(&page, &QDialog::finished);
     bool wasAddAfterDelete = false;
@@ -132,20 +76,15 @@ class FormTest : public QObject {
     });
     page.idEntry()->setText("A1");
     page.OnAddEdit();
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"Do you wanna to delete A1 from the PC?"});
-    QVERIFY(prompter.asked()[0].icon == PromptIcon::None);
-    QVERIFY(wasAddAfterDelete);
-    QVERIFY(page.idEntry()->Ids().isEmpty());
-    QCOMPARE(finished.count(), 0);
-    QVERIFY(state.current.IDNo.empty());
-    QVERIFY(Stored("A1").fullName.empty());
+    QCOMPARE(prompter.texts(), Texts{"Do you wanna to delete A1 from the PC?"});
+    QVERIFY(wasAddAfterDelete && finished.count() == 0);
+    QVERIFY(page.idEntry()->Ids().isEmpty() && state.current.IDNo.empty());
+    QVERIFY(StoredPatient("A1").fullName.empty());
   }
 
-  void editorStagingSurvivesCancelAndReopen() {
-    test::DataFolder folder;
-    AppState state;
-    ScriptedPrompter prompter;
-    test::PageScript script;
+  void editorStagingAndEditModeQuestions() {
+    test::PageKit kit;
+    auto& [folder, state, prompter, script] = kit;
     CAddEdit form(false, state, prompter, script.Runner());
     Fill(form, "Di", "D1");
     // First visit: a target range and 24-hour clock, confirmed with OK.
@@ -170,13 +109,22 @@ class FormTest : public QObject {
     QCOMPARE(seenLow, QString("80"));
     QVERIFY(form.timeUnit());
     form.OnSave();
-    CPatientProfile p = Stored("D1");
-    QVERIFY(p.healthRecordEnable);
+    CPatientProfile p = StoredPatient("D1");
+    QVERIFY(p.healthRecordEnable && p.timeUnit);
     QCOMPARE(p.healthRecord.preMealLow, 80.0);
-    QVERIFY(p.timeUnit);
 
-    // Edit mode: an editor opened and cancelled leaves the stored sections alone.
+    // Edit mode: without a change the form closes without a word.
     state.current = p;
+    state.dataChanged = false;
+    prompter.Clear();
+    {
+      CAddEdit same(true, state, prompter, script.Runner());
+      QSignalSpy closed(&same, &QDialog::finished);
+      QVERIFY(!same.fields().idNo->isEnabled());  // the ID names the readings' table
+      same.OnSave();
+      QVERIFY(prompter.asked().empty() && closed.count() == 1 && !state.dataChanged);
+    }
+    // An editor opened and cancelled leaves the stored sections alone; the change is asked about.
     CAddEdit edit(true, state, prompter, script.Runner());
     script.Then([](QDialog& d) {
       static_cast<CAdvance&>(d).reject();
@@ -185,9 +133,10 @@ class FormTest : public QObject {
     edit.OnAdvance();
     edit.fields().phone->setText("1234");
     edit.OnSave();
-    p = Stored("D1");
-    QCOMPARE(p.phone, std::string("1234"));
-    QCOMPARE(p.healthRecord.preMealHigh, 140.0);
+    QCOMPARE(prompter.texts(), Texts{"Di(---) data is changed, Do you want to save it?"});
+    QVERIFY(state.dataChanged);
+    p = StoredPatient("D1");
+    QCOMPARE(std::pair(p.phone, p.healthRecord.preMealHigh), std::pair(std::string("1234"), 140.0));
   }
 };
 

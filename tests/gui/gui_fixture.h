@@ -1,25 +1,29 @@
 #pragma once
 // Shared set-up for the window tests: a private data folder, a scripted prompter, and a
 // page runner that hands each modal page to the test instead of running it.
-#include <QAbstractItemView>
-#include <QDialog>
-#include <QProcess>
 #include <QtTest>
+#include <QtWidgets>
 #include <functional>
 #include <vector>
 
 #include "base/data_paths.h"
+#include "base/prompter.h"
 #include "gui/main/app_state.h"
 #include "gui/main/gui_support.h"
+#include "gui/main/main_window.h"
 #include "gui/main/patient_main.h"
 #include "gui/main/welcome.h"
-#include "base/prompter.h"
+#include "gui/patients/add_edit.h"
+#include "gui/widgets/id_entry.h"
+#include "gui/widgets/report_grid.h"
+#include "gui_test_registry.h"
+#include "reports/classification.h"
 #include "store/gluco_reading.h"
 #include "store/patient_store.h"
+#include "store/reading_store.h"
 #include "store/schema.h"
 #include "support/book.h"
 #include "support/temp_folder.h"
-#include "gui/widgets/id_entry.h"
 
 namespace meridane::test {
 
@@ -37,13 +41,29 @@ class DataFolder {
   DataFolderOverride override_{tmp_.root()};
 };
 
-inline QString DataFolderPath() { return QString::fromStdString(meridane::DataFolder()); }
-
 // Stores a patient through the form's own save, answering Yes.
 inline void AddPatient(const std::string& name, const std::string& id,
                        const std::string& medicalNo = "", const std::string& meterSN = "") {
   Database db = OpenPatientDatabase();
   AddPatientByForm(db, name, id, medicalNo, meterSN);
+}
+
+inline CPatientProfile StoredPatient(const std::string& id) {
+  Database db = OpenPatientDatabase();
+  CPatientProfile p;
+  LoadPatient(db, id, p);
+  return p;
+}
+
+// Makes stored patient `id` the current one with its readings, targets and default period.
+inline bool OpenPatient(AppState& s, const std::string& id) {
+  Database db = OpenPatientDatabase();
+  s.current.Clear();
+  if (!LoadPatient(db, id, s.current)) return false;
+  LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
+  s.ReloadReportTargets();
+  s.ResetReportPeriod();
+  return true;
 }
 
 // Fills the data folder with the command line's demo patients: DEMO-001 (mg/dL, 24 hours),
@@ -101,6 +121,23 @@ class PageScript {
   std::vector<Step> steps_;
   size_t next_ = 0;
   std::vector<std::string> seen_;
+};
+
+// What a page opened on its own needs.
+struct PageKit {
+  DataFolder folder;
+  AppState state;
+  ScriptedPrompter prompter;
+  PageScript script;
+};
+
+// A started main window on a fresh data folder; its pages go to `script`.
+struct MainWindow {
+  DataFolder folder;
+  ScriptedPrompter prompter;
+  PageScript script;
+  CMeridDemoXDlg w{prompter, {1280, 1024, 96}, script.Runner()};
+  MainWindow() { w.Initialise(); }
 };
 
 }  // namespace meridane::test

@@ -1,20 +1,9 @@
 // The resizable window: the opening size keeps every place, a larger window gives the report
 // widgets the room; icons and pie labels fit the size and scale they get.
-#include <QLabel>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QStackedWidget>
-#include <QtTest>
-
-#include "gui/main/main_window.h"
 #include "gui/reports/report_page.h"
 #include "gui/widgets/page_icons.h"
 #include "gui/widgets/pie_view.h"
-#include "gui/widgets/report_grid.h"
 #include "gui_fixture.h"
-#include "gui_test_registry.h"
-#include "reports/classification.h"
-#include "store/reading_store.h"
 
 using namespace meridane;
 
@@ -28,10 +17,7 @@ class ResizeTest : public QObject {
     CMeridDemoXDlg w(prompter, {1920, 1080, 96});
     w.Initialise();
     AppState& s = w.state();
-    Database db = OpenPatientDatabase();
-    QVERIFY(LoadPatient(db, "DEMO-001", s.current));
-    LoadReadings(db, s.current, s.readings, &ClassifyReadingSlot);
-    s.ResetReportPeriod();
+    QVERIFY(test::OpenPatient(s, "DEMO-001"));
     w.show();
     w.ShowArea(kAreaReport);
     QStackedWidget* area = w.canvas()->findChild<QStackedWidget*>();
@@ -42,8 +28,7 @@ class ResizeTest : public QObject {
       QCOMPARE(w.pageButton(PageButton(i))->geometry(), QRect(556 + 57 * i, 20, 48, 48));
     CReportGrid* grid = w.reportPage()->grid();
     const int narrowFirst = grid->columnWidth(0);
-    CPieView* pies = w.reportPage()->pies();
-    const QSize narrow = pies->size();
+    const QSize narrow = w.reportPage()->pies()->size();
 
     w.resize(2540, 1380);
     QCoreApplication::processEvents();
@@ -56,32 +41,31 @@ class ResizeTest : public QObject {
     s.reportType = kReportPie;
     w.ShowArea(kAreaReport);
     QCoreApplication::processEvents();
-    QVERIFY(CPieView::PieRect(0, pies->size()).width() > 2 * CPieView::PieRect(0, narrow).width());
+    const QSize wide = w.reportPage()->pies()->size();
+    QVERIFY(CPieView::PieRect(0, wide).width() > 2 * CPieView::PieRect(0, narrow).width());
   }
 
-  void columnsSpreadInProportion_data() {
-    QTest::addColumn<std::vector<int>>("widths");
-    QTest::addColumn<int>("room");
-    QTest::addColumn<std::vector<int>>("spread");
-    using V = std::vector<int>;
-    QTest::newRow("doubled") << V{100, 200, 100} << 800 << V{200, 400, 200};
-    QTest::newRow("too narrow") << V{300, 300} << 500 << V{300, 300};
-    QTest::newRow("rounding fills the row") << V{1, 1, 1} << 10 << V{3, 3, 4};
-    QTest::newRow("unsized kept") << V{0, 50, 50} << 200 << V{0, 100, 100};
-  }
   void columnsSpreadInProportion() {
-    QFETCH(std::vector<int>, widths);
-    QFETCH(int, room);
-    QFETCH(std::vector<int>, spread);
-    QCOMPARE(CReportGrid::FitColumns(widths, room), spread);
+    using V = std::vector<int>;
+    const struct {
+      const char* name;
+      V widths;
+      int room;
+      V spread;
+    } cases[] = {{"doubled", {100, 200, 100}, 800, {200, 400, 200}},
+                 {"too narrow", {300, 300}, 500, {300, 300}},
+                 {"rounding fills the row", {1, 1, 1}, 10, {3, 3, 4}},
+                 {"unsized kept", {0, 50, 50}, 200, {0, 100, 100}}};
+    for (const auto& c : cases)
+      QVERIFY2(CReportGrid::FitColumns(c.widths, c.room) == c.spread, c.name);
   }
 
   void iconsDrawnAtTheScreensScale() {
     const QIcon icon = MakePageIcon(PageIcon::Home, 64);
     for (qreal scale : {1.0, 1.25, 1.5, 2.0}) {
       const QPixmap pm = icon.pixmap(QSize(40, 40), scale);
-      QCOMPARE(pm.size(), QSize(qRound(40 * scale), qRound(40 * scale)));
-      QCOMPARE(pm.deviceIndependentSize(), QSizeF(40, 40));
+      QVERIFY(pm.size() == QSize(qRound(40 * scale), qRound(40 * scale)) &&
+              pm.deviceIndependentSize() == QSizeF(40, 40));
     }
   }
 
