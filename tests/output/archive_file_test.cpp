@@ -36,7 +36,7 @@ class ArchiveTest : public FilesFixture {
 
   // The readings of a patient joined with their details, idx left out (a new installation
   // numbers its rows afresh).
-  std::vector<std::vector<std::string>> Readings(const std::string& id) {
+  Table Readings(const std::string& id) {
     Database& db = db_;
     if (!db.TableExists("G" + id)) return {};
     return Rows(db,
@@ -47,8 +47,8 @@ class ArchiveTest : public FilesFixture {
                     "' AND d.idx=r.idx ORDER BY r.glucoDate, r.gluco;");
   }
 
-  std::vector<std::vector<std::string>> Book() {
-    std::vector<std::vector<std::string>> all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
+  Table Book() {
+    Table all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
     for (const char* t : kSections) {
       auto rows = PatientRows(std::string("SELECT * FROM ") + t + " ORDER BY IDNo;");
       all.insert(all.end(), rows.begin(), rows.end());
@@ -231,7 +231,7 @@ TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.readingsAdded, 1);
   EXPECT_EQ(PatientRows("SELECT glucoDate, gluco, meal FROM \"GA1\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"2024-02-02 08:00:00", "120", "256"},
+            (Table{{"2024-02-02 08:00:00", "120", "256"},
                                                    {"2024-02-02 08:00:00", "121", "512"}}));
 }
 
@@ -247,13 +247,10 @@ TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
   AddDetail("A1", idx, {.comment = "kept"});
   TransferResult r = Merge({"Ann"}, "a.db");
   ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (std::vector<std::vector<std::string>>{{"A9"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"130"}, {"150"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"),
-            (std::vector<std::vector<std::string>>{{"A9", "kept"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"),
-            (std::vector<std::vector<std::string>>{{"A9", "0"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (Table{{"A9"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"), (Table{{"130"}, {"150"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"), (Table{{"A9", "kept"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"), (Table{{"A9", "0"}}));
   EXPECT_TRUE(PatientRows("SELECT name FROM sqlite_master WHERE name='GA1';").empty());
 }
 
@@ -282,10 +279,8 @@ TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient
   EXPECT_FALSE(r.dataChanged);
   EXPECT_EQ(prompter_.texts().size(), 2u);
   EXPECT_FALSE(errors.empty()) << "the database's own message is shown";
-  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"),
-            (std::vector<std::vector<std::string>>{{"Zed"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"),
-            (std::vector<std::vector<std::string>>{{"150"}}));
+  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"), (Table{{"Zed"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"), (Table{{"150"}}));
   EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
   EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
 }
@@ -313,9 +308,8 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   r = RunTransfer(req, prompter_);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.readingsAdded, 1);
-  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA2\";"), (std::vector<std::vector<std::string>>{{"222"}}));
-  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"111"}, {"112"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA2\";"), (Table{{"222"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" ORDER BY gluco;"), (Table{{"111"}, {"112"}}));
 
   // An archive from elsewhere with one "Ann Lee" under an ID neither of ours has: which of
   // the two it is cannot be told, so nothing is merged and the user is told why.
@@ -330,10 +324,9 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   r = RunTransfer(req, prompter_);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(prompter_.texts().size(), 1u);
-  EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (std::vector<std::vector<std::string>>{{"2"}}));
+  EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (Table{{"2"}}));
   EXPECT_FALSE(db_.TableExists("GZ9"));
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"),
-            (std::vector<std::vector<std::string>>{{"A1"}, {"A2"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"), (Table{{"A1"}, {"A2"}}));
 }
 
 }  // namespace
