@@ -215,7 +215,7 @@ TEST(UsbLinkPty, SilentMeterEmptyImageCancelAndUnplug) {
                 {100, {.stopFromBlock = 2}, LINK_CANCELLED, true},
                 {100, {.goneFromBlock = 0}, LINK_DEVICE_GONE, false}};
   for (const auto& c : kCases) {
-    SCOPED_TRACE(c.want);
+    SCOPED_TRACE(LinkResultName(c.want));
     PtyFixture f(test::SampleImage('P', c.n), "AB12345678", c.faults);
     ASSERT_TRUE(f.link);
     ASSERT_EQ(f.link->Open(0), LINK_OK);
