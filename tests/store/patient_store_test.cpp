@@ -6,6 +6,9 @@
 namespace meridane::test {
 namespace {
 
+const char* const kProfileTables[] = {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
+                                      "Regimen", "Complications", "HealthRecord", "Inquiry"};
+
 PatientFormValues Form(const std::string& name, const std::string& id) {
   PatientFormValues f;
   f.fullName = name;
@@ -99,16 +102,13 @@ TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) 
   f.timeUnit = true;
   ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
   EXPECT_TRUE(db.TableExists("GA-1 é"));
-  for (const char* t : {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications", "Regimen",
-                        "Complications", "HealthRecord", "Inquiry"}) {
+  for (const char* t : kProfileTables)
     EXPECT_TRUE(Column(db, std::string("SELECT IDNo FROM ") + t + ";").empty()) << t;
-  }
   // Flags are stored as the integers 0 and 1, birth as year-month-day.
   EXPECT_EQ(Column(db, "SELECT typeof(timeUnit)||timeUnit||scheduleEnable||birth FROM Patient;"),
             std::vector<std::string>{"integer101961-04-30"});
   CPatientProfile p = Load("A-1 é");
-  EXPECT_EQ(p.address, "12 O'Brien Street");
-  EXPECT_FALSE(p.scheduleEnable);
+  EXPECT_TRUE(p.address == "12 O'Brien Street" && !p.scheduleEnable);
   EXPECT_EQ(FindIdByName(db, "Ann"), "A-1 é");
   EXPECT_EQ(FindIdByMeterSerial(db, "SN0001"), "A-1 é");
   EXPECT_EQ(FindIdByMeterSerial(db, "SN0002"), std::nullopt);
@@ -141,12 +141,8 @@ TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
   EXPECT_TRUE(p.scheduleEnable && p.workEnable && p.medicationEnable && p.regimenEnable &&
               p.healthRecordEnable && p.inquiryEnable);
   EXPECT_FALSE(p.complicationsEnable);
-  EXPECT_EQ(p.working, s.working);
-  EXPECT_EQ(p.nonWorking, s.nonWorking);
-  EXPECT_EQ(p.medications, s.medications);
-  EXPECT_EQ(p.regimens, s.regimens);
-  EXPECT_EQ(p.healthRecord, s.healthRecord);
-  EXPECT_EQ(p.inquiry, s.inquiry);
+  EXPECT_EQ(std::tie(p.working, p.nonWorking, p.medications, p.regimens, p.healthRecord, p.inquiry),
+            std::tie(s.working, s.nonWorking, s.medications, s.regimens, s.healthRecord, s.inquiry));
   // Stored forms: times with :00 seconds, reals with six decimals converted by affinity.
   EXPECT_EQ(Column(db, "SELECT preMealA FROM WorkingDateSchedule;"),
             std::vector<std::string>{"05:30:00"});
@@ -201,8 +197,7 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
   CPatientProfile p = Load("A1");
   EXPECT_TRUE(p.scheduleEnable);
-  EXPECT_EQ(p.working.start[6], (TimeOfDay{22, 0}));
-  EXPECT_EQ(p.healthRecord.preMealHigh, 140);
+  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh), std::make_tuple(TimeOfDay{22, 0}, 140));
 
   // Confirming one section writes that one only, with an update of its row.
   ProfileEditorState one = Editor(kSectionHealthRecord, p);
@@ -210,8 +205,7 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
   CPatientProfile q = Load("A1");
-  EXPECT_EQ(q.healthRecord.preMealHigh, 150);
-  EXPECT_EQ(q.working.start[6], (TimeOfDay{22, 0}));
+  EXPECT_EQ(std::tie(q.working.start[6], q.healthRecord.preMealHigh), std::make_tuple(TimeOfDay{22, 0}, 150));
   EXPECT_EQ(Column(db, "SELECT count(*) FROM HealthRecord;"), std::vector<std::string>{"1"});
 }
 
@@ -224,8 +218,7 @@ TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(current), true, on, current),
             FormSaveOutcome::Saved);
   CPatientProfile p = Load("A1");
-  EXPECT_TRUE(p.workEnable);
-  EXPECT_TRUE(p.scheduleEnable);  // the working schedule goes along
+  EXPECT_TRUE(p.workEnable && p.scheduleEnable);  // the working schedule goes along
   EXPECT_EQ(p.nonWorking.nonWorkingDay, 65);
 
   // Switching it off keeps the days (the row stays) but non-working days stop using them.
@@ -262,13 +255,12 @@ TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
   EXPECT_EQ(p.working.start[3], (TimeOfDay{7, 5}));
   // A type never chosen stays unchosen instead of turning into Type II.
   EXPECT_EQ(p.healthRecord.diabetesType, -1);
-  EXPECT_EQ(p.healthRecord.yearDiagnosed, defaults.healthRecord.yearDiagnosed);
-  EXPECT_EQ(p.healthRecord.hbA1C, 0);
+  EXPECT_EQ(std::tie(p.healthRecord.yearDiagnosed, p.healthRecord.hbA1C),
+            std::make_tuple(defaults.healthRecord.yearDiagnosed, 0.0));
 
-  CPatientProfile none;
-  none.fullName = "stale";
-  EXPECT_FALSE(LoadPatient(db, "nobody", none));
-  EXPECT_EQ(none.fullName, "");
+  p.fullName = "stale";
+  EXPECT_FALSE(LoadPatient(db, "nobody", p));
+  EXPECT_EQ(p.fullName, "");
 }
 
 TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
@@ -279,10 +271,8 @@ TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
   CPatientProfile current;
   EXPECT_EQ(SavePatientForm(db, prompter, Form("Ann", "A1"), false, editor, current),
             FormSaveOutcome::Failed);
-  EXPECT_FALSE(sqlErrors_.list.empty());
-  EXPECT_TRUE(current.IDNo.empty());
-  EXPECT_FALSE(PatientIdExists(db, "A1"));
-  EXPECT_FALSE(db.TableExists("GA1"));
+  EXPECT_TRUE(!sqlErrors_.list.empty() && current.IDNo.empty());
+  EXPECT_FALSE(PatientIdExists(db, "A1") || db.TableExists("GA1"));
   EXPECT_TRUE(Column(db, "SELECT IDNo FROM WorkingDateSchedule;").empty());
 }
 
@@ -311,12 +301,10 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
   EXPECT_TRUE(DeletePatient(db, prompter, current));
   EXPECT_TRUE(current.IDNo.empty());
   EXPECT_FALSE(db.TableExists("GA 1"));
-  for (const char* t : {"Patient", "WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
-                        "Regimen", "Complications", "HealthRecord", "Inquiry", "GlucoDetail"}) {
-    EXPECT_EQ(Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';"),
-              std::vector<std::string>{"0"})
-        << t;
-  }
+  std::string left = Column(db, "SELECT count(*) FROM Patient WHERE IDNo='A 1';")[0];
+  for (const char* t : kProfileTables)
+    left += Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';")[0];
+  EXPECT_EQ(left + Column(db, "SELECT count(*) FROM GlucoDetail WHERE IDNo='A 1';")[0], "000000000");
   EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"B2"});
   EXPECT_TRUE(Load("B2").inquiryEnable);
   EXPECT_FALSE(DeletePatient(db, prompter, current));  // nobody current: nothing asked
@@ -327,22 +315,17 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
 TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
   ASSERT_EQ(Add(Form("Ann", "abc")), FormSaveOutcome::Saved);
   ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
-  const struct {
-    const char* id;
-    bool taken;
-  } cases[] = {{"abc", true},         {"ABC", true},         {"aBc", true},
-               {"lucoDetail", true},  {"LUCODETAIL", true},  {"orphan", true},
-               {"Orphan", false},     {"abcd", false},       {"\xC3\xA4" "bc", false}};
-  for (const auto& c : cases) EXPECT_EQ(IdNoTaken(db, c.id), c.taken) << c.id;
+  for (const char* id : {"abc", "ABC", "aBc", "lucoDetail", "LUCODETAIL", "orphan"})
+    EXPECT_TRUE(IdNoTaken(db, id)) << id;
+  for (const char* id : {"Orphan", "abcd", "\xC3\xA4" "bc"}) EXPECT_FALSE(IdNoTaken(db, id)) << id;
 
   ASSERT_EQ(Add(Form("Bob", "ABC")), FormSaveOutcome::Refused);
   EXPECT_EQ(prompter.texts().back(), "The ID exists.");
   EXPECT_EQ(Column(db, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"abc"});
 
   EXPECT_TRUE(IsAcceptablePatientKey(std::string(30, 'n'), "123456789012"));
-  EXPECT_FALSE(IsAcceptablePatientKey("Ann", "1234567890123"));
-  EXPECT_FALSE(IsAcceptablePatientKey(std::string(31, 'n'), "A1"));
-  EXPECT_FALSE(IsAcceptablePatientKey("", "A1"));
+  EXPECT_FALSE(IsAcceptablePatientKey("Ann", "1234567890123") || IsAcceptablePatientKey("", "A1") ||
+               IsAcceptablePatientKey(std::string(31, 'n'), "A1"));
 }
 
 }  // namespace
