@@ -74,7 +74,8 @@ TEST(HidFamilies, ReadEveryImageSizeWithTheProtocolPauses) {
       // 200 ms after "E"; each block 10 ms before, 200 ms after "a", 10 ms after; the bridge
       // 100 ms a report of 62 bytes.
       if (!uart) EXPECT_EQ(r.blockRequests, Blocks(n));
-      EXPECT_EQ(r.pausedMs, uart ? 200u + 100u * ((image.size() + 61) / 62) : 200u + 220u * Blocks(n));
+      EXPECT_EQ(r.pausedMs,
+                uart ? 200u + 100u * ((image.size() + 61) / 62) : 200u + 220u * Blocks(n));
     }
   }
 }
@@ -146,8 +147,17 @@ TEST(Hid40Families, DeviceGoneMidImageKeepsWhatCame) {
 TEST(HidFamilies, ResultForImageKindModeAndFault) {
   using enum LinkKind;
   const EmulatorFaults badType{.typeByte = 'X'};
-  const Options multi{.multiple = true}, cr{.clinic = true}, crMulti{.multiple = true, .clinic = true},
-      ready199{.faults = {.notReadyPolls = 199}}, ready200{.faults = {.notReadyPolls = 200}};
+  const Options multi{.multiple = true}, cr{.clinic = true},
+      crMulti{.multiple = true, .clinic = true}, poll199{.faults = {.notReadyPolls = 199}},
+      poll200{.faults = {.notReadyPolls = 200}}, gone0{.faults = {.goneFromBlock = 0}},
+      gone3{.faults = {.goneFromBlock = 3}}, stop3{.faults = {.stopFromBlock = 3}},
+      typeM{.faults = {.typeByte = 'M'}}, lead{.faults = {.uartLeadingByte = true}}, bad{badType},
+      badCr{badType, false, true}, badCrMulti{badType, true, true};
+  // Ready on the 200th poll is in time; the 201st answer is ignored even when ready. VXA in
+  // individual management tells a clinic meter apart, in multiple reads only a clinic meter;
+  // its clinic read does not depend on the flag; only VXA has one. The bridge drops one stray
+  // byte ahead of the image.
+  // clang-format off
   const struct {
     LinkKind kind;
     int n;
@@ -155,27 +165,25 @@ TEST(HidFamilies, ResultForImageKindModeAndFault) {
     Options opt;
     LinkResult want;
   } kCases[] = {
-      // Ready on the 200th poll is in time; the 201st answer is ignored even when ready.
-      {MK72, 3, 'P', ready199, LINK_OK}, {VXA, 3, 'P', ready199, LINK_OK}, {TR35, 3, 'P', ready199, LINK_OK},
-      {MK72, 3, 'P', ready200, LINK_TIMEOUT}, {VXA, 3, 'P', ready200, LINK_TIMEOUT},
-      {TR35, 3, 'P', ready200, LINK_TIMEOUT}, {MK72, 100, 'P', {.faults = {.goneFromBlock = 0}}, LINK_READ_FAILED},
-      {MK72, 5, 'M', {}, LINK_READ_FAILED}, {TR35, 5, 'M', {}, LINK_READ_FAILED},
-      {MK72, 5, 'P', {badType}, LINK_READ_FAILED}, {TR35, 5, 'P', {badType}, LINK_READ_FAILED},
-      // Individual management tells a clinic meter apart; multiple reads only a clinic meter.
-      {VXA, 5, 'P', {}, LINK_OK}, {VXA, 5, 'M', {}, LINK_CLINIC_METER}, {VXA, 5, 'P', {badType}, LINK_READ_FAILED},
-      {VXA, 5, 'M', multi, LINK_OK}, {VXA, 5, 'P', multi, LINK_READ_FAILED},
-      // The clinic read does not depend on the flag; only VXA has it.
-      {VXA, 5, 'M', cr, LINK_OK}, {VXA, 5, 'M', crMulti, LINK_OK}, {VXA, 5, 'P', cr, LINK_NOT_CLINIC_METER},
-      {VXA, 5, 'P', crMulti, LINK_NOT_CLINIC_METER}, {VXA, 5, 'M', {badType, false, true}, LINK_READ_FAILED},
-      {VXA, 5, 'M', {badType, true, true}, LINK_READ_FAILED}, {MK72, 5, 'M', cr, LINK_NOT_SUPPORTED},
-      {TR35, 5, 'M', cr, LINK_NOT_SUPPORTED}, {HIDUART, 10, 'P', {.faults = {.typeByte = 'M'}}, LINK_READ_FAILED},
-      {HIDUART, 100, 'P', {.faults = {.goneFromBlock = 3}}, LINK_READ_FAILED},
-      {HIDUART, 100, 'P', {.faults = {.stopFromBlock = 3}}, LINK_READ_FAILED},
-      {HIDUART, 10, 'P', cr, LINK_NOT_SUPPORTED}, {HIDUART, 481, 'P', {}, LINK_READ_FAILED},
-      {HIDUART, 1023, 'P', {}, LINK_READ_FAILED}, {HIDUART, 1024, 'P', {}, LINK_READ_FAILED},
-      // One stray byte ahead of the image is dropped.
-      {HIDUART, 10, 'P', {.faults = {.uartLeadingByte = true}}, LINK_OK},
+      {MK72, 3, 'P', poll199, LINK_OK},      {VXA, 3, 'P', poll199, LINK_OK},
+      {TR35, 3, 'P', poll199, LINK_OK},      {MK72, 3, 'P', poll200, LINK_TIMEOUT},
+      {VXA, 3, 'P', poll200, LINK_TIMEOUT},  {TR35, 3, 'P', poll200, LINK_TIMEOUT},
+      {MK72, 100, 'P', gone0, LINK_READ_FAILED},
+      {MK72, 5, 'M', {}, LINK_READ_FAILED},  {TR35, 5, 'M', {}, LINK_READ_FAILED},
+      {MK72, 5, 'P', bad, LINK_READ_FAILED}, {TR35, 5, 'P', bad, LINK_READ_FAILED},
+      {VXA, 5, 'P', {}, LINK_OK},            {VXA, 5, 'M', {}, LINK_CLINIC_METER},
+      {VXA, 5, 'P', bad, LINK_READ_FAILED},  {VXA, 5, 'M', multi, LINK_OK},
+      {VXA, 5, 'P', multi, LINK_READ_FAILED},
+      {VXA, 5, 'M', cr, LINK_OK},            {VXA, 5, 'M', crMulti, LINK_OK},
+      {VXA, 5, 'P', cr, LINK_NOT_CLINIC_METER}, {VXA, 5, 'P', crMulti, LINK_NOT_CLINIC_METER},
+      {VXA, 5, 'M', badCr, LINK_READ_FAILED},   {VXA, 5, 'M', badCrMulti, LINK_READ_FAILED},
+      {MK72, 5, 'M', cr, LINK_NOT_SUPPORTED},   {TR35, 5, 'M', cr, LINK_NOT_SUPPORTED},
+      {HIDUART, 10, 'P', typeM, LINK_READ_FAILED},  {HIDUART, 100, 'P', gone3, LINK_READ_FAILED},
+      {HIDUART, 100, 'P', stop3, LINK_READ_FAILED}, {HIDUART, 10, 'P', cr, LINK_NOT_SUPPORTED},
+      {HIDUART, 481, 'P', {}, LINK_READ_FAILED},    {HIDUART, 1023, 'P', {}, LINK_READ_FAILED},
+      {HIDUART, 1024, 'P', {}, LINK_READ_FAILED},   {HIDUART, 10, 'P', lead, LINK_OK},
   };
+  // clang-format on
   for (const auto& c : kCases) {
     SCOPED_TRACE(std::string(LinkKindName(c.kind)) + " " + c.type + std::to_string(c.n));
     const Bytes image = test::SampleImage(c.type, c.n);

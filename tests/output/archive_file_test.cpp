@@ -231,8 +231,7 @@ TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.readingsAdded, 1);
   EXPECT_EQ(PatientRows("SELECT glucoDate, gluco, meal FROM \"GA1\" ORDER BY gluco;"),
-            (Table{{"2024-02-02 08:00:00", "120", "256"},
-                                                   {"2024-02-02 08:00:00", "121", "512"}}));
+            (Table{{"2024-02-02 08:00:00", "120", "256"}, {"2024-02-02 08:00:00", "121", "512"}}));
 }
 
 TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {

@@ -22,9 +22,12 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
   bool quoted = false;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i], next = i + 1 < text.size() ? text[i + 1] : 0;
-    if (quoted && c == '"' && next == '"') field += text[i++];
-    else if (c == '"') quoted = !quoted;
-    else if (quoted || (c != ',' && !(c == '\r' && next == '\n'))) field += c;
+    if (quoted && c == '"' && next == '"')
+      field += text[i++];
+    else if (c == '"')
+      quoted = !quoted;
+    else if (quoted || (c != ',' && !(c == '\r' && next == '\n')))
+      field += c;
     else {
       rows.back().push_back(std::exchange(field, {}));
       if (c == '\r') rows.emplace_back(), ++i;
@@ -92,8 +95,10 @@ TEST_F(CsvExportTest, ValuesAtTheValidBoundsInBothUnitsAndBothClockForms) {
   AddPatient("Mmol", "M2", "1");
   AddHealthRecord("M2", "0");
   for (const char* id : {"M1", "M2"})
-    for (auto [at, gluco] : {std::pair{At(2024, 3, 1, 0, 30), 19}, {At(2024, 3, 1, 12, 5), 20},
-                             {At(2024, 3, 1, 13, 0), 600}, {At(2024, 3, 1, 23, 59), 601},
+    for (auto [at, gluco] : {std::pair{At(2024, 3, 1, 0, 30), 19},
+                             {At(2024, 3, 1, 12, 5), 20},
+                             {At(2024, 3, 1, 13, 0), 600},
+                             {At(2024, 3, 1, 23, 59), 601},
                              {At(2024, 3, 2, 8, 0), 100}})
       AddReading(id, at, gluco);
   EXPECT_EQ(ReadingLines("Mg"),
@@ -104,14 +109,17 @@ TEST_F(CsvExportTest, ValuesAtTheValidBoundsInBothUnitsAndBothClockForms) {
             (std::vector<std::string>{"1,03/01/2024,00:30,LO,", "2,03/01/2024,12:05,1.1,",
                                       "3,03/01/2024,13:00,33.3,", "4,03/01/2024,23:59,HI,",
                                       "5,03/02/2024,08:00,5.6,"}));
-  EXPECT_EQ(Block("Mmol").substr(0, 50), "Meridane Rev: 4.06\r\nmmol/L\r\nTime Format:24:00\r\nTotal");
+  EXPECT_EQ(Block("Mmol").substr(0, 50),
+            "Meridane Rev: 4.06\r\nmmol/L\r\nTime Format:24:00\r\nTotal");
 }
 
 TEST_F(CsvExportTest, BothBoundsIncludedOneSecondOutsideLeftOutNumbersConsecutive) {
   AddPatient("Pat", "P1");
   // Before, at the start, at the end, after, and one stored last that is not sorted.
-  for (auto [at, gluco] : {std::pair{At(2024, 5, 1, 7, 59), 101}, {At(2024, 5, 1, 8, 0), 102},
-                           {At(2024, 5, 3, 9, 0), 103}, {At(2024, 5, 3, 9, 1), 104},
+  for (auto [at, gluco] : {std::pair{At(2024, 5, 1, 7, 59), 101},
+                           {At(2024, 5, 1, 8, 0), 102},
+                           {At(2024, 5, 3, 9, 0), 103},
+                           {At(2024, 5, 3, 9, 1), 104},
                            {At(2024, 5, 2, 10, 0), 105}})
     AddReading("P1", at, gluco);
   TransferPeriod p{At(2024, 5, 1, 8, 0), 0, At(2024, 5, 3, 9, 0), 0};

@@ -26,8 +26,10 @@ struct RecordingViewer : PdfViewer {
 
 TEST(PdfPathRule, CutsAtTheLastDotOfTheFileNameAndAppendsUpperCasePdf) {
   // A dot in a folder name is no extension: cutting there would write into another folder.
-  for (auto [in, out] : {std::pair{"/tmp/report.pdf", "/tmp/report.PDF"}, {"/tmp/report", "/tmp/report.PDF"},
-                         {"/tmp/a.b.c", "/tmp/a.b.PDF"}, {"./report", "./report.PDF"},
+  for (auto [in, out] : {std::pair{"/tmp/report.pdf", "/tmp/report.PDF"},
+                         {"/tmp/report", "/tmp/report.PDF"},
+                         {"/tmp/a.b.c", "/tmp/a.b.PDF"},
+                         {"./report", "./report.PDF"},
                          {"/home/ann.lee/report", "/home/ann.lee/report.PDF"}})
     EXPECT_EQ(PdfPathFor(in), out);
 }
@@ -114,9 +116,13 @@ TEST(PdfSaveFlow, DocumentsNameTheirReportPatientProgramAndDate) {
 
 TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
   // Łódź, two CJK characters, an emoji, malformed bytes.
-  for (auto [in, out] : {std::pair{"Ann Lee", "Ann Lee"}, {"\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xA3\xF3\x64\xBC"},
-                         {"\xE6\x97\xA5\xE6\x9C\xAC", "??"}, {"\xF0\x9F\x98\x80!", "?!"},
-                         {"a\xFF" "b\xC3", "a?b?"}})
+  for (auto [in, out] : {std::pair{"Ann Lee", "Ann Lee"},
+                         {"\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xA3\xF3\x64\xBC"},
+                         {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
+                         {"\xF0\x9F\x98\x80!", "?!"},
+                         {"a\xFF"
+                          "b\xC3",
+                          "a?b?"}})
     EXPECT_EQ(ToLatin2(in), out) << in;
 
   // Such a name goes into the document and reads back with its question marks.

@@ -117,9 +117,14 @@ TEST(PdfTablePages, CellsWrapByCharactersNotBytes) {
     size_t limit;
     std::vector<std::string> pieces;
   } cases[] = {
-      {"", 5, {}}, {"abcde", 5, {"abcde"}}, {"abcdef", 5, {"abcde", "f"}},
+      {"", 5, {}},
+      {"abcde", 5, {"abcde"}},
+      {"abcdef", 5, {"abcde", "f"}},
       {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}},  // two-byte letters
-      {"a\xFF" "bc", 2, {"a\xFF", "bc"}},  // a malformed byte is one character
+      {"a\xFF"
+       "bc",
+       2,
+       {"a\xFF", "bc"}},  // a malformed byte is one character
   };
   for (const auto& c : cases) EXPECT_EQ(WrapCell(c.text, c.limit), c.pieces) << c.text;
 }

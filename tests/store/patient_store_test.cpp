@@ -6,8 +6,9 @@
 namespace meridane::test {
 namespace {
 
-const char* const kProfileTables[] = {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
-                                      "Regimen", "Complications", "HealthRecord", "Inquiry"};
+const char* const kProfileTables[] = {
+    "WorkingDateSchedule", "NonWorkingDateSchedule", "Medications", "Regimen",
+    "Complications",       "HealthRecord",           "Inquiry"};
 
 PatientFormValues Form(const std::string& name, const std::string& id) {
   PatientFormValues f;
@@ -141,8 +142,9 @@ TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
   EXPECT_TRUE(p.scheduleEnable && p.workEnable && p.medicationEnable && p.regimenEnable &&
               p.healthRecordEnable && p.inquiryEnable);
   EXPECT_FALSE(p.complicationsEnable);
-  EXPECT_EQ(std::tie(p.working, p.nonWorking, p.medications, p.regimens, p.healthRecord, p.inquiry),
-            std::tie(s.working, s.nonWorking, s.medications, s.regimens, s.healthRecord, s.inquiry));
+  EXPECT_EQ(
+      std::tie(p.working, p.nonWorking, p.medications, p.regimens, p.healthRecord, p.inquiry),
+      std::tie(s.working, s.nonWorking, s.medications, s.regimens, s.healthRecord, s.inquiry));
   // Stored forms: times with :00 seconds, reals with six decimals converted by affinity.
   EXPECT_EQ(Column(db, "SELECT preMealA FROM WorkingDateSchedule;"),
             std::vector<std::string>{"05:30:00"});
@@ -197,7 +199,8 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
   CPatientProfile p = Load("A1");
   EXPECT_TRUE(p.scheduleEnable);
-  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh), std::make_tuple(TimeOfDay{22, 0}, 140));
+  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh),
+            std::make_tuple(TimeOfDay{22, 0}, 140));
 
   // Confirming one section writes that one only, with an update of its row.
   ProfileEditorState one = Editor(kSectionHealthRecord, p);
@@ -205,7 +208,8 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
   ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
   CPatientProfile q = Load("A1");
-  EXPECT_EQ(std::tie(q.working.start[6], q.healthRecord.preMealHigh), std::make_tuple(TimeOfDay{22, 0}, 150));
+  EXPECT_EQ(std::tie(q.working.start[6], q.healthRecord.preMealHigh),
+            std::make_tuple(TimeOfDay{22, 0}, 150));
   EXPECT_EQ(Column(db, "SELECT count(*) FROM HealthRecord;"), std::vector<std::string>{"1"});
 }
 
@@ -304,7 +308,8 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
   std::string left = Column(db, "SELECT count(*) FROM Patient WHERE IDNo='A 1';")[0];
   for (const char* t : kProfileTables)
     left += Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';")[0];
-  EXPECT_EQ(left + Column(db, "SELECT count(*) FROM GlucoDetail WHERE IDNo='A 1';")[0], "000000000");
+  EXPECT_EQ(left + Column(db, "SELECT count(*) FROM GlucoDetail WHERE IDNo='A 1';")[0],
+            "000000000");
   EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"B2"});
   EXPECT_TRUE(Load("B2").inquiryEnable);
   EXPECT_FALSE(DeletePatient(db, prompter, current));  // nobody current: nothing asked
@@ -317,7 +322,10 @@ TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
   ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
   for (const char* id : {"abc", "ABC", "aBc", "lucoDetail", "LUCODETAIL", "orphan"})
     EXPECT_TRUE(IdNoTaken(db, id)) << id;
-  for (const char* id : {"Orphan", "abcd", "\xC3\xA4" "bc"}) EXPECT_FALSE(IdNoTaken(db, id)) << id;
+  for (const char* id : {"Orphan", "abcd",
+                         "\xC3\xA4"
+                         "bc"})
+    EXPECT_FALSE(IdNoTaken(db, id)) << id;
 
   ASSERT_EQ(Add(Form("Bob", "ABC")), FormSaveOutcome::Refused);
   EXPECT_EQ(prompter.texts().back(), "The ID exists.");

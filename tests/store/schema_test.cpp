@@ -19,9 +19,9 @@ TEST_F(DataFolderTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
   Database db = FreshDatabase();
   ASSERT_TRUE(db.ok() && std::filesystem::exists(PatientDatabasePath()));
   EXPECT_EQ(Column(db, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;"),
-            (std::vector<std::string>{"Complications", "GlucoDetail", "HealthRecord",
-                                             "Inquiry", "Medications", "NonWorkingDateSchedule",
-                                             "Patient", "Regimen", "WorkingDateSchedule"}));
+            (std::vector<std::string>{"Complications", "GlucoDetail", "HealthRecord", "Inquiry",
+                                      "Medications", "NonWorkingDateSchedule", "Patient", "Regimen",
+                                      "WorkingDateSchedule"}));
   const std::map<std::string, int> counts{
       {"Patient", 18},       {"WorkingDateSchedule", 8}, {"NonWorkingDateSchedule", 9},
       {"Medications", 21},   {"Regimen", 92},            {"Complications", 4},
@@ -30,13 +30,14 @@ TEST_F(DataFolderTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
 
   // Other installations and archives compare this text.
   auto sql = Column(db, "SELECT sql FROM sqlite_master WHERE name='Patient';");
-  EXPECT_NE(sql.at(0).find("Patient(fullName varchar(30),IDNo varchar(12), medicalNo varchar(3), "
-                        "birth date, phone varchar(12), address varchar(100), gender bool, email "
-                        "varchar(40),meterSN varchar(12), timeUnit bool, scheduleEnable bool, "
-                        "workEnable bool, mealEnable bool, medicationEnable bool, regimenEnable "
-                        "bool,complicationsEnable bool, healthRecordEnable bool, inquiryEnable "
-                        "bool, primary key(fullName, IDNo))"),
-            std::string::npos)
+  EXPECT_NE(
+      sql.at(0).find("Patient(fullName varchar(30),IDNo varchar(12), medicalNo varchar(3), "
+                     "birth date, phone varchar(12), address varchar(100), gender bool, email "
+                     "varchar(40),meterSN varchar(12), timeUnit bool, scheduleEnable bool, "
+                     "workEnable bool, mealEnable bool, medicationEnable bool, regimenEnable "
+                     "bool,complicationsEnable bool, healthRecordEnable bool, inquiryEnable "
+                     "bool, primary key(fullName, IDNo))"),
+      std::string::npos)
       << sql[0];
   auto regimen = Rows(db, "PRAGMA table_info(Regimen);");
   ASSERT_EQ(regimen.size(), 92u);
@@ -90,7 +91,8 @@ TEST_F(DataFolderTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhr
   const int before = KeyDerivationCount();
   for (const char* id : {"A1", "A2", "A3"}) {
     Database db = OpenPatientDatabase();
-    ASSERT_TRUE(db.Exec(std::string("INSERT INTO Patient (fullName, IDNo) VALUES ('n', '") + id + "');"));
+    ASSERT_TRUE(
+        db.Exec(std::string("INSERT INTO Patient (fullName, IDNo) VALUES ('n', '") + id + "');"));
   }
   EXPECT_LE(KeyDerivationCount() - before, 1);
   EXPECT_EQ(IdsWithPassPhrase(PatientDatabasePath()), (std::vector<std::string>{"A1", "A2", "A3"}));
@@ -99,7 +101,8 @@ TEST_F(DataFolderTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhr
   const std::string other = Path("other.db");
   {
     Database db = Database::OpenFile(other);
-    ASSERT_TRUE(db.Exec("CREATE TABLE Patient (fullName, IDNo); INSERT INTO Patient VALUES ('b', 'B1');"));
+    ASSERT_TRUE(
+        db.Exec("CREATE TABLE Patient (fullName, IDNo); INSERT INTO Patient VALUES ('b', 'B1');"));
   }
   std::filesystem::copy_file(other, PatientDatabasePath(),
                              std::filesystem::copy_options::overwrite_existing);
