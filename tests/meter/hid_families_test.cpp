@@ -25,7 +25,6 @@ struct Read {
   std::uint32_t bytes = 0, records = 0;
   Bytes buffer = test::Buffer();
   std::uint64_t pausedMs = 0;
-  std::vector<std::uint8_t> commands;
   int blockRequests = 0;  // "a" commands sent
 };
 
@@ -52,8 +51,8 @@ Read ReadImage(LinkKind kind, const Bytes& image, const Options& opt = {}) {
   link->Close();
   EXPECT_EQ(em->hid.openNow(), 0);
   out.pausedMs = sleeper.TotalMs();
-  out.commands = em->meter->commands();
-  out.blockRequests = static_cast<int>(std::count(out.commands.begin(), out.commands.end(), 'a'));
+  const auto commands = em->meter->commands();
+  out.blockRequests = static_cast<int>(std::count(commands.begin(), commands.end(), 'a'));
   return out;
 }
 
@@ -84,10 +83,8 @@ TEST(Hid40Families, CountsThatCannotFitTheBufferAreRefusedBeforeTheBody) {
   for (LinkKind kind : kHid40) {
     for (int n : {1024, 4095}) {
       Read r = ReadImage(kind, test::SampleImage('P', n));
-      EXPECT_EQ(r.result, LINK_READ_FAILED);
-      EXPECT_EQ(r.blockRequests, 0);
-      EXPECT_EQ(r.records, 0u);
-      EXPECT_EQ(r.bytes, 0u);
+      EXPECT_EQ(std::tie(r.result, r.blockRequests, r.records, r.bytes),
+                std::make_tuple(LINK_READ_FAILED, 0, 0u, 0u));
     }
   }
   // A smaller caller buffer is respected too, never overrun.
@@ -116,10 +113,10 @@ TEST(Hid40Families, SlowBlocksAreAskedForAgain) {
 TEST(Hid40Families, MeterStoppingMidImage) {
   Options opt{.faults = {.stopFromBlock = 3}};  // blocks 1 and 2 after the header block arrive
   // TR35 gives up after 201 passes for the stuck block.
+  // Counts keep what was set before the failure.
   Read tr35 = ReadImage(LinkKind::TR35, test::SampleImage('P', 100), opt);
-  EXPECT_EQ(tr35.result, LINK_TIMEOUT);
-  EXPECT_EQ(tr35.blockRequests, 2 + 201);
-  EXPECT_EQ(tr35.records, 100u);  // counts keep what was set before the failure
+  EXPECT_EQ(std::tie(tr35.result, tr35.blockRequests, tr35.records),
+            std::make_tuple(LINK_TIMEOUT, 2 + 201, 100u));
 
   // MK72 and VXA ask again until the user cancels.
   opt.cancelAfterPauses = 3000;
@@ -220,10 +217,8 @@ TEST(HidSerialNumber, FormsChecksumsAndCharacters) {
       EXPECT_EQ(s.result, LINK_OK);
       EXPECT_EQ(std::string(s.buffer.begin(), s.buffer.begin() + s.length), sn);
       EXPECT_EQ(s.pausedMs, kind == LinkKind::HIDUART ? 300u : 200u);
-    }
-
-    for (const char* sn : {"XY123456789", "AB12345678"})
       EXPECT_EQ(ReadSerial(kind, sn, {.badSerialChecksum = true}).result, LINK_READ_FAILED);
+    }
     // Only VXA checks the characters, and only the first ten.
     for (const char* sn : {"AB-2345678", "ABCDEFGHI-K", "AB{2345678", "ABCDEFGHIJ-"})
       EXPECT_EQ(ReadSerial(kind, sn).result,
