@@ -38,6 +38,11 @@ class PatientStoreTest : public BookTest {
     EXPECT_TRUE(LoadPatient(db, id, p));
     return p;
   }
+  // Saves the stored patient A1 through the form in edit mode (its own values unless `form`).
+  FormSaveOutcome Edit(const ProfileEditorState& editor, const PatientFormValues* form = nullptr) {
+    CPatientProfile current = Load("A1");
+    return SavePatientForm(db, prompter, form ? *form : FormOf(current), true, editor, current);
+  }
   PatientFormValues FormOf(const CPatientProfile& p) {
     PatientFormValues f{p.fullName, p.IDNo,    p.medicalNo, p.birth,    p.phone,   p.address,
                         p.gender,   p.email,   p.meterSN,   p.timeUnit, p.mealEnable};
@@ -154,34 +159,29 @@ TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
 
 TEST_F(PatientStoreTest, EditAsksOnlyWhenChangedAndKeepsTextsThroughTwoSaves) {
   ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
-
   prompter.Clear();
-  EXPECT_EQ(SavePatientForm(db, prompter, FormOf(current), true, {}, current),
-            FormSaveOutcome::Unchanged);
+  EXPECT_EQ(Edit({}), FormSaveOutcome::Unchanged);
   EXPECT_TRUE(prompter.asked().empty());
 
-  auto f = FormOf(current);
+  auto f = FormOf(Load("A1"));
   f.phone = "0922";
   f.IDNo = "SOMETHING ELSE";  // the field is disabled in edit mode
-  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, current), FormSaveOutcome::Saved);
+  EXPECT_EQ(Edit({}, &f), FormSaveOutcome::Saved);
   EXPECT_EQ(prompter.texts(),
             std::vector<std::string>{"Ann(---) data is changed, Do you want to save it?"});
-  CPatientProfile reloaded = Load("A1");
-  EXPECT_EQ(reloaded.phone, "0922");
+  EXPECT_EQ(Load("A1").phone, "0922");
   EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"A1"});
 
   // A second save of other fields leaves the apostrophe intact again.
-  f = FormOf(reloaded);
+  f = FormOf(Load("A1"));
   f.email = "x'y@example.org";
-  ASSERT_EQ(SavePatientForm(db, prompter, f, true, {}, reloaded), FormSaveOutcome::Saved);
+  ASSERT_EQ(Edit({}, &f), FormSaveOutcome::Saved);
   EXPECT_EQ(Load("A1").address, "12 O'Brien Street");
 
   // No leaves the stored row as it was.
   prompter.Push(PromptAnswer::No);
   f.phone = "999";
-  CPatientProfile before = Load("A1");
-  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, before), FormSaveOutcome::Declined);
+  EXPECT_EQ(Edit({}, &f), FormSaveOutcome::Declined);
   EXPECT_EQ(Load("A1").phone, "0922");
 }
 
@@ -190,13 +190,11 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   editor.staging.working.start[6] = {22, 0};
   editor.staging.healthRecord.preMealHigh = 140;
   ASSERT_EQ(Add(Form("Ann", "A1"), editor), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
 
   // Opened and cancelled: the staging copy is cleared, nothing confirmed.
-  ProfileEditorState cancelled = Editor(0);
-  auto f = FormOf(current);
+  auto f = FormOf(Load("A1"));
   f.phone = "1";
-  ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
+  ASSERT_EQ(Edit(Editor(0), &f), FormSaveOutcome::Saved);
   CPatientProfile p = Load("A1");
   EXPECT_TRUE(p.scheduleEnable);
   EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh),
@@ -206,39 +204,27 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   ProfileEditorState one = Editor(kSectionHealthRecord, p);
   one.staging.healthRecord.preMealHigh = 150;
   one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
-  CPatientProfile q = Load("A1");
-  EXPECT_EQ(std::tie(q.working.start[6], q.healthRecord.preMealHigh),
+  ASSERT_EQ(Edit(one), FormSaveOutcome::Saved);
+  p = Load("A1");
+  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh),
             std::make_tuple(TimeOfDay{22, 0}, 150));
   EXPECT_EQ(Column(db, "SELECT count(*) FROM HealthRecord;"), std::vector<std::string>{"1"});
 }
 
 TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
   ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
-  ProfileEditorState on = Editor(kAllSections, current);
-  on.staging.workEnable = true;
-  on.staging.nonWorking.nonWorkingDay = 65;
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(current), true, on, current),
-            FormSaveOutcome::Saved);
-  CPatientProfile p = Load("A1");
-  EXPECT_TRUE(p.workEnable && p.scheduleEnable);  // the working schedule goes along
-  EXPECT_EQ(p.nonWorking.nonWorkingDay, 65);
-
-  // Switching it off keeps the days (the row stays) but non-working days stop using them.
-  ProfileEditorState off = on;
-  off.staging = p;
-  off.staging.workEnable = false;
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, off, p), FormSaveOutcome::Saved);
-  EXPECT_FALSE(Load("A1").workEnable);
-  // And on again: the existing row is updated, not inserted twice.
-  off.staging = Load("A1");
-  off.staging.workEnable = true;
-  off.staging.nonWorking.nonWorkingDay = 2;
-  CPatientProfile again = Load("A1");
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(again), true, off, again),
-            FormSaveOutcome::Saved);
-  EXPECT_EQ(Load("A1").nonWorking.nonWorkingDay, 2);
+  // On, off (the days' row stays but non-working days stop using it), on again with other
+  // days: the existing row is updated, not inserted twice.
+  for (auto [enable, days] : {std::pair{true, 65}, {false, 65}, {true, 2}}) {
+    ProfileEditorState editor = Editor(kAllSections, Load("A1"));
+    editor.staging.workEnable = enable;
+    editor.staging.nonWorking.nonWorkingDay = days;
+    ASSERT_EQ(Edit(editor), FormSaveOutcome::Saved);
+    CPatientProfile p = Load("A1");
+    EXPECT_EQ(p.workEnable, enable);
+    EXPECT_TRUE(p.scheduleEnable);  // the working schedule goes along
+    EXPECT_EQ(p.nonWorking.nonWorkingDay, days);
+  }
   EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
