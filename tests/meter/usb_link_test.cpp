@@ -123,7 +123,7 @@ TEST(UsbLinkRead, ImagesOfEverySizeAndTheTimeoutsApplied) {
     UsbRead r = ReadUsb(image);
     EXPECT_EQ(r.result, result);
     EXPECT_FALSE(r.openAfter);
-    if (n > 1023) EXPECT_EQ(r.timeouts.size(), 2u);
+    EXPECT_TRUE(n <= 1023 || r.timeouts.size() == 2u);
     if (result != LINK_OK) continue;
     EXPECT_EQ(r.records, static_cast<std::uint32_t>(n));
     EXPECT_TRUE(std::equal(image.begin(), image.end(), r.buffer.begin()));
@@ -226,7 +226,7 @@ TEST(UsbLinkPty, SilentMeterEmptyImageCancelAndUnplug) {
     ASSERT_EQ(f.link->Open(0), LINK_OK);
     Bytes sn(12);
     std::uint8_t len = 0;
-    if (c.faults.silentSerial) EXPECT_EQ(f.link->ReadSerialNumber(sn, len), LINK_READ_FAILED);
+    EXPECT_TRUE(!c.faults.silentSerial || f.link->ReadSerialNumber(sn, len) == LINK_READ_FAILED);
     std::thread user([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       f.cancel = true;
