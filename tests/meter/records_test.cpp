@@ -75,7 +75,7 @@ TEST(MeterImage, SerialBlockChecksumAndCharacters) {
   EXPECT_FALSE(SerialChecksumOk(std::span(shortBlock).first(5), 10));  // too short to judge
 
   for (char c : {'0', 'Z', 'z', '{'}) EXPECT_TRUE(IsAllowedSerialChar(c)) << c;
-  for (int c : {'-', '/', ':', '@', '[', '`', '|', ' ', 0x00, 0xFF})
+  for (int c : {'-', '/', ':', '@', '[', '`', '|', ' ', '\0', '\xFF'})
     EXPECT_FALSE(IsAllowedSerialChar(static_cast<std::uint8_t>(c))) << c;
 
   Bytes data{1, 2, 3, 250};
