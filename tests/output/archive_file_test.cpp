@@ -121,8 +121,7 @@ TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
   EXPECT_FALSE(empty.TableExists("GB2"));
 
   // "All patients" together with the patients' own rows archives each patient once.
-  TransferResult r =
-      Transfer(TransferMode::Archive, {kAllPatients, "Bob", "Ann O'Hara"}, "twice.db");
+  r = Transfer(TransferMode::Archive, {kAllPatients, "Bob", "Ann O'Hara"}, "twice.db");
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_TRUE(prompter_.texts().empty());
   Database twice = Database::OpenFile(Path("twice.db"));
@@ -263,7 +262,7 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   AddPatient("Ann Lee", "A2");
   AddReading("A1", At(2024, 3, 1, 8, 0), 111);
   AddReading("A2", At(2024, 3, 1, 8, 0), 222);
-  r = Transfer(TransferMode::Archive, {}, "both.db", true);
+  TransferResult r = Transfer(TransferMode::Archive, {}, "both.db", true);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.patients, 2);
 
