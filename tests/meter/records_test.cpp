@@ -24,7 +24,8 @@ TEST(MeterImage, RecordCountUsesHighNibbleOnly) {
   EXPECT_EQ(ImageRecordCount(0x34, 0x12), 0x134u);  // low nibble of byte 2 ignored
   EXPECT_EQ(ImageRecordCount(0xFF, 0xFF) + ImageRecordCount(0x00, 0x0F), 4095u);
   auto image = test::SampleImage('P', 1023);
-  EXPECT_EQ(image.size(), ImageByteCount(1023));
+  EXPECT_EQ(image.size(), kImageHeaderSize + ImageByteCount(1023));
+  EXPECT_EQ(ImageByteCount(100), 801u);
   EXPECT_EQ(ImageRecordCount(image[1], image[2]), 1023u);
 }
 
