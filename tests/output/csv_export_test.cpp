@@ -107,8 +107,7 @@ TEST_F(CsvExportTest, ValuesAtTheValidBoundsInBothUnitsAndBothClockForms) {
             (std::vector<std::string>{"1,03/01/2024,00:30,LO,", "2,03/01/2024,12:05,1.1,",
                                       "3,03/01/2024,13:00,33.3,", "4,03/01/2024,23:59,HI,",
                                       "5,03/02/2024,08:00,5.6,"}));
-  EXPECT_EQ(Block("Mmol").substr(0, 47),
-            "Meridane Rev: 4.06\r\nmmol/L\r\nTime Format:24:00\r\n");
+  EXPECT_EQ(Block("Mmol").substr(0, 47), "Meridane Rev: 4.06\r\nmmol/L\r\nTime Format:24:00\r\n");
 }
 
 TEST_F(CsvExportTest, BothBoundsIncludedOneSecondOutsideLeftOutNumbersConsecutive) {
