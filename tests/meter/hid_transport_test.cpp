@@ -17,10 +17,9 @@ HidInterfaceInfo Iface(std::string path) {
 }
 
 TEST(HidOpen, FirstExactProductMatchWinsAndNoOtherHandleStaysOpen) {
-  auto first =
-      std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "AB12345678");
-  auto second =
-      std::make_shared<MeterEmulator>(LinkKind::MK72, test::SampleImage('P', 3), "CD12345678");
+  const auto image = test::SampleImage('P', 3);
+  auto first = std::make_shared<MeterEmulator>(LinkKind::MK72, image, "AB12345678");
+  auto second = std::make_shared<MeterEmulator>(LinkKind::MK72, image, "CD12345678");
   EmulatedHidBackend hid;
   hid.AddInterface(Iface("kbd"), "Keyboard");
   hid.AddInterface(Iface("blank"), "MK72 ");
@@ -32,8 +31,7 @@ TEST(HidOpen, FirstExactProductMatchWinsAndNoOtherHandleStaysOpen) {
 
   std::unique_ptr<HidDevice> dev;
   ASSERT_EQ(OpenHidByProduct(hid, dev, "MK72"), 0);
-  ASSERT_TRUE(dev);
-  EXPECT_EQ(hid.openNow(), 1);
+  ASSERT_TRUE(dev && hid.openNow() == 1);
   EXPECT_EQ(hid.opened(),
             (std::vector<std::string>{"kbd", "blank", "lower", "unreadable", "locked", "meter1"}));
   // The handle is the first meter's: the second is never touched.
@@ -43,8 +41,7 @@ TEST(HidOpen, FirstExactProductMatchWinsAndNoOtherHandleStaysOpen) {
   dev.reset();
 
   EXPECT_EQ(OpenHidByProduct(hid, dev, "GLUCOSE"), 1);
-  EXPECT_FALSE(dev);
-  EXPECT_EQ(hid.openNow(), 0);
+  EXPECT_TRUE(!dev && hid.openNow() == 0);
 }
 
 TEST(HidOpen, EnumerationSkipsUnusableInterfacesAndKeeps64) {
@@ -78,8 +75,7 @@ TEST(HidOpen, CloseIsHarmlessAndBaseLinkAnswersDefaults) {
     EXPECT_EQ(link->GetHandle(), kInvalidLinkHandle);
     link->Close();
     link->Close();
-    std::uint8_t sn[12];
-    std::uint8_t len = 0;
+    std::uint8_t sn[12], len = 0;
     EXPECT_EQ(link->ReadSerialNumber(sn, len), LINK_WRITE_FAILED);  // never opened
   }
   CCommHIDUART uart(ctx);
@@ -93,11 +89,9 @@ TEST(HidOpen, CloseIsHarmlessAndBaseLinkAnswersDefaults) {
   EXPECT_EQ(base.Open(0), ERROR_DEVICE_NOT_CONNECTED);
   EXPECT_EQ(base.OpenPort(), ERROR_DEVICE_NOT_CONNECTED);
   EXPECT_EQ(base.ReadRecords(buf, bytes, records), ERROR_INVALID_DATA);
-  EXPECT_EQ(base.GetHandle(), -1);
-  EXPECT_EQ(base.WriteBlock({}), LINK_NOT_SUPPORTED);
-  EXPECT_EQ(base.ReadSerialNumber(buf, len), LINK_NOT_SUPPORTED);
-  EXPECT_EQ(base.ReadClinicRecords(buf, bytes, records), LINK_NOT_SUPPORTED);
-  EXPECT_EQ(base.Close(), 1);
+  for (LinkResult r : {base.WriteBlock({}), base.ReadSerialNumber(buf, len),
+                       base.ReadClinicRecords(buf, bytes, records)})
+    EXPECT_EQ(r, LINK_NOT_SUPPORTED);
 }
 
 // The real backends on a machine without meters: nothing found, nothing left open.

@@ -20,9 +20,8 @@ class ArchiveTest : public FilesFixture {
  protected:
   // A row in every section table, each value distinct and some with apostrophes and quotes.
   void AddAllSections(const std::string& id, const std::string& tag) {
-    Database& db = db_;
     for (const char* table : kSections) {
-      Statement info = db.Prepare(std::string("PRAGMA table_info(") + table + ");");
+      Statement info = db_.Prepare(std::string("PRAGMA table_info(") + table + ");");
       std::vector<std::string> values;
       while (info.Step()) {
         const std::string col = info.Text(1);
@@ -30,25 +29,25 @@ class ArchiveTest : public FilesFixture {
       }
       std::string sql = std::string("INSERT INTO ") + table + " VALUES(";
       for (size_t i = 0; i < values.size(); ++i) sql += i ? ",?" : "?";
-      Run(db, sql + ");", values);
+      Run(db_, sql + ");", values);
     }
   }
 
   // The readings of a patient joined with their details, idx left out (a new installation
   // numbers its rows afresh).
-  std::vector<std::vector<std::string>> Readings(const std::string& id) {
-    Database& db = db_;
-    if (!db.TableExists("G" + id)) return {};
-    return Rows(db,
+  Table Readings(const std::string& id) {
+    if (!db_.TableExists("G" + id)) return {};
+    return Rows(db_,
                 "SELECT r.glucoDate, r.gluco, r.meal, r.medicalNo, d.type, d.slot, "
                 "d.commentOptions, d.insulin, d.insulinAmount, d.oral, d.oralAmount, "
                 "d.exerciseHour, d.intensity, d.carbs, d.comment, d.commentIns, d.commentFoo "
-                "FROM \"G" + id + "\" r LEFT JOIN GlucoDetail d ON d.IDNo='" + id +
+                "FROM \"G" +
+                    id + "\" r LEFT JOIN GlucoDetail d ON d.IDNo='" + id +
                     "' AND d.idx=r.idx ORDER BY r.glucoDate, r.gluco;");
   }
 
-  std::vector<std::vector<std::string>> Book() {
-    std::vector<std::vector<std::string>> all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
+  Table Book() {
+    Table all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
     for (const char* t : kSections) {
       auto rows = PatientRows(std::string("SELECT * FROM ") + t + " ORDER BY IDNo;");
       all.insert(all.end(), rows.begin(), rows.end());
@@ -58,13 +57,15 @@ class ArchiveTest : public FilesFixture {
 
   TransferResult Archive(const std::vector<PatientKey>& names, const std::string& file,
                          const TransferPeriod& p = kYear) {
-    Database& db = db_;
-    return WriteArchive(db, names, p, Path(file), prompter_);
+    return WriteArchive(db_, names, p, Path(file), prompter_);
   }
-  TransferResult Merge(const std::vector<PatientKey>& names, const std::string& file,
-                       const TransferPeriod& p = kYear) {
-    Database& db = db_;
-    return MergeArchive(db, names, p, Path(file), prompter_);
+  TransferResult Merge(const std::vector<PatientKey>& names, const std::string& file) {
+    return MergeArchive(db_, names, kYear, Path(file), prompter_);
+  }
+  TransferResult Transfer(TransferMode mode, const std::vector<PatientKey>& names,
+                          const std::string& file, bool all = false) {
+    TransferRequest req{mode, names, all, kYear, Path(file)};
+    return RunTransfer(req, prompter_);
   }
 
   // Ann: every section, readings with details; Bob: flags all "0" but section rows stored.
@@ -107,10 +108,9 @@ TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
   }
   auto rows = Rows(archive, "SELECT * FROM \"GA1\";");
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0].size(), 27u);
-  EXPECT_EQ(rows[0][0], "2024-03-01 08:00:00");
-  EXPECT_EQ(rows[0][2], "257");
-  EXPECT_EQ(rows[0][22], "O'Hara's \"late\" lunch");
+  ASSERT_EQ(rows[0].size(), 27u);
+  EXPECT_EQ(rows[0][0] + "|" + rows[0][2] + "|" + rows[0][22],
+            "2024-03-01 08:00:00|257|O'Hara's \"late\" lunch");
   EXPECT_EQ(rows[1][4], "-1") << "a reading without details carries the empty values";
   EXPECT_EQ(Rows(archive, "SELECT gluco FROM \"GB2\";").size(), 1u);
 
@@ -119,22 +119,16 @@ TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
   Database empty = Database::OpenFile(Path("empty.db"));
   EXPECT_EQ(Rows(empty, "SELECT fullName FROM Patient;").size(), 1u);
   EXPECT_FALSE(empty.TableExists("GB2"));
-}
 
-TEST_F(ArchiveTest, AllPatientsWithOwnRowArchivesEachPatientOnce) {
-  FillHomeBook();
-  TransferRequest req;
-  req.mode = TransferMode::Archive;
-  req.patients = {kAllPatients, "Bob", "Ann O'Hara"};
-  req.period = kYear;
-  req.path = Path("twice.db");
-  TransferResult r = RunTransfer(req, prompter_);
+  // "All patients" together with the patients' own rows archives each patient once.
+  r = Transfer(TransferMode::Archive, {kAllPatients, "Bob", "Ann O'Hara"}, "twice.db");
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_TRUE(prompter_.texts().empty());
-  Database archive = Database::OpenFile(req.path);
-  EXPECT_EQ(Rows(archive, "SELECT * FROM Patient;").size(), 2u);
-  EXPECT_EQ(Rows(archive, "SELECT * FROM \"GA1\";").size(), 3u);
-  EXPECT_EQ(Rows(archive, "SELECT * FROM \"GB2\";").size(), 1u);
+  Database twice = Database::OpenFile(Path("twice.db"));
+  EXPECT_EQ(Rows(twice,
+                 "SELECT (SELECT count(*) FROM Patient), (SELECT count(*) FROM \"GA1\"), "
+                 "(SELECT count(*) FROM \"GB2\");"),
+            (Table{{"2", "3", "1"}}));
 }
 
 TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothing) {
@@ -162,11 +156,7 @@ TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothi
 
   // The second time every reading is a duplicate: only meal, medicalNo and details are
   // rewritten, so edits made since are replaced by the archive's values.
-  {
-    Database& db = db_;
-    Run(db, "UPDATE \"GA1\" SET meal='999', medicalNo='5';", {});
-    Run(db, "DELETE FROM GlucoDetail;", {});
-  }
+  ASSERT_TRUE(db_.Exec("UPDATE \"GA1\" SET meal='999', medicalNo='5'; DELETE FROM GlucoDetail;"));
   TransferResult second = Merge({"Ann O'Hara", "Bob"}, "book.db");
   ASSERT_TRUE(second.ok) << second.message;
   EXPECT_EQ(second.readingsAdded, 0);
@@ -208,31 +198,19 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   UseFolder("clinic");
   AddPatient("Ann", "A1");
   for (int i : {0, 3, 150}) AddReading("A1", At(2024, 3, 1 + i / 24, i % 24, 7), 60 + i);
+  // The same minute with another value is a reading of its own.
+  AddReading("A1", At(2024, 3, 1, 1, 7), 999, 512);
   TransferResult r = Merge({"Ann"}, "many.db");
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.readingsAdded, 253);
   EXPECT_EQ(r.readingsUpdated, 3);
   EXPECT_EQ(r.readingsSkipped, 1);
+  EXPECT_EQ(PatientRows("SELECT meal FROM \"GA1\" WHERE gluco=999;"), (Table{{"512"}}));
+  Run(db_, "DELETE FROM \"GA1\" WHERE gluco=999;", {});
   EXPECT_EQ(Readings("A1"), all);
   // The new readings are numbered after the stored ones, in the archive's order.
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\" WHERE idx=4;")[0][0], "61");
-  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "256");
-}
-
-TEST_F(ArchiveTest, SameMinuteWithAnotherValueIsANewReading) {
-  AddPatient("Ann", "A1");
-  AddReading("A1", At(2024, 2, 2, 8, 0), 120, 256);
-  ASSERT_TRUE(Archive({"Ann"}, "a.db").ok);
-
-  UseFolder("clinic");
-  AddPatient("Ann", "A1");
-  AddReading("A1", At(2024, 2, 2, 8, 0), 121, 512);
-  TransferResult r = Merge({"Ann"}, "a.db");
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.readingsAdded, 1);
-  EXPECT_EQ(PatientRows("SELECT glucoDate, gluco, meal FROM \"GA1\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"2024-02-02 08:00:00", "120", "256"},
-                                                   {"2024-02-02 08:00:00", "121", "512"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\" WHERE idx=5;")[0][0], "61");
+  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "257");
 }
 
 TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
@@ -247,13 +225,10 @@ TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
   AddDetail("A1", idx, {.comment = "kept"});
   TransferResult r = Merge({"Ann"}, "a.db");
   ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (std::vector<std::vector<std::string>>{{"A9"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"130"}, {"150"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"),
-            (std::vector<std::vector<std::string>>{{"A9", "kept"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"),
-            (std::vector<std::vector<std::string>>{{"A9", "0"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (Table{{"A9"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"), (Table{{"130"}, {"150"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"), (Table{{"A9", "kept"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"), (Table{{"A9", "0"}}));
   EXPECT_TRUE(PatientRows("SELECT name FROM sqlite_master WHERE name='GA1';").empty());
 }
 
@@ -266,26 +241,18 @@ TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient
   AddPatient("Zed", "A1");
   AddReading("A1", At(2024, 1, 1, 9, 0), 150);
   // Bob's readings table refuses his value: the whole of Bob stays out.
-  {
-    Database& db = db_;
-    Run(db,
-        "CREATE TABLE \"GB2\" (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, "
-        "gluco INTEGER CHECK (gluco < 100), meal INTEGER, medicalNo INTEGER);",
-        {});
-  }
-  std::vector<std::string> errors;
-  SetStatementErrorSink([&errors](const std::string& m) { errors.push_back(m); });
+  Run(db_,
+      "CREATE TABLE \"GB2\" (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, "
+      "gluco INTEGER CHECK (gluco < 100), meal INTEGER, medicalNo INTEGER);",
+      {});
   TransferResult r = Merge({"Ann O'Hara", "Bob"}, "book.db");
-  SetStatementErrorSink(nullptr);
 
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.dataChanged);
   EXPECT_EQ(prompter_.texts().size(), 2u);
-  EXPECT_FALSE(errors.empty()) << "the database's own message is shown";
-  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"),
-            (std::vector<std::vector<std::string>>{{"Zed"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"),
-            (std::vector<std::vector<std::string>>{{"150"}}));
+  EXPECT_FALSE(sqlErrors_.list.empty()) << "the database's own message is shown";
+  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"), (Table{{"Zed"}}));
+  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"), (Table{{"150"}}));
   EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
   EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
 }
@@ -295,27 +262,18 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   AddPatient("Ann Lee", "A2");
   AddReading("A1", At(2024, 3, 1, 8, 0), 111);
   AddReading("A2", At(2024, 3, 1, 8, 0), 222);
-  TransferRequest req;
-  req.mode = TransferMode::Archive;
-  req.all = true;
-  req.period = kYear;
-  req.path = Path("both.db");
-  TransferResult r = RunTransfer(req, prompter_);
+  TransferResult r = Transfer(TransferMode::Archive, {}, "both.db", true);
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.patients, 2);
 
   // A2 lost its reading and A1 gained one; retrieving the row of A2 restores A2 only.
   Run(db_, "DELETE FROM \"GA2\";", {});
   AddReading("A1", At(2024, 4, 1, 8, 0), 112);
-  req.mode = TransferMode::Retrieve;
-  req.all = false;
-  req.patients = {{"Ann Lee", "A2"}};
-  r = RunTransfer(req, prompter_);
+  r = Transfer(TransferMode::Retrieve, {{"Ann Lee", "A2"}}, "both.db");
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.readingsAdded, 1);
-  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA2\";"), (std::vector<std::vector<std::string>>{{"222"}}));
-  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" ORDER BY gluco;"),
-            (std::vector<std::vector<std::string>>{{"111"}, {"112"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA2\";"), (Table{{"222"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" ORDER BY gluco;"), (Table{{"111"}, {"112"}}));
 
   // An archive from elsewhere with one "Ann Lee" under an ID neither of ours has: which of
   // the two it is cannot be told, so nothing is merged and the user is told why.
@@ -325,15 +283,12 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   ASSERT_TRUE(Archive({"Ann Lee"}, "other.db").ok);
   UseFolder("home");
   prompter_.Clear();
-  req.patients = {{"Ann Lee", "A1"}};
-  req.path = Path("other.db");
-  r = RunTransfer(req, prompter_);
+  r = Transfer(TransferMode::Retrieve, {{"Ann Lee", "A1"}}, "other.db");
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(prompter_.texts().size(), 1u);
-  EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (std::vector<std::vector<std::string>>{{"2"}}));
+  EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (Table{{"2"}}));
   EXPECT_FALSE(db_.TableExists("GZ9"));
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"),
-            (std::vector<std::vector<std::string>>{{"A1"}, {"A2"}}));
+  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"), (Table{{"A1"}, {"A2"}}));
 }
 
 }  // namespace

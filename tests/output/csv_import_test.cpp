@@ -65,9 +65,9 @@ TEST(CsvImport, EveryPlainLayoutReadsToTheSameMgDlValues) {
     ASSERT_TRUE(plan.ok) << plan.message;
     ASSERT_EQ(plan.readings.size(), c.filed.size());
     for (size_t i = 0; i < c.filed.size(); ++i) {
-      EXPECT_EQ(plan.readings[i].line, c.filed[i].line);
-      EXPECT_EQ(ImportTimeText(plan.readings[i].at), c.filed[i].at);
-      EXPECT_EQ(plan.readings[i].gluco, c.filed[i].gluco);
+      const auto& r = plan.readings[i];
+      EXPECT_EQ(std::tuple(r.line, ImportTimeText(r.at), r.gluco),
+                std::tuple(c.filed[i].line, c.filed[i].at, c.filed[i].gluco));
     }
     ASSERT_EQ(plan.refused.size(), c.refused.size());
     for (size_t i = 0; i < c.refused.size(); ++i) {
@@ -147,13 +147,11 @@ TEST_F(CsvImportFiling, OwnExportRoundTripsIntoAFreshPatientAndStoredReadingsAre
   ASSERT_TRUE(LoadReadings(db_, fresh, after, &ClassifyReadingSlot));
   ASSERT_EQ(after.count(), before.count());
   for (size_t i = 0; i < before.count(); ++i) {
-    EXPECT_EQ(after.entries[i].at, before.entries[i].at);
-    EXPECT_EQ(after.entries[i].gluco, before.entries[i].gluco);
-    EXPECT_EQ(after.entries[i].slot, before.entries[i].slot);
-    GlucoDetailRecord a = after.entries[i].detail, b = before.entries[i].detail;
-    a.IDNo = b.IDNo;
-    a.idx = b.idx;
-    EXPECT_EQ(a, b);
+    const GlucoReading &a = after.entries[i], &b = before.entries[i];
+    EXPECT_EQ(std::tie(a.at, a.gluco, a.slot), std::tie(b.at, b.gluco, b.slot));
+    GlucoDetailRecord d = a.detail;
+    std::tie(d.IDNo, d.idx) = std::tie(b.detail.IDNo, b.detail.idx);
+    EXPECT_EQ(d, b.detail);
   }
   // The same file again: everything is stored already, nothing is filed twice.
   plan = PlanCsvImport(db_, "F1", path, {DateOrder::Unknown, GlucoseUnit::Unknown, kToday});

@@ -18,8 +18,7 @@ using nlohmann::json;
 // Runs with the process's zone set to `zone`, putting the old one back afterwards.
 class ZoneScope {
  public:
-  explicit ZoneScope(const char* zone) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
+  explicit ZoneScope(const char* zone) : old_(std::getenv("TZ") ? std::getenv("TZ") : "") {
     setenv("TZ", zone, 1);
     tzset();
   }

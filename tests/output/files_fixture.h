@@ -12,6 +12,8 @@
 
 namespace meridane::test {
 
+using Table = std::vector<std::vector<std::string>>;
+
 class FilesFixture : public DataFolderTest {
  protected:
   void SetUp() override { UseFolder("home"); }

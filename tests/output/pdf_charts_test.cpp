@@ -8,6 +8,7 @@
 #include "output/pdf_chart_frame.h"
 #include "output/report_model.h"
 #include "pdf_support.h"
+#include "support/book.h"
 
 namespace meridane {
 namespace {
@@ -28,12 +29,8 @@ struct Fixture {
     patient.timeUnit = true;
   }
   void Add(DateTime at, int gluco, int slot = 1) {
-    GlucoReading r;
-    r.idx = static_cast<int>(table.entries.size()) + 1;
-    r.at = at;
-    r.gluco = gluco;
-    r.slot = slot;
-    table.entries.push_back(r);
+    table.entries.push_back(test::Reading(at, gluco, slot, GlucoReading{}.mark));
+    table.entries.back().idx = static_cast<int>(table.entries.size());
   }
   ReportModel Build(int type) {
     return BuildReportModel(type, patient, table, period, targets, Date{2026, 12, 6});
@@ -48,14 +45,16 @@ std::vector<double> Values(const ReportModel& r) {
 }
 
 TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
+  // The day before, LO, both bounds, HI, the last minute of the period and the one after.
   Fixture f;
-  f.Add({2026, 10, 31, 23, 59}, 120);  // the day before
-  f.Add({2026, 11, 10, 8, 0}, 19);
-  f.Add({2026, 11, 10, 9, 0}, 20);
-  f.Add({2026, 11, 10, 10, 0}, 600);
-  f.Add({2026, 11, 10, 11, 0}, 601);
-  f.Add({2026, 11, 30, 23, 59}, 150);  // the last minute of the period
-  f.Add({2026, 12, 1, 0, 0}, 130);     // the period's end has passed
+  for (auto [at, gluco] : {std::pair<DateTime, int>{{2026, 10, 31, 23, 59}, 120},
+                           {{2026, 11, 10, 8, 0}, 19},
+                           {{2026, 11, 10, 9, 0}, 20},
+                           {{2026, 11, 10, 10, 0}, 600},
+                           {{2026, 11, 10, 11, 0}, 601},
+                           {{2026, 11, 30, 23, 59}, 150},
+                           {{2026, 12, 1, 0, 0}, 130}})
+    f.Add(at, gluco);
   EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<double>{20, 600, 150}));
   EXPECT_EQ(Values(f.Build(kReportStandardDay)), (std::vector<double>{20, 600, 150}));
 
@@ -69,7 +68,6 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
 }
 
 TEST(PdfChartPages, GlucoseAxisScalesAndRoundsMmolToOneDecimal) {
-  EXPECT_FLOAT_EQ(GlucoseX(600, true), 536);
   // 100 mg/dL is 5.56 mmol/L, plotted at 5.6; 99 mg/dL (5.5) at 5.5.
   EXPECT_NEAR(GlucoseX(100 / 18.0, false), 80 + 5.6 * 456 / 35, 1e-3);
   EXPECT_NEAR(GlucoseX(99 / 18.0, false), 80 + 5.5 * 456 / 35, 1e-3);
@@ -100,15 +98,13 @@ TEST(PdfChartPages, TrendPointsLieAgainstTheirDayLabelAndInsideThePlot) {
   f.Add({2026, 11, 10, 23, 30}, 160);
   ReportModel r = f.Build(kReportTrend);
   const TrendSet& t = r.trend;
-  ASSERT_EQ(t.labels.size(), 15u);
-  ASSERT_EQ(t.points.size(), 2u);
+  ASSERT_TRUE(t.labels.size() == 15u && t.points.size() == 2u);
   auto label = std::find_if(t.labels.begin(), t.labels.end(),
                             [](const AxisLabel& l) { return l.text == "11/10/26"; });
   ASSERT_NE(label, t.labels.end());
   EXPECT_EQ(t.labels[0].text, "11/04/26");  // five days before, less half a step
   double k = label - t.labels.begin();
-  float y = TrendY(t.points[0].x);
-  EXPECT_NEAR(y, TrendY(k + 0.5), 0.5);
+  EXPECT_NEAR(TrendY(t.points[0].x), TrendY(k + 0.5), 0.5);
   for (const auto& p : t.points) {
     EXPECT_GT(TrendY(p.x), chart::kBottom);
     EXPECT_LT(TrendY(p.x), chart::kTop);
@@ -149,11 +145,9 @@ TEST(PdfChartPages, HistogramClassesAndCountAxis) {
 }
 
 TEST(PdfChartPages, PieSharesOnALandscapePage) {
-  Fixture f;
-  f.Add({2026, 11, 3, 10, 0}, 200, 2);  // after breakfast, above 180
-  f.Add({2026, 11, 4, 10, 0}, 100, 2);
-  f.Add({2026, 11, 5, 10, 0}, 120, 2);
-  f.Add({2026, 11, 6, 10, 0}, 150, 2);
+  Fixture f;  // after breakfast, one above 180
+  for (auto [day, gluco] : {std::pair{3, 200}, {4, 100}, {5, 120}, {6, 150}})
+    f.Add({2026, 11, day, 10, 0}, gluco, 2);
   ReportModel r = f.Build(kReportPie);
 
   PdfFolder dir;
@@ -164,8 +158,7 @@ TEST(PdfChartPages, PieSharesOnALandscapePage) {
   for (const auto& w : words)
     if (w.text.back() == '%') shares.insert(w.text);
   EXPECT_EQ(shares, (std::multiset<std::string>{"25.0%", "25.0%", "75.0%", "75.0%"}));
-  std::string info = test::PdfInfo(path);
-  EXPECT_NE(info.find("841.89 x 595.276"), std::string::npos) << info;
+  EXPECT_NE(test::PdfInfo(path).find("841.89 x 595.276"), std::string::npos);
   for (const char* s : {"Overall Totals", "After Breakfast", "Hypoglycemic", "Within Target"})
     EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;
 }

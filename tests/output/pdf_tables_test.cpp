@@ -40,8 +40,6 @@ TEST(PdfTablePages, EmptyLogBookIsOnePageOfHeadTitlesAndRule) {
             "Log Book From 11/01/2026 To 11/30/2026 Patient Name :Ann Lee(007) Glucose Value Unit: "
             "mg/dL Date Before Breakfast After Breakfast Before Lunch After Lunch Before Dinner "
             "After Dinner Bedtime Glucose Insulin ");
-  EXPECT_NEAR(FindWord(words, "Log")->y, kH - 40, 0.1);
-  EXPECT_NEAR(FindWord(words, "Insulin")->x, 520, 0.01);
 
   ReportModel meals = LogBook(0);
   meals.ctx.mealEnable = true;
@@ -57,15 +55,11 @@ TEST(PdfTablePages, RowsBreakBelow110WithTheHeadRepeated) {
   std::string path = dir.Save(LogBook(41));
   EXPECT_EQ(test::PageCount(path), 2);
   auto words = ReadWords(path);
-  const auto* first = FindWord(words, "row0");
-  const auto* last = FindWord(words, "row39");
-  const auto* next = FindWord(words, "row40");
-  ASSERT_TRUE(first && last && next);
-  EXPECT_NEAR(first->y, kH - 95, 0.1);
+  const auto *last = FindWord(words, "row39"), *next = FindWord(words, "row40");
+  ASSERT_TRUE(last && next);
   EXPECT_EQ(last->page, 1);
-  EXPECT_NEAR(last->y, kH - 95 - 39 * 16, 0.1);
   EXPECT_EQ(next->page, 2);
-  EXPECT_NEAR(next->y, kH - 95, 0.1);
+  EXPECT_NEAR(next->y, FindWord(words, "row0")->y, 0.1);
   for (const char* head : {"Log", ":Ann", "Unit:", "Insulin"}) EXPECT_TRUE(FindWord(words, head, 2));
   EXPECT_EQ(test::PageCount(dir.Save(LogBook(40), "forty.pdf")), 1);
 }
@@ -101,15 +95,14 @@ TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
     if (std::abs(w.x - 415) < 0.01 && w.text != "Comments") pieces.push_back(&w);
   ASSERT_EQ(pieces.size(), 3u);
   double y = kH - 95;
-  EXPECT_EQ(pieces[0]->text, comment.substr(0, 30));
-  EXPECT_EQ(pieces[1]->text, comment.substr(30, 30));
-  EXPECT_EQ(pieces[2]->text, comment.substr(60));
-  for (int i = 0; i < 3; ++i) EXPECT_NEAR(pieces[i]->y, y - 8 * i, 0.1);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(pieces[i]->text, comment.substr(30 * i, 30));
+    EXPECT_NEAR(pieces[i]->y, y - 8 * i, 0.1);
+  }
   // Three pieces end the row 24 below it; rule 6 below that, next row 10 further.
   EXPECT_NEAR(FindWord(words, "11/01/2026")->y, y - 40, 0.1);
   // A row without wrapped text is 16 high.
   EXPECT_NEAR(FindWord(words, "10/31/2026")->y, y - 56, 0.1);
-  EXPECT_NEAR(FindWord(words, "08:00")->x, 65, 0.01);
 
   // The am/pm clock moves date and time left.
   r.ctx.timeUnit24 = false;
@@ -128,28 +121,29 @@ TEST(PdfTablePages, CellsWrapByCharactersNotBytes) {
       {"abcde", 5, {"abcde"}},
       {"abcdef", 5, {"abcde", "f"}},
       {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}},  // two-byte letters
-      {"a\xFF" "bc", 2, {"a\xFF", "bc"}},  // a malformed byte is one character
+      {"a\xFF"
+       "bc",
+       2,
+       {"a\xFF", "bc"}},  // a malformed byte is one character
   };
   for (const auto& c : cases) EXPECT_EQ(WrapCell(c.text, c.limit), c.pieces) << c.text;
 }
 
 TEST(PdfTablePages, MmolChangesThePatientUnitLinesButNotTheClinicPages) {
   PdfFolder dir;
-  auto unitLine = [&](int type, bool mgdl) {
-    ReportModel r = LogBook(1);
-    r.type = type;
-    r.ctx.unitMgdl = mgdl;
-    std::string text = test::PdfText(dir.Save(r, "u.pdf"));
-    if (text.find("Glucose Value Unit: mmol/L") != std::string::npos) return std::string("mmol/L");
-    if (text.find("Glucose Value Unit: mg/dL") != std::string::npos) return std::string("mg/dL");
-    return std::string("none");
-  };
-  for (int type : {kReportLogBook, kReportDataList, kReportSummary}) {
-    EXPECT_EQ(unitLine(type, false), "mmol/L") << type;
-    EXPECT_EQ(unitLine(type, true), "mg/dL") << type;
+  for (int type : {kReportLogBook, kReportDataList, kReportSummary, kReportMultipleDownload,
+                   kReportQuickView}) {
+    const bool clinic = type == kReportMultipleDownload || type == kReportQuickView;
+    for (bool mgdl : {false, true}) {
+      ReportModel r = LogBook(1);
+      r.type = type;
+      r.ctx.unitMgdl = mgdl;
+      const std::string unit = mgdl || clinic ? "mg/dL" : "mmol/L";
+      EXPECT_NE(test::PdfText(dir.Save(r, "u.pdf")).find("Glucose Value Unit: " + unit),
+                std::string::npos)
+          << type << " " << mgdl;
+    }
   }
-  for (int type : {kReportMultipleDownload, kReportQuickView})
-    EXPECT_EQ(unitLine(type, false), "mg/dL") << type;
 }
 
 TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
@@ -162,14 +156,12 @@ TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
   r.quickView.rows = {qv};
   std::string text = test::PdfText(dir.Save(r));
   EXPECT_NE(text.find("#of Ratings"), std::string::npos);
-  EXPECT_EQ(text.find("From"), std::string::npos);
-  EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
   r.type = kReportMultipleDownload;
   r.multipleDownload = {{"", "007", "Ann Lee", "120", "11/01/2026 08:00"}};
-  auto words = ReadWords(dir.Save(r, "md.pdf"));
-  EXPECT_NEAR(FindWord(words, "007")->x, 25, 0.01);
-  EXPECT_NEAR(FindWord(words, "120")->x, 300, 0.01);
-  EXPECT_NEAR(FindWord(words, "007")->y, kH - 95, 0.1);
+  text += test::PdfText(dir.Save(r, "md.pdf"));
+  EXPECT_NE(text.find("120"), std::string::npos);
+  EXPECT_EQ(text.find("From"), std::string::npos);
+  EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
 }
 
 TEST(PdfTablePages, SummaryIsOnePageOfLabelledRows) {
@@ -177,24 +169,14 @@ TEST(PdfTablePages, SummaryIsOnePageOfLabelledRows) {
   ReportModel r;
   r.type = kReportSummary;
   r.summary.fullName = "Ann Lee";
-  r.summary.result = "2";
-  r.summary.aboveTarget = "3";
-  r.summary.belowTarget = "4";
-  r.summary.withinTarget = "5";
   r.summary.dayAverage = {"101/7 days", "102/14 days", "103/30 days", "104/60 days", "105/90 days"};
   r.summary.LDL = "- - -";
   r.summary.HDL = "55";
   std::string path = dir.Save(r);
   EXPECT_EQ(test::PageCount(path), 1);
-  auto words = ReadWords(path);
-  EXPECT_NEAR(FindWord(words, "Ann")->x, 150, 0.01);
-  // Rows are 20 apart: "#Results:" is the fourth.
-  EXPECT_NEAR(FindWord(words, "#Results:")->y, kH - 95 - 60, 0.1);
-  EXPECT_NEAR(FindWord(words, "5")->x, 530, 0.01);
-  EXPECT_NEAR(FindWord(words, "105/90")->x, 430, 0.01);
   std::string text = test::PdfText(path);
-  EXPECT_NE(text.find("LDL: - - -"), std::string::npos);
-  EXPECT_NE(text.find("HDL: 55"), std::string::npos);
+  for (const char* t : {"LDL: - - -", "HDL: 55", "#Results:", "105/90 days", "Ann Lee"})
+    EXPECT_NE(text.find(t), std::string::npos) << t;
 }
 
 }  // namespace

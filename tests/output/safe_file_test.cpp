@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "base/data_paths.h"
 #include "output/safe_file.h"
@@ -28,6 +29,14 @@ class SafeFileTest : public test::DataFolderTest {
     ASSERT_TRUE(w.Commit());
     EXPECT_EQ(test::Slurp(target), text);
     EXPECT_EQ(Entries(), 1u);
+  }
+  // Runs `child` in a child process and returns its wait status.
+  static int InChild(const std::function<void()>& child) {
+    pid_t pid = fork();
+    if (pid == 0) child();
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
   }
   size_t Entries() const {
     size_t n = 0;
@@ -84,17 +93,12 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileAndNoPart) {
   const std::string target = Path("big.pdf");
   std::ofstream(target) << "old";
   // A file size limit stands in for a full disk: writes past it fail with EFBIG.
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const int status = InChild([&] {
     signal(SIGXFSZ, SIG_IGN);
     rlimit lim{4096, 4096};
     setrlimit(RLIMIT_FSIZE, &lim);
-    std::vector<unsigned char> bytes(64 * 1024, 'x');
-    _exit(WriteFileWhole(target, bytes) ? 0 : 3);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
+    _exit(WriteFileWhole(target, std::vector<unsigned char>(64 * 1024, 'x')) ? 0 : 3);
+  });
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 3);
   EXPECT_EQ(test::Slurp(target), "old");
@@ -104,16 +108,12 @@ TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileAndNoPart) {
 TEST_F(SafeFileTest, AKilledWritersLeftoverIsClearedByTheNextWrite) {
   const std::string target = Path("a.db");
   // A writer that is killed mid-way leaves its new file (and an SQLite journal) behind.
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  InChild([&] {
     SafeFileWriter w(target);
     w.Write("partial");
     std::ofstream(w.tempPath() + "-journal") << "j";
     raise(SIGKILL);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
+  });
   EXPECT_EQ(Entries(), 2u);
   ReplaceWhole(target, "whole");
 }

@@ -6,6 +6,10 @@
 namespace meridane::test {
 namespace {
 
+const char* const kProfileTables[] = {
+    "WorkingDateSchedule", "NonWorkingDateSchedule", "Medications", "Regimen",
+    "Complications",       "HealthRecord",           "Inquiry"};
+
 PatientFormValues Form(const std::string& name, const std::string& id) {
   PatientFormValues f;
   f.fullName = name;
@@ -33,6 +37,11 @@ class PatientStoreTest : public BookTest {
     CPatientProfile p;
     EXPECT_TRUE(LoadPatient(db, id, p));
     return p;
+  }
+  // Saves the stored patient A1 through the form in edit mode (its own values unless `form`).
+  FormSaveOutcome Edit(const ProfileEditorState& editor, const PatientFormValues* form = nullptr) {
+    CPatientProfile current = Load("A1");
+    return SavePatientForm(db, prompter, form ? *form : FormOf(current), true, editor, current);
   }
   PatientFormValues FormOf(const CPatientProfile& p) {
     PatientFormValues f{p.fullName, p.IDNo,    p.medicalNo, p.birth,    p.phone,   p.address,
@@ -100,16 +109,13 @@ TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) 
   f.timeUnit = true;
   ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
   EXPECT_TRUE(db.TableExists("GA-1 é"));
-  for (const char* t : {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications", "Regimen",
-                        "Complications", "HealthRecord", "Inquiry"}) {
+  for (const char* t : kProfileTables)
     EXPECT_TRUE(Column(db, std::string("SELECT IDNo FROM ") + t + ";").empty()) << t;
-  }
   // Flags are stored as the integers 0 and 1, birth as year-month-day.
   EXPECT_EQ(Column(db, "SELECT typeof(timeUnit)||timeUnit||scheduleEnable||birth FROM Patient;"),
             std::vector<std::string>{"integer101961-04-30"});
   CPatientProfile p = Load("A-1 é");
-  EXPECT_EQ(p.address, "12 O'Brien Street");
-  EXPECT_FALSE(p.scheduleEnable);
+  EXPECT_TRUE(p.address == "12 O'Brien Street" && !p.scheduleEnable);
   EXPECT_EQ(FindIdByName(db, "Ann"), "A-1 é");
   EXPECT_EQ(FindIdByMeterSerial(db, "SN0001"), "A-1 é");
   EXPECT_EQ(FindIdByMeterSerial(db, "SN0002"), std::nullopt);
@@ -142,12 +148,9 @@ TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
   EXPECT_TRUE(p.scheduleEnable && p.workEnable && p.medicationEnable && p.regimenEnable &&
               p.healthRecordEnable && p.inquiryEnable);
   EXPECT_FALSE(p.complicationsEnable);
-  EXPECT_EQ(p.working, s.working);
-  EXPECT_EQ(p.nonWorking, s.nonWorking);
-  EXPECT_EQ(p.medications, s.medications);
-  EXPECT_EQ(p.regimens, s.regimens);
-  EXPECT_EQ(p.healthRecord, s.healthRecord);
-  EXPECT_EQ(p.inquiry, s.inquiry);
+  EXPECT_EQ(
+      std::tie(p.working, p.nonWorking, p.medications, p.regimens, p.healthRecord, p.inquiry),
+      std::tie(s.working, s.nonWorking, s.medications, s.regimens, s.healthRecord, s.inquiry));
   // Stored forms: times with :00 seconds, reals with six decimals converted by affinity.
   EXPECT_EQ(Column(db, "SELECT preMealA FROM WorkingDateSchedule;"),
             std::vector<std::string>{"05:30:00"});
@@ -157,34 +160,29 @@ TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
 
 TEST_F(PatientStoreTest, EditAsksOnlyWhenChangedAndKeepsTextsThroughTwoSaves) {
   ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
-
   prompter.Clear();
-  EXPECT_EQ(SavePatientForm(db, prompter, FormOf(current), true, {}, current),
-            FormSaveOutcome::Unchanged);
+  EXPECT_EQ(Edit({}), FormSaveOutcome::Unchanged);
   EXPECT_TRUE(prompter.asked().empty());
 
-  auto f = FormOf(current);
+  auto f = FormOf(Load("A1"));
   f.phone = "0922";
   f.IDNo = "SOMETHING ELSE";  // the field is disabled in edit mode
-  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, current), FormSaveOutcome::Saved);
+  EXPECT_EQ(Edit({}, &f), FormSaveOutcome::Saved);
   EXPECT_EQ(prompter.texts(),
             std::vector<std::string>{"Ann(---) data is changed, Do you want to save it?"});
-  CPatientProfile reloaded = Load("A1");
-  EXPECT_EQ(reloaded.phone, "0922");
+  EXPECT_EQ(Load("A1").phone, "0922");
   EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"A1"});
 
   // A second save of other fields leaves the apostrophe intact again.
-  f = FormOf(reloaded);
+  f = FormOf(Load("A1"));
   f.email = "x'y@example.org";
-  ASSERT_EQ(SavePatientForm(db, prompter, f, true, {}, reloaded), FormSaveOutcome::Saved);
+  ASSERT_EQ(Edit({}, &f), FormSaveOutcome::Saved);
   EXPECT_EQ(Load("A1").address, "12 O'Brien Street");
 
   // No leaves the stored row as it was.
   prompter.Push(PromptAnswer::No);
   f.phone = "999";
-  CPatientProfile before = Load("A1");
-  EXPECT_EQ(SavePatientForm(db, prompter, f, true, {}, before), FormSaveOutcome::Declined);
+  EXPECT_EQ(Edit({}, &f), FormSaveOutcome::Declined);
   EXPECT_EQ(Load("A1").phone, "0922");
 }
 
@@ -193,56 +191,41 @@ TEST_F(PatientStoreTest, CancelledEditorKeepsStoredSections) {
   editor.staging.working.start[6] = {22, 0};
   editor.staging.healthRecord.preMealHigh = 140;
   ASSERT_EQ(Add(Form("Ann", "A1"), editor), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
 
   // Opened and cancelled: the staging copy is cleared, nothing confirmed.
-  ProfileEditorState cancelled = Editor(0);
-  auto f = FormOf(current);
+  auto f = FormOf(Load("A1"));
   f.phone = "1";
-  ASSERT_EQ(SavePatientForm(db, prompter, f, true, cancelled, current), FormSaveOutcome::Saved);
+  ASSERT_EQ(Edit(Editor(0), &f), FormSaveOutcome::Saved);
   CPatientProfile p = Load("A1");
   EXPECT_TRUE(p.scheduleEnable);
-  EXPECT_EQ(p.working.start[6], (TimeOfDay{22, 0}));
-  EXPECT_EQ(p.healthRecord.preMealHigh, 140);
+  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh),
+            std::make_tuple(TimeOfDay{22, 0}, 140));
 
   // Confirming one section writes that one only, with an update of its row.
   ProfileEditorState one = Editor(kSectionHealthRecord, p);
   one.staging.healthRecord.preMealHigh = 150;
   one.staging.working.start[6] = {21, 0};  // not confirmed: ignored
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, one, p), FormSaveOutcome::Saved);
-  CPatientProfile q = Load("A1");
-  EXPECT_EQ(q.healthRecord.preMealHigh, 150);
-  EXPECT_EQ(q.working.start[6], (TimeOfDay{22, 0}));
+  ASSERT_EQ(Edit(one), FormSaveOutcome::Saved);
+  p = Load("A1");
+  EXPECT_EQ(std::tie(p.working.start[6], p.healthRecord.preMealHigh),
+            std::make_tuple(TimeOfDay{22, 0}, 150));
   EXPECT_EQ(Column(db, "SELECT count(*) FROM HealthRecord;"), std::vector<std::string>{"1"});
 }
 
 TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
   ASSERT_EQ(Add(Form("Ann", "A1")), FormSaveOutcome::Saved);
-  CPatientProfile current = Load("A1");
-  ProfileEditorState on = Editor(kAllSections, current);
-  on.staging.workEnable = true;
-  on.staging.nonWorking.nonWorkingDay = 65;
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(current), true, on, current),
-            FormSaveOutcome::Saved);
-  CPatientProfile p = Load("A1");
-  EXPECT_TRUE(p.workEnable);
-  EXPECT_TRUE(p.scheduleEnable);  // the working schedule goes along
-  EXPECT_EQ(p.nonWorking.nonWorkingDay, 65);
-
-  // Switching it off keeps the days (the row stays) but non-working days stop using them.
-  ProfileEditorState off = on;
-  off.staging = p;
-  off.staging.workEnable = false;
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(p), true, off, p), FormSaveOutcome::Saved);
-  EXPECT_FALSE(Load("A1").workEnable);
-  // And on again: the existing row is updated, not inserted twice.
-  off.staging = Load("A1");
-  off.staging.workEnable = true;
-  off.staging.nonWorking.nonWorkingDay = 2;
-  CPatientProfile again = Load("A1");
-  ASSERT_EQ(SavePatientForm(db, prompter, FormOf(again), true, off, again),
-            FormSaveOutcome::Saved);
-  EXPECT_EQ(Load("A1").nonWorking.nonWorkingDay, 2);
+  // On, off (the days' row stays but non-working days stop using it), on again with other
+  // days: the existing row is updated, not inserted twice.
+  for (auto [enable, days] : {std::pair{true, 65}, {false, 65}, {true, 2}}) {
+    ProfileEditorState editor = Editor(kAllSections, Load("A1"));
+    editor.staging.workEnable = enable;
+    editor.staging.nonWorking.nonWorkingDay = days;
+    ASSERT_EQ(Edit(editor), FormSaveOutcome::Saved);
+    CPatientProfile p = Load("A1");
+    EXPECT_EQ(p.workEnable, enable);
+    EXPECT_TRUE(p.scheduleEnable);  // the working schedule goes along
+    EXPECT_TRUE(!enable || p.nonWorking.nonWorkingDay == days) << p.nonWorking.nonWorkingDay;
+  }
   EXPECT_TRUE(sqlErrors_.list.empty());
 }
 
@@ -263,13 +246,12 @@ TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
   EXPECT_EQ(p.working.start[3], (TimeOfDay{7, 5}));
   // A type never chosen stays unchosen instead of turning into Type II.
   EXPECT_EQ(p.healthRecord.diabetesType, -1);
-  EXPECT_EQ(p.healthRecord.yearDiagnosed, defaults.healthRecord.yearDiagnosed);
-  EXPECT_EQ(p.healthRecord.hbA1C, 0);
+  EXPECT_EQ(std::tie(p.healthRecord.yearDiagnosed, p.healthRecord.hbA1C),
+            std::make_tuple(defaults.healthRecord.yearDiagnosed, 0.0));
 
-  CPatientProfile none;
-  none.fullName = "stale";
-  EXPECT_FALSE(LoadPatient(db, "nobody", none));
-  EXPECT_EQ(none.fullName, "");
+  p.fullName = "stale";
+  EXPECT_FALSE(LoadPatient(db, "nobody", p));
+  EXPECT_EQ(p.fullName, "");
 }
 
 TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
@@ -280,10 +262,8 @@ TEST_F(PatientStoreTest, FailedSaveWritesNothing) {
   CPatientProfile current;
   EXPECT_EQ(SavePatientForm(db, prompter, Form("Ann", "A1"), false, editor, current),
             FormSaveOutcome::Failed);
-  EXPECT_FALSE(sqlErrors_.list.empty());
-  EXPECT_TRUE(current.IDNo.empty());
-  EXPECT_FALSE(PatientIdExists(db, "A1"));
-  EXPECT_FALSE(db.TableExists("GA1"));
+  EXPECT_TRUE(!sqlErrors_.list.empty() && current.IDNo.empty());
+  EXPECT_FALSE(PatientIdExists(db, "A1") || db.TableExists("GA1"));
   EXPECT_TRUE(Column(db, "SELECT IDNo FROM WorkingDateSchedule;").empty());
 }
 
@@ -312,12 +292,11 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
   EXPECT_TRUE(DeletePatient(db, prompter, current));
   EXPECT_TRUE(current.IDNo.empty());
   EXPECT_FALSE(db.TableExists("GA 1"));
-  for (const char* t : {"Patient", "WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
-                        "Regimen", "Complications", "HealthRecord", "Inquiry", "GlucoDetail"}) {
-    EXPECT_EQ(Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';"),
-              std::vector<std::string>{"0"})
-        << t;
-  }
+  std::string left = Column(db, "SELECT count(*) FROM Patient WHERE IDNo='A 1';")[0];
+  for (const char* t : kProfileTables)
+    left += Column(db, std::string("SELECT count(*) FROM ") + t + " WHERE IDNo='A 1';")[0];
+  EXPECT_EQ(left + Column(db, "SELECT count(*) FROM GlucoDetail WHERE IDNo='A 1';")[0],
+            "000000000");
   EXPECT_EQ(ListPatientIds(db), std::vector<std::string>{"B2"});
   EXPECT_TRUE(Load("B2").inquiryEnable);
   EXPECT_FALSE(DeletePatient(db, prompter, current));  // nobody current: nothing asked
@@ -328,22 +307,20 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
 TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
   ASSERT_EQ(Add(Form("Ann", "abc")), FormSaveOutcome::Saved);
   ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
-  const struct {
-    const char* id;
-    bool taken;
-  } cases[] = {{"abc", true},         {"ABC", true},         {"aBc", true},
-               {"lucoDetail", true},  {"LUCODETAIL", true},  {"orphan", true},
-               {"Orphan", false},     {"abcd", false},       {"\xC3\xA4" "bc", false}};
-  for (const auto& c : cases) EXPECT_EQ(IdNoTaken(db, c.id), c.taken) << c.id;
+  for (const char* id : {"abc", "ABC", "aBc", "lucoDetail", "LUCODETAIL", "orphan"})
+    EXPECT_TRUE(IdNoTaken(db, id)) << id;
+  for (const char* id : {"Orphan", "abcd",
+                         "\xC3\xA4"
+                         "bc"})
+    EXPECT_FALSE(IdNoTaken(db, id)) << id;
 
   ASSERT_EQ(Add(Form("Bob", "ABC")), FormSaveOutcome::Refused);
   EXPECT_EQ(prompter.texts().back(), "The ID exists.");
   EXPECT_EQ(Column(db, "SELECT IDNo FROM Patient;"), std::vector<std::string>{"abc"});
 
   EXPECT_TRUE(IsAcceptablePatientKey(std::string(30, 'n'), "123456789012"));
-  EXPECT_FALSE(IsAcceptablePatientKey("Ann", "1234567890123"));
-  EXPECT_FALSE(IsAcceptablePatientKey(std::string(31, 'n'), "A1"));
-  EXPECT_FALSE(IsAcceptablePatientKey("", "A1"));
+  EXPECT_FALSE(IsAcceptablePatientKey("Ann", "1234567890123") || IsAcceptablePatientKey("", "A1") ||
+               IsAcceptablePatientKey(std::string(31, 'n'), "A1"));
 }
 
 }  // namespace

@@ -44,17 +44,8 @@ std::string PdfInfo(const std::string& path) {
 
 std::string PdfInfoField(const std::string& path, const std::string& field) {
   const std::string info = PdfInfo(path);
-  const std::string key = field + ":";
-  for (size_t at = 0; at < info.size();) {
-    size_t end = info.find('\n', at);
-    if (end == std::string::npos) end = info.size();
-    if (info.compare(at, key.size(), key) == 0) {
-      size_t start = info.find_first_not_of(' ', at + key.size());
-      return start < end ? info.substr(start, end - start) : std::string();
-    }
-    at = end + 1;
-  }
-  return {};
+  std::smatch m;
+  return std::regex_search(info, m, std::regex("(^|\n)" + field + ": *([^\n]*)")) ? m[2].str() : "";
 }
 
 int PageCount(const std::string& path) {
