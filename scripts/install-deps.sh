@@ -16,8 +16,10 @@ PKGS=(
   fonts-dejavu-core fonts-liberation fonts-wqy-microhei
   groff ghostscript
   dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin help2man xdotool
-  nodejs npm
 )
+# The FHIR schema check's validator runs on Node. A machine that already has node with its own
+# npm (another packaging of Node conflicts with Debian's npm package) keeps it.
+command -v npm >/dev/null || PKGS+=(nodejs npm)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
