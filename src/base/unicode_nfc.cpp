@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/nfc_pairs.h"
+#include "base/utf8.h"
 
 namespace meridane {
 namespace {
@@ -14,39 +15,12 @@ namespace {
 std::optional<std::vector<std::uint32_t>> Decode(const std::string& s) {
   std::vector<std::uint32_t> out;
   out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-    if (n < 0) return std::nullopt;
-    std::uint32_t cp = n == 0 ? c : c & (0x3F >> n);
-    for (int k = 1; k <= n; ++k) {
-      if (i + k >= s.size()) return std::nullopt;
-      const auto t = static_cast<unsigned char>(s[i + k]);
-      if ((t & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (t & 0x3F);
-    }
+  std::uint32_t cp = 0;
+  for (std::size_t i = 0, n = 0; i < s.size(); i += n) {
+    if ((n = Utf8DecodeAt(s, i, cp)) == 0) return std::nullopt;
     out.push_back(cp);
-    i += static_cast<std::size_t>(n) + 1;
   }
   return out;
-}
-
-void Encode(std::uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 std::optional<std::uint32_t> Composed(std::uint32_t base, std::uint32_t mark) {
@@ -81,7 +55,7 @@ std::string ComposeText(const std::string& text) {
   }
   std::string result;
   result.reserve(text.size());
-  for (std::uint32_t cp : out) Encode(cp, result);
+  for (std::uint32_t cp : out) AppendUtf8(result, cp);
   return result;
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
 
@@ -29,18 +30,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-bool ValidUtf8(std::string_view s) {
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
-    i += n;
-  }
-  return true;
 }
 
 // Fields of one line; a field in double quotes may hold the delimiter and doubled quotes.
@@ -291,7 +280,7 @@ bool SplitLines(std::string_view bytes, std::vector<Line>& lines, std::string& m
     message = "The file is not a text file; nothing was imported.";
     return false;
   }
-  if (!ValidUtf8(bytes)) {
+  if (!IsValidUtf8(bytes)) {
     message = "The file is not in UTF-8 text encoding (wrong encoding). Save it as UTF-8 and import it again.";
     return false;
   }

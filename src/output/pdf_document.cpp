@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/utf8.h"
+
 namespace meridane {
 
 namespace {
@@ -47,21 +49,6 @@ PdfRgb ToPdfRgb(uint32_t c) {
   return {(c & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, ((c >> 16) & 0xFF) / 255.0f};
 }
 
-namespace {
-// Length of the sequence at `i` and its code point; 0 when malformed.
-size_t DecodeAt(std::string_view s, size_t i, uint32_t& cp) {
-  auto b = static_cast<unsigned char>(s[i]);
-  size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-  if (len == 0 || i + len > s.size()) return 0;
-  cp = len == 1 ? b : b & (0x7F >> len);
-  for (size_t k = 1; k < len; ++k) {
-    auto c = static_cast<unsigned char>(s[i + k]);
-    if ((c & 0xC0) != 0x80) return 0;
-    cp = cp << 6 | (c & 0x3F);
-  }
-  return len;
-}
-}  // namespace
 
 namespace {
 // Calls fn(codePoint, wellFormed) for each character; a malformed byte comes on its own.
@@ -69,7 +56,7 @@ template <typename Fn>
 void ForEachCharacter(std::string_view s, Fn fn) {
   for (size_t i = 0; i < s.size();) {
     uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
+    size_t len = Utf8DecodeAt(s, i, cp);
     fn(cp, len != 0);
     i += len == 0 ? 1 : len;
   }
@@ -78,14 +65,14 @@ void ForEachCharacter(std::string_view s, Fn fn) {
 
 size_t CharacterBytesAt(std::string_view s, size_t i) {
   uint32_t cp = 0;
-  size_t len = DecodeAt(s, i, cp);
+  size_t len = Utf8DecodeAt(s, i, cp);
   return len == 0 ? 1 : len;
 }
 
 bool FitsLatin2(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
+    size_t len = Utf8DecodeAt(s, i, cp);
     if (len == 0) return false;
     bool control = cp < 0x20 || cp == 0x7F;
     if (!control && Latin2Byte(cp) == '?' && cp != '?') return false;
@@ -120,7 +107,7 @@ std::string ToLatin2(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
     uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
+    size_t len = Utf8DecodeAt(s, i, cp);
     out += len == 0 ? '?' : Latin2Byte(cp);
     i += len == 0 ? 1 : len;
   }
@@ -244,18 +231,6 @@ HPDF_Font PdfDocument::FontOf(Face& face) {
 }
 
 namespace {
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | cp >> 6);
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | cp >> 12);
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 constexpr uint32_t kReplacementMark = 0xFFFD;
 }  // namespace
 
@@ -270,7 +245,7 @@ std::vector<PdfRun> PdfDocument::SplitRuns(std::string_view s, bool bold) {
   };
   for (size_t i = 0; i < s.size();) {
     uint32_t cp = 0;
-    size_t len = DecodeAt(s, i, cp);
+    size_t len = Utf8DecodeAt(s, i, cp);
     i += len == 0 ? 1 : len;
     if (len == 0) cp = kReplacementMark;
     if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) cp = ' ';
