@@ -12,6 +12,16 @@ namespace meridane {
 void SetLanguageFile(std::string path);
 
 std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback);
+
+// A text as the code names it: section, key and English default. Texts kept in tables are
+// written as TextId{"Section", "Key", "Default"} with literal arguments, like every direct
+// LookupText call, so the catalogue tools find each one where it is used.
+struct TextId {
+  const char* section;
+  const char* key;
+  const char* fallback;
+};
+inline std::string LookupText(const TextId& t) { return LookupText(t.section, t.key, t.fallback); }
 std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view fallback);
 
