@@ -6,7 +6,9 @@
 #include <optional>
 
 #include "base/data_paths.h"
+#include "base/display_rules.h"
 #include "base/text_lookup.h"
+#include "base/user_guide.h"
 #include "support/book.h"
 #include "support/temp_folder.h"
 
@@ -14,6 +16,7 @@ namespace meridane {
 namespace {
 
 using test::TempFolder;
+namespace fs = std::filesystem;
 
 // Sets or unsets an environment variable for one test.
 class EnvGuard {
@@ -88,6 +91,102 @@ TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
   test::DataFolderOverride below(dir.Path("plainfile/MeridData_Pro"));
   EXPECT_FALSE(EnsureDataFolder(&error));
   EXPECT_FALSE(error.empty());
+}
+
+
+// Where the main window goes, which display warnings start-up shows, and the stepped
+// scrolling of small screens, for screens no test machine has.
+TEST(DisplayRules, PlacementWarningsAndScrollSteps) {
+  struct Case {
+    ScreenMetrics s;
+    int x, y, width, height;
+    bool dpi, res, large;
+  };
+  const Case cases[] = {
+      {{1920, 1080, 96}, 448, 156, 1024, 738, false, false, false},
+      {{800, 600, 96}, 0, 0, 800, 570, false, true, false},
+      {{1024, 768, 120}, 0, 0, 1024, 738, true, false, true},
+      {{1024, 767, 96}, 0, 0, 1024, 737, false, true, false},
+      {{1023, 768, 144}, 0, 0, 1023, 738, true, true, true},
+  };
+  for (const Case& c : cases) {
+    const MainWindowPlacement p = PlaceMainWindow(c.s);
+    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.dpiWarning, p.resolutionWarning,
+                       p.largeDpiLayout),
+              std::tie(c.x, c.y, c.width, c.height, c.dpi, c.res, c.large))
+        << c.s.width << "x" << c.s.height << "@" << c.s.dpi;
+  }
+  EXPECT_TRUE(HomePageScrolls({800, 600, 120}));
+  EXPECT_FALSE(HomePageScrolls({800, 600, 96}));
+  // A tenth of the overhang: (783 - 600) / 10 down, (1048 - 800) / 10 across at 96 dpi.
+  EXPECT_EQ(ScrollStepPixels({800, 600, 96}, true), 18);
+  EXPECT_EQ(ScrollStepPixels({800, 600, 96}, false), 24);
+  EXPECT_EQ(ScrollStepPixels({800, 600, 120}, true), 19);
+  EXPECT_EQ(ScrollStepPixels({800, 600, 120}, false), 25);
+  EXPECT_EQ(ScrollStepPixels({1920, 1080, 96}, true), 0);  // nothing to scroll
+}
+
+// A fake install tree: prefix/bin (the program), prefix/share/meridane (the installed
+// guide), a build folder with the guide beside the program, and a working directory.
+struct GuideTree : test::TempFolder {
+  GuideTree() : TempFolder("guide") {
+    for (const char* d : {"usr/bin", "usr/share/meridane", "build/src/gui", "work"})
+      fs::create_directories(Path(d));
+  }
+  std::string Put(const std::string& dir) { return Write(dir + "/manual.pdf", "%PDF-1.4\n"); }
+  std::string Dir(const std::string& d) const { return Path(d); }
+};
+
+TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> guides;  // folders (below the tree) holding a manual.pdf
+    std::string programDir;
+    std::string expected;  // folder of the guide found, "" for none
+  };
+  const std::vector<Case> cases{
+      {"installed program finds the installed guide", {"usr/share/meridane"}, "usr/bin",
+       "usr/share/meridane"},
+      {"installed program, guide only in the working dir", {"work"}, "usr/bin", "work"},
+      {"installed guide wins over the working dir", {"usr/share/meridane", "work"}, "usr/bin",
+       "usr/share/meridane"},
+      {"build folder finds the guide beside the program", {"build/src/gui", "work"},
+       "build/src/gui", "build/src/gui"},
+      {"build folder does not pick up an installed guide elsewhere", {"usr/share/meridane"},
+       "build/src/gui", ""},
+      {"nothing anywhere", {}, "usr/bin", ""},
+  };
+  for (const Case& c : cases) {
+    GuideTree t;
+    for (const std::string& g : c.guides) t.Put(g);
+    std::string found = FindUserGuide(t.Dir(c.programDir), t.Dir("work"));
+    std::string want = c.expected.empty() ? "" : t.Path(c.expected + "/manual.pdf");
+    EXPECT_EQ(found, want) << c.name;
+  }
+}
+
+TEST(UserGuide, OnlyARegularFileCounts) {
+  GuideTree t;
+  // A folder named like the guide is not the guide; the next place is tried.
+  fs::create_directories(t.Path("usr/share/meridane/manual.pdf"));
+  std::string in_work = t.Put("work");
+  EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), t.Dir("work")), in_work);
+  // A symbolic link to the guide (as distributions like to lay them out) is followed.
+  fs::remove_all(t.Path("usr/share/meridane/manual.pdf"));
+  fs::create_symlink(in_work, t.Path("usr/share/meridane/manual.pdf"));
+  EXPECT_EQ(FindUserGuide(t.Dir("usr/bin"), ""),
+            t.Path("usr/share/meridane/manual.pdf"));
+}
+
+TEST(UserGuide, RelativeWorkingDirectoryGivesAnAbsolutePath) {
+  GuideTree t;
+  t.Put("work");
+  fs::path old = fs::current_path();
+  fs::current_path(t.root());
+  std::string found = FindUserGuide("", "work");
+  fs::current_path(old);
+  EXPECT_EQ(found, t.Path("work/manual.pdf"));
+  EXPECT_EQ(UserGuidePlaces("", "").size(), 0u);
 }
 
 }  // namespace

@@ -11,18 +11,21 @@
 // out, so the program's own folder (HOME + /MeridData_Pro) is used, with HOME pointing at
 // the sandbox. The child never sees the developer's real HOME or USERPROFILE.
 #include <fcntl.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -83,14 +86,16 @@ class CliSandbox {
   std::string dataDir() const { return root_.Path("data"); }
   std::string databasePath() const { return dataDir() + "/Patients.db"; }
 
-  CliResult Run(const std::vector<std::string>& args, const std::string& stdinText = "") const {
+  // killAfterMs > 0: the child is killed (SIGKILL) that long after it started.
+  CliResult Run(const std::vector<std::string>& args, const std::string& stdinText = "",
+                int killAfterMs = 0) const {
     std::vector<std::string> all{"--data-dir", dataDir()};
     all.insert(all.end(), args.begin(), args.end());
-    return RunWithoutDataDir(all, stdinText);
+    return RunWithoutDataDir(all, stdinText, killAfterMs);
   }
 
   CliResult RunWithoutDataDir(const std::vector<std::string>& args,
-                              const std::string& stdinText = "") const {
+                              const std::string& stdinText = "", int killAfterMs = 0) const {
     int n = counter_++;
     std::string inPath = root_.Write(".stdin" + std::to_string(n), stdinText);
     std::string outPath = root_.Path(".stdout" + std::to_string(n));
@@ -125,6 +130,10 @@ class CliSandbox {
     if (rc != 0) {
       ADD_FAILURE() << "cannot start " << MERIDANE_CLI_PATH << ": " << strerror(rc);
       return r;
+    }
+    if (killAfterMs > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+      kill(pid, SIGKILL);
     }
     int ws = 0;
     while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {

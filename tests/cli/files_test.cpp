@@ -1,4 +1,4 @@
-// export-csv, archive, retrieve and import from the command line: what each prints and the
+// export-csv, archive, retrieve, import, import-csv and export-fhir from the command line: what each prints and the
 // patients it picks. What a merge makes of a book is the output library's (tests/output).
 #include <gtest/gtest.h>
 
@@ -55,6 +55,50 @@ TEST(CliFiles, RefusalsAndBadUsage) {
   EXPECT_EQ(box.Run(WithYear({"archive"}, box.root() + "/x.db")).status, 2);
   EXPECT_EQ(box.Run({"import", "--name", "Ann", "--from", "2024-13-01", "--to", "2024-12-31",
                      box.root() + "/x.db"}).status, 2);
+}
+
+// import-csv and export-fhir.
+TEST(CliInterchange, OwnExportImportedIntoAFreshPatientListsTheSameReadings) {
+  CliSandbox box;
+  box.AddPatient("Ann", "A1");
+  box.AddPatient("Fresh", "F1");
+  box.Ok({"readings", "add", "A1", "--file",
+          box.WriteFile("r.txt", "2024-03-02 07:10\t130\n2024-03-01 08:00\t120\n"
+                                 "2024-03-01 12:30\t95\n2024-03-03 23:40\t210\n")});
+  const std::string csv = box.root() + "/ann.csv";
+  box.Ok(WithYear({"export-csv", "--name", "Ann"}, csv));
+  EXPECT_EQ(box.Ok({"import-csv", "F1", csv, "--dry-run"}).Rows(),
+            (Rows{{"to file", "4"}, {"duplicates", "0"}, {"refused", "0"}}));
+  EXPECT_TRUE(Listed(box, "F1").empty());
+  EXPECT_EQ(box.Ok({"import-csv", "F1", csv}).Rows()[0], (std::vector<std::string>{"filed", "4"}));
+  EXPECT_EQ(Listed(box, "F1"), Listed(box, "A1"));
+  EXPECT_EQ(box.Ok({"import-csv", "F1", csv}).Rows()[1],
+            (std::vector<std::string>{"duplicates", "4"}));
+}
+
+TEST(CliInterchange, PlainMmolFileAskedDateOrderAndFhir) {
+  CliSandbox box;
+  box.AddPatient("Bo", "B1");
+  const std::string plain = box.WriteFile(
+      "meter.csv", "Datum;Zeit;Glukose mmol/L\n03.04.2024;07:45;5,6\n03.04.2024;19:00;7,25\n"
+                   "03.04.2024;21:00;41,0\n");
+  CliResult r = box.Run({"import-csv", "B1", plain});
+  EXPECT_TRUE(r.status == 1 && r.err.find("--date-order") != std::string::npos) << r.err;
+  EXPECT_TRUE(Listed(box, "B1").empty());
+  r = box.Ok({"import-csv", "B1", plain, "--date-order", "dmy"});
+  EXPECT_NE(r.err.find("line 4: refused: value outside 20-600"), std::string::npos) << r.err;
+  Rows rows = Listed(box, "B1");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][1] + " " + rows[0][2] + " " + rows[1][1] + " " + rows[1][2],
+            "2024-04-03 07:45 101 2024-04-03 19:00 131");
+
+  // FHIR: the observations of the period only.
+  box.AddReading("B1", "2025-01-01 08:00", "90");
+  const std::string out = box.root() + "/c.json";
+  r = box.Ok(WithYear({"export-fhir", "--name", "Bo"}, out));
+  EXPECT_EQ(r.Rows()[1], (std::vector<std::string>{"observations", "2"}));
+  EXPECT_EQ(nlohmann::json::parse(Slurp(out))["entry"].size(), 3u);  // patient, two readings
+  EXPECT_EQ(box.Run(WithYear({"export-fhir", "--name", "Nobody"}, out)).status, 1);
 }
 
 }  // namespace

@@ -2,10 +2,7 @@
 // holding or taking the lock, a refused row in the middle of a download, damaged tables,
 // impossible archive values, hostile output paths and the file permissions.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -292,25 +289,6 @@ TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
   umask(old);
 }
 
-// Starts the command in the sandbox and kills it (SIGKILL) after `ms` milliseconds.
-void KillMidway(const CliSandbox& box, std::vector<std::string> args, int ms) {
-  args.insert(args.begin(), {MERIDANE_CLI_PATH, "--data-dir", box.dataDir()});
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&fa);
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-  kill(pid, SIGKILL);
-  int ws = 0;
-  waitpid(pid, &ws, 0);
-}
-
 TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
   Book b;
   std::string lines;
@@ -326,8 +304,8 @@ TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
   const std::string file = b.box.WriteFile("batch.txt", lines);
   const std::string archive = b.box.WriteFile("old.db", "previous archive");
   for (int ms : {150, 400, 900}) {
-    KillMidway(b.box, {"readings", "add", "A1", "--file", file}, ms);
-    KillMidway(b.box, WithYear({"archive", "--all"}, archive), ms / 3);
+    b.box.Run({"readings", "add", "A1", "--file", file}, "", ms);
+    b.box.Run(WithYear({"archive", "--all"}, archive), "", ms / 3);
     Database db = Other(b.box.databasePath());
     EXPECT_EQ(Scalar(db, "PRAGMA integrity_check;"), "ok");
     const int n = b.Count("A1");

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "output/pdf_save.h"
+#include "output/report_model.h"
 #include "pdf_support.h"
 
 namespace meridane {
@@ -132,6 +133,108 @@ TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
   r.ctx.medicalNo = "012";
   std::string text = test::PdfText(dir.Save(r));
   EXPECT_NE(text.find("Patient Name :\xC5\x81ucja \xE6\x97\xA5(012)"), std::string::npos) << text;
+}
+
+// Names in any script reach every report document as stored; text that the standard fonts
+// can set keeps them.
+
+using test::PdfFolder;
+using test::RunCommand;
+
+// French, Spanish, Norwegian, Greek, Russian, Chinese; the last, Polish, fits ISO8859-2.
+const char* const kNames[] = {"Renée Crèvecœur", "José Muñoz",   "Åse Ødegård", "Νίκος Παππάς",
+                              "Ольга Иванова",   "王芳",         "Łukasz Wąsik"};
+
+ReportModel Report(int type, const std::string& fullName) {
+  CPatientProfile patient;
+  patient.fullName = fullName, patient.IDNo = "P1", patient.medicalNo = "021";
+  ReadingTable table;
+  for (int day = 1; day <= 3; ++day) {
+    GlucoReading& r = table.entries.emplace_back();
+    r.idx = r.slot = day;
+    r.at = {2026, 11, day, 8, 0};
+    r.gluco = 90 + 40 * day;
+  }
+  return BuildReportModel(type, patient, table, ReportPeriod{{2026, 11, 1}, {2026, 11, 30}},
+                          ReportTargets{}, Date{2026, 12, 6});
+}
+
+std::string Fonts(const std::string& path) { return RunCommand("pdffonts '" + path + "' 2>/dev/null"); }
+
+TEST(PdfScripts, EveryReportTypeKeepsEveryWordOfTheName) {
+  PdfFolder dir;
+  for (const std::string name : kNames) {
+    for (int type = kReportLogBook; type <= kReportSummary; ++type) {
+      SCOPED_TRACE(name + " in report type " + std::to_string(type));
+      std::string path = dir.Save(Report(type, name), "r.pdf");
+      std::string text = test::PdfText(path, "-raw");
+      std::istringstream words(name);
+      for (std::string word; words >> word;)
+        EXPECT_NE(text.find(word), std::string::npos) << word << " missing from:\n" << text;
+      // Documents the standard fonts can set embed nothing, so they stay as they were.
+      std::string fonts = Fonts(path);
+      EXPECT_NE(fonts.find("Times-Roman"), std::string::npos) << fonts;
+      EXPECT_EQ(fonts.find("CID TrueType") == std::string::npos, name == kNames[6]) << fonts;
+    }
+  }
+}
+
+TEST(PdfScripts, FacesAreEmbeddedOnlyForTheScriptsUsedAndMissingCharactersShowAMark) {
+  struct Case { const char *fullName, *readBack; bool cjkFace; } const cases[] = {
+      {kNames[4], kNames[4], false},
+      {"Ann 王", "Ann 王", true},
+      // A character beyond every face, and a malformed byte: a visible mark each, never "?".
+      {"Ann \xF0\x9F\x98\x80 Lee \xFF", "Ann \xEF\xBF\xBD Lee \xEF\xBF\xBD", false},
+  };
+  PdfFolder dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.readBack);
+    std::string path = dir.Save(Report(kReportLogBook, c.fullName), "m.pdf");
+    std::string text = test::PdfText(path, "-raw");
+    EXPECT_NE(text.find(std::string("Patient Name :") + c.readBack), std::string::npos) << text;
+    EXPECT_EQ(test::PdfInfoField(path, "Title"),
+              std::string("Log Book - ") + c.readBack + " (021)");
+    EXPECT_EQ(Fonts(path).find("WenQuanYi") != std::string::npos, c.cjkFace) << Fonts(path);
+  }
+}
+
+TEST(PdfScripts, WidthsAndFallbacksOfMixedText) {
+  PdfDocument doc;
+  PdfPage page = doc.AddPage();
+  page.SetFont("Times-Roman", 10);
+  float ann = page.TextWidth("Ann");
+  // The Times-compatible face gives Latin letters their Times widths; CJK ones are an em.
+  EXPECT_NEAR(page.TextWidth("Ann \xC5\x93"), ann + page.TextWidth(" ") + 7.2f, 0.3f);
+  EXPECT_NEAR(page.TextWidth("Ann\xE7\x8E\x8B\xE8\x8A\xB3"), ann + 20, 0.5f);
+  // The page keeps its standard font for the text after.
+  page.Text(10, 10, "\xE7\x8E\x8B");
+  EXPECT_STREQ(HPDF_Font_GetFontName(HPDF_Page_GetCurrentFont(page.handle())), "Times-Roman");
+  EXPECT_FALSE(doc.failed());
+
+  // Without any face, the standard font still sets what it can.
+  PdfDocument bare(PdfFaceChain{});
+  std::vector<PdfRun> runs = bare.SplitRuns("\xC5\x81\xC3\xA8\xE7\x8E\x8B\ttab", false);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].font, nullptr);
+  EXPECT_EQ(runs[0].bytes,
+            "\xA3??"
+            " tab");
+}
+
+// Many CJK characters are built from parts that must be embedded with them, or they read
+// back as text yet show as nothing: look for ink on the rendered page.
+TEST(PdfScripts, CompositeCharactersAreDrawn) {
+  PdfFolder dir;
+  for (const char* text : {"\xE8\x8A\xB3", "\xED\x95\x9C", "\xE8\xAA\x9E"}) {  // 芳 한 語
+    SCOPED_TRACE(text);
+    std::string path = dir.Save(Report(kReportSummary, text), "ink.pdf");
+    std::string pgm =
+        RunCommand("pdftoppm -r 150 -gray -x 300 -y 176 -W 120 -H 30 '" + path + "' 2>/dev/null");
+    // Only the name's box of the page: the header's few bytes count too, a name adds more.
+    size_t dark = 0;
+    for (char px : pgm) dark += static_cast<unsigned char>(px) < 128;
+    EXPECT_GT(dark, 60u);
+  }
 }
 
 }  // namespace
