@@ -392,8 +392,12 @@ def check_language(lang, entries):
     for key, e in wanted.items():
         if key not in have:
             findings["missing"].append(f"{e.context} \"{short(e.msgid)}\" ({e.refs[0]})")
-    result = subprocess.run(["msgfmt", "--check", "-o", os.devnull, path],
-                            capture_output=True, text=True)
+    try:
+        result = subprocess.run(["msgfmt", "--check", "-o", os.devnull, path],
+                                capture_output=True, text=True)
+    except FileNotFoundError:
+        findings["msgfmt --check"].append("msgfmt is not installed (Debian package gettext)")
+        return findings
     if result.returncode != 0:
         findings["msgfmt --check"] += result.stderr.strip().split("\n")
     return findings
