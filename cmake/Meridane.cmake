@@ -21,6 +21,10 @@ function(meridane_core_library name)
   target_link_libraries(${name} PUBLIC ${LIB_DEPS})
 endfunction()
 
+# Tests run in English whatever the developer's desktop speaks: the C locale makes the programs
+# they start ignore LANGUAGE too.
+set(MERIDANE_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+
 # meridane_test(NAME SOURCES <files...> DEPS <targets...>)
 # One GoogleTest binary of the listed sources (relative to tests/), run by ctest as one test.
 function(meridane_test name)
@@ -38,7 +42,7 @@ function(meridane_test name)
     add_dependencies(${name} meridane-cli)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${MERIDANE_TEST_ENVIRONMENT}" TIMEOUT 600)
 endfunction()
 
 # meridane_fuzz_target(NAME SOURCE DEPS...)

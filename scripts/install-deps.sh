@@ -5,6 +5,7 @@ set -euo pipefail
 PKGS=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev qt6-svg-dev qt6-qpa-plugins
+  qt6-translations-l10n gettext
   libgl-dev libglx-dev libxkbcommon-dev
   libsqlcipher-dev sqlcipher libssl-dev
   libhpdf-dev

@@ -37,7 +37,7 @@ for f in /usr/bin/meridane /usr/bin/meridane-cli /usr/share/meridane/manual.pdf 
          /usr/share/icons/hicolor/scalable/apps/meridane.svg \
          /usr/share/icons/hicolor/48x48/apps/meridane.png \
          /usr/share/man/man1/meridane.1.gz /usr/share/man/man1/meridane-cli.1.gz \
-         /usr/share/doc/meridane/copyright; do
+         /usr/share/doc/meridane/copyright /usr/share/meridane/locale/de/LC_MESSAGES/meridane.mo; do
   [ -e "$f" ] || fail "not installed: $f"
 done
 
@@ -47,6 +47,9 @@ HOME=$home meridane-cli init >/dev/null || fail "meridane-cli init failed"
 [ -f "$home/MeridData_Pro/Patients.db" ] || fail "init made no patient database"
 HOME=$home meridane-cli demo >/dev/null || fail "meridane-cli demo failed"
 HOME=$home meridane-cli patient list | grep -q '^DEMO-001' || fail "demo patients missing"
+# The installed catalogues are found from the installed program.
+HOME=$home meridane-cli --language de patient list >/dev/null ||
+  fail "the installed meridane-cli does not find its German catalogue"
 
 Xvfb "$DISPLAY_NO" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 xvfb_pid=$!

@@ -9,16 +9,19 @@
 #include <QTimer>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTranslator>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <tuple>
 
 #include "base/data_paths.h"
+#include "base/language_choice.h"
 #include "gui/main/gui_support.h"
 #include "gui/main/main_window.h"
 #include "gui/main/patient_main.h"
@@ -124,6 +127,13 @@ std::vector<std::uint8_t> ClinicImage() {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setFont(UiFont(9, QFont::Normal));
+  // The desktop's language, as the program takes it: LANG=de_DE.UTF-8 scripts/screenshots.sh
+  // shows the German window.
+  const std::string language = UseLanguage("").code;
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_") + QString::fromStdString(language),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtTexts);
   if (argc < 3) return 2;
   const std::string page = argv[1];
   SetDataFolderOverride(argv[2]);

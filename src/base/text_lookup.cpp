@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <optional>
+
+#include "base/text_catalogue.h"
 
 namespace meridane {
 
@@ -36,19 +39,14 @@ std::string_view Unquote(std::string_view v) {
     return v.substr(1, v.size() - 2);
   return v;
 }
-}  // namespace
 
-void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
-
-std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback) {
-  return LookupTextIn(LangFile(), section, key, fallback);
-}
-
-std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
-                         std::string_view fallback) {
-  if (file.empty()) return Cut(fallback);
+// The value the language file gives the key, cut like the profile API's buffer; nullopt when
+// there is no file, section or key.
+std::optional<std::string> FindInFile(const std::string& file, std::string_view section,
+                                      std::string_view key) {
+  if (file.empty()) return std::nullopt;
   std::ifstream in(file, std::ios::binary);
-  if (!in) return Cut(fallback);
+  if (!in) return std::nullopt;
   std::string line;
   bool inSection = false;
   bool firstLine = true;
@@ -71,6 +69,31 @@ std::string LookupTextIn(const std::string& file, std::string_view section, std:
     if (eq == std::string_view::npos) continue;
     if (EqualNoCase(Trim(l.substr(0, eq)), key)) return Cut(Unquote(Trim(l.substr(eq + 1))));
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
+
+// The language file overrides everything; then the chosen language's catalogue, which tells
+// the texts sharing one key apart by their English default. A translation is not cut: the
+// 255-character limit belongs to the language file's buffer, and a longer translation cut
+// short (perhaps inside a character) would be a wrong text.
+std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback) {
+  if (auto v = FindInFile(LangFile(), section, key)) return std::move(*v);
+  if (auto catalogue = ActiveTextCatalogue()) {
+    std::string context;
+    context.reserve(section.size() + 1 + key.size());
+    context.append(section).append("|").append(key);
+    if (const std::string* t = catalogue->Find(context, fallback)) return *t;
+  }
+  return Cut(fallback);
+}
+
+std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
+                         std::string_view fallback) {
+  if (auto v = FindInFile(file, section, key)) return std::move(*v);
   return Cut(fallback);
 }
 

@@ -21,7 +21,9 @@ struct TextId {
   const char* key;
   const char* fallback;
 };
-inline std::string LookupText(const TextId& t) { return LookupText(t.section, t.key, t.fallback); }
+inline std::string LookupText(const TextId& t) {
+  return LookupText(t.section, t.key, t.fallback);  // dynamic text
+}
 std::string LookupTextIn(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view fallback);
 

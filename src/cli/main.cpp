@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "base/data_paths.h"
+#include "base/language_choice.h"
 #include "cli/cli_common.h"
 #include "store/database.h"
 #include "store/schema.h"
@@ -18,9 +19,18 @@ int main(int argc, char** argv) {
                                  "Data folder (default: home directory + /MeridData_Pro)");
   auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes/OK to every question");
   app.add_flag("--no", ctx.no, "Answer No/Cancel to every question")->excludes(yes);
+  std::string language;
+  auto* languageOption = app.add_option(
+      "--language", language,
+      "Language of the messages and reports, such as de or zh_CN (default: the desktop's)");
 
   // Every command first makes sure the folder and schema exist.
   app.parse_complete_callback([&] {
+    // The language first: every message after this one speaks it.
+    if (languageOption->count() > 0 && language.empty())
+      throw CliExit{2, "--language: the language code is empty"};
+    const LanguageChoice choice = UseLanguage(language);
+    if (!choice.error.empty()) throw CliExit{2, choice.error};
     // An empty value (an unset variable in a script) must not fall back to the real book.
     if (dataDir->count() > 0 && ctx.dataDir.empty())
       throw CliExit{2, "--data-dir: the folder name is empty"};

@@ -9,7 +9,8 @@
 //
 // Run() puts `--data-dir <dataDir()>` before the arguments; RunWithoutDataDir() leaves it
 // out, so the program's own folder (HOME + /MeridData_Pro) is used, with HOME pointing at
-// the sandbox. The child never sees the developer's real HOME or USERPROFILE.
+// the sandbox. The child never sees the developer's real HOME or USERPROFILE, and speaks
+// English (LC_ALL=C.UTF-8).
 #include <fcntl.h>
 #include <signal.h>
 #include <gtest/gtest.h>
@@ -111,9 +112,12 @@ class CliSandbox {
     for (char** e = environ; *e; ++e) {
       std::string kv = *e;
       if (kv.rfind("HOME=", 0) == 0 || kv.rfind("USERPROFILE=", 0) == 0) continue;
+      if (kv.rfind("LC_ALL=", 0) == 0 || kv.rfind("LANGUAGE=", 0) == 0) continue;
       envStore.push_back(kv);
     }
     envStore.push_back("HOME=" + root());
+    // The messages compared are English, whatever language the developer's desktop speaks.
+    envStore.push_back("LC_ALL=C.UTF-8");
     std::vector<char*> envp;
     for (auto& e : envStore) envp.push_back(e.data());
     envp.push_back(nullptr);

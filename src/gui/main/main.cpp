@@ -1,11 +1,14 @@
 // The window program: start-up, the main window for the life of the process.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <iostream>
 
 #include "base/data_paths.h"
+#include "base/language_choice.h"
 #include "gui/main/gui_support.h"
 #include "gui/main/main_window.h"
 #include "gui/main/qt_prompter.h"
@@ -17,6 +20,7 @@ namespace {
 
 struct StartOptions {
   std::string dataDir;
+  std::string language;
   meridane::MeterOptions meter;
 };
 
@@ -30,6 +34,8 @@ std::optional<int> ParseOptions(int argc, char** argv, StartOptions& o) {
       "meridane"};
   cli.allow_extras();
   cli.add_option("--data-dir", o.dataDir, "Data folder (default: home directory + /MeridData_Pro)");
+  cli.add_option("--language", o.language,
+                 "Language of the window, such as de or zh_CN (default: the desktop's)");
   meridane::cli::AddMeterOptions(&cli, o.meter, true);
   try {
     cli.parse(argc, argv);
@@ -52,6 +58,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!options.dataDir.empty()) meridane::SetDataFolderOverride(options.dataDir);
+  // A language without a catalogue leaves the window in English: the user can still work,
+  // and the terminal says why.
+  const meridane::LanguageChoice language = meridane::UseLanguage(options.language);
+  if (!language.error.empty()) std::cerr << "meridane: " << language.error << "; using English\n";
 
   QApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("Meridane"));
@@ -61,6 +71,13 @@ int main(int argc, char** argv) {
   pal.setColor(QPalette::WindowText, Qt::black);
   app.setPalette(pal);
   app.setFont(meridane::UiFont(9, QFont::Normal));
+
+  // Qt's own dialogs (file, print, message-box buttons) in the window's language.
+  QTranslator qtTexts;
+  if (language.code != "en" &&
+      qtTexts.load(QStringLiteral("qtbase_") + QString::fromStdString(language.code),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtTexts);
 
   meridane::QtPrompter prompter;
   // Statements that fail show SQLite's own text, and the caller goes on.

@@ -1,5 +1,7 @@
 // Arbitrary language files: the first line of the input names a section and key, the rest
 // is the file. Any lookup must yield at most 255 characters and never read out of bounds.
+// The same bytes are read as a compiled catalogue too, which must never read out of bounds
+// either.
 #include <unistd.h>
 
 #include <cstdint>
@@ -7,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/text_catalogue.h"
 #include "base/text_lookup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,6 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              std::pair{std::string(""), std::string("")}}) {
     std::string v = meridane::LookupTextIn(path, s, k, "fallback");
     if (v.size() > 255) std::abort();
+  }
+  if (auto catalogue = meridane::TextCatalogue::Parse(text)) {
+    catalogue->Find(section, key);
+    catalogue->Find("", head);
   }
   return 0;
 }
