@@ -48,12 +48,12 @@ CReportPage::CReportPage(AppState& state, Prompter& prompter, QWidget* parent)
   reportList_ = new QComboBox;
   for (int t : kListedReports) {
     const std::string text = ReportListText(t);
-    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);
+    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);  // dynamic text
   }
   periodList_ = new QComboBox;
   for (int e = 0; e < kPeriodEntries; ++e) {
     const std::string text = PeriodListText(e);
-    periodList_->addItem(Text("Period", text.c_str(), text.c_str()));
+    periodList_->addItem(Text("Period", text.c_str(), text.c_str()));  // dynamic text
   }
   from_ = MakePicker();
   to_ = MakePicker();
