@@ -20,6 +20,8 @@ CRecordDetail::CRecordDetail(const CPatientProfile& patient, const GlucoReading&
     : QDialog(parent), prompter_(prompter), detail_(reading.detail), slot_(reading.slot) {
   setWindowTitle(Text("Label", "RecordDetail", "Record Detail"));
   tabs_ = new QTabWidget(this);
+  // Every tab stays in sight, however long its title: the dialog grows instead.
+  tabs_->setUsesScrollButtons(false);
   glucose_ = new CRDGlucose(patient, reading, this);
   insulin_ = new CRDInsulin(ChosenMedicineNames(patient.medications, true), this);
   oral_ = new CRDOral(ChosenMedicineNames(patient.medications, false), this);
