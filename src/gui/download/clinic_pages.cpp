@@ -106,6 +106,7 @@ CQuickViewPage::CQuickViewPage(AppState& state, Prompter& prompter, QWidget* par
   view_ = new QPushButton(Text("Label", "View", "View"), this);
   view_->setAutoDefault(false);
   note_ = new QLabel(this);
+  note_->setWordWrap(true);
   grid_ = new CReportGrid(this);
 
   auto* top = new QHBoxLayout;

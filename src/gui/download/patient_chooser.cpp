@@ -6,25 +6,26 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "base/text_lookup.h"
+#include "gui/main/gui_support.h"
 
 namespace meridane {
 
 CPatientChooser::CPatientChooser(const std::string& serial,
                                  const std::vector<PatientChoice>& owners, QWidget* parent)
     : QDialog(parent), owners_(owners) {
-  setWindowTitle(QString::fromStdString(LookupText("Download", "WhichPatient", "Which patient?")));
+  setWindowTitle(Text("Download", "WhichPatient", "Which patient?"));
   auto* layout = new QVBoxLayout(this);
-  auto* label = new QLabel(QString::fromStdString(
-      LookupText("Download", "WhichPatientText",
-                 "Several patients use the meter with serial number") +
-      " " + serial + ".\n" +
-      LookupText("Download", "WhichPatientAsk", "Whose readings are these?")));
+  auto* label = new QLabel(Text("Download", "WhichPatientSerial",
+                                "Several patients use the meter with serial number %1.")
+                               .arg(QString::fromStdString(serial)) +
+                           QLatin1Char('\n') +
+                           Text("Download", "WhichPatientAsk", "Whose readings are these?"));
   label->setWordWrap(true);
   layout->addWidget(label);
   list_ = new QListWidget(this);
   for (const PatientChoice& p : owners_)
-    list_->addItem(QString::fromStdString(p.fullName + "   (" + p.idNo + ")"));
+    list_->addItem(QStringLiteral("%1   (%2)")
+                       .arg(QString::fromStdString(p.fullName), QString::fromStdString(p.idNo)));
   layout->addWidget(list_);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);

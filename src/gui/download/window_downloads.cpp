@@ -66,7 +66,9 @@ ClinicStoreReport CWindowDownloads::StorePendingClinic() {
   clinicPending_ = false;
   ClinicStoreReport r = StoreClinicReadings(*db, state_.readings);
   const std::string notice = ClinicNoticeText(r, state_.readings.skippedRecords);
-  if (!notice.empty()) prompter_.Message(notice, "Information", PromptIcon::Information);
+  if (!notice.empty())
+    prompter_.Message(notice, LookupText("Label", "Information", "Information"),
+                      PromptIcon::Information);
   return r;
 }
 

@@ -1,12 +1,16 @@
 #include "gui/main/gui_support.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QProcess>
 #include <QUrl>
+#include <algorithm>
 
 #include "gui/main/app_state.h"
 #include "base/text_lookup.h"
@@ -18,8 +22,53 @@ PageRunner ModalRunner() {
   return [](QDialog& d) { return d.exec(); };
 }
 
+namespace {
+std::function<QString(const QString&)>& Marker() {
+  static std::function<QString(const QString&)> marker;
+  return marker;
+}
+QString Marked(std::string text) {
+  QString t = QString::fromStdString(text);
+  return Marker() ? Marker()(t) : t;
+}
+
+// The largest point size, from the widget's own down to the floor, at which fits() holds.
+template <typename Fits>
+void ShrinkFont(QWidget* w, Fits fits) {
+  constexpr qreal kFloor = 7;
+  QFont f = w->font();
+  qreal size = f.pointSizeF();
+  if (size <= 0) return;  // a pixel-sized face is left alone
+  while (size > kFloor && !fits(QFontMetrics(f))) {
+    size = std::max(kFloor, size - 0.5);
+    f.setPointSizeF(size);
+  }
+  w->setFont(f);
+}
+}  // namespace
+
 QString Text(const char* section, const char* key, const char* fallback) {
-  return QString::fromStdString(LookupText(section, key, fallback));
+  return Marked(LookupText(section, key, fallback));  // dynamic text
+}
+
+QString Text(const TextId& t) { return Marked(LookupText(t)); }  // dynamic text
+
+void SetTextMarker(std::function<QString(const QString&)> marker) { Marker() = std::move(marker); }
+
+void FitTextToBox(QAbstractButton* button) {
+  const int room = button->width() - 16;  // the frame and its padding
+  const QString text = button->text();
+  ShrinkFont(button, [&](const QFontMetrics& m) { return m.horizontalAdvance(text) <= room; });
+}
+
+void FitTextToBox(QLabel* label) {
+  const QRect box = label->contentsRect();
+  const QString text = label->text();
+  const int flags = int(label->alignment()) | (label->wordWrap() ? int(Qt::TextWordWrap) : 0);
+  ShrinkFont(label, [&](const QFontMetrics& m) {
+    const QRect need = m.boundingRect(QRect(0, 0, box.width(), 10000), flags, text);
+    return need.width() <= box.width() && need.height() <= box.height();
+  });
 }
 
 std::string WarningCaption() { return LookupText("Label", "Warning", "Warning"); }

@@ -8,16 +8,28 @@
 #include <optional>
 
 #include "base/prompter.h"
+#include "base/text_lookup.h"
 #include "base/version.h"
 #include "store/database.h"
 #include "store/date_time.h"
 
+class QAbstractButton;
+class QLabel;
 class QWidget;
 
 namespace meridane {
 
 // LookupText as a QString.
 QString Text(const char* section, const char* key, const char* fallback);
+QString Text(const TextId& t);
+// Tests: every text Text() gives passes through this first (none by default), so a test can
+// tell a looked-up text from one that bypassed the lookup.
+void SetTextMarker(std::function<QString(const QString&)> marker);
+
+// Fixed-geometry pages keep their places; a text longer than its box (a translation) is
+// drawn in a smaller face, down to a readable floor, instead of being cut.
+void FitTextToBox(QAbstractButton* button);
+void FitTextToBox(QLabel* label);
 // The caption of every message: Label/Warning.
 std::string WarningCaption();
 

@@ -37,14 +37,18 @@ constexpr int kLeastCanvasWidth = 760;
 constexpr int kLeastCanvasHeight = 480;
 
 struct ButtonInfo {
-  const char* tooltip;
+  TextId tooltip;
   PageIcon icon;
 };
 constexpr ButtonInfo kButtons[kPageButtonCount] = {
-    {"Home", PageIcon::Home},       {"Patients", PageIcon::Patients},
-    {"Profile", PageIcon::Profile}, {"Report", PageIcon::Report},
-    {"Save PDF", PageIcon::SavePdf}, {"Print", PageIcon::Print},
-    {"Import/Export", PageIcon::ImportExport}, {"Help", PageIcon::Help}};
+    {TextId{"Label", "Home", "Home"}, PageIcon::Home},
+    {TextId{"Label", "Patients", "Patients"}, PageIcon::Patients},
+    {TextId{"Label", "Profile", "Profile"}, PageIcon::Profile},
+    {TextId{"Label", "Report", "Report"}, PageIcon::Report},
+    {TextId{"Label", "Save PDF", "Save PDF"}, PageIcon::SavePdf},
+    {TextId{"Label", "Print", "Print"}, PageIcon::Print},
+    {TextId{"Label", "Import/Export", "Import/Export"}, PageIcon::ImportExport},
+    {TextId{"Label", "Help", "Help"}, PageIcon::Help}};
 
 }  // namespace
 
@@ -83,7 +87,7 @@ CMeridDemoXDlg::~CMeridDemoXDlg() = default;
 void CMeridDemoXDlg::CreatePageButtons() {
   for (int i = 0; i < kPageButtonCount; ++i) {
     auto* b = new QPushButton(canvas());
-    const QString tip = Text("Label", kButtons[i].tooltip, kButtons[i].tooltip);
+    const QString tip = Text(kButtons[i].tooltip);  // dynamic text
     b->setToolTip(tip);
     b->setAccessibleName(tip);
     b->setIcon(MakePageIcon(kButtons[i].icon, 64));

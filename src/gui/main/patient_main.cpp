@@ -30,9 +30,11 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
   pal.setColor(QPalette::WindowText, QColor(0x12, 0x77, 0xB9));
   title->setPalette(pal);
   title->setGeometry(100, 160, 824, 40);
+  FitTextToBox(title);
   auto* idLabel = new QLabel(Text("Label", "IDNo", "ID No. :"), canvas()->centred());
   idLabel->setFont(UiFont(11, QFont::Normal));
   idLabel->setGeometry(260, 250, 140, 34);
+  FitTextToBox(idLabel);
   id_->setFont(UiFont(11, QFont::Normal));
   id_->setGeometry(400, 250, 300, 34);
   RefreshIds();
@@ -42,6 +44,7 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
     b->setFont(UiFont(11, QFont::Bold));
     b->setGeometry(362, 320 + row * 64, 300, 48);
     b->setAutoDefault(false);
+    FitTextToBox(b);
     connect(b, &QPushButton::clicked, this, slot);
     return b;
   };
@@ -56,6 +59,7 @@ CPatientMain::CPatientMain(int mode, AppState& state, Prompter& prompter, PageRu
   auto* home = new QPushButton(Text("Label", "Home", "Home"), canvas()->centred());
   home->setGeometry(884, 640, 100, 36);
   home->setAutoDefault(false);
+  FitTextToBox(home);
   connect(home, &QPushButton::clicked, this, &CPatientMain::OnHome);
 }
 

@@ -23,6 +23,7 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
     b->setGeometry(x, 300, 380, 120);
     b->setFont(UiFont(14, QFont::Bold));
     b->setAutoDefault(false);
+    FitTextToBox(b);
     return b;
   };
   individual_ = big(Text("Label", "Individual", "INDIVIDUAL MANAGEMENT"), 100);
@@ -33,6 +34,7 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
     l->setAlignment(Qt::AlignCenter);
     l->setWordWrap(true);
     l->setFont(UiFont(10, QFont::Normal));
+    FitTextToBox(l);
     return l;
   };
   note(Text("Label", "ChooseMode", "Please choose how the readings are managed."), 100, 220, 824);
@@ -41,6 +43,7 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
   auto* help = new QPushButton(Text("Label", "Help", "Help"), canvas()->centred());
   help->setGeometry(884, 640, 100, 36);
   help->setAutoDefault(false);
+  FitTextToBox(help);
   connect(individual_, &QPushButton::clicked, this, [this] { OnManagement(kIndividual); });
   connect(multiple_, &QPushButton::clicked, this, [this] { OnManagement(kMultiple); });
   connect(help, &QPushButton::clicked, this, &CWelcome::OnHelp);

@@ -64,8 +64,10 @@ FileChooser SystemFileChooser(QWidget* parent) {
 CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
     : QWidget(parent), prompter_(prompter), chooser_(std::move(chooser)) {
   tabs_ = new QTabBar(this);
-  for (const char* t : {"Archive", "Retrieve", "Export", "Import"})
-    tabs_->addTab(Text("Label", t, t));
+  for (const QString& t :
+       {Text("Label", "Archive", "Archive"), Text("Label", "Retrieve", "Retrieve"),
+        Text("Label", "Export", "Export"), Text("Label", "Import", "Import")})
+    tabs_->addTab(t);
   list_ = new QTreeWidget(this);
   list_->setHeaderLabels({Text("Label", "PatientName", "Patient Name")});
   list_->setColumnWidth(0, 664);
@@ -146,7 +148,8 @@ CIOFile::CIOFile(Prompter& prompter, FileChooser chooser, QWidget* parent)
 void CIOFile::FillPatients() {
   list_->clear();
   choice_->clear();
-  auto* all = new QTreeWidgetItem(list_, {QString::fromUtf8(kAllPatients)});
+  // The row's text only: the first row stands for every patient by its place.
+  auto* all = new QTreeWidgetItem(list_, {Text("IoFile", "AllPatients", "All patients")});
   all->setCheckState(0, Qt::Unchecked);
   auto db = OpenDatabaseOrTell(prompter_);
   if (!db) return;
@@ -157,7 +160,7 @@ void CIOFile::FillPatients() {
     item->setCheckState(0, Qt::Unchecked);
     item->setData(0, kKeyRole, name);
     item->setData(0, kIdRole, QString::fromStdString(k.IDNo));
-    item->setToolTip(0, QStringLiteral("ID No.: %1").arg(QString::fromStdString(k.IDNo)));
+    item->setToolTip(0, Text("IoFile", "IdTip", "ID No.: %1").arg(QString::fromStdString(k.IDNo)));
     choice_->addItem(name, QString::fromStdString(k.IDNo));
   }
   choice_->setCurrentIndex(-1);
@@ -205,7 +208,8 @@ void CIOFile::Browse() {
   } else if (csvImport()) {
     c.defaultName = QString();
     c.defaultSuffix = QStringLiteral("csv");
-    c.filter = QStringLiteral("CSV (*.csv *.tsv *.txt);;All files (*)");
+    c.filter =
+        QStringLiteral("CSV (*.csv *.tsv *.txt);;") + Text("IoFile", "AllFiles", "All files (*)");
   } else if (c.save) {
     c.defaultName = mode_ == 0 ? QStringLiteral("Archive") : QStringLiteral("Export");
     c.defaultSuffix = QStringLiteral("CSV");
@@ -262,16 +266,19 @@ bool CIOFile::ShowCsvPreview() {
   for (const ImportedReading& r : plan_.duplicates)
     reading(r, Text("FileMsg", "Duplicate", "skipped: already stored or twice in the file"));
   for (const RefusedLine& r : plan_.refused)
-    rows.push_back({r.line, {QString::number(r.line), QString(), QString(),
-                             Text("FileMsg", "Refused", "refused: ") + QString::fromStdString(r.reason)},
-                    true});
+    rows.push_back(
+        {r.line,
+         {QString::number(r.line), QString(), QString(),
+          Text("FileMsg", "RefusedLine", "refused: %1").arg(QString::fromStdString(r.reason))},
+         true});
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
   for (const Row& r : rows) {
     auto* item = new QTreeWidgetItem(preview_, r.cells);
     if (r.refused) item->setForeground(3, QColor(170, 0, 0));
   }
   preview_->resizeColumnToContents(3);
-  QString text = QStringLiteral("Readings to file: %1. Duplicates to skip: %2. Lines refused: %3.")
+  QString text = Text("FileMsg", "PlanCounts",
+                      "Readings to file: %1. Duplicates to skip: %2. Lines refused: %3.")
                      .arg(plan_.readings.size())
                      .arg(plan_.duplicates.size())
                      .arg(plan_.refused.size());
@@ -315,12 +322,13 @@ bool CIOFile::RunCsvImport() {
   last_.readingsSkipped = static_cast<int>(plan.duplicates.size() + plan.refused.size());
   last_.dataChanged = filed > 0;
   dataChanged_ = dataChanged_ || filed > 0;
-  prompter_.Message(QStringLiteral("%1 readings filed, %2 duplicates skipped, %3 lines refused.")
-                        .arg(filed)
-                        .arg(plan.duplicates.size())
-                        .arg(plan.refused.size())
-                        .toStdString(),
-                    "Meridane");
+  prompter_.Message(
+      Text("FileMsg", "FiledCounts", "%1 readings filed, %2 duplicates skipped, %3 lines refused.")
+          .arg(filed)
+          .arg(plan.duplicates.size())
+          .arg(plan.refused.size())
+          .toStdString(),
+      "Meridane");
   return true;
 }
 

@@ -80,16 +80,16 @@ CAddEdit::CAddEdit(bool editMode, AppState& state, Prompter& prompter, PageRunne
   form->addRow(Text("Label", "Email", "E-mail :"), f_.email);
   form->addRow(Text("Label", "MeterSN", "Meter Serial No. :"), f_.meterSN);
 
-  auto button = [&](const char* key, const char* text) {
-    auto* b = new QPushButton(Text("Label", key, text), this);
+  auto button = [&](const QString& text) {
+    auto* b = new QPushButton(text, this);
     b->setAutoDefault(false);
     return b;
   };
-  f_.advance = button("Advance", "Advance");
-  f_.save = button("Save", "Save");
-  f_.cancel = button("Cancel", "Cancel");
-  f_.remove = button("Delete", "Delete");
-  f_.help = button("HELP", "HELP");
+  f_.advance = button(Text("Label", "Advance", "Advance"));
+  f_.save = button(Text("Label", "Save", "Save"));
+  f_.cancel = button(Text("Label", "Cancel", "Cancel"));
+  f_.remove = button(Text("Label", "Delete", "Delete"));
+  f_.help = button(Text("Label", "HELP", "HELP"));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(f_.advance);
   buttons->addStretch();

@@ -15,14 +15,19 @@ namespace {
 
 std::vector<DualListItem> ToItems(const std::vector<ListEntry>& entries) {
   std::vector<DualListItem> out;
-  for (const auto& e : entries)
-    out.push_back({e.index, Text("Label", e.text.c_str(), e.text.c_str()), e.custom});
+  for (const auto& e : entries) {
+    // The built-in names and the custom placeholders come from the store in English; a
+    // translated one must go back as it came, or it would be saved as a custom name.
+    const QString shown = Text("Label", e.text.c_str(), e.text.c_str());  // dynamic text
+    const QString stored = QString::fromStdString(e.text);
+    out.push_back({e.index, shown, e.custom, shown == stored ? QString() : stored});
+  }
   return out;
 }
 
 std::vector<ListEntry> ToEntries(const std::vector<DualListItem>& items) {
   std::vector<ListEntry> out;
-  for (const auto& i : items) out.push_back({i.index, i.text.toStdString(), i.renamable});
+  for (const auto& i : items) out.push_back({i.index, i.StoredText().toStdString(), i.renamable});
   return out;
 }
 
@@ -50,9 +55,11 @@ CADMedications::CADMedications(QWidget* parent) : QWidget(parent) {
   flags->addStretch();
   auto* lay = new QVBoxLayout(this);
   lay->addWidget(inner);
-  lay->addWidget(new QLabel(Text("Label", "RenameHint",
-                                 "Double-click a custom entry in the patient's list to name it."),
-                            this));
+  auto* hint = new QLabel(
+      Text("Label", "RenameHint", "Double-click a custom entry in the patient's list to name it."),
+      this);
+  hint->setWordWrap(true);
+  lay->addWidget(hint);
   lay->addLayout(flags);
 }
 
@@ -79,9 +86,11 @@ CADComplications::CADComplications(QWidget* parent) : QWidget(parent) {
   list_->SetMaxNameLength(kMaxComplicationOther);
   auto* lay = new QVBoxLayout(this);
   lay->addWidget(list_);
-  lay->addWidget(new QLabel(Text("Label", "CustomHint",
-                                 "Double-click \"Custom\" in the patient's list to name it."),
-                            this));
+  auto* hint = new QLabel(
+      Text("Label", "CustomHint", "Double-click \"Custom\" in the patient's list to name it."),
+      this);
+  hint->setWordWrap(true);
+  lay->addWidget(hint);
 }
 
 void CADComplications::Load(const Complications& c) {

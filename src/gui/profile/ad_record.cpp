@@ -17,9 +17,9 @@ namespace meridane {
 
 namespace {
 
-QComboBox* Choices(std::initializer_list<const char*> items, QWidget* parent) {
+QComboBox* Choices(const QStringList& items, QWidget* parent) {
   auto* c = new QComboBox(parent);
-  for (const char* i : items) c->addItem(Text("Label", i, i));
+  c->addItems(items);
   return c;
 }
 
@@ -31,63 +31,68 @@ CADHealthRecord::CADHealthRecord(QWidget* parent) : QWidget(parent) {
     e->setMaxLength(8);
     e->setMaximumWidth(80);
   }
-  type_ = Choices({"Type I", "Type II"}, this);
+  type_ = Choices({Text("Label", "Type I", "Type I"), Text("Label", "Type II", "Type II")}, this);
   diagnosed_ = new QDateEdit(this);
   diagnosed_->setDisplayFormat(QStringLiteral("MM / dd / yyyy"));
   diagnosed_->setCalendarPopup(true);
-  hightUnit_ = Choices({"cm", "ft"}, this);
-  weightUnit_ = Choices({"kg", "pound"}, this);
-  glucoUnit_ = Choices({"mmol/L", "mg/dL"}, this);
-  ketones_ = Choices({"Negative", "Trace", "Small", "Moderate", "Large"}, this);
-  microalbumin_ = Choices({"Normal", "Positive", ">1000"}, this);
+  hightUnit_ = Choices({QStringLiteral("cm"), QStringLiteral("ft")}, this);
+  weightUnit_ = Choices({QStringLiteral("kg"), Text("Label", "pound", "pound")}, this);
+  glucoUnit_ = Choices({QStringLiteral("mmol/L"), QStringLiteral("mg/dL")}, this);
+  ketones_ = Choices({Text("Label", "Negative", "Negative"), Text("Label", "Trace", "Trace"),
+                      Text("Label", "Small", "Small"), Text("Label", "Moderate", "Moderate"),
+                      Text("Label", "Large", "Large")},
+                     this);
+  microalbumin_ = Choices({Text("Label", "Normal", "Normal"), Text("Label", "Positive", "Positive"),
+                           QStringLiteral(">1000")},
+                          this);
 
-  auto label = [&](const char* text) { return new QLabel(Text("Label", text, text), this); };
+  auto label = [&](const QString& text) { return new QLabel(text, this); };
   auto e = [&](HealthEntry k) { return entries_[static_cast<int>(k)]; };
   using H = HealthEntry;
   auto* g = new QGridLayout;
   int r = 0;
-  g->addWidget(label("Diabetes Type :"), r, 0);
+  g->addWidget(label(Text("Label", "Diabetes Type :", "Diabetes Type :")), r, 0);
   g->addWidget(type_, r, 1, 1, 2);
-  g->addWidget(label("Year Diagnosed :"), r, 3);
+  g->addWidget(label(Text("Label", "Year Diagnosed :", "Year Diagnosed :")), r, 3);
   g->addWidget(diagnosed_, r++, 4, 1, 2);
-  g->addWidget(label("Height :"), r, 0);
+  g->addWidget(label(Text("Label", "Height :", "Height :")), r, 0);
   g->addWidget(e(H::Hight), r, 1);
   g->addWidget(hightUnit_, r, 2);
-  g->addWidget(label("Weight :"), r, 3);
+  g->addWidget(label(Text("Label", "Weight :", "Weight :")), r, 3);
   g->addWidget(e(H::Weight), r, 4);
   g->addWidget(weightUnit_, r++, 5);
-  g->addWidget(label("Unit of Measurement :"), r, 0);
+  g->addWidget(label(Text("Label", "Unit of Measurement :", "Unit of Measurement :")), r, 0);
   g->addWidget(glucoUnit_, r++, 1, 1, 2);
-  g->addWidget(label("Low"), r, 1);
-  g->addWidget(label("High"), r++, 2);
-  g->addWidget(label("Before Meal :"), r, 0);
+  g->addWidget(label(Text("Label", "Low", "Low")), r, 1);
+  g->addWidget(label(Text("Label", "High", "High")), r++, 2);
+  g->addWidget(label(Text("Label", "Before Meal :", "Before Meal :")), r, 0);
   g->addWidget(e(H::PreMealLow), r, 1);
   g->addWidget(e(H::PreMealHigh), r++, 2);
-  g->addWidget(label("After Meal :"), r, 0);
+  g->addWidget(label(Text("Label", "After Meal :", "After Meal :")), r, 0);
   g->addWidget(e(H::PostMealLow), r, 1);
   g->addWidget(e(H::PostMealHigh), r++, 2);
-  g->addWidget(label("Hypoglycemic :"), r, 0);
+  g->addWidget(label(Text("Label", "Hypoglycemic :", "Hypoglycemic :")), r, 0);
   g->addWidget(e(H::Hypoglycemic), r++, 1);
-  g->addWidget(label("Ketones :"), r, 0);
+  g->addWidget(label(Text("Label", "Ketones :", "Ketones :")), r, 0);
   g->addWidget(ketones_, r, 1, 1, 2);
-  g->addWidget(label("Microalbumin :"), r, 3);
+  g->addWidget(label(Text("Label", "Microalbumin :", "Microalbumin :")), r, 3);
   g->addWidget(microalbumin_, r++, 4, 1, 2);
-  g->addWidget(label("HbA1C :"), r, 0);
+  g->addWidget(label(Text("Label", "HbA1C :", "HbA1C :")), r, 0);
   auto* hb = new QHBoxLayout;
   hb->addWidget(e(H::HbA1C));
-  hb->addWidget(label("%"));
+  hb->addWidget(label(QStringLiteral("%")));
   g->addLayout(hb, r, 1);
-  g->addWidget(label("Blood Pressure :"), r, 3);
+  g->addWidget(label(Text("Label", "Blood Pressure :", "Blood Pressure :")), r, 3);
   auto* bp = new QHBoxLayout;
   bp->addWidget(e(H::BloodPressureA));
-  bp->addWidget(label("/"));
+  bp->addWidget(label(QStringLiteral("/")));
   bp->addWidget(e(H::BloodPressureB));
   g->addLayout(bp, r++, 4, 1, 2);
-  g->addWidget(label("Cholesterol Total :"), r, 0);
+  g->addWidget(label(Text("Label", "Cholesterol Total :", "Cholesterol Total :")), r, 0);
   g->addWidget(e(H::Cholesterol), r, 1);
-  g->addWidget(label("LDL"), r, 3);
+  g->addWidget(label(Text("Label", "LDL", "LDL")), r, 3);
   g->addWidget(e(H::LDL), r++, 4);
-  g->addWidget(label("HDL"), r, 3);
+  g->addWidget(label(Text("Label", "HDL", "HDL")), r, 3);
   g->addWidget(e(H::HDL), r++, 4);
   g->setColumnStretch(6, 1);
   auto* lay = new QVBoxLayout(this);

@@ -30,11 +30,13 @@ CADRegimen::CADRegimen(QWidget* parent) : QWidget(parent) {
   right->addWidget(active_, 0, 4);
   right->addWidget(new QLabel(Text("Label", "DateEffective", "Date Effective :"), this), 1, 0);
   right->addWidget(date_, 1, 1, 1, 2);
-  static const char* kRows[] = {"Breakfast :", "Lunch :", "Dinner :", "Night :"};
+  static constexpr TextId kRows[] = {
+      TextId{"Label", "Breakfast :", "Breakfast :"}, TextId{"Label", "Lunch :", "Lunch :"},
+      TextId{"Label", "Dinner :", "Dinner :"}, TextId{"Label", "Night :", "Night :"}};
   auto* unitsCheck =
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]{0,6}")), this);
   for (int row = 0; row < 4; ++row) {
-    right->addWidget(new QLabel(Text("Label", kRows[row], kRows[row]), this), 2 + row * 2, 0);
+    right->addWidget(new QLabel(Text(kRows[row]), this), 2 + row * 2, 0);  // dynamic text
     for (int k = 0; k < 2; ++k) {
       int dose = row * 2 + k;
       units_[dose] = new QLineEdit(this);

@@ -46,8 +46,11 @@ CADSchedule::CADSchedule(QWidget* parent) : QWidget(parent) {
   auto* dayRow = new QHBoxLayout;
   dayRow->addWidget(
       new QLabel(Text("Label", "NonWorkingDays", "Check boxes of non-working days :"), this));
-  static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  for (int i = 0; i < 7; ++i) days_[i] = new QCheckBox(Text("Label", kDays[i], kDays[i]), this);
+  static constexpr TextId kDays[] = {TextId{"Label", "Sun", "Sun"}, TextId{"Label", "Mon", "Mon"},
+                                     TextId{"Label", "Tue", "Tue"}, TextId{"Label", "Wed", "Wed"},
+                                     TextId{"Label", "Thu", "Thu"}, TextId{"Label", "Fri", "Fri"},
+                                     TextId{"Label", "Sat", "Sat"}};
+  for (int i = 0; i < 7; ++i) days_[i] = new QCheckBox(Text(kDays[i]), this);  // dynamic text
   for (int i : {1, 2, 3, 4, 5, 6, 0}) dayRow->addWidget(days_[i]);
   dayRow->addStretch();
 
@@ -121,7 +124,7 @@ void CADSchedule::Refresh() {
     auto& rows = col == 0 ? work_ : non_;
     Schedule s = Read(col == 1);
     for (int b = 0; b < 7; ++b) {
-      rows[b].name->setText(Text("Label", names[b], names[b]));
+      rows[b].name->setText(Text("Label", names[b], names[b]));  // dynamic text
       if (rows[b].start->displayFormat() != format) rows[b].start->setDisplayFormat(format);
       rows[b].end->setText(QString::fromStdString(FormatClock(BlockEnd(s, b), h24)));
       if (col == 1) {
@@ -134,7 +137,7 @@ void CADSchedule::Refresh() {
 
 bool CADSchedule::Validate(Prompter& prompter) {
   if (SchedulesValid(Read(false), separate_->isChecked(), Read(true))) return true;
-  prompter.Message(LookupText("ScheduleMsg", "TimeBlockMsg", kTimeBlockErrorText),
+  prompter.Message(LookupText("ScheduleMsg", "TimeBlockMsg", kTimeBlockErrorText),  // dynamic text
                    WarningCaption());
   return false;
 }

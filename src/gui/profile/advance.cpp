@@ -30,6 +30,8 @@ CAdvance::CAdvance(const CPatientProfile& current, ProfileEditorState& editor, b
   };
 
   tabs_ = new QTabWidget(this);
+  // Every tab stays in sight, however long its title: the dialog grows instead.
+  tabs_->setUsesScrollButtons(false);
   schedule_ = new CADSchedule(this);
   medications_ = new CADMedications(this);
   regimen_ = new CADRegimen(this);

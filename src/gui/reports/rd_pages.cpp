@@ -19,7 +19,8 @@ namespace meridane {
 
 namespace {
 
-QString LabelText(const char* text) { return Text("Label", text, text); }
+// The detail lists' texts are the reading details' own, looked up by their English text.
+QString LabelText(const char* text) { return Text("Label", text, text); }  // dynamic text
 
 // A choice list whose first entry is blank: entry 0 is "none" (-1), entry i is code i - 1,
 // so a choice made by mistake can be taken back.
@@ -343,19 +344,19 @@ QLineEdit* CRDExercise::FieldOf(const std::string& column) const {
 namespace {
 struct FoodField {
   const char* column;
-  const char* caption;
+  TextId caption;
   double max;
 };
-constexpr FoodField kFood[4] = {{"carbs", "Carbs :", 250},
-                                {"fats", "Fats :", 250},
-                                {"carlories", "Carlories :", 2500},
-                                {"proteins", "Proteins :", 250}};
+constexpr FoodField kFood[4] = {{"carbs", TextId{"Label", "Carbs :", "Carbs :"}, 250},
+                                {"fats", TextId{"Label", "Fats :", "Fats :"}, 250},
+                                {"carlories", TextId{"Label", "Carlories :", "Carlories :"}, 2500},
+                                {"proteins", TextId{"Label", "Proteins :", "Proteins :"}, 250}};
 }  // namespace
 
 CRDFood::CRDFood(QWidget* parent) : CRDPage(parent) {
   for (int i = 0; i < 4; ++i) {
     fields_[i] = NumberField(this);
-    AddRow(LabelText(kFood[i].caption), fields_[i], LimitsText(kFood[i].max));
+    AddRow(Text(kFood[i].caption), fields_[i], LimitsText(kFood[i].max));  // dynamic text
   }
   FinishLayout();
 }

@@ -20,6 +20,8 @@ CRecordDetail::CRecordDetail(const CPatientProfile& patient, const GlucoReading&
     : QDialog(parent), prompter_(prompter), detail_(reading.detail), slot_(reading.slot) {
   setWindowTitle(Text("Label", "RecordDetail", "Record Detail"));
   tabs_ = new QTabWidget(this);
+  // Every tab stays in sight, however long its title: the dialog grows instead.
+  tabs_->setUsesScrollButtons(false);
   glucose_ = new CRDGlucose(patient, reading, this);
   insulin_ = new CRDInsulin(ChosenMedicineNames(patient.medications, true), this);
   oral_ = new CRDOral(ChosenMedicineNames(patient.medications, false), this);
@@ -28,18 +30,19 @@ CRecordDetail::CRecordDetail(const CPatientProfile& patient, const GlucoReading&
   pages_ = {glucose_, insulin_, oral_, exercise_, food_};
   for (int i = 0; i < kDetailPageCount; ++i) {
     pages_[i]->Load(reading.detail);
-    tabs_->addTab(pages_[i], Text("Label", kDetailPageTitles[i], kDetailPageTitles[i]));
+    tabs_->addTab(pages_[i],
+                  Text("Label", kDetailPageTitles[i], kDetailPageTitles[i]));  // dynamic text
   }
 
-  auto makeButton = [this](const char* key, const char* text) {
-    auto* b = new QPushButton(Text("Label", key, text), this);
+  auto makeButton = [this](const QString& text) {
+    auto* b = new QPushButton(text, this);
     b->setAutoDefault(false);
     return b;
   };
-  save_ = makeButton("Save", "Save");
-  cancel_ = makeButton("Cancel", "Cancel");
-  reset_ = makeButton("Reset", "Reset");
-  help_ = makeButton("Help", "Help");
+  save_ = makeButton(Text("Label", "Save", "Save"));
+  cancel_ = makeButton(Text("Label", "Cancel", "Cancel"));
+  reset_ = makeButton(Text("Label", "Reset", "Reset"));
+  help_ = makeButton(Text("Label", "Help", "Help"));
   connect(save_, &QPushButton::clicked, this, &CRecordDetail::OnSave);
   connect(cancel_, &QPushButton::clicked, this, &CRecordDetail::OnCancel);
   connect(reset_, &QPushButton::clicked, this, &CRecordDetail::OnReset);
@@ -78,7 +81,9 @@ void CRecordDetail::OnSave() {
     tabs_->setCurrentIndex(failure->page);
     CRDPage* page = pages_[failure->page];
     if (!failure->message.empty()) {
-      prompter_.Message(LookupText("RecordDetail", "Integer", failure->message), WarningCaption());
+      // The core's own message, looked up under the key it has always had.
+      prompter_.Message(LookupText("RecordDetail", "Integer", failure->message),  // dynamic text
+                        WarningCaption());
     } else {
       const QString max = QString::fromStdString(DetailNumberText(failure->max));
       page->ShowHint(failure->wholeNumber
@@ -97,10 +102,11 @@ void CRecordDetail::OnSave() {
   for (CRDPage* p : pages_) p->Store(next);
   // A code no list holds (a record damaged elsewhere) is never saved as if it were chosen.
   if (const auto field = CodeOutsideList(next)) {
-    prompter_.Message(LookupText("RecordDetail", "CodeOutsideList",
-                                 "The detail record was not saved: this field is not one of "
-                                 "its choices:") +
-                          " " + *field,
+    prompter_.Message(Text("RecordDetail", "CodeOutsideListField",
+                           "The detail record was not saved: this field is not one of its "
+                           "choices: %1")
+                          .arg(QString::fromStdString(*field))
+                          .toStdString(),
                       WarningCaption());
     return;
   }

@@ -1,13 +1,14 @@
 #include "gui/reports/report_page.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
-#include <algorithm>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/main/gui_support.h"
 #include "gui/reports/summary_checks.h"
@@ -48,12 +49,19 @@ CReportPage::CReportPage(AppState& state, Prompter& prompter, QWidget* parent)
   reportList_ = new QComboBox;
   for (int t : kListedReports) {
     const std::string text = ReportListText(t);
-    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);
+    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);  // dynamic text
   }
   periodList_ = new QComboBox;
   for (int e = 0; e < kPeriodEntries; ++e) {
     const std::string text = PeriodListText(e);
-    periodList_->addItem(Text("Period", text.c_str(), text.c_str()));
+    periodList_->addItem(Text("Period", text.c_str(), text.c_str()));  // dynamic text
+  }
+  // The lists are as wide as their entries where there is room, and give some up before
+  // a long entry (a translation) widens the bar past the window; open, each shows its
+  // entries whole.
+  for (QComboBox* list : {reportList_, periodList_}) {
+    list->setMinimumWidth(list->fontMetrics().averageCharWidth() * 12 + 40);
+    list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 24);
   }
   from_ = MakePicker();
   to_ = MakePicker();

@@ -10,9 +10,30 @@
 namespace meridane {
 
 namespace {
-const char* const kProfileCaptions[] = {"Readings:", "Days with readings:", "Mean:", "SD:",
-                                        "CV:"};
-}
+constexpr TextId kSummaryCaptions[] = {
+    TextId{"Label", "Full Name:", "Full Name:"},
+    TextId{"Label", "ID No:", "ID No:"},
+    TextId{"Label", "Date of Birth:", "Date of Birth:"},
+    TextId{"Label", "#Result:", "#Result:"},
+    TextId{"Label", "Standard Deviation:", "Standard Deviation:"},
+    TextId{"Label", "Above Target:", "Above Target:"},
+    TextId{"Label", "Below Target:", "Below Target:"},
+    TextId{"Label", "Within Target:", "Within Target:"},
+    TextId{"Label", "Hypoglycemic:", "Hypoglycemic:"},
+    TextId{"Label", "Average:", "Average:"}};
+constexpr TextId kDayAverage{"Label", "Day Average:", "Day Average:"};
+constexpr TextId kHealthCaptions[] = {TextId{"Label", "HbA1c:", "HbA1c:"},
+                                      TextId{"Label", "Blood Pressure:", "Blood Pressure:"},
+                                      TextId{"Label", "Ketnotes:", "Ketnotes:"}};
+constexpr TextId kCholesterolCaptions[] = {TextId{"Label", "Total:", "Total:"},
+                                           TextId{"Label", "LDL:", "LDL:"},
+                                           TextId{"Label", "HDL:", "HDL:"}};
+constexpr TextId kProfileCaptions[] = {
+    TextId{"Label", "Readings:", "Readings:"},
+    TextId{"Label", "Days with readings:", "Days with readings:"},
+    TextId{"Label", "Mean:", "Mean:"}, TextId{"Label", "SD:", "SD:"},
+    TextId{"Label", "CV:", "CV:"}};
+}  // namespace
 
 CSummaryChecks::CSummaryChecks(QWidget* parent) : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
@@ -21,23 +42,27 @@ CSummaryChecks::CSummaryChecks(QWidget* parent) : QWidget(parent) {
   g->setHorizontalSpacing(14);
   g->setVerticalSpacing(8);
   int r = 0;
-  for (const char* c : {"Full Name:", "ID No:", "Date of Birth:", "#Result:", "Standard Deviation:",
-                        "Above Target:", "Below Target:", "Within Target:", "Hypoglycemic:",
-                        "Average:"})
-    AddRow(g, r++, 0, Text("Label", c, c));
+  // Values are found by the English caption, whatever language the caption is shown in.
+  auto add = [this](QGridLayout* grid, int at, const TextId& caption, int index = 0) {
+    QLabel* v = AddRow(grid, at, 0, Text(caption));  // dynamic text
+    values_[{QString::fromLatin1(caption.fallback), index}] = v;
+    return v;
+  };
+  for (const TextId& c : kSummaryCaptions) add(g, r++, c);
   for (int i = 0; i < 5; ++i) {
-    QLabel* v = AddRow(g, r++, 0, i == 0 ? Text("Label", "Day Average:", "Day Average:") : QString(),
-                       i);
-    values_[{QStringLiteral("Day Average:"), i}] = v;
+    if (i == 0)
+      add(g, r++, kDayAverage, i);
+    else
+      values_[{QString::fromLatin1(kDayAverage.fallback), i}] = AddRow(g, r++, 0, QString());
     // Which span each of the five averages covers; the numbers themselves carry no suffix.
-    auto* span = new QLabel(QStringLiteral("(%1 days)").arg(kDayAverageSpans[i]));
+    auto* span = new QLabel(Text("SummaryChecks", "DaySpan", "(%1 days)").arg(kDayAverageSpans[i]));
     span->setStyleSheet(QStringLiteral("color: #666"));
     g->addWidget(span, r - 1, 2);
   }
-  for (const char* c : {"HbA1c:", "Blood Pressure:", "Ketnotes:"}) AddRow(g, r++, 0, Text("Label", c, c));
+  for (const TextId& c : kHealthCaptions) add(g, r++, c);
   auto* chol = new QLabel(Text("Label", "Cholesterol:", "Cholesterol:"));
   g->addWidget(chol, r++, 0);
-  for (const char* c : {"Total:", "LDL:", "HDL:"}) AddRow(g, r++, 0, Text("Label", c, c));
+  for (const TextId& c : kCholesterolCaptions) add(g, r++, c);
   g->setRowStretch(r, 1);
   g->setColumnStretch(3, 1);
   row->addWidget(summary, 3);
@@ -50,14 +75,13 @@ CSummaryChecks::CSummaryChecks(QWidget* parent) : QWidget(parent) {
   profileRanges_->setWordWrap(true);
   pg->addWidget(profileRanges_, 0, 0, 1, 2);
   r = 1;
-  for (int i = 0; i < kProfileRanges; ++i) AddRow(pg, r++, 0, QString(), i)->setObjectName("range");
-  for (const char* c : kProfileCaptions) AddRow(pg, r++, 0, Text("Label", c, c));
+  for (int i = 0; i < kProfileRanges; ++i) AddRow(pg, r++, 0, QString())->setObjectName("range");
+  for (const TextId& c : kProfileCaptions) add(pg, r++, c);
   pg->setRowStretch(r, 1);
   row->addWidget(profile, 2);
 }
 
-QLabel* CSummaryChecks::AddRow(QGridLayout* grid, int row, int column, const QString& caption,
-                               int index) {
+QLabel* CSummaryChecks::AddRow(QGridLayout* grid, int row, int column, const QString& caption) {
   auto* c = new QLabel(caption);
   auto* v = new QLabel(QString::fromLatin1(kAbsentText));
   v->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -66,13 +90,12 @@ QLabel* CSummaryChecks::AddRow(QGridLayout* grid, int row, int column, const QSt
   v->setFont(bold);
   grid->addWidget(c, row, column);
   grid->addWidget(v, row, column + 1);
-  if (!caption.isEmpty()) values_[{caption, index}] = v;
   return v;
 }
 
 void CSummaryChecks::Show(const SummaryFields& f, const GlucoseProfileSet& profile) {
   auto set = [this](const char* caption, const std::string& text, int index = 0) {
-    auto it = values_.find({Text("Label", caption, caption), index});
+    auto it = values_.find({QString::fromLatin1(caption), index});
     if (it != values_.end()) it->second->setText(QString::fromStdString(text));
   };
   set("Full Name:", f.fullName);
@@ -110,11 +133,11 @@ void CSummaryChecks::Show(const SummaryFields& f, const GlucoseProfileSet& profi
     auto* caption = static_cast<QLabel*>(grid->itemAtPosition(row, col - 1)->widget());
     const QString label = QString::fromStdString(profile.rangeLabels[i]) + QStringLiteral(":");
     caption->setText(label);
-    values_.erase({QString(), i});
     values_[{label, 0}] = ranges[i];
-    ranges[i]->setText(profile.readingCount ? QString::fromStdString(profile.percentText[i]) + " (" +
-                                                QString::number(profile.counts[i]) + ")"
-                                          : QString::fromLatin1(kAbsentText));
+    ranges[i]->setText(profile.readingCount ? QStringLiteral("%1 (%2)").arg(
+                                                  QString::fromStdString(profile.percentText[i]),
+                                                  QString::number(profile.counts[i]))
+                                            : QString::fromLatin1(kAbsentText));
   }
   set("Readings:", std::to_string(profile.readingCount));
   set("Days with readings:", std::to_string(profile.daysWithReadings));

@@ -22,7 +22,7 @@ class CSummaryChecks : public QWidget {
   QString valueOf(const QString& caption, int index = 0) const;
 
  private:
-  QLabel* AddRow(QGridLayout* grid, int row, int column, const QString& caption, int index = 0);
+  QLabel* AddRow(QGridLayout* grid, int row, int column, const QString& caption);
 
   std::map<std::pair<QString, int>, QLabel*> values_;
   QLabel* profileRanges_ = nullptr;

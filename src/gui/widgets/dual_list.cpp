@@ -6,11 +6,19 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "gui/main/gui_support.h"
+
 namespace meridane {
 
 namespace {
 constexpr int kIndexRole = Qt::UserRole;
 constexpr int kRenamableRole = Qt::UserRole + 1;
+constexpr int kStoredRole = Qt::UserRole + 2;
+
+DualListItem ItemOf(const QListWidgetItem* it) {
+  return {it->data(kIndexRole).toInt(), it->text(), it->data(kRenamableRole).toBool(),
+          it->data(kStoredRole).toString()};
+}
 }  // namespace
 
 CDualList::CDualList(const QString& offeredTitle, const QString& chosenTitle, QWidget* parent)
@@ -41,7 +49,14 @@ CDualList::CDualList(const QString& offeredTitle, const QString& chosenTitle, QW
   connect(remove_, &QPushButton::clicked, this, [this] { MoveSelected(false); });
   connect(chosen_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
     QString t = item->text().trimmed().left(maxName_);
-    if (t.isEmpty()) t = QStringLiteral("Custom");
+    QString stored;
+    // An emptied name falls back to the placeholder the store knows as unnamed.
+    if (t.isEmpty()) {
+      t = Text("Label", "Custom", "Custom");
+      stored = QStringLiteral("Custom");
+    }
+    const QSignalBlocker quiet(chosen_);
+    item->setData(kStoredRole, stored);
     if (t != item->text()) item->setText(t);
     emit Changed();
   });
@@ -51,6 +66,7 @@ QListWidgetItem* CDualList::MakeItem(const DualListItem& d, bool inChosen) const
   auto* item = new QListWidgetItem(d.text);
   item->setData(kIndexRole, d.index);
   item->setData(kRenamableRole, d.renamable);
+  item->setData(kStoredRole, d.stored);
   Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
   if (inChosen && d.renamable) flags |= Qt::ItemIsEditable;
   item->setFlags(flags);
@@ -77,8 +93,7 @@ void CDualList::SetItems(const std::vector<DualListItem>& offered,
 std::vector<DualListItem> CDualList::ItemsOf(QListWidget* list) const {
   std::vector<DualListItem> out;
   for (int i = 0; i < list->count(); ++i) {
-    const QListWidgetItem* it = list->item(i);
-    out.push_back({it->data(kIndexRole).toInt(), it->text(), it->data(kRenamableRole).toBool()});
+    out.push_back(ItemOf(list->item(i)));
   }
   return out;
 }
@@ -90,7 +105,7 @@ void CDualList::MoveSelected(bool toChosen) {
   QListWidget* to = toChosen ? chosen_ : offered_;
   QSignalBlocker b(chosen_);
   for (QListWidgetItem* it : from->selectedItems()) {
-    DualListItem d{it->data(kIndexRole).toInt(), it->text(), it->data(kRenamableRole).toBool()};
+    const DualListItem d = ItemOf(it);
     delete from->takeItem(from->row(it));
     Place(to, MakeItem(d, toChosen));
   }

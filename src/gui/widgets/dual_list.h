@@ -13,8 +13,12 @@ namespace meridane {
 
 struct DualListItem {
   int index = 0;
-  QString text;
+  QString text;  // as shown
   bool renamable = false;
+  // The text as the store holds it, where the shown one is its translation; empty when the
+  // shown text is the stored one. Renaming the item clears it.
+  QString stored;
+  QString StoredText() const { return stored.isEmpty() ? text : stored; }
 };
 
 class CDualList : public QWidget {

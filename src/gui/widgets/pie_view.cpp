@@ -1,5 +1,6 @@
 #include "gui/widgets/pie_view.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QtMath>
 #include <algorithm>
@@ -14,6 +15,14 @@ constexpr double kPieTitleHeight = 18;
 constexpr double kLabelRoom = 22;   // above and below each disc for the percentage labels
 constexpr double kLabelWidth = 50;  // beside it: room for "100.0%"
 constexpr double kLabelGap = 3;     // between the disc and its labels
+
+// The font made smaller, down to a floor, until the text fits the width: a long translated
+// title or band name stays whole.
+QFont Fitted(QFont f, const QString& text, double width, const QPaintDevice* device) {
+  while (f.pointSizeF() > 6 && QFontMetricsF(f, device).horizontalAdvance(text) > width)
+    f.setPointSizeF(f.pointSizeF() - 0.5);
+  return f;
+}
 
 }  // namespace
 
@@ -101,11 +110,13 @@ void CPieView::Draw(QPainter& p, const QSizeF& size) const {
   for (int i = 0; i < kPieCount; ++i) {
     const Pie& pie = set_.pies[i];
     const QRectF disc = PieRect(i, size);
-    p.setFont(f);
+    const QString title = QString::fromStdString(pie.title);
+    const double titleWidth = std::max(240.0, size.width() / 4 - 4);
+    p.setFont(Fitted(f, title, titleWidth, p.device()));
     p.setPen(Qt::black);
-    p.drawText(QRectF(disc.center().x() - 120, disc.top() - kLabelRoom - kPieTitleHeight, 240,
-                      kPieTitleHeight),
-               Qt::AlignCenter, QString::fromStdString(pie.title));
+    p.drawText(QRectF(disc.center().x() - titleWidth / 2, disc.top() - kLabelRoom - kPieTitleHeight,
+                      titleWidth, kPieTitleHeight),
+               Qt::AlignCenter, title);
     p.setPen(QPen(QColor(150, 150, 150), 1));
     if (pie.total == 0) {
       p.setBrush(Qt::white);
@@ -130,15 +141,22 @@ void CPieView::Draw(QPainter& p, const QSizeF& size) const {
   // One legend for all pies.
   p.setFont(small);
   const double y = size.height() - kLegendHeight + 6;
-  const double step = 150, x0 = size.width() / 2 - 2 * step;
+  // Each entry as wide as the widest name needs, within a quarter of the view.
+  double widest = 0;
+  for (int b = 0; b < kBandCount; ++b)
+    widest = std::max(widest, QFontMetricsF(small, p.device())
+                                  .horizontalAdvance(QString::fromStdString(set_.bandNames[b])));
+  const double step = std::min(std::max(150.0, widest + 24), size.width() / kBandCount);
+  const double x0 = size.width() / 2 - kBandCount * step / 2;
   for (int b = 0; b < kBandCount; ++b) {
     const double x = x0 + b * step;
+    const QString name = QString::fromStdString(set_.bandNames[b]);
     p.setPen(Qt::NoPen);
     p.setBrush(BandColor(Band(b)));
     p.drawRect(QRectF(x, y + 2, 12, 12));
     p.setPen(Qt::black);
-    p.drawText(QRectF(x + 18, y, step - 20, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::fromStdString(set_.bandNames[b]));
+    p.setFont(Fitted(small, name, step - 20, p.device()));
+    p.drawText(QRectF(x + 18, y, step - 20, 16), Qt::AlignLeft | Qt::AlignVCenter, name);
   }
 }
 

@@ -15,6 +15,8 @@
 #include <QtMath>
 #include <cmath>
 
+#include "gui/main/gui_support.h"
+
 namespace meridane {
 
 namespace {
@@ -117,7 +119,7 @@ CValueChart::CValueChart(Kind kind, QWidget* parent) : QChartView(parent), kind_
     bandLow_ = new QLineSeries(this);
     bandHigh_ = new QLineSeries(this);
     band_ = new QAreaSeries(bandHigh_, bandLow_);
-    band_->setName(QStringLiteral("Target"));
+    band_->setName(Text("Chart", "Target", "Target"));
     band_->setColor(kBandColor);
     band_->setBorderColor(Qt::transparent);
     c->addSeries(band_);
