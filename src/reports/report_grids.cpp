@@ -44,7 +44,7 @@ int ToInt(const std::string& text) {
 
 void StartGrid(GridSet& grid, std::string spec) {
   grid.columnSpec = std::move(spec);
-  grid.columns = ParseColumnSpec(spec);
+  grid.columns = ParseColumnSpec(grid.columnSpec);
 }
 
 std::string AmountText(double amount, const std::string& name) {
