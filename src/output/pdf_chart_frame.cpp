@@ -73,7 +73,7 @@ void DrawChartHeader(PdfPage& page, const std::string& title, const ReportContex
                               {{"report", title},
                                {"from", MonthDayYear(ctx.from)},
                                {"to", MonthDayYear(ctx.to)}}),
-                     550);
+                     540);
   page.TurnedText(555, 240,
                   FillText(LookupText("PdfReport", "ChartPatient", "Patient Name: {name}({number})"),
                            {{"name", ctx.fullName}, {"number", ctx.medicalNo}}));

@@ -30,13 +30,11 @@ float ColumnRoom(const TableHead& head, size_t i, float pageWidth) {
 void DrawHead(PdfPage& page, const TableHead& head, const ReportContext& ctx) {
   float h = page.height();
   page.SetFont("Times-Roman", 12);
-  page.Text(20, h - 40, head.title);
-  if (head.patientLine) {
-    // A long name starts further left so that the line stays on the page. The whole line
-    // is never shorter than 16 characters, so the name's own length decides.
-    bool longName = IsLongPatientName(ctx.fullName);
-    page.Text(longName ? 300 : 400, h - 40, PatientNameLine(ctx));
-  }
+  // A long name starts further left so that the line stays on the page. The whole line
+  // is never shorter than 16 characters, so the name's own length decides.
+  const float patientX = IsLongPatientName(ctx.fullName) ? 300 : 400;
+  page.FitText(20, h - 40, head.title, (head.patientLine ? patientX : page.width() - 20) - 28);
+  if (head.patientLine) page.Text(patientX, h - 40, PatientNameLine(ctx));
   page.Text(20, h - 60, GlucoseUnitLine(head.unitAlwaysMgdl || ctx.unitMgdl));
   page.SetFontSize(8);
   for (size_t i = 0; i < head.titles.size(); ++i)
