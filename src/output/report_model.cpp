@@ -95,7 +95,7 @@ std::string ReportDocumentName(int type) {
       TextId{"PdfReport", "MultipleDownload", "Multiple Download"},
       TextId{"PdfReport", "MultipleQuickView", "Multiple Quick View"},
       TextId{"PdfReport", "GlucoseProfile", "Glucose Profile"}};
-  return LookupText(kNames[type >= 0 && type < kReportTypeCount ? type : kReportLogBook]);
+  return LookupText(kNames[type >= 0 && type < kReportTypeCount ? type : kReportLogBook]);  // dynamic text
 }
 
 std::string ReportDocumentTitle(const ReportModel& model) {

@@ -232,7 +232,7 @@ DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable&
     row[4].text = AmountText(d.oralAmount, d.oral);
     if (d.exerciseHour != 0 || d.exerciseMinute != 0 || d.intensity != -1) {
       const std::string word =
-          d.intensity >= 0 && d.intensity < 3 ? LookupText(kIntensity[d.intensity]) : "";
+          d.intensity >= 0 && d.intensity < 3 ? LookupText(kIntensity[d.intensity]) : "";  // dynamic text
       row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word.c_str());
     }
     for (const auto& [amount, label] :

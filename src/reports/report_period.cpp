@@ -55,7 +55,7 @@ std::string ReportDisplayName(int type) {
       TextId{"Report", "NameMultipleDownload", "Multiple Download"},
       TextId{"Report", "NameQuickView", "Multiple Quick View"},
       TextId{"Report", "NameGlucoseProfile", "Glucose Profile"}};
-  return type >= 0 && type < kReportTypeCount ? LookupText(kShown[type]) : "";
+  return type >= 0 && type < kReportTypeCount ? LookupText(kShown[type]) : "";  // dynamic text
 }
 
 int LatestDaysOfEntry(int entry) {
