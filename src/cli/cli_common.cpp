@@ -52,7 +52,9 @@ void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& o
 
 void LoadReadingsOrExit(Database& db, const CPatientProfile& patient, ReadingTable& table) {
   if (!LoadReadings(db, patient, table, ClassifyReadingSlot))
-    throw CliExit{1, "The readings of " + patient.IDNo + " could not be read; nothing was done."};
+    throw CliExit{1, FillText(LookupText("Cli", "ReadingsUnread",
+                                         "The readings of {id} could not be read; nothing was done."),
+                              {{"id", patient.IDNo}})};
 }
 
 nlohmann::json ReadJsonFile(const std::string& path, const char* option) {

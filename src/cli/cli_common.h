@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "base/prompter.h"
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
 #include "store/columns.h"
 #include "store/database.h"
 #include "store/date_time.h"

@@ -12,6 +12,12 @@
 namespace meridane::cli {
 namespace {
 
+std::string RefusedText(int count) {
+  return FillText(LookupText("Cli", "RefusedReadings", "{count} readings were refused by the database."),
+                  {{"count", std::to_string(count)}});
+}
+
+
 // The meter a run reads, or the end of the run with the option at fault.
 std::unique_ptr<MeterChoice> ChooseMeter(const MeterOptions& o,
                                          std::optional<LinkKind> kind = std::nullopt) {
@@ -63,7 +69,7 @@ void SaveNewPatient(Database& db, CliPrompter& prompter, const NewPatientOptions
   f.email = o.email;
   f.meterSN = serial;
   if (SavePatientForm(db, prompter, f, false, {}, current) == FormSaveOutcome::Refused)
-    prompter.FailWithLastRequest("The patient was not saved.");
+    prompter.FailWithLastRequest(LookupText("Cli", "PatientNotSaved", "The patient was not saved."));
 }
 
 void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& mo,
@@ -82,8 +88,10 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
   };
   // A script cannot be asked which sharer of the meter it means: it has to say.
   hooks.choosePatient = [](const std::vector<PatientChoice>& owners) -> std::optional<std::string> {
-    throw CliExit{1, "Several patients use this meter: " + PatientChoicesText(owners) +
-                         ". Nothing was downloaded; give the patient with --id."};
+    throw CliExit{1, FillText(LookupText("Cli", "SharedMeter",
+                                         "Several patients use this meter: {patients}. Nothing was "
+                                         "downloaded; give the patient with --id."),
+                              {{"patients", PatientChoicesText(owners)}})};
   };
   DownloadSession session(meter->Access());
   ReadingTable table;
@@ -94,10 +102,9 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
   PrintCountIfAny("skipped", r.skipped);
   PrintCountIfAny("future", r.futureDated);
   std::cout.flush();
-  if (r.insertFailures > 0)
-    throw CliExit{1, std::to_string(r.insertFailures) + " readings were refused by the database."};
+  if (r.insertFailures > 0) throw CliExit{1, RefusedText(r.insertFailures)};
   if (r.messageShown) throw CliExit{1, ""};
-  if (!r.stored) throw CliExit{1, "Nothing was stored."};
+  if (!r.stored) throw CliExit{1, LookupText("Cli", "NothingStored", "Nothing was stored.")};
 }
 
 void RunClinic(const Context& ctx, const MeterOptions& mo) {
@@ -126,8 +133,7 @@ void RunClinic(const Context& ctx, const MeterOptions& mo) {
     std::cerr << notice << "\n";
   // Readings left on the meter for want of one owner need the user: not a success.
   if (s.shared > 0) throw CliExit{1, ""};
-  if (s.insertFailures > 0)
-    throw CliExit{1, std::to_string(s.insertFailures) + " readings were refused by the database."};
+  if (s.insertFailures > 0) throw CliExit{1, RefusedText(s.insertFailures)};
   if (r.messageShown) throw CliExit{1, ""};
 }
 

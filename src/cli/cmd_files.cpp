@@ -71,7 +71,9 @@ void MatchNamedPatients(TransferRequest& req) {
   if (unknown.empty()) return;
   std::string list;
   for (const std::string& u : unknown) list += (list.empty() ? "" : ", ") + u;
-  throw CliExit{1, "Nothing was done: no patient matches " + list + "."};
+  throw CliExit{1, FillText(LookupText("Cli", "NoPatientMatches",
+                                       "Nothing was done: no patient matches {names}."),
+                            {{"names", list}})};
 }
 
 void Execute(TransferMode mode, const FilesOptions& o, const Context& ctx) {

@@ -43,19 +43,25 @@ void ImportCsvCommand(const ImportOptions& o) {
   LoadPatientOrExit(db, o.id, patient);
   CsvImportPlan plan = PlanCsvImport(db, o.id, o.path, options);
   for (const RefusedLine& r : plan.refused)
-    std::cerr << "line " << r.line << ": refused: " << r.reason << "\n";
+    std::cerr << FillText(LookupText("Cli", "LineRefused", "line {line}: refused: {reason}"),
+                          {{"line", std::to_string(r.line)}, {"reason", r.reason}})
+              << "\n";
   if (!plan.ok) {
     if (plan.needsDateOrder) throw CliExit{1, plan.message + " (--date-order dmy|mdy|ymd)"};
     if (plan.needsUnit) throw CliExit{1, plan.message + " (--unit mg/dL|mmol/L)"};
     throw CliExit{1, plan.message};
   }
   for (const ImportedReading& d : plan.duplicates)
-    std::cerr << "line " << d.line << ": duplicate, skipped: " << ImportTimeText(d.at) << "\t"
-              << d.gluco << "\n";
+    std::cerr << FillText(LookupText("Cli", "LineDuplicate",
+                                     "line {line}: duplicate, skipped: {time}\t{value}"),
+                          {{"line", std::to_string(d.line)},
+                           {"time", ImportTimeText(d.at)},
+                           {"value", std::to_string(d.gluco)}})
+              << "\n";
   int filed = 0;
   if (!o.dryRun && !plan.readings.empty()) {
     filed = FileImportedReadings(db, patient, plan.readings);
-    if (filed < 0) throw CliExit{1, "No reading was imported: the database refused the change."};
+    if (filed < 0) throw CliExit{1, LookupText("Cli", "ImportRefused", "No reading was imported: the database refused the change.")};
   }
   PrintRow({o.dryRun ? "to file" : "filed", std::to_string(o.dryRun ? plan.readings.size()
                                                                     : static_cast<size_t>(filed))});

@@ -92,7 +92,7 @@ void CheckProfileRules(const ProfileEditorState& editor) {
   if (editor.confirmed & kSectionRegimens)
     for (const Regimen& r : s.regimens.regimen)
       if (!RegimenUnitsValid(r))
-        throw CliExit{1, "Regimen: insulin units must lie within 0 and 250."};
+        throw CliExit{1, LookupText("Cli", "RegimenUnits", "Regimen: insulin units must lie within 0 and 250.")};
 }
 
 json PatientToJson(CPatientProfile p) {
@@ -196,11 +196,11 @@ void SaveForm(const Context& ctx, const FormOptions& o, bool editMode, const std
 
   switch (SavePatientForm(db, prompter, form, editMode, editor, current)) {
     case FormSaveOutcome::Refused:
-      prompter.FailWithLastRequest("The patient was not saved.");
+      prompter.FailWithLastRequest(LookupText("Cli", "PatientNotSaved", "The patient was not saved."));
     case FormSaveOutcome::Declined:
-      throw CliExit{1, "Nothing was saved."};
+      throw CliExit{1, LookupText("Cli", "NothingSaved", "Nothing was saved.")};
     case FormSaveOutcome::Failed:
-      throw CliExit{1, "Nothing was saved: the database refused the change."};
+      throw CliExit{1, LookupText("Cli", "SaveRefused", "Nothing was saved: the database refused the change.")};
     case FormSaveOutcome::Unchanged:
     case FormSaveOutcome::Saved:
       return;
@@ -264,7 +264,7 @@ void RegisterPatient(CLI::App& app, Context& ctx) {
     CliPrompter prompter(ctx);
     CPatientProfile p;
     LoadPatientOrExit(db, deleteId, p);
-    if (!DeletePatient(db, prompter, p)) throw CliExit{1, "Nothing was deleted."};
+    if (!DeletePatient(db, prompter, p)) throw CliExit{1, LookupText("Cli", "NothingDeleted", "Nothing was deleted.")};
   });
 }
 

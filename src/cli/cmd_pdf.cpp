@@ -28,7 +28,7 @@ struct PdfOptions {
 
 std::vector<MultipleDownloadRow> ReadRowsFile(const std::string& path) {
   std::ifstream in(path);
-  if (!in) throw CliExit{1, "Can't read " + path};
+  if (!in) throw CliExit{1, FillText(LookupText("Cli", "CannotRead", "Can't read {path}"), {{"path", path}})};
   std::vector<MultipleDownloadRow> rows;
   std::string line;
   while (std::getline(in, line)) {
@@ -78,15 +78,18 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
     auto selection = PatientSelectionList(db);
     if (!o.all && !o.special && o.names.empty())
       throw CliExit{2, "type 10 needs --all, --special or --name"};
-    for (auto& row : selection) {
-      if (row.text == kSelectAllText) row.checked = o.all;
-      else if (row.text == kSelectSpecialText) row.checked = o.special;
+    // The first two rows are "all" and "special" (in the user's language); a patient may
+    // carry either text as a name.
+    for (std::size_t i = 0; i < selection.size(); ++i) {
+      SelectionRow& row = selection[i];
+      if (i == 0) row.checked = o.all;
+      else if (i == 1) row.checked = o.special;
       else row.checked = std::find(o.names.begin(), o.names.end(), row.text) != o.names.end();
     }
     report = QuickViewModel(BuildQuickView(db, selection, period), period);
   } else {
     CPatientProfile patient;
-    if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, "No patient with ID " + o.args[0]};
+    if (!LoadPatient(db, o.args[0], patient)) throw CliExit{1, FillText(LookupText("Cli", "NoPatientId", "No patient with ID {id}"), {{"id", o.args[0]}})};
     ReadingTable readings;
     LoadReadingsOrExit(db, patient, readings);
     report = BuildReportModel(o.type, patient, readings, PeriodOf(o, &readings),

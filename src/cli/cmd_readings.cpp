@@ -88,8 +88,10 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
   const Date latest = AddDays(Today(), 1);
   for (const NewReading& n : batch)
     if (n.at.date() > latest)
-      throw CliExit{1, "No reading was filed: " + ReadingTime(n.at) +
-                           " is more than one day after today."};
+      throw CliExit{1, FillText(LookupText("Cli", "FutureReading",
+                                           "No reading was filed: {time} is more than one day "
+                                           "after today."),
+                                {{"time", ReadingTime(n.at)}})};
   Database db = OpenDatabaseOrExit();
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
@@ -99,12 +101,12 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
     // The write lock first: the stored keys read under it stay true until the commit.
     Database::Transaction tx(db);
     FailureWatch watch;
-    if (!tx.ok()) throw CliExit{1, "No reading was filed: the database refused the change."};
+    if (!tx.ok()) throw CliExit{1, LookupText("Cli", "FileRefused", "No reading was filed: the database refused the change.")};
     if (!EnsureReadingsTable(db, idNo))
-      throw CliExit{1, "No reading was filed: the readings table cannot be created."};
+      throw CliExit{1, LookupText("Cli", "NoTable", "No reading was filed: the readings table cannot be created.")};
     // The duplicate rule of downloads: the same value at the same minute is stored already.
     ReadingKeySet present = StoredReadingKeys(db, idNo);
-    if (watch.failed()) throw CliExit{1, "No reading was filed: the stored readings cannot be read."};
+    if (watch.failed()) throw CliExit{1, LookupText("Cli", "StoredUnread", "No reading was filed: the stored readings cannot be read.")};
     for (const NewReading& n : batch) {
       if (!present.Insert({n.gluco, n.at, 0})) {
         skipped.push_back(&n);
@@ -118,14 +120,16 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
       MealCode code = ComposeMealCode(r.slot, n.mark);
       r.mark = code.mark;
       int64_t idx = InsertReading(db, idNo, r.at, r.gluco, code.meal, medicalNo);
-      if (idx < 0) throw CliExit{1, "No reading was filed: the database refused the change."};
+      if (idx < 0) throw CliExit{1, LookupText("Cli", "FileRefused", "No reading was filed: the database refused the change.")};
       r.idx = static_cast<int>(idx);
       filed.push_back(r);
     }
-    if (!tx.Commit()) throw CliExit{1, "No reading was filed: the database refused the change."};
+    if (!tx.Commit()) throw CliExit{1, LookupText("Cli", "FileRefused", "No reading was filed: the database refused the change.")};
   }
   for (const NewReading* n : skipped)
-    std::cerr << "Already stored, skipped: " << ReadingTime(n->at) << "\t" << n->gluco << "\n";
+    std::cerr << FillText(LookupText("Cli", "AlreadyStored", "Already stored, skipped: {time}\t{value}"),
+                          {{"time", ReadingTime(n->at)}, {"value", std::to_string(n->gluco)}})
+              << "\n";
   for (const GlucoReading& r : filed) PrintRow(ReadingRow(r));
 }
 
@@ -138,12 +142,17 @@ json DetailToJson(GlucoDetailRecord d) {
 // The detail editor's entry checks; the oral whole-number rule has its own message.
 void CheckDetailLimits(const GlucoDetailRecord& d) {
   if (auto field = CodeOutsideList(d))
-    throw CliExit{1, "The detail record was not saved: " + *field + " is not one of its choices."};
+    throw CliExit{1, FillText(LookupText("Cli", "DetailChoice",
+                                         "The detail record was not saved: {field} is not one of "
+                                         "its choices."),
+                              {{"field", *field}})};
   const auto failure = ValidateDetailEntries(EntriesOf(d));
   if (!failure) return;
   if (!failure->message.empty()) throw CliExit{1, failure->message};
-  throw CliExit{1, "The detail record was not saved: " + failure->column + " must lie within 0 and " +
-                       DetailNumberText(failure->max) + "."};
+  throw CliExit{1, FillText(LookupText("Cli", "DetailRange",
+                                       "The detail record was not saved: {field} must lie within 0 "
+                                       "and {max}."),
+                            {{"field", failure->column}, {"max", DetailNumberText(failure->max)}})};
 }
 
 void EditDetail(const std::string& idNo, int idx, const std::string& path) {
@@ -156,7 +165,9 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
   auto it = std::find_if(table.entries.begin(), table.entries.end(),
                          [&](const GlucoReading& r) { return r.idx == idx; });
   if (it == table.entries.end())
-    throw CliExit{1, "Patient " + idNo + " has no reading with idx " + std::to_string(idx) + "."};
+    throw CliExit{1, FillText(LookupText("Cli", "NoReadingIdx",
+                                         "Patient {id} has no reading with idx {idx}."),
+                              {{"id", idNo}, {"idx", std::to_string(idx)}})};
   GlucoReading& reading = *it;
 
   GlucoDetailRecord detail = reading.detail;
@@ -183,9 +194,9 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
   CheckDetailLimits(detail);
   // Saving in the editor moves the reading to the chosen slot and takes its meal mark.
   if (ApplyReadingDetails(reading, idNo, detail, slot.value_or(0)) == DetailApply::kSlotLocked)
-    throw CliExit{1, "The slot of this reading can no longer be changed."};
+    throw CliExit{1, LookupText("Cli", "SlotFixed", "The slot of this reading can no longer be changed.")};
   if (!SaveReadingEdits(db, patient, table))
-    throw CliExit{1, "Not every change was saved: the database refused part of it."};
+    throw CliExit{1, LookupText("Cli", "PartSaved", "Not every change was saved: the database refused part of it.")};
 }
 
 void RegisterReadings(CLI::App& app, Context&) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 #include "download/reading_keys.h"
 #include "reports/classification.h"
@@ -39,16 +40,18 @@ class PatientNames {
 std::string SharedByText(const std::vector<PatientChoice>& owners) {
   std::string names;
   for (const PatientChoice& p : owners) names += (names.empty() ? "" : ", ") + p.fullName;
-  return LookupText("Download", "SharedBy", "shared by") + " " + names;
+  return FillText(LookupText("Download", "SharedByNames", "shared by {names}"), {{"names", names}});
 }
 
 std::string ClinicNoticeText(const ClinicStoreReport& r, int skipped) {
   std::string text = DownloadNoticeText(skipped, r.futureDated);
   if (r.shared > 0)
-    text += (text.empty() ? "" : "\n") + std::to_string(r.shared) + " " +
-            LookupText("Download", "SharedNotFiled",
-                       "readings were not filed: several patients have their medical record "
-                       "number. Give each patient a number of their own and download again.");
+    text += (text.empty() ? "" : "\n") +
+            FillText(LookupText("Download", "SharedCount",
+                                "{count} readings were not filed: several patients have their "
+                                "medical record number. Give each patient a number of their own "
+                                "and download again."),
+                     {{"count", std::to_string(r.shared)}});
   return text;
 }
 

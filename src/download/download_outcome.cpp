@@ -6,41 +6,37 @@ namespace meridane {
 
 std::optional<OutcomeMessage> DownloadOutcomeMessage(DownloadResult result) {
   if (result == kDownloadOk || result == kDownloadRunning) return std::nullopt;
-  static constexpr const char* kCheckMode =
-      "Please make sure the meter has switched to the communication mode and correctly "
-      "connected to your computer.";
-  const char* section = "OpMsg";
-  const char* key = "OpMsg3";
-  const char* fallback = kCheckMode;
+  TextId text{"OpMsg", "OpMsg3",
+              "Please make sure the meter has switched to the communication mode and correctly "
+              "connected to your computer."};
   switch (result) {
     case kDownloadNeedsIndividual:
-      section = "ErrMsg", key = "ErrMsg4",
-      fallback = "Your meter is designed for Individual Management. Please go back and select "
-                 "Individual Management.";
+      text = TextId{"ErrMsg", "ErrMsg4",
+                    "Your meter is designed for Individual Management. Please go back and select "
+                    "Individual Management."};
       break;
     case kDownloadNeedsMultiple:
-      section = "ErrMsg", key = "ErrMsg4",
-      fallback = "Your meter is designed for Multiple Management. Please go back and select "
-                 "Multiple Management.";
+      text = TextId{"ErrMsg", "ErrMsg4",
+                    "Your meter is designed for Multiple Management. Please go back and select "
+                    "Multiple Management."};
       break;
     case kDownloadNoRecords:
-      fallback = "No records in the meter.";
+      text = TextId{"OpMsg", "OpMsg3", "No records in the meter."};
       break;
     case kDownloadNotSupported:
-      section = "ErrMsg", key = "ErrMsg4",
-      fallback = "The meter doesn\u2019t support the function you are using.";
+      text = TextId{"ErrMsg", "ErrMsg4", "The meter doesn\u2019t support the function you are using."};
       break;
     case kDownloadTooMany:
-      section = "ErrMsg", key = "ErrMsg4", fallback = "Records are more than 10,000.";
+      text = TextId{"ErrMsg", "ErrMsg4", "Records are more than 10,000."};
       break;
     case kDownloadNotConnected:
-      section = "ErrMsg", key = "ErrMsg19", fallback = "Please make sure the meter is connected properly.";
+      text = TextId{"ErrMsg", "ErrMsg19", "Please make sure the meter is connected properly."};
       break;
     default:
       break;
   }
   return OutcomeMessage{LookupText("Label", "Warning", "Warning"),
-                        LookupText(section, key, fallback)};
+                        LookupText(text)};  // dynamic text
 }
 
 }  // namespace meridane

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 #include "download/reading_keys.h"
 #include "reports/classification.h"
@@ -48,10 +49,10 @@ bool SettlePatient(DownloadSession& session, const DownloadHooks& hooks, Databas
 }
 
 std::string SharedMeterText(const std::vector<PatientChoice>& owners) {
-  return LookupText("Download", "SharedMeter", "Several patients use this meter:") + " " +
-         PatientChoicesText(owners) + ". " +
-         LookupText("Download", "SharedMeterChoose",
-                    "Choose the patient first; nothing was downloaded.");
+  return FillText(LookupText("Download", "SharedMeterText",
+                             "Several patients use this meter: {patients}. Choose the patient "
+                             "first; nothing was downloaded."),
+                  {{"patients", PatientChoicesText(owners)}});
 }
 
 }  // namespace
@@ -59,13 +60,15 @@ std::string SharedMeterText(const std::vector<PatientChoice>& owners) {
 std::string DownloadNoticeText(int skipped, int futureDated) {
   std::string text;
   if (skipped > 0)
-    text = std::to_string(skipped) + " " +
-           LookupText("Download", "SkippedRecords",
-                      "damaged meter records were skipped and not filed.");
+    text = FillText(LookupText("Download", "SkippedCount",
+                               "{count} damaged meter records were skipped and not filed."),
+                    {{"count", std::to_string(skipped)}});
   if (futureDated > 0)
-    text += (text.empty() ? "" : "\n") + std::to_string(futureDated) + " " +
-            LookupText("Download", "FutureDated",
-                       "readings are dated after today. Please check the meter's clock.");
+    text += (text.empty() ? "" : "\n") +
+            FillText(LookupText("Download", "FutureCount",
+                                "{count} readings are dated after today. Please check the meter's "
+                                "clock."),
+                     {{"count", std::to_string(futureDated)}});
   return text;
 }
 

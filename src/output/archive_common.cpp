@@ -144,7 +144,7 @@ TransferResult FailedRun(Prompter& prompter, const std::string& text) {
 }
 
 std::string FileText(const char* key, const char* fallback) {
-  return LookupText("FileMsg", key, fallback);
+  return LookupText("FileMsg", key, fallback);  // dynamic text
 }
 
 bool IsPatientDatabase(const std::string& path) { return IsPatientDatabaseFile(path); }
@@ -152,12 +152,12 @@ bool IsPatientDatabase(const std::string& path) { return IsPatientDatabaseFile(p
 std::string WriteTargetText(TargetProblem problem, const std::string& fallback) {
   switch (problem) {
     case TargetProblem::PatientDatabase:
-      return FileText("PathMsg2", "Cannot save data in the patient database file itself.");
+      return LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database file itself.");
     case TargetProblem::NotAFile:
-      return FileText("PathMsg3", "Cannot save data there: the path names a folder, a link or a "
+      return LookupText("FileMsg", "PathMsg3", "Cannot save data there: the path names a folder, a link or a "
                                   "device, not a file.");
     case TargetProblem::OtherOwner:
-      return FileText("PathMsg4", "Cannot save data there: the file belongs to another user.");
+      return LookupText("FileMsg", "PathMsg4", "Cannot save data there: the file belongs to another user.");
     case TargetProblem::Ok:
       break;
   }
@@ -165,7 +165,7 @@ std::string WriteTargetText(TargetProblem problem, const std::string& fallback) 
 }
 
 std::string ReadFailedText(const std::string& name) {
-  return FileText("ArcMsg6", "The data of this patient could not be read; nothing was written: ") +
+  return LookupText("FileMsg", "ArcMsg6", "The data of this patient could not be read; nothing was written: ") +
          name;
 }
 

@@ -100,7 +100,7 @@ TableLayouts ReadTableLayouts(Database& db) {
 }
 
 std::string OpenFailText(const Database& db) {
-  return "Can't open database: " + db.error();
+  return LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error();
 }
 
 std::string WriteFailedArchiveText() {
@@ -427,17 +427,17 @@ std::string MergeRefusal(Database& patients, const RawRow& arow, const PatientKe
   const std::string idNo = RawText(arow, kPatIDNo);
   if (arow.size() < kPatColumnCount || !arow[kPatFullName] || !arow[kPatIDNo] ||
       !IsAcceptablePatientKey(name, idNo))
-    return FileText("ArcMsg7", "The name or ID No. of this archived patient is empty or too long; "
+    return LookupText("FileMsg", "ArcMsg7", "The name or ID No. of this archived patient is empty or too long; "
                                "nothing was merged for it: ") +
            name + " (" + idNo + ")";
   if (auto other = OtherHolderOf(patients, idNo, target))
-    return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
+    return LookupText("FileMsg", "ArcMsg3", "The ID No. of this archived patient belongs to "
                                "another patient; nothing was merged for it: ") +
            name + " (" + idNo + ", " + *other + ")";
   // A new ID (a new patient, or a known one renumbered) must not share storage with
   // another table, whatever its case.
   if (target.IDNo != idNo && IdNoTaken(patients, idNo))
-    return FileText("ArcMsg3", "The ID No. of this archived patient belongs to "
+    return LookupText("FileMsg", "ArcMsg3", "The ID No. of this archived patient belongs to "
                                "another patient; nothing was merged for it: ") +
            name + " (" + idNo + ")";
   return {};
@@ -505,7 +505,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
   SafeFileWriter file(path);
   if (!file.ok())
     return FailedRun(prompter, WriteTargetText(file.problem(),
-                                               FileText("ArcMsg9", "Cannot create the archive file: ") + path));
+                                               LookupText("FileMsg", "ArcMsg9", "Cannot create the archive file: ") + path));
   TransferResult result;
   {
     Database archive = Database::OpenFile(file.tempPath());
@@ -535,7 +535,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
       // Nothing is written from half-read data, and a patient missing from the file must
       // not pass for written: the whole file is dropped, the old one kept.
       if (written < 0 || watch.failed() || !tx.Commit())
-        return FailedRun(prompter, FileText("ArcMsg4", "This patient could not be written to "
+        return FailedRun(prompter, LookupText("FileMsg", "ArcMsg4", "This patient could not be written to "
                                                        "the archive file: ") + name);
       ++result.patients;
       result.readingsWritten += written;
@@ -552,11 +552,11 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
   std::error_code ec;
   // Opening would create an empty file where none is; there is nothing to merge from.
   if (!std::filesystem::is_regular_file(path, ec))
-    return FailedRun(prompter, FileText("ArcMsg1", "The archive file does not exist: ") + path);
+    return FailedRun(prompter, LookupText("FileMsg", "ArcMsg1", "The archive file does not exist: ") + path);
   Database archive = Database::OpenFile(path);
   if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
   if (!archive.TableExists("Patient"))
-    return FailedRun(prompter, FileText("ArcMsg2", "The file holds no archived patients: ") + path);
+    return FailedRun(prompter, LookupText("FileMsg", "ArcMsg2", "The file holds no archived patients: ") + path);
 
   const TableLayouts layouts = ReadTableLayouts(archive);
   TransferResult result;
@@ -578,7 +578,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
     else if (named.size() == 1 && KeysNamed(patients, key.fullName).size() == 1)
       archived = named;
     else if (!named.empty())
-      fail(FileText("ArcMsg10", "Several archived patients have this name and none has its "
+      fail(LookupText("FileMsg", "ArcMsg10", "Several archived patients have this name and none has its "
                                "ID No.; nothing was merged for it: ") +
            key.fullName + " (" + key.IDNo + ")");
 
@@ -587,7 +587,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
       if (!arow) continue;
       auto target = MergeTarget(patients, a, key.IDNo, named);
       if (!target) {
-        fail(FileText("ArcMsg11", "Several patients have this name and none has the archived "
+        fail(LookupText("FileMsg", "ArcMsg11", "Several patients have this name and none has the archived "
                                  "ID No.; nothing was merged for it: ") +
              a.fullName + " (" + a.IDNo + ")");
         continue;
@@ -598,7 +598,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
       if (outcome != MergeOutcome::Merged) {
         fail(outcome == MergeOutcome::Refused
                  ? refusal
-                 : FileText("ArcMsg5", "This patient could not be merged; nothing was changed "
+                 : LookupText("FileMsg", "ArcMsg5", "This patient could not be merged; nothing was changed "
                                        "for it: ") + a.fullName);
         continue;
       }
@@ -607,7 +607,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
     }
   }
   if (result.readingsSkipped > 0)
-    prompter.Message(FileText("ArcMsg8", "Readings of the archive with an impossible date, time or "
+    prompter.Message(LookupText("FileMsg", "ArcMsg8", "Readings of the archive with an impossible date, time or "
                                          "value were skipped: ") +
                      std::to_string(result.readingsSkipped));
   return result;

@@ -1,5 +1,6 @@
 #include "output/archive_runs.h"
 
+#include "base/text_lookup.h"
 #include "output/archive_file.h"
 #include "output/csv_export.h"
 #include "store/database.h"
@@ -25,14 +26,14 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
   };
 
   if (!path.empty() && path.back() == 'b' && !IsLegalDatabasePath(path))
-    return refuse(FileText("PathMsg1", "Cannot save data in a illegal file path."));
+    return refuse(LookupText("FileMsg", "PathMsg1", "Cannot save data in a illegal file path."));
   if (path.empty()) return result;
 
   const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
   // Every written file is deleted first: pointing a run at the patient database itself would
   // wipe every patient.
   if (writes && IsPatientDatabase(path))
-    return refuse(FileText("PathMsg2", "Cannot save data in the patient database file itself."));
+    return refuse(LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database file itself."));
 
   Database patients = OpenPatientDatabase();
   const PatientKey single = request.patients.empty() ? PatientKey{} : request.patients.front();
@@ -44,7 +45,7 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
       if (key.IDNo.empty()) {
         std::vector<PatientKey> named = CollectPatients(patients, {single});
         if (named.size() > 1)
-          return refuse(FileText("ArcMsg12", "Several patients have this name; choose one by "
+          return refuse(LookupText("FileMsg", "ArcMsg12", "Several patients have this name; choose one by "
                                             "its ID No.: ") + single.fullName);
         if (!named.empty()) key = named.front();
       }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/text_lookup.h"
 #include "output/safe_file.h"
 #include "reports/report_period.h"
 #include "reports/statistics.h"
@@ -70,9 +71,9 @@ void AppendDetails(std::string& out, const GlucoDetailRecord& d) {
 }
 
 std::string NoPathText() {
-  return FileText("CsvMsg1", "Error: cannot create CSV object. The specified path does not exist.");
+  return LookupText("FileMsg", "CsvMsg1", "Error: cannot create CSV object. The specified path does not exist.");
 }
-std::string WriteFailedText() { return FileText("CsvMsg2", "Error: cannot create CSV object."); }
+std::string WriteFailedText() { return LookupText("FileMsg", "CsvMsg2", "Error: cannot create CSV object."); }
 
 }  // namespace
 

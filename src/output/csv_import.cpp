@@ -9,6 +9,8 @@
 #include <set>
 #include <string_view>
 
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
 #include "base/utf8.h"
 #include "reports/classification.h"
 #include "store/reading_store.h"
@@ -18,7 +20,10 @@ namespace meridane {
 namespace {
 
 constexpr size_t kMaxImportBytes = 32u << 20;
-constexpr const char* kTooLargeText = "The file is too large to be a readings table (more than 32 MB).";
+std::string TooLargeText() {
+  return LookupText("CsvImport", "TooLarge",
+                    "The file is too large to be a readings table (more than 32 MB).");
+}
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -205,8 +210,6 @@ std::optional<Columns> DataColumns(const std::vector<std::string>& cells) {
   return std::nullopt;
 }
 
-const std::string kOutOfRange = "value outside 20-600 and not HI/LO";
-
 // A glucose text in mg/dL, or why not.
 std::optional<int> GlucoseOf(std::string_view text, GlucoseUnit unit, std::string& why) {
   std::string t = Lower(Trim(text));
@@ -214,12 +217,16 @@ std::optional<int> GlucoseOf(std::string_view text, GlucoseUnit unit, std::strin
   if (t == "lo") return kImportedLo;
   auto v = ParseNumber(t);
   if (!v) {
-    why = t.empty() ? "missing value" : "value is not a number: '" + std::string(Trim(text)) + "'";
+    why = t.empty() ? LookupText("CsvImport", "MissingValue", "missing value")
+                    : FillText(LookupText("CsvImport", "NotNumber", "value is not a number: '{value}'"),
+                               {{"value", Trim(text)}});
     return std::nullopt;
   }
   long mg = std::lround(unit == GlucoseUnit::MmolL ? *v * 18.0 : *v);
   if (mg < 20 || mg > 600) {
-    why = kOutOfRange + ": '" + std::string(Trim(text)) + "'";
+    why = FillText(LookupText("CsvImport", "OutOfRange",
+                              "value outside 20-600 and not HI/LO: '{value}'"),
+                   {{"value", Trim(text)}});
     return std::nullopt;
   }
   return static_cast<int>(mg);
@@ -267,21 +274,21 @@ struct Line {
 // is not a readable text.
 bool SplitLines(std::string_view bytes, std::vector<Line>& lines, std::string& message) {
   if (bytes.size() > kMaxImportBytes) {
-    message = kTooLargeText;
+    message = TooLargeText();
     return false;
   }
   if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
                             (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
-    message = "The file is written in UTF-16. Save it as UTF-8 or plain text and import it again.";
+    message = LookupText("CsvImport", "Utf16", "The file is written in UTF-16. Save it as UTF-8 or plain text and import it again.");
     return false;
   }
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   if (bytes.find('\0') != std::string_view::npos) {
-    message = "The file is not a text file; nothing was imported.";
+    message = LookupText("CsvImport", "NotText", "The file is not a text file; nothing was imported.");
     return false;
   }
   if (!IsValidUtf8(bytes)) {
-    message = "The file is not in UTF-8 text encoding (wrong encoding). Save it as UTF-8 and import it again.";
+    message = LookupText("CsvImport", "NotUtf8", "The file is not in UTF-8 text encoding (wrong encoding). Save it as UTF-8 and import it again.");
     return false;
   }
   int number = 0;
@@ -295,11 +302,11 @@ bool SplitLines(std::string_view bytes, std::vector<Line>& lines, std::string& m
     start = end + 1;
   }
   if (lines.empty()) {
-    message = "The file is empty; nothing was imported.";
+    message = LookupText("CsvImport", "Empty", "The file is empty; nothing was imported.");
     return false;
   }
   if (lines.size() > static_cast<size_t>(kMaxImportLines) + 10) {
-    message = "The file has more than 100,000 lines. Split it into smaller files and import each.";
+    message = LookupText("CsvImport", "TooLong", "The file has more than 100,000 lines. Split it into smaller files and import each.");
     return false;
   }
   return true;
@@ -364,19 +371,20 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
     if (lines.size() > 1) unit = Trim(lines[1].text) == "mmol/L" ? GlucoseUnit::MmolL : GlucoseUnit::MgDl;
     while (first < lines.size() && lines[first].text.rfind("Item No.,", 0) != 0) ++first;
     if (first == lines.size()) {
-      plan.message = "The file's header is cut short: it has no column line; nothing was imported.";
+      plan.message = LookupText("CsvImport", "HeaderCut", "The file's header is cut short: it has no column line; nothing was imported.");
       return plan;
     }
     ++first;
     for (size_t i = first; i < lines.size(); ++i) {
       if (lines[i].text.rfind("Meridane Rev:", 0) == 0) {
-        plan.message = "The file holds the readings of more than one patient (an archive run). "
-                       "Export one patient and import that file.";
+        plan.message = LookupText("CsvImport", "ArchiveRun",
+                                  "The file holds the readings of more than one patient (an "
+                                  "archive run). Export one patient and import that file.");
         return plan;
       }
       auto f = SplitFields(lines[i].text, ',');
       if (f.size() < 4) {
-        plan.refused.push_back({lines[i].number, "missing column"});
+        plan.refused.push_back({lines[i].number, LookupText("CsvImport", "MissingColumn", "missing column")});
         continue;
       }
       rows.push_back({lines[i].number, f[1], f[2], f[3], OwnDetails(f)});
@@ -393,8 +401,9 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
       if (!cols && lines.size() > 1) cols = DataColumns(SplitFields(lines[1].text, delim));
     }
     if (!cols) {
-      plan.message = "No date and glucose columns were found: the file does not look like a "
-                     "table of readings; nothing was imported.";
+      plan.message = LookupText("CsvImport", "NoColumns",
+                                "No date and glucose columns were found: the file does not look "
+                                "like a table of readings; nothing was imported.");
       return plan;
     }
     if (unit == GlucoseUnit::Unknown) unit = headerUnit;
@@ -402,7 +411,7 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
     for (size_t i = first; i < lines.size(); ++i) {
       auto f = SplitFields(lines[i].text, delim);
       if (f.size() < need || f[static_cast<size_t>(cols->value)].empty()) {
-        plan.refused.push_back({lines[i].number, "missing column"});
+        plan.refused.push_back({lines[i].number, LookupText("CsvImport", "MissingColumn", "missing column")});
         continue;
       }
       RawRow r{lines[i].number, f[static_cast<size_t>(cols->date)], {},
@@ -413,13 +422,13 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
   }
   plan.dataLines = static_cast<int>(rows.size() + plan.refused.size());
   if (plan.dataLines > kMaxImportLines) {
-    plan.message = "The file has more than 100,000 lines. Split it into smaller files and import each.";
+    plan.message = LookupText("CsvImport", "TooLong", "The file has more than 100,000 lines. Split it into smaller files and import each.");
     return plan;
   }
   plan.unit = unit;
   if (unit == GlucoseUnit::Unknown) {
     plan.needsUnit = true;
-    plan.message = "The file does not say whether its values are in mg/dL or mmol/L. Choose the unit.";
+    plan.message = LookupText("CsvImport", "NoUnit", "The file does not say whether its values are in mg/dL or mmol/L. Choose the unit.");
     return plan;
   }
 
@@ -429,13 +438,14 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
     bool conflict = false;
     order = InferOrder(rows, conflict);
     if (conflict) {
-      plan.message = "The dates mix day/month and month/day order; nothing was imported.";
+      plan.message = LookupText("CsvImport", "MixedOrder", "The dates mix day/month and month/day order; nothing was imported.");
       return plan;
     }
     if (order == DateOrder::Unknown) {
       plan.needsDateOrder = true;
-      plan.message = "The order of day and month cannot be told from the dates (such as "
-                     "03/04/2026). Choose day/month/year or month/day/year.";
+      plan.message = LookupText("CsvImport", "OrderUnknown",
+                                "The order of day and month cannot be told from the dates (such "
+                                "as 03/04/2026). Choose day/month/year or month/day/year.");
       return plan;
     }
   }
@@ -447,16 +457,24 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
     auto parts = SplitDate(dt.date);
     std::optional<Date> date = parts ? ResolveDate(*parts, order) : std::nullopt;
     if (!date) {
-      plan.refused.push_back({r.line, "bad date: '" + std::string(dt.date) + "'"});
+      plan.refused.push_back(
+          {r.line, FillText(LookupText("CsvImport", "BadDate", "bad date: '{date}'"), {{"date", dt.date}})});
       continue;
     }
     auto time = dt.time.empty() ? std::nullopt : ParseTimeText(dt.time);
     if (!time) {
-      plan.refused.push_back({r.line, dt.time.empty() ? "missing time" : "bad time: '" + std::string(dt.time) + "'"});
+      plan.refused.push_back(
+          {r.line, dt.time.empty()
+                       ? LookupText("CsvImport", "MissingTime", "missing time")
+                       : FillText(LookupText("CsvImport", "BadTime", "bad time: '{time}'"),
+                                  {{"time", dt.time}})});
       continue;
     }
     if (*date > latest) {
-      plan.refused.push_back({r.line, "dated more than one day after today: " + FormatDate(*date)});
+      plan.refused.push_back(
+          {r.line, FillText(LookupText("CsvImport", "FutureDate",
+                                       "dated more than one day after today: {date}"),
+                            {{"date", FormatDate(*date)}})});
       continue;
     }
     std::string why;
@@ -473,7 +491,7 @@ CsvImportPlan ReadCsvImport(const std::string& bytes, const CsvImportOptions& op
   std::sort(plan.refused.begin(), plan.refused.end(),
             [](const RefusedLine& a, const RefusedLine& b) { return a.line < b.line; });
   if (plan.readings.empty() && plan.duplicates.empty()) {
-    plan.message = "No line of the file could be read as a reading; nothing was imported.";
+    plan.message = LookupText("CsvImport", "NoReading", "No line of the file could be read as a reading; nothing was imported.");
     return plan;
   }
   plan.ok = true;
@@ -485,7 +503,7 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     CsvImportPlan plan;
-    plan.message = "The file cannot be read: " + path;
+    plan.message = LookupText("CsvImport", "Unreadable", "The file cannot be read: ") + path;
     return plan;
   }
   // A huge file is refused before it is read into memory.
@@ -499,7 +517,7 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
     bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   } else if (size > 0) {
     CsvImportPlan plan;
-    plan.message = kTooLargeText;
+    plan.message = TooLargeText();
     return plan;
   }
   CsvImportPlan plan = ReadCsvImport(bytes, options);
@@ -511,7 +529,7 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
   });
   if (watch.failed()) {
     plan.ok = false;
-    plan.message = "The patient's stored readings could not be read; nothing was imported.";
+    plan.message = LookupText("CsvImport", "StoredUnread", "The patient's stored readings could not be read; nothing was imported.");
     return plan;
   }
   std::vector<ImportedReading> fresh;

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <nlohmann/json.hpp>
 
+#include "base/text_lookup.h"
 #include "reports/classification.h"
 #include "store/patient_store.h"
 #include "store/reading_store.h"
@@ -192,12 +193,12 @@ TransferResult ExportFhir(Database& patients, const PatientKey& key, const Trans
   FhirBundle bundle = BuildFhirBundle(patients, key, period);
   if (bundle.readFailed) return FailedRun(prompter, ReadFailedText(key.fullName));
   if (!bundle.found)
-    return FailedRun(prompter, FileText("FhirMsg1", "No patient of that name was found; nothing was written."));
+    return FailedRun(prompter, LookupText("FileMsg", "FhirMsg1", "No patient of that name was found; nothing was written."));
   SafeFileWriter out(path);
   if (!out.ok())
-    return FailedRun(prompter, WriteTargetText(out.problem(), FileText("FhirMsg2", "The file cannot be created there.")));
+    return FailedRun(prompter, WriteTargetText(out.problem(), LookupText("FileMsg", "FhirMsg2", "The file cannot be created there.")));
   if (!out.Write(bundle.json) || !out.Commit())
-    return FailedRun(prompter, FileText("FhirMsg3", "The file could not be written completely; nothing was kept."));
+    return FailedRun(prompter, LookupText("FileMsg", "FhirMsg3", "The file could not be written completely; nothing was kept."));
   TransferResult result;
   result.patients = 1;
   result.readingsWritten = bundle.observations;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 
 namespace meridane {
@@ -63,13 +64,19 @@ void DrawGlucoseGrid(PdfPage& page, bool unitMgdl) {
     page.TurnedText(chart::kLeft + i * division - 4, 778, std::to_string(i * labelStep));
 }
 
-void DrawChartHeader(PdfPage& page, const char* title, const ReportContext& ctx,
+void DrawChartHeader(PdfPage& page, const std::string& title, const ReportContext& ctx,
                      ChartAxis axis) {
   page.SetFontSize(10);
-  std::string head = std::string(title) + "    From  " + MonthDayYear(ctx.from) + "  To  " +
-                     MonthDayYear(ctx.to);
-  page.TurnedText(555, 800, head);
-  page.TurnedText(555, 240, "Patient Name: " + ctx.fullName + "(" + ctx.medicalNo + ")");
+  // The head runs down to the patient line, which runs to the foot of the page.
+  page.TurnedFitText(555, 800,
+                     FillText(LookupText("PdfReport", "ChartHead", "{report}    From  {from}  To  {to}"),
+                              {{"report", title},
+                               {"from", MonthDayYear(ctx.from)},
+                               {"to", MonthDayYear(ctx.to)}}),
+                     540);
+  page.TurnedText(555, 240,
+                  FillText(LookupText("PdfReport", "ChartPatient", "Patient Name: {name}({number})"),
+                           {{"name", ctx.fullName}, {"number", ctx.medicalNo}}));
   std::string caption;
   switch (axis) {
     case ChartAxis::Glucose:
@@ -83,13 +90,13 @@ void DrawChartHeader(PdfPage& page, const char* title, const ReportContext& ctx,
 }
 
 void DrawLegendBox(PdfPage& page, float x, float y, PdfRgb fill, float captionY,
-                   const char* caption) {
+                   const std::string& caption, float room) {
   page.SetLineWidth(0.5);
   page.SetStroke({0, 0, 0});
   page.SetFill(fill);
   page.FillStrokeRect(x, y, 14, 14);
   page.SetFontSize(10);
-  page.TurnedText(30, captionY, caption);
+  page.TurnedFitText(30, captionY, caption, room);
 }
 
 void BeginPlotClip(PdfPage& page) {

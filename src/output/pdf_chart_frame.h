@@ -32,11 +32,14 @@ float StandardDayY(double x);
 void DrawTargetBand(PdfPage& page, const ReportContext& ctx);
 void DrawPlotBorder(PdfPage& page);
 void DrawGlucoseGrid(PdfPage& page, bool unitMgdl);
-void DrawChartHeader(PdfPage& page, const char* title, const ReportContext& ctx, ChartAxis axis);
+void DrawChartHeader(PdfPage& page, const std::string& title, const ReportContext& ctx,
+                     ChartAxis axis);
 // White dashed line across the plot at y.
 void DrawAcrossLine(PdfPage& page, float y, bool dashed = true);
 // A 14 x 14 filled box with its caption turned at x 30.
-void DrawLegendBox(PdfPage& page, float x, float y, PdfRgb fill, float captionY, const char* caption);
+// The caption runs down the page from captionY and is set smaller when longer than `room`.
+void DrawLegendBox(PdfPage& page, float x, float y, PdfRgb fill, float captionY,
+                   const std::string& caption, float room);
 
 // Limits drawing to the plot until the matching EndPlotClip.
 void BeginPlotClip(PdfPage& page);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/text_lookup.h"
 #include "output/pdf_chart_frame.h"
 
 namespace meridane {
@@ -31,7 +32,7 @@ void DrawPointLegend(PdfPage& page, PdfRgb outline, PdfRgb fill) {
   page.StrokeRect(23, 319, 24, 126);
   DrawMark(page, 35, 434, outline, fill);
   page.SetFontSize(10);
-  page.TurnedText(30, 420, "Glucose Value");
+  page.TurnedFitText(30, 420, LookupText("PdfReport", "LegendValue", "Glucose Value"), 98);
 }
 
 void DrawAxisLabels(PdfPage& page, const std::vector<AxisLabel>& labels, size_t count,
@@ -49,10 +50,12 @@ PdfPage StartGlucoseChart(PdfDocument& doc, const ReportContext& ctx) {
 }
 
 void DrawAverageBars(PdfPage& page, const ReportContext& ctx, const AverageChartSet& set,
-                     const std::vector<const char*>& names,
+                     const std::vector<TextId>& names,
                      float spacing, float beforeTop, float lineBase, float captionTop) {
-  DrawLegendBox(page, 28, 516, kBeforeBar, 512, "Before Meal Average");
-  DrawLegendBox(page, 28, 370, kAfterBar, 366, "After Meal Average");
+  DrawLegendBox(page, 28, 516, kBeforeBar, 512,
+                LookupText("PdfReport", "LegendBefore", "Before Meal Average"), 124);
+  DrawLegendBox(page, 28, 370, kAfterBar, 366,
+                LookupText("PdfReport", "LegendAfter", "After Meal Average"), 124);
   DrawGlucoseGrid(page, ctx.unitMgdl);
   for (size_t i = 0; i < names.size(); ++i) DrawAcrossLine(page, lineBase + spacing * i, false);
   page.SetLineWidth(0.5);
@@ -68,7 +71,9 @@ void DrawAverageBars(PdfPage& page, const ReportContext& ctx, const AverageChart
     bar(set.after, i, beforeTop - 30 - spacing * i, kAfterBar);
   }
   page.SetFontSize(10);
-  for (size_t i = 0; i < names.size(); ++i) page.TurnedText(66, captionTop - spacing * i, names[i]);
+  // Each caption has the room of its category, less a margin.
+  for (size_t i = 0; i < names.size(); ++i)
+    page.TurnedFitText(66, captionTop - spacing * i, LookupText(names[i]), spacing - 8);  // dynamic text
 }
 
 }  // namespace
@@ -77,7 +82,8 @@ void WriteTrendPdf(PdfDocument& doc, const ReportContext& ctx, const TrendSet& s
   PdfPage page = StartGlucoseChart(doc, ctx);
   for (int i = 0; i < 16; ++i) DrawAcrossLine(page, chart::kTop - 49 * i + 24.5f);
   DrawPointLegend(page, kTrendMarkOutline, {1, 1, 1});
-  DrawChartHeader(page, "Glucose Trend", ctx, ChartAxis::Glucose);
+  DrawChartHeader(page, LookupText("PdfReport", "GlucoseTrend", "Glucose Trend"), ctx,
+                  ChartAxis::Glucose);
   DrawGlucoseGrid(page, ctx.unitMgdl);
   DrawAxisLabels(page, set.labels, 15, chart::kTop - 10, 49);
 
@@ -96,7 +102,8 @@ void WriteStandardDayPdf(PdfDocument& doc, const ReportContext& ctx, const Stand
   PdfPage page = StartGlucoseChart(doc, ctx);
   for (int i = 0; i < 12; ++i) DrawAcrossLine(page, chart::kTop - kTwoHours * i);
   DrawPointLegend(page, kDayMarkOutline, kDayMarkFill);
-  DrawChartHeader(page, "Standard Day", ctx, ChartAxis::Glucose);
+  DrawChartHeader(page, LookupText("PdfReport", "StandardDay", "Standard Day"), ctx,
+                  ChartAxis::Glucose);
   DrawGlucoseGrid(page, ctx.unitMgdl);
   DrawAxisLabels(page, set.labels, 12, chart::kTop + 5, kTwoHours);
   BeginPlotClip(page);
@@ -108,15 +115,24 @@ void WriteStandardDayPdf(PdfDocument& doc, const ReportContext& ctx, const Stand
 
 void WriteDayAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set) {
   PdfPage page = StartGlucoseChart(doc, ctx);
-  DrawChartHeader(page, "Day Average Reading", ctx, ChartAxis::Glucose);
-  DrawAverageBars(page, ctx, set, {"Breakfast", "Lunch", "Dinner"}, 245.3f, 664, 173, 684);
+  DrawChartHeader(page, LookupText("PdfReport", "DayAverage", "Day Average Reading"), ctx,
+                  ChartAxis::Glucose);
+  DrawAverageBars(page, ctx, set,
+                  {TextId{"PdfReport", "Breakfast", "Breakfast"}, TextId{"PdfReport", "Lunch", "Lunch"},
+                   TextId{"PdfReport", "Dinner", "Dinner"}},
+                  245.3f, 664, 173, 684);
 }
 
 void WriteWeekAveragePdf(PdfDocument& doc, const ReportContext& ctx, const AverageChartSet& set) {
   PdfPage page = StartGlucoseChart(doc, ctx);
-  DrawChartHeader(page, "Week Average Reading", ctx, ChartAxis::Glucose);
-  DrawAverageBars(page, ctx, set, {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"}, 105.14f, 704, 73,
-                  706);
+  DrawChartHeader(page, LookupText("PdfReport", "WeekAverage", "Week Average Reading"), ctx,
+                  ChartAxis::Glucose);
+  DrawAverageBars(page, ctx, set,
+                  {TextId{"Label", "Sun", "Sun"}, TextId{"Label", "Mon", "Mon"},
+                   TextId{"Label", "Tue", "Tue"}, TextId{"Label", "Wed", "Wed"},
+                   TextId{"Label", "Thu", "Thu"}, TextId{"Label", "Fri", "Fri"},
+                   TextId{"Label", "Sat", "Sat"}},
+                  105.14f, 704, 73, 706);
 }
 
 void WriteHistogramPdf(PdfDocument& doc, const ReportContext& ctx, const HistogramSet& set) {
@@ -124,8 +140,8 @@ void WriteHistogramPdf(PdfDocument& doc, const ReportContext& ctx, const Histogr
   constexpr float kDivision = 45.6f;
   PdfPage page = doc.AddPage();
   DrawPlotBorder(page);
-  DrawLegendBox(page, 28, 430, kHistogramBar, 420, "Number");
-  DrawChartHeader(page, "Histogram", ctx, ChartAxis::Count);
+  DrawLegendBox(page, 28, 430, kHistogramBar, 420, LookupText("Label", "Number", "Number"), 120);
+  DrawChartHeader(page, LookupText("PdfReport", "Histogram", "Histogram"), ctx, ChartAxis::Count);
 
   int most = *std::max_element(set.counts.begin(), set.counts.end());
   int step = most / 10 + 1;

@@ -413,6 +413,27 @@ void PdfPage::TurnedText(float x, float y, std::string_view text, PdfRgb c) {
   HPDF_Page_EndText(page_);
 }
 
+template <typename Draw>
+void PdfPage::Fitted(std::string_view text, float maxWidth, Draw draw) {
+  const float size = live() ? HPDF_Page_GetCurrentFontSize(page_) : 0;
+  const float width = size > 0 ? TextWidth(text) : 0;
+  if (width <= maxWidth || maxWidth <= 0) {
+    draw();
+    return;
+  }
+  SetFontSize(std::max(size * maxWidth / width, size / 2));
+  draw();
+  SetFontSize(size);
+}
+
+void PdfPage::FitText(float x, float y, std::string_view text, float maxWidth, uint32_t colour) {
+  Fitted(text, maxWidth, [&] { Text(x, y, text, colour); });
+}
+
+void PdfPage::TurnedFitText(float x, float y, std::string_view text, float maxWidth, PdfRgb c) {
+  Fitted(text, maxWidth, [&] { TurnedText(x, y, text, c); });
+}
+
 float PdfPage::TextWidth(std::string_view text) {
   if (!live()) return 0;
   if (FitsLatin2(text)) return HPDF_Page_TextWidth(page_, ToLatin2(text).c_str());

@@ -77,6 +77,11 @@ class PdfPage {
   void TurnedText(float x, float y, std::string_view text, PdfRgb colour = {});
   // Width of UTF-8 text in the current font and size.
   float TextWidth(std::string_view text);
+  // Text that has `maxWidth` points of room (a table cell, a caption beside a box): wider
+  // text is set smaller, down to half the size, so that a long translation does not run into
+  // its neighbour. Text that fits is drawn exactly as Text and TurnedText draw it.
+  void FitText(float x, float y, std::string_view text, float maxWidth, uint32_t colour = kBlack);
+  void TurnedFitText(float x, float y, std::string_view text, float maxWidth, PdfRgb colour = {});
 
   // Draw rule: a straight line of the given width from (x, y) to (x + length, y).
   void Rule(float x, float y, float lineWidth, float length);
@@ -102,6 +107,8 @@ class PdfPage {
 
  private:
   bool live() const;
+  template <typename Draw>
+  void Fitted(std::string_view text, float maxWidth, Draw draw);
   // Sets text beyond ISO8859-2 in runs of embedded faces, from the text position `place`
   // establishes, then gives the page its standard font back.
   template <typename Place>

@@ -3,24 +3,26 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/text_lookup.h"
 #include "output/pdf_report.h"
+#include "output/print_pages.h"
 
 namespace meridane {
 
 namespace {
 
 struct Category {
-  const char* name;
+  TextId name;
   uint32_t colour;
   Band band;
 };
 
 // Slices follow each other in this order, clockwise from straight up.
 const Category kCategories[4] = {
-    {"Above Target", RgbValue(51, 205, 255), Band::Above},
-    {"Below Target", RgbValue(153, 255, 255), Band::Below},
-    {"Within Target", RgbValue(0, 255, 153), Band::Within},
-    {"Hypoglycemic", RgbValue(250, 102, 153), Band::Hypoglycemic},
+    {TextId{"Report", "BandAbove", "Above Target"}, RgbValue(51, 205, 255), Band::Above},
+    {TextId{"Report", "BandBelow", "Below Target"}, RgbValue(153, 255, 255), Band::Below},
+    {TextId{"Report", "BandWithin", "Within Target"}, RgbValue(0, 255, 153), Band::Within},
+    {TextId{"Report", "BandHypo", "Hypoglycemic"}, RgbValue(250, 102, 153), Band::Hypoglycemic},
 };
 
 constexpr float kRadius = 40;
@@ -63,10 +65,9 @@ void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set) 
   float w = page.width();
   float h = page.height();
   page.SetFont("Times-Roman", 12);
-  page.Text(20, h - 40,
-            "Pie Chart       From " + MonthDayYear(ctx.from) + "     To     " +
-                MonthDayYear(ctx.to));
-  page.Text(400, h - 40, "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
+  page.FitText(20, h - 40,
+               RangeTitleLine(LookupText("PdfReport", "PieChart", "Pie Chart"), ctx), 375);
+  page.Text(400, h - 40, PatientNameLine(ctx));
 
   int cw = static_cast<int>((w - 40) / 3);
   int ch = static_cast<int>((h - 40) / 3);
@@ -76,7 +77,8 @@ void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set) 
     float x = cellX(i), y = cellY(i);
     const std::string& caption = set.pies[i].title;
     page.SetFont("Times-Bold", 12);
-    page.Text(x + 110 - 2 * static_cast<float>(caption.size()), y - 90, caption);
+    page.FitText(x + 110 - 2 * static_cast<float>(CharacterCount(caption)), y - 90, caption,
+                 static_cast<float>(cw) - 20);
     page.SetFont("Times-Roman", 10);
     DrawPie(page, x + 120, y - 170, set.pies[i]);
   }
@@ -88,7 +90,7 @@ void WritePiePdf(PdfDocument& doc, const ReportContext& ctx, const PieSet& set) 
   for (int k = 0; k < 4; ++k) {
     page.SetFill(ToPdfRgb(kCategories[k].colour));
     page.FillStrokeRect(lx, ly - 20 * k, 10, 10);
-    page.Text(lx + 16, ly - 20 * k + 1, kCategories[k].name);
+    page.Text(lx + 16, ly - 20 * k + 1, LookupText(kCategories[k].name));  // dynamic text
   }
 }
 

@@ -32,7 +32,8 @@ void WriteGlucoseProfilePdf(PdfDocument& doc, const ReportContext& ctx,
         break;
       case ProfileShape::Kind::Text:
         page.SetFont(s.bold ? "Times-Bold" : "Times-Roman", s.size);
-        page.Text(s.x, top - s.y, s.text, RgbValue(s.color.r, s.color.g, s.color.b));
+        page.FitText(s.x, top - s.y, s.text, s.maxWidth,
+                     RgbValue(s.color.r, s.color.g, s.color.b));
         break;
     }
   }

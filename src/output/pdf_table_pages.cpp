@@ -4,6 +4,8 @@
 #include <functional>
 #include <string_view>
 
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
 #include "output/pdf_report.h"
 #include "output/print_pages.h"
 
@@ -15,33 +17,28 @@ struct TableHead {
   std::string title;
   bool patientLine = false;
   bool unitAlwaysMgdl = false;
-  std::vector<const char*> titles;
+  std::vector<TextId> titles;
   std::vector<float> xs;
 };
 
-std::string UnitLine(bool mgdl) {
-  return mgdl ? "Glucose Value Unit: mg/dL" : "Glucose Value Unit: mmol/L";
-}
-
-std::string RangeTitle(const char* name, const ReportContext& c) {
-  return std::string(name) + "       From " + MonthDayYear(c.from) + "     To     " +
-         MonthDayYear(c.to);
+// Room of a column title: up to the next column, the last one up to the page's margin.
+float ColumnRoom(const TableHead& head, size_t i, float pageWidth) {
+  const float end = i + 1 < head.xs.size() ? head.xs[i + 1] : pageWidth - 40;
+  return end - head.xs[i] - 3;
 }
 
 void DrawHead(PdfPage& page, const TableHead& head, const ReportContext& ctx) {
   float h = page.height();
   page.SetFont("Times-Roman", 12);
-  page.Text(20, h - 40, head.title);
-  if (head.patientLine) {
-    // A long name starts further left so that the line stays on the page. The whole line
-    // is never shorter than 16 characters, so the name's own length decides.
-    bool longName = IsLongPatientName(ctx.fullName);
-    page.Text(longName ? 300 : 400, h - 40,
-              "Patient Name :" + ctx.fullName + "(" + ctx.medicalNo + ")");
-  }
-  page.Text(20, h - 60, UnitLine(head.unitAlwaysMgdl || ctx.unitMgdl));
+  // A long name starts further left so that the line stays on the page. The whole line
+  // is never shorter than 16 characters, so the name's own length decides.
+  const float patientX = IsLongPatientName(ctx.fullName) ? 300 : 400;
+  page.FitText(20, h - 40, head.title, (head.patientLine ? patientX : page.width() - 20) - 28);
+  if (head.patientLine) page.Text(patientX, h - 40, PatientNameLine(ctx));
+  page.Text(20, h - 60, GlucoseUnitLine(head.unitAlwaysMgdl || ctx.unitMgdl));
   page.SetFontSize(8);
-  for (size_t i = 0; i < head.titles.size(); ++i) page.Text(head.xs[i], h - 80, head.titles[i]);
+  for (size_t i = 0; i < head.titles.size(); ++i)
+    page.FitText(head.xs[i], h - 80, LookupText(head.titles[i]), ColumnRoom(head, i, page.width()));  // dynamic text
   page.Rule(20, h - 85, 1, page.width() - 60);
 }
 
@@ -99,24 +96,18 @@ std::vector<std::string> WrapCell(std::string_view text, size_t limit) {
 
 void WriteLogBookPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid) {
   TableHead head;
-  head.title = RangeTitle("Log Book", ctx);
+  head.title = RangeTitleLine(LookupText("PdfReport", "LogBook", "Log Book"), ctx);
   head.patientLine = true;
-  if (ctx.mealEnable)
-    head.titles = {"Date",         "Before Meal1", "After Meal1",     "Before Meal2", "After Meal2",
-                   "Before Meal3", "After Meal3",  "Bedtime Glucose", "Insulin"};
-  else
-    head.titles = {"Date",          "Before Breakfast", "After Breakfast",
-                   "Before Lunch",  "After Lunch",      "Before Dinner",
-                   "After Dinner",  "Bedtime Glucose",  "Insulin"};
+  head.titles = LogBookTitles(ctx.mealEnable);
   head.xs = {25, 100, 160, 220, 280, 340, 400, 460, 520};
   DrawTable(doc, head, ctx, GridTexts(grid), PlainCells(head.xs));
 }
 
 void WriteDataListPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet& grid) {
   TableHead head;
-  head.title = RangeTitle("Data List", ctx);
+  head.title = RangeTitleLine(LookupText("PdfReport", "DataList", "Data List"), ctx);
   head.patientLine = true;
-  head.titles = {"Date", "Time", "Glucose", "Insulin", "OralMed", "Exercise", "Food", "Comments"};
+  head.titles = DataListTitles();
   head.xs = {25, 65, 90, 125, 195, 265, 325, 415};
   bool h24 = ctx.timeUnit24;
   DrawTable(doc, head, ctx, GridTexts(grid), [h24](PdfPage& page, const std::vector<std::string>& cells, float y) {
@@ -145,9 +136,9 @@ void WriteDataListPdf(PdfDocument& doc, const ReportContext& ctx, const GridSet&
 
 void WriteMultipleDownloadPdf(PdfDocument& doc, const std::vector<MultipleDownloadRow>& rows) {
   TableHead head;
-  head.title = "Multiple Download";
+  head.title = LookupText("PdfReport", "MultipleDownload", "Multiple Download");
   head.unitAlwaysMgdl = true;
-  head.titles = {"Medical Record No.", "Patient Name", "Glucose", "Testing Date"};
+  head.titles = MultipleDownloadTitles();
   head.xs = {25, 150, 300, 450};
   // The list's first column is an empty spacer; the page shows the four after it.
   std::vector<std::vector<std::string>> cells;
@@ -158,10 +149,16 @@ void WriteMultipleDownloadPdf(PdfDocument& doc, const std::vector<MultipleDownlo
 
 void WriteQuickViewPdf(PdfDocument& doc, const QuickViewSet& set) {
   TableHead head;
-  head.title = "Multiple Quick View";
+  head.title = LookupText("PdfReport", "MultipleQuickView", "Multiple Quick View");
   head.unitAlwaysMgdl = true;
-  head.titles = {"Patient Name", "#of Ratings", "%Below Target", "%Above Target",
-                 "#Hypo",        "HbA1c",       "Pre-meal Average", "Post-meal Average"};
+  head.titles = {TextId{"PdfReport", "ColPatientName", "Patient Name"},
+                 TextId{"PdfReport", "ColRatingsPdf", "#of Ratings"},
+                 TextId{"PdfReport", "ColBelowPct", "%Below Target"},
+                 TextId{"PdfReport", "ColAbovePct", "%Above Target"},
+                 TextId{"PdfReport", "ColHypo", "#Hypo"},
+                 TextId{"PdfReport", "ColHbA1c", "HbA1c"},
+                 TextId{"PdfReport", "ColPreMeal", "Pre-meal Average"},
+                 TextId{"PdfReport", "ColPostMeal", "Post-meal Average"}};
   head.xs = {25, 155, 210, 280, 345, 380, 415, 485};
   std::vector<std::vector<std::string>> cells;
   cells.reserve(set.rows.size());
@@ -174,39 +171,49 @@ void WriteSummaryPdf(PdfDocument& doc, const ReportContext& ctx, const SummaryFi
   float h = page.height();
   float len = page.width() - 60;
   page.SetFont("Times-Roman", 12);
-  page.Text(20, h - 40, "Summary Checks");
-  page.Text(20, h - 60, UnitLine(ctx.unitMgdl));
+  page.Text(20, h - 40, LookupText("PdfReport", "SummaryChecks", "Summary Checks"));
+  page.Text(20, h - 60, GlucoseUnitLine(ctx.unitMgdl));
   page.Rule(20, h - 82, 1, len);
   float y = h - 95;
-  auto row = [&](const char* label, std::initializer_list<std::pair<float, std::string>> items) {
-    page.Text(20, y, label);
-    for (const auto& [x, text] : items) page.Text(x, y, text);
+  // A caption has the room up to the value beside it; values (room 0) are drawn as they are.
+  struct Item {
+    float x;
+    std::string text;
+    float room = 0;
+  };
+  auto row = [&](const TextId& label, std::initializer_list<Item> items) {
+    page.FitText(20, y, LookupText(label), 127);  // dynamic text
+    for (const Item& item : items) page.FitText(item.x, y, item.text, item.room);
     y -= 8;
     page.Rule(20, y, 1, len);
     y -= 12;
   };
-  row("Full Name:", {{150, s.fullName}});
-  row("ID No.:", {{150, s.IDNo}});
-  row("Date of Birth:", {{150, s.dateOfBirthPdf}});
-  row("#Results:", {{150, s.result}});
-  row("Standard Deviation:", {{150, s.standardDeviation}});
-  row("Above Target:", {{150, s.aboveTarget},
-                        {200, "Below Target:"},
-                        {330, s.belowTarget},
-                        {400, "Within Target:"},
-                        {530, s.withinTarget}});
-  row("Hypoglycemic:", {{150, s.hypoglycemic}});
-  row("Average:", {{150, s.average}});
-  row("Day Average:", {{150, s.dayAverage[0]},
-                       {220, s.dayAverage[1]},
-                       {290, s.dayAverage[2]},
-                       {360, s.dayAverage[3]},
-                       {430, s.dayAverage[4]}});
-  row("HbA1c:", {{150, s.hbA1c}});
-  row("Blood Pressure:", {{150, s.bloodPressure}});
-  row("Ketnotes:", {{150, s.ketnotes}});
-  row("Cholesterol:", {});
-  row("Total:", {{150, s.cholesterol}, {280, "LDL: " + s.LDL}, {410, "HDL: " + s.HDL}});
+  row(TextId{"PdfReport", "FullName", "Full Name:"}, {{150, s.fullName}});
+  row(TextId{"PdfReport", "IDNo", "ID No.:"}, {{150, s.IDNo}});
+  row(TextId{"PdfReport", "DateOfBirth", "Date of Birth:"}, {{150, s.dateOfBirthPdf}});
+  row(TextId{"PdfReport", "Results", "#Results:"}, {{150, s.result}});
+  row(TextId{"PdfReport", "StandardDeviation", "Standard Deviation:"}, {{150, s.standardDeviation}});
+  row(TextId{"PdfReport", "AboveTarget", "Above Target:"},
+      {{150, s.aboveTarget},
+       {200, LookupText("PdfReport", "BelowTarget", "Below Target:"), 127},
+       {330, s.belowTarget},
+       {400, LookupText("PdfReport", "WithinTarget", "Within Target:"), 127},
+       {530, s.withinTarget}});
+  row(TextId{"PdfReport", "Hypoglycemic", "Hypoglycemic:"}, {{150, s.hypoglycemic}});
+  row(TextId{"PdfReport", "Average", "Average:"}, {{150, s.average}});
+  row(TextId{"PdfReport", "DayAverage", "Day Average:"}, {{150, s.dayAverage[0]},
+                                                          {220, s.dayAverage[1]},
+                                                          {290, s.dayAverage[2]},
+                                                          {360, s.dayAverage[3]},
+                                                          {430, s.dayAverage[4]}});
+  row(TextId{"PdfReport", "HbA1c", "HbA1c:"}, {{150, s.hbA1c}});
+  row(TextId{"PdfReport", "BloodPressure", "Blood Pressure:"}, {{150, s.bloodPressure}});
+  row(TextId{"PdfReport", "Ketnotes", "Ketnotes:"}, {{150, s.ketnotes}});
+  row(TextId{"PdfReport", "Cholesterol", "Cholesterol:"}, {});
+  row(TextId{"PdfReport", "Total", "Total:"},
+      {{150, s.cholesterol},
+       {280, FillText(LookupText("PdfReport", "Ldl", "LDL: {value}"), {{"value", s.LDL}})},
+       {410, FillText(LookupText("PdfReport", "Hdl", "HDL: {value}"), {{"value", s.HDL}})}});
 }
 
 void WriteReportPdf(PdfDocument& doc, const ReportModel& m) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text_lookup.h"
 #include "output/pdf_document.h"
 #include "output/pdf_report.h"
 
@@ -13,26 +14,13 @@ void Text(PrintPage& page, float x, float y, float size, std::string text) {
   if (!text.empty()) page.texts.push_back({x, y, size, std::move(text)});
 }
 
-std::string RangeTitle(const char* name, const ReportContext& c) {
-  return std::string(name) + "       From " + MonthDayYear(c.from) + "     To     " +
-         MonthDayYear(c.to);
-}
-
-std::string UnitLine(bool mgdl) {
-  return mgdl ? "Glucose Value Unit: mg/dL" : "Glucose Value Unit: mmol/L";
-}
-
-std::string PatientLine(const ReportContext& c) {
-  return "Patient Name :" + c.fullName + "(" + c.medicalNo + ")";
-}
-
 struct GridHead {
   std::string title;
   std::string unit;
   bool patientLine = false;
   float headSize = 12;  // title and unit line
   float ruleX = 22;
-  std::vector<const char*> titles;
+  std::vector<TextId> titles;
   std::vector<float> xs;
 };
 
@@ -41,10 +29,11 @@ PrintPage& StartPage(PrintLayout& layout, const GridHead& head, const ReportCont
   Text(page, 20, 20, head.headSize, head.title);
   if (head.patientLine) {
     bool longName = IsLongPatientName(ctx.fullName);
-    Text(page, longName ? 300 : 400, 20, longName ? 10 : 12, PatientLine(ctx));
+    Text(page, longName ? 300 : 400, 20, longName ? 10 : 12, PatientNameLine(ctx));
   }
   Text(page, 20, 40, head.headSize, head.unit);
-  for (size_t i = 0; i < head.titles.size(); ++i) Text(page, head.xs[i], 65, 8, head.titles[i]);
+  for (size_t i = 0; i < head.titles.size(); ++i)
+    Text(page, head.xs[i], 65, 8, LookupText(head.titles[i]));  // dynamic text
   page.rules.push_back({head.ruleX, 75});
   return page;
 }
@@ -80,18 +69,12 @@ std::vector<std::vector<std::string>> Texts(const GridSet& grid) {
 void LogBook(PrintLayout& layout, const ReportModel& m) {
   const ReportContext& c = m.ctx;
   GridHead head;
-  head.title = RangeTitle("Log Book", c);
-  head.unit = UnitLine(c.unitMgdl);
+  head.title = RangeTitleLine(LookupText("PdfReport", "LogBook", "Log Book"), c);
+  head.unit = GlucoseUnitLine(c.unitMgdl);
   head.patientLine = true;
   head.headSize = IsLongPatientName(c.fullName) ? 10 : 12;
   head.ruleX = 18;
-  if (c.mealEnable)
-    head.titles = {"Date",         "Before Meal1", "After Meal1",     "Before Meal2", "After Meal2",
-                   "Before Meal3", "After Meal3",  "Bedtime Glucose", "Insulin"};
-  else
-    head.titles = {"Date",         "Before Breakfast", "After Breakfast", "Before Lunch",
-                   "After Lunch",  "Before Dinner",    "After Dinner",    "Bedtime Glucose",
-                   "Insulin"};
+  head.titles = LogBookTitles(c.mealEnable);
   head.xs = {20, 100, 160, 220, 280, 335, 390, 440, 510};
   const auto rows = Texts(m.logBook);
   // The last four rows close the book: empty, "Average", "In target", "# Result".
@@ -111,10 +94,10 @@ void LogBook(PrintLayout& layout, const ReportModel& m) {
 void DataList(PrintLayout& layout, const ReportModel& m) {
   const ReportContext& c = m.ctx;
   GridHead head;
-  head.title = RangeTitle("Data List", c);
-  head.unit = UnitLine(c.unitMgdl);
+  head.title = RangeTitleLine(LookupText("PdfReport", "DataList", "Data List"), c);
+  head.unit = GlucoseUnitLine(c.unitMgdl);
   head.patientLine = true;
-  head.titles = {"Date", "Time", "Glucose", "Insulin", "OralMed", "Exercise", "Food", "Comments"};
+  head.titles = DataListTitles();
   head.xs = {30, 72, 100, 130, 188, 250, 310, 410};
   static const size_t kWrap[5] = {16, 16, 30, 26, 32};
   PrintPage* page = &StartPage(layout, head, c);
@@ -147,10 +130,11 @@ void DataList(PrintLayout& layout, const ReportModel& m) {
 
 void MultipleDownload(PrintLayout& layout, const ReportModel& m) {
   GridHead head;
-  head.title = RangeTitle("Multiple Download", m.ctx);
+  head.title =
+      RangeTitleLine(LookupText("PdfReport", "MultipleDownload", "Multiple Download"), m.ctx);
   // The clinic list's glucose values are mg/dL, whatever any patient's unit.
-  head.unit = UnitLine(true);
-  head.titles = {"Medical Record No.", "Patient Name", "Glucose", "Testing Date"};
+  head.unit = GlucoseUnitLine(true);
+  head.titles = MultipleDownloadTitles();
   head.xs = {25, 120, 320, 420};
   std::vector<std::vector<std::string>> rows;
   for (const auto& r : m.multipleDownload) rows.emplace_back(r.begin() + 1, r.end());
@@ -159,10 +143,17 @@ void MultipleDownload(PrintLayout& layout, const ReportModel& m) {
 
 void QuickView(PrintLayout& layout, const ReportModel& m) {
   GridHead head;
-  head.title = RangeTitle("Multiple Quick View", m.ctx);
-  head.unit = UnitLine(true);
-  head.titles = {"Patient Name", "# of Ratings", "Below Target", "Above Target",
-                 "#Hypo",        "HbA1c",        "Pre-meal Average", "Post-meal Average"};
+  head.title =
+      RangeTitleLine(LookupText("PdfReport", "MultipleQuickView", "Multiple Quick View"), m.ctx);
+  head.unit = GlucoseUnitLine(true);
+  head.titles = {TextId{"PdfReport", "ColPatientName", "Patient Name"},
+                 TextId{"PdfReport", "ColRatings", "# of Ratings"},
+                 TextId{"PdfReport", "ColBelow", "Below Target"},
+                 TextId{"PdfReport", "ColAbove", "Above Target"},
+                 TextId{"PdfReport", "ColHypo", "#Hypo"},
+                 TextId{"PdfReport", "ColHbA1c", "HbA1c"},
+                 TextId{"PdfReport", "ColPreMeal", "Pre-meal Average"},
+                 TextId{"PdfReport", "ColPostMeal", "Post-meal Average"}};
   head.xs = {20, 160, 215, 280, 345, 390, 430, 500};
   std::vector<std::vector<std::string>> rows;
   for (const auto& r : m.quickView.rows) rows.emplace_back(r.cells.begin(), r.cells.end());
@@ -172,47 +163,52 @@ void QuickView(PrintLayout& layout, const ReportModel& m) {
 void Summary(PrintLayout& layout, const ReportModel& m) {
   const SummaryFields& s = m.summary;
   PrintPage& page = layout.pages.emplace_back();
-  Text(page, 20, 20, 12, "Summary Checks");
+  Text(page, 20, 20, 12, LookupText("PdfReport", "SummaryChecks", "Summary Checks"));
   // The values are in the patient's unit, so the unit line says which.
-  Text(page, 20, 40, 12, UnitLine(m.ctx.unitMgdl));
+  Text(page, 20, 40, 12, GlucoseUnitLine(m.ctx.unitMgdl));
   float y = 70;
-  auto row = [&](const char* label, std::initializer_list<std::pair<float, std::string>> items) {
+  auto row = [&](const TextId& label, std::initializer_list<std::pair<float, std::string>> items) {
     page.rules.push_back({22, y});
     y += 5;
-    Text(page, 25, y, 8, label);
+    Text(page, 25, y, 8, LookupText(label));  // dynamic text
     for (const auto& [x, text] : items) Text(page, x, y, 8, text);
     y += 15;
   };
-  row("Full Name:", {{105, s.fullName}});
-  row("ID No:", {{105, s.IDNo}});
-  row("Date of Birth:", {{105, s.dateOfBirth}});
-  row("#Result:", {{105, s.result}});
-  row("Standard Deviation:", {{105, s.standardDeviation}});
-  row("Above Target:", {{105, s.aboveTarget},
-                        {155, "Below Target:"},
-                        {235, s.belowTarget},
-                        {285, "Within Target:"},
-                        {365, s.withinTarget}});
-  row("Hypoglycemic:", {{105, s.hypoglycemic}});
-  row("Average:", {{105, s.average}});
-  row("Day Average:", {{105, s.dayAverage[0]},
-                       {175, s.dayAverage[1]},
-                       {225, s.dayAverage[2]},
-                       {295, s.dayAverage[3]},
-                       {365, s.dayAverage[4]}});
-  row("HbA1c:", {{105, s.hbA1c}});
-  row("Blood Pressure:", {{105, s.bloodPressure}});
-  row("Ketnotes:", {{105, s.ketnotes}});
-  row("Cholesterol:", {});
-  row("Total:", {{105, s.cholesterol}, {155, "LDL:"}, {235, s.LDL}, {285, "HDL:"}, {365, s.HDL}});
+  row(TextId{"PdfReport", "FullName", "Full Name:"}, {{105, s.fullName}});
+  row(TextId{"PdfReport", "IDNoPrint", "ID No:"}, {{105, s.IDNo}});
+  row(TextId{"PdfReport", "DateOfBirth", "Date of Birth:"}, {{105, s.dateOfBirth}});
+  row(TextId{"PdfReport", "ResultPrint", "#Result:"}, {{105, s.result}});
+  row(TextId{"PdfReport", "StandardDeviation", "Standard Deviation:"}, {{105, s.standardDeviation}});
+  row(TextId{"PdfReport", "AboveTarget", "Above Target:"},
+      {{105, s.aboveTarget},
+       {155, LookupText("PdfReport", "BelowTarget", "Below Target:")},
+       {235, s.belowTarget},
+       {285, LookupText("PdfReport", "WithinTarget", "Within Target:")},
+       {365, s.withinTarget}});
+  row(TextId{"PdfReport", "Hypoglycemic", "Hypoglycemic:"}, {{105, s.hypoglycemic}});
+  row(TextId{"PdfReport", "Average", "Average:"}, {{105, s.average}});
+  row(TextId{"PdfReport", "DayAverage", "Day Average:"}, {{105, s.dayAverage[0]},
+                                                          {175, s.dayAverage[1]},
+                                                          {225, s.dayAverage[2]},
+                                                          {295, s.dayAverage[3]},
+                                                          {365, s.dayAverage[4]}});
+  row(TextId{"PdfReport", "HbA1c", "HbA1c:"}, {{105, s.hbA1c}});
+  row(TextId{"PdfReport", "BloodPressure", "Blood Pressure:"}, {{105, s.bloodPressure}});
+  row(TextId{"PdfReport", "Ketnotes", "Ketnotes:"}, {{105, s.ketnotes}});
+  row(TextId{"PdfReport", "Cholesterol", "Cholesterol:"}, {});
+  row(TextId{"PdfReport", "Total", "Total:"}, {{105, s.cholesterol},
+                                               {155, LookupText("PdfReport", "LdlCaption", "LDL:")},
+                                               {235, s.LDL},
+                                               {285, LookupText("PdfReport", "HdlCaption", "HDL:")},
+                                               {365, s.HDL}});
   page.rules.push_back({22, y});
 }
 
 }  // namespace
 
 std::string PrintDocumentName(int type) {
-  std::string name = ReportName(type);
-  return name.empty() ? ReportName(kReportLogBook) : name;
+  std::string name = ReportDisplayName(type);
+  return name.empty() ? ReportDisplayName(kReportLogBook) : name;
 }
 
 bool IsLaidOutForPrint(int type) {

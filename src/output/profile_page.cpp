@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
 #include "reports/summary.h"
 #include "reports/text_format.h"
 
@@ -36,6 +38,8 @@ class Painter {
     page_.shapes.push_back({.kind = ProfileShape::Kind::Rect, .x = x, .y = y, .w = w, .h = h,
                             .fill = fill, .stroke = stroke});
   }
+  // The text just added has `room` points: the PDF sets it smaller when it is wider.
+  void Fit(float room) { page_.shapes.back().maxWidth = room; }
   void Line(float x1, float y1, float x2, float y2, Rgb color = kRule, float width = 0.5f) {
     page_.shapes.push_back({.kind = ProfileShape::Kind::Line, .x = x1, .y = y1, .w = x2, .h = y2,
                             .stroke = color, .lineWidth = width});
@@ -50,6 +54,7 @@ class Painter {
 void DrawRanges(Painter& p, const GlucoseProfileReport& g) {
   constexpr float x = 36, top = 112, height = 230, barW = 34;
   p.Text(x, 88, g.rangesCaption, 10.5f, true);
+  p.Fit(230);
   p.Rect(x, top, barW, height, std::nullopt, kInk);
   // Highest range on top; an empty period leaves the bar empty.
   float y = top;
@@ -68,16 +73,29 @@ void DrawRanges(Painter& p, const GlucoseProfileReport& g) {
     p.Text(x + barW + 110, ly, r.percentText, 9, true);
     p.Text(x + barW + 150, ly, Printf("(%d)", r.count), 9, false, kGrey);
   }
-  p.Text(x, top + height + 16, Printf("%d readings in %d days", g.readings, g.days), 9);
+  p.Text(x, top + height + 16,
+         FillText(LookupText("PdfReport", "ProfileCount", "{readings} readings in {days} days"),
+                  {{"readings", std::to_string(g.readings)}, {"days", std::to_string(g.days)}}),
+         9);
+  p.Fit(230);
 
   float ty = top + height + 40;
-  p.Text(x, ty, "Consensus targets, share of readings", 10, true);
+  p.Text(x, ty,
+         LookupText("PdfReport", "ProfileTargets", "Consensus targets, share of readings"), 10,
+         true);
+  p.Fit(236);
   for (const ProfileTarget& t : g.targets) {
     ty += 15;
     p.Text(x, ty, t.text, 9);
+    p.Fit(122);
     p.Text(x + 126, ty, t.percentText, 9, true);
-    if (g.readings > 0)
-      p.Text(x + 170, ty, t.met ? "met" : "not met", 9, false, t.met ? kMetColor : kMissedColor);
+    if (g.readings > 0) {
+      p.Text(x + 170, ty,
+             t.met ? LookupText("PdfReport", "ProfileMet", "met")
+                   : LookupText("PdfReport", "ProfileNotMet", "not met"),
+             9, false, t.met ? kMetColor : kMissedColor);
+      p.Fit(60);
+    }
   }
 }
 
@@ -93,8 +111,11 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
   auto yOf = [&](double mgdl) {
     return bottom - static_cast<float>(std::clamp(mgdl, 0.0, axisTop) / axisTop) * (bottom - top);
   };
-  p.Text(left - 36, 88, "The day by percentiles (10th-90th, 25th-75th, median) by clock time",
+  p.Text(left - 36, 88,
+         LookupText("PdfReport", "ProfileDay",
+                    "The day by percentiles (10th-90th, 25th-75th, median) by clock time"),
          10.5f, true);
+  p.Fit(530);
   p.Rect(left, yOf(180), right - left, yOf(70) - yOf(180), kTargetBand);
   // Value ticks in the unit.
   const double step = g.mmol ? 2 * kMgdlPerMmol : 50;
@@ -126,14 +147,23 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
   }
   p.Line(right, bottom, right, bottom + 4, kInk);
   p.Rect(left, top, right - left, bottom - top, std::nullopt, kInk);
-  p.Text(left, top - 4, g.mmol ? "Target range 3.9-10.0 shaded" : "Target range 70-180 shaded", 8,
-         false, kGrey);
+  p.Text(left, top - 4,
+         g.mmol ? LookupText("PdfReport", "ProfileBandMmol", "Target range 3.9-10.0 shaded")
+                : LookupText("PdfReport", "ProfileBandMgdl", "Target range 70-180 shaded"),
+         8, false, kGrey);
+  p.Fit(490);
 
   // The figures of each bin.
-  static const char* const kRows[] = {"Readings", "90th", "75th", "Median", "25th", "10th"};
+  static const TextId kRows[] = {TextId{"PdfReport", "ProfileReadings", "Readings"},
+                                 TextId{"PdfReport", "Profile90th", "90th"},
+                                 TextId{"PdfReport", "Profile75th", "75th"},
+                                 TextId{"PdfReport", "ProfileMedian", "Median"},
+                                 TextId{"PdfReport", "Profile25th", "25th"},
+                                 TextId{"PdfReport", "Profile10th", "10th"}};
   float ty = bottom + 32;
   for (int row = 0; row < 6; ++row, ty += 12) {
-    p.Text(left - 48, ty, kRows[row], 8.5f, row == 0 || row == 3);
+    p.Text(left - 48, ty, LookupText(kRows[row]), 8.5f, row == 0 || row == 3);  // dynamic text
+    p.Fit(58);
     for (int b = 0; b < kProfileBins; ++b) {
       const ProfileBin& bin = g.bins[b];
       const std::string text =
@@ -141,14 +171,19 @@ void DrawDay(Painter& p, const GlucoseProfileReport& g) {
       p.Text(left + b * binW + 16, ty, text, 8.5f, row == 3);
     }
   }
-  p.Text(left - 48, ty + 2, Printf("A bin needs %d readings for percentiles.", kBinMinimum), 8,
-         false, kGrey);
+  p.Text(left - 48, ty + 2,
+         FillText(LookupText("PdfReport", "ProfileBinNeeds",
+                             "A bin needs {count} readings for percentiles."),
+                  {{"count", std::to_string(kBinMinimum)}}),
+         8, false, kGrey);
+  p.Fit(540);
 }
 
 void DrawFigures(Painter& p, const GlucoseProfileReport& g) {
   constexpr float x = 310;
   float y = 448;
-  p.Text(x - 48, y, "Variability and risk", 10.5f, true);
+  p.Text(x - 48, y, LookupText("PdfReport", "ProfileRisk", "Variability and risk"), 10.5f, true);
+  p.Fit(400);
   const std::vector<const ProfileFigure*> figures = g.Figures();
   // Two columns of four.
   for (std::size_t i = 0; i < figures.size(); ++i) {
@@ -156,10 +191,14 @@ void DrawFigures(Painter& p, const GlucoseProfileReport& g) {
     const float cx = i < 4 ? x - 48 : x + 222;
     const float cy = y + 16 + (i % 4) * 26;
     p.Text(cx, cy, f.caption, 9);
+    p.Fit(86);
     p.Text(cx + 90, cy, f.text, 9.5f, true);
     std::string note = f.value ? f.category : f.need;
     if (f.value && !f.target.empty()) note += (note.empty() ? "" : ", ") + f.target;
-    if (!note.empty()) p.Text(cx + 90, cy + 11, note, 8.5f, false, f.value ? kGrey : kMissedColor);
+    if (!note.empty()) {
+      p.Text(cx + 90, cy + 11, note, 8.5f, false, f.value ? kGrey : kMissedColor);
+      p.Fit(176);
+    }
   }
 }
 
@@ -169,22 +208,33 @@ ProfilePage LayOutGlucoseProfile(const ReportContext& ctx, const GlucoseProfileR
   ProfilePage page;
   Painter p(page);
   p.Text(36, 44, g.title, 18, true);
-  std::string who = "Patient: " + ctx.fullName;
-  if (!ctx.medicalNo.empty()) who += " (" + ctx.medicalNo + ")";
+  p.Fit(268);
+  const std::string who =
+      ctx.medicalNo.empty()
+          ? FillText(LookupText("PdfReport", "ProfilePatient", "Patient: {name}"),
+                     {{"name", ctx.fullName}})
+          : FillText(LookupText("PdfReport", "ProfilePatientNo", "Patient: {name} ({number})"),
+                     {{"name", ctx.fullName}, {"number", ctx.medicalNo}});
   p.Text(310, 36, who, 10.5f);
+  p.Fit(490);
   p.Text(310, 52,
-         "From " + MonthDayYear(ctx.from) + " to " + MonthDayYear(ctx.to) + "    Unit: " + g.unit,
+         FillText(LookupText("PdfReport", "ProfilePeriod", "From {from} to {to}    Unit: {unit}"),
+                  {{"from", MonthDayYear(ctx.from)}, {"to", MonthDayYear(ctx.to)}, {"unit", g.unit}}),
          10.5f);
+  p.Fit(490);
   p.Line(36, 64, 806, 64, kInk);
   DrawRanges(p, g);
   DrawDay(p, g);
   DrawFigures(p, g);
   p.Line(36, 560, 806, 560, kRule);
   p.Text(36, 574, g.limitsNote, 8.5f, false, kGrey);
+  p.Fit(770);
   p.Text(36, 586,
-         "Meter readings: shares are of readings, not of time. GMI is not given, as it is defined "
-         "for continuous sensor data.",
+         LookupText("PdfReport", "ProfileNote",
+                    "Meter readings: shares are of readings, not of time. GMI is not given, as it "
+                    "is defined for continuous sensor data."),
          8.5f, false, kGrey);
+  p.Fit(770);
   return page;
 }
 

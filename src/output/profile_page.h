@@ -24,6 +24,7 @@ struct ProfileShape {
   float size = 9;
   bool bold = false;
   Rgb color{};  // Text
+  float maxWidth = 0;  // Text: the room it has, 0 for no limit; wider text is set smaller
 };
 
 struct ProfilePage {

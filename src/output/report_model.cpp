@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
+
 namespace meridane {
 
 ReportContext ReportContextFor(const CPatientProfile& patient, const ReportPeriod& period,
@@ -79,19 +82,45 @@ ReportModel QuickViewModel(QuickViewSet set, const ReportPeriod& period) {
 }
 
 std::string ReportDocumentName(int type) {
-  static const char* kNames[kReportTypeCount] = {
-      "Log Book",  "Glucose Trend", "Pie Chart",      "Standard Day",      "Day Average Reading",
-      "Week Average Reading", "Histogram", "Data List", "Summary Checks", "Multiple Download",
-      "Multiple Quick View", "Glucose Profile"};
-  return kNames[type >= 0 && type < kReportTypeCount ? type : kReportLogBook];
+  static const TextId kNames[kReportTypeCount] = {
+      TextId{"PdfReport", "LogBook", "Log Book"},
+      TextId{"PdfReport", "GlucoseTrend", "Glucose Trend"},
+      TextId{"PdfReport", "PieChart", "Pie Chart"},
+      TextId{"PdfReport", "StandardDay", "Standard Day"},
+      TextId{"PdfReport", "DayAverage", "Day Average Reading"},
+      TextId{"PdfReport", "WeekAverage", "Week Average Reading"},
+      TextId{"PdfReport", "Histogram", "Histogram"},
+      TextId{"PdfReport", "DataList", "Data List"},
+      TextId{"PdfReport", "SummaryChecks", "Summary Checks"},
+      TextId{"PdfReport", "MultipleDownload", "Multiple Download"},
+      TextId{"PdfReport", "MultipleQuickView", "Multiple Quick View"},
+      TextId{"PdfReport", "GlucoseProfile", "Glucose Profile"}};
+  return LookupText(kNames[type >= 0 && type < kReportTypeCount ? type : kReportLogBook]);  // dynamic text
 }
 
 std::string ReportDocumentTitle(const ReportModel& model) {
-  std::string title = ReportDocumentName(model.type);
-  if (model.type == kReportMultipleDownload || model.type == kReportQuickView) return title;
-  title += " - " + model.ctx.fullName;
-  if (!model.ctx.medicalNo.empty()) title += " (" + model.ctx.medicalNo + ")";
-  return title;
+  const std::string report = ReportDocumentName(model.type);
+  if (model.type == kReportMultipleDownload || model.type == kReportQuickView) return report;
+  if (model.ctx.medicalNo.empty())
+    return FillText(LookupText("PdfReport", "DocTitle", "{report} - {name}"),
+                    {{"report", report}, {"name", model.ctx.fullName}});
+  return FillText(LookupText("PdfReport", "DocTitleNo", "{report} - {name} ({number})"),
+                  {{"report", report}, {"name", model.ctx.fullName}, {"number", model.ctx.medicalNo}});
+}
+
+std::string RangeTitleLine(const std::string& report, const ReportContext& c) {
+  return FillText(LookupText("PdfReport", "RangeTitle", "{report}       From {from}     To     {to}"),
+                  {{"report", report}, {"from", MonthDayYear(c.from)}, {"to", MonthDayYear(c.to)}});
+}
+
+std::string GlucoseUnitLine(bool mgdl) {
+  return mgdl ? LookupText("PdfReport", "UnitMgdl", "Glucose Value Unit: mg/dL")
+              : LookupText("PdfReport", "UnitMmol", "Glucose Value Unit: mmol/L");
+}
+
+std::string PatientNameLine(const ReportContext& c) {
+  return FillText(LookupText("PdfReport", "PatientLine", "Patient Name :{name}({number})"),
+                  {{"name", c.fullName}, {"number", c.medicalNo}});
 }
 
 std::vector<std::string> CellTexts(const GridRow& row) {

@@ -63,6 +63,12 @@ std::string ReportDocumentName(int type);
 // The document title: the report and, for a patient's report, "Name (medical no.)".
 std::string ReportDocumentTitle(const ReportModel& model);
 
+// The heads the PDF and the printed table pages share: "<report>       From <date>     To
+// <date>", "Glucose Value Unit: mg/dL" and "Patient Name :<name>(<medical no.>)".
+std::string RangeTitleLine(const std::string& report, const ReportContext& c);
+std::string GlucoseUnitLine(bool mgdl);
+std::string PatientNameLine(const ReportContext& c);
+
 // Cell texts of a grid row as displayed.
 std::vector<std::string> CellTexts(const GridRow& row);
 

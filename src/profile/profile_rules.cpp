@@ -109,10 +109,6 @@ struct RangeCheck {
   const char* text;
 };
 
-std::string Range(int high) {
-  return "Please enter a value between 0 and " + std::to_string(high) + ".";
-}
-
 }  // namespace
 
 HealthCheck CheckHealthRecord(const HealthRecordEntries& entries) {
@@ -124,29 +120,34 @@ HealthCheck CheckHealthRecord(const HealthRecordEntries& entries) {
     v[i] = *n;
   }
   auto val = [&](HealthEntry e) { return v[static_cast<int>(e)]; };
-  auto fail = [](HealthEntry e, const char* key, const std::string& text) {
-    return HealthCheck{false, e, LookupText("HRMsg", key, text)};
+  auto fail = [](HealthEntry e, const TextId& text) {
+    return HealthCheck{false, e, LookupText(text)};  // dynamic text
   };
   auto within = [&](HealthEntry e, int high) { return val(e) >= 0 && val(e) <= high; };
+  // Each limit has its own message, so each is a whole sentence.
+  const TextId to600{"HRMsg", "HRMsg1", "Please enter a value between 0 and 600."};
+  const TextId to250{"HRMsg", "HRMsg5", "Please enter a value between 0 and 250."};
+  const TextId to16{"HRMsg", "HRMsg6", "Please enter a value between 0 and 16."};
+  const TextId to300{"HRMsg", "HRMsg7", "Please enter a value between 0 and 300."};
+  const TextId hypo{"HRMsg", "HRMsg4", "The setting of Hypoglycemic is error."};
 
   using H = HealthEntry;
   for (H e : {H::PreMealHigh, H::PreMealLow, H::PostMealHigh, H::PostMealLow})
-    if (!within(e, 600)) return fail(e, "HRMsg1", Range(600));
+    if (!within(e, 600)) return fail(e, to600);
   if (val(H::PreMealLow) > val(H::PreMealHigh))
-    return fail(H::PreMealLow, "HRMsg2", "The setting of Before meal range is error.");
+    return fail(H::PreMealLow, TextId{"HRMsg", "HRMsg2", "The setting of Before meal range is error."});
   if (val(H::PostMealLow) > val(H::PostMealHigh))
-    return fail(H::PostMealLow, "HRMsg3", "The setting of After meal range is error.");
-  const std::string hypo = "The setting of Hypoglycemic is error.";
+    return fail(H::PostMealLow, TextId{"HRMsg", "HRMsg3", "The setting of After meal range is error."});
   if (val(H::Hypoglycemic) > val(H::PostMealLow) || val(H::Hypoglycemic) > val(H::PreMealLow))
-    return fail(H::Hypoglycemic, "HRMsg4", hypo);
-  if (!within(H::Hight, 250)) return fail(H::Hight, "HRMsg5", Range(250));
-  if (!within(H::Weight, 600)) return fail(H::Weight, "HRMsg1", Range(600));
-  if (!within(H::HbA1C, 16)) return fail(H::HbA1C, "HRMsg6", Range(16));
-  if (val(H::Hypoglycemic) < 0) return fail(H::Hypoglycemic, "HRMsg4", hypo);
+    return fail(H::Hypoglycemic, hypo);
+  if (!within(H::Hight, 250)) return fail(H::Hight, to250);
+  if (!within(H::Weight, 600)) return fail(H::Weight, to600);
+  if (!within(H::HbA1C, 16)) return fail(H::HbA1C, to16);
+  if (val(H::Hypoglycemic) < 0) return fail(H::Hypoglycemic, hypo);
   for (H e : {H::LDL, H::HDL, H::Cholesterol})
-    if (!within(e, 300)) return fail(e, "HRMsg7", Range(300));
+    if (!within(e, 300)) return fail(e, to300);
   for (H e : {H::BloodPressureA, H::BloodPressureB})
-    if (!within(e, 250)) return fail(e, "HRMsg5", Range(250));
+    if (!within(e, 250)) return fail(e, to250);
   return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/text_lookup.h"
 
 namespace meridane {
 
@@ -65,6 +66,37 @@ std::string SlotName(int slot, bool mealEnable) {
   if (slot < 1 || slot > 6) return {};
   return std::string(IsPreMealSlot(slot) ? "Before " : "After ") +
          MealName((slot - 1) / 2, mealEnable);
+}
+
+std::string MealCaption(int meal, bool mealEnable) {
+  static const std::array<TextId, 3> kNamed{TextId{"Report", "Breakfast", "Breakfast"},
+                                            TextId{"Report", "Lunch", "Lunch"},
+                                            TextId{"Report", "Dinner", "Dinner"}};
+  static const std::array<TextId, 3> kGeneric{TextId{"Report", "Meal1", "Meal1"},
+                                              TextId{"Report", "Meal2", "Meal2"},
+                                              TextId{"Report", "Meal3", "Meal3"}};
+  if (meal < 0 || meal > 2) return {};
+  return LookupText(mealEnable ? kGeneric[meal] : kNamed[meal]);  // dynamic text
+}
+
+std::string SlotCaption(int slot, bool mealEnable) {
+  static const std::array<TextId, 6> kNamed{
+      TextId{"Report", "SlotBeforeBreakfast", "Before Breakfast"},
+      TextId{"Report", "SlotAfterBreakfast", "After Breakfast"},
+      TextId{"Report", "SlotBeforeLunch", "Before Lunch"},
+      TextId{"Report", "SlotAfterLunch", "After Lunch"},
+      TextId{"Report", "SlotBeforeDinner", "Before Dinner"},
+      TextId{"Report", "SlotAfterDinner", "After Dinner"}};
+  static const std::array<TextId, 6> kGeneric{
+      TextId{"Report", "SlotBeforeMeal1", "Before Meal1"},
+      TextId{"Report", "SlotAfterMeal1", "After Meal1"},
+      TextId{"Report", "SlotBeforeMeal2", "Before Meal2"},
+      TextId{"Report", "SlotAfterMeal2", "After Meal2"},
+      TextId{"Report", "SlotBeforeMeal3", "Before Meal3"},
+      TextId{"Report", "SlotAfterMeal3", "After Meal3"}};
+  if (slot == kSlotNight) return LookupText("Report", "SlotNight", "Night");
+  if (slot < 1 || slot > 6) return {};
+  return LookupText(mealEnable ? kGeneric[slot - 1] : kNamed[slot - 1]);  // dynamic text
 }
 
 const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {

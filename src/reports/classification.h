@@ -46,8 +46,12 @@ MealCode ComposeMealCode(int slot, int mark);
 
 // "Breakfast"/"Lunch"/"Dinner", or "Meal1".."Meal3" when mealEnable is set; meal 0..2.
 std::string MealName(int meal, bool mealEnable);
-// "Before Breakfast" … "After Dinner", "Night"; "" for slot 0 or out of range.
+// "Before Breakfast" … "After Dinner", "Night"; "" for slot 0 or out of range. Kept as it
+// is for files and machine-readable output.
 std::string SlotName(int slot, bool mealEnable);
+// The same slot names and meal names in the user's language, for reports.
+std::string SlotCaption(int slot, bool mealEnable);
+std::string MealCaption(int meal, bool mealEnable);
 // The seven time-block labels, slots 1 to 7: "Before-Breakfast" … "Night", or
 // "Before-Meal1" … when nonMealNames (the patient's mealEnable) is set.
 const std::array<const char*, 7>& BlockLabels(bool nonMealNames);

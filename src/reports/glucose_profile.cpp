@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 #include "reports/summary.h"
 #include "reports/text_format.h"
@@ -11,10 +12,6 @@
 namespace meridane {
 
 namespace {
-
-std::string T(const char* key, const char* fallback) {
-  return LookupText("GlucoseProfile", key, fallback);
-}
 
 std::string InUnitText(double mgdl, bool mmol) {
   return mmol ? Printf("%.1f", mgdl / kMgdlPerMmol) : Printf("%.0f", mgdl);
@@ -34,40 +31,55 @@ const char* RangeLabel(int range, bool mmol) {
 }
 
 struct TargetRule {
-  const char* key;
-  const char* mgdl;
-  const char* mmol;
+  TextId mgdl;
+  TextId mmol;
   int first, last;
   bool above;
   double limit;
 };
 constexpr TargetRule kTargets[] = {
-    {"TargetIn", "70-180: more than 70%", "3.9-10.0: more than 70%", 2, 2, true, 70},
-    {"TargetBelow70", "below 70: less than 4%", "below 3.9: less than 4%", 0, 1, false, 4},
-    {"TargetBelow54", "below 54: less than 1%", "below 3.0: less than 1%", 0, 0, false, 1},
-    {"TargetAbove180", "above 180: less than 25%", "above 10.0: less than 25%", 3, 4, false, 25},
-    {"TargetAbove250", "above 250: less than 5%", "above 13.9: less than 5%", 4, 4, false, 5},
+    {TextId{"GlucoseProfile", "TargetIn", "70-180: more than 70%"},
+     TextId{"GlucoseProfile", "TargetIn", "3.9-10.0: more than 70%"},
+     2, 2, true, 70},
+    {TextId{"GlucoseProfile", "TargetBelow70", "below 70: less than 4%"},
+     TextId{"GlucoseProfile", "TargetBelow70", "below 3.9: less than 4%"},
+     0, 1, false, 4},
+    {TextId{"GlucoseProfile", "TargetBelow54", "below 54: less than 1%"},
+     TextId{"GlucoseProfile", "TargetBelow54", "below 3.0: less than 1%"},
+     0, 0, false, 1},
+    {TextId{"GlucoseProfile", "TargetAbove180", "above 180: less than 25%"},
+     TextId{"GlucoseProfile", "TargetAbove180", "above 10.0: less than 25%"},
+     3, 4, false, 25},
+    {TextId{"GlucoseProfile", "TargetAbove250", "above 250: less than 5%"},
+     TextId{"GlucoseProfile", "TargetAbove250", "above 13.9: less than 5%"},
+     4, 4, false, 5},
 };
 
-ProfileFigure Absent(const char* key, const char* caption, std::string need) {
+ProfileFigure Absent(const TextId& caption, std::string need) {
   ProfileFigure f;
-  f.caption = T(key, caption);
+  f.caption = LookupText(caption);  // dynamic text
   f.text = kAbsentText;
   f.need = std::move(need);
   return f;
 }
 
-ProfileFigure Present(const char* key, const char* caption, double value, std::string text) {
+ProfileFigure Present(const TextId& caption, double value, std::string text) {
   ProfileFigure f;
-  f.caption = T(key, caption);
+  f.caption = LookupText(caption);  // dynamic text
   f.value = value;
   f.text = std::move(text);
   return f;
 }
 
 std::string NeedValid(int needed, int has) {
-  return needed == 1 ? Printf("needs 1 reading between LO and HI (has %d)", has)
-                     : Printf("needs %d readings between LO and HI (has %d)", needed, has);
+  const std::string count = std::to_string(has);
+  return needed == 1
+             ? FillText(LookupText("GlucoseProfile", "NeedOne",
+                                   "needs 1 reading between LO and HI (has {count})"),
+                        {{"count", count}})
+             : FillText(LookupText("GlucoseProfile", "NeedValid",
+                                   "needs {needed} readings between LO and HI (has {count})"),
+                        {{"needed", std::to_string(needed)}, {"count", count}});
 }
 
 }  // namespace
@@ -92,14 +104,16 @@ GlucoseProfileReport BuildGlucoseProfile(const ReadingTable& table, const Report
                                          bool mmol, bool timeUnit24) {
   GlucoseProfileReport g;
   g.mmol = mmol;
-  g.title = T("Title", "Glucose Profile");
+  g.title = LookupText("GlucoseProfile", "Title", "Glucose Profile");
   g.unit = mmol ? "mmol/L" : "mg/dL";
-  g.rangesCaption = T("Ranges", "Readings in ranges (of readings, not of time)");
-  g.limitsNote = T("Limits",
-                   mmol ? "HI and LO readings count in the outer ranges and enter percentiles and "
-                          "risk as 33.3 and 1.1 mmol/L; mean, SD and CV leave them out."
-                        : "HI and LO readings count in the outer ranges and enter percentiles and "
-                          "risk as 600 and 20 mg/dL; mean, SD and CV leave them out.");
+  g.rangesCaption = LookupText("GlucoseProfile", "Ranges", "Readings in ranges (of readings, not of time)");
+  g.limitsNote =
+      mmol ? LookupText("GlucoseProfile", "Limits",
+                        "HI and LO readings count in the outer ranges and enter percentiles and "
+                        "risk as 33.3 and 1.1 mmol/L; mean, SD and CV leave them out.")
+           : LookupText("GlucoseProfile", "Limits",
+                        "HI and LO readings count in the outer ranges and enter percentiles and "
+                        "risk as 600 and 20 mg/dL; mean, SD and CV leave them out.");
   g.days = std::max(0L, DaysFromCivil(period.last) - DaysFromCivil(period.first) + 1);
 
   std::array<std::vector<double>, kProfileBins> binValues;
@@ -139,7 +153,7 @@ GlucoseProfileReport BuildGlucoseProfile(const ReadingTable& table, const Report
   }
   for (const TargetRule& rule : kTargets) {
     ProfileTarget t;
-    t.text = T(rule.key, mmol ? rule.mmol : rule.mgdl);
+    t.text = LookupText(mmol ? rule.mmol : rule.mgdl);  // dynamic text
     t.first = rule.first;
     t.last = rule.last;
     t.above = rule.above;
@@ -173,45 +187,49 @@ GlucoseProfileReport BuildGlucoseProfile(const ReadingTable& table, const Report
     double sum = 0;
     for (int v : valid) sum += v;
     const double mean = sum / n;
-    g.mean = Present("Mean", "Mean", mean, InUnitText(mean, mmol) + " " + g.unit);
+    g.mean = Present(TextId{"GlucoseProfile", "Mean", "Mean"}, mean, InUnitText(mean, mmol) + " " + g.unit);
     if (n >= 2) {
       double squares = 0;
       for (int v : valid) squares += (v - mean) * (v - mean);
       const double sd = std::sqrt(squares / (n - 1));
-      g.sd = Present("SD", "SD", sd, (mmol ? Printf("%.1f", sd / kMgdlPerMmol) : Printf("%.1f", sd)) +
+      g.sd = Present(TextId{"GlucoseProfile", "SD", "SD"}, sd, (mmol ? Printf("%.1f", sd / kMgdlPerMmol) : Printf("%.1f", sd)) +
                                          " " + g.unit);
       const double cv = sd / mean * 100;
-      g.cv = Present("CV", "CV", cv, Printf("%.1f%%", cv));
-      g.cv.category = cv <= 36 ? T("CVStable", "within target") : T("CVHigh", "above target");
+      g.cv = Present(TextId{"GlucoseProfile", "CV", "CV"}, cv, Printf("%.1f%%", cv));
+      g.cv.category = cv <= 36 ? LookupText("GlucoseProfile", "CVStable", "within target") : LookupText("GlucoseProfile", "CVHigh", "above target");
     }
   }
-  if (n < 1) g.mean = Absent("Mean", "Mean", NeedValid(1, n));
+  if (n < 1) g.mean = Absent(TextId{"GlucoseProfile", "Mean", "Mean"}, NeedValid(1, n));
   if (n < 2) {
-    g.sd = Absent("SD", "SD", NeedValid(2, n));
-    g.cv = Absent("CV", "CV", NeedValid(2, n));
+    g.sd = Absent(TextId{"GlucoseProfile", "SD", "SD"}, NeedValid(2, n));
+    g.cv = Absent(TextId{"GlucoseProfile", "CV", "CV"}, NeedValid(2, n));
   }
-  g.cv.target = T("CVTarget", "target 36% or less");
+  g.cv.target = LookupText("GlucoseProfile", "CVTarget", "target 36% or less");
 
-  g.perDay = Present("PerDay", "Readings per day", g.readingsPerDay,
+  g.perDay = Present(TextId{"GlucoseProfile", "PerDay", "Readings per day"}, g.readingsPerDay,
                      Printf("%.1f", g.readingsPerDay));
-  g.withReadings = Present("DaysWith", "Days with readings", g.daysWithReadings,
-                           Printf("%d of %d", g.daysWithReadings, g.days));
+  g.withReadings = Present(TextId{"GlucoseProfile", "DaysWith", "Days with readings"}, g.daysWithReadings,
+                           FillText(LookupText("GlucoseProfile", "DaysOf", "{with} of {days}"),
+                                    {{"with", std::to_string(g.daysWithReadings)},
+                                     {"days", std::to_string(g.days)}}));
 
   if (g.readings >= kRiskMinimum) {
     const double lbgi = lowSum / g.readings, hbgi = highSum / g.readings;
-    g.lbgi = Present("LBGI", "LBGI", lbgi, Printf("%.1f", lbgi));
-    g.lbgi.category = lbgi <= 1.1 ? T("Minimal", "minimal risk")
-                      : lbgi <= 2.5 ? T("Low", "low risk")
-                      : lbgi <= 5   ? T("Moderate", "moderate risk")
-                                    : T("High", "high risk");
-    g.hbgi = Present("HBGI", "HBGI", hbgi, Printf("%.1f", hbgi));
-    g.hbgi.category = hbgi <= 4.5 ? T("Low", "low risk")
-                      : hbgi <= 9 ? T("Moderate", "moderate risk")
-                                  : T("High", "high risk");
+    g.lbgi = Present(TextId{"GlucoseProfile", "LBGI", "LBGI"}, lbgi, Printf("%.1f", lbgi));
+    g.lbgi.category = lbgi <= 1.1 ? LookupText("GlucoseProfile", "Minimal", "minimal risk")
+                      : lbgi <= 2.5 ? LookupText("GlucoseProfile", "Low", "low risk")
+                      : lbgi <= 5   ? LookupText("GlucoseProfile", "Moderate", "moderate risk")
+                                    : LookupText("GlucoseProfile", "High", "high risk");
+    g.hbgi = Present(TextId{"GlucoseProfile", "HBGI", "HBGI"}, hbgi, Printf("%.1f", hbgi));
+    g.hbgi.category = hbgi <= 4.5 ? LookupText("GlucoseProfile", "Low", "low risk")
+                      : hbgi <= 9 ? LookupText("GlucoseProfile", "Moderate", "moderate risk")
+                                  : LookupText("GlucoseProfile", "High", "high risk");
   } else {
-    const std::string need = Printf("needs %d readings (has %d)", kRiskMinimum, g.readings);
-    g.lbgi = Absent("LBGI", "LBGI", need);
-    g.hbgi = Absent("HBGI", "HBGI", need);
+    const std::string need =
+        FillText(LookupText("GlucoseProfile", "NeedRisk", "needs {needed} readings (has {count})"),
+                 {{"needed", std::to_string(kRiskMinimum)}, {"count", std::to_string(g.readings)}});
+    g.lbgi = Absent(TextId{"GlucoseProfile", "LBGI", "LBGI"}, need);
+    g.hbgi = Absent(TextId{"GlucoseProfile", "HBGI", "HBGI"}, need);
   }
 
   int adrrDays = 0;
@@ -223,14 +241,18 @@ GlucoseProfileReport BuildGlucoseProfile(const ReadingTable& table, const Report
   }
   if (adrrDays >= kAdrrDaysMinimum) {
     const double adrr = adrrSum / adrrDays;
-    g.adrr = Present("ADRR", "ADRR", adrr, Printf("%.1f", adrr));
-    g.adrr.category = adrr < 20 ? T("Low", "low risk")
-                      : adrr <= 40 ? T("Moderate", "moderate risk")
-                                   : T("High", "high risk");
+    g.adrr = Present(TextId{"GlucoseProfile", "ADRR", "ADRR"}, adrr, Printf("%.1f", adrr));
+    g.adrr.category = adrr < 20 ? LookupText("GlucoseProfile", "Low", "low risk")
+                      : adrr <= 40 ? LookupText("GlucoseProfile", "Moderate", "moderate risk")
+                                   : LookupText("GlucoseProfile", "High", "high risk");
   } else {
-    g.adrr = Absent("ADRR", "ADRR",
-                    Printf("needs %d days with %d or more readings (has %d)", kAdrrDaysMinimum,
-                           kAdrrDayReadings, adrrDays));
+    g.adrr = Absent(TextId{"GlucoseProfile", "ADRR", "ADRR"},
+                    FillText(LookupText("GlucoseProfile", "NeedAdrr",
+                                        "needs {needed} days with {readings} or more readings "
+                                        "(has {count})"),
+                             {{"needed", std::to_string(kAdrrDaysMinimum)},
+                              {"readings", std::to_string(kAdrrDayReadings)},
+                              {"count", std::to_string(adrrDays)}}));
   }
   return g;
 }

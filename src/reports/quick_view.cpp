@@ -1,5 +1,9 @@
 #include "reports/quick_view.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "base/text_lookup.h"
 #include "reports/classification.h"
 #include "reports/statistics.h"
 #include "reports/text_format.h"
@@ -57,11 +61,32 @@ struct Group {
 
 }  // namespace
 
-const std::string& QuickViewColumnSpec() {
-  static const std::string kSpec = Printf(
-      "Patient Name,190;# of Ratings,1,100;%%Below Target,1,120;%%Above Target,1,120;"
-      "#Hypo,1,80;HbA1c,1,80;Pre-meal Average,1,140;Post-meal Average,1,146");
-  return kSpec;
+std::string QuickViewColumnSpec() {
+  // Title and format of each column; a comma or semicolon in a translated title would split
+  // its entry.
+  static const std::pair<TextId, const char*> kColumns[] = {
+      {TextId{"Report", "ColPatientName", "Patient Name"}, ",190"},
+      {TextId{"Report", "ColRatings", "# of Ratings"}, ",1,100"},
+      {TextId{"Report", "ColBelowPct", "%Below Target"}, ",1,120"},
+      {TextId{"Report", "ColAbovePct", "%Above Target"}, ",1,120"},
+      {TextId{"Report", "ColHypo", "#Hypo"}, ",1,80"},
+      {TextId{"Report", "ColHbA1c", "HbA1c"}, ",1,80"},
+      {TextId{"Report", "ColPreMeal", "Pre-meal Average"}, ",1,140"},
+      {TextId{"Report", "ColPostMeal", "Post-meal Average"}, ",1,146"}};
+  std::string spec;
+  for (const auto& [title, format] : kColumns) {
+    std::string text = LookupText(title);  // dynamic text
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == ',' || c == ';'; }, ' ');
+    if (!spec.empty()) spec += ';';
+    spec += text + format;
+  }
+  return spec;
+}
+
+std::string SelectAllText() { return LookupText("Report", "SelectAll", "All patients"); }
+
+std::string SelectSpecialText() {
+  return LookupText("Report", "SelectSpecial", "Special View patients");
 }
 
 QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
@@ -104,7 +129,7 @@ QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
 }
 
 std::vector<SelectionRow> PatientSelectionList(Database& db) {
-  std::vector<SelectionRow> list{{kSelectAllText, false}, {kSelectSpecialText, false}};
+  std::vector<SelectionRow> list{{SelectAllText(), false}, {SelectSpecialText(), false}};
   const std::vector<std::string> names = ListPatientNames(db);
   for (auto it = names.rbegin(); it != names.rend(); ++it) list.push_back({*it, false});
   return list;
@@ -122,9 +147,10 @@ QuickViewSet BuildQuickView(Database& db, const std::vector<SelectionRow>& selec
   QuickViewSet set;
   set.columnSpec = QuickViewColumnSpec();
   bool all = false, special = false;
+  const std::string allText = SelectAllText(), specialText = SelectSpecialText();
   for (const SelectionRow& s : selection) {
-    if (s.text == kSelectAllText && &s == &selection[0]) all = s.checked;
-    if (s.text == kSelectSpecialText && selection.size() > 1 && &s == &selection[1])
+    if (s.text == allText && &s == &selection[0]) all = s.checked;
+    if (s.text == specialText && selection.size() > 1 && &s == &selection[1])
       special = s.checked;
   }
   for (std::size_t i = 2; i < selection.size(); ++i) {

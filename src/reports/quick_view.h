@@ -11,7 +11,7 @@
 namespace meridane {
 
 // "Patient Name,190;# of Ratings,1,100;%Below Target,1,120;…" as the grid shows it.
-const std::string& QuickViewColumnSpec();
+std::string QuickViewColumnSpec();
 inline constexpr int kQuickViewColumns = 8;
 
 struct QuickViewRow {
@@ -30,8 +30,9 @@ struct QuickViewSet {
 QuickViewRow BuildQuickViewRow(Database& db, const std::string& fullName,
                                const ReportPeriod& period);
 
-inline constexpr const char* kSelectAllText = "All patients";
-inline constexpr const char* kSelectSpecialText = "Special View patients";
+// The selection list's first two rows, in the user's language.
+std::string SelectAllText();
+std::string SelectSpecialText();
 struct SelectionRow {
   std::string text;
   bool checked = false;

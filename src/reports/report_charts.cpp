@@ -55,8 +55,8 @@ struct Accumulator {
 };
 
 void NameSeries(AverageChartSet& set) {
-  set.before.name = "Before Meal Average";
-  set.after.name = "After Meal Average";
+  set.before.name = LookupText("Report", "BeforeMealAverage", "Before Meal Average");
+  set.after.name = LookupText("Report", "AfterMealAverage", "After Meal Average");
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ DayAverageSet BuildDayAverageSet(const CPatientProfile& patient, const ReadingTa
     if (period.Contains(r.at) && IsValidGlucose(r.gluco) && r.slot >= 0 && r.slot <= 6)
       bySlot.Add(static_cast<std::size_t>(r.slot), r.gluco);
   for (int meal = 0; meal < 3; ++meal) {
-    set.categories.push_back(MealName(meal, patient.mealEnable));
+    set.categories.push_back(MealCaption(meal, patient.mealEnable));
     set.before.bars.push_back(bySlot.Bar(2 * meal + 1, targets.mmol));
     set.after.bars.push_back(bySlot.Bar(2 * meal + 2, targets.mmol));
   }
@@ -130,7 +130,10 @@ DayAverageSet BuildDayAverageSet(const CPatientProfile& patient, const ReadingTa
 
 WeekAverageSet BuildWeekAverageSet(const CPatientProfile& patient, const ReadingTable& readings,
                                    const ReportPeriod& period, const ReportTargets& targets) {
-  static const std::array<const char*, 7> kDays{"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const std::array<TextId, 7> kDays{
+      TextId{"Label", "Sun", "Sun"}, TextId{"Label", "Mon", "Mon"}, TextId{"Label", "Tue", "Tue"},
+      TextId{"Label", "Wed", "Wed"}, TextId{"Label", "Thu", "Thu"}, TextId{"Label", "Fri", "Fri"},
+      TextId{"Label", "Sat", "Sat"}};
   WeekAverageSet set;
   set.frame = MakeFrame(kReportWeekAverage, patient, period, targets, -0.5, 6.5);
   NameSeries(set);
@@ -141,7 +144,7 @@ WeekAverageSet BuildWeekAverageSet(const CPatientProfile& patient, const Reading
     (IsPreMealSlot(r.slot) ? before : after).Add(day, r.gluco);
   }
   for (std::size_t d = 0; d < 7; ++d) {
-    set.categories.push_back(kDays[d]);
+    set.categories.push_back(LookupText(kDays[d]));  // dynamic text
     set.before.bars.push_back(before.Bar(d, targets.mmol));
     set.after.bars.push_back(after.Bar(d, targets.mmol));
   }
@@ -192,7 +195,7 @@ PieSet BuildPieSet(const CPatientProfile& patient, const ReadingTable& readings,
   PieSet set;
   set.title = ReportTitle(kReportPie, period, patient);
   set.secondTitle = PieSecondTitle(patient);
-  for (int b = 0; b < kBandCount; ++b) set.bandNames[b] = BandName(static_cast<Band>(b));
+  for (int b = 0; b < kBandCount; ++b) set.bandNames[b] = BandCaption(static_cast<Band>(b));
 
   std::array<std::array<int, kBandCount>, kSlotCount> bySlot{};
   for (const GlucoReading& r : readings.entries) {
@@ -208,11 +211,11 @@ PieSet BuildPieSet(const CPatientProfile& patient, const ReadingTable& readings,
     Pie& pie = set.pies[p];
     const int slot = SlotOfPie(p);
     if (p == 0) {
-      pie.title = "Overall Totals";
+      pie.title = LookupText("Report", "PieOverall", "Overall Totals");
       for (const auto& counts : bySlot)
         for (int b = 0; b < kBandCount; ++b) pie.counts[b] += counts[b];
     } else {
-      pie.title = SlotName(slot, patient.mealEnable);
+      pie.title = SlotCaption(slot, patient.mealEnable);
       pie.counts = bySlot[slot];
     }
     for (int c : pie.counts) pie.total += c;

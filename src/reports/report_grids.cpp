@@ -10,15 +10,26 @@ namespace meridane {
 
 namespace {
 
-constexpr const char* kLogBookSpecMeal =
-    "Date,1,158;Before Meal1,1,100;After Meal1,1,100;Before Meal2,1,100;After Meal2,1,100;"
-    "Before Meal3,1,100;After Meal3,1,100;Bedtime Glucose,1,125;Insulin,1,100";
-constexpr const char* kLogBookSpecNamed =
-    "Date,1,158;Before Breakfast,1,125;After Breakfast,1,116;Before Lunch,1,101;"
-    "After Lunch,1,95;Before Dinner,1,103;After Dinner,1,94;Bedtime Glucose,1,125;Insulin,1,68";
-constexpr const char* kDataListSpec =
-    "Date,1,100;Time,1,90;Glucose,1,90;Insulin,1,140;OralMed,1,140;Exercise,1,140;Food,1,140;"
-    "Comments,134;";
+// Alignment and width of each column, in the order of the titles.
+constexpr const char* kLogBookFormatMeal[] = {",1,158", ",1,100", ",1,100", ",1,100", ",1,100",
+                                              ",1,100", ",1,100", ",1,125", ",1,100"};
+constexpr const char* kLogBookFormatNamed[] = {",1,158", ",1,125", ",1,116", ",1,101", ",1,95",
+                                               ",1,103", ",1,94",  ",1,125", ",1,68"};
+constexpr const char* kDataListFormat[] = {",1,100", ",1,90",  ",1,90",  ",1,140",
+                                           ",1,140", ",1,140", ",1,140", ",134;"};
+
+// The specification of looked-up titles; a comma or semicolon in a translated title would
+// split its entry, so it becomes a space.
+std::string ColumnSpec(const std::vector<TextId>& titles, const char* const* formats) {
+  std::string spec;
+  for (size_t i = 0; i < titles.size(); ++i) {
+    std::string title = LookupText(titles[i]);  // dynamic text
+    std::replace_if(title.begin(), title.end(), [](char c) { return c == ',' || c == ';'; }, ' ');
+    if (i > 0) spec += ';';
+    spec += title + formats[i];
+  }
+  return spec;
+}
 
 constexpr int kLogBookColumns = 9;
 constexpr int kInsulinColumn = 8;
@@ -31,9 +42,9 @@ int ToInt(const std::string& text) {
   }
 }
 
-void StartGrid(GridSet& grid, const char* spec) {
-  grid.columnSpec = spec;
-  grid.columns = ParseColumnSpec(spec);
+void StartGrid(GridSet& grid, std::string spec) {
+  grid.columnSpec = std::move(spec);
+  grid.columns = ParseColumnSpec(grid.columnSpec);
 }
 
 std::string AmountText(double amount, const std::string& name) {
@@ -54,6 +65,48 @@ Rgb BandColor(Band band) {
 }
 
 }  // namespace
+
+const std::vector<TextId>& LogBookTitles(bool mealEnable) {
+  static const std::vector<TextId> kMeal{
+      TextId{"Report", "ColDate", "Date"},
+      TextId{"Report", "ColBeforeMeal1", "Before Meal1"},
+      TextId{"Report", "ColAfterMeal1", "After Meal1"},
+      TextId{"Report", "ColBeforeMeal2", "Before Meal2"},
+      TextId{"Report", "ColAfterMeal2", "After Meal2"},
+      TextId{"Report", "ColBeforeMeal3", "Before Meal3"},
+      TextId{"Report", "ColAfterMeal3", "After Meal3"},
+      TextId{"Report", "ColBedtime", "Bedtime Glucose"},
+      TextId{"Report", "ColInsulin", "Insulin"}};
+  static const std::vector<TextId> kNamed{
+      TextId{"Report", "ColDate", "Date"},
+      TextId{"Report", "ColBeforeBreakfast", "Before Breakfast"},
+      TextId{"Report", "ColAfterBreakfast", "After Breakfast"},
+      TextId{"Report", "ColBeforeLunch", "Before Lunch"},
+      TextId{"Report", "ColAfterLunch", "After Lunch"},
+      TextId{"Report", "ColBeforeDinner", "Before Dinner"},
+      TextId{"Report", "ColAfterDinner", "After Dinner"},
+      TextId{"Report", "ColBedtime", "Bedtime Glucose"},
+      TextId{"Report", "ColInsulin", "Insulin"}};
+  return mealEnable ? kMeal : kNamed;
+}
+
+const std::vector<TextId>& DataListTitles() {
+  static const std::vector<TextId> kTitles{
+      TextId{"Report", "ColDate", "Date"},        TextId{"Report", "ColTime", "Time"},
+      TextId{"Report", "ColGlucose", "Glucose"},  TextId{"Report", "ColInsulin", "Insulin"},
+      TextId{"Report", "ColOralMed", "OralMed"},  TextId{"Report", "ColExercise", "Exercise"},
+      TextId{"Report", "ColFood", "Food"},        TextId{"Report", "ColComments", "Comments"}};
+  return kTitles;
+}
+
+const std::vector<TextId>& MultipleDownloadTitles() {
+  static const std::vector<TextId> kTitles{
+      TextId{"Report", "ColMedicalNo", "Medical Record No."},
+      TextId{"Report", "ColPatientName", "Patient Name"},
+      TextId{"Report", "ColGlucose", "Glucose"},
+      TextId{"Report", "ColTestingDate", "Testing Date"}};
+  return kTitles;
+}
 
 std::vector<GridColumn> ParseColumnSpec(const std::string& spec) {
   std::vector<GridColumn> columns;
@@ -103,7 +156,8 @@ std::vector<std::size_t> ReadingsInPeriod(const ReadingTable& readings,
 LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& readings,
                            const ReportPeriod& period, const ReportTargets& targets) {
   LogBookSet set;
-  StartGrid(set, patient.mealEnable ? kLogBookSpecMeal : kLogBookSpecNamed);
+  StartGrid(set, ColumnSpec(LogBookTitles(patient.mealEnable),
+                            patient.mealEnable ? kLogBookFormatMeal : kLogBookFormatNamed));
   const std::vector<std::size_t> in = ReadingsInPeriod(readings, period);
 
   std::array<long long, kSlotCount> sum{};
@@ -142,9 +196,9 @@ LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& r
 
   set.rows.emplace_back(kLogBookColumns);
   GridRow average(kLogBookColumns), target(kLogBookColumns), result(kLogBookColumns);
-  average[0].text = "Average";
-  target[0].text = "In target";
-  result[0].text = "# Result";
+  average[0].text = LookupText("Report", "RowAverage", "Average");
+  target[0].text = LookupText("Report", "RowInTarget", "In target");
+  result[0].text = LookupText("Report", "RowResults", "# Result");
   for (int slot = 1; slot <= kSlotNight; ++slot) {
     const int avg = AverageOf(sum[slot], valid[slot]);
     if (valid[slot] > 0 && avg != 0) average[slot].text = FormatGlucose(avg, targets.mmol);
@@ -159,9 +213,11 @@ LogBookSet BuildLogBookSet(const CPatientProfile& patient, const ReadingTable& r
 
 DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable& readings,
                              const ReportPeriod& period, const ReportTargets& targets) {
-  static const std::array<const char*, 3> kIntensity{"Mild", "Moderate", "Hard"};
+  static const std::array<TextId, 3> kIntensity{TextId{"Report", "Mild", "Mild"},
+                                                TextId{"Report", "Moderate", "Moderate"},
+                                                TextId{"Report", "Hard", "Hard"}};
   DataListSet set;
-  StartGrid(set, kDataListSpec);
+  StartGrid(set, ColumnSpec(DataListTitles(), kDataListFormat));
   const std::vector<std::size_t> in = ReadingsInPeriod(readings, period);
   set.rows.reserve(in.size());
   set.readingIndex.reserve(in.size());
@@ -175,15 +231,18 @@ DataListSet BuildDataListSet(const CPatientProfile& patient, const ReadingTable&
     row[3].text = AmountText(d.insulinAmount, d.insulin);
     row[4].text = AmountText(d.oralAmount, d.oral);
     if (d.exerciseHour != 0 || d.exerciseMinute != 0 || d.intensity != -1) {
-      const char* word = d.intensity >= 0 && d.intensity < 3 ? kIntensity[d.intensity] : "";
-      row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word);
+      const std::string word =
+          d.intensity >= 0 && d.intensity < 3 ? LookupText(kIntensity[d.intensity]) : "";  // dynamic text
+      row[5].text = Printf("%d:%d,%s", d.exerciseHour, d.exerciseMinute, word.c_str());
     }
     for (const auto& [amount, label] :
-         {std::pair{d.carbs, "carbs,"}, std::pair{d.fats, "fats,"}, std::pair{d.carlories, "cal,"},
-          std::pair{d.proteins, "proteins,"}}) {
+         {std::pair{d.carbs, TextId{"Report", "Carbs", "carbs,"}},
+          std::pair{d.fats, TextId{"Report", "Fats", "fats,"}},
+          std::pair{d.carlories, TextId{"Report", "Calories", "cal,"}},
+          std::pair{d.proteins, TextId{"Report", "Proteins", "proteins,"}}}) {
       if (amount == 0) continue;
       if (!row[6].text.empty()) row[6].text += "; ";
-      row[6].text += label + std::to_string(amount);
+      row[6].text += LookupText(label) + std::to_string(amount);  // dynamic text
     }
     for (const std::string* c :
          {&d.comment, &d.commentIns, &d.commentOra, &d.commentExe, &d.commentFoo}) {

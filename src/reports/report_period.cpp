@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 #include "reports/text_format.h"
 
@@ -40,6 +41,23 @@ std::string ReportName(int type) {
   return type >= 0 && type < kReportTypeCount ? kReports[type].name : "";
 }
 
+std::string ReportDisplayName(int type) {
+  static const std::array<TextId, kReportTypeCount> kShown{
+      TextId{"Report", "NameLogBook", "Logbook"},
+      TextId{"Report", "NameTrend", "Glucose Trand"},
+      TextId{"Report", "NamePie", "Pie Chart"},
+      TextId{"Report", "NameStandardDay", "Standard Day"},
+      TextId{"Report", "NameDayAverage", "Day Average Readings"},
+      TextId{"Report", "NameWeekAverage", "Week Average Readings"},
+      TextId{"Report", "NameHistogram", "Histogram"},
+      TextId{"Report", "NameDataList", "Data List"},
+      TextId{"Report", "NameSummary", "Summary Checks"},
+      TextId{"Report", "NameMultipleDownload", "Multiple Download"},
+      TextId{"Report", "NameQuickView", "Multiple Quick View"},
+      TextId{"Report", "NameGlucoseProfile", "Glucose Profile"}};
+  return type >= 0 && type < kReportTypeCount ? LookupText(kShown[type]) : "";  // dynamic text
+}
+
 int LatestDaysOfEntry(int entry) {
   return entry >= 1 && entry <= 4 ? kLatestDays[entry] : kLatestDays[0];
 }
@@ -62,10 +80,9 @@ ReportPeriod DefaultPeriod(const ReadingTable& readings, int entry, const Date& 
   return LatestPeriod(readings, LatestDaysOfEntry(entry), today);
 }
 
-const std::string& PeriodRefusalText() {
-  static const std::string kText =
-      "Please make sure your Start date is earlier than End date in the Time Blocks.";
-  return kText;
+std::string PeriodRefusalText() {
+  return LookupText("Report", "PeriodRefused",
+                    "Please make sure your Start date is earlier than End date in the Time Blocks.");
 }
 
 bool PickPeriod(const Date& first, const Date& last, ReportPeriod& period, Prompter& prompter) {
@@ -131,42 +148,49 @@ std::string MonthDayYear(const Date& d) {
 std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProfile& patient) {
   const Date& a = period.first;
   const Date& b = period.last;
-  const char* name = nullptr;
+  const std::string from = Printf("%02d/%02d/%04d", a.month, a.day, a.year);
+  const std::string to = Printf("%02d/%02d/%04d", b.month, b.day, b.year);
+  TextId name{};
   switch (type) {
     case kReportTrend:
-      name = "Glucose Trend";
+      name = TextId{"Report", "TitleTrend", "Glucose Trend"};
       break;
     case kReportStandardDay:
-      name = "Standard Day";
+      name = TextId{"Report", "TitleStandardDay", "Standard Day"};
       break;
     case kReportDayAverage:
-      name = "Day Average Readings";
+      name = TextId{"Report", "TitleDayAverage", "Day Average Readings"};
       break;
     case kReportWeekAverage:
-      name = "Week Average Readings";
+      name = TextId{"Report", "TitleWeekAverage", "Week Average Readings"};
       break;
     case kReportHistogram:
-      name = "Histogram";
+      name = TextId{"Report", "TitleHistogram", "Histogram"};
       break;
     case kReportPie:
-      return Printf("Pie Chart       From %02d/%02d/%04d     To     %02d/%02d/%04d", a.month, a.day,
-                    a.year, b.month, b.day, b.year);
+      return FillText(LookupText("Report", "PieTitle", "Pie Chart       From {from}     To     {to}"),
+                      {{"from", from}, {"to", to}});
     default:
       return {};
   }
-  return Printf(
-      "%s      From %02d/%02d/%04d  To  %02d/%02d/%04d                  Patient Name: %s(%s)", name,
-      a.month, a.day, a.year, b.month, b.day, b.year, patient.fullName.c_str(),
-      patient.medicalNo.c_str());
+  return FillText(LookupText("Report", "ChartTitle",
+                             "{report}      From {from}  To  {to}                  "
+                             "Patient Name: {name}({number})"),
+                  {{"report", LookupText(name)},  // dynamic text
+                   {"from", from},
+                   {"to", to},
+                   {"name", patient.fullName},
+                   {"number", patient.medicalNo}});
 }
 
 std::string PieSecondTitle(const CPatientProfile& patient) {
-  return Printf("Patient Name :%s(%s)", patient.fullName.c_str(), patient.medicalNo.c_str());
+  return FillText(LookupText("Report", "PiePatient", "Patient Name :{name}({number})"),
+                  {{"name", patient.fullName}, {"number", patient.medicalNo}});
 }
 
 std::string ValueAxisCaption(bool mmol) {
-  const char* caption = mmol ? "Glucose (mmol/L)" : "Glucose (mg/dL)";
-  return LookupText("Label", caption, caption);
+  return mmol ? LookupText("Label", "Glucose (mmol/L)", "Glucose (mmol/L)")
+              : LookupText("Label", "Glucose (mg/dL)", "Glucose (mg/dL)");
 }
 
 }  // namespace meridane

@@ -31,6 +31,9 @@ inline constexpr int kReportTypeCount = 12;
 std::string ReportListText(int type);
 // "Logbook", "Glucose Trand" … "Multiple Quick View"; "" out of range.
 std::string ReportName(int type);
+// The same names in the user's language, for page heads and print jobs (ReportName stays
+// as it is for the command line's machine-readable output).
+std::string ReportDisplayName(int type);
 
 // From 00:00:00 of `first` to 23:59:59 of `last`, both included.
 struct ReportPeriod {
@@ -58,7 +61,7 @@ ReportPeriod LatestPeriod(const ReadingTable& readings, int days, const Date& to
 std::optional<Date> NewestReadingDay(const ReadingTable& readings);
 
 // "Please make sure your Start date is earlier than End date in the Time Blocks."
-const std::string& PeriodRefusalText();
+std::string PeriodRefusalText();
 // Days picked by the user: refused (message shown, `period` unchanged, false) when the
 // start day lies after the end day; otherwise `period` becomes first..last.
 bool PickPeriod(const Date& first, const Date& last, ReportPeriod& period, Prompter& prompter);

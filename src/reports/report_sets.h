@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_lookup.h"
 #include "reports/report_period.h"
 #include "reports/statistics.h"
 #include "store/gluco_reading.h"
@@ -34,6 +35,12 @@ struct GridColumn {
 };
 // "Title,align,width;…" (a two-field entry is "Title,width").
 std::vector<GridColumn> ParseColumnSpec(const std::string& spec);
+
+// Column titles of the log book (named meals, or Meal1..Meal3 with mealEnable), the data
+// list and the clinic's multiple download list, for the grids, the PDF and the printed pages.
+const std::vector<TextId>& LogBookTitles(bool mealEnable);
+const std::vector<TextId>& DataListTitles();
+const std::vector<TextId>& MultipleDownloadTitles();
 
 struct GridCell {
   std::string text;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/text_lookup.h"
 #include "reports/text_format.h"
 
 namespace meridane {
@@ -10,7 +11,8 @@ ReportTargets LoadReportTargets(const CPatientProfile& patient) {
   const HealthRecord& h = patient.healthRecord;
   ReportTargets t;
   t.mmol = h.glucoUnit == 0;
-  t.unitCaption = t.mmol ? "Unit of Measurement : mmol/L" : "Unit of Measurement : mg/dL";
+  t.unitCaption = t.mmol ? LookupText("Report", "UnitMmol", "Unit of Measurement : mmol/L")
+                         : LookupText("Report", "UnitMgdl", "Unit of Measurement : mg/dL");
   t.axisTop = t.mmol ? 35 : 600;
   t.hypoglycemic = t.mmol ? static_cast<int>(h.hypoglycemic * kMgdlPerMmol) : h.hypoglycemic;
 
@@ -47,6 +49,16 @@ const char* BandName(Band band) {
       return "Below Target";
     case Band::Hypoglycemic:
       return "Hypoglycemic";
+  }
+  return "";
+}
+
+std::string BandCaption(Band band) {
+  switch (band) {
+    case Band::Above: return LookupText("Report", "BandAbove", "Above Target");
+    case Band::Within: return LookupText("Report", "BandWithin", "Within Target");
+    case Band::Below: return LookupText("Report", "BandBelow", "Below Target");
+    case Band::Hypoglycemic: return LookupText("Report", "BandHypo", "Hypoglycemic");
   }
   return "";
 }

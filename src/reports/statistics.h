@@ -43,6 +43,8 @@ GlucoseRange RangeOfSlot(const ReportTargets& targets, int slot);
 
 enum class Band { Above = 0, Within = 1, Below = 2, Hypoglycemic = 3 };
 inline constexpr int kBandCount = 4;
+// The same in the user's language, for reports.
+std::string BandCaption(Band band);
 // "Above Target", "Within Target", "Below Target", "Hypoglycemic"
 const char* BandName(Band band);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <set>
 
+#include "base/text_fill.h"
+#include "base/text_lookup.h"
 #include "reports/glucose_profile.h"
 #include "reports/report_sets.h"
 #include "reports/text_format.h"
@@ -28,26 +30,27 @@ int AgeOn(const Date& birth, const Date& today) {
 
 std::vector<std::pair<std::string, std::string>> SummaryFields::Captioned() const {
   std::vector<std::pair<std::string, std::string>> out{
-      {"Full Name:", fullName},
-      {"ID No:", IDNo},
-      {"Date of Birth:", dateOfBirth},
-      {"#Result:", result},
-      {"Standard Deviation:", standardDeviation},
-      {"Above Target:", aboveTarget},
-      {"Below Target:", belowTarget},
-      {"Within Target:", withinTarget},
-      {"Hypoglycemic:", hypoglycemic},
-      {"Average:", average},
+      {LookupText("Report", "FullName", "Full Name:"), fullName},
+      {LookupText("Report", "IDNo", "ID No:"), IDNo},
+      {LookupText("Report", "DateOfBirth", "Date of Birth:"), dateOfBirth},
+      {LookupText("Report", "Result", "#Result:"), result},
+      {LookupText("Report", "StandardDeviation", "Standard Deviation:"), standardDeviation},
+      {LookupText("Report", "AboveTarget", "Above Target:"), aboveTarget},
+      {LookupText("Report", "BelowTarget", "Below Target:"), belowTarget},
+      {LookupText("Report", "WithinTarget", "Within Target:"), withinTarget},
+      {LookupText("Report", "Hypoglycemic", "Hypoglycemic:"), hypoglycemic},
+      {LookupText("Report", "Average", "Average:"), average},
   };
   for (std::size_t i = 0; i < dayAverage.size(); ++i)
-    out.emplace_back(i == 0 ? "Day Average:" : "", dayAverage[i]);
-  out.emplace_back("HbA1c:", hbA1c);
-  out.emplace_back("Blood Pressure:", bloodPressure);
-  out.emplace_back("Ketnotes:", ketnotes);
-  out.emplace_back("Cholesterol:", "");
-  out.emplace_back("Total:", cholesterol);
-  out.emplace_back("LDL:", LDL);
-  out.emplace_back("HDL:", HDL);
+    out.emplace_back(i == 0 ? LookupText("Report", "DayAverage", "Day Average:") : "",
+                     dayAverage[i]);
+  out.emplace_back(LookupText("Report", "HbA1c", "HbA1c:"), hbA1c);
+  out.emplace_back(LookupText("Report", "BloodPressure", "Blood Pressure:"), bloodPressure);
+  out.emplace_back(LookupText("Report", "Ketnotes", "Ketnotes:"), ketnotes);
+  out.emplace_back(LookupText("Report", "Cholesterol", "Cholesterol:"), "");
+  out.emplace_back(LookupText("Report", "Total", "Total:"), cholesterol);
+  out.emplace_back(LookupText("Report", "Ldl", "LDL:"), LDL);
+  out.emplace_back(LookupText("Report", "Hdl", "HDL:"), HDL);
   return out;
 }
 
@@ -57,10 +60,13 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
   SummaryFields f;
   f.fullName = patient.fullName;
   f.IDNo = patient.IDNo;
-  f.dateOfBirth = Printf("%02d / %02d / %04d, %d years old", patient.birth.month, patient.birth.day,
-                         patient.birth.year, AgeOn(patient.birth, today));
-  f.dateOfBirthPdf = Printf("%02d / %02d / %04d,  %d years old", patient.birth.month,
-                            patient.birth.day, patient.birth.year, AgeOn(patient.birth, today));
+  const std::string birth = Printf("%02d / %02d / %04d", patient.birth.month, patient.birth.day,
+                                   patient.birth.year);
+  const std::string age = std::to_string(AgeOn(patient.birth, today));
+  f.dateOfBirth = FillText(LookupText("Report", "BirthAge", "{date}, {age} years old"),
+                           {{"date", birth}, {"age", age}});
+  f.dateOfBirthPdf = FillText(LookupText("Report", "BirthAgePdf", "{date},  {age} years old"),
+                              {{"date", birth}, {"age", age}});
 
   if (!readings.entries.empty()) {
     std::vector<int> valid;
@@ -94,18 +100,22 @@ SummaryFields BuildSummaryChecks(const CPatientProfile& patient, const ReadingTa
           ++c;
         }
       f.dayAverageScreen[i] = AverageText(AverageOf(s, c), targets.mmol);
-      f.dayAverage[i] = f.dayAverageScreen[i] + Printf("/%d days", kDayAverageSpans[i]);
+      f.dayAverage[i] = FillText(LookupText("Report", "DaysSpan", "{average}/{days} days"),
+                                 {{"average", f.dayAverageScreen[i]},
+                                  {"days", std::to_string(kDayAverageSpans[i])}});
     }
   }
 
   if (patient.healthRecordEnable) {
-    static const std::array<const char*, 5> kKetnotes{"Negative", "Trace", "Small", "Moderate",
-                                                      "Large"};
+    static const std::array<TextId, 5> kKetnotes{
+        TextId{"Report", "KetNegative", "Negative"}, TextId{"Report", "KetTrace", "Trace"},
+        TextId{"Report", "KetSmall", "Small"}, TextId{"Report", "KetModerate", "Moderate"},
+        TextId{"Report", "KetLarge", "Large"}};
     const HealthRecord& h = patient.healthRecord;
     if (h.hbA1C != 0) f.hbA1c = Printf("%2.1f%%", h.hbA1C);
     if (h.bloodPressureA != 0 || h.bloodPressureB != 0)
       f.bloodPressure = Printf("%d/%d", h.bloodPressureA, h.bloodPressureB);
-    if (h.ketnotes >= 0 && h.ketnotes < 5) f.ketnotes = kKetnotes[h.ketnotes];
+    if (h.ketnotes >= 0 && h.ketnotes < 5) f.ketnotes = LookupText(kKetnotes[h.ketnotes]);  // dynamic text
     if (h.cholesterol != 0) f.cholesterol = CountText(h.cholesterol);
     if (h.LDL != 0) f.LDL = CountText(h.LDL);
     if (h.HDL != 0) f.HDL = CountText(h.HDL);

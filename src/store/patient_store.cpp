@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/text_fill.h"
 #include "base/text_lookup.h"
 #include "base/unicode_nfc.h"
 #include "store/reading_store.h"
@@ -322,18 +323,20 @@ bool SharingAccepted(Database& db, Prompter& prompter, const PatientFormValues& 
     std::erase_if(found, [&](const PatientChoice& p) { return p.idNo == selfId; });
     return found;
   };
-  auto ask = [&](const std::vector<PatientChoice>& sharers, const char* key, const char* text) {
+  auto ask = [&](const std::vector<PatientChoice>& sharers, const TextId& question) {
     return sharers.empty() ||
-           prompter.Confirm(PatientChoicesText(sharers) + " " + LookupText("Patient", key, text),
+           prompter.Confirm(FillText(LookupText(question),  // dynamic text
+                                     {{"patients", PatientChoicesText(sharers)}}),
                             PromptButtons::YesNo, kWarning);
   };
   if (!form.meterSN.empty() && (!before || before->meterSN != form.meterSN) &&
-      !ask(others(FindPatientsByMeterSerial(db, form.meterSN)), "SharedMeter",
-           "already uses this meter. Save anyway?"))
+      !ask(others(FindPatientsByMeterSerial(db, form.meterSN)),
+           TextId{"Patient", "SharedMeterAsk", "{patients} already uses this meter. Save anyway?"}))
     return false;
   if (!medicalNo.empty() && (!before || before->medicalNo != medicalNo) &&
-      !ask(others(FindPatientsByMedicalNo(db, std::stoi(medicalNo))), "SharedMedicalNo",
-           "already has this medical record number. Save anyway?"))
+      !ask(others(FindPatientsByMedicalNo(db, std::stoi(medicalNo))),
+           TextId{"Patient", "SharedMedicalNoAsk",
+                  "{patients} already has this medical record number. Save anyway?"}))
     return false;
   return true;
 }
@@ -348,11 +351,12 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
   form.fullName = ComposeText(typed.fullName);
   const std::string id = editMode ? current.IDNo : form.IDNo;
   if (form.fullName.empty() || id.empty()) {
-    prompter.Message("* item is required", kWarning);
+    prompter.Message(LookupText("Patient", "Required", "* item is required"), kWarning);
     return FormSaveOutcome::Refused;
   }
   if (form.fullName.find('\'') != std::string::npos || id.find('\'') != std::string::npos) {
-    prompter.Confirm("* item cannot contain ' character.", PromptButtons::OkCancel, kWarning);
+    prompter.Confirm(LookupText("Patient", "NoQuote", "* item cannot contain ' character."),
+                     PromptButtons::OkCancel, kWarning);
     return FormSaveOutcome::Refused;
   }
   if (form.birth > Today()) {
@@ -366,14 +370,17 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
 
   CPatientProfile next;
   auto idExists = [&] {
-    prompter.Confirm("The ID exists.", PromptButtons::OkCancel, kWarning);
+    prompter.Confirm(LookupText("Patient", "IdExists", "The ID exists."), PromptButtons::OkCancel,
+                     kWarning);
     return FormSaveOutcome::Refused;
   };
   if (!editMode) {
     if (IdNoTaken(db, id)) return idExists();
     if (!SharingAccepted(db, prompter, form, medicalNo, id, nullptr))
       return FormSaveOutcome::Refused;
-    if (!prompter.Confirm("Are you sure to save a new patient " + who + "?")) {
+    if (!prompter.Confirm(FillText(
+            LookupText("Patient", "SaveNewAsk", "Are you sure to save a new patient {patient}?"),
+            {{"patient", who}}))) {
       return FormSaveOutcome::Declined;
     }
     // A new patient starts from defaults, whatever patient was current before.
@@ -427,8 +434,9 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
 bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {
   const std::string id = current.IDNo;
   if (id.empty()) return false;
-  if (!prompter.Confirm("Do you wanna to delete " + id + " from the PC?", PromptButtons::YesNo,
-                        kWarning, PromptIcon::None)) {
+  const std::string question = FillText(
+      LookupText("Patient", "DeleteAsk", "Do you wanna to delete {id} from the PC?"), {{"id", id}});
+  if (!prompter.Confirm(question, PromptButtons::YesNo, kWarning, PromptIcon::None)) {
     return false;
   }
   static const char* const kTables[] = {
