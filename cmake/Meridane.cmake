@@ -60,3 +60,13 @@ function(meridane_fuzz_target name source)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(${name} PRIVATE ${ARGN})
 endfunction()
+
+# meridane_note_texts(TEST): the test's programs note every text they look up in one folder
+# (MERIDANE_TEXT_LOG), emptied before and checked against the catalogue template after by
+# the text_lookups_seen test.
+set(MERIDANE_TEXT_LOG_DIR ${CMAKE_BINARY_DIR}/texts-seen)
+function(meridane_note_texts name)
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "MERIDANE_TEXT_LOG=${MERIDANE_TEXT_LOG_DIR}")
+  set_property(TEST ${name} APPEND PROPERTY FIXTURES_REQUIRED texts_log_empty)
+  set_property(TEST ${name} APPEND PROPERTY FIXTURES_SETUP texts_log_written)
+endfunction()

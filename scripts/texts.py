@@ -5,6 +5,7 @@
   texts.py check [--all] check every po/<lang>.po against the code (non-zero exit on findings)
   texts.py update        extract, then merge every po/<lang>.po with the new template
   texts.py new LANG      start po/LANG.po from the template (a translator's first step)
+  texts.py seen FOLDER   every text a run looked up (MERIDANE_TEXT_LOG=FOLDER) is in the template
 
 The code names each text in one of three literal forms: LookupText("Section", "Key",
 "Default"), Text("Section", "Key", "Default") in the window, and TextId{"Section", "Key",
@@ -34,8 +35,10 @@ DECLARATION = re.compile(r"([A-Za-z_][\w:<>]*)[\s&*]+$")
 CALL_KEYWORDS = {"return", "co_return", "co_yield", "throw", "case", "else", "do", "struct"}
 LITERAL_START = re.compile(r'(?:u8|u|U|L)?(R?)"')
 
+# The conversions the program's texts use; "%A" and "%n" are left out, so a caption such as
+# "%Above Target" is not taken for a format.
 PRINTF = re.compile(r"%(?:\d+\$)?[-+#0']*(?:\d+|\*)?(?:\.(?:\d+|\*))?"
-                    r"(?:hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGaAcspn]")
+                    r"(?:hh|h|ll|l|L|q|j|z|t)?[diouxXeEfFgGcsp]")
 QT_ARG = re.compile(r"%L?[1-9]\d?(?!\$)")
 NAMED = re.compile(r"\{[A-Za-z_]\w*\}")
 
@@ -447,6 +450,31 @@ def cmd_check(args):
     return 1 if failed else 0
 
 
+def cmd_seen(args):
+    """The texts a test run really looked up (MERIDANE_TEXT_LOG) must all be in the template:
+    a text that reaches a lookup through a table or a wrapper without a literal of its own
+    would otherwise stay English in every language."""
+    entries, _ = extract()
+    known = {(e.context, e.msgid) for e in entries}
+    seen = collections.Counter()
+    for name in sorted(os.listdir(args.folder)):
+        if not name.endswith(".log"):
+            continue
+        with open(os.path.join(args.folder, name), encoding="utf-8", errors="replace") as f:
+            for line in f:
+                parts = line.rstrip("\n").split("\x1f")
+                if len(parts) != 3:
+                    continue
+                text = re.sub(r"\\(.)", lambda m: "\n" if m.group(1) == "n" else m.group(1),
+                              parts[2])
+                seen[(parts[0] + "|" + parts[1], text)] += 1
+    missing = sorted(k for k in seen if k not in known)
+    print(f"{len(seen)} texts looked up in the run, {len(missing)} not in the catalogues")
+    for context, msgid in missing:
+        print(f"  {context} {short(msgid)!r}")
+    return 1 if missing or not seen else 0
+
+
 def cmd_extract(_args):
     entries, errors = write_pot()
     print(f"po/meridane.pot: {len(entries)} texts")
@@ -502,6 +530,9 @@ def main():
     new = sub.add_parser("new", help="start the catalogue of a new language")
     new.add_argument("lang")
     new.set_defaults(run=cmd_new)
+    seen = sub.add_parser("seen", help="every text a run looked up is in the template")
+    seen.add_argument("folder")
+    seen.set_defaults(run=cmd_seen)
     args = parser.parse_args()
     try:
         return args.run(args)

@@ -1,7 +1,11 @@
 #include "base/text_lookup.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 
@@ -72,6 +76,29 @@ std::optional<std::string> FindInFile(const std::string& file, std::string_view 
   return std::nullopt;
 }
 
+// With MERIDANE_TEXT_LOG naming a folder, every lookup is noted there (one file a process, a
+// line "section<US>key<US>default" with \\ and \n escaped), so the test run can show that
+// each text the program really looked up is in the catalogues — including the texts that
+// pass through tables and wrappers, which no reading of the source can follow for sure.
+void NoteLookup(std::string_view section, std::string_view key, std::string_view fallback) {
+  static const int fd = [] {
+    const char* dir = std::getenv("MERIDANE_TEXT_LOG");
+    if (!dir || !*dir) return -1;
+    const std::string path = std::string(dir) + "/texts-" + std::to_string(getpid()) + ".log";
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+  }();
+  if (fd < 0) return;
+  std::string line;
+  line.append(section).append("\x1f").append(key).append("\x1f");
+  for (char c : fallback) {
+    if (c == '\\') line += "\\\\";
+    else if (c == '\n') line += "\\n";
+    else line += c;
+  }
+  line += '\n';
+  if (::write(fd, line.data(), line.size()) < 0) return;
+}
+
 }  // namespace
 
 void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
@@ -81,6 +108,7 @@ void SetLanguageFile(std::string path) { LangFile() = std::move(path); }
 // 255-character limit belongs to the language file's buffer, and a longer translation cut
 // short (perhaps inside a character) would be a wrong text.
 std::string LookupText(std::string_view section, std::string_view key, std::string_view fallback) {
+  NoteLookup(section, key, fallback);
   if (auto v = FindInFile(LangFile(), section, key)) return std::move(*v);
   if (auto catalogue = ActiveTextCatalogue()) {
     std::string context;
