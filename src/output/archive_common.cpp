@@ -143,10 +143,6 @@ TransferResult FailedRun(Prompter& prompter, const std::string& text) {
   return r;
 }
 
-std::string FileText(const char* key, const char* fallback) {
-  return LookupText("FileMsg", key, fallback);  // dynamic text
-}
-
 bool IsPatientDatabase(const std::string& path) { return IsPatientDatabaseFile(path); }
 
 std::string WriteTargetText(TargetProblem problem, const std::string& fallback) {

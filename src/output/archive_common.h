@@ -112,9 +112,6 @@ struct TransferResult {
 // A refused or failed run: the message shown (when there is one) and returned.
 TransferResult FailedRun(Prompter& prompter, const std::string& text);
 
-// Reads a text for the user through the language lookup.
-std::string FileText(const char* key, const char* fallback);
-
 // True when `path` names the patient database or one of its journals, so a run that
 // overwrites its target must refuse it.
 bool IsPatientDatabase(const std::string& path);

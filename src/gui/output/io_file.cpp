@@ -312,7 +312,7 @@ bool CIOFile::RunCsvImport() {
   }
   const int filed = plan.readings.empty() ? 0 : FileImportedReadings(*db, patient, plan.readings);
   if (filed < 0) {
-    last_ = FailedRun(prompter_, FileText("ImportMsg1", "No reading was imported: the database "
+    last_ = FailedRun(prompter_, LookupText("FileMsg", "ImportMsg1", "No reading was imported: the database "
                                                         "refused the change."));
     return false;
   }
@@ -335,7 +335,7 @@ bool CIOFile::RunCsvImport() {
 bool CIOFile::RunFhirExport() {
   if (choice_->currentIndex() < 0) return true;  // as the export run: no patient, nothing written
   if (IsPatientDatabase(path_.toStdString())) {
-    last_ = FailedRun(prompter_, FileText("PathMsg2", "Cannot save data in the patient database "
+    last_ = FailedRun(prompter_, LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database "
                                                       "file itself."));
     return false;
   }
@@ -374,7 +374,7 @@ bool CIOFile::Run() {
   const QString text = pathEdit_->text();
   // A database file's path must be plain ASCII; the edit box is what the user sees.
   if (path_.endsWith(QLatin1Char('b')) && !IsLegalDatabasePath(text.toStdString())) {
-    prompter_.Message(FileText("PathMsg1", "Cannot save data in a illegal file path."),
+    prompter_.Message(LookupText("FileMsg", "PathMsg1", "Cannot save data in a illegal file path."),
                       WarningCaption());
     pathEdit_->setFocus();
     pathEdit_->selectAll();
@@ -383,7 +383,7 @@ bool CIOFile::Run() {
   if (text.isEmpty()) return true;
   // The run writes to the file chosen with Browse; a path typed in the box alone is not one.
   if (path_.isEmpty()) {
-    prompter_.Message(FileText("PathMsg3", "Please choose the file with the Browse button."),
+    prompter_.Message(LookupText("FileMsg", "PathMsg3", "Please choose the file with the Browse button."),
                       WarningCaption());
     browse_->setFocus();
     return false;
@@ -393,7 +393,7 @@ bool CIOFile::Run() {
   TransferRequest request = Request();
   const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
   if (writes && IsPatientDatabase(request.path)) {
-    last_ = FailedRun(prompter_, FileText("PathMsg2", "Cannot save data in the patient database "
+    last_ = FailedRun(prompter_, LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database "
                                                       "file itself."));
     return false;
   }
