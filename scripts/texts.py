@@ -28,7 +28,7 @@ PO_DIR = os.path.join(ROOT, "po")
 POT = os.path.join(PO_DIR, "meridane.pot")
 DYNAMIC_MARK = "// dynamic text"
 
-CALL = re.compile(r"(?<![\w.>:])(?:meridane::)?(LookupText|Text)\s*\(|(?<![\w.>:])(TextId)\s*\{")
+CALL = re.compile(r"(?<![\w.>:])(?:meridane::)?(LookupText|Text)\s*\(|(?<![\w.>:])(TextId)(?:\s+[A-Za-z_]\w*)?\s*\{")
 # A word right before the name makes it a declaration or definition (`QString Text(`), except
 # for the keywords that can precede a call.
 DECLARATION = re.compile(r"([A-Za-z_][\w:<>]*)[\s&*]+$")
@@ -216,7 +216,10 @@ def scan_file(path, rel):
             continue
         if len(values) == 3 and all(v is not None for v in values):
             section, key, default = values
-            entries.append((f"{section}|{key}", default, f"{rel}:{line}"))
+            # An empty text (a table's unused row) has nothing to translate, and an empty
+            # msgid would be the catalogue's header.
+            if default:
+                entries.append((f"{section}|{key}", default, f"{rel}:{line}"))
             continue
         last_line = line_of(code, end)
         if any(DYNAMIC_MARK in lines[k - 1] for k in range(line, last_line + 1)):

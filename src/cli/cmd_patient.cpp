@@ -81,7 +81,7 @@ void CheckProfileRules(const ProfileEditorState& editor) {
   const CPatientProfile& s = editor.staging;
   if ((editor.confirmed & (kSectionWorking | kSectionNonWorking)) &&
       !SchedulesValid(s.working, s.workEnable, s.nonWorking.blocks))
-    throw CliExit{1, kTimeBlockErrorText};
+    throw CliExit{1, LookupText(kTimeBlockError)};  // dynamic text
   if (editor.confirmed & kSectionHealthRecord) {
     HealthCheck check = CheckHealthRecord(HealthEntriesFrom(s.healthRecord));
     if (!check.ok)

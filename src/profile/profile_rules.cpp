@@ -201,6 +201,27 @@ MedicineList ListOf(bool insulin) {
 
 }  // namespace
 
+std::string ListEntryCaption(const std::string& text) {
+  static const TextId kCaptions[] = {
+      TextId{"Label", "Cardiovascular", "Cardiovascular"},
+      TextId{"Label", "Cerebrovascular", "Cerebrovascular"},
+      TextId{"Label", "Foot Infections", "Foot Infections"},
+      TextId{"Label", "High Blood Pressure", "High Blood Pressure"},
+      TextId{"Label", "High Choles terol", "High Choles terol"},
+      TextId{"Label", "Nephrpathy", "Nephrpathy"},
+      TextId{"Label", "Neuropathy", "Neuropathy"},
+      TextId{"Label", "Peripheral Vascular", "Peripheral Vascular"},
+      TextId{"Label", "Retinopathy", "Retinopathy"},
+      TextId{"Label", "Custom", "Custom"},
+      TextId{"Label", "Custom 1", "Custom 1"},
+      TextId{"Label", "Custom 2", "Custom 2"},
+      TextId{"Label", "Custom 3", "Custom 3"},
+      TextId{"Label", "Custom 4", "Custom 4"}};
+  for (const TextId& t : kCaptions)
+    if (text == t.fallback) return LookupText(t);  // dynamic text
+  return text;
+}
+
 void SplitMedicines(const Medications& m, bool insulin, std::vector<ListEntry>& offered,
                     std::vector<ListEntry>& chosen) {
   offered.clear();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_lookup.h"
 #include "reports/classification.h"
 #include "store/patient_profile.h"
 
@@ -15,8 +16,9 @@ namespace meridane {
 
 // ---- schedule ----
 
-inline constexpr const char* kTimeBlockErrorText =
-    "Time blocks setting error.\nPlease kindly modify your setting and save again.";
+inline constexpr TextId kTimeBlockError{
+    "ScheduleMsg", "TimeBlockMsg",
+    "Time blocks setting error.\nPlease kindly modify your setting and save again."};
 
 // "%02d:%02d" in 24-hour format, else "%02d:%02d am" / "%02d:%02d pm" with 12 for 0 and 12.
 std::string FormatClock(TimeOfDay t, bool twentyFourHour);
@@ -98,6 +100,11 @@ void SetChosenMedicines(const std::vector<ListEntry>& chosen, bool insulin, Medi
 std::vector<std::string> ChosenInsulinNames(const Medications& m);
 // The names of the patient's chosen insulins (insulin true) or oral medicines.
 std::vector<std::string> ChosenMedicineNames(const Medications& m, bool insulin);
+
+// The text a two-list entry shows: the built-in complications and the custom slots'
+// placeholders ("Custom", "Custom 1" …) in the user's language; medicine names and the names
+// a user typed as they are.
+std::string ListEntryCaption(const std::string& text);
 
 inline constexpr int kComplicationCustomIndex = 9;  // the "Custom" entry after the nine
 void SplitComplications(const Complications& c, std::vector<ListEntry>& offered,

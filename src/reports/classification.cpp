@@ -99,14 +99,17 @@ std::string SlotCaption(int slot, bool mealEnable) {
   return LookupText(mealEnable ? kGeneric[slot - 1] : kNamed[slot - 1]);  // dynamic text
 }
 
-const std::array<const char*, 7>& BlockLabels(bool nonMealNames) {
-  static const std::array<const char*, 7> kMeal{"Before-Breakfast", "After-Breakfast",
-                                                "Before-Lunch",     "After-Lunch",
-                                                "Before-Dinner",   "After-Dinner",
-                                                "Night"};
-  static const std::array<const char*, 7> kNonMeal{"Before-Meal1", "After-Meal1", "Before-Meal2",
-                                                   "After-Meal2",  "Before-Meal3", "After-Meal3",
-                                                   "Night"};
+const std::array<TextId, 7>& BlockLabels(bool nonMealNames) {
+  static const std::array<TextId, 7> kMeal{
+      TextId{"Label", "Before-Breakfast", "Before-Breakfast"}, TextId{"Label", "After-Breakfast", "After-Breakfast"},
+      TextId{"Label", "Before-Lunch", "Before-Lunch"}, TextId{"Label", "After-Lunch", "After-Lunch"},
+      TextId{"Label", "Before-Dinner", "Before-Dinner"}, TextId{"Label", "After-Dinner", "After-Dinner"},
+      TextId{"Label", "Night", "Night"}};
+  static const std::array<TextId, 7> kNonMeal{
+      TextId{"Label", "Before-Meal1", "Before-Meal1"}, TextId{"Label", "After-Meal1", "After-Meal1"},
+      TextId{"Label", "Before-Meal2", "Before-Meal2"}, TextId{"Label", "After-Meal2", "After-Meal2"},
+      TextId{"Label", "Before-Meal3", "Before-Meal3"}, TextId{"Label", "After-Meal3", "After-Meal3"},
+      TextId{"Label", "Night", "Night"}};
   return nonMealNames ? kNonMeal : kMeal;
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "base/text_lookup.h"
 #include "store/date_time.h"
 #include "store/gluco_reading.h"
 #include "store/patient_profile.h"
@@ -52,8 +53,8 @@ std::string SlotName(int slot, bool mealEnable);
 // The same slot names and meal names in the user's language, for reports.
 std::string SlotCaption(int slot, bool mealEnable);
 std::string MealCaption(int meal, bool mealEnable);
-// The seven time-block labels, slots 1 to 7: "Before-Breakfast" … "Night", or
-// "Before-Meal1" … when nonMealNames (the patient's mealEnable) is set.
-const std::array<const char*, 7>& BlockLabels(bool nonMealNames);
+// The seven time-block labels (English text and lookup), slots 1 to 7: "Before-Breakfast" …
+// "Night", or "Before-Meal1" … when nonMealNames (the patient's mealEnable) is set.
+const std::array<TextId, 7>& BlockLabels(bool nonMealNames);
 
 }  // namespace meridane

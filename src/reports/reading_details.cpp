@@ -9,24 +9,36 @@
 
 namespace meridane {
 
-const std::array<const char*, kDetailPageCount> kDetailPageTitles{
-    "Glucose", "Insulin", "Oral Medicine", "Exercise", "Food"};
-const std::array<const char*, 4> kSampleKinds{"Finger Tip", "Alternate Site", "Laboratory",
-                                              "Control"};
-const std::array<const char*, 10> kCircumstances{"illness",  "Vacation", "Stress",
-                                                 "Feel Hypo", "Menses",   "Food",
-                                                 "Exercise", "Exercise Type", "Medication",
-                                                 "Other"};
-const std::array<const char*, 4> kFoodOptions{"Different Food", "Fasting", "Too much food",
-                                              "Not enough food"};
-const std::array<const char*, 2> kExerciseTimings{"Before", "After"};
-const std::array<const char*, 2> kExerciseKinds{"Mild", "Hard"};
-const std::array<const char*, 3> kInsulinKinds{"Injection", "Bolus", "Pump Daily total"};
-const std::array<const char*, 3> kIntensities{"Mild", "Moderate", "Hard"};
+// Shown through the text lookup under their English names; the stored value is the index.
+const std::array<TextId, kDetailPageCount> kDetailPageTitles{
+    TextId{"Label", "Glucose", "Glucose"}, TextId{"Label", "Insulin", "Insulin"},
+    TextId{"Label", "Oral Medicine", "Oral Medicine"}, TextId{"Label", "Exercise", "Exercise"},
+    TextId{"Label", "Food", "Food"}};
+const std::array<TextId, 4> kSampleKinds{
+    TextId{"Label", "Finger Tip", "Finger Tip"}, TextId{"Label", "Alternate Site", "Alternate Site"},
+    TextId{"Label", "Laboratory", "Laboratory"}, TextId{"Label", "Control", "Control"}};
+const std::array<TextId, 10> kCircumstances{
+    TextId{"Label", "illness", "illness"}, TextId{"Label", "Vacation", "Vacation"},
+    TextId{"Label", "Stress", "Stress"}, TextId{"Label", "Feel Hypo", "Feel Hypo"},
+    TextId{"Label", "Menses", "Menses"}, TextId{"Label", "Food", "Food"},
+    TextId{"Label", "Exercise", "Exercise"}, TextId{"Label", "Exercise Type", "Exercise Type"},
+    TextId{"Label", "Medication", "Medication"}, TextId{"Label", "Other", "Other"}};
+const std::array<TextId, 4> kFoodOptions{
+    TextId{"Label", "Different Food", "Different Food"}, TextId{"Label", "Fasting", "Fasting"},
+    TextId{"Label", "Too much food", "Too much food"}, TextId{"Label", "Not enough food", "Not enough food"}};
+const std::array<TextId, 2> kExerciseTimings{TextId{"Label", "Before", "Before"}, TextId{"Label", "After", "After"}};
+const std::array<TextId, 2> kExerciseKinds{TextId{"Label", "Mild", "Mild"}, TextId{"Label", "Hard", "Hard"}};
+const std::array<TextId, 3> kInsulinKinds{
+    TextId{"Label", "Injection", "Injection"}, TextId{"Label", "Bolus", "Bolus"},
+    TextId{"Label", "Pump Daily total", "Pump Daily total"}};
+const std::array<TextId, 3> kIntensities{
+    TextId{"Label", "Mild", "Mild"}, TextId{"Label", "Moderate", "Moderate"},
+    TextId{"Label", "Hard", "Hard"}};
 
 std::vector<std::string> DetailSlotList(bool mealEnable) {
-  const auto& labels = BlockLabels(mealEnable);
-  return {labels.begin(), labels.end()};
+  std::vector<std::string> out;
+  for (const TextId& t : BlockLabels(mealEnable)) out.push_back(t.fallback);
+  return out;
 }
 
 int SlotListEntry(int slot) { return slot >= 1 && slot <= kSlotNight ? slot - 1 : -1; }
@@ -121,24 +133,25 @@ std::optional<DetailFailure> ValidateDetailEntries(const DetailEntries& e) {
     const char* column;
     double max;
     bool whole;
-    const char* message;
+    const TextId* message;
   };
   const Check checks[] = {
       {e.insulinAmount, kDetailInsulin, "insulinAmount", InsulinAmountLimit(e.insulinType), false,
-       ""},
-      {e.oralAmount, kDetailOral, "oralAmount", 10, true, kOralIntegerMessage},
-      {e.exerciseHour, kDetailExercise, "exerciseHour", 23, true, ""},
-      {e.exerciseMinute, kDetailExercise, "exerciseMinute", 59, true, ""},
-      {e.carbs, kDetailFood, "carbs", 250, true, ""},
-      {e.fats, kDetailFood, "fats", 250, true, ""},
-      {e.carlories, kDetailFood, "carlories", 2500, true, ""},
-      {e.proteins, kDetailFood, "proteins", 250, true, ""},
+       nullptr},
+      {e.oralAmount, kDetailOral, "oralAmount", 10, true, &kOralIntegerMessage},
+      {e.exerciseHour, kDetailExercise, "exerciseHour", 23, true, nullptr},
+      {e.exerciseMinute, kDetailExercise, "exerciseMinute", 59, true, nullptr},
+      {e.carbs, kDetailFood, "carbs", 250, true, nullptr},
+      {e.fats, kDetailFood, "fats", 250, true, nullptr},
+      {e.carlories, kDetailFood, "carlories", 2500, true, nullptr},
+      {e.proteins, kDetailFood, "proteins", 250, true, nullptr},
   };
   for (const Check& c : checks) {
     // Written so that NaN (an unreadable entry) fails as well.
     const bool inRange = c.value >= 0 && c.value <= c.max;
     if (inRange && (!c.whole || std::floor(c.value) == c.value)) continue;
-    return DetailFailure{c.page, c.column, c.max, c.whole, c.message};
+    return DetailFailure{c.page, c.column, c.max, c.whole,
+                         c.message ? LookupText(*c.message) : std::string()};  // dynamic text
   }
   return std::nullopt;
 }

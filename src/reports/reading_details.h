@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text_lookup.h"
 #include "store/gluco_reading.h"
 
 namespace meridane {
@@ -23,14 +24,14 @@ enum DetailPage : int {
 };
 
 // Page titles and the coded choices, index = stored code.
-extern const std::array<const char*, kDetailPageCount> kDetailPageTitles;
-extern const std::array<const char*, 4> kSampleKinds;      // type
-extern const std::array<const char*, 10> kCircumstances;   // commentOptions, bit i = 1 << i
-extern const std::array<const char*, 4> kFoodOptions;      // commentOptionsFood
-extern const std::array<const char*, 2> kExerciseTimings;  // commentOptionsExercise
-extern const std::array<const char*, 2> kExerciseKinds;    // commentOptionsType
-extern const std::array<const char*, 3> kInsulinKinds;     // insulinType
-extern const std::array<const char*, 3> kIntensities;      // intensity
+extern const std::array<TextId, kDetailPageCount> kDetailPageTitles;
+extern const std::array<TextId, 4> kSampleKinds;      // type
+extern const std::array<TextId, 10> kCircumstances;   // commentOptions, bit i = 1 << i
+extern const std::array<TextId, 4> kFoodOptions;      // commentOptionsFood
+extern const std::array<TextId, 2> kExerciseTimings;  // commentOptionsExercise
+extern const std::array<TextId, 2> kExerciseKinds;    // commentOptionsType
+extern const std::array<TextId, 3> kInsulinKinds;     // insulinType
+extern const std::array<TextId, 3> kIntensities;      // intensity
 
 inline constexpr std::size_t kMaxDetailComment = 40;
 inline constexpr std::size_t kMaxDetailName = 20;
@@ -92,7 +93,7 @@ struct DetailFailure {
   std::string message;  // a message of its own ("Please enter an integer."), else ""
 };
 std::optional<DetailFailure> ValidateDetailEntries(const DetailEntries& e);
-inline constexpr const char* kOralIntegerMessage = "Please enter an integer.";
+inline constexpr TextId kOralIntegerMessage{"RecordDetail", "Integer", "Please enter an integer."};
 
 // Saving from the editor: the reading takes the record (keyed by the patient and its idx)
 // and the chosen slot (0 keeps the reading's slot), and its meter mark becomes 2. A slot

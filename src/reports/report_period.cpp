@@ -11,22 +11,22 @@ namespace meridane {
 namespace {
 
 struct ReportNames {
-  const char* listText;
+  TextId listText;
   const char* name;
 };
 constexpr std::array<ReportNames, kReportTypeCount> kReports{{
-    {"LogBook", "Logbook"},
-    {"Glucose Trend", "Glucose Trand"},
-    {"Pie Chart", "Pie Chart"},
-    {"Standard day", "Standard Day"},
-    {"Day Average Readings", "Day Average Readings"},
-    {"Week Average Readings", "Week Average Readings"},
-    {"Histogram", "Histogram"},
-    {"Data List", "Data List"},
-    {"Summary Checks", "Summary Checks"},
-    {"", "Multiple Download"},
-    {"", "Multiple Quick View"},
-    {"Glucose Profile", "Glucose Profile"},
+    {TextId{"Report", "ListLogBook", "LogBook"}, "Logbook"},
+    {TextId{"Report", "ListTrend", "Glucose Trend"}, "Glucose Trand"},
+    {TextId{"Report", "ListPie", "Pie Chart"}, "Pie Chart"},
+    {TextId{"Report", "ListStandardDay", "Standard day"}, "Standard Day"},
+    {TextId{"Report", "ListDayAverage", "Day Average Readings"}, "Day Average Readings"},
+    {TextId{"Report", "ListWeekAverage", "Week Average Readings"}, "Week Average Readings"},
+    {TextId{"Report", "ListHistogram", "Histogram"}, "Histogram"},
+    {TextId{"Report", "ListDataList", "Data List"}, "Data List"},
+    {TextId{"Report", "ListSummary", "Summary Checks"}, "Summary Checks"},
+    {TextId{"", "", ""}, "Multiple Download"},
+    {TextId{"", "", ""}, "Multiple Quick View"},
+    {TextId{"Report", "ListGlucoseProfile", "Glucose Profile"}, "Glucose Profile"},
 }};
 
 constexpr std::array<int, 5> kLatestDays{7, 14, 30, 60, 90};
@@ -34,7 +34,8 @@ constexpr std::array<int, 5> kLatestDays{7, 14, 30, 60, 90};
 }  // namespace
 
 std::string ReportListText(int type) {
-  return type >= 0 && type < kReportTypeCount ? kReports[type].listText : "";
+  if (type < 0 || type >= kReportTypeCount || !*kReports[type].listText.fallback) return "";
+  return LookupText(kReports[type].listText);  // dynamic text
 }
 
 std::string ReportName(int type) {
@@ -62,7 +63,10 @@ int LatestDaysOfEntry(int entry) {
   return entry >= 1 && entry <= 4 ? kLatestDays[entry] : kLatestDays[0];
 }
 
-std::string PeriodListText(int entry) { return Printf("Latest %d days", LatestDaysOfEntry(entry)); }
+std::string PeriodListText(int entry) {
+  return FillText(LookupText("Period", "LatestDays", "Latest {days} days"),
+                  {{"days", std::to_string(LatestDaysOfEntry(entry))}});
+}
 
 std::optional<Date> NewestReadingDay(const ReadingTable& readings) {
   std::optional<Date> newest;
@@ -150,7 +154,7 @@ std::string ReportTitle(int type, const ReportPeriod& period, const CPatientProf
   const Date& b = period.last;
   const std::string from = Printf("%02d/%02d/%04d", a.month, a.day, a.year);
   const std::string to = Printf("%02d/%02d/%04d", b.month, b.day, b.year);
-  TextId name{};
+  TextId name = {};
   switch (type) {
     case kReportTrend:
       name = TextId{"Report", "TitleTrend", "Glucose Trend"};

@@ -27,7 +27,8 @@ enum ReportType : int {
 };
 inline constexpr int kReportTypeCount = 12;
 
-// "LogBook", "Glucose Trend" … as the individual-mode list shows them; "" for 9 and 10.
+// "LogBook", "Glucose Trend" … as the individual-mode list shows them, in the user's
+// language; "" for 9 and 10.
 std::string ReportListText(int type);
 // "Logbook", "Glucose Trand" … "Multiple Quick View"; "" out of range.
 std::string ReportName(int type);
@@ -49,7 +50,7 @@ struct ReportPeriod {
 // Days back from the end day for the period list's entry: 1 → 14, 2 → 30, 3 → 60,
 // 4 → 90, anything else → 7.
 int LatestDaysOfEntry(int entry);
-// "Latest 7 days" … "Latest 90 days"
+// "Latest 7 days" … "Latest 90 days", in the user's language
 std::string PeriodListText(int entry);
 
 // The day of the newest reading (today when there is none) and the N days before it.

@@ -18,7 +18,7 @@ std::vector<DualListItem> ToItems(const std::vector<ListEntry>& entries) {
   for (const auto& e : entries) {
     // The built-in names and the custom placeholders come from the store in English; a
     // translated one must go back as it came, or it would be saved as a custom name.
-    const QString shown = Text("Label", e.text.c_str(), e.text.c_str());  // dynamic text
+    const QString shown = QString::fromStdString(ListEntryCaption(e.text));
     const QString stored = QString::fromStdString(e.text);
     out.push_back({e.index, shown, e.custom, shown == stored ? QString() : stored});
   }

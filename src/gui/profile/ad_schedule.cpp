@@ -124,7 +124,7 @@ void CADSchedule::Refresh() {
     auto& rows = col == 0 ? work_ : non_;
     Schedule s = Read(col == 1);
     for (int b = 0; b < 7; ++b) {
-      rows[b].name->setText(Text("Label", names[b], names[b]));  // dynamic text
+      rows[b].name->setText(Text(names[b]));
       if (rows[b].start->displayFormat() != format) rows[b].start->setDisplayFormat(format);
       rows[b].end->setText(QString::fromStdString(FormatClock(BlockEnd(s, b), h24)));
       if (col == 1) {
@@ -137,8 +137,7 @@ void CADSchedule::Refresh() {
 
 bool CADSchedule::Validate(Prompter& prompter) {
   if (SchedulesValid(Read(false), separate_->isChecked(), Read(true))) return true;
-  prompter.Message(LookupText("ScheduleMsg", "TimeBlockMsg", kTimeBlockErrorText),  // dynamic text
-                   WarningCaption());
+  prompter.Message(LookupText(kTimeBlockError), WarningCaption());  // dynamic text
   return false;
 }
 

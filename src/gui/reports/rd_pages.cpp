@@ -19,16 +19,13 @@ namespace meridane {
 
 namespace {
 
-// The detail lists' texts are the reading details' own, looked up by their English text.
-QString LabelText(const char* text) { return Text("Label", text, text); }  // dynamic text
-
 // A choice list whose first entry is blank: entry 0 is "none" (-1), entry i is code i - 1,
 // so a choice made by mistake can be taken back.
 template <std::size_t N>
-QComboBox* ChoiceBox(QWidget* parent, const std::array<const char*, N>& texts) {
+QComboBox* ChoiceBox(QWidget* parent, const std::array<TextId, N>& texts) {
   auto* box = new QComboBox(parent);
   box->addItem(QString());
-  for (const char* t : texts) box->addItem(LabelText(t));
+  for (const TextId& t : texts) box->addItem(Text(t));
   return box;
 }
 int ChoiceOf(const QComboBox* box) { return box->currentIndex() - 1; }
@@ -128,8 +125,7 @@ CRDGlucose::CRDGlucose(const CPatientProfile& patient, const GlucoReading& readi
   AddRow(Text("Label", "Time", "Time :"), time_);
 
   slot_ = new QComboBox(this);
-  for (const std::string& s : DetailSlotList(patient.mealEnable))
-    slot_->addItem(LabelText(s.c_str()));
+  for (const TextId& t : BlockLabels(patient.mealEnable)) slot_->addItem(Text(t));
   slot_->setCurrentIndex(SlotListEntry(reading.slot));
   // Once saved from this editor (mark 2) a reading keeps its slot.
   slot_->setEnabled(reading.mark != 2);
@@ -147,7 +143,7 @@ CRDGlucose::CRDGlucose(const CPatientProfile& patient, const GlucoReading& readi
   value_->setFocusPolicy(Qt::NoFocus);
   value_->setFixedWidth(90);
   value_->setAlignment(Qt::AlignRight);
-  unit_ = new QLabel(LabelText(shown.caption.c_str()), valueRow);
+  unit_ = new QLabel(QString::fromStdString(shown.caption), valueRow);
   vl->addWidget(value_);
   vl->addWidget(unit_);
   vl->addStretch(1);
@@ -158,7 +154,7 @@ CRDGlucose::CRDGlucose(const CPatientProfile& patient, const GlucoReading& readi
   auto* g = new QGridLayout(group);
   g->setHorizontalSpacing(12);
   for (int bit = 0; bit < static_cast<int>(checks_.size()); ++bit)
-    checks_[bit] = new QCheckBox(LabelText(kCircumstances[bit]), group);
+    checks_[bit] = new QCheckBox(Text(kCircumstances[bit]), group);
   food_ = ChoiceBox(group, kFoodOptions);
   timing_ = ChoiceBox(group, kExerciseTimings);
   kind_ = ChoiceBox(group, kExerciseKinds);
@@ -215,7 +211,7 @@ CRDInsulin::CRDInsulin(const std::vector<std::string>& insulins, QWidget* parent
   nameBox_->setMinimumWidth(200);
   AddRow(Text("Label", "Insulin", "Insulin :"), nameBox_);
   for (int k = 0; k < 3; ++k) {
-    kinds_[k] = new QRadioButton(LabelText(kInsulinKinds[k]), this);
+    kinds_[k] = new QRadioButton(Text(kInsulinKinds[k]), this);
     amounts_[k] = NumberField(this);
     const int row = grid()->rowCount();
     grid()->addWidget(kinds_[k], row, 0);

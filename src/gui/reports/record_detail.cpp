@@ -30,8 +30,7 @@ CRecordDetail::CRecordDetail(const CPatientProfile& patient, const GlucoReading&
   pages_ = {glucose_, insulin_, oral_, exercise_, food_};
   for (int i = 0; i < kDetailPageCount; ++i) {
     pages_[i]->Load(reading.detail);
-    tabs_->addTab(pages_[i],
-                  Text("Label", kDetailPageTitles[i], kDetailPageTitles[i]));  // dynamic text
+    tabs_->addTab(pages_[i], Text(kDetailPageTitles[i]));
   }
 
   auto makeButton = [this](const QString& text) {
@@ -81,9 +80,7 @@ void CRecordDetail::OnSave() {
     tabs_->setCurrentIndex(failure->page);
     CRDPage* page = pages_[failure->page];
     if (!failure->message.empty()) {
-      // The core's own message, looked up under the key it has always had.
-      prompter_.Message(LookupText("RecordDetail", "Integer", failure->message),  // dynamic text
-                        WarningCaption());
+      prompter_.Message(failure->message, WarningCaption());
     } else {
       const QString max = QString::fromStdString(DetailNumberText(failure->max));
       page->ShowHint(failure->wholeNumber

@@ -47,15 +47,10 @@ QDateEdit* MakePicker() {
 CReportPage::CReportPage(AppState& state, Prompter& prompter, QWidget* parent)
     : CAreaPage(parent), state_(state), prompter_(prompter) {
   reportList_ = new QComboBox;
-  for (int t : kListedReports) {
-    const std::string text = ReportListText(t);
-    reportList_->addItem(Text("Report", text.c_str(), text.c_str()), t);  // dynamic text
-  }
+  for (int t : kListedReports) reportList_->addItem(QString::fromStdString(ReportListText(t)), t);
   periodList_ = new QComboBox;
-  for (int e = 0; e < kPeriodEntries; ++e) {
-    const std::string text = PeriodListText(e);
-    periodList_->addItem(Text("Period", text.c_str(), text.c_str()));  // dynamic text
-  }
+  for (int e = 0; e < kPeriodEntries; ++e)
+    periodList_->addItem(QString::fromStdString(PeriodListText(e)));
   // The lists are as wide as their entries where there is room, and give some up before
   // a long entry (a translation) widens the bar past the window; open, each shows its
   // entries whole.
