@@ -195,8 +195,9 @@ def scan_file(path, rel):
     for m in CALL.finditer(code):
         name = m.group(1) or m.group(2)
         before = code[code.rfind("\n", 0, m.start()) + 1:m.start()]
+        # A TextId is always a text, declared or not; a function of the name is not.
         decl = DECLARATION.search(before)
-        if decl and decl.group(1) not in CALL_KEYWORDS:
+        if name != "TextId" and decl and decl.group(1) not in CALL_KEYWORDS:
             continue
         if name == "TextId" and re.search(r"\bstruct\s+$", before):
             continue
