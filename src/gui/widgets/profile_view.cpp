@@ -1,5 +1,6 @@
 #include "gui/widgets/profile_view.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include "output/print_pages.h"
@@ -49,9 +50,18 @@ void CProfileView::RenderReport(QPainter& painter, const QRectF& target) {
         font.setPixelSize(std::max(1, static_cast<int>(s.size + 0.5f)));
         font.setBold(s.bold);
         font.setHintingPreference(QFont::PreferNoHinting);
+        const QString text = QString::fromStdString(s.text);
+        // Text wider than its room (a long translation) is set smaller, down to half size,
+        // as the PDF does, rather than run into its neighbour.
+        if (s.maxWidth > 0) {
+          const qreal wide = QFontMetricsF(font).horizontalAdvance(text);
+          if (wide > s.maxWidth)
+            font.setPixelSize(std::max(1, static_cast<int>(
+                                              std::max<qreal>(s.size / 2, s.size * s.maxWidth / wide))));
+        }
         painter.setFont(font);
         painter.setPen(ToQColor(s.color));
-        painter.drawText(QPointF(s.x, s.y), QString::fromStdString(s.text));
+        painter.drawText(QPointF(s.x, s.y), text);
         break;
       }
     }

@@ -1,6 +1,7 @@
 #include "gui/widgets/report_grid.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QStyle>
 #include <algorithm>
@@ -112,7 +113,14 @@ std::vector<int> CReportGrid::FitColumns(const std::vector<int>& widths, int roo
 void CReportGrid::SpreadColumns() {
   const GridSet& g = model_->set();
   std::vector<int> widths;
-  for (const GridColumn& c : g.columns) widths.push_back(c.width);
+  // A column is never narrower than its title (a translation may be longer than the
+  // English the widths were chosen for).
+  const QFontMetrics titles(horizontalHeader()->font());
+  const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 6;
+  for (const GridColumn& c : g.columns)
+    widths.push_back(c.width > 0 ? std::max(c.width, titles.horizontalAdvance(
+                                                         QString::fromStdString(c.title)) + margin)
+                                 : c.width);
   // The room without a sideways bar, less the upright bar when the rows overflow.
   const QSize room = maximumViewportSize();
   const int rowsHeight = verticalHeader()->defaultSectionSize() * int(g.rows.size());
