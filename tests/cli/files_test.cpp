@@ -9,8 +9,6 @@
 namespace meridane::test {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
 TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
   CliSandbox home;
   home.AddPatient("Hara, Ann", "A1");

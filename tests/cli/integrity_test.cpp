@@ -17,12 +17,7 @@
 namespace meridane::test {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
 namespace fs = std::filesystem;
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // A keyed connection of the test itself: "another program" on the same file.
 Database Other(const std::string& path) { return Database::OpenFile(path); }
