@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "download_fixture.h"
-#include "meter/emulator/pty_meter.h"
 #include "meter/families/hid40_protocol.h"
 #include "meter/link_factory.h"
 
@@ -140,18 +139,6 @@ TEST_F(DownloadTest, FamiliesAreTriedInOrderAndTheBridgeNever) {
 
   Attach(LinkKind::HIDUART, kOneReading, "UART000001");
   EXPECT_EQ(Download().result, kDownloadNotConnected);
-}
-
-TEST_F(DownloadTest, SerialBridgeMeterOverARealTerminal) {
-  auto emu = std::make_shared<MeterEmulator>(
-      LinkKind::USB, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
-  auto pty = PtyMeter::Start(emu);
-  if (!pty) GTEST_SKIP() << "no pseudo-terminal";
-  AddPatient("U1", "Uma Usb", "", "USBPTY0001");
-  test::PtyBackend serial(pty->path());
-  EmulatedHidBackend noHid;
-  Use(&noHid, &serial);
-  EXPECT_EQ(Download().inserted, 2);
 }
 
 // A fifth HID family added the way a new meter is added: its protocol (a 40-byte family that
