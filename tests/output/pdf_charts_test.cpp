@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 
 #include "output/pdf_chart_frame.h"
 #include "output/report_model.h"
@@ -65,13 +64,6 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   ASSERT_EQ(xs.size(), 3u);
   EXPECT_NEAR(xs[0], 80 + 1.1 * 456 / 35, 1e-3);
   EXPECT_NEAR(xs[2], 80 + 8.3 * 456 / 35, 1e-3);
-}
-
-TEST(PdfChartPages, GlucoseAxisScalesAndRoundsMmolToOneDecimal) {
-  // 100 mg/dL is 5.56 mmol/L, plotted at 5.6; 99 mg/dL (5.5) at 5.5.
-  EXPECT_NEAR(GlucoseX(100 / 18.0, false), 80 + 5.6 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(99 / 18.0, false), 80 + 5.5 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(35, false), 536, 1e-3);  // the full scale
 }
 
 TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
@@ -142,25 +134,6 @@ TEST(PdfChartPages, HistogramClassesAndCountAxis) {
   words = ReadWords(dir.Save(f.Build(kReportHistogram), "h3.pdf"));
   EXPECT_TRUE(FindWord(words, "7.4-8.9"));
   EXPECT_FALSE(FindWord(words, "131-161"));
-}
-
-TEST(PdfChartPages, PieSharesOnALandscapePage) {
-  Fixture f;  // after breakfast, one above 180
-  for (auto [day, gluco] : {std::pair{3, 200}, {4, 100}, {5, 120}, {6, 150}})
-    f.Add({2026, 11, day, 10, 0}, gluco, 2);
-  ReportModel r = f.Build(kReportPie);
-
-  PdfFolder dir;
-  std::string path = dir.Save(r);
-  auto words = ReadWords(path);
-  // Overall totals and after breakfast, two slices each.
-  std::multiset<std::string> shares;
-  for (const auto& w : words)
-    if (w.text.back() == '%') shares.insert(w.text);
-  EXPECT_EQ(shares, (std::multiset<std::string>{"25.0%", "25.0%", "75.0%", "75.0%"}));
-  EXPECT_NE(test::PdfInfo(path).find("841.89 x 595.276"), std::string::npos);
-  for (const char* s : {"Overall Totals", "After Breakfast", "Hypoglycemic", "Within Target"})
-    EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;
 }
 
 }  // namespace
