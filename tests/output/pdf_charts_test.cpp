@@ -1,8 +1,6 @@
 // Chart pages: what goes onto them from the report data sets and where it is placed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 
 #include "output/pdf_chart_frame.h"
 #include "output/report_model.h"
@@ -64,51 +62,6 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   ASSERT_EQ(xs.size(), 3u);
   EXPECT_NEAR(xs[0], 80 + 1.1 * 456 / 35, 1e-3);
   EXPECT_NEAR(xs[2], 80 + 8.3 * 456 / 35, 1e-3);
-}
-
-TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
-  Fixture f;
-  f.Add({2026, 11, 10, 5, 0}, 100);
-  f.Add({2026, 11, 10, 4, 59}, 100);
-  f.Add({2026, 11, 10, 17, 0}, 100);
-  ReportModel r = f.Build(kReportStandardDay);
-  ASSERT_EQ(r.standardDay.points.size(), 3u);
-  std::vector<float> ys;
-  for (const auto& p : r.standardDay.points) ys.push_back(StandardDayY(p.x));
-  std::sort(ys.begin(), ys.end());
-  EXPECT_NEAR(ys[2], chart::kTop, 0.01);                      // 05:00
-  EXPECT_NEAR(ys[1], chart::kTop - 6 * chart::kHeight / 12, 0.01);  // 17:00, half way
-  EXPECT_NEAR(ys[0], chart::kBottom + chart::kHeight / 1440, 0.01);  // 04:59
-}
-
-TEST(PdfChartPages, TrendPointsLieAgainstTheirDayLabelAndInsideThePlot) {
-  // A one-day period spans six days of labels; the day's readings stay inside the plot,
-  // half-way down the row of the label that names their day.
-  Fixture f;
-  f.period = {{2026, 11, 10}, {2026, 11, 10}};
-  f.Add({2026, 11, 10, 12, 0}, 140);
-  f.Add({2026, 11, 10, 23, 30}, 160);
-  ReportModel r = f.Build(kReportTrend);
-  const TrendSet& t = r.trend;
-  ASSERT_TRUE(t.labels.size() == 15u && t.points.size() == 2u);
-  auto label = std::find_if(t.labels.begin(), t.labels.end(),
-                            [](const AxisLabel& l) { return l.text == "11/10/26"; });
-  ASSERT_NE(label, t.labels.end());
-  EXPECT_EQ(t.labels[0].text, "11/04/26");  // five days before, less half a step
-  double k = label - t.labels.begin();
-  EXPECT_NEAR(TrendY(t.points[0].x), TrendY(k + 0.5), 0.5);
-  for (const auto& p : t.points) {
-    EXPECT_GT(TrendY(p.x), chart::kBottom);
-    EXPECT_LT(TrendY(p.x), chart::kTop);
-    EXPECT_LT(TrendY(p.x), TrendY(k));      // below its own label's line
-    EXPECT_GT(TrendY(p.x), TrendY(k + 1));  // above the next day's
-  }
-
-  // The saved page carries the labels, the header and the legend.
-  PdfFolder dir;
-  std::string text = test::FlatText(dir.Save(r));
-  for (const char* s : {"Glucose Trend", "11/10/26", "Glucose Value", "Ann Lee(007)"})
-    EXPECT_NE(text.find(s), std::string::npos) << s;
 }
 
 TEST(PdfChartPages, HistogramClassesAndCountAxis) {
