@@ -11,6 +11,7 @@ namespace {
 using test::At;
 using test::Reading;
 
+constexpr double kR20 = 100.04150841831598;   // risk at LO's 20 mg/dL
 constexpr double kR40 = 36.41754676619226;
 constexpr double kR100 = 0.48205112540885015;
 constexpr double kR300 = 33.95198752406567;
