@@ -40,8 +40,11 @@ TEST_F(CliReportTest, JsonShapesPeriodsAndRefusals) {
                "--json"}).Json();
   EXPECT_EQ(j["bars"][1]["count"], 1);
   EXPECT_EQ(box_.Run({"report", "A1", "--type", "1", "--latest", "7"}).Rows().size(), 1u + 15 + 3);
-  EXPECT_EQ(box_.Ok({"report", "A1", "--type", "8", "--latest", "7", "--json"})
-                .Json()["glucoseProfile"]["readingCount"], 4);
+  j = box_.Ok({"report", "A1", "--type", "2", "--latest", "7", "--json"}).Json();
+  EXPECT_EQ(j["pies"][0]["bands"][3]["count"], 1);  // 50 under the hypo threshold 54
+  j = box_.Ok({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
+  EXPECT_EQ(j["glucoseProfile"]["readingCount"], 4);
+  EXPECT_EQ(j["fields"][15]["value"], "6.5%");
   EXPECT_TRUE(test::Exited(
       box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"}), 1,
       "Please make sure your Start date is earlier than End date in the Time Blocks.\n"));
