@@ -10,9 +10,6 @@
 namespace meridane {
 namespace {
 
-using test::FindWord;
-using test::PdfFolder;
-using test::ReadWords;
 
 struct Fixture {
   CPatientProfile patient;
@@ -62,31 +59,6 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   ASSERT_EQ(xs.size(), 3u);
   EXPECT_NEAR(xs[0], 80 + 1.1 * 456 / 35, 1e-3);
   EXPECT_NEAR(xs[2], 80 + 8.3 * 456 / 35, 1e-3);
-}
-
-TEST(PdfChartPages, HistogramClassesAndCountAxis) {
-  Fixture f;
-  f.Add({2026, 11, 3, 8, 0}, 161);
-  f.Add({2026, 11, 3, 9, 0}, 162);
-  f.Add({2026, 11, 3, 10, 0}, 15);
-  f.Add({2026, 11, 30, 23, 59}, 700);
-  ReportModel r = f.Build(kReportHistogram);
-  EXPECT_EQ(r.histogram.counts[0], 1);  // "<68": LO counts too
-
-  PdfFolder dir;
-  auto words = ReadWords(dir.Save(r));
-  for (const char* label : {"131-161", "162-193", "10"}) EXPECT_TRUE(FindWord(words, label)) << label;  // step 1 up to 10
-
-  // 25 in one class: step 3, axis up to 30.
-  for (int i = 0; i < 24; ++i) f.Add({2026, 11, 4, 0, i}, 100);
-  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h2.pdf"));
-  EXPECT_TRUE(FindWord(words, "30"));
-  EXPECT_FALSE(FindWord(words, "10"));
-
-  f.targets.mmol = true;
-  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h3.pdf"));
-  EXPECT_TRUE(FindWord(words, "7.4-8.9"));
-  EXPECT_FALSE(FindWord(words, "131-161"));
 }
 
 }  // namespace
