@@ -35,6 +35,12 @@ extern char** environ;
 
 namespace meridane::test {
 
+using Rows = std::vector<std::vector<std::string>>;
+
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 struct CliResult {
   int status = -1;  // exit status; 128 + signal when the child was killed
   std::string out;  // stdout

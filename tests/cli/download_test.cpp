@@ -12,8 +12,6 @@
 namespace meridane::test {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
 MeterRecord R(int gluco, int month, int day, int hour, int no = 0, bool isVoid = false) {
   return MeterRecord{gluco, 2024, month, day, hour, 0, 0, no, isVoid};
 }

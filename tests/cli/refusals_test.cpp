@@ -11,18 +11,12 @@
 namespace meridane::test {
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
-
-bool Has(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 TEST(CliRefusals, NamesThatMatchNoPatientRefuseTheWholeRun) {
   CliSandbox box;
   const std::string rene = "Ren\xC3\xA9";  // stored composed
-  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", rene, "--id", "R1"}).status, 0);
-  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Bob", "--id", "B2"}).status, 0);
-  ASSERT_EQ(box.Run({"readings", "add", "R1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+  box.AddPatient(rene, "R1");
+  box.AddPatient("Bob", "B2");
+  box.AddReading("R1", "2024-03-01 08:00", "120");
   const std::string book = box.root() + "/book.db";
   ASSERT_EQ(box.Run(WithYear({"archive", "--all"}, book)).status, 0);
 
@@ -68,7 +62,7 @@ TEST(CliRefusals, EmptyFolderNamesAreUsageErrors) {
 
 TEST(CliRefusals, ImpossibleDatesAreRefused) {
   CliSandbox box;
-  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
+  box.AddPatient("Ann", "A1");
   const Date tomorrow = AddDays(Today(), 1), later = AddDays(Today(), 2);
   struct Case {
     std::vector<std::string> args;
@@ -92,8 +86,8 @@ TEST(CliRefusals, ImpossibleDatesAreRefused) {
 
 TEST(CliRefusals, DetailCodesOutsideTheirListsAndPartialJsonAreRefused) {
   CliSandbox box;
-  ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", "Ann", "--id", "A1"}).status, 0);
-  ASSERT_EQ(box.Run({"readings", "add", "A1", "--at", "2024-03-01 08:00", "--value", "120"}).status, 0);
+  box.AddPatient("Ann", "A1");
+  box.AddReading("A1", "2024-03-01 08:00", "120");
   const std::string idx = box.Run({"readings", "list", "A1"}).Rows().at(0).at(0);
   struct Case {
     std::string json;
@@ -120,10 +114,7 @@ TEST(CliRefusals, DetailCodesOutsideTheirListsAndPartialJsonAreRefused) {
 TEST(CliRefusals, SharedMeterDownloadNeedsAnIdAndPdfHelpSaysHowTheLatestPeriodCounts) {
   CliSandbox box;
   for (const char* id : {"A1", "B2"})
-    ASSERT_EQ(box.Run({"--yes", "patient", "add", "--name", std::string("Lee ") + id, "--id", id,
-                       "--meter-sn", "MK00000009"})
-                  .status,
-              0);
+    box.AddPatient(std::string("Lee ") + id, id, {"--meter-sn", "MK00000009"});
   const std::string image =
       box.WriteFile("m.bin", ImageText({MeterRecord{150, 2024, 5, 6, 8, 15, 0, 0, false}}));
   std::vector<std::string> dl{"download", "--meter-image", image, "--serial", "MK00000009",

@@ -24,42 +24,26 @@ class CliReportTest : public ::testing::Test {
   CliSandbox box_;
 };
 
-TEST_F(CliReportTest, LogBookOverTheDefaultPeriod) {
-  const auto r = box_.Run({"report", "A1", "--type", "0", "--latest", "7", "--json"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto j = r.Json();
+// The figures are the reports library's; here the period the options give, the JSON shape
+// and the refusals.
+TEST_F(CliReportTest, JsonShapesPeriodsAndRefusals) {
+  auto j = box_.Ok({"report", "A1", "--type", "0", "--latest", "7", "--json"}).Json();
   // Seven days back from the newest reading's day: eight calendar days.
-  EXPECT_EQ(j["period"]["from"], "2026-03-03");
-  EXPECT_EQ(j["period"]["to"], "2026-03-10");
+  EXPECT_EQ(j["period"], (nlohmann::json{{"from", "2026-03-03"}, {"to", "2026-03-10"}}));
   EXPECT_EQ(j["unitCaption"], "Unit of Measurement : mmol/L");
-  ASSERT_EQ(j["readingRows"], 4);
-  const auto& rows = j["rows"];
-  EXPECT_EQ(rows[0][0], "03/10/2026  21:00");
-  EXPECT_EQ(rows[0][6], "2.8");  // 50 after dinner
-  EXPECT_EQ(rows[1][3], "HI");
-  EXPECT_EQ(rows[6][1], "1");  // 100 in, 129 at the high bound (7.2 × 18 = 129) out
-  bool sawBelow = false;
-  for (const auto& s : j["cellStyles"])
-    if (s["row"] == 0 && s["column"] == 6) {
-      sawBelow = true;
-      EXPECT_EQ(s["color"], nlohmann::json::array({0, 113, 188}));
-      // No meter mark on an after-meal reading agrees with its slot: grey background.
-      EXPECT_EQ(s["background"], nlohmann::json::array({200, 200, 200}));
-    }
-  EXPECT_TRUE(sawBelow);
-}
-
-TEST_F(CliReportTest, ChartsAndRefusals) {
+  EXPECT_EQ(j["readingRows"], 4);
+  EXPECT_EQ(j["rows"][0][0], "03/10/2026  21:00");
+  for (const char* key : {"row", "column", "color", "background"})
+    EXPECT_TRUE(j["cellStyles"][0].contains(key)) << key;
   // The day before the default period counts when the period is given.
-  auto j = box_.Run({"report", "A1", "--type", "6", "--from", "2026-03-01", "--to", "2026-03-10",
-                     "--json"}).Json();
+  j = box_.Ok({"report", "A1", "--type", "6", "--from", "2026-03-01", "--to", "2026-03-10",
+               "--json"}).Json();
   EXPECT_EQ(j["bars"][1]["count"], 1);
-  EXPECT_EQ(j["bars"][0]["label"], "<3.7");
   EXPECT_EQ(box_.Run({"report", "A1", "--type", "1", "--latest", "7"}).Rows().size(), 1u + 15 + 3);
-  j = box_.Run({"report", "A1", "--type", "2", "--latest", "7", "--json"}).Json();
+  j = box_.Ok({"report", "A1", "--type", "2", "--latest", "7", "--json"}).Json();
   EXPECT_EQ(j["pies"][0]["bands"][3]["count"], 1);  // 50 under the hypo threshold 54
-  j = box_.Run({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
-  EXPECT_EQ(j["glucoseProfile"]["readingCount"], 4);  // the HI reading counts in the ranges
+  j = box_.Ok({"report", "A1", "--type", "8", "--latest", "7", "--json"}).Json();
+  EXPECT_EQ(j["glucoseProfile"]["readingCount"], 4);
   EXPECT_EQ(j["fields"][15]["value"], "6.5%");
   EXPECT_TRUE(test::Exited(
       box_.Run({"report", "A1", "--type", "0", "--from", "2026-03-10", "--to", "2026-03-01"}), 1,
@@ -74,9 +58,7 @@ TEST_F(CliReportTest, QuickView) {
   ASSERT_EQ(r.status, 0) << r.err;
   const auto rows = r.Rows();
   ASSERT_EQ(rows.size(), 2u);
-  // mmol/L patient: averages still in mg/dL; 50 ≤ 54 is hypoglycemic.
   EXPECT_EQ(rows[0], (std::vector<std::string>{"Ann Lee", "4", "0", "0", "1", "6.5", "114", "70"}));
-  EXPECT_EQ(rows[1], (std::vector<std::string>{"Bob Ray", "1", "0", "1", "0", "0.0", "140", "0"}));
 
   const auto j = box_.Run({"quick-view", "--name", "Bob Ray", "--from", "2026-03-01", "--to",
                            "2026-03-10", "--json"})

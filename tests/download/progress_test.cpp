@@ -213,25 +213,5 @@ TEST_F(DownloadTest, MeterFaultsEndWithTheirOneMessageAndStoreNothing) {
   }
 }
 
-TEST_F(DownloadTest, CancelFromTheWaitingSideEndsAStalledTransfer) {
-  AddPatient("K1", "Kim Cancel", "", "MK72000001");
-  // An MK72 asks for a block that never becomes ready until the read is cancelled.
-  Attach(LinkKind::MK72,
-         test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(151, 2024, 5, 6, 9, 15),
-                Rec(152, 2024, 5, 6, 10, 15), Rec(153, 2024, 5, 6, 11, 15)}),
-         "MK72000001", EmulatorFaults{.stopFromBlock = 1});
-  int ticks = 0;
-  hooks.wait = [&](DownloadSession& s) {
-    RealSleeper tick;
-    for (; s.Poll() == kDownloadRunning; tick.SleepMs(1))
-      if (++ticks == 20) s.Cancel();
-  };
-  DownloadReport r = Download();
-  EXPECT_GE(ticks, 20);
-  EXPECT_EQ(r.result, kDownloadNoAnswer);
-  EXPECT_THAT(prompter.texts(), ::testing::ElementsAre(kCheckMode));
-  EXPECT_THAT(Stored("K1"), ::testing::IsEmpty());
-}
-
 }  // namespace
 }  // namespace meridane::test

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "download_fixture.h"
-#include "meter/emulator/pty_meter.h"
 #include "meter/families/hid40_protocol.h"
 #include "meter/link_factory.h"
 
@@ -142,21 +141,9 @@ TEST_F(DownloadTest, FamiliesAreTriedInOrderAndTheBridgeNever) {
   EXPECT_EQ(Download().result, kDownloadNotConnected);
 }
 
-TEST_F(DownloadTest, SerialBridgeMeterOverARealTerminal) {
-  auto emu = std::make_shared<MeterEmulator>(
-      LinkKind::USB, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15), Rec(99, 2024, 5, 6, 12, 1)}), "USBPTY0001");
-  auto pty = PtyMeter::Start(emu);
-  if (!pty) GTEST_SKIP() << "no pseudo-terminal";
-  AddPatient("U1", "Uma Usb", "", "USBPTY0001");
-  test::PtyBackend serial(pty->path());
-  EmulatedHidBackend noHid;
-  Use(&noHid, &serial);
-  EXPECT_EQ(Download().inserted, 2);
-}
-
 // A fifth HID family added the way a new meter is added: its protocol (a 40-byte family that
 // gives up a block after a few not-ready passes) and one row of the family table. Nothing
-// else names it, yet detection, the emulator and the command line's family names take it up.
+// else names it, yet detection and the command line's family names take it up.
 
 using ::testing::ElementsAre;
 
@@ -193,25 +180,6 @@ TEST(MeterFamilyTable, ANewRowJoinsDetectionAfterTheBuiltInOrderAndTheCommandLin
   EXPECT_FALSE(RegisterMeterFamily(
       {kZX9, "zx10", MeterTransport::Hid40, "ZX10", 0, 0, 6, MakeLinkOf<CCommHidZX9>}));
   EXPECT_EQ(MakeLink(LinkKind{99}, LinkContext{}), nullptr);
-}
-
-TEST_F(DownloadTest, TheEmulatorPlaysTheNewFamilyAndADownloadFindsAndFilesIt) {
-  AddPatient("Z1", "Zed Nine", "", "ZX90000001");
-  Attach(kZX9, test::ImageOf({Rec(140, 2024, 6, 1, 7, 30), Rec(160, 2024, 6, 1, 9, 0)}),
-         "ZX90000001");
-  EXPECT_EQ(meter->meter->ProductString(), "ZX9");
-
-  DownloadReport r = Download();
-  EXPECT_EQ(r.result, kDownloadOk);
-  EXPECT_EQ(current.IDNo, "Z1");  // found by the serial the detected link read
-  EXPECT_EQ(r.inserted, 2);
-  EXPECT_EQ(Stored("Z1").size(), 2u);
-
-  // Its own protocol rule is the one in use: a stalled block ends the read after 3 passes.
-  Attach(kZX9, test::SampleImage('P', 40), "ZX90000001", {.stopFromBlock = 1});
-  r = Download();
-  EXPECT_EQ(r.result, kDownloadNoAnswer);
-  EXPECT_EQ(Stored("Z1").size(), 2u);
 }
 
 TEST(MeterFamilyTable, TheShippedUdevRulesCoverEveryBuiltInFamily) {

@@ -119,22 +119,6 @@ class OutputTest : public QObject {
     QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
   }
 
-  void printedLogBookKeepsItsScaleAndBreaksPages() {
-    Shown s;
-    s.Show(kReportLogBook);
-    s.w.OnPrint();
-    const auto words = Words(s.printed);
-    // The layout's logical units map about one to one onto the page (the distance of two
-    // column titles), and the rows that do not fit go to page 2 with the closing rows.
-    const Word* date = FindWord(words, "Date", 1);
-    const Word* insulin = FindWord(words, "Insulin", 1);
-    QVERIFY(date && insulin);
-    const double scale = (insulin->x - date->x) / (510 - 20);
-    QVERIFY(scale > 0.9 && scale < 1.1);
-    QVERIFY(FindWord(words, "11/27/2026", 1) && FindWord(words, "11/01/2026", 2));
-    QVERIFY(FindWord(words, "Average", 2) && !FindWord(words, "Average", 1));
-  }
-
   void previewIsTitledAndReachableFromTheWindow() {
     Shown s;
     s.Show(kReportDataList);

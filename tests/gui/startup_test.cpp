@@ -1,5 +1,5 @@
 // Start-up: placement and display warnings for injected screens, the page buttons' large
-// layout, stepped scrolling, the database failure notice, and the user's guide.
+// layout, the database failure notice, and the user's guide.
 #include "gui/widgets/step_scroller.h"
 #include "gui_fixture.h"
 
@@ -37,32 +37,8 @@ class StartupTest : public QObject {
               prompter.asked()[0].icon == PromptIcon::Exclamation);
       // The report area gives up height instead of an upright scroll bar.
       QVERIFY(w.scroller()->verticalBar()->isHidden() && w.canvas()->height() < kCanvasHeight);
-      QCOMPARE(w.geometry().size(), QSize(800, 570));
       QVERIFY(QFile::exists(QString::fromStdString(meridane::DataFolder()) + "/Patients.db"));
     }
-  }
-
-  void steppedScrolling() {
-    // The step rules themselves are checked in the core (tests/base); here the window uses
-    // them on the home page, which cannot shrink (the main window's report area does).
-    test::PageKit kit;
-    CWelcome w(kit.state, kit.prompter, ModalRunner(), {800, 600, 96});
-    w.show();
-    QCoreApplication::processEvents();
-    CStepScroller* s = w.scroller();
-    QVERIFY(!s->verticalBar()->isHidden() && !s->horizontalBar()->isHidden());
-    auto step = [](QScrollBar* bar, int n) {
-      for (int i = 0; i < n; ++i) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    };
-    step(s->verticalBar(), 2);
-    step(s->horizontalBar(), 1);
-    QCOMPARE(w.canvas()->pos(), QPoint(-24, -36));
-    step(s->verticalBar(), 12);
-    QCOMPARE(s->verticalBar()->value(), 100);
-    // The last step stops at the page's bottom edge instead of scrolling past it.
-    QCOMPARE(w.canvas()->geometry().bottom(), s->verticalBar()->geometry().bottom());
-    s->ResetPositions();
-    QCOMPARE(w.canvas()->pos(), QPoint(0, 0));
   }
 
   void databaseFailureToldOnce() {

@@ -38,6 +38,12 @@ QStringList Unmarked(QWidget& page) {
   return out;
 }
 
+// Makes a fresh page each call; the kit's state and prompter go in as references.
+template <class Page, class... Args>
+std::function<std::unique_ptr<QWidget>()> Make(Args... args) {
+  return [args...] { return std::unique_ptr<QWidget>(std::make_unique<Page>(args...)); };
+}
+
 }  // namespace
 
 class TextsTest : public QObject {
@@ -49,42 +55,22 @@ class TextsTest : public QObject {
     const std::unique_ptr<void, void (*)(void*)> unmark(&kit, [](void*) { SetTextMarker({}); });
     const ScreenMetrics screen{1280, 1024, 96};
     const PageRunner none = [](QDialog&) { return 0; };
+    const auto st = std::ref(kit.state);
+    const auto pr = std::ref(kit.prompter);
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<QWidget>()>>> pages = {
-        {"home", [&] { return std::make_unique<CWelcome>(kit.state, kit.prompter, none, screen); }},
-        {"individual",
-         [&] {
-           return std::make_unique<CPatientMain>(kIndividual, kit.state, kit.prompter, none,
-                                                 screen);
-         }},
-        {"clinic",
-         [&] {
-           return std::make_unique<CPatientMain>(kMultiple, kit.state, kit.prompter, none, screen);
-         }},
-        {"patient form",
-         [&] { return std::make_unique<CAddEdit>(true, kit.state, kit.prompter, none); }},
-        {"profile editor",
-         [&] {
-           return std::make_unique<CAdvance>(kit.state.current, kit.state.editor, false, false,
-                                             kit.prompter);
-         }},
-        {"record detail",
-         [&] {
-           return std::make_unique<CRecordDetail>(CPatientProfile{}, GlucoReading{}, kit.prompter);
-         }},
-        {"import export",
-         [&] {
-           return std::make_unique<CInOut>(kit.prompter,
-                                           [](const FileChoice&) { return QString(); });
-         }},
-        {"report page", [&] { return std::make_unique<CReportPage>(kit.state, kit.prompter); }},
-        {"clinic download",
-         [&] { return std::make_unique<CMultipleDownloadPage>(kit.state, kit.prompter); }},
-        {"quick view", [&] { return std::make_unique<CQuickViewPage>(kit.state, kit.prompter); }},
+        {"home", Make<CWelcome>(st, pr, none, screen)},
+        {"individual", Make<CPatientMain>(int(kIndividual), st, pr, none, screen)},
+        {"clinic", Make<CPatientMain>(int(kMultiple), st, pr, none, screen)},
+        {"patient form", Make<CAddEdit>(true, st, pr, none)},
+        {"profile editor", Make<CAdvance>(std::cref(kit.state.current),
+                                          std::ref(kit.state.editor), false, false, pr)},
+        {"record detail", Make<CRecordDetail>(CPatientProfile{}, GlucoReading{}, pr)},
+        {"import export", Make<CInOut>(pr, FileChooser([](const FileChoice&) { return QString(); }))},
+        {"report page", Make<CReportPage>(st, pr)},
+        {"clinic download", Make<CMultipleDownloadPage>(st, pr)},
+        {"quick view", Make<CQuickViewPage>(st, pr)},
         {"patient chooser",
-         [&] {
-           return std::make_unique<CPatientChooser>("SN1",
-                                                    std::vector<PatientChoice>{{"A1", "Ann"}});
-         }},
+         Make<CPatientChooser>(std::string("SN1"), std::vector<PatientChoice>{{"A1", "Ann"}})},
     };
     for (const auto& [name, make] : pages) {
       auto page = make();

@@ -115,27 +115,6 @@ TEST(Hid40Families, SlowBlocksAreAskedForAgainAndVanishedBlocksKept) {
   }
 }
 
-TEST(Hid40Families, MeterStoppingMidImage) {
-  Options opt{.faults = {.stopFromBlock = 3}};  // blocks 1 and 2 after the header block arrive
-  // TR35 gives up after 201 passes for the stuck block.
-  // Counts keep what was set before the failure.
-  Read tr35 = ReadImage(LinkKind::TR35, test::SampleImage('P', 100), opt);
-  EXPECT_EQ(std::tie(tr35.result, tr35.blockRequests, tr35.records),
-            std::make_tuple(LINK_TIMEOUT, 2 + 201, 100u));
-
-  // MK72 and VXA ask again until the user cancels.
-  opt.cancelAfterPauses = 3000;
-  for (LinkKind kind : {LinkKind::MK72, LinkKind::VXA}) {
-    Read r = ReadImage(kind, test::SampleImage('P', 100), opt);
-    EXPECT_EQ(r.result, LINK_CANCELLED);
-    EXPECT_GT(r.blockRequests, 1000);
-  }
-  // A cancel is honoured while blocks are still arriving, too.
-  opt.faults.stopFromBlock = -1;
-  opt.cancelAfterPauses = 10;
-  EXPECT_EQ(ReadImage(LinkKind::TR35, test::SampleImage('P', 100), opt).result, LINK_CANCELLED);
-}
-
 // What each family makes of each image kind, read mode and fault; a good read is the image.
 TEST(HidFamilies, ResultForImageKindModeAndFault) {
   using enum LinkKind;

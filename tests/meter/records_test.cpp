@@ -185,22 +185,5 @@ TEST(HidOpen, CloseIsHarmlessAndBaseLinkAnswersDefaults) {
 }
 
 // The real backends on a machine without meters: nothing found, nothing left open.
-TEST(HidOpen, SystemBackendsFindNoMeterCleanly) {
-  for (LinkKind k : {LinkKind::TR35, LinkKind::VXA, LinkKind::MK72}) {
-    auto link = MakeLink(k, LinkContext{});
-    EXPECT_EQ(link->Open(0), LINK_NOT_FOUND) << LinkKindName(k);
-    link->Close();
-  }
-  CCommHIDUART uart{LinkContext{}};
-  EXPECT_EQ(uart.Open(0), LINK_DEVICE_GONE);
-  auto usb = MakeLink(LinkKind::USB, LinkContext{});
-  const LinkResult r = usb->Open(0);
-  EXPECT_TRUE(r == ERROR_DEVICE_NOT_CONNECTED || r == LINK_NOT_FOUND) << LinkResultName(r);
-  usb->Close();
-  EXPECT_EQ(ParseLinkKind("MK72"), LinkKind::MK72);
-  EXPECT_EQ(ParseLinkKind("usb"), LinkKind::USB);
-  EXPECT_FALSE(ParseLinkKind("mk7"));
-}
-
 }  // namespace
 }  // namespace meridane

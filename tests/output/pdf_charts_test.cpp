@@ -1,9 +1,6 @@
 // Chart pages: what goes onto them from the report data sets and where it is placed.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <set>
 
 #include "output/pdf_chart_frame.h"
 #include "output/report_model.h"
@@ -13,9 +10,6 @@
 namespace meridane {
 namespace {
 
-using test::FindWord;
-using test::PdfFolder;
-using test::ReadWords;
 
 struct Fixture {
   CPatientProfile patient;
@@ -65,102 +59,6 @@ TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   ASSERT_EQ(xs.size(), 3u);
   EXPECT_NEAR(xs[0], 80 + 1.1 * 456 / 35, 1e-3);
   EXPECT_NEAR(xs[2], 80 + 8.3 * 456 / 35, 1e-3);
-}
-
-TEST(PdfChartPages, GlucoseAxisScalesAndRoundsMmolToOneDecimal) {
-  // 100 mg/dL is 5.56 mmol/L, plotted at 5.6; 99 mg/dL (5.5) at 5.5.
-  EXPECT_NEAR(GlucoseX(100 / 18.0, false), 80 + 5.6 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(99 / 18.0, false), 80 + 5.5 * 456 / 35, 1e-3);
-  EXPECT_NEAR(GlucoseX(35, false), 536, 1e-3);  // the full scale
-}
-
-TEST(PdfChartPages, StandardDayRunsFromFiveInTheMorningAtTheTop) {
-  Fixture f;
-  f.Add({2026, 11, 10, 5, 0}, 100);
-  f.Add({2026, 11, 10, 4, 59}, 100);
-  f.Add({2026, 11, 10, 17, 0}, 100);
-  ReportModel r = f.Build(kReportStandardDay);
-  ASSERT_EQ(r.standardDay.points.size(), 3u);
-  std::vector<float> ys;
-  for (const auto& p : r.standardDay.points) ys.push_back(StandardDayY(p.x));
-  std::sort(ys.begin(), ys.end());
-  EXPECT_NEAR(ys[2], chart::kTop, 0.01);                      // 05:00
-  EXPECT_NEAR(ys[1], chart::kTop - 6 * chart::kHeight / 12, 0.01);  // 17:00, half way
-  EXPECT_NEAR(ys[0], chart::kBottom + chart::kHeight / 1440, 0.01);  // 04:59
-}
-
-TEST(PdfChartPages, TrendPointsLieAgainstTheirDayLabelAndInsideThePlot) {
-  // A one-day period spans six days of labels; the day's readings stay inside the plot,
-  // half-way down the row of the label that names their day.
-  Fixture f;
-  f.period = {{2026, 11, 10}, {2026, 11, 10}};
-  f.Add({2026, 11, 10, 12, 0}, 140);
-  f.Add({2026, 11, 10, 23, 30}, 160);
-  ReportModel r = f.Build(kReportTrend);
-  const TrendSet& t = r.trend;
-  ASSERT_TRUE(t.labels.size() == 15u && t.points.size() == 2u);
-  auto label = std::find_if(t.labels.begin(), t.labels.end(),
-                            [](const AxisLabel& l) { return l.text == "11/10/26"; });
-  ASSERT_NE(label, t.labels.end());
-  EXPECT_EQ(t.labels[0].text, "11/04/26");  // five days before, less half a step
-  double k = label - t.labels.begin();
-  EXPECT_NEAR(TrendY(t.points[0].x), TrendY(k + 0.5), 0.5);
-  for (const auto& p : t.points) {
-    EXPECT_GT(TrendY(p.x), chart::kBottom);
-    EXPECT_LT(TrendY(p.x), chart::kTop);
-    EXPECT_LT(TrendY(p.x), TrendY(k));      // below its own label's line
-    EXPECT_GT(TrendY(p.x), TrendY(k + 1));  // above the next day's
-  }
-
-  // The saved page carries the labels, the header and the legend.
-  PdfFolder dir;
-  std::string text = test::FlatText(dir.Save(r));
-  for (const char* s : {"Glucose Trend", "11/10/26", "Glucose Value", "Ann Lee(007)"})
-    EXPECT_NE(text.find(s), std::string::npos) << s;
-}
-
-TEST(PdfChartPages, HistogramClassesAndCountAxis) {
-  Fixture f;
-  f.Add({2026, 11, 3, 8, 0}, 161);
-  f.Add({2026, 11, 3, 9, 0}, 162);
-  f.Add({2026, 11, 3, 10, 0}, 15);
-  f.Add({2026, 11, 30, 23, 59}, 700);
-  ReportModel r = f.Build(kReportHistogram);
-  EXPECT_EQ(r.histogram.counts[0], 1);  // "<68": LO counts too
-
-  PdfFolder dir;
-  auto words = ReadWords(dir.Save(r));
-  for (const char* label : {"131-161", "162-193", "10"}) EXPECT_TRUE(FindWord(words, label)) << label;  // step 1 up to 10
-
-  // 25 in one class: step 3, axis up to 30.
-  for (int i = 0; i < 24; ++i) f.Add({2026, 11, 4, 0, i}, 100);
-  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h2.pdf"));
-  EXPECT_TRUE(FindWord(words, "30"));
-  EXPECT_FALSE(FindWord(words, "10"));
-
-  f.targets.mmol = true;
-  words = ReadWords(dir.Save(f.Build(kReportHistogram), "h3.pdf"));
-  EXPECT_TRUE(FindWord(words, "7.4-8.9"));
-  EXPECT_FALSE(FindWord(words, "131-161"));
-}
-
-TEST(PdfChartPages, PieSharesOnALandscapePage) {
-  Fixture f;  // after breakfast, one above 180
-  for (auto [day, gluco] : {std::pair{3, 200}, {4, 100}, {5, 120}, {6, 150}})
-    f.Add({2026, 11, day, 10, 0}, gluco, 2);
-  ReportModel r = f.Build(kReportPie);
-
-  PdfFolder dir;
-  std::string path = dir.Save(r);
-  auto words = ReadWords(path);
-  // Overall totals and after breakfast, two slices each.
-  std::multiset<std::string> shares;
-  for (const auto& w : words)
-    if (w.text.back() == '%') shares.insert(w.text);
-  EXPECT_EQ(shares, (std::multiset<std::string>{"25.0%", "25.0%", "75.0%", "75.0%"}));
-  EXPECT_NE(test::PdfInfo(path).find("841.89 x 595.276"), std::string::npos);
-  for (const char* s : {"Overall Totals", "After Breakfast", "Hypoglycemic", "Within Target"})
-    EXPECT_NE(test::PdfText(path).find(s), std::string::npos) << s;
 }
 
 }  // namespace

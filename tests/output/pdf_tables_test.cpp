@@ -64,20 +64,6 @@ TEST(PdfTablePages, RowsBreakBelow110WithTheHeadRepeated) {
   EXPECT_EQ(test::PageCount(dir.Save(LogBook(40), "forty.pdf")), 1);
 }
 
-TEST(PdfTablePages, PatientLineStartsAt400ForNamesUpTo15CharactersElse300) {
-  PdfFolder dir;
-  auto patientX = [&](int type, const std::string& name) {
-    ReportModel r = LogBook(0);
-    r.type = type;
-    r.ctx.fullName = name;
-    return FindWord(ReadWords(dir.Save(r, "p.pdf")), "Patient")->x;
-  };
-  EXPECT_NEAR(patientX(kReportLogBook, "Fifteen Letters"), 400, 0.01);
-  EXPECT_NEAR(patientX(kReportDataList, "Sixteen  Letters"), 300, 0.01);
-  // Characters, not bytes: a two-byte letter counts once.
-  EXPECT_NEAR(patientX(kReportLogBook, "Fift\xC3\xA9" "en Letters"), 400, 0.01);
-}
-
 TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
   PdfFolder dir;
   ReportModel r;
@@ -162,21 +148,6 @@ TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
   EXPECT_NE(text.find("120"), std::string::npos);
   EXPECT_EQ(text.find("From"), std::string::npos);
   EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
-}
-
-TEST(PdfTablePages, SummaryIsOnePageOfLabelledRows) {
-  PdfFolder dir;
-  ReportModel r;
-  r.type = kReportSummary;
-  r.summary.fullName = "Ann Lee";
-  r.summary.dayAverage = {"101/7 days", "102/14 days", "103/30 days", "104/60 days", "105/90 days"};
-  r.summary.LDL = "- - -";
-  r.summary.HDL = "55";
-  std::string path = dir.Save(r);
-  EXPECT_EQ(test::PageCount(path), 1);
-  std::string text = test::PdfText(path);
-  for (const char* t : {"LDL: - - -", "HDL: 55", "#Results:", "105/90 days", "Ann Lee"})
-    EXPECT_NE(text.find(t), std::string::npos) << t;
 }
 
 }  // namespace

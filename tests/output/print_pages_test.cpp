@@ -52,23 +52,6 @@ TEST(PrintPages, LogBookPrintsTwentyFiveDayRowsAPageAndClosesOnTheLast) {
   EXPECT_EQ(LayOutPrint(LogBook(0)).pages.size(), 1u);
 }
 
-TEST(PrintPages, LongPatientLineSetsTheLogBookHeadSmallerAndFurtherLeft) {
-  struct Case {
-    std::string name;
-    float size, x;
-  } cases[] = {{"Fifteen Letters", 12, 400}, {"Sixteen  Letters", 10, 300},
-               {"Fift\xC3\xA9" "en Letters", 12, 400}};  // a two-byte letter counts once
-  for (const auto& c : cases) {
-    const PrintLayout layout = LayOutPrint(LogBook(1, c.name));
-    const PrintPage& p = layout.pages[0];
-    const PrintText* line = Find(p, "Patient Name :" + c.name + "(007)");
-    ASSERT_TRUE(line) << c.name;
-    EXPECT_FLOAT_EQ(line->x, c.x) << c.name;
-    EXPECT_FLOAT_EQ(line->size, c.size) << c.name;
-    EXPECT_FLOAT_EQ(p.texts[0].size, c.size) << "the title";
-  }
-}
-
 TEST(PrintPages, ClinicListsPrintTwentyFiveRowsAPageInMgdl) {
   ReportModel m;
   m.type = kReportMultipleDownload;

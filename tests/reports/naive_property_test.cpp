@@ -1,16 +1,14 @@
 // Random readings and schedules, checked against a second, deliberately plain reading of
-// the rules: minute tables instead of block tests, selection instead of sorting, pairwise
-// scans instead of per-slot accumulators.
+// the filing and log book rules: minute tables instead of block tests, selection instead of
+// sorting, pairwise scans instead of per-slot accumulators.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <random>
 
 #include "support/fixtures.h"
 #include "reports/classification.h"
 #include "reports/report_sets.h"
-#include "reports/summary.h"
 
 namespace meridane {
 namespace {
@@ -166,83 +164,12 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
       EXPECT_EQ(book.rows[row + 3][c].text, all ? std::to_string(all) : "");
     }
 
-    // Pie: band counts per slot by direct comparison.
-    const PieSet pie = BuildPieSet(patient, table, period, targets);
-    std::array<int, 4> overall{};
-    for (int p = 1; p < 8; ++p) {
-      const int slot = std::array<int, 8>{0, 1, 2, 7, 3, 4, 5, 6}[p];
-      std::array<int, 4> counts{};
-      for (int pass = 0; pass < (slot == 7 ? 2 : 1); ++pass)
-        for (const GlucoReading& r : table.entries) {
-          const int s = pass == 0 ? slot : 0;  // slot-0 readings ride along once, in the total
-          if (r.slot != s || !InsidePeriod(r.at, period) || r.gluco < 20 || r.gluco > 600) continue;
-          const int low = IsPre(s) ? targets.preMealLow : targets.postMealLow;
-          const int high = IsPre(s) ? targets.preMealHigh : targets.postMealHigh;
-          const int h = targets.hypoglycemic;
-          const int band = r.gluco > high             ? 0
-                           : r.gluco >= low           ? 1
-                           : (h == 0 || r.gluco >= h) ? 2
-                                                      : 3;
-          if (pass == 0) ++counts[band];
-          ++overall[band];
-        }
-      EXPECT_EQ(pie.pies[p].counts, counts) << p;
-    }
-    EXPECT_EQ(pie.pies[0].counts, overall);
-
-    // Histogram: bar by the table of edges.
-    const HistogramSet hist = BuildHistogramSet(patient, table, period, targets);
-    std::array<int, 13> bars{};
-    static const int kUpper[] = {67, 99, 130, 161, 193, 224, 256, 287, 317, 348, 379, 411};
-    for (const GlucoReading& r : table.entries) {
-      if (!InsidePeriod(r.at, period)) continue;
-      int b = 0;
-      while (b < 12 && r.gluco > kUpper[b]) ++b;
-      ++bars[b];
-    }
-    EXPECT_EQ(hist.counts, bars);
-
-    // Week average: before/after per weekday.
-    const WeekAverageSet week = BuildWeekAverageSet(patient, table, period, targets);
-    for (int d = 0; d < 7; ++d)
-      for (int pre = 0; pre < 2; ++pre) {
-        double sum = 0;
-        int count = 0;
-        for (const GlucoReading& r : table.entries)
-          if (InsidePeriod(r.at, period) && r.gluco >= 20 && r.gluco <= 600 &&
-              DayOfWeek(r.at.date()) == d && IsPre(r.slot) == (pre == 1)) {
-            sum += r.gluco;
-            ++count;
-          }
-        const AverageBar& bar = (pre ? week.before : week.after).bars[d];
-        ASSERT_EQ(bar.present, count > 0);
-        if (count) {
-          EXPECT_NEAR(bar.value, sum / count / (targets.mmol ? 18.0 : 1.0), 1e-9);
-        }
-      }
-
-    // Summary: count, average and the population SD around the truncated mean.
-    const SummaryFields sum = BuildSummaryChecks(patient, table, period, targets, {2026, 3, 6});
-    std::vector<int> valid;
-    for (const GlucoReading& r : table.entries)
-      if (InsidePeriod(r.at, period) && r.gluco >= 20 && r.gluco <= 600) valid.push_back(r.gluco);
-    if (table.entries.empty()) {
-      EXPECT_EQ(sum.result, "- - -");
-    } else {
-      EXPECT_EQ(sum.result, std::to_string(valid.size()));
-      long long total = 0;
-      for (int v : valid) total += v;
-      const long long mean = valid.empty() ? 0 : total / static_cast<long long>(valid.size());
-      double sq = 0;
-      for (int v : valid) sq += double(v - mean) * double(v - mean);
-      const double sd = valid.empty() ? 0 : std::sqrt(sq / valid.size());
-      EXPECT_EQ(sum.standardDeviation, Num("%.1f", targets.mmol ? sd / 18.0 : sd));
-      EXPECT_EQ(sum.average, targets.mmol ? Num("%2.1f", mean / 18.0) : std::to_string(mean));
-    }
-
     // Charts plot every valid reading of the period, no more.
-    EXPECT_EQ(BuildTrendSet(patient, table, period, targets).points.size(), valid.size());
-    EXPECT_EQ(BuildStandardDaySet(patient, table, period, targets).points.size(), valid.size());
+    std::size_t valid = 0;
+    for (const GlucoReading& r : table.entries)
+      valid += InsidePeriod(r.at, period) && r.gluco >= 20 && r.gluco <= 600;
+    EXPECT_EQ(BuildTrendSet(patient, table, period, targets).points.size(), valid);
+    EXPECT_EQ(BuildStandardDaySet(patient, table, period, targets).points.size(), valid);
   }
 }
 
