@@ -11,10 +11,6 @@
 
 namespace meridane {
 
-// The list control's column text: title, optional format number and width per column.
-inline constexpr const char* kMultipleDownloadColumns =
-    ",0;Medical Record No.,1,200;Patient Name,200;Glucose,1,200;Testing Date,1,375;";
-
 // Empties the table and runs the clinic worker, showing its message, if any.
 DownloadReport RunClinicDownload(DownloadSession& session, const DownloadHooks& hooks,
                                  ReadingTable& table);

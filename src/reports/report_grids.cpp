@@ -108,6 +108,12 @@ const std::vector<TextId>& MultipleDownloadTitles() {
   return kTitles;
 }
 
+std::string MultipleDownloadColumnSpec() {
+  static constexpr const char* kFormats[] = {",1,200", ",200", ",1,200", ",1,375"};
+  // A hidden first column, as the list control has always had.
+  return ",0;" + ColumnSpec(MultipleDownloadTitles(), kFormats) + ";";
+}
+
 std::vector<GridColumn> ParseColumnSpec(const std::string& spec) {
   std::vector<GridColumn> columns;
   size_t pos = 0;

@@ -41,6 +41,9 @@ std::vector<GridColumn> ParseColumnSpec(const std::string& spec);
 const std::vector<TextId>& LogBookTitles(bool mealEnable);
 const std::vector<TextId>& DataListTitles();
 const std::vector<TextId>& MultipleDownloadTitles();
+// The multiple download list's column specification with its titles in the user's language:
+// ",0;Medical Record No.,1,200;Patient Name,200;Glucose,1,200;Testing Date,1,375;" in English.
+std::string MultipleDownloadColumnSpec();
 
 struct GridCell {
   std::string text;

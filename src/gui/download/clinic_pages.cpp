@@ -65,7 +65,7 @@ void CMultipleDownloadPage::Refresh() {
     if (auto db = OpenDatabaseOrTell(prompter_))
       state_.multipleDownloadRows = MultipleDownloadRows(*db, state_.readings, state_.current);
   }
-  grid_->SetGrid(TextGrid(kMultipleDownloadColumns, state_.multipleDownloadRows));
+  grid_->SetGrid(TextGrid(MultipleDownloadColumnSpec(), state_.multipleDownloadRows));
   grid_->setColumnHidden(0, true);  // the list's untitled spacer
   // The date column takes what the area leaves, so the list never scrolls sideways.
   if (grid_->model()->columnCount() > 1)
