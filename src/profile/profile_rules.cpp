@@ -202,22 +202,15 @@ MedicineList ListOf(bool insulin) {
 }  // namespace
 
 std::string ListEntryCaption(const std::string& text) {
-  static const TextId kCaptions[] = {
-      TextId{"Label", "Cardiovascular", "Cardiovascular"},
-      TextId{"Label", "Cerebrovascular", "Cerebrovascular"},
-      TextId{"Label", "Foot Infections", "Foot Infections"},
-      TextId{"Label", "High Blood Pressure", "High Blood Pressure"},
-      TextId{"Label", "High Choles terol", "High Choles terol"},
-      TextId{"Label", "Nephrpathy", "Nephrpathy"},
-      TextId{"Label", "Neuropathy", "Neuropathy"},
-      TextId{"Label", "Peripheral Vascular", "Peripheral Vascular"},
-      TextId{"Label", "Retinopathy", "Retinopathy"},
+  for (const TextId& t : kComplicationList)
+    if (text == t.fallback) return LookupText(t);  // dynamic text
+  static const TextId kPlaceholders[] = {
       TextId{"Label", "Custom", "Custom"},
       TextId{"Label", "Custom 1", "Custom 1"},
       TextId{"Label", "Custom 2", "Custom 2"},
       TextId{"Label", "Custom 3", "Custom 3"},
       TextId{"Label", "Custom 4", "Custom 4"}};
-  for (const TextId& t : kCaptions)
+  for (const TextId& t : kPlaceholders)
     if (text == t.fallback) return LookupText(t);  // dynamic text
   return text;
 }
@@ -280,7 +273,7 @@ void SplitComplications(const Complications& c, std::vector<ListEntry>& offered,
   offered.clear();
   chosen.clear();
   for (int i = 0; i < static_cast<int>(kComplicationList.size()); ++i)
-    (((c.complications >> i) & 1) ? chosen : offered).push_back({i, kComplicationList[i], false});
+    (((c.complications >> i) & 1) ? chosen : offered).push_back({i, kComplicationList[i].fallback, false});
   ListEntry custom{kComplicationCustomIndex, c.otherCheck && !c.other.empty() ? c.other : "Custom",
                    true};
   (c.otherCheck ? chosen : offered).push_back(custom);

@@ -11,10 +11,16 @@ const std::array<const char*, 21> kOralList{
     "Acarbose",      "Chlorpropamide", "Glibenclamide",       "Gliclazide",   "Glimepiride",
     "Glipizide",     "Gliquidon",     "Custom 1",             "Custom 2",     "Custom 3",
     "Custom 4"};
-const std::array<const char*, 9> kComplicationList{
-    "Cardiovascular", "Cerebrovascular", "Foot Infections",     "High Blood Pressure",
-    "High Choles terol", "Nephrpathy",   "Neuropathy",          "Peripheral Vascular",
-    "Retinopathy"};
+const std::array<TextId, 9> kComplicationList{
+    TextId{"Label", "Cardiovascular", "Cardiovascular"},
+    TextId{"Label", "Cerebrovascular", "Cerebrovascular"},
+    TextId{"Label", "Foot Infections", "Foot Infections"},
+    TextId{"Label", "High Blood Pressure", "High Blood Pressure"},
+    TextId{"Label", "High Choles terol", "High Choles terol"},
+    TextId{"Label", "Nephrpathy", "Nephrpathy"},
+    TextId{"Label", "Neuropathy", "Neuropathy"},
+    TextId{"Label", "Peripheral Vascular", "Peripheral Vascular"},
+    TextId{"Label", "Retinopathy", "Retinopathy"}};
 
 Regimens::Regimens() {
   for (int i = 0; i < 5; ++i) {

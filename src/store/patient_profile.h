@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "base/text_lookup.h"
 #include "store/date_time.h"
 
 namespace meridane {
@@ -135,6 +136,7 @@ class CPatientProfile {
 // Built-in lists the section bit sets index.
 extern const std::array<const char*, 11> kInsulinList;
 extern const std::array<const char*, 21> kOralList;
-extern const std::array<const char*, 9> kComplicationList;
+// Complications by English name (fallback), shown through the text lookup.
+extern const std::array<TextId, 9> kComplicationList;
 
 }  // namespace meridane
