@@ -14,6 +14,8 @@
 # for a real one (see sql/server-setup.sql for that). The tests connect as role meridane_test
 # (LOGIN CREATEDB, not superuser) to database meridane_test, which it owns:
 #   postgresql://meridane_test@127.0.0.1:PORT/meridane_test
+# The cluster's superuser (named in DIR/superuser, reached over the socket in DIR) is there
+# for scripts that set up further roles.
 # PostgreSQL refuses to run as root, so as root (as CI runs) the server runs as the postgres
 # system user that Debian's package creates, and DIR is handed to that user.
 #
@@ -154,7 +156,8 @@ EOF
     -c "CREATE DATABASE meridane_test OWNER meridane_test" ||
     fail_with_log "creating the test role and database failed"
   echo "postgresql://meridane_test@127.0.0.1:$port/meridane_test" >"$DIR/uri"
-  chmod 644 "$DIR/uri"
+  echo "$RUN_USER" >"$DIR/superuser"
+  chmod 644 "$DIR/uri" "$DIR/superuser"
 }
 
 cmd_stop() {
