@@ -17,8 +17,10 @@ on_signal() {
 }
 trap 'on_signal INT' INT
 trap 'on_signal TERM' TERM
+started=${EPOCHREALTIME/./}
 "$CLUSTER" start "$DIR" || exit 1
 MERIDANE_TEST_SERVER=$("$CLUSTER" uri "$DIR") || exit 1
+echo "with-pg: $MERIDANE_TEST_SERVER up in $(((${EPOCHREALTIME/./} - started) / 1000)) ms" >&2
 export MERIDANE_TEST_SERVER MERIDANE_TEST_CLUSTER=$DIR
 # The command runs beside the script rather than in front of it, so that a TERM sent to the
 # script alone (a CI time limit) is passed on at once instead of after the command ends. A
