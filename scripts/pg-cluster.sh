@@ -21,6 +21,8 @@
 #
 #   MERIDANE_PG_BIN   folder of initdb/pg_ctl (default: the newest /usr/lib/postgresql/*/bin)
 #   MERIDANE_PG_CONF  further postgresql.conf lines, e.g. "shared_buffers = 1GB" for a bench
+#   MERIDANE_PG_CACHE where initdb's result is kept for the next start (default
+#                     ~/.cache/meridane; "none" runs initdb every time)
 set -euo pipefail
 
 die() { echo "pg-cluster: $*" >&2; exit 1; }
@@ -68,8 +70,8 @@ port_of() { cat "$DIR/port"; }
 
 # A port nobody listens on; the server's own bind is the final word (start retries on a clash).
 free_port() {
-  local p i
-  for i in $(seq 1 50); do
+  local p
+  for _ in $(seq 1 50); do
     p=$((20000 + RANDOM % 40000))
     if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then echo "$p"; return; fi
   done
@@ -94,6 +96,33 @@ psql_super() {
   as_owner "$BIN/psql" -X -q -v ON_ERROR_STOP=1 -h "$DIR" -p "$(port_of)" -d postgres "$@"
 }
 
+# initdb takes seconds, a copy of its untouched result a fraction of that: the first start
+# keeps one per server version and user in the caller's cache folder, later starts copy it.
+make_data() {
+  local args=(-U "$RUN_USER" -A trust -E UTF8 --locale=C.UTF-8 --wal-segsize=1) cache="" key tmp
+  if [ "${MERIDANE_PG_CACHE:-}" != none ] && [ -n "${HOME:-}" ]; then
+    key=$(printf '%s\n' "$("$BIN/postgres" --version)" "${args[*]}" | md5sum | cut -c1-16)
+    cache=${MERIDANE_PG_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/meridane}/pg-initdb-$key
+  fi
+  if [ -n "$cache" ] && [ -f "$cache/PG_VERSION" ] && cp -a "$cache" "$DATA" 2>/dev/null; then
+    chown -R "$RUN_USER" "$DATA"
+    chmod 700 "$DATA"
+    return
+  fi
+  rm -rf "$DATA"
+  as_owner "$BIN/initdb" -D "$DATA" "${args[@]}" --no-sync >"$DIR/initdb.log" 2>&1 ||
+    { cat "$DIR/initdb.log" >&2; die "initdb failed"; }
+  [ -n "$cache" ] || return 0
+  # Filled under a temporary name and renamed, so that a start running beside this one never
+  # copies half a folder; whichever comes second finds the name taken and drops its copy.
+  mkdir -p "$(dirname "$cache")" 2>/dev/null || return 0
+  tmp=$(mktemp -d "$cache.XXXXXX" 2>/dev/null) || return 0
+  if ! { cp -a "$DATA/." "$tmp/" && mv -T "$tmp" "$cache"; } 2>/dev/null; then rm -rf "$tmp"; fi
+  # Copies kept for an older server or older settings are of no further use.
+  find "$(dirname "$cache")" -maxdepth 1 -name 'pg-initdb-*' ! -name "$(basename "$cache")" \
+    -mmin +60 -exec rm -rf {} + 2>/dev/null || true
+}
+
 cmd_start() {
   if [ -e "$DIR" ] && [ -n "$(ls -A "$DIR")" ]; then
     is_ours || die "$DIR exists and is not an empty folder; choose a fresh one"
@@ -109,8 +138,7 @@ cmd_start() {
   # The socket's path has to fit a sockaddr_un (107 bytes).
   [ ${#DIR} -le 90 ] || die "$DIR is too long a path for the server's socket; use a shorter one"
 
-  as_owner "$BIN/initdb" -D "$DATA" -U "$RUN_USER" -A trust -E UTF8 --locale=C.UTF-8 \
-    --no-sync >"$DIR/initdb.log" 2>&1 || { cat "$DIR/initdb.log" >&2; die "initdb failed"; }
+  make_data
 
   # Only this cluster trusts loopback; no network beyond 127.0.0.1.
   as_owner tee "$DATA/pg_hba.conf" >/dev/null <<EOF
