@@ -13,6 +13,7 @@ PKGS=(
   libserialport-dev
   libgtest-dev libgmock-dev libbenchmark-dev gcovr
   libcli11-dev nlohmann-json3-dev
+  postgresql postgresql-client libpq-dev
   xvfb xauth x11-utils imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation fonts-wqy-microhei
   groff ghostscript
