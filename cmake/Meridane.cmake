@@ -45,6 +45,16 @@ function(meridane_test name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${MERIDANE_TEST_ENVIRONMENT}" TIMEOUT 600)
 endfunction()
 
+# meridane_server_test(NAME): the test binary once more on a book on the PostgreSQL server that
+# the test command starts (MERIDANE_TEST_SERVER); skipped when no server was started.
+function(meridane_server_test name)
+  add_test(NAME ${name}_server
+           COMMAND sh -c "[ -n \"$MERIDANE_TEST_SERVER\" ] || exit 77; exec \"$0\""
+                   $<TARGET_FILE:${name}>)
+  set_tests_properties(${name}_server PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600
+    ENVIRONMENT "${MERIDANE_TEST_ENVIRONMENT};MERIDANE_TEST_BOOK=server")
+endfunction()
+
 # meridane_fuzz_target(NAME SOURCE DEPS...)
 # A libFuzzer binary (clang only). The libraries it links are instrumented when the build is
 # configured with -fsanitize=fuzzer-no-link,address,undefined, as scripts/fuzz.sh does.

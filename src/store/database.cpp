@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <utility>
 
 #include "base/data_paths.h"
 #include "store/database_key.h"
+#include "store/server_connection.h"
 
 namespace meridane {
 
@@ -38,14 +40,19 @@ uint64_t StatementFailureCount() { return g_failures.load(std::memory_order_rela
 
 // ---- Statement ----
 
+Statement::Statement(std::unique_ptr<ServerStatement> server) : server_(std::move(server)) {}
+
 Statement::Statement(Statement&& o) noexcept
-    : db_(std::exchange(o.db_, nullptr)), stmt_(std::exchange(o.stmt_, nullptr)) {}
+    : db_(std::exchange(o.db_, nullptr)),
+      stmt_(std::exchange(o.stmt_, nullptr)),
+      server_(std::move(o.server_)) {}
 
 Statement& Statement::operator=(Statement&& o) noexcept {
   if (this != &o) {
     if (stmt_) sqlite3_finalize(stmt_);
     db_ = std::exchange(o.db_, nullptr);
     stmt_ = std::exchange(o.stmt_, nullptr);
+    server_ = std::move(o.server_);
   }
   return *this;
 }
@@ -61,25 +68,45 @@ Statement& Statement::Checked(int rc) {
   return *this;
 }
 
+Statement& Statement::BindServer(int i, std::optional<std::string> value) {
+  if (!server_->Bind(i, std::move(value)))
+    ReportStatementError("cannot bind a value: column index out of range");
+  return *this;
+}
+
 Statement& Statement::Bind(int i, std::string_view text) {
+  if (server_) return BindServer(i, std::string(text));
   if (!stmt_) return *this;
   return Checked(
       sqlite3_bind_text(stmt_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
 }
 
 Statement& Statement::BindInt(int i, int64_t v) {
+  if (server_) return BindServer(i, std::to_string(v));
   return stmt_ ? Checked(sqlite3_bind_int64(stmt_, i, v)) : *this;
 }
 
 Statement& Statement::BindDouble(int i, double v) {
+  if (server_) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return BindServer(i, std::string(text));
+  }
   return stmt_ ? Checked(sqlite3_bind_double(stmt_, i, v)) : *this;
 }
 
 Statement& Statement::BindNull(int i) {
+  if (server_) return BindServer(i, std::nullopt);
   return stmt_ ? Checked(sqlite3_bind_null(stmt_, i)) : *this;
 }
 
 bool Statement::Step() {
+  if (server_) {
+    std::string error;
+    if (server_->Step(&error)) return true;
+    if (!error.empty()) ReportStatementError(error);
+    return false;
+  }
   if (!stmt_) return false;
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
@@ -88,6 +115,12 @@ bool Statement::Step() {
 }
 
 bool Statement::Run() {
+  if (server_) {
+    std::string error;
+    if (server_->Run(&error)) return true;
+    ReportStatementError(error);
+    return false;
+  }
   if (!stmt_) return false;
   int rc;
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
@@ -100,24 +133,34 @@ bool Statement::Run() {
 }
 
 void Statement::Reset() {
+  if (server_) return server_->Reset(true);
   if (!stmt_) return;
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
 }
 
 void Statement::Rewind() {
+  if (server_) return server_->Reset(false);
   if (stmt_) sqlite3_reset(stmt_);
 }
 
-int Statement::ColumnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+int Statement::ColumnCount() const {
+  if (server_) return server_->ColumnCount();
+  return stmt_ ? sqlite3_column_count(stmt_) : 0;
+}
 
-int Statement::Type(int col) const { return stmt_ ? sqlite3_column_type(stmt_, col) : SQLITE_NULL; }
+int Statement::Type(int col) const {
+  if (server_) return server_->Type(col);
+  return stmt_ ? sqlite3_column_type(stmt_, col) : SQLITE_NULL;
+}
 
 bool Statement::IsNull(int col) const {
+  if (server_) return server_->IsNull(col);
   return !stmt_ || sqlite3_column_type(stmt_, col) == SQLITE_NULL;
 }
 
 std::string Statement::Text(int col) const {
+  if (server_) return std::string(server_->TextView(col));
   if (!stmt_) return {};
   const unsigned char* p = sqlite3_column_text(stmt_, col);
   if (!p) return {};
@@ -126,6 +169,7 @@ std::string Statement::Text(int col) const {
 }
 
 std::string_view Statement::TextView(int col) const {
+  if (server_) return server_->TextView(col);
   if (!stmt_) return {};
   const unsigned char* p = sqlite3_column_text(stmt_, col);
   if (!p) return {};
@@ -133,19 +177,29 @@ std::string_view Statement::TextView(int col) const {
                           static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 
-int64_t Statement::Int(int col) const { return stmt_ ? sqlite3_column_int64(stmt_, col) : 0; }
+// A server's value comes as text; numbers read from it as SQLite reads a number from text.
+int64_t Statement::Int(int col) const {
+  if (server_) return std::strtoll(std::string(server_->TextView(col)).c_str(), nullptr, 10);
+  return stmt_ ? sqlite3_column_int64(stmt_, col) : 0;
+}
 
-double Statement::Double(int col) const { return stmt_ ? sqlite3_column_double(stmt_, col) : 0; }
+double Statement::Double(int col) const {
+  if (server_) return std::strtod(std::string(server_->TextView(col)).c_str(), nullptr);
+  return stmt_ ? sqlite3_column_double(stmt_, col) : 0;
+}
 
 // ---- Database ----
 
 Database::Database(Database&& o) noexcept
-    : db_(std::exchange(o.db_, nullptr)), error_(std::move(o.error_)) {}
+    : db_(std::exchange(o.db_, nullptr)),
+      server_(std::move(o.server_)),
+      error_(std::move(o.error_)) {}
 
 Database& Database::operator=(Database&& o) noexcept {
   if (this != &o) {
     if (db_) sqlite3_close(db_);
     db_ = std::exchange(o.db_, nullptr);
+    server_ = std::move(o.server_);
     error_ = std::move(o.error_);
   }
   return *this;
@@ -164,6 +218,18 @@ Database Database::OpenFile(const std::string& path) {
     ForgetRawKey(path);
   }
   return OpenKeyed(path, kDatabaseKey, true);
+}
+
+Database Database::OpenServer(const std::string& uri) {
+  Database d;
+  auto conn = std::make_unique<ServerConnection>(uri);
+  if (!conn->ok()) {
+    d.error_ = conn->error();
+    std::fprintf(stderr, "Can't open database: %s\n", d.error_.c_str());
+    return d;
+  }
+  d.server_ = std::move(conn);
+  return d;
 }
 
 Database Database::OpenKeyed(const std::string& path, std::string_view key, bool reportFailure) {
@@ -203,6 +269,7 @@ bool Database::Exec(std::string_view sql) {
 }
 
 bool Database::ExecQuiet(std::string_view sql, std::string* error) {
+  if (server_) return server_->Exec(sql, error);
   if (!db_) {
     if (error) *error = error_.empty() ? "database is not open" : error_;
     return false;
@@ -219,6 +286,7 @@ bool Database::ExecQuiet(std::string_view sql, std::string* error) {
 }
 
 Statement Database::Prepare(std::string_view sql) {
+  if (server_) return Statement(std::make_unique<ServerStatement>(*server_, sql));
   if (!db_) {
     ReportStatementError(error_.empty() ? "database is not open" : error_);
     return {};
@@ -234,6 +302,13 @@ Statement Database::Prepare(std::string_view sql) {
 }
 
 bool Database::TableExists(const std::string& name) {
+  if (server_) {
+    Statement st = Prepare(
+        "SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() "
+        "AND table_name = lower(?);");
+    st.Bind(1, name);
+    return st.Step();
+  }
   if (!db_) return false;
   Statement st = Prepare("SELECT name FROM sqlite_master WHERE type='table' AND name=?;");
   st.Bind(1, name);
@@ -245,6 +320,16 @@ int64_t Database::LastInsertRowId() const { return db_ ? sqlite3_last_insert_row
 // Inside a caller's transaction the guard becomes a savepoint, so store functions can be
 // composed into a larger unit of work without "cannot start a transaction" failures.
 Database::Transaction::Transaction(Database& db) : db_(db) {
+  if (db_.server()) {
+    // One writer at a time on the whole book, as on the file: what a transaction checks
+    // before it writes (a reading already filed, an ID number taken) stays true until it
+    // commits, while readers go on unhindered.
+    nested_ = db_.server_->InTransaction();
+    open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;"
+                             : "BEGIN; SELECT pg_advisory_xact_lock(5872401);");
+    if (!open_ && !nested_) db_.ExecQuiet("ROLLBACK;");  // the lock was not granted
+    return;
+  }
   nested_ = db_.ok() && sqlite3_get_autocommit(db_.handle()) == 0;
   open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN IMMEDIATE;");
 }
@@ -266,6 +351,9 @@ Database::Transaction::~Transaction() {
 
 bool Database::Transaction::Commit() {
   if (!open_) return false;
+  // A server ends a transaction in which a statement failed with a rollback, yet reports
+  // the COMMIT as done: nothing of it may count as written.
+  if (db_.server() && db_.server_->Aborted()) return false;
   open_ = false;
   if (db_.Exec(nested_ ? "RELEASE meridane_tx;" : "COMMIT;")) return true;
   // A refused commit (a busy file, a deferred constraint) can leave the transaction open;
@@ -275,6 +363,10 @@ bool Database::Transaction::Commit() {
 }
 
 Database OpenPatientDatabase() {
+  // TODO(book-location): replaced by the chosen book location.
+  if (const char* book = std::getenv("MERIDANE_BOOK");
+      book && std::string_view(book).substr(0, 13) == "postgresql://")
+    return Database::OpenServer(book);
   EnsureDataFolder();
   // SQLite creates a new file (and each journal, which copies the file's mode) world-readable
   // under the usual umask; the file made here first keeps it to its owner.
@@ -284,6 +376,11 @@ Database OpenPatientDatabase() {
 }
 
 bool ExecStatement(std::string_view sql, Database& db) { return db.Exec(sql); }
+
+std::string CaseBlindEquals(const Database& db, std::string_view column) {
+  const std::string c(column);
+  return db.server() ? "lower(" + c + ") = lower(?)" : c + " = ? COLLATE NOCASE";
+}
 
 std::string ReadingsTableName(const std::string& idNo) { return "G" + idNo; }
 

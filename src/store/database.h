@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/server_connection.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -39,13 +41,15 @@ class Statement {
  public:
   Statement() = default;
   Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  explicit Statement(std::unique_ptr<ServerStatement> server);
   Statement(Statement&& o) noexcept;
   Statement& operator=(Statement&& o) noexcept;
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
   ~Statement();
 
-  bool ok() const { return stmt_ != nullptr; }
+  bool ok() const { return stmt_ != nullptr || server_ != nullptr; }
+  // The SQLite statement; null on a server book.
   sqlite3_stmt* handle() const { return stmt_; }
   Statement& Bind(int i, std::string_view text);  // bound as TEXT
   Statement& Bind(int i, const char* text) { return Bind(i, std::string_view(text)); }
@@ -77,9 +81,11 @@ class Statement {
 
  private:
   Statement& Checked(int rc);
+  Statement& BindServer(int i, std::optional<std::string> value);
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
+  std::unique_ptr<ServerStatement> server_;
 };
 
 class Database {
@@ -95,9 +101,17 @@ class Database {
   // On failure writes "Can't open database: %s\n" to stderr and returns an unusable
   // connection whose error() says why.
   static Database OpenFile(const std::string& path);
+  // Connects to a patient book on a PostgreSQL server (a postgresql:// URI). On failure
+  // writes "Can't open database: %s\n" to stderr and returns an unusable connection whose
+  // error() says why.
+  static Database OpenServer(const std::string& uri);
 
-  bool ok() const { return db_ != nullptr; }
+  bool ok() const { return db_ != nullptr || server_ != nullptr; }
+  // A book on a server keeps every patient's readings in one table and its own schema;
+  // the store's statements differ there.
+  bool server() const { return server_ != nullptr; }
   const std::string& error() const { return error_; }
+  // The SQLite connection; null on a server book.
   sqlite3* handle() const { return db_; }
 
   // Runs statements without results; a failure goes to the error sink and gives false.
@@ -107,7 +121,9 @@ class Database {
   // Prepares one statement; a failure goes to the error sink and gives !ok().
   Statement Prepare(std::string_view sql);
 
+  // Whether the book has a table of that name (on a server, in its schema).
   bool TableExists(const std::string& name);
+  // The rowid the last INSERT gave (file books only).
   int64_t LastInsertRowId() const;
 
   // BEGIN IMMEDIATE … COMMIT, rolled back when the guard leaves scope uncommitted. The write
@@ -136,6 +152,7 @@ class Database {
   static Database OpenKeyed(const std::string& path, std::string_view key, bool reportFailure);
 
   sqlite3* db_ = nullptr;
+  std::unique_ptr<ServerConnection> server_;
   std::string error_;
 };
 
@@ -153,6 +170,8 @@ bool ExecStatement(std::string_view sql, Database& db);
 // Readings table name of a patient: "G" + IDNo, as a quoted identifier for SQL text.
 std::string ReadingsTableName(const std::string& idNo);
 std::string QuotedReadingsTable(const std::string& idNo);
+// "column = ?" comparing without case, as SQLite's table names compare, in the book's SQL.
+std::string CaseBlindEquals(const Database& db, std::string_view column);
 // SQLite's own identifier quoting: "..." with inner quotes doubled.
 std::string QuoteIdentifier(std::string_view name);
 

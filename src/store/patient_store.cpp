@@ -168,10 +168,12 @@ bool PatientIdExists(Database& db, const std::string& idNo) {
 bool IdNoTaken(Database& db, const std::string& idNo) {
   FailureWatch watch;
   {
-    Statement st = db.Prepare("SELECT 1 FROM Patient WHERE IDNo = ? COLLATE NOCASE;");
+    Statement st = db.Prepare("SELECT 1 FROM Patient WHERE " + CaseBlindEquals(db, "IDNo") + ";");
     st.Bind(1, idNo);
     if (st.Step()) return true;
   }
+  // A server keeps no table per patient, so no name of one can be taken.
+  if (db.server()) return watch.failed();
   const std::string table = ReadingsTableName(idNo);
   Statement st = db.Prepare("SELECT name FROM sqlite_master WHERE name = ? COLLATE NOCASE;");
   st.Bind(1, table);
@@ -448,13 +450,17 @@ bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {
   bool ok = tx.ok();
   // Books made before IDs were compared without case can hold "abc" and "ABC" filing into
   // one table; it then still holds the other patient's readings and stays.
-  Statement sharer = db.Prepare("SELECT 1 FROM Patient WHERE IDNo = ? COLLATE NOCASE AND IDNo <> ?;");
+  Statement sharer = db.Prepare("SELECT 1 FROM Patient WHERE " + CaseBlindEquals(db, "IDNo") +
+                                " AND IDNo <> ?;");
   sharer.Bind(1, id).Bind(2, id);
   FailureWatch watch;
-  const bool shared = sharer.Step();
+  const bool shared = !db.server() && sharer.Step();
   sharer = Statement();
   ok = ok && !watch.failed();
-  if (ok && !shared) ok = db.Exec("DROP TABLE IF EXISTS " + QuotedReadingsTable(id) + ";");
+  if (ok && db.server())
+    ok = RunWithTexts(db, "DELETE FROM readings WHERE IDNo=?", {id});
+  else if (ok && !shared)
+    ok = db.Exec("DROP TABLE IF EXISTS " + QuotedReadingsTable(id) + ";");
   for (const char* table : kTables) {
     ok = ok && RunWithTexts(db, std::string("DELETE FROM ") + table + " WHERE IDNo=?", {id});
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "store/columns.h"
 
@@ -15,14 +16,58 @@ std::string IntText(int v) { return std::to_string(v); }
 // The whole row of a reading's details: its key (IDNo, idx) replaces any row it had, which
 // is the update of every column that a row found before would have had.
 constexpr const char* kDetailWriteHead = "INSERT OR REPLACE INTO GlucoDetail VALUES";
+constexpr const char* kServerDetailWriteHead = "INSERT INTO GlucoDetail VALUES";
 constexpr const char* kDetailRow = "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 constexpr int kDetailRowValues = 25;  // IDNo, idx and the detail columns
 
+// A server has no INSERT OR REPLACE: the row's key taking every column of the new values
+// is the same replacement.
+const std::string& ServerDetailConflict() {
+  static const std::string tail = [] {
+    GlucoDetailRecord d;
+    std::string sql = " ON CONFLICT (IDNo, idx) DO UPDATE SET ";
+    bool first = true;
+    for (const ColumnRef& c : DetailColumns(d)) {
+      (sql += first ? "" : ", ") += std::string(c.name) + "=EXCLUDED." + c.name;
+      first = false;
+    }
+    return sql;
+  }();
+  return tail;
+}
+
 // `head` followed by `rows` copies of `row`, comma-separated.
-std::string ManyRowSql(const std::string& head, const char* row, size_t rows) {
+std::string ManyRowSql(const std::string& head, const char* row, size_t rows,
+                       const std::string& tail = "") {
   std::string sql = head;
   for (size_t i = 0; i < rows; ++i) (sql += i ? "," : "") += row;
-  return sql + ";";
+  return sql + tail + ";";
+}
+
+std::string DetailWriteSql(const Database& db, size_t rows) {
+  return db.server() ? ManyRowSql(kServerDetailWriteHead, kDetailRow, rows, ServerDetailConflict())
+                     : ManyRowSql(kDetailWriteHead, kDetailRow, rows);
+}
+
+// The readings of one patient: the file keeps them in the patient's own table, a server in
+// one table keyed by IDNo. `columns` are selected in idx order; a server's query takes the
+// IDNo as its first parameter.
+std::string SelectReadings(const Database& db, const std::string& idNo, const char* columns) {
+  if (db.server())
+    return std::string("SELECT ") + columns + " FROM readings WHERE IDNo = ? ORDER BY idx;";
+  return std::string("SELECT ") + columns + " FROM " + QuotedReadingsTable(idNo) + ";";
+}
+
+Statement PrepareReadings(Database& db, const std::string& idNo, const char* columns) {
+  Statement st = db.Prepare(SelectReadings(db, idNo, columns));
+  if (db.server()) st.Bind(1, idNo);
+  return st;
+}
+
+// Whether there is anything to read: a file book has no table for a patient never filed
+// into; on a server the one table is always there.
+bool HasReadingsTable(Database& db, const std::string& idNo) {
+  return db.server() || db.TableExists(ReadingsTableName(idNo));
 }
 
 // One detail row's values from parameter `first` on: its key, then its columns.
@@ -35,7 +80,7 @@ void BindDetailRow(Statement& st, int first, const std::string& idNo, int64_t id
 
 // Prepared once per save, reused for every reading.
 struct DetailWriter {
-  explicit DetailWriter(Database& db) : write(db.Prepare(ManyRowSql(kDetailWriteHead, kDetailRow, 1))) {}
+  explicit DetailWriter(Database& db) : write(db.Prepare(DetailWriteSql(db, 1))) {}
 
   bool Write(const std::string& idNo, int idx, const GlucoDetailRecord& d) {
     write.Reset();
@@ -99,6 +144,7 @@ std::vector<int> DetailRowIdx(Database& db, const std::string& idNo) {
 }  // namespace
 
 bool EnsureReadingsTable(Database& db, const std::string& idNo) {
+  if (db.server()) return true;
   // The one statement whose table name is written into the text: its text is what
   // sqlite_master keeps. Doubling apostrophes keeps any IDNo inside the quotes.
   std::string quoted;
@@ -117,9 +163,9 @@ bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
   FailureWatch watch;
   table.Clear();
   const std::string& id = patient.IDNo;
-  if (id.empty() || !db.TableExists(ReadingsTableName(id))) return !watch.failed();
+  if (id.empty() || !HasReadingsTable(db, id)) return !watch.failed();
   {
-    Statement st = db.Prepare("SELECT * FROM " + QuotedReadingsTable(id) + ";");
+    Statement st = PrepareReadings(db, id, "idx, glucoDate, gluco, meal, medicalNo");
     while (st.Step()) {
       GlucoReading& r = table.entries.emplace_back();
       ReadReadingRow(st, r);
@@ -155,9 +201,8 @@ bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
 
 bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredReadingVisitor& row) {
   FailureWatch watch;
-  if (idNo.empty() || !db.TableExists(ReadingsTableName(idNo))) return !watch.failed();
-  Statement st =
-      db.Prepare("SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) + ";");
+  if (idNo.empty() || !HasReadingsTable(db, idNo)) return !watch.failed();
+  Statement st = PrepareReadings(db, idNo, "glucoDate, gluco, meal");
   int gluco = 0, meal = 0;
   ColumnRef glucoRef{"gluco", &gluco}, mealRef{"meal", &meal};
   while (st.Step()) {
@@ -178,10 +223,12 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
   {
     Database::Transaction tx(db);
     if (!tx.ok()) return false;
-    Statement st = db.Prepare("UPDATE " + QuotedReadingsTable(id) + " SET meal=? WHERE idx=?");
+    Statement st = db.Prepare(db.server() ? "UPDATE readings SET meal=? WHERE idx=? AND IDNo=?;"
+                                          : "UPDATE " + QuotedReadingsTable(id) + " SET meal=? WHERE idx=?");
     for (const GlucoReading& r : table.entries) {
       st.Reset();
       st.Bind(1, IntText(r.MealCode())).Bind(2, IntText(r.idx));
+      if (db.server()) st.Bind(3, id);
       ok = st.Run() && ok;  // a failing row is reported and the others still go in
     }
     ok = tx.Commit() && ok;
@@ -213,9 +260,16 @@ int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at,
   return ReadingWriter(db, idNo).Insert(at, gluco, meal, medicalNo);
 }
 
+// A server gives each new reading its idx from the book's sequence and names it back; the
+// patient's IDNo is the last value of each row there.
+constexpr const char* kServerReadingHead =
+    "INSERT INTO readings(glucoDate, gluco, meal, medicalNo, IDNo) VALUES";
+
 struct ReadingWriter::Statements {
   Statements(Database& db, const std::string& idNo)
-      : insert(db.Prepare("INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")) {}
+      : insert(db.Prepare(db.server()
+                              ? std::string(kServerReadingHead) + "(?,?,?,?,?) RETURNING idx;"
+                              : "INSERT INTO " + QuotedReadingsTable(idNo) + " VALUES( null,?,?,?,?);")) {}
   Statement insert;
   // The many-row statements by their number of rows, and InsertAll's check of the idx given.
   std::map<size_t, Statement> readingBatches;
@@ -231,19 +285,22 @@ constexpr size_t kDetailBatchRows = 32;
 
 // The statement of `rows` rows from `cache`, prepared the first time that many are written.
 Statement& BatchStatement(std::map<size_t, Statement>& cache, Database& db, size_t rows,
-                          const std::string& head, const char* row) {
+                          const std::string& head, const char* row, const std::string& tail = "") {
   auto [it, added] = cache.try_emplace(rows);
-  if (added) it->second = db.Prepare(ManyRowSql(head, row, rows));
+  if (added) it->second = db.Prepare(ManyRowSql(head, row, rows, tail));
   it->second.Rewind();  // every parameter is bound again
   return it->second;
 }
 
 // One reading's four values from parameter `first` on; the numbers as numbers: the INTEGER
-// columns store them so from text too.
-void BindReading(Statement& st, int first, const DateTime& at, int gluco, int meal,
-                 int medicalNo) {
+// columns store them so from text too. A server's row takes the IDNo fifth.
+int BindReading(Statement& st, int first, const DateTime& at, int gluco, int meal, int medicalNo,
+                const Database& db, const std::string& idNo) {
   st.Bind(first, FormatDateTime(at)).BindInt(first + 1, gluco).BindInt(first + 2, meal);
   st.BindInt(first + 3, medicalNo);
+  if (!db.server()) return 4;
+  st.Bind(first + 4, idNo);
+  return 5;
 }
 
 }  // namespace
@@ -256,7 +313,8 @@ ReadingWriter::~ReadingWriter() = default;
 int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medicalNo) {
   Statement& st = st_->insert;
   st.Rewind();  // every parameter is bound again below
-  BindReading(st, 1, at, gluco, meal, medicalNo);
+  BindReading(st, 1, at, gluco, meal, medicalNo, db_, idNo_);
+  if (db_.server()) return st.Step() ? st.Int(0) : -1;
   if (!st.Run()) return -1;
   return db_.LastInsertRowId();
 }
@@ -264,6 +322,7 @@ int64_t ReadingWriter::Insert(const DateTime& at, int gluco, int meal, int medic
 bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vector<int64_t>& idx) {
   idx.clear();
   idx.reserve(readings.size());
+  if (db_.server()) return InsertAllOnServer(readings, idx);
   for (size_t done = 0; done < readings.size();) {
     const size_t rows = std::min(kBatchRows, readings.size() - done);
     // OR FAIL: a failed row fails the statement and, with it, the caller's transaction,
@@ -272,9 +331,9 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
                                    "INSERT OR FAIL INTO " + QuotedReadingsTable(idNo_) + " VALUES",
                                    "(null,?,?,?,?)");
     int b = 1;
-    for (size_t i = done; i < done + rows; ++i, b += 4) {
+    for (size_t i = done; i < done + rows; ++i) {
       const NewReading& r = readings[i];
-      BindReading(st, b, r.at, r.gluco, r.meal, r.medicalNo);
+      b += BindReading(st, b, r.at, r.gluco, r.meal, r.medicalNo, db_, idNo_);
     }
     if (!st.Run()) return false;
     // The rows of one statement take the idx after the largest ever given, one by one;
@@ -298,11 +357,48 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
   return true;
 }
 
-bool ReadingWriter::WriteDetails(const std::vector<IndexedDetail>& details) {
+bool ReadingWriter::InsertAllOnServer(const std::vector<NewReading>& readings,
+                                      std::vector<int64_t>& idx) {
+  for (size_t done = 0; done < readings.size();) {
+    const size_t rows = std::min(kBatchRows, readings.size() - done);
+    Statement& st = BatchStatement(st_->readingBatches, db_, rows, kServerReadingHead,
+                                   "(?,?,?,?,?)", " RETURNING idx");
+    int b = 1;
+    for (size_t i = done; i < done + rows; ++i) {
+      const NewReading& r = readings[i];
+      b += BindReading(st, b, r.at, r.gluco, r.meal, r.medicalNo, db_, idNo_);
+    }
+    // The server names the idx of each row in the order the rows were given.
+    size_t named = 0;
+    while (st.Step()) {
+      idx.push_back(st.Int(0));
+      ++named;
+    }
+    if (named != rows) {
+      if (named) ReportStatementError("the readings just added were not all given an idx");
+      return false;
+    }
+    done += rows;
+  }
+  return true;
+}
+
+bool ReadingWriter::WriteDetails(const std::vector<IndexedDetail>& given) {
+  // One statement may not update a server's row twice: of two details for one idx, the
+  // later stays, as it does on the file.
+  std::vector<IndexedDetail> once;
+  if (db_.server()) {
+    std::set<int64_t> seen;
+    for (auto it = given.rbegin(); it != given.rend(); ++it)
+      if (seen.insert(it->idx).second) once.push_back(*it);
+    std::reverse(once.begin(), once.end());
+  }
+  const std::vector<IndexedDetail>& details = db_.server() ? once : given;
   for (size_t done = 0; done < details.size();) {
     const size_t rows = std::min(kDetailBatchRows, details.size() - done);
-    Statement& st =
-        BatchStatement(st_->detailBatches, db_, rows, kDetailWriteHead, kDetailRow);
+    Statement& st = BatchStatement(st_->detailBatches, db_, rows,
+                                   db_.server() ? kServerDetailWriteHead : kDetailWriteHead,
+                                   kDetailRow, db_.server() ? ServerDetailConflict() : "");
     int b = 1;
     for (size_t i = done; i < done + rows; ++i, b += kDetailRowValues)
       BindDetailRow(st, b, idNo_, details[i].idx, *details[i].detail);

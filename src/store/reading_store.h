@@ -77,6 +77,7 @@ class ReadingWriter {
   bool WriteDetails(const std::vector<IndexedDetail>& details);
 
  private:
+  bool InsertAllOnServer(const std::vector<NewReading>& readings, std::vector<int64_t>& idx);
   struct Statements;
   Database& db_;
   std::string idNo_;

@@ -1,5 +1,6 @@
 #include "store/schema.h"
 
+#include <regex>
 #include <string>
 
 namespace meridane {
@@ -100,10 +101,106 @@ const std::string& RegimenCreateStatement() {
   return sql;
 }
 
+// ---- a book on a server ----
+
+// The tables of a server's book are the file's, column for column in the same order, so the
+// store's statements read and write them alike. Values keep the kinds the program reads
+// them as: flags as integers (their text "0"/"1"), names and the profile's dates and times
+// as text of any length, reals as double precision.
+std::string ServerTable(const std::string& fileSql, const std::string& extra) {
+  static const std::regex kType(R"(\b(varchar\(\d+\)|bool|float|date|time|int)\b)",
+                                std::regex::icase);
+  std::string sql = std::regex_replace(fileSql, kType, "$&@");
+  auto swap = [&](const char* from, const char* to) {
+    sql = std::regex_replace(sql, std::regex(from, std::regex::icase), to);
+  };
+  swap(R"(varchar\(\d+\)@)", "text");
+  swap("bool@", "integer");
+  swap("float@", "double precision");
+  swap("date@", "text");
+  swap("time@", "text");
+  swap("int@", "integer");
+  sql.erase(sql.rfind(')'));
+  return sql + extra + ");";
+}
+
+// Rows of a patient go with the patient: an IDNo renamed or deleted takes them along, and
+// no row can name a patient the book does not have (checked when the transaction commits,
+// so a patient and its rows may be written in any order).
+constexpr const char* kOfPatient =
+    ", FOREIGN KEY (IDNo) REFERENCES Patient(IDNo) ON UPDATE CASCADE ON DELETE CASCADE "
+    "DEFERRABLE INITIALLY DEFERRED";
+
+// Every patient's readings in one table; a reading is the same reading when its patient,
+// date and time and value are, and the book holds it once.
+constexpr const char* kCreateServerReadings =
+    "CREATE TABLE IF NOT EXISTS readings(IDNo text NOT NULL, idx bigserial, "
+    "glucoDate timestamp(0) NOT NULL, gluco integer NOT NULL, meal integer NOT NULL DEFAULT 0, "
+    "medicalNo integer NOT NULL DEFAULT 0, PRIMARY KEY (IDNo, idx), "
+    "UNIQUE (IDNo, glucoDate, gluco)";
+
+constexpr int kServerSchemaVersion = 1;
+
+std::vector<std::string> ServerSchemaStatements() {
+  std::vector<std::string> sql = {
+      // Patient keeps the file's column order; rowid keeps the order patients were added.
+      ServerTable(kCreatePatient, ", UNIQUE (IDNo), rowid bigserial"),
+      ServerTable(kCreateWorking, kOfPatient),
+      ServerTable(kCreateNonWorking, kOfPatient),
+      ServerTable(kCreateMedications, kOfPatient),
+      ServerTable(CreateRegimenStatement(), kOfPatient),
+      ServerTable(kCreateComplications, kOfPatient),
+      ServerTable(kCreateHealthRecord, kOfPatient),
+      ServerTable(kCreateInquiry, kOfPatient),
+      ServerTable(kCreateGlucoDetail, kOfPatient),
+      std::string(kCreateServerReadings) + kOfPatient + ");",
+      "CREATE INDEX IF NOT EXISTS readings_by_date ON readings(glucoDate);",
+      "CREATE TABLE IF NOT EXISTS meridane_schema(version integer NOT NULL);",
+  };
+  return sql;
+}
+
+// The schema version the server's book carries; 0 when it has none yet, -1 when it could
+// not be read.
+int ServerSchemaVersion(Database& db) {
+  if (!db.TableExists("meridane_schema")) return 0;
+  Statement st = db.Prepare("SELECT max(version) FROM meridane_schema;");
+  if (!st.Step()) return -1;
+  return st.IsNull(0) ? 0 : static_cast<int>(st.Int(0));
+}
+
+bool CreateServerSchema(Database& db) {
+  const int version = ServerSchemaVersion(db);
+  if (version == kServerSchemaVersion) return true;
+  if (version < 0) return false;
+  if (version > kServerSchemaVersion) {
+    ReportStatementError("The patient book on the server was made by a newer version of "
+                         "Meridane; update Meridane on this computer.");
+    return false;
+  }
+  // Created whole or not at all. A desk's role may not create tables: the book's owner
+  // role sets it up once (README, "A clinic's patient book on a server").
+  Database::Transaction tx(db);
+  if (!tx.ok()) return false;
+  std::string error;
+  for (const std::string& sql : ServerSchemaStatements()) {
+    if (!db.ExecQuiet(sql, &error)) {
+      ReportStatementError("The patient book on the server has no tables yet and they cannot "
+                           "be made with this role (" + error + "). Connect once with the "
+                           "book's owner role to set it up.");
+      return false;
+    }
+  }
+  Statement st = db.Prepare("INSERT INTO meridane_schema VALUES(?);");
+  st.BindInt(1, kServerSchemaVersion);
+  return st.Run() && tx.Commit();
+}
+
 }  // namespace
 
 bool CreateSchema(Database& db) {
   if (!db.ok()) return false;
+  if (db.server()) return CreateServerSchema(db);
   // Each step runs even when one before it failed, so one bad table costs only itself.
   bool ok = ExecStatement(kCreatePatient, db);
   ok = UpgradePatientTable(db) && ok;

@@ -38,6 +38,7 @@ Model BookContents(Database& db) {
 using BookProperty = test::DataFolderFixture<::testing::TestWithParam<unsigned>>;
 
 TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
+  MERIDANE_FILE_BOOK_ONLY();
   std::mt19937 rng(GetParam());
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   Database db = test::FreshDatabase();

@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/server_book.h"
 #include "support/temp_folder.h"
 
 extern char** environ;
@@ -119,8 +120,11 @@ class CliSandbox {
       std::string kv = *e;
       if (kv.rfind("HOME=", 0) == 0 || kv.rfind("USERPROFILE=", 0) == 0) continue;
       if (kv.rfind("LC_ALL=", 0) == 0 || kv.rfind("LANGUAGE=", 0) == 0) continue;
+      // A developer's own book is never a test's.
+      if (kv.rfind("MERIDANE_BOOK=", 0) == 0) continue;
       envStore.push_back(kv);
     }
+    if (!book_.empty()) envStore.push_back("MERIDANE_BOOK=" + book_);
     envStore.push_back("HOME=" + root());
     // The messages compared are English, whatever language the developer's desktop speaks.
     envStore.push_back("LC_ALL=C.UTF-8");
@@ -182,6 +186,8 @@ class CliSandbox {
 
  private:
   TempFolder root_{"cli"};
+  // On a server run, the sandbox's own book there.
+  std::string book_ = ServerBookWanted() ? NewServerBookUri() : std::string();
   mutable std::atomic<int> counter_{0};
 };
 

@@ -44,6 +44,7 @@ struct Book {
 // ---- identity ----
 
 TEST(CliIntegrity, IdsThatShareATableNameAreRefusedAsExisting) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   CliResult r = b.box.Run({"--yes", "patient", "add", "--name", "Other", "--id", "a1"});
   EXPECT_TRUE(r.status == 1 && Has(r.err, "The ID exists.")) << r.err;
@@ -74,6 +75,7 @@ CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args
 }
 
 TEST(CliIntegrity, CommandsWaitForAnotherWriterAndNeverDoubleAReadingOrAnId) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "SELECT 1;",
                                  "BEGIN EXCLUSIVE;", 700);
@@ -95,6 +97,7 @@ TEST(CliIntegrity, CommandsWaitForAnotherWriterAndNeverDoubleAReadingOrAnId) {
 }
 
 TEST(CliIntegrity, ALockHeldTooLongStoresNothingAndSaysSo) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   Database db = Other(b.box.databasePath());
   ASSERT_TRUE(db.Exec("BEGIN IMMEDIATE;"));
@@ -111,6 +114,7 @@ MeterRecord R(int gluco, int day, int hour, int no = 0) {
 }
 
 TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   b.box.AddPatient("Pat", "P5", {"--medical-no", "5"});
   {
@@ -150,6 +154,7 @@ void DamageReadingsTable(const std::string& dbPath, const std::string& id) {
 }
 
 TEST(CliIntegrity, ADamagedReadingsTableFailsEveryCommandThatReadsIt) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   const std::string old = b.box.WriteFile("old.db", "previous archive");
   DamageReadingsTable(b.box.databasePath(), "A1");
@@ -173,6 +178,7 @@ TEST(CliIntegrity, ADamagedReadingsTableFailsEveryCommandThatReadsIt) {
 // ---- archives from elsewhere ----
 
 TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   const std::string book = b.box.root() + "/book.db";
   b.box.Ok(WithYear({"archive", "--all"}, book));
@@ -203,6 +209,7 @@ TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
 }
 
 TEST(CliIntegrity, AMergeRefusesCaseVariantAndMalformedPatientKeys) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   const std::string book = b.box.root() + "/book.db";
   b.box.Ok(WithYear({"archive", "--all"}, book));
@@ -232,6 +239,7 @@ void ExpectNoPartFiles(const std::string& folder) {
 }
 
 TEST(CliIntegrity, OutputsNeverReplaceFoldersLinksOrTheDatabase) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   const std::string dir = b.box.root() + "/folder.db";
   fs::create_directory(dir);
@@ -258,6 +266,7 @@ mode_t ModeOf(const std::string& path) {
 }
 
 TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
+  MERIDANE_FILE_BOOK_ONLY();
   const mode_t old = umask(022);
   {
     CliSandbox box;
@@ -282,6 +291,7 @@ TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
 }
 
 TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
+  MERIDANE_FILE_BOOK_ONLY();
   Book b;
   std::string lines;
   std::set<std::string> distinct;
@@ -314,6 +324,7 @@ TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
 }
 
 TEST(CliIntegrity, InitFailsWhenTheSchemaCannotBeCreated) {
+  MERIDANE_FILE_BOOK_ONLY();
   CliSandbox box;
   fs::create_directories(box.dataDir());
   {

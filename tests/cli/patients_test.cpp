@@ -31,6 +31,7 @@ class CliPatients : public ::testing::Test {
 };
 
 TEST_F(CliPatients, EveryCommandFirstMakesFolderAndDatabase) {
+  MERIDANE_FILE_BOOK_ONLY();
   auto r = box.RunWithoutDataDir({"init"});
   EXPECT_EQ(r.out, box.root() + "/MeridData_Pro/Patients.db\n");
   EXPECT_TRUE(std::filesystem::exists(box.root() + "/MeridData_Pro/Patients.db"));

@@ -105,6 +105,7 @@ TEST_F(PatientStoreTest, MedicalRecordNumberEntries) {
 }
 
 TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) {
+  MERIDANE_FILE_BOOK_ONLY();
   auto f = Form("Ann", "A-1 é");
   f.timeUnit = true;
   ASSERT_EQ(Add(f), FormSaveOutcome::Saved);
@@ -122,6 +123,7 @@ TEST_F(PatientStoreTest, NewPatientWithoutEditorGetsOnlyItsRowAndReadingsTable) 
 }
 
 TEST_F(PatientStoreTest, ConfirmedSectionsAreStoredAndLoadBack) {
+  MERIDANE_FILE_BOOK_ONLY();
   ProfileEditorState editor = Editor();
   CPatientProfile& s = editor.staging;
   s.working.start[0] = {5, 30};
@@ -230,6 +232,7 @@ TEST_F(PatientStoreTest, NonWorkingSwitchFollowsTheEditor) {
 }
 
 TEST_F(PatientStoreTest, MalformedStoredValuesLoadAsDefaults) {
+  MERIDANE_FILE_BOOK_ONLY();
   ASSERT_TRUE(db.Exec(
       "INSERT INTO Patient VALUES('Ann','A1','007','not a date','','',NULL,'','','','1','0','0',"
       "'0','0','0','1','0');"
@@ -305,6 +308,7 @@ TEST_F(PatientStoreTest, DeleteRemovesEveryRowAndTheReadingsTable) {
 
 // SQLite's table names ignore case: an ID whose readings table would be another's is taken.
 TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
+  MERIDANE_FILE_BOOK_ONLY();
   ASSERT_EQ(Add(Form("Ann", "abc")), FormSaveOutcome::Saved);
   ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
   for (const char* id : {"abc", "ABC", "aBc", "lucoDetail", "LUCODETAIL", "orphan"})

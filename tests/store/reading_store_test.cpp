@@ -11,6 +11,10 @@ class ReadingStoreTest : public BookTest {
   void SetUp() override {
     BookTest::SetUp();
     patient.IDNo = "P1";
+    // A server's book holds readings only of patients it has.
+    if (ServerBookWanted()) {
+      ASSERT_TRUE(AddPatientByForm(db, "Pat", patient.IDNo));
+    }
     ASSERT_TRUE(EnsureReadingsTable(db, patient.IDNo));
   }
   int64_t Insert(const DateTime& at, int gluco, int meal = 0, int medicalNo = 0) {
@@ -26,6 +30,7 @@ class ReadingStoreTest : public BookTest {
 };
 
 TEST_F(ReadingStoreTest, TablesOfUnusualIdsWork) {
+  MERIDANE_FILE_BOOK_ONLY();
   for (const std::string id : {"A 1", "x-y-z", "Zoë-李", "O'Neil", "a\"b", "G; DROP TABLE Patient"}) {
     CPatientProfile p;
     p.IDNo = id;
@@ -49,6 +54,7 @@ TEST_F(ReadingStoreTest, TablesOfUnusualIdsWork) {
 }
 
 TEST_F(ReadingStoreTest, IdxIsNeverReusedAndValuesAreStoredAsBefore) {
+  MERIDANE_FILE_BOOK_ONLY();
   EXPECT_EQ(Insert({2024, 1, 1, 7, 5}, 95), 1);
   EXPECT_EQ(Insert({2024, 1, 1, 9, 0}, 180), 2);
   ASSERT_TRUE(db.Exec("DELETE FROM \"GP1\" WHERE idx=2;"));
@@ -62,6 +68,7 @@ TEST_F(ReadingStoreTest, IdxIsNeverReusedAndValuesAreStoredAsBefore) {
 }
 
 TEST_F(ReadingStoreTest, DetailNumbersAreStoredAsTheirTextAlwaysWasAndStaleBindsFail) {
+  MERIDANE_FILE_BOOK_ONLY();
   GlucoDetailRecord d;
   d.insulin = "Rapid";
   d.insulinAmount = 1.0 / 3;  // six decimals, as the text form keeps them
@@ -81,6 +88,7 @@ TEST_F(ReadingStoreTest, DetailNumbersAreStoredAsTheirTextAlwaysWasAndStaleBinds
 }
 
 TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
+  MERIDANE_FILE_BOOK_ONLY();
   Insert({2024, 3, 1, 10, 0}, 140, 513);  // slot 2, mark 1
   Insert({2024, 3, 1, 6, 30}, 90, 0);     // unclassified
   Insert({2024, 3, 1, 23, 0}, 90, 2);     // slot 0, mark 2
@@ -107,6 +115,7 @@ TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
 }
 
 TEST_F(ReadingStoreTest, DetailsLoadSaveClearAndSurviveApostrophes) {
+  MERIDANE_FILE_BOOK_ONLY();
   Insert({2024, 5, 1, 8, 0}, 100);
   Insert({2024, 5, 1, 9, 0}, 200);
   ReadingTable t = Load();
@@ -146,6 +155,7 @@ TEST_F(ReadingStoreTest, DetailsLoadSaveClearAndSurviveApostrophes) {
 }
 
 TEST_F(ReadingStoreTest, MalformedRowsLoadWithoutLoss) {
+  MERIDANE_FILE_BOOK_ONLY();
   ASSERT_TRUE(db.Exec(
       "INSERT INTO GP1 VALUES(null,'garbage','abc',NULL,'x');"
       "INSERT INTO GP1 VALUES(null,'2024-02-30 10:00:00','120','768','0');"
@@ -175,6 +185,7 @@ TEST_F(ReadingStoreTest, EmptyAndMissing) {
 }
 
 TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
+  MERIDANE_FILE_BOOK_ONLY();
   {
     Database::Transaction tx(db);
     for (int i = 0; i < 10'050; ++i)
@@ -188,6 +199,7 @@ TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
 }
 
 TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
+  MERIDANE_FILE_BOOK_ONLY();
   Insert({2024, 6, 1, 8, 0}, 100, 256);
   ReadingTable t = Load();
   t.entries[0].mark = 2;
@@ -206,6 +218,7 @@ TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
 }
 
 TEST_F(ReadingStoreTest, RefusedCommitRollsBackAndLeavesTheConnectionUsable) {
+  MERIDANE_FILE_BOOK_ONLY();
   // A deferred constraint broken inside the transaction makes COMMIT itself fail.
   ASSERT_TRUE(db.Exec("PRAGMA foreign_keys=ON;"));
   ASSERT_TRUE(db.Exec("CREATE TABLE Owner(id INTEGER PRIMARY KEY);"

@@ -15,6 +15,7 @@ int ColumnCount(Database& db, const std::string& table) {
 }
 
 TEST_F(DataFolderTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
+  MERIDANE_FILE_BOOK_ONLY();
   ASSERT_FALSE(std::filesystem::exists(DataFolder()));
   Database db = FreshDatabase();
   ASSERT_TRUE(db.ok() && std::filesystem::exists(PatientDatabasePath()));
@@ -50,6 +51,7 @@ TEST_F(DataFolderTest, FirstStartCreatesFolderFileAndNineTablesOnly) {
 }
 
 TEST_F(DataFolderTest, FileIsEncryptedAndOpensOnlyWithTheKey) {
+  MERIDANE_FILE_BOOK_ONLY();
   {
     Database db = FreshDatabase();
     ASSERT_TRUE(db.ok());
@@ -87,6 +89,7 @@ std::vector<std::string> IdsWithPassPhrase(const std::string& path) {
 }
 
 TEST_F(DataFolderTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhrase) {
+  MERIDANE_FILE_BOOK_ONLY();
   { Database db = FreshDatabase(); }
   const int before = KeyDerivationCount();
   for (const char* id : {"A1", "A2", "A3"}) {
@@ -112,6 +115,7 @@ TEST_F(DataFolderTest, KeyIsDerivedOncePerFileAndWhatItWritesOpensWithThePassPhr
 }
 
 TEST_F(DataFolderTest, OpenFailureIsReturnedToTheCaller) {
+  MERIDANE_FILE_BOOK_ONLY();
   Database db = Database::OpenFile(tmp_.Write("junk.db", std::string(4096, 'x')));
   EXPECT_TRUE(!db.ok() && !db.error().empty());
   // The schema step does not pile one message per statement on top of the open failure.
@@ -141,6 +145,7 @@ void MakeOldLayout(Database& db, bool withAllColumns) {
 }
 
 TEST_F(DataFolderTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
+  MERIDANE_FILE_BOOK_ONLY();
   EnsureDataFolder();
   {
     Database db = OpenPatientDatabase();
@@ -175,6 +180,7 @@ TEST_F(DataFolderTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
 }
 
 TEST_F(DataFolderTest, FailedUpgradeKeepsTheOldTableAndItsRows) {
+  MERIDANE_FILE_BOOK_ONLY();
   EnsureDataFolder();
   {
     Database db = OpenPatientDatabase();

@@ -1,5 +1,12 @@
 #include "support/book.h"
 
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+
 #include "base/data_paths.h"
 #include "base/prompter.h"
 #include "store/patient_store.h"
@@ -7,9 +14,48 @@
 
 namespace meridane::test {
 
-DataFolderOverride::~DataFolderOverride() { SetDataFolderOverride(""); }
+bool ServerBookWanted() {
+  const char* server = std::getenv("MERIDANE_TEST_SERVER");
+  const char* book = std::getenv("MERIDANE_TEST_BOOK");
+  return server && *server && book && std::string(book) == "server";
+}
 
-void DataFolderOverride::Switch(const std::string& folder) { SetDataFolderOverride(folder); }
+std::string NewServerBookUri() {
+  static std::atomic<int> counter{0};
+  const std::string base = std::getenv("MERIDANE_TEST_SERVER");
+  const std::string schema =
+      "t" + std::to_string(getpid()) + "_" + std::to_string(counter++) + "_" +
+      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count() % 1000000);
+  Database admin = Database::OpenServer(base);
+  if (!admin.ok() || !admin.Exec("CREATE SCHEMA " + schema + ";")) return base;
+  return base + (base.find('?') == std::string::npos ? "?" : "&") +
+         "options=-csearch_path%3D" + schema;
+}
+
+namespace {
+// Each data folder a test points at is one installation, with a book of its own.
+void UseBookOf(const std::string& folder) {
+  static std::map<std::string, std::string> books;
+  if (!ServerBookWanted()) return;
+  if (folder.empty()) {
+    unsetenv("MERIDANE_BOOK");
+    return;
+  }
+  auto [it, added] = books.try_emplace(folder);
+  if (added) it->second = NewServerBookUri();
+  setenv("MERIDANE_BOOK", it->second.c_str(), 1);
+}
+}  // namespace
+
+DataFolderOverride::~DataFolderOverride() {
+  SetDataFolderOverride("");
+  UseBookOf("");
+}
+
+void DataFolderOverride::Switch(const std::string& folder) {
+  SetDataFolderOverride(folder);
+  UseBookOf(folder);
+}
 
 StatementErrors::StatementErrors() {
   SetStatementErrorSink([this](const std::string& m) { list.push_back(m); });

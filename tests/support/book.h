@@ -60,3 +60,5 @@ inline GlucoReading Reading(const DateTime& at, int gluco, int slot, int mark = 
 }
 
 }  // namespace meridane::test
+
+#include "support/server_book.h"

@@ -1,0 +1,213 @@
+#include "store/server_connection.h"
+
+#include <libpq-fe.h>
+
+#include <utility>
+
+namespace meridane {
+
+namespace {
+
+// Type OIDs of the server's numeric types (pg_type.h), which the store reads as numbers.
+constexpr Oid kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701,
+              kNumeric = 1700;
+constexpr int kInteger = 1, kFloat = 2, kText = 3, kNull = 5;
+
+// libpq's texts end in a newline and may run over several lines; messages show one.
+std::string OneLine(const char* text) {
+  std::string s = text ? text : "";
+  while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  for (char& c : s)
+    if (c == '\n') c = ' ';
+  return s;
+}
+
+void IgnoreNotice(void*, const char*) {}
+
+}  // namespace
+
+ServerConnection::ServerConnection(const std::string& uri) {
+  // The URI is expanded as every client expands it (host, port, sslmode, service…); a
+  // connect timeout and the program's name are added unless the URI sets its own.
+  const char* keys[] = {"connect_timeout", "application_name", "dbname", nullptr};
+  const char* values[] = {"10", "meridane", uri.c_str(), nullptr};
+  conn_ = PQconnectdbParams(keys, values, /*expand_dbname=*/1);
+  if (!conn_) {
+    error_ = "out of memory";
+    return;
+  }
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    error_ = OneLine(PQerrorMessage(conn_));
+    PQfinish(conn_);
+    conn_ = nullptr;
+    return;
+  }
+  // Notices ("relation already exists, skipping") are the server talking to itself.
+  PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
+  // Dates and times in the form the program stores them; a write lock that another desk
+  // holds is waited for a while, as the file book waits, then the statement fails.
+  std::string err;
+  if (!Exec("SET DateStyle = 'ISO, YMD'; SET lock_timeout = '15s'; "
+            "SET client_encoding = 'UTF8';",
+            &err)) {
+    error_ = err;
+    PQfinish(conn_);
+    conn_ = nullptr;
+  }
+}
+
+ServerConnection::~ServerConnection() {
+  if (conn_) PQfinish(conn_);
+}
+
+bool ServerConnection::ok() const { return conn_ && PQstatus(conn_) == CONNECTION_OK; }
+
+bool ServerConnection::InTransaction() const {
+  return conn_ && PQtransactionStatus(conn_) != PQTRANS_IDLE;
+}
+
+bool ServerConnection::Aborted() const {
+  return conn_ && PQtransactionStatus(conn_) == PQTRANS_INERROR;
+}
+
+std::string ServerConnection::LastError() const {
+  return conn_ ? OneLine(PQerrorMessage(conn_)) : error_;
+}
+
+bool ServerConnection::Exec(std::string_view sql, std::string* error) {
+  if (!conn_) {
+    if (error) *error = error_.empty() ? "not connected to the server" : error_;
+    return false;
+  }
+  PGresult* r = PQexec(conn_, std::string(sql).c_str());
+  const ExecStatusType status = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+  const bool good = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+  if (!good && error) *error = r ? OneLine(PQresultErrorMessage(r)) : LastError();
+  if (!good && error && error->empty()) *error = LastError();
+  PQclear(r);
+  return good;
+}
+
+std::string NumberPlaceholders(std::string_view sql, int* count) {
+  std::string out;
+  out.reserve(sql.size() + 16);
+  int n = 0;
+  char quote = 0;
+  for (char c : sql) {
+    if (quote) {
+      if (c == quote) quote = 0;
+      out += c;
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+      out += c;
+    } else if (c == '?') {
+      out += '$' + std::to_string(++n);
+    } else {
+      out += c;
+    }
+  }
+  if (count) *count = n;
+  return out;
+}
+
+ServerStatement::ServerStatement(ServerConnection& conn, std::string_view sql) : conn_(conn) {
+  int n = 0;
+  sql_ = NumberPlaceholders(sql, &n);
+  params_.resize(static_cast<size_t>(n));
+}
+
+ServerStatement::~ServerStatement() { ClearResult(); }
+
+void ServerStatement::ClearResult() {
+  if (result_) PQclear(result_);
+  result_ = nullptr;
+  executed_ = false;
+  row_ = -1;
+}
+
+bool ServerStatement::Bind(int index, std::optional<std::string> value) {
+  if (index < 1 || static_cast<size_t>(index) > params_.size()) return false;
+  params_[static_cast<size_t>(index) - 1] = std::move(value);
+  return true;
+}
+
+bool ServerStatement::Execute(std::string* error) {
+  ClearResult();
+  executed_ = true;
+  PGconn* c = conn_.handle();
+  if (!c) {
+    if (error) *error = conn_.LastError();
+    return false;
+  }
+  std::vector<const char*> values(params_.size());
+  for (size_t i = 0; i < params_.size(); ++i) values[i] = params_[i] ? params_[i]->c_str() : nullptr;
+  const int n = static_cast<int>(values.size());
+  // A statement run again and again (a download's rows) is parsed once on the server.
+  if (++runs_ == 2 && prepared_.empty()) {
+    std::string name = conn_.NextStatementName();
+    PGresult* p = PQprepare(c, name.c_str(), sql_.c_str(), n, nullptr);
+    if (p && PQresultStatus(p) == PGRES_COMMAND_OK) prepared_ = std::move(name);
+    PQclear(p);
+  }
+  result_ = prepared_.empty()
+                ? PQexecParams(c, sql_.c_str(), n, nullptr, values.data(), nullptr, nullptr, 0)
+                : PQexecPrepared(c, prepared_.c_str(), n, values.data(), nullptr, nullptr, 0);
+  const ExecStatusType status = result_ ? PQresultStatus(result_) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return true;
+  if (error) {
+    *error = result_ ? OneLine(PQresultErrorMessage(result_)) : conn_.LastError();
+    if (error->empty()) *error = conn_.LastError();
+  }
+  if (result_) PQclear(result_);
+  result_ = nullptr;
+  return false;
+}
+
+bool ServerStatement::Step(std::string* error) {
+  if (!executed_ && !Execute(error)) return false;
+  if (!result_ || row_ + 1 >= PQntuples(result_)) return false;
+  ++row_;
+  return true;
+}
+
+bool ServerStatement::Run(std::string* error) {
+  if (!executed_) return Execute(error);
+  return result_ != nullptr;
+}
+
+void ServerStatement::Reset(bool clearBindings) {
+  ClearResult();
+  if (clearBindings)
+    for (auto& p : params_) p.reset();
+}
+
+int ServerStatement::ColumnCount() const { return result_ ? PQnfields(result_) : 0; }
+
+bool ServerStatement::IsNull(int col) const {
+  return !result_ || row_ < 0 || col >= PQnfields(result_) || PQgetisnull(result_, row_, col);
+}
+
+int ServerStatement::Type(int col) const {
+  if (IsNull(col)) return kNull;
+  switch (PQftype(result_, col)) {
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kOid:
+      return kInteger;
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
+      return kFloat;
+    default:
+      return kText;
+  }
+}
+
+std::string_view ServerStatement::TextView(int col) const {
+  if (IsNull(col)) return {};
+  return std::string_view(PQgetvalue(result_, row_, col),
+                          static_cast<size_t>(PQgetlength(result_, row_, col)));
+}
+
+}  // namespace meridane

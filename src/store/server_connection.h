@@ -1,0 +1,88 @@
+#pragma once
+// A patient book on a PostgreSQL server, through libpq: one connection and the statements run
+// on it. Database and Statement (store/database.h) use these when their book is a server, so
+// the store's functions run the same way on either book.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+
+namespace meridane {
+
+class ServerConnection {
+ public:
+  // Connects to `uri` (a postgresql:// URI; the password comes from the password or service
+  // file as for every PostgreSQL client). On failure ok() is false and error() says why.
+  explicit ServerConnection(const std::string& uri);
+  ~ServerConnection();
+  ServerConnection(const ServerConnection&) = delete;
+  ServerConnection& operator=(const ServerConnection&) = delete;
+
+  bool ok() const;
+  const std::string& error() const { return error_; }
+  pg_conn* handle() const { return conn_; }
+  bool InTransaction() const;
+  // A statement of the open transaction failed: everything until its rollback fails too.
+  bool Aborted() const;
+
+  // Runs statements without parameters or results; false with *error on failure.
+  bool Exec(std::string_view sql, std::string* error);
+  // A name for a server-side prepared statement, unique on this connection.
+  std::string NextStatementName() { return "m" + std::to_string(++statements_); }
+
+  // The server's error text of the last failure, on one line.
+  std::string LastError() const;
+
+ private:
+  pg_conn* conn_ = nullptr;
+  std::string error_;
+  uint64_t statements_ = 0;
+};
+
+// One statement with `?` parameters, as the store writes them; run with its values bound as
+// text, which the server converts by the column or operator they meet.
+class ServerStatement {
+ public:
+  ServerStatement(ServerConnection& conn, std::string_view sql);
+  ~ServerStatement();
+  ServerStatement(const ServerStatement&) = delete;
+  ServerStatement& operator=(const ServerStatement&) = delete;
+
+  // False when index is not one of the statement's parameters.
+  bool Bind(int index, std::optional<std::string> value);
+  // Steps to the next row (runs the statement first); false at the end or on failure, when
+  // *error gets the server's text.
+  bool Step(std::string* error);
+  bool Run(std::string* error);
+  void Reset(bool clearBindings);
+
+  int ColumnCount() const;
+  bool IsNull(int col) const;
+  // The column's kind as SQLite would report it: 1 integer, 2 float, 3 text, 5 null.
+  int Type(int col) const;
+  std::string_view TextView(int col) const;
+
+ private:
+  bool Execute(std::string* error);
+  void ClearResult();
+
+  ServerConnection& conn_;
+  std::string sql_;
+  std::vector<std::optional<std::string>> params_;
+  pg_result* result_ = nullptr;
+  bool executed_ = false;
+  int row_ = -1;
+  int runs_ = 0;
+  std::string prepared_;  // the server-side name once the statement runs a second time
+};
+
+// `?` placeholders to the server's `$1`, `$2`, …, leaving quoted texts and names alone.
+// Returns the number of parameters through *count.
+std::string NumberPlaceholders(std::string_view sql, int* count);
+
+}  // namespace meridane
