@@ -179,6 +179,9 @@ class CliSandbox {
     Ok({"readings", "add", id, "--at", at, "--value", value});
   }
 
+  // Another desk on this sandbox's book (a server run only): both work on one book.
+  void ShareBookWith(const CliSandbox& other) { book_ = other.book_; }
+
   // Writes a file into the sandbox and returns its path.
   std::string WriteFile(const std::string& name, const std::string& contents) const {
     return root_.Write(name, contents);
