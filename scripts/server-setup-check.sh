@@ -102,6 +102,31 @@ done <<<"$CASES"
 # No way in without TLS.
 run refused meridane_desk meridane "SELECT 1" sslmode=disable
 
+# The program itself as the README sets it up: the owner's first connection makes the tables,
+# the desk then works in them, and a desk never makes tables.
+CLI=${MERIDANE_BUILD_DIR:-build}/src/cli/meridane-cli
+if [ -x "$CLI" ]; then
+  book() { echo "postgresql://$1@localhost:$PORT/meridane?$TLS"; }
+  cli() { # want role args...
+    local want=$1 role=$2 got
+    shift 2
+    if MERIDANE_BOOK=$(book "$role") HOME=$WORK "$CLI" --data-dir "$WORK/data" "$@" \
+      >"$WORK/out" 2>&1 </dev/null; then got=ok; else got=refused; fi
+    if [ "$got" != "$want" ]; then
+      echo "server-setup-check: meridane-cli as $role [$*]: expected $want, got $got" >&2
+      sed 's/^/    /' "$WORK/out" >&2
+      fails=$((fails + 1))
+    fi
+  }
+  as_super -d meridane -c "DROP TABLE meridane.reading, meridane.detail" >/dev/null
+  cli refused meridane_desk patient list
+  cli ok meridane_owner patient list
+  cli ok meridane_desk --yes patient add --name "Ann Desk" --id D1
+  cli ok meridane_desk readings add D1 --at "2026-01-05 08:00" --value 120
+  cli ok meridane_desk readings list D1
+  grep -q "120" "$WORK/out" || { echo "server-setup-check: the desk's reading is not listed" >&2; fails=$((fails + 1)); }
+fi
+
 if [ "$fails" -gt 0 ]; then
   echo "server-setup-check: $fails expectation(s) not met" >&2
   exit 1
