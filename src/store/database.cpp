@@ -7,6 +7,7 @@
 #include <iostream>
 #include <utility>
 
+#include "base/book_location.h"
 #include "base/data_paths.h"
 #include "store/database_key.h"
 
@@ -278,7 +279,9 @@ Database OpenPatientDatabase() {
   EnsureDataFolder();
   // SQLite creates a new file (and each journal, which copies the file's mode) world-readable
   // under the usual umask; the file made here first keeps it to its owner.
-  const std::string path = PatientDatabasePath();
+  const std::string path = CurrentBookLocation().kind == BookLocation::Kind::File
+                               ? CurrentBookLocation().where
+                               : PatientDatabasePath();
   MakePrivateFile(path);
   return Database::OpenFile(path);
 }
