@@ -20,7 +20,9 @@ namespace meridane {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 std::string_view Trimmed(std::string_view s) {
   while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
@@ -173,7 +175,8 @@ std::string SystemReason() { return std::generic_category().message(errno); }
 std::optional<BookLocation> ParseBookLocation(std::string_view text, std::string* error) {
   const std::string_view t = Trimmed(text);
   if (t.empty())
-    return Refuse(error, LookupText("BookLocation", "Empty", "The patient book's location is empty."));
+    return Refuse(error,
+                  LookupText("BookLocation", "Empty", "The patient book's location is empty."));
   for (char c : t)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
       return Refuse(error, LookupText("BookLocation", "ControlChar",
@@ -217,8 +220,9 @@ std::optional<BookLocation> EnvironmentBookLocation(std::string* error) {
   std::string why;
   auto location = ParseBookLocation(value, &why);
   if (!location && error)
-    *error = FillText(LookupText("BookLocation", "Environment", "MERIDANE_BOOK cannot be used: {reason}"),
-                      {{"reason", why}});
+    *error = FillText(
+        LookupText("BookLocation", "Environment", "MERIDANE_BOOK cannot be used: {reason}"),
+        {{"reason", why}});
   return location;
 }
 
@@ -241,8 +245,9 @@ std::string DescribeBookLocation(const BookLocation& location) {
   if (hosts.empty()) hosts = "localhost";
   // One host without a port of its own: the port parameter, else PostgreSQL's usual one.
   const size_t bracket = hosts.rfind(']');
-  const bool hasPort = hosts.find(',') != std::string::npos ||
-                       hosts.find(':', bracket == std::string::npos ? 0 : bracket) != std::string::npos;
+  const bool hasPort =
+      hosts.find(',') != std::string::npos ||
+      hosts.find(':', bracket == std::string::npos ? 0 : bracket) != std::string::npos;
   if (!hasPort) {
     const std::string port = Parameter(p.query, "port");
     hosts += ":" + (port.empty() ? std::string("5432") : port);
@@ -300,9 +305,10 @@ bool RememberBookLocation(const BookLocation& location, std::string* error) {
   const std::string file = BookChoiceFile();
   auto fail = [&](const std::string& reason) {
     if (error)
-      *error = FillText(LookupText("BookLocation", "NotSaved",
-                                   "The patient book choice could not be saved in {file}: {reason}"),
-                        {{"file", file}, {"reason", reason}});
+      *error =
+          FillText(LookupText("BookLocation", "NotSaved",
+                              "The patient book choice could not be saved in {file}: {reason}"),
+                   {{"file", file}, {"reason", reason}});
     return false;
   };
   // Only what the program itself accepts is written, so the file never holds a password.
@@ -320,7 +326,8 @@ bool RememberBookLocation(const BookLocation& location, std::string* error) {
   if (fd < 0) return fail(SystemReason());
   const std::string text =
       "# The patient book this user's Meridane window opens.\nbook=" + checked->where + "\n";
-  const bool written = write(fd, text.data(), text.size()) == ssize_t(text.size()) && fsync(fd) == 0;
+  const bool written =
+      write(fd, text.data(), text.size()) == ssize_t(text.size()) && fsync(fd) == 0;
   const int writeErrno = errno;
   close(fd);
   if (!written || rename(temp.c_str(), file.c_str()) != 0) {

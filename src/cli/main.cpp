@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
     Database db = OpenPatientDatabase();
     if (!db.ok()) throw CliExit{1, ""};
-    if (!CreateSchema(db)) throw CliExit{1, "Can't create the database tables in " + CurrentBookLocation().where};
+    if (!CreateSchema(db))
+      throw CliExit{1, "Can't create the database tables in " + CurrentBookLocation().where};
   });
 
   for (Registrar r : Registrars()) r(app, ctx);
