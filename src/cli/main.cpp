@@ -1,6 +1,7 @@
 // meridane-cli: the program's core for scripts, clinics and tests.
 #include <iostream>
 
+#include "base/book_location.h"
 #include "base/data_paths.h"
 #include "base/language_choice.h"
 #include "cli/cli_common.h"
@@ -17,6 +18,11 @@ int main(int argc, char** argv) {
   Context ctx;
   auto* dataDir = app.add_option("--data-dir", ctx.dataDir,
                                  "Data folder (default: home directory + /MeridData_Pro)");
+  std::string book;
+  auto* bookOption = app.add_option(
+      "--book", book,
+      "Patient book: a book file, or a PostgreSQL server as postgresql://HOST:PORT/DB "
+      "(default: $MERIDANE_BOOK, else Patients.db in the data folder)");
   auto* yes = app.add_flag("--yes", ctx.yes, "Answer Yes/OK to every question");
   app.add_flag("--no", ctx.no, "Answer No/Cancel to every question")->excludes(yes);
   std::string language;
@@ -35,11 +41,22 @@ int main(int argc, char** argv) {
     if (dataDir->count() > 0 && ctx.dataDir.empty())
       throw CliExit{2, "--data-dir: the folder name is empty"};
     if (!ctx.dataDir.empty()) SetDataFolderOverride(ctx.dataDir);
+    // A book named but refused is bad usage: working on another book instead would file
+    // readings where the user did not ask.
+    std::string bookError;
+    if (bookOption->count() > 0) {
+      auto location = ParseBookLocation(book, &bookError);
+      if (!location) throw CliExit{2, "--book: " + bookError};
+      SetBookLocationOverride(*location);
+    } else if (!EnvironmentBookLocation(&bookError) && !bookError.empty()) {
+      throw CliExit{2, bookError};
+    }
     std::string err;
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
     Database db = OpenPatientDatabase();
     if (!db.ok()) throw CliExit{1, ""};
-    if (!CreateSchema(db)) throw CliExit{1, "Can't create the database tables in " + PatientDatabasePath()};
+    if (!CreateSchema(db))
+      throw CliExit{1, "Can't create the database tables in " + CurrentBookLocation().where};
   });
 
   for (Registrar r : Registrars()) r(app, ctx);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/book_location.h"
 #include "base/data_paths.h"
 
 namespace meridane {
@@ -83,13 +84,20 @@ unsigned ReadUmask() {
 unsigned DocumentFileMode() { return 0666u & ~ReadUmask(); }
 
 bool IsPatientDatabaseFile(const std::string& path) {
-  const std::string db = ResolvedPath(PatientDatabasePath());
+  // The book in use (--book may name another file) and the data folder's own are both kept.
+  std::vector<std::string> books{PatientDatabasePath()};
+  const BookLocation current = CurrentBookLocation();
+  if (current.kind == BookLocation::Kind::File) books.push_back(current.where);
   const std::string p = ResolvedPath(path);
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-    if (p == db + suffix) return true;
-  // Another name for the same file (a hard link).
-  std::error_code ec;
-  return fs::equivalent(path, PatientDatabasePath(), ec) && !ec;
+  for (const std::string& book : books) {
+    const std::string db = ResolvedPath(book);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+      if (p == db + suffix) return true;
+    // Another name for the same file (a hard link).
+    std::error_code ec;
+    if (fs::equivalent(path, book, ec) && !ec) return true;
+  }
+  return false;
 }
 
 TargetProblem CheckWriteTarget(const std::string& path) {

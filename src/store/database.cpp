@@ -4,10 +4,10 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <utility>
 
+#include "base/book_location.h"
 #include "base/data_paths.h"
 #include "store/database_key.h"
 #include "store/server_connection.h"
@@ -363,16 +363,13 @@ bool Database::Transaction::Commit() {
 }
 
 Database OpenPatientDatabase() {
-  // TODO(book-location): replaced by the chosen book location.
-  if (const char* book = std::getenv("MERIDANE_BOOK");
-      book && std::string_view(book).substr(0, 13) == "postgresql://")
-    return Database::OpenServer(book);
+  const BookLocation book = CurrentBookLocation();
+  if (book.kind == BookLocation::Kind::Server) return Database::OpenServer(book.where);
   EnsureDataFolder();
   // SQLite creates a new file (and each journal, which copies the file's mode) world-readable
   // under the usual umask; the file made here first keeps it to its owner.
-  const std::string path = PatientDatabasePath();
-  MakePrivateFile(path);
-  return Database::OpenFile(path);
+  MakePrivateFile(book.where);
+  return Database::OpenFile(book.where);
 }
 
 bool ExecStatement(std::string_view sql, Database& db) { return db.Exec(sql); }

@@ -46,7 +46,8 @@ inline Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
 
 // Opens the patient database; a failure is told once per process in a message box.
 std::optional<Database> OpenDatabaseOrTell(Prompter& prompter);
-void ResetDatabaseFailureNotice();  // tests
+// Tests, and a newly chosen book: its failure is told even when the last one's was.
+void ResetDatabaseFailureNotice();
 
 // How the guide is opened, replaceable in tests.
 struct GuideOpener {

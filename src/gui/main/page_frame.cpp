@@ -1,12 +1,14 @@
 #include "gui/main/page_frame.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/main/book_choice.h"
 #include "gui/main/gui_support.h"
 #include "gui/widgets/step_scroller.h"
 
@@ -20,6 +22,23 @@ CPageCanvas::CPageCanvas(QWidget* parent) : QWidget(parent) {
   setMinimumSize(kCanvasWidth, kCanvasHeight);
   resize(kCanvasWidth, kCanvasHeight);
   setAutoFillBackground(false);
+  bookLabel_ = new QLabel(this);
+  bookLabel_->setObjectName(QStringLiteral("bookInUse"));
+  bookLabel_->setFont(UiFont(9, QFont::Normal));
+  QPalette pal = bookLabel_->palette();
+  pal.setColor(QPalette::WindowText, QColor(0x0B, 0x4F, 0x7C));
+  bookLabel_->setPalette(pal);
+  ShowBookInUse();
+}
+
+void CPageCanvas::ShowBookInUse() {
+  bookText_ = BookInUseText();
+  bookLabel_->setToolTip(bookText_);
+  // A long path loses its middle, never the book's kind or the file's name.
+  bookLabel_->setGeometry(100, 102, std::max(200, width() - 120), 22);
+  bookLabel_->raise();
+  bookLabel_->setText(bookLabel_->fontMetrics().elidedText(bookText_, Qt::ElideMiddle,
+                                                           bookLabel_->width()));
 }
 
 QWidget* CPageCanvas::centred() {
@@ -45,6 +64,7 @@ void CPageCanvas::PlaceCentred() {
 void CPageCanvas::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   PlaceCentred();
+  ShowBookInUse();
   if (relayout_) relayout_(size());
 }
 
@@ -130,6 +150,11 @@ void CPageFrame::UpdateMinimumSize() {
   const QSize least = canvas_->minimumSize();
   setMinimumSize(std::min(least.width(), placement_.width),
                  std::min(least.height(), placement_.height));
+}
+
+void CPageFrame::showEvent(QShowEvent* e) {
+  canvas_->ShowBookInUse();
+  QDialog::showEvent(e);
 }
 
 void CPageFrame::keyPressEvent(QKeyEvent* e) {

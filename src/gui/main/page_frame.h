@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <functional>
 
+class QLabel;
+
 #include "base/display_rules.h"
 
 namespace meridane {
@@ -28,6 +30,9 @@ class CPageCanvas : public QWidget {
   QWidget* centred();
   // Called with the canvas size after every resize, for pages that spread over the room.
   void SetRelayout(std::function<void(const QSize&)> relayout);
+  // The line under the banner that says which patient book the program works on.
+  QLabel* bookLabel() const { return bookLabel_; }
+  void ShowBookInUse();
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -37,6 +42,8 @@ class CPageCanvas : public QWidget {
   void PlaceCentred();
   bool showsName_ = false;
   QWidget* centred_ = nullptr;
+  QLabel* bookLabel_ = nullptr;
+  QString bookText_;
   std::function<void(const QSize&)> relayout_;
 };
 
@@ -58,6 +65,8 @@ class CPageFrame : public QDialog {
  protected:
   // Enter never closes a page.
   void keyPressEvent(QKeyEvent* e) override;
+  // Each page says which book it works on, as it is when the page appears.
+  void showEvent(QShowEvent* e) override;
 
  private:
   void UpdateMinimumSize();

@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "gui/main/book_choice.h"
 #include "gui/main/gui_support.h"
 #include "gui/main/patient_main.h"
 #include "base/text_lookup.h"
+#include "store/schema.h"
 
 namespace meridane {
 
@@ -46,7 +48,12 @@ CWelcome::CWelcome(AppState& state, Prompter& prompter, PageRunner runner,
   FitTextToBox(help);
   connect(individual_, &QPushButton::clicked, this, [this] { OnManagement(kIndividual); });
   connect(multiple_, &QPushButton::clicked, this, [this] { OnManagement(kMultiple); });
+  book_ = new QPushButton(Text("BookChoice", "Button", "Patient book..."), canvas()->centred());
+  book_->setGeometry(40, 640, 220, 36);
+  book_->setAutoDefault(false);
+  FitTextToBox(book_);
   connect(help, &QPushButton::clicked, this, &CWelcome::OnHelp);
+  connect(book_, &QPushButton::clicked, this, &CWelcome::OnBookChoice);
 }
 
 void CWelcome::OnManagement(int mode) {
@@ -60,6 +67,15 @@ void CWelcome::OnManagement(int mode) {
 }
 
 void CWelcome::OnHelp() { OpenUserGuide(prompter_); }
+
+void CWelcome::OnBookChoice() {
+  CBookChoice choice(prompter_, this);
+  if (runner_(choice) != QDialog::Accepted) return;
+  canvas()->ShowBookInUse();
+  // The new book's failure is told even when the old one's was.
+  ResetDatabaseFailureNotice();
+  if (auto db = OpenDatabaseOrTell(prompter_)) CreateSchema(*db);
+}
 
 void CWelcome::reject() {
   if (prompter_.Confirm(LookupText("OpMsg", "OpMsg1", "Are you sure to leave Meridane?"),

@@ -20,10 +20,14 @@ class CWelcome : public CPageFrame {
 
   QPushButton* individualButton() const { return individual_; }
   QPushButton* multipleButton() const { return multiple_; }
+  QPushButton* bookButton() const { return book_; }
 
  public slots:
   void OnManagement(int mode);
   void OnHelp();
+  // The "Patient book" choice; a new book is opened (and its tables made) at once, so a
+  // failure is told here and the user can choose again.
+  void OnBookChoice();
   // The close box and Esc: "Are you sure to leave Meridane?"; OK ends the program.
   void reject() override;
 
@@ -33,6 +37,7 @@ class CWelcome : public CPageFrame {
   PageRunner runner_;
   QPushButton* individual_;
   QPushButton* multiple_;
+  QPushButton* book_;
   int action_ = kNoAction;
   int mode_ = kIndividual;
 };

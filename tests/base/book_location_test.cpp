@@ -1,0 +1,141 @@
+// Where the patient book is: parsing a location, which one wins, the remembered choice, and
+// what the user is shown.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "base/book_location.h"
+#include "base/data_paths.h"
+#include "support/book.h"
+#include "support/env.h"
+#include "support/temp_folder.h"
+
+namespace meridane {
+namespace {
+
+using Kind = BookLocation::Kind;
+using test::EnvOverride;
+using test::TempFolder;
+
+constexpr const char* kRefused = "";  // the `where` of a case that must be refused
+
+TEST(BookLocation, ParsesFilesAndServersAndRefusesSecrets) {
+  const std::string cwd = std::filesystem::current_path().string();
+  const struct {
+    std::string text;
+    Kind kind;
+    std::string where;   // kRefused: refused
+    std::string reason;  // a part of the refusal
+  } cases[] = {
+      {"relative/book.db", Kind::File, cwd + "/relative/book.db", ""},
+      {"postgresql://db.clinic:5432/meridane?sslmode=verify-full", Kind::Server,
+       "postgresql://db.clinic:5432/meridane?sslmode=verify-full", ""},
+      {"  POSTGRES://ann@h/m\n", Kind::Server, "POSTGRES://ann@h/m", ""},
+      {"", Kind::File, kRefused, "empty"},
+      {"a\nb.db", Kind::File, kRefused, "control character"},
+      {"postgresql://ann:secret@h/m", Kind::Server, kRefused, "password"},
+      // The client takes credentials up to the first '@' or '/', a '?' included.
+      {"postgres://h?x=ann:secret@h2/m", Kind::Server, kRefused, "password"},
+      {"postgresql://h/m?PASS%77ORD=secret", Kind::Server, kRefused, "password"},
+      {"postgresql://h/m?dbname=host%3Dh%20password%3Dsecret", Kind::Server, kRefused, "password"},
+      {"mysql://h/m", Kind::File, kRefused, "mysql://"},
+      {"/", Kind::File, kRefused, "is a folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string error = "stale";
+    const auto location = ParseBookLocation(c.text, &error);
+    if (c.where == kRefused) {
+      EXPECT_FALSE(location);
+      EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+      EXPECT_EQ(error.find("secret"), std::string::npos) << error;
+    } else {
+      ASSERT_TRUE(location) << error;
+      EXPECT_EQ(*location, (BookLocation{c.kind, c.where}));
+    }
+  }
+}
+
+TEST(BookLocation, DescriptionNeverShowsSecrets) {
+  const struct {
+    BookLocation location;
+    std::string shown;
+  } cases[] = {
+      {{Kind::File, "/x/Patients.db"}, "This computer (/x/Patients.db)"},
+      {{Kind::Server, "postgresql://ann@db.clinic/meridane?sslmode=verify-full&sslkey=/k"},
+       "Clinic server db.clinic:5432/meridane"},
+      {{Kind::Server, "postgresql://[::1]:6543/m"}, "Clinic server [::1]:6543/m"},
+      // Built by hand, never parsed: still nothing secret is shown.
+      {{Kind::Server, "postgresql://ann:secret@h/m?password=secret2"}, "Clinic server h:5432/m"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DescribeBookLocation(c.location), c.shown);
+}
+
+TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
+  TempFolder dir("book");
+  test::DataFolderOverride folder(dir.root());
+  const BookLocation file{Kind::File, dir.Path("other.db")};
+  const BookLocation server{Kind::Server, "postgresql://h/m"};
+  const BookLocation home{Kind::File, dir.Path("Patients.db")};
+  const struct {
+    std::optional<BookLocation> override;
+    std::optional<std::string> env;
+    BookLocation current;
+    bool envRefused;
+  } cases[] = {
+      {std::nullopt, std::nullopt, home, false},
+      {std::nullopt, "", home, false},  // set but empty counts as unset
+      {std::nullopt, "postgresql://h/m", server, false},
+      {std::nullopt, "postgresql://u:pw@h/m", home, true},
+      {file, "postgresql://h/m", file, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.env.value_or("(unset)"));
+    EnvOverride env("MERIDANE_BOOK", c.env);
+    SetBookLocationOverride(c.override);
+    EXPECT_EQ(CurrentBookLocation(), c.current);
+    std::string error;
+    EnvironmentBookLocation(&error);
+    EXPECT_EQ(error.rfind("MERIDANE_BOOK cannot be used: ", 0) == 0, c.envRefused) << error;
+  }
+  SetBookLocationOverride(std::nullopt);
+}
+
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 0777;
+}
+
+TEST(BookLocation, RememberedChoiceRoundTripsPrivately) {
+  TempFolder dir("book");
+  EnvOverride config("XDG_CONFIG_HOME", dir.Path("config"));
+  const std::string file = dir.Path("config/meridane/book.conf");
+  EXPECT_EQ(BookChoiceFile(), file);
+  std::string error = "stale";
+  EXPECT_FALSE(RememberedBookLocation(&error));
+  EXPECT_EQ(error, "");  // nothing remembered is no error
+
+  for (const BookLocation& b :
+       {BookLocation{Kind::Server, "postgresql://h:5432/m?sslmode=verify-full"},
+        BookLocation{Kind::File, dir.Path("my book.db")}}) {
+    ASSERT_TRUE(RememberBookLocation(b, &error)) << error;
+    EXPECT_EQ(RememberedBookLocation(&error), b);
+    EXPECT_EQ(Mode(file), 0600u);
+    EXPECT_EQ(Mode(dir.Path("config/meridane")), 0700u);
+  }
+  // A location the program refuses is never written; the old choice stays.
+  EXPECT_FALSE(RememberBookLocation({Kind::Server, "postgresql://u:secret@h/m"}, &error));
+  EXPECT_EQ(error.find("secret"), std::string::npos);
+  EXPECT_EQ(RememberedBookLocation()->kind, Kind::File);
+
+  // Written by hand: other keys are passed over; a password is refused.
+  dir.Write("config/meridane/book.conf", "# mine\nother=1\nbook=postgresql://u:secret@h/m\n");
+  EXPECT_FALSE(RememberedBookLocation(&error));
+  EXPECT_EQ(error.rfind("The remembered patient book in " + file, 0), 0u) << error;
+  EXPECT_EQ(error.find("secret"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace meridane
