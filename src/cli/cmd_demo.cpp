@@ -249,7 +249,7 @@ int FillReadings(Database& db, const DemoPatient& d) {
   std::mt19937 rng(d.seed + 1000);
   for (int k = 0; k < 8 && table.count() > 0; ++k)
     AddDetails(table.entries[rng() % table.count()], k + static_cast<int>(d.seed));
-  if (!SaveReadingEdits(db, patient, table))
+  if (SaveReadingEdits(db, patient, table) != PatientCheck::Current)
     throw CliExit{1, "demo: the details of " + patient.IDNo + " were not saved"};
   return static_cast<int>(batch.size());
 }

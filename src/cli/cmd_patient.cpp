@@ -201,6 +201,9 @@ void SaveForm(const Context& ctx, const FormOptions& o, bool editMode, const std
       throw CliExit{1, LookupText("Cli", "NothingSaved", "Nothing was saved.")};
     case FormSaveOutcome::Failed:
       throw CliExit{1, LookupText("Cli", "SaveRefused", "Nothing was saved: the database refused the change.")};
+    case FormSaveOutcome::ChangedElsewhere:  // the prompter said why
+    case FormSaveOutcome::Deleted:
+      throw CliExit{1, LookupText("Cli", "NothingSaved", "Nothing was saved.")};
     case FormSaveOutcome::Unchanged:
     case FormSaveOutcome::Saved:
       return;

@@ -195,8 +195,17 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
   // Saving in the editor moves the reading to the chosen slot and takes its meal mark.
   if (ApplyReadingDetails(reading, idNo, detail, slot.value_or(0)) == DetailApply::kSlotLocked)
     throw CliExit{1, LookupText("Cli", "SlotFixed", "The slot of this reading can no longer be changed.")};
-  if (!SaveReadingEdits(db, patient, table))
-    throw CliExit{1, LookupText("Cli", "PartSaved", "Not every change was saved: the database refused part of it.")};
+  switch (SaveReadingEdits(db, patient, table)) {
+    case PatientCheck::Current:
+      return;
+    case PatientCheck::ChangedElsewhere:
+    case PatientCheck::Deleted:
+      throw CliExit{1, LookupText("Cli", "ChangedElsewhere",
+                                  "Nothing was saved: the patient was changed or deleted at "
+                                  "another desk meanwhile. Run the command again.")};
+    case PatientCheck::Failed:
+      throw CliExit{1, LookupText("Cli", "PartSaved", "Not every change was saved: the database refused part of it.")};
+  }
 }
 
 void RegisterReadings(CLI::App& app, Context&) {

@@ -98,6 +98,10 @@ struct Inquiry {
   bool operator==(const Inquiry&) const = default;
 };
 
+// A save checked against the patient as stored: still the one loaded, saved at another desk
+// since, deleted at another desk, or the check's statement failed.
+enum class PatientCheck { Current, ChangedElsewhere, Deleted, Failed };
+
 class CPatientProfile {
  public:
   CPatientProfile() = default;
@@ -131,6 +135,10 @@ class CPatientProfile {
   Complications complications;
   HealthRecord healthRecord;
   Inquiry inquiry;
+
+  // On a server's book: how many saves of this patient the book had counted when it was
+  // loaded, so a save can tell that another desk saved in between. Always 0 on a file.
+  int64_t revision = 0;
 };
 
 // Built-in lists the section bit sets index.

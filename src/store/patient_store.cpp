@@ -290,6 +290,11 @@ bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
     }
   }
   out.IDNo = idNo;
+  if (db.server()) {
+    Statement st = db.Prepare("SELECT revision FROM Patient WHERE IDNo = ?;");
+    st.Bind(1, idNo);
+    if (st.Step()) out.revision = st.Int(0);
+  }
   for (SectionBit s : kSectionOrder) {
     if (!SectionFlag(out, s)) continue;
     Statement st = db.Prepare(std::string("SELECT * FROM ") + SectionTable(s) + " WHERE IDNo = ?;");
@@ -420,17 +425,60 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
     return FormSaveOutcome::Declined;
   }
   ApplyForm(next, form, medicalNo);
-  Database::Transaction tx(db);
-  bool ok = tx.ok();
-  for (SectionBit s : kSectionOrder) {
-    if (!(changed & s)) continue;
-    TakeSection(next, editor, s);
-    ok = ok && WriteSection(db, next, s);
+  PatientCheck check = PatientCheck::Failed;
+  {
+    Database::Transaction tx(db);
+    if (tx.ok()) check = ClaimPatientSave(db, current, &next.revision);
+    if (check == PatientCheck::Current) {
+      bool ok = true;
+      for (SectionBit s : kSectionOrder) {
+        if (!(changed & s)) continue;
+        TakeSection(next, editor, s);
+        ok = ok && WriteSection(db, next, s);
+      }
+      ok = ok && WritePatientRow(db, next, false, current.IDNo);
+      if (!ok || !tx.Commit()) return FormSaveOutcome::Failed;
+      current = next;
+      return FormSaveOutcome::Saved;
+    }
   }
-  ok = ok && WritePatientRow(db, next, false, current.IDNo);
-  if (!ok || !tx.Commit()) return FormSaveOutcome::Failed;
-  current = next;
-  return FormSaveOutcome::Saved;
+  if (check == PatientCheck::Failed) return FormSaveOutcome::Failed;
+  TellPatientCheck(prompter, check, who);
+  if (check == PatientCheck::Deleted) return FormSaveOutcome::Deleted;
+  LoadPatient(db, id, current);  // `id` is a copy: LoadPatient clears what it fills
+  return FormSaveOutcome::ChangedElsewhere;
+}
+
+PatientCheck ClaimPatientSave(Database& db, const CPatientProfile& loaded, int64_t* revision) {
+  if (revision) *revision = loaded.revision;
+  if (!db.server()) return PatientCheck::Current;
+  FailureWatch watch;
+  Statement claim = db.Prepare(
+      "UPDATE Patient SET revision = revision + 1 WHERE IDNo = ? AND revision = ? "
+      "RETURNING revision;");
+  claim.Bind(1, loaded.IDNo).BindInt(2, loaded.revision);
+  if (claim.Step()) {
+    if (revision) *revision = claim.Int(0);
+    return PatientCheck::Current;
+  }
+  if (watch.failed()) return PatientCheck::Failed;
+  return PatientIdExists(db, loaded.IDNo) ? PatientCheck::ChangedElsewhere : PatientCheck::Deleted;
+}
+
+void TellPatientCheck(Prompter& prompter, PatientCheck check, const std::string& who) {
+  if (check == PatientCheck::ChangedElsewhere)
+    prompter.Message(FillText(LookupText("Patient", "ChangedElsewhere",
+                                         "{patient} was changed at another desk, so nothing was "
+                                         "saved here. The newer data is shown now; please make "
+                                         "your changes again."),
+                              {{"patient", who}}),
+                     kWarning);
+  else if (check == PatientCheck::Deleted)
+    prompter.Message(FillText(LookupText("Patient", "DeletedElsewhere",
+                                         "{patient} was deleted at another desk. Nothing was "
+                                         "saved."),
+                              {{"patient", who}}),
+                     kWarning);
 }
 
 bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {

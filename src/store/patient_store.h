@@ -104,7 +104,20 @@ enum class FormSaveOutcome {
   Unchanged,  // edit mode without change: closes silently
   Saved,      // rows written; the data-changed flag is to be set
   Failed,     // a statement failed (its text went to the error sink); nothing was written
+  // Another desk saved the patient since it was loaded: nothing written, the user was told,
+  // and `current` holds the newer data to be shown.
+  ChangedElsewhere,
+  // Another desk deleted the patient: nothing written (nothing recreated), the user was told.
+  Deleted,
 };
+
+// Whether the patient a save started from is still the stored one. Within the caller's
+// transaction on a server's book, a Current answer counts the save (the new count in
+// *revision, for the caller to take once it committed); a file book is always Current.
+PatientCheck ClaimPatientSave(Database& db, const CPatientProfile& loaded, int64_t* revision);
+
+// Tells the user what a ChangedElsewhere or Deleted check means; Current and Failed say nothing.
+void TellPatientCheck(Prompter& prompter, PatientCheck check, const std::string& who);
 
 // "7", "07", "007" → "007": empty stays empty, a non-zero number "%03d", zero or junk empty.
 std::string NormalizeMedicalNo(const std::string& entry);

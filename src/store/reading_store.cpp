@@ -6,6 +6,7 @@
 #include <set>
 
 #include "store/columns.h"
+#include "store/patient_store.h"
 
 namespace meridane {
 
@@ -216,13 +217,16 @@ bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredRea
   return !watch.failed();
 }
 
-bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table) {
+PatientCheck SaveReadingEdits(Database& db, CPatientProfile& patient, const ReadingTable& table) {
   const std::string& id = patient.IDNo;
-  if (id.empty()) return true;
+  if (id.empty()) return PatientCheck::Current;
   bool ok = true;
+  int64_t revision = patient.revision;
   {
     Database::Transaction tx(db);
-    if (!tx.ok()) return false;
+    if (!tx.ok()) return PatientCheck::Failed;
+    if (PatientCheck check = ClaimPatientSave(db, patient, &revision); check != PatientCheck::Current)
+      return check;
     Statement st = db.Prepare(db.server() ? "UPDATE readings SET meal=? WHERE idx=? AND IDNo=?;"
                                           : "UPDATE " + QuotedReadingsTable(id) + " SET meal=? WHERE idx=?");
     for (const GlucoReading& r : table.entries) {
@@ -233,9 +237,10 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
     }
     ok = tx.Commit() && ok;
   }
+  if (ok) patient.revision = revision;
   {
     Database::Transaction tx(db);
-    if (!tx.ok()) return false;
+    if (!tx.ok()) return PatientCheck::Failed;
     DetailWriter writer(db);
     // A reading whose details were all cleared loses its row; left in place, the old
     // details would come back with the next load.
@@ -252,7 +257,7 @@ bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const Readin
     }
     ok = tx.Commit() && ok;
   }
-  return ok;
+  return ok ? PatientCheck::Current : PatientCheck::Failed;
 }
 
 int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at, int gluco,

@@ -35,9 +35,12 @@ bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredRea
 
 // Writes every entry's meal code and the details of entries that have any, in two
 // transactions, as leaving a page with Yes does. An entry whose details are empty while
-// the database still holds a row for it (the user cleared them) has that row removed. A failing row is reported through the
-// error sink and the rest still saved; false when anything failed.
-bool SaveReadingEdits(Database& db, const CPatientProfile& patient, const ReadingTable& table);
+// the database still holds a row for it (the user cleared them) has that row removed. On a
+// file a failing row is reported through the error sink and the rest still saved; a server
+// saves all or nothing. Current when everything was saved (the patient's revision then
+// counts the save); ChangedElsewhere or Deleted, with nothing written, when another desk
+// saved or deleted the patient since it was loaded; Failed otherwise.
+PatientCheck SaveReadingEdits(Database& db, CPatientProfile& patient, const ReadingTable& table);
 
 // One reading into the patient's table (idx chosen by SQLite); returns the new idx or -1.
 int64_t InsertReading(Database& db, const std::string& idNo, const DateTime& at, int gluco,

@@ -144,7 +144,9 @@ constexpr int kServerSchemaVersion = 1;
 std::vector<std::string> ServerSchemaStatements() {
   std::vector<std::string> sql = {
       // Patient keeps the file's column order; rowid keeps the order patients were added.
-      ServerTable(kCreatePatient, ", UNIQUE (IDNo), rowid bigserial"),
+      // revision counts the saves of the patient's profile and reading details.
+      ServerTable(kCreatePatient,
+                  ", UNIQUE (IDNo), rowid bigserial, revision bigint NOT NULL DEFAULT 0"),
       ServerTable(kCreateWorking, kOfPatient),
       ServerTable(kCreateNonWorking, kOfPatient),
       ServerTable(kCreateMedications, kOfPatient),

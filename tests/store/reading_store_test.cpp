@@ -108,7 +108,7 @@ TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
   // Without a classifier slot 0 stays 0.
   EXPECT_EQ(Load().entries[0].slot, 0);
 
-  ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+  ASSERT_EQ(SaveReadingEdits(db, patient, t), PatientCheck::Current);
   EXPECT_EQ(Column(db, "SELECT meal FROM GP1 ORDER BY idx;"),
             (std::vector<std::string>{"513", "256", "1794"}));
   EXPECT_TRUE(Column(db, "SELECT idx FROM GlucoDetail;").empty());  // no details, no rows
@@ -126,20 +126,20 @@ TEST_F(ReadingStoreTest, DetailsLoadSaveClearAndSurviveApostrophes) {
   d.insulinAmount = 4.5;
   d.commentOptions = kOptFood | kOptStress;
   d.type = 0;
-  ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+  ASSERT_EQ(SaveReadingEdits(db, patient, t), PatientCheck::Current);
   EXPECT_EQ(
       Column(db, "SELECT idx||'|'||insulinAmount||'|'||comment FROM GlucoDetail WHERE idx=2;"),
       std::vector<std::string>{"2|4.5|Tom's \"party\" cake; ok"});
 
   // Load, save unchanged, load again: nothing drifts and no second row appears.
   ReadingTable again = Load();
-  ASSERT_TRUE(SaveReadingEdits(db, patient, again));
+  ASSERT_EQ(SaveReadingEdits(db, patient, again), PatientCheck::Current);
   ReadingTable third = Load();
   EXPECT_EQ(third.entries[1].detail, d);
   EXPECT_EQ(third.entries[0].detail.comment, "walk");
   // The user empties the first reading's details: its row goes and does not come back.
   third.entries[0].detail = GlucoDetailRecord{};
-  ASSERT_TRUE(SaveReadingEdits(db, patient, third));
+  ASSERT_EQ(SaveReadingEdits(db, patient, third), PatientCheck::Current);
   EXPECT_FALSE(Load().entries[0].detail.IsNonEmpty());
   EXPECT_EQ(Column(db, "SELECT idx FROM GlucoDetail;"), std::vector<std::string>{"2"});
 
@@ -148,7 +148,7 @@ TEST_F(ReadingStoreTest, DetailsLoadSaveClearAndSurviveApostrophes) {
   ReadingTable fourth = Load();
   ASSERT_EQ(fourth.count(), 1u);
   EXPECT_FALSE(fourth.entries[0].detail.IsNonEmpty());
-  ASSERT_TRUE(SaveReadingEdits(db, patient, fourth));
+  ASSERT_EQ(SaveReadingEdits(db, patient, fourth), PatientCheck::Current);
   ASSERT_EQ(LoadDetails(db, "P1").size(), 1u);
   EXPECT_EQ(LoadDetails(db, "P1")[0].comment, d.comment);
   EXPECT_TRUE(sqlErrors_.list.empty());
@@ -174,7 +174,7 @@ TEST_F(ReadingStoreTest, MalformedRowsLoadWithoutLoss) {
 }
 
 TEST_F(ReadingStoreTest, EmptyAndMissing) {
-  EXPECT_TRUE(SaveReadingEdits(db, patient, {}));
+  EXPECT_EQ(SaveReadingEdits(db, patient, {}), PatientCheck::Current);
   ReadingTable t;
   t.entries.resize(3);  // stale rows of another patient go
   CPatientProfile noTable;
@@ -205,7 +205,7 @@ TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
   t.entries[0].mark = 2;
   {
     Database::Transaction outer(db);
-    ASSERT_TRUE(SaveReadingEdits(db, patient, t));
+    ASSERT_EQ(SaveReadingEdits(db, patient, t), PatientCheck::Current);
     {
       Database::Transaction inner(db);
       Insert({2024, 6, 1, 9, 0}, 110);

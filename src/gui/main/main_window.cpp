@@ -23,6 +23,7 @@
 #include "reports/statistics.h"
 #include "gui/patients/add_edit.h"
 #include "gui/widgets/printable_report.h"
+#include "store/patient_store.h"
 #include "store/reading_store.h"
 #include "store/schema.h"
 #include "gui/widgets/page_icons.h"
@@ -211,8 +212,19 @@ void CMeridDemoXDlg::ShowArea(ReportArea area) {
 
 void CMeridDemoXDlg::SavePendingEdits() {
   if (state_.current.IDNo.empty() || state_.readings.count() == 0) return;
-  if (auto db = OpenDatabaseOrTell(prompter_))
-    SaveReadingEdits(*db, state_.current, state_.readings);
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db) return;
+  const PatientCheck check = SaveReadingEdits(*db, state_.current, state_.readings);
+  if (check != PatientCheck::ChangedElsewhere && check != PatientCheck::Deleted) return;
+  // Another desk saved or deleted the patient: say so and show what the book holds now.
+  TellPatientCheck(prompter_, check, state_.current.fullName);
+  const std::string id = state_.current.IDNo;
+  if (check == PatientCheck::Deleted || !LoadPatient(*db, id, state_.current)) {
+    state_.current.Clear();
+    state_.readings.Clear();
+    return;
+  }
+  LoadReadings(*db, state_.current, state_.readings, &ClassifyReadingSlot);
 }
 
 void CMeridDemoXDlg::LeaveFor(bool home) {

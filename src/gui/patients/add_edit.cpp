@@ -191,14 +191,19 @@ void CAddEdit::OnSave() {
       state_.dataChanged = true;
       accept();
       return;
+    case FormSaveOutcome::ChangedElsewhere:
+      // Another desk's save is what the form shows now; the editor starts again from it.
+      state_.editor = ProfileEditorState{};
+      FillFrom(state_.current);
+      return;
+    case FormSaveOutcome::Deleted:
+      ForgetDeletedPatient();
+      return;
   }
 }
 
-void CAddEdit::OnDelete() {
-  if (!editMode_ || state_.current.IDNo.empty()) return;
-  auto db = OpenDatabaseOrTell(prompter_);
-  if (!db || !DeletePatient(*db, prompter_, state_.current)) return;
-  db.reset();
+void CAddEdit::ForgetDeletedPatient() {
+  state_.current.Clear();
   state_.readings.Clear();
   state_.editMode = editMode_ = false;
   state_.editor = ProfileEditorState{};
@@ -206,6 +211,14 @@ void CAddEdit::OnDelete() {
   ShowMode();
   RefreshIds();
   reject();
+}
+
+void CAddEdit::OnDelete() {
+  if (!editMode_ || state_.current.IDNo.empty()) return;
+  auto db = OpenDatabaseOrTell(prompter_);
+  if (!db || !DeletePatient(*db, prompter_, state_.current)) return;
+  db.reset();
+  ForgetDeletedPatient();
 }
 
 void CAddEdit::OnHelp() { OpenUserGuide(prompter_); }

@@ -51,6 +51,8 @@ class CAddEdit : public QDialog {
  public slots:
   void OnAdvance();
   void OnSave();
+  // The patient is gone from the book: the form empties and closes.
+  void ForgetDeletedPatient();
   void OnDelete();
   void OnHelp();
 
