@@ -7,6 +7,7 @@
 
 #include "base/data_paths.h"
 #include "base/text_lookup.h"
+#include "store/reading_store.h"
 
 namespace meridane {
 
@@ -52,7 +53,10 @@ std::vector<PatientKey> UniqueKeys(const std::vector<PatientKey>& keys) {
 
 std::vector<PatientKey> AllPatientKeys(Database& patients) {
   std::vector<PatientKey> keys;
-  Statement st = patients.Prepare("SELECT fullName, IDNo FROM Patient;");
+  // A server keeps the order patients were added in rowid, as the file's own rowid does.
+  Statement st = patients.Prepare(patients.server()
+                                      ? "SELECT fullName, IDNo FROM Patient ORDER BY rowid;"
+                                      : "SELECT fullName, IDNo FROM Patient;");
   while (st.Step()) keys.emplace_back(st.Text(0), st.Text(1));
   return keys;
 }
@@ -107,8 +111,27 @@ std::string RawText(const RawRow& row, size_t col) {
 
 bool RawFlag(const RawRow& row, size_t col) { return RawText(row, col) != "0"; }
 
+std::string QuoteBookIdentifier(const Database& db, std::string_view name) {
+  if (!db.server()) return QuoteIdentifier(name);
+  // The server's schema names its tables and columns unquoted, which folds them to lower case.
+  std::string lower(name);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return QuoteIdentifier(lower);
+}
+
 std::vector<std::string> TableColumns(Database& db, const std::string& table) {
   std::vector<std::string> cols;
+  if (db.server()) {
+    // Patient's rowid is the server's own order of patients, not a column of the file's.
+    Statement st = db.Prepare(
+        "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+        "current_schema() AND table_name = lower(?) AND column_name <> 'rowid' "
+        "ORDER BY ordinal_position;");
+    st.Bind(1, table);
+    while (st.Step()) cols.push_back(st.Text(0));
+    return cols;
+  }
   Statement st = db.Prepare("PRAGMA table_info(" + QuoteIdentifier(table) + ");");
   while (st.Step()) cols.push_back(st.Text(1));
   return cols;
@@ -116,8 +139,8 @@ std::vector<std::string> TableColumns(Database& db, const std::string& table) {
 
 std::vector<StoredReading> ReadStoredReadings(Database& db, const std::string& idNo) {
   std::vector<StoredReading> out;
-  if (!db.TableExists(ReadingsTableName(idNo))) return out;
-  Statement st = db.Prepare("SELECT idx, glucoDate, gluco FROM " + QuotedReadingsTable(idNo) + ";");
+  if (!HasReadingsTable(db, idNo)) return out;
+  Statement st = PrepareReadings(db, idNo, "idx, glucoDate, gluco");
   while (st.Step()) {
     StoredReading r;
     r.idx = static_cast<int>(st.Int(0));

@@ -3,6 +3,7 @@
 // patient selection, raw rows read as the database holds them, and the run's result.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/prompter.h"
@@ -68,7 +69,11 @@ std::optional<RawRow> ReadPatientRow(Database& db, const PatientKey& key);
 std::string RawText(const RawRow& row, size_t col);
 // Booleans read back count as true unless their text is exactly "0".
 bool RawFlag(const RawRow& row, size_t col);
-// Column names of a table, in order (empty when the table does not exist).
+// A table or column name quoted for `db`'s SQL: as written on the file, in the lower case
+// the server's schema gave it there.
+std::string QuoteBookIdentifier(const Database& db, std::string_view name);
+// Column names of a table, in order (empty when the table does not exist); on a server
+// without the Patient rowid the file does not have as a column.
 std::vector<std::string> TableColumns(Database& db, const std::string& table);
 
 // Stored readings of a patient's table in storage order.

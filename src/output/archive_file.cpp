@@ -51,8 +51,8 @@ void BindRaw(Statement& st, int index, const std::optional<std::string>& value) 
 // Writes a row read elsewhere into `table`, column for column by name.
 bool InsertRow(Database& db, const std::string& table, const std::vector<std::string>& cols,
                const RawRow& row) {
-  std::string sql = "INSERT INTO " + QuoteIdentifier(table) + "(";
-  for (size_t i = 0; i < cols.size(); ++i) sql += (i ? "," : "") + QuoteIdentifier(cols[i]);
+  std::string sql = "INSERT INTO " + QuoteBookIdentifier(db, table) + "(";
+  for (size_t i = 0; i < cols.size(); ++i) sql += (i ? "," : "") + QuoteBookIdentifier(db, cols[i]);
   sql += ") VALUES(" + Placeholders(cols.size()) + ");";
   Statement st = db.Prepare(sql);
   for (size_t i = 0; i < cols.size() && i < row.size(); ++i)
@@ -64,16 +64,16 @@ bool InsertRow(Database& db, const std::string& table, const std::vector<std::st
 bool UpdateRow(Database& db, const std::string& table, const std::vector<std::string>& cols,
                const RawRow& row, const std::string& keep,
                const std::vector<std::pair<std::string, std::string>>& where) {
-  std::string sql = "UPDATE " + QuoteIdentifier(table) + " SET ";
+  std::string sql = "UPDATE " + QuoteBookIdentifier(db, table) + " SET ";
   std::vector<size_t> set;
   for (size_t i = 0; i < cols.size() && i < row.size(); ++i) {
     if (cols[i] == keep) continue;
-    sql += (set.empty() ? "" : ",") + QuoteIdentifier(cols[i]) + "=?";
+    sql += (set.empty() ? "" : ",") + QuoteBookIdentifier(db, cols[i]) + "=?";
     set.push_back(i);
   }
   if (set.empty()) return true;
   for (size_t w = 0; w < where.size(); ++w)
-    sql += (w ? " AND " : " WHERE ") + QuoteIdentifier(where[w].first) + "=?";
+    sql += (w ? " AND " : " WHERE ") + QuoteBookIdentifier(db, where[w].first) + "=?";
   sql += ";";
   Statement st = db.Prepare(sql);
   int b = 1;
@@ -82,8 +82,8 @@ bool UpdateRow(Database& db, const std::string& table, const std::vector<std::st
   return st.Run();
 }
 
-std::string SelectByIdNo(const char* table) {
-  return "SELECT * FROM " + QuoteIdentifier(table) + " WHERE IDNo=?;";
+std::string SelectByIdNo(const Database& db, const char* table) {
+  return "SELECT * FROM " + QuoteBookIdentifier(db, table) + " WHERE IDNo=?;";
 }
 
 // Column names of Patient and of each profile table (in kProfileTables order), read once
@@ -108,6 +108,28 @@ std::string WriteFailedArchiveText() {
 }
 
 // ---- archive write ----
+
+// Other desks file into a server's book while a run reads it: one read-only snapshot keeps
+// every patient's row, sections, readings and details from the same moment (a patient
+// renumbered half-way would otherwise go into the file without its readings), and holds
+// up no desk's writes. A file's book has one writer at a time and needs none.
+class ReadSnapshot {
+ public:
+  explicit ReadSnapshot(Database& db) : db_(db) {
+    open_ = db_.server() && db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;");
+  }
+  ~ReadSnapshot() {
+    if (open_) db_.ExecQuiet("ROLLBACK;");
+  }
+  // False when the server could not start it: nothing read then may be trusted.
+  bool ok() const { return open_ || !db_.server(); }
+  ReadSnapshot(const ReadSnapshot&) = delete;
+  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+ private:
+  Database& db_;
+  bool open_ = false;
+};
 
 // ", d.type, d.slot, …": the detail columns in table order, each with the prefix.
 std::string DetailColumnList(const char* prefix) {
@@ -136,13 +158,13 @@ std::string PlainRunSql(const std::string& idNo, size_t rows, int details) {
 // Returns the number written, or -1 on a failed statement.
 int WriteArchiveReadings(Database& patients, Database& archive, const std::string& idNo,
                          const TransferPeriod& period) {
-  if (!patients.TableExists(ReadingsTableName(idNo))) return 0;
+  if (!HasReadingsTable(patients, idNo)) return 0;
   // The readings in idx order, and beside them the patient's detail rows in idx order (the
   // order of their key): each reading takes the row of its idx, at most one.
-  Statement sel = patients.Prepare("SELECT idx, glucoDate, gluco, meal, medicalNo FROM " +
-                                   QuotedReadingsTable(idNo) +
-                                   " WHERE glucoDate>=? AND glucoDate<=? ORDER BY idx;");
-  sel.Bind(1, period.FirstDayStart()).Bind(2, period.LastDayEnd());
+  Statement sel = PrepareReadings(patients, idNo, "idx, glucoDate, gluco, meal, medicalNo",
+                                  "glucoDate>=? AND glucoDate<=?", /*idxOrder=*/true);
+  const int range = ReadingParamsFrom(patients);
+  sel.Bind(range, period.FirstDayStart()).Bind(range + 1, period.LastDayEnd());
   if (!sel.Step()) return 0;  // no reading in the range: no table either
   Statement det = patients.Prepare("SELECT idx" + DetailColumnList("") +
                                    " FROM GlucoDetail WHERE IDNo=? ORDER BY idx;");
@@ -329,8 +351,10 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
   for (const StoredReading& r : ReadStoredReadings(patients, idNo))
     stored.emplace(std::make_pair(r.at, r.gluco), r.idx);  // the first of equal ones wins
 
-  Statement update = patients.Prepare("UPDATE " + QuotedReadingsTable(idNo) +
-                                      " SET meal=?, medicalNo=? WHERE idx=?;");
+  const bool server = patients.server();
+  Statement update = patients.Prepare(
+      server ? std::string("UPDATE readings SET meal=?, medicalNo=? WHERE idx=? AND IDNo=?;")
+             : "UPDATE " + QuotedReadingsTable(idNo) + " SET meal=?, medicalNo=? WHERE idx=?;");
   ReadingWriter writer(patients, idNo);
   // New readings go in many to a statement after the duplicates are updated; the details
   // of both follow, filed by the idx each reading has (of two archived readings that match
@@ -338,15 +362,28 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
   std::vector<ReadingWriter::NewReading> added;
   std::vector<int> addedDetail;
   std::vector<ReadingWriter::IndexedDetail> details;
+  // An archived reading equal to one added before it is that one's duplicate, as it would be
+  // of a stored one: added twice, the reading would be doubled (and a server, which holds a
+  // reading once, would fail the whole merge). The later one's values stay.
+  std::map<std::pair<DateTime, int>, size_t> pending;
   for (const ArchiveReading& r : archived.readings) {
     auto it = stored.empty() ? stored.end() : stored.find({r.at, r.gluco});
     if (it == stored.end()) {
+      auto [first, fresh] = pending.try_emplace({r.at, r.gluco}, added.size());
+      if (!fresh) {
+        added[first->second].meal = r.meal;
+        added[first->second].medicalNo = r.medicalNo;
+        if (r.detail >= 0) addedDetail[first->second] = r.detail;
+        ++result.readingsUpdated;
+        continue;
+      }
       added.push_back({r.at, r.gluco, r.meal, r.medicalNo});
       addedDetail.push_back(r.detail);
       continue;
     }
     update.Reset();
     update.BindInt(1, r.meal).BindInt(2, r.medicalNo).BindInt(3, it->second);
+    if (server) update.Bind(4, idNo);
     if (!update.Run()) return false;
     ++result.readingsUpdated;
     if (r.detail >= 0) details.push_back({it->second, &archived.details[r.detail]});
@@ -364,8 +401,9 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
 // this patient's sections and readings.
 std::optional<std::string> OtherHolderOf(Database& patients, const std::string& idNo,
                                          const PatientKey& target) {
-  Statement st = patients.Prepare(
-      "SELECT fullName FROM Patient WHERE IDNo=? COLLATE NOCASE AND NOT (fullName=? AND IDNo=?);");
+  Statement st = patients.Prepare("SELECT fullName FROM Patient WHERE " +
+                                  CaseBlindEquals(patients, "IDNo") +
+                                  " AND NOT (fullName=? AND IDNo=?);");
   st.Bind(1, idNo).Bind(2, target.fullName).Bind(3, target.IDNo);
   if (st.Step()) return st.Text(0);
   return std::nullopt;
@@ -373,7 +411,9 @@ std::optional<std::string> OtherHolderOf(Database& patients, const std::string& 
 
 std::vector<PatientKey> KeysNamed(Database& db, const std::string& fullName) {
   std::vector<PatientKey> keys;
-  Statement st = db.Prepare("SELECT IDNo FROM Patient WHERE fullName=?;");
+  // A server keeps the order patients were added in rowid, as the file's own rowid does.
+  Statement st = db.Prepare(db.server() ? "SELECT IDNo FROM Patient WHERE fullName=? ORDER BY rowid;"
+                                        : "SELECT IDNo FROM Patient WHERE fullName=?;");
   st.Bind(1, fullName);
   while (st.Step()) keys.emplace_back(fullName, st.Text(0));
   return keys;
@@ -400,7 +440,15 @@ std::optional<PatientKey> MergeTarget(Database& patients, const PatientKey& arch
 
 // The archive gives a known patient another ID: the rows kept under the old one follow it,
 // or the patient's stored readings and sections would stay behind where nothing finds them.
-bool MoveToId(Database& patients, const std::string& from, const std::string& to) {
+// On a server the patient's row is renamed (by name and ID: a namesake keeps its own) and
+// its foreign keys take every row of the patient along.
+bool MoveToId(Database& patients, const PatientKey& patient, const std::string& to) {
+  const std::string& from = patient.IDNo;
+  if (patients.server()) {
+    Statement st = patients.Prepare("UPDATE Patient SET IDNo=? WHERE fullName=? AND IDNo=?;");
+    st.Bind(1, to).Bind(2, patient.fullName).Bind(3, from);
+    return st.Run();
+  }
   for (const char* table : {"WorkingDateSchedule", "NonWorkingDateSchedule", "Medications",
                             "Regimen", "Complications", "HealthRecord", "Inquiry", "GlucoDetail"}) {
     Statement st = patients.Prepare("UPDATE " + QuoteIdentifier(table) + " SET IDNo=? WHERE IDNo=?;");
@@ -462,20 +510,21 @@ MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayo
 
   bool ok;
   if (!target.IDNo.empty()) {
-    ok = target.IDNo == idNo || MoveToId(patients, target.IDNo, idNo);
-    // By name and ID: a namesake of this patient keeps its own row.
+    ok = target.IDNo == idNo || MoveToId(patients, target, idNo);
+    // By name and ID: a namesake of this patient keeps its own row. On a server the move
+    // gave the row its new ID already.
     ok = ok && UpdateRow(patients, "Patient", layouts.patient, arow, "fullName",
-                         {{"fullName", name}, {"IDNo", target.IDNo}});
+                         {{"fullName", name}, {"IDNo", patients.server() ? idNo : target.IDNo}});
   } else
     ok = InsertRow(patients, "Patient", layouts.patient, arow);
 
   for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
     const ProfileTableFlag& t = kProfileTables[i];
     if (!RawFlag(arow, t.flagColumn)) continue;
-    auto section = ReadRawRow(archive, SelectByIdNo(t.table), {idNo});
+    auto section = ReadRawRow(archive, SelectByIdNo(archive, t.table), {idNo});
     if (!section) continue;
     const std::vector<std::string>& cols = layouts.sections[i];
-    if (ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
+    if (ReadRawRow(patients, SelectByIdNo(patients, t.table), {idNo}))
       ok = UpdateRow(patients, t.table, cols, *section, "IDNo", {{"IDNo", idNo}});
     else
       ok = InsertRow(patients, t.table, cols, *section);
@@ -515,6 +564,8 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
     if (!CreateSchema(archive)) return FailedRun(prompter, WriteFailedArchiveText());
     archive.ExecQuiet("DROP TABLE GlucoDetail;");
 
+    ReadSnapshot snapshot(patients);
+    if (!snapshot.ok()) return FailedRun(prompter, OpenFailText(patients));
     const TableLayouts layouts = ReadTableLayouts(patients);
     for (const PatientKey& key : CollectPatients(patients, keys)) {
       const std::string& name = key.fullName;
@@ -528,7 +579,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
       for (size_t i = 0; i < kProfileTables.size() && ok; ++i) {
         const ProfileTableFlag& t = kProfileTables[i];
         if (!RawFlag(*row, t.flagColumn)) continue;
-        if (auto section = ReadRawRow(patients, SelectByIdNo(t.table), {idNo}))
+        if (auto section = ReadRawRow(patients, SelectByIdNo(patients, t.table), {idNo}))
           ok = InsertRow(archive, t.table, layouts.sections[i], *section);
       }
       int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;

@@ -50,26 +50,33 @@ std::string DetailWriteSql(const Database& db, size_t rows) {
                      : ManyRowSql(kDetailWriteHead, kDetailRow, rows);
 }
 
-// The readings of one patient: the file keeps them in the patient's own table, a server in
-// one table keyed by IDNo. `columns` are selected in idx order; a server's query takes the
-// IDNo as its first parameter.
-std::string SelectReadings(const Database& db, const std::string& idNo, const char* columns) {
-  if (db.server())
-    return std::string("SELECT ") + columns + " FROM readings WHERE IDNo = ? ORDER BY idx;";
-  return std::string("SELECT ") + columns + " FROM " + QuotedReadingsTable(idNo) + ";";
+}  // namespace
+
+std::string SelectReadings(const Database& db, const std::string& idNo, const char* columns,
+                           std::string_view condition, bool idxOrder) {
+  std::string sql = std::string("SELECT ") + columns;
+  if (db.server()) {
+    sql += " FROM readings WHERE IDNo = ?";
+    if (!condition.empty()) (sql += " AND ") += condition;
+    return sql + " ORDER BY idx;";
+  }
+  sql += " FROM " + QuotedReadingsTable(idNo);
+  if (!condition.empty()) (sql += " WHERE ") += condition;
+  return sql + (idxOrder ? " ORDER BY idx;" : ";");
 }
 
-Statement PrepareReadings(Database& db, const std::string& idNo, const char* columns) {
-  Statement st = db.Prepare(SelectReadings(db, idNo, columns));
+Statement PrepareReadings(Database& db, const std::string& idNo, const char* columns,
+                          std::string_view condition, bool idxOrder) {
+  Statement st = db.Prepare(SelectReadings(db, idNo, columns, condition, idxOrder));
   if (db.server()) st.Bind(1, idNo);
   return st;
 }
 
-// Whether there is anything to read: a file book has no table for a patient never filed
-// into; on a server the one table is always there.
 bool HasReadingsTable(Database& db, const std::string& idNo) {
   return db.server() || db.TableExists(ReadingsTableName(idNo));
 }
+
+namespace {
 
 // One detail row's values from parameter `first` on: its key, then its columns.
 void BindDetailRow(Statement& st, int first, const std::string& idNo, int64_t idx,

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/database.h"
@@ -17,6 +18,21 @@ using SlotClassifier = std::function<int(const CPatientProfile&, const DateTime&
 
 // CREATE TABLE IF NOT EXISTS for the patient's readings table.
 bool EnsureReadingsTable(Database& db, const std::string& idNo);
+
+// The readings of one patient: the file keeps them in the patient's own table, a server in
+// one table keyed by IDNo. `columns` of the rows that meet `condition` (every row when it is
+// empty), in idx order on a server and, when `idxOrder`, on the file (else in storage order).
+// On a server the IDNo is the query's first parameter, which PrepareReadings binds; the
+// condition's own parameters follow it (ReadingParamsFrom).
+std::string SelectReadings(const Database& db, const std::string& idNo, const char* columns,
+                           std::string_view condition = {}, bool idxOrder = false);
+Statement PrepareReadings(Database& db, const std::string& idNo, const char* columns,
+                          std::string_view condition = {}, bool idxOrder = false);
+// The index of the first parameter of a condition given to PrepareReadings.
+inline int ReadingParamsFrom(const Database& db) { return db.server() ? 2 : 1; }
+// Whether there is anything to read: a file book has no table for a patient never filed
+// into; on a server the one table is always there.
+bool HasReadingsTable(Database& db, const std::string& idNo);
 
 // Fills the table with the patient's readings and their details, slot-0 readings
 // classified by `classify` (left at 0 when empty), sorted by date and time (stable).

@@ -10,7 +10,6 @@ namespace meridane::test {
 namespace {
 
 TEST(CliFiles, ExportArchiveAndMergeIntoAnotherInstallation) {
-  MERIDANE_FILE_BOOK_ONLY();
   CliSandbox home;
   home.AddPatient("Hara, Ann", "A1");
   home.AddPatient("Hara, Ann", "A2");  // a namesake

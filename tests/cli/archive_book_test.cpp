@@ -1,0 +1,32 @@
+// A patient renumbered by an archive takes its stored readings and details along, on either book.
+#include <gtest/gtest.h>
+
+#include "cli/cli_harness.h"
+
+namespace meridane::test {
+namespace {
+
+TEST(CliArchiveBook, ARenumberedPatientTakesItsRowsAlong) {
+  CliSandbox home, clinic;
+  home.AddPatient("Ann", "A9");
+  home.AddReading("A9", "2024-02-02 08:00", "130");
+  const std::string archive = home.root() + "/a.db";
+  home.Ok(WithYear({"archive", "--all"}, archive));
+
+  clinic.AddPatient("Ann", "A1");
+  clinic.AddReading("A1", "2024-01-01 09:00", "150");
+  const int idx = clinic.Ok({"readings", "list", "A1", "--json"}).Json().at(0).at("idx").get<int>();
+  clinic.Ok({"readings", "detail", "A1", std::to_string(idx), "--json",
+             clinic.WriteFile("d.json", R"({"comment": "kept"})")});
+  clinic.Ok(WithYear({"import", "--name", "Ann"}, archive));
+
+  EXPECT_EQ(clinic.Run({"patient", "list"}).Rows().at(0).at(0), "A9");
+  EXPECT_NE(clinic.Run({"readings", "list", "A1"}).status, 0);
+  const nlohmann::json merged = clinic.Ok({"readings", "list", "A9", "--json"}).Json();
+  ASSERT_EQ(merged.size(), 2u);
+  EXPECT_EQ(merged[0].at("detail").at("comment"), "kept");
+  EXPECT_EQ(merged[1].at("gluco"), 130);
+}
+
+}  // namespace
+}  // namespace meridane::test
