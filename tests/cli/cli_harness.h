@@ -181,6 +181,7 @@ class CliSandbox {
 
   // Another desk on this sandbox's book (a server run only): both work on one book.
   void ShareBookWith(const CliSandbox& other) { book_ = other.book_; }
+  void UseBook(const std::string& uri) { book_ = uri; }
 
   // Writes a file into the sandbox and returns its path.
   std::string WriteFile(const std::string& name, const std::string& contents) const {

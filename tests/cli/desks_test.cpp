@@ -2,9 +2,11 @@
 // moment: a reading is filed once however the two interleave.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <thread>
 
 #include "cli/cli_harness.h"
+#include "store/database.h"
 #include "support/meter_images.h"
 
 namespace meridane::test {
@@ -73,6 +75,74 @@ TEST(CliDesks, AReadingForAPatientDeletedAtAnotherDeskIsRefusedNotFiledAnywhere)
   EXPECT_NE(r.status, 0);
   EXPECT_TRUE(front.Run({"patient", "list"}).Rows().empty());
   EXPECT_TRUE(Listed(back, "A1").empty());
+}
+
+}  // namespace
+}  // namespace meridane::test
+
+namespace meridane::test {
+namespace {
+
+// A server of this test's own, taken away and brought back while the desk works.
+class OwnServer {
+ public:
+  // A folder the cluster's own user can reach (the suite's temporary folders are private).
+  OwnServer()
+      : dir_("/tmp/meridane-test-pg-" + std::to_string(getpid()) + "-" +
+             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count())) {
+    ok_ = Cluster("start") == 0;
+  }
+  ~OwnServer() { Cluster("stop"); }
+  bool ok() const { return ok_; }
+  int Cluster(const std::string& action) const {
+    const std::string cmd = std::string(MERIDANE_SOURCE_DIR) + "/scripts/pg-cluster.sh " + action +
+                            " " + dir_ + " >/dev/null 2>&1";
+    return std::system(cmd.c_str());
+  }
+  std::string Uri() const { return Slurp(dir_ + "/uri"); }
+
+ private:
+  std::string dir_;
+  bool ok_ = false;
+};
+
+TEST(CliDesks, AServerGoneDuringWorkFailsWholeWithAClearMessageAndWorkGoesOnWhenItIsBack) {
+  if (!ServerBookWanted()) GTEST_SKIP() << "needs the test server";
+  OwnServer server;
+  ASSERT_TRUE(server.ok());
+  CliSandbox desk;
+  std::string uri = server.Uri();
+  while (!uri.empty() && uri.back() == '\n') uri.pop_back();
+  desk.UseBook(uri);
+  desk.AddPatient("Ann Lee", "A1", {"--meter-sn", "MK72000001"});
+  std::vector<MeterRecord> records;
+  for (int i = 0; i < 30; ++i) records.push_back(R(80 + i, 1 + i % 28, i % 24));
+  const std::vector<std::string> dl{"download", "--meter-image",
+                                    desk.WriteFile("m.bin", ImageText(records)), "--serial",
+                                    "MK72000001", "--no-pauses"};
+
+  // Unreachable: the command says so and files nothing.
+  ASSERT_EQ(server.Cluster("down"), 0);
+  CliResult r = desk.Run(dl);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Can't open database"), std::string::npos) << r.err;
+
+  // Restarted while the download waits for another desk's write: it fails whole.
+  ASSERT_EQ(server.Cluster("up"), 0);
+  Database other = Database::OpenServer(uri);
+  ASSERT_TRUE(other.ok());
+  ASSERT_TRUE(other.Exec("BEGIN; SELECT pg_advisory_xact_lock(5872401);"));
+  CliResult during;
+  std::thread t([&] { during = desk.Run(dl); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  EXPECT_EQ(server.Cluster("restart"), 0);
+  t.join();
+  EXPECT_NE(during.status, 0);
+  EXPECT_TRUE(Listed(desk, "A1").empty());
+
+  // Back again: the next download files everything, once.
+  EXPECT_EQ(desk.Ok(dl).Rows().at(1), (std::vector<std::string>{"inserted", "30"}));
+  EXPECT_EQ(Listed(desk, "A1").size(), 30u);
 }
 
 }  // namespace
