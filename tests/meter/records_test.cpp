@@ -25,15 +25,6 @@ MeterRecord Clinic(Bytes b) {
   return DecodeClinicRecord(std::span<const std::uint8_t, 8>(b.data(), 8));
 }
 
-TEST(MeterImage, RecordCountUsesHighNibbleOnly) {
-  EXPECT_EQ(ImageRecordCount(0x34, 0x12), 0x134u);  // low nibble of byte 2 ignored
-  EXPECT_EQ(ImageRecordCount(0xFF, 0xFF) + ImageRecordCount(0x00, 0x0F), 4095u);
-  auto image = test::SampleImage('P', 1023);
-  EXPECT_EQ(image.size(), kImageHeaderSize + ImageByteCount(1023));
-  EXPECT_EQ(ImageByteCount(100), 801u);
-  EXPECT_EQ(ImageRecordCount(image[1], image[2]), 1023u);
-}
-
 TEST(MeterImage, PersonalRecordDecodes) {
   EXPECT_EQ(Personal({0x01, 0x25, 0x24, 0x03, 0x15, 0x07, 0x45, 0x80}),
             (MeterRecord{125, 2024, 3, 15, 7, 45, 1, 0, false}));
