@@ -74,6 +74,9 @@ TEST(ReportTexts, TitlesAndTimesOfDay) {
             "Pie Chart       From 03/03/2026     To     03/10/2026");
   EXPECT_EQ(TimeOfDayText({0, 5}, false) + TimeOfDayText({12, 0}, false) + TimeOfDayText({0, 5}, true),
             "12:05 am12:00 pm00:05");
+  // Entries outside the lists fall back instead of reading past them.
+  EXPECT_EQ(ReportListText(-1) + ReportListText(kReportTypeCount) + ReportTitle(kReportLogBook, p, Patient()), "");
+  EXPECT_EQ(PeriodListText(9) + "|" + MonthDayYear({12026, 3, 4}), "Latest 7 days|03/04/12026");
 }
 
 // Cell values, colours, marks and the summary rows are compared with a plain reading of the
