@@ -109,32 +109,6 @@ class ReportPageTest : public QObject {
     }
   }
 
-  void piesPaintTheirShares() {
-    // One above and three within readings after breakfast: 25 % red, 75 % green; pies
-    // without readings are white discs.
-    ReadingTable t;
-    t.entries = {
-        test::Reading({2025, 3, 1, 9, 0}, 250, 2), test::Reading({2025, 3, 1, 10, 0}, 120, 2),
-        test::Reading({2025, 3, 2, 9, 0}, 121, 2), test::Reading({2025, 3, 3, 9, 0}, 122, 2)};
-    CPieView v;
-    v.resize(980, 520);
-    v.SetPies(BuildPieSet(CPatientProfile{}, t, {{2025, 3, 1}, {2025, 3, 3}}, ReportTargets{}));
-    QImage img(v.size(), QImage::Format_RGB32);
-    v.render(&img);
-    auto colourAt = [&](int pie, double degrees) {
-      const QRectF d = CPieView::PieRect(pie, v.size());
-      const double a = qDegreesToRadians(degrees), r = d.width() / 4;
-      return img.pixelColor(
-          QPointF(d.center().x() + r * std::cos(a), d.center().y() - r * std::sin(a)).toPoint());
-    };
-    const Pie& after = v.pies().pies[2];
-    QCOMPARE(after.percentText[int(Band::Above)], std::string("25.0%"));
-    for (const PieSlice& s : after.slices)
-      QCOMPARE(colourAt(2, s.startAngle + s.sweep / 2), CPieView::BandColor(s.band));
-    QCOMPARE(colourAt(1, 45), QColor(Qt::white));  // before breakfast: empty
-    QCOMPARE(colourAt(0, after.slices.back().startAngle + 45), CPieView::BandColor(Band::Above));
-  }
-
   void periodPickersAndDetailHook() {
     test::DataFolder folder;
     QVERIFY(test::AddDemoPatients(folder.path()));
