@@ -94,11 +94,7 @@ TEST(LogBook, ColumnsTimesAndDoseTexts) {
   EXPECT_EQ(set.rows[0][0].text, "03/09/2026  11:30 pm");
   EXPECT_EQ(set.rows[1][8].text, "4.0,Rapid");
   EXPECT_EQ(TextsOf(set.rows[2]), Texts(9));
-
-  const LogBookSet mmol = BuildLogBookSet(Patient(true, true), t, day, MmolTargets());
-  EXPECT_EQ(mmol.columns[1].title, "Before Meal1");
-  EXPECT_EQ(mmol.rows[1][1].text, "7.2");
-  EXPECT_EQ(mmol.rows[1][0].text, "03/09/2026  08:00");
+  // Meal names and mmol/L values: the PDF pages and the random comparison.
 }
 
 TEST(DataList, CellTexts) {
