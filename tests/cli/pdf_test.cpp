@@ -26,10 +26,12 @@ class CliPdf : public ::testing::Test {
 CliSandbox* CliPdf::box_ = nullptr;
 
 TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
-  const char* expect[] = {"Log Book",     "Glucose Trend",        "Pie Chart",
-                          "Standard Day", "Day Average Reading",  "Week Average Reading",
-                          "Histogram",    "Data List",            "Summary Checks"};
-  for (int type = 0; type <= 8; ++type) {
+  const std::pair<int, const char*> types[] = {
+      {0, "Log Book"},           {1, "Glucose Trend"},         {2, "Pie Chart"},
+      {3, "Standard Day"},       {4, "Day Average Reading"},   {5, "Week Average Reading"},
+      {6, "Histogram"},          {7, "Data List"},             {8, "Summary Checks"},
+      {11, "Glucose Profile"}};
+  for (const auto& [type, title] : types) {
     std::string chosen = box_->root() + "/type" + std::to_string(type) + ".pdf";
     auto r = box_->Run({"pdf", "DEMO-001", "--type", std::to_string(type), "--latest", "30", chosen});
     ASSERT_EQ(r.status, 0) << type << ": " << r.err;
@@ -37,10 +39,10 @@ TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
     EXPECT_EQ(r.out, saved + "\n");
     EXPECT_FALSE(std::filesystem::exists(chosen));
     std::string text = FlatText(saved);
-    EXPECT_NE(text.find(expect[type]), std::string::npos) << type << ": " << text.substr(0, 200);
+    EXPECT_NE(text.find(title), std::string::npos) << type << ": " << text.substr(0, 200);
     EXPECT_NE(text.find("Anna"), std::string::npos) << type;
   }
-  // A type above 10 is the log book.
+  // A type above 11 is the log book.
   auto r = box_->Run({"pdf", "DEMO-002", "--type", "12", "--latest", "7", box_->root() + "/x"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(FlatText(box_->root() + "/x.PDF").find("Log Book"), std::string::npos);

@@ -1,5 +1,6 @@
-// The profile editor: tabs kept on failing rules with their messages and focus, the "To"
-// labels following the starts, list moves into the staging copy, the regimen list, and the "Add" dialog.
+// The profile editor: a tab kept on a failing rule with its message, the "To" labels
+// following the starts, list moves into the staging copy, the regimen tab, and the "Add"
+// dialog.
 #include "gui/profile/ad_tabs.h"
 #include "gui/profile/add_medications.h"
 #include "gui/profile/advance.h"
@@ -72,35 +73,6 @@ class EditorTest : public QObject {
     QVERIFY(editor.staging.workEnable && ed.timeUnit() && ed.mealEnable());
   }
 
-  void healthRecordChecksInOrder() {
-    CPatientProfile p;
-    p.healthRecord.preMealLow = p.healthRecord.postMealLow = 70;
-    p.healthRecord.preMealHigh = 130;
-    p.healthRecord.postMealHigh = 180;
-    Editor e(p);
-    auto& [current, editor, prompter, ed] = e;
-    ed.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&ed));
-    ed.tabs()->setCurrentIndex(kTabHealthRecord);
-    CADHealthRecord* hr = ed.healthRecord();
-    auto leave = [&] { return e.Leave(kTabInquiry); };
-
-    hr->entry(HealthEntry::Hypoglycemic)->setText("71");
-    QVERIFY(!leave());
-    QCOMPARE(prompter.texts(), Texts{"The setting of Hypoglycemic is error."});
-    QCOMPARE(QApplication::focusWidget(),
-             static_cast<QWidget*>(hr->entry(HealthEntry::Hypoglycemic)));
-    hr->entry(HealthEntry::Hypoglycemic)->setText("70");
-
-    // Which entries are checked, and in what order, is the core's.
-    hr->entry(HealthEntry::LDL)->setText("100");
-    hr->entry(HealthEntry::Hight)->setText("170.5");
-    QVERIFY(leave());
-    ed.accept();
-    QCOMPARE(std::pair(editor.staging.healthRecord.hight, editor.staging.healthRecord.LDL),
-             std::pair(170.5, 100));
-  }
-
   void regimenBoundsAndLists() {
     Editor e;
     auto& [current, editor, prompter, ed] = e;
@@ -114,13 +86,8 @@ class EditorTest : public QObject {
     reg->list()->setCurrentRow(1);  // nor can another regimen be shown
     QCOMPARE(reg->list()->currentRow(), 0);
     reg->unitsEdit(7)->setText("250");
-    reg->activeBox()->setChecked(true);
-    QCOMPARE(reg->list()->item(0)->text(), QString("Regimen1(active)"));
     reg->list()->setCurrentRow(2);
-    reg->activeBox()->setChecked(true);
-    QCOMPARE(reg->list()->item(0)->text(), QString("Regimen1"));
-    QCOMPARE(reg->list()->item(2)->text(), QString("Regimen3(active)"));
-
+    reg->activeBox()->setChecked(true);  // the list's texts are the core's
     ed.tabs()->setCurrentIndex(kTabComplications);
     Choose(ed.complications()->lists(), {"Retinopathy"});
     ed.accept();

@@ -1,6 +1,6 @@
-// The record detail editor: the checks keep the failing page, the oral message, the
-// circumstance bits, Cancel's question, Reset, the slot list locked after a save, and an
-// edit that reaches the database only when the user agrees on leaving the page.
+// The record detail editor: the checks keep the failing page, the oral message, Cancel's
+// question, Reset, the slot list locked after a save, and an edit that reaches the database
+// only when the user agrees on leaving the page.
 #include "gui/reports/record_detail.h"
 #include "gui/reports/rd_pages.h"
 #include "gui_fixture.h"
@@ -88,37 +88,6 @@ class RecordDetailTest : public QObject {
       ed.OnSave();
       QCOMPARE(std::pair(ed.detail().insulinType, ed.detail().insulinAmount), std::pair(2, 12.5));
     }
-  }
-
-  void glucosePageShowsAndStoresTheCircumstances() {
-    ScriptedPrompter prompter;
-    CPatientProfile p = Patient();
-    p.healthRecord.glucoUnit = 0;
-    p.timeUnit = false;
-    p.mealEnable = true;
-    GlucoReading r = Reading(4, 1, 100);
-    r.detail.insulin = "Lente";  // no longer among the patient's insulins
-    r.detail.insulinType = 0;
-    r.detail.insulinAmount = 7.5;
-    CRecordDetail ed(p, r, prompter);
-    CRDGlucose* g = ed.glucosePage();
-    QCOMPARE(g->value()->text() + " " + g->unit()->text(), QString("5.6 mmol/L"));
-    QVERIFY(g->time()->text().startsWith("01:05"));  // 12-hour clock
-    QCOMPARE(g->slotList()->currentText(), QString("After-Meal2"));
-    // An insulin no longer listed is still shown with its amount.
-    QCOMPARE(ed.insulinPage()->nameList()->currentText(), QString("Lente"));
-    QCOMPARE(ed.insulinPage()->amount(0)->text(), QString("7.5"));
-
-    for (int c : {0, 5, 9}) g->circumstance(c)->setChecked(true);  // illness, Food, Other
-    g->foodOption()->setCurrentIndex(2);                           // "Fasting"
-    g->sampleKind()->setCurrentIndex(1);                           // "Finger Tip"
-    g->comment()->setText("felt unwell");
-    ed.insulinPage()->nameList()->setCurrentIndex(1);  // Glargine
-    ed.OnSave();
-    QCOMPARE(ed.result(), int(QDialog::Accepted));
-    const GlucoDetailRecord& d = ed.detail();
-    QCOMPARE(std::tuple(d.commentOptions, d.commentOptionsFood, d.type, d.comment, d.insulin),
-             std::tuple(545, 1, 0, std::string("felt unwell"), std::string("Glargine")));
   }
 
   void cancelAsksOnlyAfterAChangeAndResetClearsOnePage() {

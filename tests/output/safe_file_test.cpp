@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -116,15 +115,6 @@ TEST_F(SafeFileTest, AKilledWritersLeftoverIsClearedByTheNextWrite) {
   });
   EXPECT_EQ(Entries(), 2u);
   ReplaceWhole(target, "whole");
-}
-
-TEST_F(SafeFileTest, NewFilesTakeTheUmasksMode) {
-  const mode_t old = umask(027);
-  ASSERT_TRUE(WriteFileWhole(Path("m.pdf"), {'%'}));
-  umask(old);
-  struct stat st {};
-  ASSERT_EQ(stat(Path("m.pdf").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 }  // namespace

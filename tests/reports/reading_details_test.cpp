@@ -172,18 +172,6 @@ Schedule MakeSchedule(std::array<TimeOfDay, 7> starts) {
   return s;
 }
 
-// Block edges, schedules out of day order and non-working days are compared with a plain
-// minute table in naive_property_test; here the edges a user meets first.
-TEST(ClassifySlot, DefaultScheduleEdgesAndASheduleOutOfDayOrder) {
-  const std::pair<TimeOfDay, int> cases[] = {{{5, 59}, 7}, {{6, 0}, 1}, {{8, 59}, 1}, {{9, 0}, 2},
-                                             {{22, 59}, 6}, {{23, 0}, 7}, {{0, 0}, 7}};
-  for (const auto& [time, slot] : cases)
-    EXPECT_EQ(ClassifySlot(DefaultSchedule(), time), slot) << time.hour << ":" << time.minute;
-  // Night after midnight: the schedule is not in day order.
-  Schedule late = MakeSchedule({{{6, 0}, {9, 0}, {11, 0}, {14, 0}, {17, 0}, {20, 0}, {0, 30}}});
-  EXPECT_EQ(ClassifySlot(late, {7, 0}), kSlotNone);
-}
-
 TEST(ClassifyLoadedReadings, OnlyUnclassifiedReadingsGetASlot) {
   CPatientProfile p;
   ReadingTable table;
