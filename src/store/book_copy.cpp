@@ -68,10 +68,14 @@ Value TextValue(std::string s) {
 }
 
 void BindValue(Statement& st, int i, const Value& v) {
-  if (v.kind == kInteger) st.BindInt(i, v.i);
-  else if (v.kind == kFloat) st.BindDouble(i, v.d);
-  else if (v.kind == kText) st.Bind(i, v.s);
-  else st.BindNull(i);
+  if (v.kind == kInteger)
+    st.BindInt(i, v.i);
+  else if (v.kind == kFloat)
+    st.BindDouble(i, v.d);
+  else if (v.kind == kText)
+    st.Bind(i, v.s);
+  else
+    st.BindNull(i);
 }
 
 // The value's text in the checksum, the same whichever book holds it: a server gives every
@@ -88,10 +92,14 @@ void AppendCanonical(std::string& out, const Value& v) {
     out.append(buf.data(), res.ptr);
   } else {
     for (char c : v.s) {
-      if (c == '\\') out += "\\\\";
-      else if (c == '\t') out += "\\t";
-      else if (c == '\n') out += "\\n";
-      else out += c;
+      if (c == '\\')
+        out += "\\\\";
+      else if (c == '\t')
+        out += "\\t";
+      else if (c == '\n')
+        out += "\\n";
+      else
+        out += c;
     }
   }
 }
@@ -142,7 +150,8 @@ std::string Joined(const std::vector<std::string>& columns) {
 }
 
 size_t ColumnIndex(const BookTable& t, std::string_view name) {
-  return static_cast<size_t>(std::find(t.columns.begin(), t.columns.end(), name) - t.columns.begin());
+  return static_cast<size_t>(std::find(t.columns.begin(), t.columns.end(), name) -
+                             t.columns.begin());
 }
 
 // Texts in byte order on either book (a server would otherwise sort by its locale).
@@ -172,7 +181,9 @@ Statement ReadingRows(Database& db, const std::string& id) {
 class RowInserter {
  public:
   RowInserter(Database& db, std::string head, size_t width)
-      : db_(db), head_(std::move(head)), width_(width),
+      : db_(db),
+        head_(std::move(head)),
+        width_(width),
         batch_(std::max<size_t>(1, 900 / width)) {}  // within SQLite's 999 parameters
 
   bool Add(Row row) {
@@ -237,8 +248,8 @@ BookDigest Summarize(Database& db, const std::set<std::string>* only) {
     std::string order = ByteOrder(db, "IDNo");
     if (t.name == "Patient") order += ", " + ByteOrder(db, "fullName");
     if (t.name == "GlucoDetail") order += ", idx";
-    Statement st = db.Prepare("SELECT " + Joined(t.columns) + " FROM " + t.name + " ORDER BY " +
-                              order + ";");
+    Statement st =
+        db.Prepare("SELECT " + Joined(t.columns) + " FROM " + t.name + " ORDER BY " + order + ";");
     Sha256 sha;
     Part& part = digest.tables[t.name];
     while (st.Step()) {
@@ -349,9 +360,9 @@ std::vector<std::string> CheckPatients(Database& source, std::set<std::string>& 
     if (same.size() < 2) continue;
     std::string list;
     for (const std::string& id : same) (list += list.empty() ? "" : ", ") += id;
-    problems.push_back(FillText(LookupText("BookCopy", "PatientsShareId",
-                                           "{count} patients share one ID number: {ids}."),
-                                {{"count", std::to_string(same.size())}, {"ids", list}}));
+    problems.push_back(FillText(
+        LookupText("BookCopy", "PatientsShareId", "{count} patients share one ID number: {ids}."),
+        {{"count", std::to_string(same.size())}, {"ids", list}}));
   }
   return problems;
 }
@@ -439,10 +450,10 @@ struct Copier {
       }
       if (!out.Flush()) return false;
       if (orphans)
-        result.notes.push_back(FillText(
-            LookupText("BookCopy", "RowsLeftBehind",
-                       "{table}: {count} rows of no patient were left behind."),
-            {{"table", t.name}, {"count", std::to_string(orphans)}}));
+        result.notes.push_back(
+            FillText(LookupText("BookCopy", "RowsLeftBehind",
+                                "{table}: {count} rows of no patient were left behind."),
+                     {{"table", t.name}, {"count", std::to_string(orphans)}}));
     }
     return true;
   }
@@ -452,12 +463,12 @@ struct Copier {
   bool CopyReadings(std::vector<std::string>& refusals) {
     for (const std::string& id : ids) {
       if (!target.server() && !EnsureReadingsTable(target, id)) return false;
-      RowInserter out(target,
-                      target.server() ? "INSERT INTO readings(" + std::string(kReadingColumns) +
-                                            ", IDNo) VALUES"
-                                      : "INSERT INTO " + QuotedReadingsTable(id) + "(" +
-                                            kReadingColumns + ") VALUES",
-                      kReadingWidth + (target.server() ? 1 : 0));
+      RowInserter out(
+          target,
+          target.server()
+              ? "INSERT INTO readings(" + std::string(kReadingColumns) + ", IDNo) VALUES"
+              : "INSERT INTO " + QuotedReadingsTable(id) + "(" + kReadingColumns + ") VALUES",
+          kReadingWidth + (target.server() ? 1 : 0));
       std::set<std::pair<DateTime, int64_t>> seen;
       int64_t unfit = 0, twice = 0;
       Statement st = ReadingRows(source, id);
@@ -521,8 +532,7 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
       LookupText("BookCopy", "Refused", "Nothing was copied: the target refused the rows.");
   FailureWatch watch;
   // The source is read in one snapshot, whatever other desks do meanwhile.
-  if (!source.Exec(source.server() ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;"
-                                   : "BEGIN;"))
+  if (!source.Exec(source.server() ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;" : "BEGIN;"))
     return refuse(refused);
   struct EndRead {
     Database& db;
@@ -592,9 +602,9 @@ BookCopyResult CopyBook(const BookLocation& from, const BookLocation& to) {
       return result;
     }
     if (!source.TableExists(source.server() ? "meridane_schema" : "Patient")) {
-      result.message = FillText(LookupText("BookCopy", "NoBook",
-                                           "Nothing was copied: {book} holds no patient book."),
-                                {{"book", fromName}});
+      result.message = FillText(
+          LookupText("BookCopy", "NoBook", "Nothing was copied: {book} holds no patient book."),
+          {{"book", fromName}});
       return result;
     }
     if (madeTarget) MakePrivateFile(to.where);
@@ -614,8 +624,7 @@ BookCopyResult CopyBook(const BookLocation& from, const BookLocation& to) {
   }
   // A file made for the copy goes again with it: a failed copy leaves nothing behind.
   if (!result.ok && madeTarget) {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-      fs::remove(to.where + suffix, ec);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(to.where + suffix, ec);
   }
   return result;
 }
