@@ -591,7 +591,9 @@ BookCopyResult CopyBook(const BookLocation& from, const BookLocation& to) {
   const std::string cannotOpen = LookupText(
       "BookCopy", "CannotOpen", "Nothing was copied: {book} cannot be opened ({reason}).");
   if (from.kind == BookLocation::Kind::File && !fs::exists(from.where, ec)) {
-    result.message = FillText(cannotOpen, {{"book", fromName}, {"reason", "no such file"}});
+    result.message = FillText(
+        cannotOpen,
+        {{"book", fromName}, {"reason", LookupText("BookCopy", "NoSuchFile", "no such file")}});
     return result;
   }
   const bool madeTarget = to.kind == BookLocation::Kind::File && !fs::exists(to.where, ec);
