@@ -550,7 +550,11 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
   if (!copier.CopyTables() || !copier.CopyReadings(problems) || watch.failed())
     return refuse(refused);
   if (!problems.empty()) return refuse(nothing + "\n" + Lines(problems));
-  if (!copier.MoveIdxSequence()) return refuse(refused);
+  // Moving a sequence takes more than a desk's rights: the book's owner role moves books.
+  if (!copier.MoveIdxSequence())
+    return refuse(LookupText("BookCopy", "NumberingRefused",
+                             "Nothing was copied: the server did not let the readings' numbering "
+                             "move past the copied readings. Copy with the book's owner role."));
 
   const BookDigest from = Summarize(source, &copier.ids);
   const BookDigest to = Summarize(target, nullptr);
