@@ -244,6 +244,7 @@ BookDigest Summarize(Database& db, const std::set<std::string>* only) {
   Sha256 all;
   std::set<std::string> ids;
   for (const BookTable& t : BookTables()) {
+    if (!db.TableExists(t.name)) continue;  // an old book may lack a later table
     const size_t id = ColumnIndex(t, "IDNo");
     std::string order = ByteOrder(db, "IDNo");
     if (t.name == "Patient") order += ", " + ByteOrder(db, "fullName");
@@ -432,6 +433,7 @@ struct Copier {
   // Every table but the readings, rows of no patient counted and left behind.
   bool CopyTables() {
     for (const BookTable& t : BookTables()) {
+      if (!source.TableExists(t.name)) continue;  // an old book may lack a later table
       const std::string columns = Joined(t.columns);
       Statement st = source.Prepare("SELECT " + columns + " FROM " + t.name +
                                     (t.name == "Patient" ? " ORDER BY rowid;" : ";"));
@@ -529,7 +531,8 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
     return result;
   };
   const std::string refused =
-      LookupText("BookCopy", "Refused", "Nothing was copied: the target refused the rows.");
+      LookupText("BookCopy", "StatementFailed",
+                 "Nothing was copied: a statement failed (its message is above).");
   FailureWatch watch;
   // The source is read in one snapshot, whatever other desks do meanwhile.
   if (!source.Exec(source.server() ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;" : "BEGIN;"))
