@@ -23,7 +23,8 @@ endfunction()
 
 # Tests run in English whatever the developer's desktop speaks: the C locale makes the programs
 # they start ignore LANGUAGE too.
-set(MERIDANE_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+# MERIDANE_BOOK empty: a developer's own book (a clinic server, say) is never a test's.
+set(MERIDANE_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;MERIDANE_BOOK=")
 
 # meridane_test(NAME SOURCES <files...> DEPS <targets...>)
 # One GoogleTest binary of the listed sources (relative to tests/), run by ctest as one test.

@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
     } else if (!EnvironmentBookLocation(&bookError) && !bookError.empty()) {
       throw CliExit{2, bookError};
     }
+    // A book copy names both its books; the everyday book is not its business.
+    if (app.got_subcommand("book")) return;
     std::string err;
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
     Database db = OpenPatientDatabase();

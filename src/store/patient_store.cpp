@@ -157,8 +157,15 @@ constexpr SectionBit kAddOrder[] = {kSectionWorking,      kSectionNonWorking,
 
 }  // namespace
 
+// Patients by name in byte order, as a file gives them from its key's index; a server must
+// be told, or they come in whatever order its heap holds them.
+std::string ByName(const Database& db) {
+  return db.server() ? " ORDER BY fullName COLLATE \"C\", IDNo COLLATE \"C\";"
+                     : " ORDER BY fullName, IDNo;";
+}
+
 std::vector<std::string> ListPatientIds(Database& db) {
-  return QueryFirstColumn(db, "SELECT IDNo from Patient;", {}, false);
+  return QueryFirstColumn(db, "SELECT IDNo from Patient" + ByName(db), {}, false);
 }
 
 bool PatientIdExists(Database& db, const std::string& idNo) {
@@ -195,7 +202,7 @@ bool IsAcceptablePatientKey(const std::string& fullName, const std::string& idNo
 }
 
 std::vector<std::string> ListPatientNames(Database& db) {
-  return QueryFirstColumn(db, "SELECT fullName FROM Patient;", {}, false);
+  return QueryFirstColumn(db, "SELECT fullName FROM Patient" + ByName(db), {}, false);
 }
 
 std::optional<std::string> FindIdByName(Database& db, const std::string& fullName) {

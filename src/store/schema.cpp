@@ -198,7 +198,50 @@ bool CreateServerSchema(Database& db) {
   return st.Run() && tx.Commit();
 }
 
+// The table's name and column names from its CREATE statement: the first word of every
+// definition at the top level of the parentheses, table constraints left out.
+BookTable TableOf(const std::string& createSql) {
+  BookTable t;
+  const size_t open = createSql.find('(');
+  const size_t nameStart = createSql.rfind(' ', open) + 1;
+  t.name = createSql.substr(nameStart, open - nameStart);
+  int depth = 0;
+  std::string part;
+  auto take = [&] {
+    const size_t b = part.find_first_not_of(' ');
+    const std::string word = b == std::string::npos ? "" : part.substr(b, part.find(' ', b) - b);
+    if (!word.empty() && word != "primary") t.columns.push_back(word);
+    part.clear();
+  };
+  for (size_t i = open; i < createSql.size(); ++i) {
+    const char c = createSql[i];
+    if (c == '(' && ++depth == 1) continue;
+    if (c == ')' && --depth == 0) break;
+    if (c == ',' && depth == 1) {
+      take();
+      continue;
+    }
+    part += c;
+  }
+  take();
+  return t;
+}
+
 }  // namespace
+
+const std::vector<BookTable>& BookTables() {
+  static const std::vector<BookTable> tables = [] {
+    std::vector<BookTable> out;
+    for (const std::string& sql :
+         {std::string(kCreatePatient), std::string(kCreateWorking), std::string(kCreateNonWorking),
+          std::string(kCreateMedications), RegimenCreateStatement(),
+          std::string(kCreateComplications), std::string(kCreateHealthRecord),
+          std::string(kCreateInquiry), std::string(kCreateGlucoDetail)})
+      out.push_back(TableOf(sql));
+    return out;
+  }();
+  return tables;
+}
 
 bool CreateSchema(Database& db) {
   if (!db.ok()) return false;

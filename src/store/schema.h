@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "store/database.h"
 
 namespace meridane {
@@ -9,5 +12,13 @@ namespace meridane {
 // then or when a statement failed.
 bool CreateSchema(Database& db);
 bool CreateSchema();
+
+// The book's tables besides the readings, each with its columns in their order: the same on
+// a file and on a server (where Patient has two more of its own at the end).
+struct BookTable {
+  std::string name;
+  std::vector<std::string> columns;
+};
+const std::vector<BookTable>& BookTables();
 
 }  // namespace meridane

@@ -9,6 +9,7 @@ namespace meridane::test {
 namespace {
 
 TEST(CliBook, NamedBookIsUsedRefusedOrKeptFromExports) {
+  MERIDANE_FILE_BOOK_ONLY();  // the sandbox's server book would replace the one set here
   CliSandbox box;
   EnvOverride env("MERIDANE_BOOK", "postgresql://h/m?password=secret");
   EXPECT_TRUE(Exited(box.Run({"patient", "list"}), 2,

@@ -120,8 +120,8 @@ class CliSandbox {
       std::string kv = *e;
       if (kv.rfind("HOME=", 0) == 0 || kv.rfind("USERPROFILE=", 0) == 0) continue;
       if (kv.rfind("LC_ALL=", 0) == 0 || kv.rfind("LANGUAGE=", 0) == 0) continue;
-      // A developer's own book is never a test's.
-      if (kv.rfind("MERIDANE_BOOK=", 0) == 0) continue;
+      // On a server run the sandbox's own book replaces whatever the test set.
+      if (!book_.empty() && kv.rfind("MERIDANE_BOOK=", 0) == 0) continue;
       envStore.push_back(kv);
     }
     if (!book_.empty()) envStore.push_back("MERIDANE_BOOK=" + book_);
