@@ -123,10 +123,11 @@ std::string QuoteBookIdentifier(const Database& db, std::string_view name) {
 std::vector<std::string> TableColumns(Database& db, const std::string& table) {
   std::vector<std::string> cols;
   if (db.server()) {
-    // Patient's rowid is the server's own order of patients, not a column of the file's.
+    // Patient's rowid (the order of adding) and revision (saves counted) are the server's own,
+    // not columns of the file's.
     Statement st = db.Prepare(
         "SELECT column_name FROM information_schema.columns WHERE table_schema = "
-        "current_schema() AND table_name = lower(?) AND column_name <> 'rowid' "
+        "current_schema() AND table_name = lower(?) AND column_name NOT IN ('rowid', 'revision') "
         "ORDER BY ordinal_position;");
     st.Bind(1, table);
     while (st.Step()) cols.push_back(st.Text(0));

@@ -394,6 +394,13 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
     if (addedDetail[i] >= 0) details.push_back({idx[i], &archived.details[addedDetail[i]]});
   if (!writer.WriteDetails(details)) return false;
   result.readingsAdded += static_cast<int>(added.size());
+  // A merge changes meal codes and details another desk may have open: it counts as a save
+  // of the patient, so that desk's next save is told instead of writing over it.
+  if (server) {
+    Statement counted = patients.Prepare("UPDATE Patient SET revision = revision + 1 WHERE IDNo = ?;");
+    counted.Bind(1, idNo);
+    if (!counted.Run()) return false;
+  }
   return true;
 }
 
