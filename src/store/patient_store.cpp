@@ -275,6 +275,32 @@ std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& i
   return st.Text(0);
 }
 
+bool LoadPatientLookups(Database& db, PatientLookups& out) {
+  FailureWatch watch;
+  out = PatientLookups{};
+  {
+    Statement st = db.Prepare("SELECT IDNo, healthRecordEnable, fullName FROM Patient ORDER BY rowid;");
+    while (st.Step())
+      out.byComposedName.try_emplace(ComposeText(st.Text(2)),
+                                     PatientByName{st.Text(0), st.Text(1) != "0"});
+  }
+  {
+    Statement st = db.Prepare(
+        "SELECT IDNo, glucoUnit, preMealHigh, preMealLow, postMealHigh, postMealLow, hbA1c, "
+        "hypoglycemic FROM HealthRecord;");
+    while (st.Step())
+      out.targets.try_emplace(st.Text(0), StoredTargetTexts{st.Text(1), st.Text(2), st.Text(3),
+                                                            st.Text(4), st.Text(5), st.Text(6),
+                                                            st.Text(7)});
+  }
+  {
+    Statement st = db.Prepare("SELECT IDNo, special FROM Inquiry;");
+    while (st.Step())
+      if (!st.IsNull(1)) out.inquirySpecial.try_emplace(st.Text(0), st.Text(1));
+  }
+  return !watch.failed();
+}
+
 bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
   out.Clear();
   {

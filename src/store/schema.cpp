@@ -3,6 +3,8 @@
 #include <regex>
 #include <string>
 
+#include "store/reading_store.h"
+
 namespace meridane {
 
 namespace {
@@ -214,6 +216,8 @@ bool CreateSchema(Database& db) {
                           kCreateGlucoDetail}) {
     ok = ExecStatement(sql, db) && ok;
   }
+  // Without them (a book another desk holds locked) readings are still found, only slower.
+  EnsureReadingDateIndexes(db);
   return ok;
 }
 
