@@ -1,7 +1,6 @@
 #include "reports/quick_view.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 #include "base/text_lookup.h"
@@ -65,8 +64,7 @@ struct Tally {
   Group pre, post;
 };
 
-// One valid reading into the tally. The server's query in TallyOnServer counts the same
-// way: change both together.
+// One valid reading into the tally.
 void Count(Tally& n, const QuickTargets& t, int value, int meal) {
   const int hypo = static_cast<int>(t.hypo);
   const bool isPre = IsPreMealSlot(SlotOfMeal(meal));
@@ -90,81 +88,6 @@ struct Wanted {
   Tally tally;
 };
 
-// "{...}" array texts of the server, elements quoted where they are texts.
-std::string ArrayText(const std::vector<std::string>& items, bool quote) {
-  std::string out = "{";
-  for (const std::string& item : items) {
-    if (out.size() > 1) out += ',';
-    if (!quote) {
-      out += item;
-      continue;
-    }
-    out += '"';
-    for (char c : item) {
-      if (c == '"' || c == '\\') out += '\\';
-      out += c;
-    }
-    out += '"';
-  }
-  return out + "}";
-}
-
-// Every wanted patient's figures in one statement: the server counts the readings of the
-// period against each patient's targets, which go along as arrays, so only one row per
-// patient crosses the network however many readings there are.
-bool TallyOnServer(Database& db, std::vector<Wanted>& wanted, const ReportPeriod& period) {
-  std::map<std::string, std::vector<Wanted*>> byId;
-  for (Wanted& w : wanted)
-    if (w.patient) byId[w.patient->idNo].push_back(&w);
-  if (byId.empty()) return true;
-  std::vector<std::string> cols[7];
-  for (const auto& [id, ws] : byId) {
-    const QuickTargets& t = ws.front()->targets;
-    const std::string values[7] = {id,
-                                   std::to_string(t.pre.low),
-                                   std::to_string(t.pre.high),
-                                   std::to_string(t.post.low),
-                                   std::to_string(t.post.high),
-                                   std::to_string(static_cast<int>(t.hypo)),
-                                   t.hypo != 0 ? "1" : "0"};
-    for (int c = 0; c < 7; ++c) cols[c].push_back(values[c]);
-  }
-  static const std::string kPre = "(r.meal >> 8) IN (1,3,5)";
-  static const std::string kSql =
-      "WITH t AS (SELECT * FROM unnest(?::text[], ?::int[], ?::int[], ?::int[], ?::int[], "
-      "?::int[], ?::int[]) AS t(IDNo, preLow, preHigh, postLow, postHigh, hypo, hypoSet)), "
-      "r AS (SELECT t.IDNo, r.gluco AS v, " + kPre + " AS pre, t.hypo, t.hypoSet, "
-      "CASE WHEN " + kPre + " THEN t.preLow ELSE t.postLow END AS lo, "
-      "CASE WHEN " + kPre + " THEN t.preHigh ELSE t.postHigh END AS hi "
-      "FROM readings r JOIN t ON r.IDNo = t.IDNo "
-      "WHERE r.glucoDate >= ? AND r.glucoDate < ? AND r.gluco BETWEEN ? AND ?) "
-      "SELECT IDNo, "
-      "count(*) FILTER (WHERE v <= hi AND CASE WHEN hypoSet = 1 THEN v > hypo AND v <= lo "
-      "ELSE v < lo END), "
-      "count(*) FILTER (WHERE v > hi), "
-      "count(*) FILTER (WHERE v <= hi AND hypoSet = 1 AND v <= hypo), "
-      "coalesce(sum(v) FILTER (WHERE pre), 0), count(*) FILTER (WHERE pre), "
-      "coalesce(sum(v) FILTER (WHERE NOT pre), 0), count(*) FILTER (WHERE NOT pre) "
-      "FROM r GROUP BY IDNo;";
-  FailureWatch watch;
-  Statement st = db.Prepare(kSql);
-  for (int c = 0; c < 7; ++c) st.Bind(c + 1, ArrayText(cols[c], c == 0));
-  st.Bind(8, FormatDate(period.first)).Bind(9, FormatDate(AddDays(period.last, 1)));
-  st.BindInt(10, kGlucoseMin).BindInt(11, kGlucoseMax);
-  while (st.Step()) {
-    auto it = byId.find(st.Text(0));
-    if (it == byId.end()) continue;
-    Tally n;
-    n.below = st.Int(1);
-    n.above = st.Int(2);
-    n.hypos = st.Int(3);
-    n.pre = {st.Int(4), st.Int(5)};
-    n.post = {st.Int(6), st.Int(7)};
-    for (Wanted* w : it->second) w->tally = n;
-  }
-  return !watch.failed();
-}
-
 // The rows of the named patients, in the order named.
 std::vector<QuickViewRow> BuildRows(Database& db, const PatientLookups& lookups,
                                     const std::vector<std::string>& names,
@@ -180,22 +103,17 @@ std::vector<QuickViewRow> BuildRows(Database& db, const PatientLookups& lookups,
     auto t = lookups.targets.find(w.patient->idNo);
     if (t != lookups.targets.end()) w.targets = TargetsOf(t->second);
   }
-  if (db.server()) {
-    TallyOnServer(db, wanted, period);
-  } else {
-    // A patient who never had a reading has no table yet: that is an empty row, not an error.
-    std::vector<std::string> ids;
-    std::vector<Wanted*> of;
-    for (Wanted& w : wanted) {
-      if (!w.patient) continue;
-      ids.push_back(w.patient->idNo);
-      of.push_back(&w);
-    }
-    ForEachStoredReadingBetween(db, ids, period.first, period.last,
-                                [&](size_t i, const DateTime&, int value, int meal) {
-                                  if (IsValidGlucose(value)) Count(of[i]->tally, of[i]->targets, value, meal);
-                                });
+  // A patient who never had a reading has no table yet: that is an empty row, not an error.
+  std::vector<std::string> ids;
+  std::vector<Wanted*> of;
+  for (Wanted& w : wanted) {
+    if (!w.patient) continue;
+    ids.push_back(w.patient->idNo);
+    of.push_back(&w);
   }
+  ForEachStoredReadingBetween(db, ids, period.first, period.last, [&](size_t i, int value, int meal) {
+    if (IsValidGlucose(value)) Count(of[i]->tally, of[i]->targets, value, meal);
+  });
   std::vector<QuickViewRow> rows(wanted.size());
   for (size_t i = 0; i < wanted.size(); ++i) {
     const Wanted& w = wanted[i];

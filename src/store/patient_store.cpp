@@ -301,19 +301,39 @@ bool LoadPatientLookups(Database& db, PatientLookups& out) {
   return !watch.failed();
 }
 
+namespace {
+// The Patient row's columns but its IDNo, which the caller names.
+void ReadPatientRow(const Statement& st, CPatientProfile& out) {
+  auto cols = PatientColumns(out);
+  cols.erase(cols.begin() + 1);
+  const int n = st.ColumnCount();
+  for (size_t i = 0; i < cols.size(); ++i) {
+    const int col = static_cast<int>(i < 1 ? i : i + 1);
+    if (col < n) ReadColumn(cols[i], st, col);
+  }
+}
+}  // namespace
+
+std::map<std::string, CPatientProfile> LoadPatientRows(Database& db) {
+  std::map<std::string, CPatientProfile> out;
+  Statement st = db.Prepare("SELECT * FROM Patient ORDER BY rowid;");
+  while (st.Step()) {
+    const std::string id = st.Text(1);
+    auto [it, added] = out.try_emplace(id);
+    if (!added) continue;
+    ReadPatientRow(st, it->second);
+    it->second.IDNo = id;
+  }
+  return out;
+}
+
 bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
   out.Clear();
   {
     Statement st = db.Prepare("SELECT * FROM Patient WHERE IDNo = ?;");
     st.Bind(1, idNo);
     if (!st.Step()) return false;
-    auto cols = PatientColumns(out);
-    cols.erase(cols.begin() + 1);  // IDNo is the one asked for, not re-read
-    const int n = st.ColumnCount();
-    for (size_t i = 0; i < cols.size(); ++i) {
-      const int col = static_cast<int>(i < 1 ? i : i + 1);
-      if (col < n) ReadColumn(cols[i], st, col);
-    }
+    ReadPatientRow(st, out);  // IDNo is the one asked for, not re-read
   }
   out.IDNo = idNo;
   if (db.server()) {

@@ -79,6 +79,10 @@ struct PatientLookups {
 };
 bool LoadPatientLookups(Database& db, PatientLookups& out);
 
+// Every patient's Patient row alone (no sections), by IDNo, as LoadPatient reads it: of two
+// rows with one IDNo, the first added. One statement for a whole listing.
+std::map<std::string, CPatientProfile> LoadPatientRows(Database& db);
+
 // Loads the Patient row and every enabled section. No row: the profile is cleared and
 // false returned. A malformed stored value never fails the load.
 bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out);

@@ -87,7 +87,7 @@ TEST(QuickViewBooksTest, ServerCountsAsTheFileCounts) {
   const char* hypos[] = {"0", "55", "3", "0.1", "70"};
   for (Database* db : {&file, &server}) {
     rng.seed(24);
-    for (int p = 0; p < 40; ++p) {
+    for (int p = 0; p < 60; ++p) {  // past the count a server is asked one by one
       const std::string id = "Q" + std::to_string(p), name = "Pat " + std::to_string(p);
       ASSERT_TRUE(db->Exec("INSERT INTO Patient (fullName, IDNo, healthRecordEnable) VALUES ('" + name +
                            "','" + id + "'," + std::to_string(pick(4) ? 1 : 0) + ");"));
