@@ -247,9 +247,12 @@ void RegisterPatient(CLI::App& app, Context& ctx) {
   list->callback([] {
     Database db = OpenDatabaseOrExit();
     json all = json::array();
+    // One read of the Patient table: a server's book answers each statement over the network.
+    const std::map<std::string, CPatientProfile> rows = LoadPatientRows(db);
     for (const std::string& id : ListPatientIds(db)) {
-      CPatientProfile p;
-      if (!LoadPatient(db, id, p)) continue;
+      auto row = rows.find(id);
+      if (row == rows.end()) continue;
+      const CPatientProfile& p = row->second;
       if (listJson)
         all.push_back(
             {{"IDNo", id}, {"fullName", p.fullName}, {"medicalNo", p.medicalNo}, {"meterSN", p.meterSN}});

@@ -334,6 +334,15 @@ Database::Transaction::Transaction(Database& db) : db_(db) {
   open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN IMMEDIATE;");
 }
 
+Database::ReadSnapshot::ReadSnapshot(Database& db) : db_(db) {
+  if (db_.server() || !db_.ok() || sqlite3_get_autocommit(db_.handle()) == 0) return;
+  open_ = db_.ExecQuiet("BEGIN DEFERRED;");
+}
+
+Database::ReadSnapshot::~ReadSnapshot() {
+  if (open_) db_.ExecQuiet("COMMIT;");
+}
+
 namespace {
 void RollBackTransaction(Database& db, bool nested) {
   if (nested) {

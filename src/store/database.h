@@ -147,6 +147,21 @@ class Database {
     bool nested_ = false;
   };
 
+  // Many reads of a file book as one: its lock is taken and its pages checked once instead
+  // of at every statement, and they all see the book as it was at the first. Writers wait
+  // (busy timeout) until it ends; keep it short. Nothing on a server or inside a transaction.
+  class ReadSnapshot {
+   public:
+    explicit ReadSnapshot(Database& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+   private:
+    Database& db_;
+    bool open_ = false;
+  };
+
  private:
   // `key`: the pass phrase, or a raw key literal from RawKeyForFile.
   static Database OpenKeyed(const std::string& path, std::string_view key, bool reportFailure);

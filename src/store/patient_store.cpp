@@ -282,19 +282,65 @@ std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& i
   return st.Text(0);
 }
 
+bool LoadPatientLookups(Database& db, PatientLookups& out) {
+  FailureWatch watch;
+  out = PatientLookups{};
+  {
+    Statement st = db.Prepare("SELECT IDNo, healthRecordEnable, fullName FROM Patient ORDER BY rowid;");
+    while (st.Step())
+      out.byComposedName.try_emplace(ComposeText(st.Text(2)),
+                                     PatientByName{st.Text(0), st.Text(1) != "0"});
+  }
+  {
+    Statement st = db.Prepare(
+        "SELECT IDNo, glucoUnit, preMealHigh, preMealLow, postMealHigh, postMealLow, hbA1c, "
+        "hypoglycemic FROM HealthRecord;");
+    while (st.Step())
+      out.targets.try_emplace(st.Text(0), StoredTargetTexts{st.Text(1), st.Text(2), st.Text(3),
+                                                            st.Text(4), st.Text(5), st.Text(6),
+                                                            st.Text(7)});
+  }
+  {
+    Statement st = db.Prepare("SELECT IDNo, special FROM Inquiry;");
+    while (st.Step())
+      if (!st.IsNull(1)) out.inquirySpecial.try_emplace(st.Text(0), st.Text(1));
+  }
+  return !watch.failed();
+}
+
+namespace {
+// The Patient row's columns but its IDNo, which the caller names.
+void ReadPatientRow(const Statement& st, CPatientProfile& out) {
+  auto cols = PatientColumns(out);
+  cols.erase(cols.begin() + 1);
+  const int n = st.ColumnCount();
+  for (size_t i = 0; i < cols.size(); ++i) {
+    const int col = static_cast<int>(i < 1 ? i : i + 1);
+    if (col < n) ReadColumn(cols[i], st, col);
+  }
+}
+}  // namespace
+
+std::map<std::string, CPatientProfile> LoadPatientRows(Database& db) {
+  std::map<std::string, CPatientProfile> out;
+  Statement st = db.Prepare("SELECT * FROM Patient ORDER BY rowid;");
+  while (st.Step()) {
+    const std::string id = st.Text(1);
+    auto [it, added] = out.try_emplace(id);
+    if (!added) continue;
+    ReadPatientRow(st, it->second);
+    it->second.IDNo = id;
+  }
+  return out;
+}
+
 bool LoadPatient(Database& db, const std::string& idNo, CPatientProfile& out) {
   out.Clear();
   {
     Statement st = db.Prepare("SELECT * FROM Patient WHERE IDNo = ?;");
     st.Bind(1, idNo);
     if (!st.Step()) return false;
-    auto cols = PatientColumns(out);
-    cols.erase(cols.begin() + 1);  // IDNo is the one asked for, not re-read
-    const int n = st.ColumnCount();
-    for (size_t i = 0; i < cols.size(); ++i) {
-      const int col = static_cast<int>(i < 1 ? i : i + 1);
-      if (col < n) ReadColumn(cols[i], st, col);
-    }
+    ReadPatientRow(st, out);  // IDNo is the one asked for, not re-read
   }
   out.IDNo = idNo;
   if (db.server()) {

@@ -1,6 +1,7 @@
 #pragma once
 // Patients in the database: lookups, load, the patient form's save in add and edit mode,
 // and delete. Questions and messages go through a Prompter with the program's own texts.
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +67,21 @@ std::optional<StoredTargetTexts> ReadTargetTexts(Database& db, const std::string
 
 // Inquiry.special as stored; none without an Inquiry row or with a NULL value.
 std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& idNo);
+
+// The same three answers for every patient at once, for views across the whole book: each
+// query reads its table once instead of once per patient. Keyed by the composed full name
+// (the first patient in the order they were added, as FindPatientByName finds it), and by
+// IDNo. False when a statement failed: the maps are then incomplete.
+struct PatientLookups {
+  std::map<std::string, PatientByName> byComposedName;
+  std::map<std::string, StoredTargetTexts> targets;
+  std::map<std::string, std::string> inquirySpecial;  // non-NULL values only
+};
+bool LoadPatientLookups(Database& db, PatientLookups& out);
+
+// Every patient's Patient row alone (no sections), by IDNo, as LoadPatient reads it: of two
+// rows with one IDNo, the first added. One statement for a whole listing.
+std::map<std::string, CPatientProfile> LoadPatientRows(Database& db);
 
 // Loads the Patient row and every enabled section. No row: the profile is cleared and
 // false returned. A malformed stored value never fails the load.

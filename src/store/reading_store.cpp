@@ -1,6 +1,8 @@
 #include "store/reading_store.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <map>
 #include <optional>
 #include <set>
@@ -71,6 +73,13 @@ Statement PrepareReadings(Database& db, const std::string& idNo, const char* col
   if (db.server()) st.Bind(1, idNo);
   return st;
 }
+
+namespace {
+// The date index of a file book's readings table: its name starts with no "G", so it can
+// never be the readings table name of a patient yet to come.
+constexpr const char* kDateIndexPrefix = "byDate ";
+std::string DateIndexName(const std::string& table) { return QuoteIdentifier(kDateIndexPrefix + table); }
+}  // namespace
 
 bool HasReadingsTable(Database& db, const std::string& idNo) {
   return db.server() || db.TableExists(ReadingsTableName(idNo));
@@ -163,7 +172,48 @@ bool EnsureReadingsTable(Database& db, const std::string& idNo) {
   return ExecStatement("CREATE TABLE IF NOT EXISTS 'G" + quoted +
                            "' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, "
                            "gluco INTEGER, meal INTEGER, medicalNo INTEGER);",
+                       db) &&
+         ExecStatement("CREATE INDEX IF NOT EXISTS " + DateIndexName(ReadingsTableName(idNo)) +
+                           " ON " + QuotedReadingsTable(idNo) + "(glucoDate);",
                        db);
+}
+
+bool EnsureReadingDateIndexes(Database& db) {
+  if (db.server()) return true;
+  // SQLite compares names without case (ASCII only); tables and indexes share the names.
+  auto folded = [](std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+  };
+  std::set<std::string> taken, indexed;
+  std::vector<std::string> tables;
+  {
+    Statement st = db.Prepare("SELECT type, name, tbl_name FROM sqlite_master;");
+    while (st.Step()) {
+      const std::string type = st.Text(0), name = st.Text(1);
+      taken.insert(folded(name));
+      if (type == "index" && name.rfind(kDateIndexPrefix, 0) == 0) indexed.insert(folded(st.Text(2)));
+      if (type == "table" && name.size() > 1 && name[0] == 'G' && name != "GlucoDetail")
+        tables.push_back(name);
+    }
+    if (!st.ok()) return false;
+  }
+  std::vector<std::string> missing;
+  for (const std::string& t : tables)
+    if (!indexed.count(folded(t))) missing.push_back(t);
+  if (missing.empty()) return true;
+  Database::Transaction tx(db);
+  if (!tx.ok()) return false;
+  bool ok = true;
+  for (const std::string& table : missing) {
+    // A table renamed to another patient's IDNo took its index, name and all, along.
+    std::string name = kDateIndexPrefix + table;
+    for (int n = 2; taken.count(folded(name)); ++n) name = kDateIndexPrefix + table + " " + std::to_string(n);
+    taken.insert(folded(name));
+    ok = db.ExecQuiet("CREATE INDEX " + QuoteIdentifier(name) + " ON " + QuoteIdentifier(table) +
+                      "(glucoDate);") && ok;
+  }
+  return tx.Commit() && ok;
 }
 
 bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
@@ -220,6 +270,113 @@ bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredRea
     ReadColumn(glucoRef, st, 1);
     ReadColumn(mealRef, st, 2);
     row(*at, gluco, meal);
+  }
+  return !watch.failed();
+}
+
+namespace {
+
+// The readings of one patient whose table is known to exist.
+void VisitReadingsBetween(Database& db, const std::string& idNo, const Date& first,
+                          const Date& last, const StoredReadingVisitor& row) {
+  // From the first day's date on, to before the day after the last: every time of the last
+  // day, with or without seconds, sorts before the next day's bare date.
+  Statement st = db.Prepare(
+      db.server() ? "SELECT glucoDate, gluco, meal FROM readings WHERE IDNo = ? AND "
+                    "glucoDate >= ? AND glucoDate < ? ORDER BY idx;"
+                  : "SELECT glucoDate, gluco, meal FROM " + QuotedReadingsTable(idNo) +
+                        " WHERE glucoDate >= ? AND glucoDate < ? ORDER BY glucoDate;");
+  const int b = db.server() ? 2 : 1;
+  if (db.server()) st.Bind(1, idNo);
+  st.Bind(b, FormatDate(first)).Bind(b + 1, FormatDate(AddDays(last, 1)));
+  int gluco = 0, meal = 0;
+  ColumnRef glucoRef{"gluco", &gluco}, mealRef{"meal", &meal};
+  while (st.Step()) {
+    std::optional<DateTime> at = ParseDateTime(st.TextView(0));
+    if (!at || at->date() < first || last < at->date()) continue;
+    gluco = meal = 0;
+    ReadColumn(glucoRef, st, 1);
+    ReadColumn(mealRef, st, 2);
+    row(*at, gluco, meal);
+  }
+}
+
+// Up to this many patients a server is asked patient by patient, each through its index;
+// past it, for the period's readings of the whole book at once.
+constexpr size_t kPatientsOneByOne = 50;
+
+// "{1,2,3}", a server's integer array, into `out`; false for anything else.
+bool ParseIntArray(std::string_view text, std::vector<int>& out) {
+  out.clear();
+  if (text.size() < 2 || text.front() != '{' || text.back() != '}') return false;
+  const char* p = text.data() + 1;
+  const char* end = text.data() + text.size() - 1;
+  while (p < end) {
+    int v = 0;
+    auto [next, ec] = std::from_chars(p, end, v);
+    if (ec != std::errc()) return false;
+    out.push_back(v);
+    p = next < end && *next == ',' ? next + 1 : next;
+    if (next == p && p < end) return false;
+  }
+  return true;
+}
+
+void ServerValuesBetween(Database& db, const std::vector<std::string>& idNos, const Date& first,
+                         const Date& last, const PatientReadingVisitor& row) {
+  std::map<std::string, std::vector<size_t>> positions;
+  for (size_t i = 0; i < idNos.size(); ++i) positions[idNos[i]].push_back(i);
+  // Both arrays are built from the same rows in the same order, so their elements pair up.
+  Statement st = db.Prepare(
+      "SELECT IDNo, array_agg(gluco), array_agg(meal) FROM readings WHERE glucoDate >= ? AND "
+      "glucoDate < ? GROUP BY IDNo;");
+  st.Bind(1, FormatDate(first)).Bind(2, FormatDate(AddDays(last, 1)));
+  std::vector<int> gluco, meal;
+  while (st.Step()) {
+    auto it = positions.find(st.Text(0));
+    if (it == positions.end()) continue;
+    if (!ParseIntArray(st.TextView(1), gluco) || !ParseIntArray(st.TextView(2), meal) ||
+        gluco.size() != meal.size()) {
+      ReportStatementError("the server sent readings that could not be read");
+      return;
+    }
+    for (size_t patient : it->second)
+      for (size_t k = 0; k < gluco.size(); ++k) row(patient, gluco[k], meal[k]);
+  }
+}
+
+}  // namespace
+
+bool ForEachStoredReadingBetween(Database& db, const std::string& idNo, const Date& first,
+                                 const Date& last, const StoredReadingVisitor& row) {
+  FailureWatch watch;
+  if (!idNo.empty() && !(last < first) && HasReadingsTable(db, idNo))
+    VisitReadingsBetween(db, idNo, first, last, row);
+  return !watch.failed();
+}
+
+bool ForEachStoredReadingBetween(Database& db, const std::vector<std::string>& idNos,
+                                 const Date& first, const Date& last,
+                                 const PatientReadingVisitor& row) {
+  FailureWatch watch;
+  if (last < first) return true;
+  if (db.server() && idNos.size() > kPatientsOneByOne) {
+    ServerValuesBetween(db, idNos, first, last, row);
+    return !watch.failed();
+  }
+  Database::ReadSnapshot snapshot(db);
+  // Every readings table's name in one look rather than one look per patient; names as
+  // they are written, as TableExists compares them.
+  std::set<std::string> tables;
+  if (!db.server()) {
+    Statement st = db.Prepare("SELECT name FROM sqlite_master WHERE type='table';");
+    while (st.Step()) tables.insert(st.Text(0));
+  }
+  for (size_t i = 0; i < idNos.size(); ++i) {
+    const std::string& id = idNos[i];
+    if (id.empty() || (!db.server() && !tables.count(ReadingsTableName(id)))) continue;
+    VisitReadingsBetween(db, id, first, last,
+                         [&](const DateTime&, int gluco, int meal) { row(i, gluco, meal); });
   }
   return !watch.failed();
 }

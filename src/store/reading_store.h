@@ -49,6 +49,29 @@ bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
 using StoredReadingVisitor = std::function<void(const DateTime& at, int gluco, int meal)>;
 bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredReadingVisitor& row);
 
+// The same for the readings dated from day `first` to day `last`, both included, found by
+// date rather than by reading the patient's whole table; in date order on a file, idx order
+// on a server. On a file the stored date text is matched as the program writes it
+// ("YYYY-MM-DD HH:MM:SS"), which every writer of these books has always used.
+bool ForEachStoredReadingBetween(Database& db, const std::string& idNo, const Date& first,
+                                 const Date& last, const StoredReadingVisitor& row);
+
+// The glucose and meal code of the same readings for many patients of one book, read as
+// one snapshot: `row` gets the position of the patient in `idNos` first, and a patient's
+// readings come together, in no particular order. Patients without readings are passed
+// over. For many patients a server sends the values of the period grouped by patient in
+// one answer, instead of one answer per patient.
+using PatientReadingVisitor = std::function<void(size_t patient, int gluco, int meal)>;
+bool ForEachStoredReadingBetween(Database& db, const std::vector<std::string>& idNos,
+                                 const Date& first, const Date& last,
+                                 const PatientReadingVisitor& row);
+
+// A file book finds a patient's readings of a period through an index on the date of each
+// readings table. Books made before it get theirs here, once (older versions read and
+// keep such a book as before: SQLite maintains the index on every write). False when an
+// index could not be made; the readings are then still found, by a whole-table scan.
+bool EnsureReadingDateIndexes(Database& db);
+
 // Writes every entry's meal code and the details of entries that have any, in two
 // transactions, as leaving a page with Yes does. An entry whose details are empty while
 // the database still holds a row for it (the user cleared them) has that row removed. On a
