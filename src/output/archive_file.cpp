@@ -396,12 +396,7 @@ bool MergeReadings(Database& patients, const std::string& idNo, const ArchiveRea
   result.readingsAdded += static_cast<int>(added.size());
   // A merge changes meal codes and details another desk may have open: it counts as a save
   // of the patient, so that desk's next save is told instead of writing over it.
-  if (server) {
-    Statement counted = patients.Prepare("UPDATE Patient SET revision = revision + 1 WHERE IDNo = ?;");
-    counted.Bind(1, idNo);
-    if (!counted.Run()) return false;
-  }
-  return true;
+  return CountPatientSave(patients, idNo);
 }
 
 // Another patient of the patient database than `target` already holding `idNo` would get

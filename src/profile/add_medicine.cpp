@@ -12,6 +12,10 @@ AddMedicineResult AddCustomMedicine(Database& db, const std::string& idNo, bool 
   if (!db.ok()) return AddMedicineResult::Failed;
   if (!PatientIdExists(db, idNo)) return AddMedicineResult::InvalidName;
 
+  // The list is read under the write lock: another desk adding a medicine at the same
+  // moment is waited for, and its name is kept, not written over.
+  Database::Transaction tx(db);
+  if (!tx.ok()) return AddMedicineResult::Failed;
   bool hasRow = false;
   Medications m = ReadMedications(db, idNo, &hasRow);
   std::vector<ListEntry> offered, chosen;
@@ -28,7 +32,6 @@ AddMedicineResult AddCustomMedicine(Database& db, const std::string& idNo, bool 
   SetChosenMedicines(chosen, insulin, m);
 
   // Without a row, `m` holds the defaults apart from the list just changed.
-  Database::Transaction tx(db);
   const bool ok =
       hasRow ? UpdateMedicationList(db, idNo, m, insulin) : InsertMedications(db, idNo, m);
   if (!ok || !tx.Commit()) return AddMedicineResult::Failed;

@@ -518,6 +518,13 @@ PatientCheck ClaimPatientSave(Database& db, const CPatientProfile& loaded, int64
   return PatientIdExists(db, loaded.IDNo) ? PatientCheck::ChangedElsewhere : PatientCheck::Deleted;
 }
 
+bool CountPatientSave(Database& db, const std::string& idNo) {
+  if (!db.server()) return true;
+  Statement counted = db.Prepare("UPDATE Patient SET revision = revision + 1 WHERE IDNo = ?;");
+  counted.Bind(1, idNo);
+  return counted.Run();
+}
+
 void TellPatientCheck(Prompter& prompter, PatientCheck check, const std::string& who) {
   if (check == PatientCheck::ChangedElsewhere)
     prompter.Message(FillText(LookupText("Patient", "ChangedElsewhere",

@@ -132,6 +132,10 @@ enum class FormSaveOutcome {
 // *revision, for the caller to take once it committed); a file book is always Current.
 PatientCheck ClaimPatientSave(Database& db, const CPatientProfile& loaded, int64_t* revision);
 
+// Counts a change of the patient made without a loaded copy (a merge, a medicine added to
+// the stored list), so a desk holding an older copy is told when it saves. Nothing on a file.
+bool CountPatientSave(Database& db, const std::string& idNo);
+
 // Tells the user what a ChangedElsewhere or Deleted check means; Current and Failed say nothing.
 void TellPatientCheck(Prompter& prompter, PatientCheck check, const std::string& who);
 

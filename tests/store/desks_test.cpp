@@ -56,6 +56,11 @@ TEST_F(DesksTest, TheSecondSaveOfOnePatientIsToldAndGetsTheNewerData) {
   EXPECT_EQ(SaveReadingEdits(other_, front_, a), PatientCheck::Current);
   EXPECT_EQ(SaveReadingEdits(db_, back_, b), PatientCheck::ChangedElsewhere);
   EXPECT_EQ(Readings(front_).entries[0].detail.comment, "front");
+
+  // A change made without a loaded copy (a merge, a medicine added) counts as a save too.
+  ASSERT_TRUE(LoadPatient(db_, "A1", back_));
+  ASSERT_TRUE(CountPatientSave(db_, "A1"));
+  EXPECT_EQ(SavePhone(back_, "444"), FormSaveOutcome::ChangedElsewhere);
 }
 
 TEST_F(DesksTest, APatientDeletedAtAnotherDeskIsNotRecreatedBySavingIt) {
