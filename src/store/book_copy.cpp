@@ -165,15 +165,8 @@ constexpr size_t kReadingWidth = 5;
 
 // The patient's readings in idx order; not ok() when a file has no readings table for it.
 Statement ReadingRows(Database& db, const std::string& id) {
-  if (db.server()) {
-    Statement st = db.Prepare(std::string("SELECT ") + kReadingColumns +
-                              " FROM readings WHERE IDNo = ? ORDER BY idx;");
-    st.Bind(1, id);
-    return st;
-  }
-  if (!db.TableExists(ReadingsTableName(id))) return {};
-  return db.Prepare(std::string("SELECT ") + kReadingColumns + " FROM " + QuotedReadingsTable(id) +
-                    " ORDER BY idx;");
+  if (!HasReadingsTable(db, id)) return {};
+  return PrepareReadings(db, id, kReadingColumns, {}, /*idxOrder=*/true);
 }
 
 // Rows into one table, many to a statement: a book of millions of readings goes over a

@@ -3,6 +3,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <atomic>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -177,14 +178,25 @@ std::string_view Statement::TextView(int col) const {
                           static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
 }
 
-// A server's value comes as text; numbers read from it as SQLite reads a number from text.
+// A server's value comes as text; numbers are read from it in place (0 for NULL or junk),
+// without a copy per column of every row.
 int64_t Statement::Int(int col) const {
-  if (server_) return std::strtoll(std::string(server_->TextView(col)).c_str(), nullptr, 10);
+  if (server_) {
+    const std::string_view t = server_->TextView(col);
+    int64_t v = 0;
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
+  }
   return stmt_ ? sqlite3_column_int64(stmt_, col) : 0;
 }
 
 double Statement::Double(int col) const {
-  if (server_) return std::strtod(std::string(server_->TextView(col)).c_str(), nullptr);
+  if (server_) {
+    const std::string_view t = server_->TextView(col);
+    double v = 0;
+    std::from_chars(t.data(), t.data() + t.size(), v);
+    return v;
+  }
   return stmt_ ? sqlite3_column_double(stmt_, col) : 0;
 }
 
