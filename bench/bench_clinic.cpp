@@ -10,7 +10,8 @@
 // The books are made once and kept: the file in MERIDANE_BENCH_CACHE (default
 // /tmp/meridane-bench-clinic), the server's in schemas clinic_2k and clinic_20k of the
 // server named by MERIDANE_BENCH_SERVER (a postgresql:// URI; without it the server part
-// is skipped). MERIDANE_BENCH_SKIP_20K=1 leaves the 20,000-patient book out.
+// is skipped). MERIDANE_BENCH_SKIP_20K=1 leaves the 20,000-patient book out;
+// MERIDANE_BENCH_ONLY_20K=1 measures nothing else.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -286,8 +287,19 @@ void CompareCommands(const std::string& fileBook, const std::string& serverBook)
 
 }  // namespace
 
+bool EnvFlag(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v == '1';
+}
+
 int main() {
   const Book clinic{"2k", 2000, 5000}, network{"20k", 20000, 1000};
+  const char* server = std::getenv("MERIDANE_BENCH_SERVER");
+  if (EnvFlag("MERIDANE_BENCH_ONLY_20K")) {
+    if (server && *server) RunServer(server, network, "clinic_20k");
+    std::printf("(checksum %ld)\n", g_sink % 10);
+    return 0;
+  }
   const char* cacheEnv = std::getenv("MERIDANE_BENCH_CACHE");
   const std::string cache = cacheEnv && *cacheEnv ? cacheEnv : "/tmp/meridane-bench-clinic";
   std::filesystem::create_directories(cache);
@@ -305,13 +317,11 @@ int main() {
     }
     Measure(db, clinic, "file");
   }
-  const char* server = std::getenv("MERIDANE_BENCH_SERVER");
   if (server && *server) {
     RunServer(server, clinic, "clinic_2k");
     CompareCommands(cache + "/" + std::filesystem::path(PatientDatabasePath()).filename().string(),
                     SchemaUri(server, "clinic_2k"));
-    const char* skip = std::getenv("MERIDANE_BENCH_SKIP_20K");
-    if (!(skip && *skip == '1')) RunServer(server, network, "clinic_20k");
+    if (!EnvFlag("MERIDANE_BENCH_SKIP_20K")) RunServer(server, network, "clinic_20k");
   } else {
     std::printf("server part skipped: no MERIDANE_BENCH_SERVER\n");
   }
