@@ -32,8 +32,11 @@ AddMedicineResult AddCustomMedicine(Database& db, const std::string& idNo, bool 
   SetChosenMedicines(chosen, insulin, m);
 
   // Without a row, `m` holds the defaults apart from the list just changed.
+  // Counted as a save of the patient: a desk holding an older copy of the profile is told
+  // when it saves, instead of writing its list over the medicine added here.
   const bool ok =
-      hasRow ? UpdateMedicationList(db, idNo, m, insulin) : InsertMedications(db, idNo, m);
+      (hasRow ? UpdateMedicationList(db, idNo, m, insulin) : InsertMedications(db, idNo, m)) &&
+      CountPatientSave(db, idNo);
   if (!ok || !tx.Commit()) return AddMedicineResult::Failed;
   return AddMedicineResult::Added;
 }

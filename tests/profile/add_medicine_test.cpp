@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/patient_store.h"
 #include "support/fixtures.h"
 
 namespace meridane {
@@ -21,7 +22,12 @@ class AddMedicineTest : public test::BookTest {
 };
 
 TEST_F(AddMedicineTest, FirstAddCreatesTheRowThenFillsFreeSlots) {
+  CPatientProfile copy;  // a desk's form, loaded before the medicine is added
+  ASSERT_TRUE(LoadPatient(db_, "A1", copy));
   EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "Sitagliptin"), AddMedicineResult::Added);
+  // On a server the addition counts as a save: that desk's older copy is not saved over it.
+  EXPECT_EQ(ClaimPatientSave(db_, copy, nullptr),
+            db_.server() ? PatientCheck::ChangedElsewhere : PatientCheck::Current);
   EXPECT_EQ(Enabled(), "1");
   bool hasRow = false;
   Medications m = ReadMedications(db_, "A1", &hasRow);
