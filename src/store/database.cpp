@@ -280,6 +280,14 @@ bool Database::Exec(std::string_view sql) {
   return false;
 }
 
+bool Database::CopyOut(std::string_view sql,
+                       const std::function<void(std::string_view line)>& line) {
+  std::string err = "COPY needs a server book";
+  if (server_ && server_->CopyOut(sql, line, &err)) return true;
+  ReportStatementError(err);
+  return false;
+}
+
 bool Database::ExecQuiet(std::string_view sql, std::string* error) {
   if (server_) return server_->Exec(sql, error);
   if (!db_) {

@@ -118,6 +118,9 @@ class Database {
   bool Exec(std::string_view sql);
   // Like Exec but silent: for statements whose failure the caller handles itself.
   bool ExecQuiet(std::string_view sql, std::string* error = nullptr);
+  // A server book only: streams the rows of a `COPY (…) TO STDOUT` to `line`, one text line
+  // each (see ServerConnection::CopyOut). A failure goes to the error sink and gives false.
+  bool CopyOut(std::string_view sql, const std::function<void(std::string_view line)>& line);
   // Prepares one statement; a failure goes to the error sink and gives !ok().
   Statement Prepare(std::string_view sql);
 

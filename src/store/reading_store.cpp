@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 #include "store/columns.h"
 #include "store/patient_store.h"
@@ -305,44 +306,46 @@ void VisitReadingsBetween(Database& db, const std::string& idNo, const Date& fir
 // past it, for the period's readings of the whole book at once.
 constexpr size_t kPatientsOneByOne = 50;
 
-// "{1,2,3}", a server's integer array, into `out`; false for anything else.
-bool ParseIntArray(std::string_view text, std::vector<int>& out) {
-  out.clear();
-  if (text.size() < 2 || text.front() != '{' || text.back() != '}') return false;
-  const char* p = text.data() + 1;
-  const char* end = text.data() + text.size() - 1;
-  while (p < end) {
-    int v = 0;
-    auto [next, ec] = std::from_chars(p, end, v);
-    if (ec != std::errc()) return false;
-    out.push_back(v);
-    p = next < end && *next == ',' ? next + 1 : next;
-    if (next == p && p < end) return false;
-  }
-  return true;
-}
-
+// The period's readings of the whole book streamed as text lines "IDNo<TAB>gluco<TAB>meal":
+// the server sends rows as fast as it reads its period index, with no grouping to wait for
+// and no answer of millions of rows held in memory. COPY takes no parameters, so the period
+// goes in as two settings of the connection, bound as any value is.
 void ServerValuesBetween(Database& db, const std::vector<std::string>& idNos, const Date& first,
                          const Date& last, const PatientReadingVisitor& row) {
-  std::map<std::string, std::vector<size_t>> positions;
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_map<std::string, std::vector<size_t>, Hash, std::equal_to<>> positions;
   for (size_t i = 0; i < idNos.size(); ++i) positions[idNos[i]].push_back(i);
-  // Both arrays are built from the same rows in the same order, so their elements pair up.
-  Statement st = db.Prepare(
-      "SELECT IDNo, array_agg(gluco), array_agg(meal) FROM readings WHERE glucoDate >= ? AND "
-      "glucoDate < ? GROUP BY IDNo;");
-  st.Bind(1, FormatDate(first)).Bind(2, FormatDate(AddDays(last, 1)));
-  std::vector<int> gluco, meal;
-  while (st.Step()) {
-    auto it = positions.find(st.Text(0));
-    if (it == positions.end()) continue;
-    if (!ParseIntArray(st.TextView(1), gluco) || !ParseIntArray(st.TextView(2), meal) ||
-        gluco.size() != meal.size()) {
-      ReportStatementError("the server sent readings that could not be read");
-      return;
-    }
-    for (size_t patient : it->second)
-      for (size_t k = 0; k < gluco.size(); ++k) row(patient, gluco[k], meal[k]);
-  }
+  Statement period = db.Prepare(
+      "SELECT set_config('meridane.period_from', ?, false), "
+      "set_config('meridane.period_to', ?, false);");
+  period.Bind(1, FormatDate(first)).Bind(2, FormatDate(AddDays(last, 1)));
+  if (!period.Step()) return;
+  std::string scratch;
+  bool unreadable = false;
+  const bool copied = db.CopyOut(
+      "COPY (SELECT IDNo, gluco, meal FROM readings WHERE "
+      "glucoDate >= current_setting('meridane.period_from')::timestamp AND "
+      "glucoDate < current_setting('meridane.period_to')::timestamp) TO STDOUT;",
+      [&](std::string_view line) {
+        const size_t tab2 = line.rfind('\t');
+        const size_t tab1 = tab2 == std::string_view::npos ? tab2 : line.rfind('\t', tab2 - 1);
+        int gluco = 0, meal = 0;
+        const char* end = line.data() + line.size();
+        if (tab1 == std::string_view::npos ||
+            std::from_chars(line.data() + tab1 + 1, line.data() + tab2, gluco).ptr !=
+                line.data() + tab2 ||
+            std::from_chars(line.data() + tab2 + 1, end, meal).ptr != end) {
+          unreadable = true;
+          return;
+        }
+        auto it = positions.find(UnescapeCopyText(line.substr(0, tab1), scratch));
+        if (it == positions.end()) return;
+        for (size_t patient : it->second) row(patient, gluco, meal);
+      });
+  if (copied && unreadable) ReportStatementError("the server sent readings that could not be read");
 }
 
 }  // namespace

@@ -57,10 +57,10 @@ bool ForEachStoredReadingBetween(Database& db, const std::string& idNo, const Da
                                  const Date& last, const StoredReadingVisitor& row);
 
 // The glucose and meal code of the same readings for many patients of one book, read as
-// one snapshot: `row` gets the position of the patient in `idNos` first, and a patient's
-// readings come together, in no particular order. Patients without readings are passed
-// over. For many patients a server sends the values of the period grouped by patient in
-// one answer, instead of one answer per patient.
+// one snapshot: `row` gets the position of the patient in `idNos` first; readings come in
+// no particular order. Patients without readings are passed over. For many patients a
+// server streams the period's readings of the whole book in one answer, instead of one
+// answer per patient.
 using PatientReadingVisitor = std::function<void(size_t patient, int gluco, int meal)>;
 bool ForEachStoredReadingBetween(Database& db, const std::vector<std::string>& idNos,
                                  const Date& first, const Date& last,

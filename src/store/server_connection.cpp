@@ -90,6 +90,62 @@ bool ServerConnection::Exec(std::string_view sql, std::string* error) {
   return good;
 }
 
+bool ServerConnection::CopyOut(std::string_view sql,
+                               const std::function<void(std::string_view line)>& line,
+                               std::string* error) {
+  std::string err;
+  if (!conn_) {
+    err = error_.empty() ? "not connected to the server" : error_;
+  } else {
+    PGresult* r = PQexec(conn_, std::string(sql).c_str());
+    const bool started = r && PQresultStatus(r) == PGRES_COPY_OUT;
+    if (!started) err = r ? OneLine(PQresultErrorMessage(r)) : LastError();
+    PQclear(r);
+    if (started) {
+      char* buf = nullptr;
+      int n = 0;
+      while ((n = PQgetCopyData(conn_, &buf, 0)) > 0) {
+        std::string_view row(buf, static_cast<size_t>(n));
+        if (!row.empty() && row.back() == '\n') row.remove_suffix(1);
+        line(row);
+        PQfreemem(buf);
+      }
+      // The end of the rows, then the command's own result: an error part-way (the server
+      // gone, the transaction aborted) comes here.
+      if (n == -2) err = LastError();
+    }
+    while (PGresult* end = PQgetResult(conn_)) {
+      if (err.empty() && PQresultStatus(end) != PGRES_COMMAND_OK)
+        err = OneLine(PQresultErrorMessage(end));
+      PQclear(end);
+    }
+    if (!started && err.empty()) err = "the server did not start sending the rows";
+  }
+  if (!err.empty() && error) *error = err;
+  return err.empty();
+}
+
+std::string_view UnescapeCopyText(std::string_view field, std::string& scratch) {
+  if (field.find('\\') == std::string_view::npos) return field;
+  scratch.clear();
+  for (size_t i = 0; i < field.size(); ++i) {
+    char c = field[i];
+    if (c == '\\' && i + 1 < field.size()) {
+      switch (c = field[++i]) {
+        case 't': c = '\t'; break;
+        case 'n': c = '\n'; break;
+        case 'r': c = '\r'; break;
+        case 'b': c = '\b'; break;
+        case 'f': c = '\f'; break;
+        case 'v': c = '\v'; break;
+        default: break;  // "\\" and anything else stands for itself
+      }
+    }
+    scratch += c;
+  }
+  return scratch;
+}
+
 std::string NumberPlaceholders(std::string_view sql, int* count) {
   std::string out;
   out.reserve(sql.size() + 16);

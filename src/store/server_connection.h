@@ -3,6 +3,7 @@
 // on it. Database and Statement (store/database.h) use these when their book is a server, so
 // the store's functions run the same way on either book.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,12 @@ class ServerConnection {
 
   // Runs statements without parameters or results; false with *error on failure.
   bool Exec(std::string_view sql, std::string* error);
+  // Runs a `COPY (…) TO STDOUT` and hands each row's line, without its newline, to `line`
+  // as it arrives: the server's text format, columns split by tabs, `\N` for NULL and
+  // special characters escaped (UnescapeCopyText). Rows stream instead of being held as one
+  // result: for answers of millions of rows. False with *error on failure.
+  bool CopyOut(std::string_view sql, const std::function<void(std::string_view line)>& line,
+               std::string* error);
   // A name for a server-side prepared statement, unique on this connection.
   std::string NextStatementName() { return "m" + std::to_string(++statements_); }
 
@@ -80,6 +87,10 @@ class ServerStatement {
   int runs_ = 0;
   std::string prepared_;  // the server-side name once the statement runs a second time
 };
+
+// One column of a CopyOut line as the text it stands for: `\\`, `\t`, `\n`, `\r`, `\b`,
+// `\f` and `\v` undone. Returns `field` itself when it holds no backslash, else `scratch`.
+std::string_view UnescapeCopyText(std::string_view field, std::string& scratch);
 
 // `?` placeholders to the server's `$1`, `$2`, …, leaving quoted texts and names alone.
 // Returns the number of parameters through *count.
