@@ -105,7 +105,6 @@ void WholeDownload() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SetStatementErrorSink([](const std::string& m) { std::fprintf(stderr, "sql: %s\n", m.c_str()); });
   DuplicateTest();
   if (!(argc > 1 && std::strcmp(argv[1], "--quick") == 0)) WholeDownload();
   return 0;

@@ -15,7 +15,6 @@ using namespace meridane::bench;
 int main(int argc, char** argv) {
   if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  SetStatementErrorSink([](const std::string& m) { std::fprintf(stderr, "sql: %s\n", m.c_str()); });
 
   BenchBook book("dialog");
   auto image = Image(1023, 0);

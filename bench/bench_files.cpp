@@ -268,7 +268,6 @@ int main() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "meridane-bench-XXXXXX").string();
   if (!mkdtemp(tmpl.data())) return 1;
   g_root = tmpl;
-  SetStatementErrorSink([](const std::string& m) { std::fprintf(stderr, "sql: %s\n", m.c_str()); });
   CsvBench();
   ArchiveBench();
   std::error_code ec;

@@ -38,10 +38,18 @@ void CliPrompter::FailWithLastRequest(const std::string& fallback) const {
   throw CliExit{1, lastPrinted_ ? std::string() : lastText_};
 }
 
-Database OpenDatabaseOrExit() {
+Database OpenDatabaseOrExit(const Context& ctx) {
   Database db = OpenPatientDatabase();
   if (!db.ok()) throw CliExit{1, ""};
+  ReportToRun(db, ctx);
   return db;
+}
+
+void ReportToRun(Database& db, const Context& ctx) {
+  db.ReportFailuresTo([&ctx](const std::string& message) {
+    ++ctx.statementFailures;
+    std::cerr << message << "\n";
+  });
 }
 
 void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& out) {

@@ -29,6 +29,10 @@ struct Context {
   std::string dataDir;
   bool yes = false;
   bool no = false;
+  // Statements that failed on the run's connections, each text already on stderr. Any of
+  // them ends the run with status 1, whatever the command made of it: a read failure must
+  // not pass for an empty result. Counted through a const Context by the connections.
+  mutable int statementFailures = 0;
 };
 
 // Answers questions by --yes (Yes/OK) or --no (No/Cancel). Without either, a question
@@ -55,8 +59,11 @@ class CliPrompter : public Prompter {
 inline constexpr const char* kIdNotExisted = "This user's ID is NOT existed.";
 
 // A keyed connection to the patient database, or the end of the run (status 1; the
-// open failure is already on stderr).
-Database OpenDatabaseOrExit();
+// open failure is already on stderr). Its failures are reported to the run (ReportToRun).
+Database OpenDatabaseOrExit(const Context& ctx);
+// Has each statement failure of `db` printed on stderr as it happens and counted in
+// ctx.statementFailures.
+void ReportToRun(Database& db, const Context& ctx);
 // Loads the patient, or ends the run with status 1 and "This user's ID is NOT existed.".
 void LoadPatientOrExit(Database& db, const std::string& idNo, CPatientProfile& out);
 

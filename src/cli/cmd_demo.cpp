@@ -323,8 +323,8 @@ struct DemoOptions {
   std::string personalImage, clinicImage;
 };
 
-void RunDemo(const DemoOptions& o) {
-  Database db = OpenDatabaseOrExit();
+void RunDemo(const DemoOptions& o, const Context& ctx) {
+  Database db = OpenDatabaseOrExit(ctx);
   std::vector<DemoPatient> ours;  // the demo patients in the book, for the images
   for (const DemoPatient& d : DemoPatients()) {
     bool existed = PatientIdExists(db, d.form.IDNo);
@@ -354,7 +354,7 @@ void RunDemo(const DemoOptions& o) {
   if (!o.clinicImage.empty()) WriteClinicImage(db, ours, o.clinicImage);
 }
 
-void RegisterDemo(CLI::App& app, Context&) {
+void RegisterDemo(CLI::App& app, Context& ctx) {
   static DemoOptions o;
   auto* demo =
       app.add_subcommand("demo", "Fill the database with demo patients and readings (idempotent)");
@@ -364,7 +364,7 @@ void RegisterDemo(CLI::App& app, Context&) {
   demo->add_option("--clinic-image", o.clinicImage,
                    "Also write a clinic meter image with the latest readings of the demo clinic "
                    "patients");
-  demo->callback([] { RunDemo(o); });
+  demo->callback([&ctx] { RunDemo(o, ctx); });
 }
 
 Register reg(&RegisterDemo);

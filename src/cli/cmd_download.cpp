@@ -75,7 +75,7 @@ void SaveNewPatient(Database& db, CliPrompter& prompter, const NewPatientOptions
 void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& mo,
                  const NewPatientOptions& po) {
   auto meter = ChooseMeter(mo);
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CPatientProfile current;
   current.Clear();
   if (!id.empty()) LoadPatientOrExit(db, id, current);
@@ -109,7 +109,7 @@ void RunDownload(const Context& ctx, const std::string& id, const MeterOptions& 
 
 void RunClinic(const Context& ctx, const MeterOptions& mo) {
   auto meter = ChooseMeter(mo, LinkKind::VXA);
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CliPrompter prompter(ctx);
   DownloadHooks hooks;
   hooks.prompter = &prompter;

@@ -32,17 +32,19 @@ void AddCommon(CLI::App* cmd, FilesOptions& o) {
 
 // The patients the run reads from: the patient database for Archive and Export, the archive
 // file for Retrieve and Import. None when the file cannot be opened (the run says why).
-std::optional<std::vector<PatientKey>> SourcePatients(const TransferRequest& req) {
+std::optional<std::vector<PatientKey>> SourcePatients(const TransferRequest& req,
+                                                      const Context& ctx) {
   const bool fromArchive = req.mode == TransferMode::Retrieve || req.mode == TransferMode::Import;
   if (!fromArchive) {
-    Database db = OpenDatabaseOrExit();
+    Database db = OpenDatabaseOrExit(ctx);
     return AllPatientKeys(db);
   }
   std::error_code ec;
   if (IsCsvPath(req.path) || !std::filesystem::is_regular_file(req.path, ec)) return std::nullopt;
   Database archive = Database::OpenFile(req.path);
   if (!archive.ok()) return std::nullopt;
-  FailureWatch watch;
+  ReportToRun(archive, ctx);
+  FailureWatch watch(archive);
   std::vector<PatientKey> keys = AllPatientKeys(archive);
   if (watch.failed()) return std::nullopt;
   return keys;
@@ -51,9 +53,9 @@ std::optional<std::vector<PatientKey>> SourcePatients(const TransferRequest& req
 // Every --name (and --id) must find a patient in the source: a typo would otherwise end
 // "successfully" with nothing done for that patient. Names are compared composed and then
 // given as stored, so "é" typed decomposed finds the patient stored composed.
-void MatchNamedPatients(TransferRequest& req) {
+void MatchNamedPatients(TransferRequest& req, const Context& ctx) {
   if (req.patients.empty()) return;
-  const auto source = SourcePatients(req);
+  const auto source = SourcePatients(req, ctx);
   if (!source) return;
   std::vector<std::string> unknown;
   for (PatientKey& wanted : req.patients) {
@@ -91,7 +93,7 @@ void Execute(TransferMode mode, const FilesOptions& o, const Context& ctx) {
   req.period = TransferPeriod::WholeDays(p.from, p.to);
   req.path = o.path;
 
-  MatchNamedPatients(req);
+  MatchNamedPatients(req, ctx);
 
   CliPrompter prompter(ctx);
   TransferResult r = RunTransfer(req, prompter);

@@ -16,7 +16,7 @@ struct FhirOptions {
 
 void ExportFhirCommand(const FhirOptions& o, const Context& ctx) {
   const Period p = ResolvePeriod(o.from, o.to, 0);
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CliPrompter prompter(ctx);
   TransferResult r = ExportFhir(db, PatientKey{o.name, o.id}, TransferPeriod::WholeDays(p.from, p.to),
                                 o.path, prompter);
@@ -30,7 +30,7 @@ struct ImportOptions {
   bool dryRun = false;
 };
 
-void ImportCsvCommand(const ImportOptions& o) {
+void ImportCsvCommand(const ImportOptions& o, const Context& ctx) {
   CsvImportOptions options;
   if (o.dateOrder == "dmy") options.dateOrder = DateOrder::DayMonthYear;
   if (o.dateOrder == "mdy") options.dateOrder = DateOrder::MonthDayYear;
@@ -38,7 +38,7 @@ void ImportCsvCommand(const ImportOptions& o) {
   if (o.unit == "mg/dL") options.unit = GlucoseUnit::MgDl;
   if (o.unit == "mmol/L") options.unit = GlucoseUnit::MmolL;
 
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CPatientProfile patient;
   LoadPatientOrExit(db, o.id, patient);
   CsvImportPlan plan = PlanCsvImport(db, o.id, o.path, options);
@@ -88,7 +88,7 @@ void RegisterInterchange(CLI::App& app, Context& ctx) {
   i->add_option("--unit", imp->unit, "Unit of the values when the header does not say")
       ->check(CLI::IsMember({"mg/dL", "mmol/L"}));
   i->add_flag("--dry-run", imp->dryRun, "Show what would be filed; file nothing");
-  i->callback([imp] { ImportCsvCommand(*imp); });
+  i->callback([imp, &ctx] { ImportCsvCommand(*imp, ctx); });
 }
 
 Register reg(&RegisterInterchange);

@@ -181,7 +181,7 @@ PatientFormValues FormFromOptions(const FormOptions& o, const CPatientProfile& c
 }
 
 void SaveForm(const Context& ctx, const FormOptions& o, bool editMode, const std::string& editId) {
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CliPrompter prompter(ctx);
   CPatientProfile current;
   current.Clear();
@@ -231,8 +231,8 @@ void RegisterPatient(CLI::App& app, Context& ctx) {
   auto* show = patient->add_subcommand("show", "The patient as loaded, with every present section");
   show->add_option("ID", showId, "ID number")->required();
   show->add_flag("--json", showJson, "One JSON document keyed by column names");
-  show->callback([] {
-    Database db = OpenDatabaseOrExit();
+  show->callback([&ctx] {
+    Database db = OpenDatabaseOrExit(ctx);
     CPatientProfile p;
     LoadPatientOrExit(db, showId, p);
     if (showJson)
@@ -244,8 +244,8 @@ void RegisterPatient(CLI::App& app, Context& ctx) {
   static bool listJson = false;
   auto* list = patient->add_subcommand("list", "One line per patient: IDNo, fullName, medicalNo, meterSN");
   list->add_flag("--json", listJson, "A JSON array of {IDNo, fullName, medicalNo, meterSN}");
-  list->callback([] {
-    Database db = OpenDatabaseOrExit();
+  list->callback([&ctx] {
+    Database db = OpenDatabaseOrExit(ctx);
     json all = json::array();
     // One read of the Patient table: a server's book answers each statement over the network.
     const std::map<std::string, CPatientProfile> rows = LoadPatientRows(db);
@@ -266,7 +266,7 @@ void RegisterPatient(CLI::App& app, Context& ctx) {
   auto* del = patient->add_subcommand("delete", "Delete the patient with every row and the readings table");
   del->add_option("ID", deleteId, "ID number")->required();
   del->callback([&ctx] {
-    Database db = OpenDatabaseOrExit();
+    Database db = OpenDatabaseOrExit(ctx);
     CliPrompter prompter(ctx);
     CPatientProfile p;
     LoadPatientOrExit(db, deleteId, p);

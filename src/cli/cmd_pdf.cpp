@@ -66,8 +66,7 @@ void RunPdf(const PdfOptions& o, Context& ctx) {
   const std::string& chosen = o.args.back();
 
   ReportModel report;
-  Database db = OpenPatientDatabase();
-  if (!db.ok()) throw CliExit{1, ""};
+  Database db = OpenDatabaseOrExit(ctx);
   if (o.type == kReportMultipleDownload) {
     if (o.rowsFile.empty()) throw CliExit{2, "type 9 needs --rows FILE"};
     const bool dated = !o.from.empty() || o.latest > 0;

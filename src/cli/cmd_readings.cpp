@@ -82,7 +82,8 @@ std::vector<NewReading> ReadReadingsFile(const std::string& path) {
 // Files new readings as a download does: a reading equal in value and time to one already
 // stored (or already filed from this batch) is skipped; each new one gets its slot from the
 // patient's schedule and its meal code, and all go in as one transaction.
-void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch, int medicalNo) {
+void FileReadings(const Context& ctx, const std::string& idNo, const std::vector<NewReading>& batch,
+                  int medicalNo) {
   // A reading from the future would head every "latest days" period; a day's grace covers
   // time zones ahead of this machine's.
   const Date latest = AddDays(Today(), 1);
@@ -92,7 +93,7 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
                                            "No reading was filed: {time} is more than one day "
                                            "after today."),
                                 {{"time", ReadingTime(n.at)}})};
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
   std::vector<GlucoReading> filed;
@@ -100,7 +101,7 @@ void FileReadings(const std::string& idNo, const std::vector<NewReading>& batch,
   {
     // The write lock first: the stored keys read under it stay true until the commit.
     Database::Transaction tx(db);
-    FailureWatch watch;
+    FailureWatch watch(db);
     if (!tx.ok()) throw CliExit{1, LookupText("Cli", "FileRefused", "No reading was filed: the database refused the change.")};
     if (!EnsureReadingsTable(db, idNo))
       throw CliExit{1, LookupText("Cli", "NoTable", "No reading was filed: the readings table cannot be created.")};
@@ -155,9 +156,9 @@ void CheckDetailLimits(const GlucoDetailRecord& d) {
                             {{"field", failure->column}, {"max", DetailNumberText(failure->max)}})};
 }
 
-void EditDetail(const std::string& idNo, int idx, const std::string& path) {
+void EditDetail(const Context& ctx, const std::string& idNo, int idx, const std::string& path) {
   json file = ReadJsonFile(path, "--json");
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CPatientProfile patient;
   LoadPatientOrExit(db, idNo, patient);
   ReadingTable table;
@@ -208,7 +209,7 @@ void EditDetail(const std::string& idNo, int idx, const std::string& path) {
   }
 }
 
-void RegisterReadings(CLI::App& app, Context&) {
+void RegisterReadings(CLI::App& app, Context& ctx) {
   auto* readings = app.add_subcommand("readings", "File, list and annotate a patient's readings");
   readings->require_subcommand(1);
 
@@ -230,7 +231,7 @@ void RegisterReadings(CLI::App& app, Context&) {
   at->needs(value);
   value->needs(at);
   file->excludes(at)->excludes(value);
-  addCmd->callback([addCmd, file] {
+  addCmd->callback([addCmd, file, &ctx] {
     std::vector<NewReading> batch;
     if (file->count()) {
       batch = ReadReadingsFile(add.file);
@@ -239,7 +240,7 @@ void RegisterReadings(CLI::App& app, Context&) {
     } else {
       throw CliExit{2, "readings add: give --at and --value, or --file"};
     }
-    FileReadings(add.id, batch, add.medicalNo);
+    FileReadings(ctx, add.id, batch, add.medicalNo);
   });
 
   static std::string listId;
@@ -247,8 +248,8 @@ void RegisterReadings(CLI::App& app, Context&) {
   auto* list = readings->add_subcommand("list", "The readings as loaded: sorted and classified");
   list->add_option("ID", listId, "ID number")->required();
   list->add_flag("--json", listJson, "A JSON array, with the detail record where there is one");
-  list->callback([] {
-    Database db = OpenDatabaseOrExit();
+  list->callback([&ctx] {
+    Database db = OpenDatabaseOrExit(ctx);
     CPatientProfile patient;
     LoadPatientOrExit(db, listId, patient);
     ReadingTable table;
@@ -275,7 +276,7 @@ void RegisterReadings(CLI::App& app, Context&) {
   detail->add_option("IDX", detailIdx, "idx of the reading")->required();
   detail->add_option("--json", detailFile, "JSON file keyed by GlucoDetail column names")
       ->required();
-  detail->callback([] { EditDetail(detailId, detailIdx, detailFile); });
+  detail->callback([&ctx] { EditDetail(ctx, detailId, detailIdx, detailFile); });
 }
 
 Register reg(&RegisterReadings);

@@ -258,10 +258,10 @@ ReportPeriod ReportPeriodOf(const ReportOptions& o, const ReadingTable& readings
   return {p.from, p.to};
 }
 
-void RunReport(const ReportOptions& o) {
+void RunReport(const ReportOptions& o, const Context& ctx) {
   if (o.type < 0 || (o.type > kReportSummary && o.type != kReportGlucoseProfile))
     throw CliExit{2, "--type: expected a report type 0 to 8 or 11"};
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   CPatientProfile patient;
   LoadPatientOrExit(db, o.id, patient);
   ReadingTable readings;
@@ -342,14 +342,14 @@ struct QuickViewOptions {
   bool json = false;
 };
 
-void RunQuickView(const QuickViewOptions& o) {
+void RunQuickView(const QuickViewOptions& o, const Context& ctx) {
   if (!o.all && !o.special && o.names.empty())
     throw CliExit{2, "quick-view needs --all, --special or --name"};
   const Date first = ParseDateArg(o.from, "--from");
   const Date last = ParseDateArg(o.to, "--to");
   if (last < first) throw CliExit{1, PeriodRefusalText()};
   const ReportPeriod period{first, last};
-  Database db = OpenDatabaseOrExit();
+  Database db = OpenDatabaseOrExit(ctx);
   std::vector<SelectionRow> selection = PatientSelectionList(db);
   for (std::size_t i = 0; i < selection.size(); ++i) {
     SelectionRow& row = selection[i];
@@ -377,7 +377,7 @@ void RunQuickView(const QuickViewOptions& o) {
              {"rows", rows}});
 }
 
-void RegisterReport(CLI::App& app, Context&) {
+void RegisterReport(CLI::App& app, Context& ctx) {
   auto o = std::make_shared<ReportOptions>();
   auto* cmd = app.add_subcommand("report", "The data of a report of one patient");
   cmd->add_option("id", o->id, "Patient ID")->required();
@@ -387,7 +387,7 @@ void RegisterReport(CLI::App& app, Context&) {
   cmd->add_option("--latest", o->latest,
                   "The DAYS days before the newest reading's day, that day included");
   cmd->add_flag("--json", o->json, "One JSON document");
-  cmd->callback([o] { RunReport(*o); });
+  cmd->callback([o, &ctx] { RunReport(*o, ctx); });
 
   auto q = std::make_shared<QuickViewOptions>();
   auto* qv = app.add_subcommand("quick-view", "The multiple quick view rows");
@@ -397,7 +397,7 @@ void RegisterReport(CLI::App& app, Context&) {
   qv->add_option("--from", q->from, "First day YYYY-MM-DD")->required();
   qv->add_option("--to", q->to, "Last day YYYY-MM-DD")->required();
   qv->add_flag("--json", q->json, "One JSON document");
-  qv->callback([q] { RunQuickView(*q); });
+  qv->callback([q, &ctx] { RunQuickView(*q, ctx); });
 }
 
 Register reg(&RegisterReport);

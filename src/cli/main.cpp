@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
     if (app.got_subcommand("book")) return;
     std::string err;
     if (!EnsureDataFolder(&err)) std::cerr << "Can't create " << DataFolder() << ": " << err << "\n";
-    Database db = OpenPatientDatabase();
-    if (!db.ok()) throw CliExit{1, ""};
+    Database db = OpenDatabaseOrExit(ctx);
     if (!CreateSchema(db))
       throw CliExit{1, "Can't create the database tables in " + CurrentBookLocation().where};
   });
@@ -78,6 +77,6 @@ int main(int argc, char** argv) {
   }
   // A statement that failed (its text is on stderr) is never a success, whatever the
   // command made of it: a read failure must not pass for an empty result.
-  if (StatementFailureCount() != 0) return 1;
+  if (ctx.statementFailures != 0) return 1;
   return 0;
 }

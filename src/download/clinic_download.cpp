@@ -109,7 +109,7 @@ ClinicStoreReport StoreClinicReadings(Database& db, ReadingTable& table) {
   // The write lock first, so the look-ups and stored keys hold until the commit.
   Database::Transaction tx(db);
   if (!tx.ok()) return fail();
-  FailureWatch watch;
+  FailureWatch watch(db);
   for (std::size_t i = 0; i < table.count(); ++i) {
     GlucoReading& r = table.entries[i];
     marks[i] = r.mark;

@@ -100,7 +100,7 @@ DownloadReport StoreDownloadedReadings(DownloadSession& session, const DownloadH
                                        ReadingTable& table) {
   DownloadReport report = RunDownloadWorker(session, hooks, table, DownloadMode::SinglePatient);
   if (report.result != kDownloadOk) return report;
-  FailureWatch watch;
+  FailureWatch watch(db);
   const bool settled = SettlePatient(session, hooks, db, current, table);
   if (watch.failed()) {
     // A look-up that failed is not "no such patient": nothing is filed anywhere.
@@ -127,7 +127,7 @@ int FileNewReadings(Database& db, const std::string& idNo, ReadingTable& table, 
   // The write lock comes first: the stored keys read under it cannot change before the
   // commit, so two programs filing the same readings never both insert them.
   Database::Transaction tx(db);
-  FailureWatch watch;
+  FailureWatch watch(db);
   if (!tx.ok() || !EnsureReadingsTable(db, idNo)) {
     failures = pending;
     return 0;

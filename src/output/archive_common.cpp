@@ -159,6 +159,12 @@ const std::vector<ProfileTableFlag> kProfileTables = {
     {"Inquiry", 17},
 };
 
+void TellFailures(Database& db, Prompter& prompter) {
+  db.ReportFailuresTo([&prompter](const std::string& message) {
+    prompter.Message(message, LookupText("Label", "Warning", "Warning"));
+  });
+}
+
 TransferResult FailedRun(Prompter& prompter, const std::string& text) {
   TransferResult r;
   r.ok = false;

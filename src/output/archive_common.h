@@ -114,6 +114,10 @@ struct TransferResult {
   bool dataChanged = false; // the patient database changed: the window reloads the patient
 };
 
+// Shows each statement failure of `db` as a message of its own as it happens, the way the
+// runs show their other messages.
+void TellFailures(Database& db, Prompter& prompter);
+
 // A refused or failed run: the message shown (when there is one) and returned.
 TransferResult FailedRun(Prompter& prompter, const std::string& text);
 

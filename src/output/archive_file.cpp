@@ -290,7 +290,7 @@ std::optional<int> WholeNumber(const Statement& st, int col, int lo, int hi) {
 // could not be read as a whole (a missing column, a damaged page).
 bool ReadArchiveReadings(Database& archive, const std::string& idNo, const TransferPeriod& period,
                          ArchiveReadings& out, int& skipped) {
-  FailureWatch watch;
+  FailureWatch watch(archive);
   if (!archive.TableExists(ReadingsTableName(idNo))) return !watch.failed();
   GlucoDetailRecord scratch;
   const std::vector<ColumnRef> cols = DetailColumns(scratch);
@@ -461,7 +461,7 @@ bool MoveToId(Database& patients, const PatientKey& patient, const std::string& 
   if (patients.TableExists(ReadingsTableName(to))) {
     Statement rows = patients.Prepare("SELECT count(*) FROM " + QuotedReadingsTable(to) + ";");
     if (!rows.Step() || rows.Int(0) != 0) {
-      ReportStatementError("table " + ReadingsTableName(to) + " already exists");
+      patients.RecordFailure("table " + ReadingsTableName(to) + " already exists");
       return false;
     }
     if (!patients.Exec("DROP TABLE " + QuotedReadingsTable(to) + ";")) return false;
@@ -505,7 +505,7 @@ MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayo
   const std::string idNo = RawText(arow, kPatIDNo);
   Database::Transaction tx(patients);
   if (!tx.ok()) return MergeOutcome::Failed;
-  FailureWatch watch;
+  FailureWatch watch(patients), archiveWatch(archive);
   refusal = MergeRefusal(patients, arow, target);
   if (watch.failed()) return MergeOutcome::Failed;
   if (!refusal.empty()) return MergeOutcome::Refused;
@@ -539,7 +539,7 @@ MergeOutcome MergePatient(Database& patients, Database& archive, const TableLayo
     if (ok && !readings.readings.empty()) ok = MergeReadings(patients, idNo, readings, counts);
   }
   // Any failed statement, a read included, leaves the patient as it was.
-  if (!ok || watch.failed() || !tx.Commit()) return MergeOutcome::Failed;
+  if (!ok || watch.failed() || archiveWatch.failed() || !tx.Commit()) return MergeOutcome::Failed;
   result.readingsAdded += counts.readingsAdded;
   result.readingsUpdated += counts.readingsUpdated;
   result.readingsSkipped += counts.readingsSkipped;
@@ -561,6 +561,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
   {
     Database archive = Database::OpenFile(file.tempPath());
     if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
+    TellFailures(archive, prompter);
 
     // The profile tables exactly as the patient database has them; readings go inline.
     if (!CreateSchema(archive)) return FailedRun(prompter, WriteFailedArchiveText());
@@ -571,7 +572,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
     const TableLayouts layouts = ReadTableLayouts(patients);
     for (const PatientKey& key : CollectPatients(patients, keys)) {
       const std::string& name = key.fullName;
-      FailureWatch watch;
+      FailureWatch watch(patients), archiveWatch(archive);
       auto row = ReadPatientRow(patients, key);
       if (watch.failed()) return FailedRun(prompter, ReadFailedText(name));
       if (!row) continue;
@@ -587,7 +588,7 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
       int written = ok ? WriteArchiveReadings(patients, archive, idNo, period) : -1;
       // Nothing is written from half-read data, and a patient missing from the file must
       // not pass for written: the whole file is dropped, the old one kept.
-      if (written < 0 || watch.failed() || !tx.Commit())
+      if (written < 0 || watch.failed() || archiveWatch.failed() || !tx.Commit())
         return FailedRun(prompter, LookupText("FileMsg", "ArcMsg4", "This patient could not be written to "
                                                        "the archive file: ") + name);
       ++result.patients;
@@ -608,6 +609,7 @@ TransferResult MergeArchive(Database& patients, const std::vector<PatientKey>& k
     return FailedRun(prompter, LookupText("FileMsg", "ArcMsg1", "The archive file does not exist: ") + path);
   Database archive = Database::OpenFile(path);
   if (!archive.ok()) return FailedRun(prompter, OpenFailText(archive));
+  TellFailures(archive, prompter);
   if (!archive.TableExists("Patient"))
     return FailedRun(prompter, LookupText("FileMsg", "ArcMsg2", "The file holds no archived patients: ") + path);
 

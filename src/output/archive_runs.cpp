@@ -15,27 +15,11 @@ bool IsLegalDatabasePath(const std::string& path) {
   return true;
 }
 
-TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
-  TransferResult result;
+namespace {
+
+// The run on the open patient book, once the path is known to be one it may use.
+TransferResult RunOnBook(const TransferRequest& request, Database& patients, Prompter& prompter) {
   const std::string& path = request.path;
-  auto refuse = [&](const std::string& text) {
-    result.ok = false;
-    result.message = text;
-    prompter.Message(text);
-    return result;
-  };
-
-  if (!path.empty() && path.back() == 'b' && !IsLegalDatabasePath(path))
-    return refuse(LookupText("FileMsg", "PathMsg1", "Cannot save data in a illegal file path."));
-  if (path.empty()) return result;
-
-  const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
-  // Every written file is deleted first: pointing a run at the patient database itself would
-  // wipe every patient.
-  if (writes && IsPatientDatabase(path))
-    return refuse(LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database file itself."));
-
-  Database patients = OpenPatientDatabase();
   const PatientKey single = request.patients.empty() ? PatientKey{} : request.patients.front();
   switch (request.mode) {
     case TransferMode::Export: {
@@ -45,7 +29,7 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
       if (key.IDNo.empty()) {
         std::vector<PatientKey> named = CollectPatients(patients, {single});
         if (named.size() > 1)
-          return refuse(LookupText("FileMsg", "ArcMsg12", "Several patients have this name; choose one by "
+          return FailedRun(prompter, LookupText("FileMsg", "ArcMsg12", "Several patients have this name; choose one by "
                                             "its ID No.: ") + single.fullName);
         if (!named.empty()) key = named.front();
       }
@@ -66,6 +50,35 @@ TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
     }
     case TransferMode::Import:
       return MergeArchive(patients, {single}, request.period, path, prompter);
+  }
+  return {};
+}
+
+}  // namespace
+
+TransferResult RunTransfer(const TransferRequest& request, Prompter& prompter) {
+  TransferResult result;
+  const std::string& path = request.path;
+  auto refuse = [&](const std::string& text) { return FailedRun(prompter, text); };
+
+  if (!path.empty() && path.back() == 'b' && !IsLegalDatabasePath(path))
+    return refuse(LookupText("FileMsg", "PathMsg1", "Cannot save data in a illegal file path."));
+  if (path.empty()) return result;
+
+  const bool writes = request.mode == TransferMode::Archive || request.mode == TransferMode::Export;
+  // Every written file is deleted first: pointing a run at the patient database itself would
+  // wipe every patient.
+  if (writes && IsPatientDatabase(path))
+    return refuse(LookupText("FileMsg", "PathMsg2", "Cannot save data in the patient database file itself."));
+
+  Database patients = OpenPatientDatabase();
+  TellFailures(patients, prompter);
+  result = RunOnBook(request, patients, prompter);
+  // A statement that failed (its text was shown) fails the run, whatever it made of it: a
+  // read failure must not pass for a run with nothing to do.
+  if (result.ok && patients.failed()) {
+    result.ok = false;
+    result.message = patients.lastError();
   }
   return result;
 }

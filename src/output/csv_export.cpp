@@ -157,7 +157,7 @@ CsvBlock ReadCsvBlock(Database& patients, const PatientKey& key,
 
 CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today) {
-  FailureWatch watch;
+  FailureWatch watch(patients);
   CsvBlock block = ReadCsvBlock(patients, key, period, today);
   block.readFailed = watch.failed();
   return block;

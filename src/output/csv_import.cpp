@@ -523,7 +523,7 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
   CsvImportPlan plan = ReadCsvImport(bytes, options);
   if (!plan.ok) return plan;
   std::set<std::string> stored;
-  FailureWatch watch;
+  FailureWatch watch(db);
   ForEachStoredReading(db, idNo, [&](const DateTime& at, int gluco, int) {
     stored.insert(KeyOf(at, gluco));
   });
@@ -546,7 +546,7 @@ CsvImportPlan PlanCsvImport(Database& db, const std::string& idNo, const std::st
 int FileImportedReadings(Database& db, const CPatientProfile& patient,
                          const std::vector<ImportedReading>& readings) {
   const std::string& idNo = patient.IDNo;
-  FailureWatch watch;
+  FailureWatch watch(db);
   // The write lock first: the stored readings checked under it stay true until the commit.
   Database::Transaction tx(db);
   if (!tx.ok() || !EnsureReadingsTable(db, idNo)) return -1;

@@ -147,7 +147,7 @@ std::string StableUuid(const std::string& seed) {
 FhirBundle BuildFhirBundle(Database& patients, const PatientKey& key,
                            const TransferPeriod& period) {
   FhirBundle out;
-  FailureWatch watch;
+  FailureWatch watch(patients);
   auto row = ReadPatientRow(patients, key);
   if (!row) {
     out.readFailed = watch.failed();

@@ -526,7 +526,8 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
   const std::string refused =
       LookupText("BookCopy", "StatementFailed",
                  "Nothing was copied: a statement failed (its message is above).");
-  FailureWatch watch;
+  FailureWatch sourceWatch(source), targetWatch(target);
+  auto failed = [&] { return sourceWatch.failed() || targetWatch.failed(); };
   // The source is read in one snapshot, whatever other desks do meanwhile.
   if (!source.Exec(source.server() ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;" : "BEGIN;"))
     return refuse(refused);
@@ -543,7 +544,7 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
   std::vector<std::string> problems = CheckPatients(source, copier.ids);
   const std::string nothing = LookupText("BookCopy", "NothingCopied", "Nothing was copied:");
   if (!problems.empty()) return refuse(nothing + "\n" + Lines(problems));
-  if (!copier.CopyTables() || !copier.CopyReadings(problems) || watch.failed())
+  if (!copier.CopyTables() || !copier.CopyReadings(problems) || failed())
     return refuse(refused);
   if (!problems.empty()) return refuse(nothing + "\n" + Lines(problems));
   // Moving a sequence takes more than a desk's rights: the book's owner role moves books.
@@ -554,7 +555,7 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
 
   const BookDigest from = Summarize(source, &copier.ids);
   const BookDigest to = Summarize(target, nullptr);
-  if (watch.failed()) return refuse(refused);
+  if (failed()) return refuse(refused);
   if (std::vector<std::string> diff = Differences(from, to); !diff.empty())
     return refuse(LookupText("BookCopy", "CheckFailed",
                              "Nothing was copied: the copy differs from the source:") +
@@ -607,6 +608,7 @@ BookCopyResult CopyBook(const BookLocation& from, const BookLocation& to) {
       result.message = FillText(
           LookupText("BookCopy", "NoBook", "Nothing was copied: {book} holds no patient book."),
           {{"book", fromName}});
+      if (source.failed()) result.message = source.lastError() + "\n" + result.message;
       return result;
     }
     if (madeTarget) MakePrivateFile(to.where);
@@ -622,6 +624,13 @@ BookCopyResult CopyBook(const BookLocation& from, const BookLocation& to) {
                                 {{"book", toName}});
     } else {
       result = CopyOpenBooks(source, target, toName);
+    }
+    // What the books' statements said comes first, as the reason of the refusal.
+    if (!result.ok) {
+      std::string said;
+      for (const Database* db : {&source, &target})
+        for (const std::string& e : db->errors()) said += e + "\n";
+      result.message = said + result.message;
     }
   }
   // A file made for the copy goes again with it: a failed copy leaves nothing behind.

@@ -2,7 +2,6 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -16,37 +15,50 @@
 namespace meridane {
 
 namespace {
-StatementErrorSink& Sink() {
-  static StatementErrorSink sink = [](const std::string& m) { std::cerr << m << "\n"; };
-  return sink;
-}
+// A connection failing statement after statement (a loop over a broken table) keeps its
+// first texts; the rest are counted.
+constexpr size_t kKeptFailureTexts = 1000;
 }  // namespace
 
-StatementErrorSink SetStatementErrorSink(StatementErrorSink sink) {
-  StatementErrorSink old = std::move(Sink());
-  Sink() = sink ? std::move(sink) : [](const std::string& m) { std::cerr << m << "\n"; };
-  return old;
+void ConnectionFailures::Record(const std::string& message) {
+  ++count_;
+  if (messages_.size() < kKeptFailureTexts) messages_.push_back(message);
+  if (reporter) reporter(message);
 }
 
-namespace {
-std::atomic<uint64_t> g_failures{0};
-}  // namespace
+FailureWatch::FailureWatch(const Database& db)
+    : failures_(db.failures()), start_(db.failureCount()) {}
 
-void ReportStatementError(const std::string& message) {
-  g_failures.fetch_add(1, std::memory_order_relaxed);
-  Sink()(message);
+bool FailureWatch::failed() const { return failures_ && failures_->count() != start_; }
+
+std::string FailureWatch::error() const {
+  if (!failed()) return {};
+  const std::vector<std::string>& m = failures_->messages();
+  if (start_ < m.size()) return m[start_];
+  return m.empty() ? std::string() : m.back();
 }
-
-uint64_t StatementFailureCount() { return g_failures.load(std::memory_order_relaxed); }
 
 // ---- Statement ----
 
-Statement::Statement(std::unique_ptr<ServerStatement> server) : server_(std::move(server)) {}
+Statement::Statement(std::unique_ptr<ServerStatement> server,
+                     std::shared_ptr<ConnectionFailures> failures)
+    : server_(std::move(server)), failures_(std::move(failures)) {}
+
+Statement Statement::Failed(std::shared_ptr<ConnectionFailures> failures, std::string error) {
+  Statement st;
+  st.failures_ = std::move(failures);
+  st.failed_ = true;
+  st.error_ = std::move(error);
+  return st;
+}
 
 Statement::Statement(Statement&& o) noexcept
     : db_(std::exchange(o.db_, nullptr)),
       stmt_(std::exchange(o.stmt_, nullptr)),
-      server_(std::move(o.server_)) {}
+      server_(std::move(o.server_)),
+      failures_(std::move(o.failures_)),
+      failed_(std::exchange(o.failed_, false)),
+      error_(std::move(o.error_)) {}
 
 Statement& Statement::operator=(Statement&& o) noexcept {
   if (this != &o) {
@@ -54,8 +66,18 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     db_ = std::exchange(o.db_, nullptr);
     stmt_ = std::exchange(o.stmt_, nullptr);
     server_ = std::move(o.server_);
+    failures_ = std::move(o.failures_);
+    failed_ = std::exchange(o.failed_, false);
+    error_ = std::move(o.error_);
   }
   return *this;
+}
+
+// The statement keeps its first failure; the connection hears of every one.
+void Statement::Fail(const std::string& message) {
+  if (!failed_) error_ = message;
+  failed_ = true;
+  if (failures_) failures_->Record(message);
 }
 
 Statement::~Statement() {
@@ -65,13 +87,13 @@ Statement::~Statement() {
 // A bind that does not take (a statement still running, a parameter it does not have)
 // would leave the previous row's value in place: it is a failed statement like any other.
 Statement& Statement::Checked(int rc) {
-  if (rc != SQLITE_OK) ReportStatementError(std::string("cannot bind a value: ") + sqlite3_errstr(rc));
+  if (rc != SQLITE_OK) Fail(std::string("cannot bind a value: ") + sqlite3_errstr(rc));
   return *this;
 }
 
 Statement& Statement::BindServer(int i, std::optional<std::string> value) {
   if (!server_->Bind(i, std::move(value)))
-    ReportStatementError("cannot bind a value: column index out of range");
+    Fail("cannot bind a value: column index out of range");
   return *this;
 }
 
@@ -105,13 +127,13 @@ bool Statement::Step() {
   if (server_) {
     std::string error;
     if (server_->Step(&error)) return true;
-    if (!error.empty()) ReportStatementError(error);
+    if (!error.empty()) Fail(error);
     return false;
   }
   if (!stmt_) return false;
   int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
-  if (rc != SQLITE_DONE) ReportStatementError(sqlite3_errmsg(db_));
+  if (rc != SQLITE_DONE) Fail(sqlite3_errmsg(db_));
   return false;
 }
 
@@ -119,7 +141,7 @@ bool Statement::Run() {
   if (server_) {
     std::string error;
     if (server_->Run(&error)) return true;
-    ReportStatementError(error);
+    Fail(error);
     return false;
   }
   if (!stmt_) return false;
@@ -127,7 +149,7 @@ bool Statement::Run() {
   while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
   }
   if (rc != SQLITE_DONE) {
-    ReportStatementError(sqlite3_errmsg(db_));
+    Fail(sqlite3_errmsg(db_));
     return false;
   }
   return true;
@@ -205,7 +227,8 @@ double Statement::Double(int col) const {
 Database::Database(Database&& o) noexcept
     : db_(std::exchange(o.db_, nullptr)),
       server_(std::move(o.server_)),
-      error_(std::move(o.error_)) {}
+      error_(std::move(o.error_)),
+      failures_(std::move(o.failures_)) {}
 
 Database& Database::operator=(Database&& o) noexcept {
   if (this != &o) {
@@ -213,6 +236,7 @@ Database& Database::operator=(Database&& o) noexcept {
     db_ = std::exchange(o.db_, nullptr);
     server_ = std::move(o.server_);
     error_ = std::move(o.error_);
+    failures_ = std::move(o.failures_);
   }
   return *this;
 }
@@ -276,7 +300,7 @@ Database Database::OpenKeyed(const std::string& path, std::string_view key, bool
 bool Database::Exec(std::string_view sql) {
   std::string err;
   if (ExecQuiet(sql, &err)) return true;
-  ReportStatementError(err);
+  RecordFailure(err);
   return false;
 }
 
@@ -284,8 +308,29 @@ bool Database::CopyOut(std::string_view sql,
                        const std::function<void(std::string_view line)>& line) {
   std::string err = "COPY needs a server book";
   if (server_ && server_->CopyOut(sql, line, &err)) return true;
-  ReportStatementError(err);
+  RecordFailure(err);
   return false;
+}
+
+const std::vector<std::string>& Database::errors() const {
+  static const std::vector<std::string> none;
+  return failures_ ? failures_->messages() : none;
+}
+
+std::string Database::lastError() const {
+  const std::vector<std::string>& m = errors();
+  return m.empty() ? std::string() : m.back();
+}
+
+// A moved-from connection gets a record of its own again, never its successor's.
+void Database::RecordFailure(const std::string& message) {
+  if (!failures_) failures_ = std::make_shared<ConnectionFailures>();
+  failures_->Record(message);
+}
+
+void Database::ReportFailuresTo(std::function<void(const std::string& message)> reporter) {
+  if (!failures_) failures_ = std::make_shared<ConnectionFailures>();
+  failures_->reporter = std::move(reporter);
 }
 
 bool Database::ExecQuiet(std::string_view sql, std::string* error) {
@@ -306,19 +351,22 @@ bool Database::ExecQuiet(std::string_view sql, std::string* error) {
 }
 
 Statement Database::Prepare(std::string_view sql) {
-  if (server_) return Statement(std::make_unique<ServerStatement>(*server_, sql));
+  if (!failures_) failures_ = std::make_shared<ConnectionFailures>();
+  if (server_) return Statement(std::make_unique<ServerStatement>(*server_, sql), failures_);
   if (!db_) {
-    ReportStatementError(error_.empty() ? "database is not open" : error_);
-    return {};
+    const std::string why = error_.empty() ? "database is not open" : error_;
+    RecordFailure(why);
+    return Statement::Failed(failures_, why);
   }
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
   if (rc != SQLITE_OK) {
-    ReportStatementError(sqlite3_errmsg(db_));
+    const std::string why = sqlite3_errmsg(db_);
+    RecordFailure(why);
     if (stmt) sqlite3_finalize(stmt);
-    return {};
+    return Statement::Failed(failures_, why);
   }
-  return Statement(db_, stmt);
+  return Statement(db_, stmt, failures_);
 }
 
 bool Database::TableExists(const std::string& name) {

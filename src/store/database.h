@@ -16,23 +16,38 @@ struct sqlite3_stmt;
 
 namespace meridane {
 
-// Where failing statements report SQLite's text. The window shows a message box, the
-// command line writes to stderr (the default).
-using StatementErrorSink = std::function<void(const std::string& message)>;
-// Returns the sink it replaces, so a caller can put it back.
-StatementErrorSink SetStatementErrorSink(StatementErrorSink sink);
-void ReportStatementError(const std::string& message);
-
-// How many statement failures have been reported in this process. A caller that must not
-// act on half-read data notes the count before reading and compares it afterwards: a failed
-// step looks just like "no more rows" otherwise.
-uint64_t StatementFailureCount();
-class FailureWatch {
+// The failures of one connection, shared by it and every statement it prepared, so a
+// statement moved elsewhere still counts against its own connection. A connection is used by
+// one thread at a time; two connections never see each other's failures.
+class ConnectionFailures {
  public:
-  FailureWatch() : start_(StatementFailureCount()) {}
-  bool failed() const { return StatementFailureCount() != start_; }
+  // Keeps the text (SQLite's or the server's own) and tells the reporter, if any.
+  void Record(const std::string& message);
+  uint64_t count() const { return count_; }
+  // The texts in order; a run of failures beyond the first thousand is counted only.
+  const std::vector<std::string>& messages() const { return messages_; }
+  // Whoever opened the connection may have each failure told as it happens (the window's
+  // message box, the command line's stderr); it is called on the connection's thread.
+  std::function<void(const std::string& message)> reporter;
 
  private:
+  uint64_t count_ = 0;
+  std::vector<std::string> messages_;
+};
+
+class Database;
+
+// Notes a connection's failure count; failed() says whether a statement on it failed
+// since: a failed step looks just like "no more rows" to a caller reading rows.
+class FailureWatch {
+ public:
+  explicit FailureWatch(const Database& db);
+  bool failed() const;
+  // The first failure's text since the watch began; empty when none.
+  std::string error() const;
+
+ private:
+  std::shared_ptr<const ConnectionFailures> failures_;
   uint64_t start_;
 };
 
@@ -40,8 +55,11 @@ class FailureWatch {
 class Statement {
  public:
   Statement() = default;
-  Statement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
-  explicit Statement(std::unique_ptr<ServerStatement> server);
+  Statement(sqlite3* db, sqlite3_stmt* stmt, std::shared_ptr<ConnectionFailures> failures)
+      : db_(db), stmt_(stmt), failures_(std::move(failures)) {}
+  Statement(std::unique_ptr<ServerStatement> server, std::shared_ptr<ConnectionFailures> failures);
+  // A statement that could not be prepared: failed() with the reason.
+  static Statement Failed(std::shared_ptr<ConnectionFailures> failures, std::string error);
   Statement(Statement&& o) noexcept;
   Statement& operator=(Statement&& o) noexcept;
   Statement(const Statement&) = delete;
@@ -58,10 +76,15 @@ class Statement {
   Statement& BindDouble(int i, double v);
   Statement& BindNull(int i);
 
-  // Steps once: true when a row is available. Errors go to the error sink and give false.
+  // Steps once: true when a row is available. False at the end and on failure; failed()
+  // tells them apart.
   bool Step();
-  // Runs to completion; false (and the error reported) on failure.
+  // Runs to completion; false on failure.
   bool Run();
+  // Whether preparing, a bind or a step of this statement failed (it stays failed), and the
+  // first failure's text. Each failure is recorded on the connection as well.
+  bool failed() const { return failed_; }
+  const std::string& error() const { return error_; }
   // Ready to run again with no parameter bound.
   void Reset();
   // Ready to run again with the parameters as they are bound: for a loop that binds only
@@ -82,10 +105,14 @@ class Statement {
  private:
   Statement& Checked(int rc);
   Statement& BindServer(int i, std::optional<std::string> value);
+  void Fail(const std::string& message);
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
   std::unique_ptr<ServerStatement> server_;
+  std::shared_ptr<ConnectionFailures> failures_;
+  bool failed_ = false;
+  std::string error_;
 };
 
 class Database {
@@ -114,15 +141,29 @@ class Database {
   // The SQLite connection; null on a server book.
   sqlite3* handle() const { return db_; }
 
-  // Runs statements without results; a failure goes to the error sink and gives false.
+  // Runs statements without results; false on failure, which is recorded on the connection.
   bool Exec(std::string_view sql);
-  // Like Exec but silent: for statements whose failure the caller handles itself.
+  // Like Exec but not recorded: for statements whose failure the caller handles itself.
   bool ExecQuiet(std::string_view sql, std::string* error = nullptr);
   // A server book only: streams the rows of a `COPY (…) TO STDOUT` to `line`, one text line
-  // each (see ServerConnection::CopyOut). A failure goes to the error sink and gives false.
+  // each (see ServerConnection::CopyOut). False on failure, which is recorded on the
+  // connection.
   bool CopyOut(std::string_view sql, const std::function<void(std::string_view line)>& line);
-  // Prepares one statement; a failure goes to the error sink and gives !ok().
+  // Prepares one statement; on failure the statement is !ok() and failed().
   Statement Prepare(std::string_view sql);
+
+  // The statements that failed on this connection since it was opened (an open that failed
+  // is error()): their count and texts, the last one's text ("" when none).
+  bool failed() const { return failureCount() != 0; }
+  uint64_t failureCount() const { return failures_ ? failures_->count() : 0; }
+  const std::vector<std::string>& errors() const;
+  std::string lastError() const;
+  // A failure the store finds itself (data the book should not hold), counted like a
+  // failed statement.
+  void RecordFailure(const std::string& message);
+  // Has each later failure told to `reporter` as it happens (see ConnectionFailures).
+  void ReportFailuresTo(std::function<void(const std::string& message)> reporter);
+  const std::shared_ptr<ConnectionFailures>& failures() const { return failures_; }
 
   // Whether the book has a table of that name (on a server, in its schema).
   bool TableExists(const std::string& name);
@@ -172,6 +213,7 @@ class Database {
   sqlite3* db_ = nullptr;
   std::unique_ptr<ServerConnection> server_;
   std::string error_;
+  std::shared_ptr<ConnectionFailures> failures_ = std::make_shared<ConnectionFailures>();
 };
 
 // The program's key and the keyed open of the patient database (PatientDatabasePath()).
@@ -182,7 +224,7 @@ inline constexpr int kBusyTimeoutMs = 5000;
 // 0600. Creates the folder when missing and tightens what an older version or a wider umask
 // left open.
 Database OpenPatientDatabase();
-// ExecStatement: runs a statement; SQLite's error text goes to the error sink.
+// ExecStatement: runs a statement; a failure is recorded on the connection.
 bool ExecStatement(std::string_view sql, Database& db);
 
 // Readings table name of a patient: "G" + IDNo, as a quoted identifier for SQL text.

@@ -173,7 +173,7 @@ bool PatientIdExists(Database& db, const std::string& idNo) {
 }
 
 bool IdNoTaken(Database& db, const std::string& idNo) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   {
     Statement st = db.Prepare("SELECT 1 FROM Patient WHERE " + CaseBlindEquals(db, "IDNo") + ";");
     st.Bind(1, idNo);
@@ -283,7 +283,7 @@ std::optional<std::string> ReadInquirySpecial(Database& db, const std::string& i
 }
 
 bool LoadPatientLookups(Database& db, PatientLookups& out) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   out = PatientLookups{};
   {
     Statement st = db.Prepare("SELECT IDNo, healthRecordEnable, fullName FROM Patient ORDER BY rowid;");
@@ -505,7 +505,7 @@ FormSaveOutcome SavePatientForm(Database& db, Prompter& prompter, const PatientF
 PatientCheck ClaimPatientSave(Database& db, const CPatientProfile& loaded, int64_t* revision) {
   if (revision) *revision = loaded.revision;
   if (!db.server()) return PatientCheck::Current;
-  FailureWatch watch;
+  FailureWatch watch(db);
   Statement claim = db.Prepare(
       "UPDATE Patient SET revision = revision + 1 WHERE IDNo = ? AND revision = ? "
       "RETURNING revision;");
@@ -561,7 +561,7 @@ bool DeletePatient(Database& db, Prompter& prompter, CPatientProfile& current) {
   Statement sharer = db.Prepare("SELECT 1 FROM Patient WHERE " + CaseBlindEquals(db, "IDNo") +
                                 " AND IDNo <> ?;");
   sharer.Bind(1, id).Bind(2, id);
-  FailureWatch watch;
+  FailureWatch watch(db);
   const bool shared = !db.server() && sharer.Step();
   sharer = Statement();
   ok = ok && !watch.failed();

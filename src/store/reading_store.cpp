@@ -219,7 +219,7 @@ bool EnsureReadingDateIndexes(Database& db) {
 
 bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& table,
                   const SlotClassifier& classify) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   table.Clear();
   const std::string& id = patient.IDNo;
   if (id.empty() || !HasReadingsTable(db, id)) return !watch.failed();
@@ -259,7 +259,7 @@ bool LoadReadings(Database& db, const CPatientProfile& patient, ReadingTable& ta
 }
 
 bool ForEachStoredReading(Database& db, const std::string& idNo, const StoredReadingVisitor& row) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   if (idNo.empty() || !HasReadingsTable(db, idNo)) return !watch.failed();
   Statement st = PrepareReadings(db, idNo, "glucoDate, gluco, meal");
   int gluco = 0, meal = 0;
@@ -345,14 +345,14 @@ void ServerValuesBetween(Database& db, const std::vector<std::string>& idNos, co
         if (it == positions.end()) return;
         for (size_t patient : it->second) row(patient, gluco, meal);
       });
-  if (copied && unreadable) ReportStatementError("the server sent readings that could not be read");
+  if (copied && unreadable) db.RecordFailure("the server sent readings that could not be read");
 }
 
 }  // namespace
 
 bool ForEachStoredReadingBetween(Database& db, const std::string& idNo, const Date& first,
                                  const Date& last, const StoredReadingVisitor& row) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   if (!idNo.empty() && !(last < first) && HasReadingsTable(db, idNo))
     VisitReadingsBetween(db, idNo, first, last, row);
   return !watch.failed();
@@ -361,7 +361,7 @@ bool ForEachStoredReadingBetween(Database& db, const std::string& idNo, const Da
 bool ForEachStoredReadingBetween(Database& db, const std::vector<std::string>& idNos,
                                  const Date& first, const Date& last,
                                  const PatientReadingVisitor& row) {
-  FailureWatch watch;
+  FailureWatch watch(db);
   if (last < first) return true;
   if (db.server() && idNos.size() > kPatientsOneByOne) {
     ServerValuesBetween(db, idNos, first, last, row);
@@ -520,7 +520,7 @@ bool ReadingWriter::InsertAll(const std::vector<NewReading>& readings, std::vect
     check.BindInt(1, first);
     if (!check.Step() || check.Int(0) != static_cast<int64_t>(rows) || check.Int(1) != first ||
         check.Int(2) != last) {
-      ReportStatementError("the readings just added did not get consecutive idx");
+      db_.RecordFailure("the readings just added did not get consecutive idx");
       return false;
     }
     for (int64_t i = first; i <= last; ++i) idx.push_back(i);
@@ -547,7 +547,7 @@ bool ReadingWriter::InsertAllOnServer(const std::vector<NewReading>& readings,
       ++named;
     }
     if (named != rows) {
-      if (named) ReportStatementError("the readings just added were not all given an idx");
+      if (named) db_.RecordFailure("the readings just added were not all given an idx");
       return false;
     }
     done += rows;

@@ -183,7 +183,7 @@ bool CreateServerSchema(Database& db) {
   if (version == kServerSchemaVersion) return true;
   if (version < 0) return false;
   if (version > kServerSchemaVersion) {
-    ReportStatementError("The patient book on the server was made by a newer version of "
+    db.RecordFailure("The patient book on the server was made by a newer version of "
                          "Meridane; update Meridane on this computer.");
     return false;
   }
@@ -194,7 +194,7 @@ bool CreateServerSchema(Database& db) {
   std::string error;
   for (const std::string& sql : ServerSchemaStatements()) {
     if (!db.ExecQuiet(sql, &error)) {
-      ReportStatementError(
+      db.RecordFailure(
           std::string(version == 0 ? "The patient book on the server has no tables yet and they "
                                      "cannot be made with this role ("
                                    : "The patient book on the server needs an upgrade for this "
@@ -270,11 +270,6 @@ bool CreateSchema(Database& db) {
   // Without them (a book another desk holds locked) readings are still found, only slower.
   EnsureReadingDateIndexes(db);
   return ok;
-}
-
-bool CreateSchema() {
-  Database db = OpenPatientDatabase();
-  return CreateSchema(db);
 }
 
 }  // namespace meridane

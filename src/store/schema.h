@@ -11,7 +11,6 @@ namespace meridane {
 // that did not open is left alone (its failure was reported once, by the open); false
 // then or when a statement failed.
 bool CreateSchema(Database& db);
-bool CreateSchema();
 
 // The book's tables besides the readings, each with its columns in their order: the same on
 // a file and on a server (where Patient has two more of its own at the end).

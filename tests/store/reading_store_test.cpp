@@ -82,9 +82,10 @@ TEST_F(ReadingStoreTest, DetailNumbersAreStoredAsTheirTextAlwaysWasAndStaleBinds
   Statement st = db.Prepare("SELECT ?;");
   st.Bind(1, "first");
   ASSERT_TRUE(st.Step());
-  FailureWatch watch;
+  FailureWatch watch(db);
   st.Bind(1, "second");
   EXPECT_TRUE(watch.failed());
+  EXPECT_TRUE(st.failed());
 }
 
 TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {

@@ -120,10 +120,10 @@ TEST_F(DataFolderTest, OpenFailureIsReturnedToTheCaller) {
   EXPECT_TRUE(!db.ok() && !db.error().empty());
   // The schema step does not pile one message per statement on top of the open failure.
   EXPECT_FALSE(CreateSchema(db));
-  EXPECT_TRUE(sqlErrors_.list.empty());
-  // Statements on it fail through the sink instead of crashing.
+  EXPECT_FALSE(db.failed());
+  // Statements on it fail with the open's reason instead of crashing.
   EXPECT_FALSE(ExecStatement("SELECT 1;", db));
-  EXPECT_EQ(sqlErrors_.list.size(), 1u);
+  EXPECT_EQ(db.errors(), std::vector<std::string>{db.error()});
 }
 
 // The layout older installations wrote, with rows in it.

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 #include "base/data_paths.h"
 #include "base/prompter.h"
@@ -57,20 +58,28 @@ void DataFolderOverride::Switch(const std::string& folder) {
   UseBookOf(folder);
 }
 
-StatementErrors::StatementErrors() {
-  SetStatementErrorSink([this](const std::string& m) { list.push_back(m); });
-}
+namespace {
+thread_local StatementErrors* g_collector = nullptr;
+}  // namespace
 
-StatementErrors::~StatementErrors() { SetStatementErrorSink(nullptr); }
+StatementErrors::StatementErrors() : outer_(std::exchange(g_collector, this)) {}
+
+StatementErrors::~StatementErrors() { g_collector = outer_; }
+
+void StatementErrors::Collect(Database& db) {
+  db.ReportFailuresTo([this](const std::string& m) { list.push_back(m); });
+}
 
 Database FreshDatabase() {
   Database db = OpenPatientDatabase();
+  if (g_collector) g_collector->Collect(db);
   if (db.ok()) CreateSchema(db);
   return db;
 }
 
 Database FreshDatabaseFile(const std::string& path) {
   Database db = Database::OpenFile(path);
+  if (g_collector) g_collector->Collect(db);
   if (db.ok()) CreateSchema(db);
   return db;
 }

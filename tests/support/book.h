@@ -22,14 +22,20 @@ class DataFolderOverride {
   void Switch(const std::string& folder);
 };
 
-// Collects the statement errors reported while it lives instead of showing them.
+// Collects the statement failures of the connections FreshDatabase and FreshDatabaseFile
+// open on this thread while it lives (the innermost one), or of any connection handed to
+// Collect.
 class StatementErrors {
  public:
   StatementErrors();
   ~StatementErrors();
+  void Collect(Database& db);
   StatementErrors(const StatementErrors&) = delete;
   StatementErrors& operator=(const StatementErrors&) = delete;
   std::vector<std::string> list;
+
+ private:
+  StatementErrors* outer_;
 };
 
 // A keyed connection to the data folder's patient database (folder and file made when

@@ -116,7 +116,13 @@ GuideOpener& Opener() {
 
 std::optional<Database> OpenDatabaseOrTell(Prompter& prompter) {
   Database db = OpenPatientDatabase();
-  if (db.ok()) return db;
+  if (db.ok()) {
+    // A statement that fails shows its own text, and the caller goes on.
+    db.ReportFailuresTo([&prompter](const std::string& message) {
+      prompter.Message(message, WarningCaption());
+    });
+    return db;
+  }
   if (!FailureTold()) {
     FailureTold() = true;
     prompter.Message(LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error(),

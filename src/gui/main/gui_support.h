@@ -44,7 +44,8 @@ QFont WithScriptFallbacks(QFont font, bool serif);
 inline QDate ToQDate(const Date& d) { return QDate(d.year, d.month, d.day); }
 inline Date FromQDate(const QDate& d) { return {d.year(), d.month(), d.day()}; }
 
-// Opens the patient database; a failure is told once per process in a message box.
+// Opens the patient database; a failure is told once per process in a message box. Each
+// statement that fails on the connection shows its text in a message box of `prompter`.
 std::optional<Database> OpenDatabaseOrTell(Prompter& prompter);
 // Tests, and a newly chosen book: its failure is told even when the last one's was.
 void ResetDatabaseFailureNotice();

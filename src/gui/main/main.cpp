@@ -112,10 +112,6 @@ int main(int argc, char** argv) {
     app.installTranslator(&qtTexts);
 
   meridane::QtPrompter prompter;
-  // Statements that fail show SQLite's own text, and the caller goes on.
-  meridane::SetStatementErrorSink([&prompter](const std::string& message) {
-    prompter.Message(message, meridane::WarningCaption());
-  });
 
   meridane::ScreenMetrics screen;
   if (QScreen* s = QGuiApplication::primaryScreen()) {

@@ -406,13 +406,11 @@ bool CIOFile::Run() {
 }
 
 TransferResult CIOFile::RunInBackground(const TransferRequest& request) {
+  // The run's messages, its statements' failures among them, are kept and shown here
+  // once it has ended.
   CollectingPrompter collected;
-  std::vector<std::string> statementErrors;
   std::atomic<bool> done{false};
   TransferResult result;
-  // Statement errors are reported from the worker too; keep them for after the run.
-  StatementErrorSink previous = SetStatementErrorSink(
-      [&statementErrors](const std::string& m) { statementErrors.push_back(m); });
   std::thread worker([&] {
     result = RunTransfer(request, collected);
     done.store(true, std::memory_order_release);
@@ -432,8 +430,6 @@ TransferResult CIOFile::RunInBackground(const TransferRequest& request) {
   if (!done.load(std::memory_order_acquire)) loop.exec();
   worker.join();
   progress.close();
-  SetStatementErrorSink(std::move(previous));
-  for (const std::string& m : statementErrors) ReportStatementError(m);
   for (const PromptRequest& r : collected.requests) prompter_.Ask(r);
   return result;
 }

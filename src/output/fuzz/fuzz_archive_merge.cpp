@@ -55,11 +55,6 @@ void Check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("meridane-fuzz-merge-" + std::to_string(getpid()));
-  static bool once = [] {
-    SetStatementErrorSink([](const std::string&) {});
-    return true;
-  }();
-  (void)once;
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   SetDataFolderOverride((dir / "data").string());
