@@ -312,6 +312,13 @@ bool Database::CopyOut(std::string_view sql,
   return false;
 }
 
+bool Database::CopyIn(std::string_view sql, std::string_view data) {
+  std::string err = "COPY needs a server book";
+  if (server_ && server_->CopyIn(sql, data, &err)) return true;
+  RecordFailure(err);
+  return false;
+}
+
 const std::vector<std::string>& Database::errors() const {
   static const std::vector<std::string> none;
   return failures_ ? failures_->messages() : none;

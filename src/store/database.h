@@ -149,6 +149,9 @@ class Database {
   // each (see ServerConnection::CopyOut). False on failure, which is recorded on the
   // connection.
   bool CopyOut(std::string_view sql, const std::function<void(std::string_view line)>& line);
+  // A server book only: a `COPY … FROM STDIN` of `data` (see ServerConnection::CopyIn). False
+  // on failure, which is recorded on the connection.
+  bool CopyIn(std::string_view sql, std::string_view data);
   // Prepares one statement; on failure the statement is !ok() and failed().
   Statement Prepare(std::string_view sql);
 

@@ -125,6 +125,34 @@ bool ServerConnection::CopyOut(std::string_view sql,
   return err.empty();
 }
 
+bool ServerConnection::CopyIn(std::string_view sql, std::string_view data, std::string* error) {
+  std::string err;
+  if (!conn_) {
+    err = error_.empty() ? "not connected to the server" : error_;
+  } else {
+    PGresult* r = PQexec(conn_, std::string(sql).c_str());
+    const bool started = r && PQresultStatus(r) == PGRES_COPY_IN;
+    if (!started) err = r ? OneLine(PQresultErrorMessage(r)) : LastError();
+    PQclear(r);
+    if (started) {
+      // A copy the connection could not send is ended with an error, so the server takes
+      // none of its rows.
+      const bool sent = PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) == 1;
+      if (!sent) err = LastError();
+      if (PQputCopyEnd(conn_, sent ? nullptr : "the rows could not be sent") != 1 && err.empty())
+        err = LastError();
+    }
+    while (PGresult* end = PQgetResult(conn_)) {
+      if (err.empty() && PQresultStatus(end) != PGRES_COMMAND_OK)
+        err = OneLine(PQresultErrorMessage(end));
+      PQclear(end);
+    }
+    if (!started && err.empty()) err = "the server did not take the rows";
+  }
+  if (!err.empty() && error) *error = err;
+  return err.empty();
+}
+
 std::string_view UnescapeCopyText(std::string_view field, std::string& scratch) {
   if (field.find('\\') == std::string_view::npos) return field;
   scratch.clear();

@@ -39,6 +39,10 @@ class ServerConnection {
   // result: for answers of millions of rows. False with *error on failure.
   bool CopyOut(std::string_view sql, const std::function<void(std::string_view line)>& line,
                std::string* error);
+  // Runs a `COPY … FROM STDIN` with `data`, rows in the server's text format, each ended by
+  // a newline: many rows in one message instead of a statement each. False with *error on
+  // failure (a row the table refuses fails the whole COPY).
+  bool CopyIn(std::string_view sql, std::string_view data, std::string* error);
   // A name for a server-side prepared statement, unique on this connection.
   std::string NextStatementName() { return "m" + std::to_string(++statements_); }
 

@@ -90,6 +90,12 @@ TEST(CliBookCopy, RefusalsWriteNothing) {
        1,
        "Patient P2: 1 readings whose date and time or value does not read"},
       {"a reading twice, into a file", {twice}, false, 0, ""},
+      // Separators and NULLs in the rows sent: the checksums after the copy must agree.
+      {"texts with tabs, line ends and backslashes",
+       {"UPDATE Patient SET address = 'a\tb\nc\rd\\e', phone = NULL WHERE IDNo = 'P1'"},
+       true,
+       0,
+       ""},
       {"two patients, one ID",
        {"INSERT INTO Patient(fullName, IDNo) VALUES('Other', 'p1')"},
        false,
