@@ -149,16 +149,5 @@ TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
   }
 }
 
-TEST(UserGuide, RelativeWorkingDirectoryGivesAnAbsolutePath) {
-  GuideTree t;
-  t.Put("work");
-  fs::path old = fs::current_path();
-  fs::current_path(t.root());
-  std::string found = FindUserGuide("", "work");
-  fs::current_path(old);
-  EXPECT_EQ(found, t.Path("work/manual.pdf"));
-  EXPECT_EQ(UserGuidePlaces("", "").size(), 0u);
-}
-
 }  // namespace
 }  // namespace meridane
