@@ -10,6 +10,7 @@
 #include "base/text_lookup.h"
 #include "base/user_guide.h"
 #include "support/book.h"
+#include "support/env.h"
 #include "support/temp_folder.h"
 
 namespace meridane {
@@ -17,21 +18,6 @@ namespace {
 
 using test::TempFolder;
 namespace fs = std::filesystem;
-
-// Sets or unsets an environment variable for one test.
-class EnvGuard {
- public:
-  explicit EnvGuard(const char* name) : name_(name) {
-    if (const char* v = std::getenv(name)) old_ = v;
-  }
-  ~EnvGuard() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-  void Set(const std::string& v) { setenv(name_, v.c_str(), 1); }
-  void Unset() { unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(LookupText, BehavesLikeTheProfileApi) {
   TempFolder dir("app");
@@ -64,19 +50,17 @@ TEST(LookupText, BehavesLikeTheProfileApi) {
 }
 
 TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
-  EnvGuard profile("USERPROFILE");
-  EnvGuard home("HOME");
+  test::EnvOverride profile("USERPROFILE", "/tmp/winprofile");
+  test::EnvOverride home("HOME", "/home/ann");
   SetDataFolderOverride("");
-  profile.Set("/tmp/winprofile");
-  home.Set("/home/ann");
   EXPECT_EQ(DataFolder(), "/tmp/winprofile/MeridData_Pro");
   EXPECT_EQ(PatientDatabasePath(), "/tmp/winprofile/MeridData_Pro/Patients.db");
-  profile.Unset();
+  profile.Set(std::nullopt);
   EXPECT_EQ(DataFolder(), "/home/ann/MeridData_Pro");
   profile.Set("");
   EXPECT_EQ(DataFolder(), "/home/ann/MeridData_Pro");
-  home.Unset();
-  profile.Unset();
+  home.Set(std::nullopt);
+  profile.Set(std::nullopt);
   EXPECT_NE(DataFolder(), "/MeridData_Pro");  // the account's home, not the root
 
   TempFolder dir("app");
@@ -163,17 +147,6 @@ TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
     std::string want = c.expected.empty() ? "" : t.Path(c.expected + "/manual.pdf");
     EXPECT_EQ(found, want) << c.name;
   }
-}
-
-TEST(UserGuide, RelativeWorkingDirectoryGivesAnAbsolutePath) {
-  GuideTree t;
-  t.Put("work");
-  fs::path old = fs::current_path();
-  fs::current_path(t.root());
-  std::string found = FindUserGuide("", "work");
-  fs::current_path(old);
-  EXPECT_EQ(found, t.Path("work/manual.pdf"));
-  EXPECT_EQ(UserGuidePlaces("", "").size(), 0u);
 }
 
 }  // namespace

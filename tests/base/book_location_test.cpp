@@ -1,7 +1,6 @@
 // Where the patient book is: parsing a location, which one wins, the remembered choice, and
 // what the user is shown.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -102,12 +101,6 @@ TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
   SetBookLocationOverride(std::nullopt);
 }
 
-mode_t Mode(const std::string& path) {
-  struct stat st {};
-  stat(path.c_str(), &st);
-  return st.st_mode & 0777;
-}
-
 TEST(BookLocation, RememberedChoiceRoundTripsPrivately) {
   TempFolder dir("book");
   EnvOverride config("XDG_CONFIG_HOME", dir.Path("config"));
@@ -122,8 +115,8 @@ TEST(BookLocation, RememberedChoiceRoundTripsPrivately) {
         BookLocation{Kind::File, dir.Path("my book.db")}}) {
     ASSERT_TRUE(RememberBookLocation(b, &error)) << error;
     EXPECT_EQ(RememberedBookLocation(&error), b);
-    EXPECT_EQ(Mode(file), 0600u);
-    EXPECT_EQ(Mode(dir.Path("config/meridane")), 0700u);
+    EXPECT_EQ(test::FileMode(file), 0600u);
+    EXPECT_EQ(test::FileMode(dir.Path("config/meridane")), 0700u);
   }
   // A location the program refuses is never written; the old choice stays.
   EXPECT_FALSE(RememberBookLocation({Kind::Server, "postgresql://u:secret@h/m"}, &error));

@@ -88,26 +88,6 @@ TEST(TextCatalogue, DamagedFilesReadAsNoCatalogue) {
   EXPECT_FALSE(TextCatalogue::Load("/nonexistent/meridane.mo"));
 }
 
-TEST(TextCatalogue, LanguageFileThenCatalogueThenDefault) {
-  test::TempFolder dir("lookup");
-  SetLanguageFile(dir.Write("lang.ini", "[Label]\nWarning=Vorsicht\n"));
-  SetTextCatalogue(std::make_shared<const TextCatalogue>(*TextCatalogue::Parse(MoImage(kGerman))));
-  const std::string longText(300, 'x');
-  const std::vector<std::array<std::string, 4>> cases{
-      {"Label", "Warning", "Warning", "Vorsicht"},
-      {"Label", "ErrMsg4", "No meter found.", "Kein Messgerät gefunden."},
-      {"Label", "ErrMsg4", "Printer not ready.", "Drucker nicht bereit."},
-      {"Label", "ErrMsg4", "Some other text", "Some other text"},
-      {"Label", "Later", "Not done yet", "Not done yet"},
-      {"Label", "Gone", longText, longText.substr(0, 255)}};
-  for (const auto& [section, key, english, want] : cases)
-    EXPECT_EQ(LookupText(section, key, english), want) << key << " / " << english;
-  SetLanguageFile("");
-  EXPECT_EQ(LookupText("Label", "Warning", "Warning"), "Achtung");
-  SetTextCatalogue(nullptr);
-  EXPECT_EQ(LookupText("Label", "Warning", "Warning"), "Warning");
-}
-
 TEST(LanguageChoice, TheDesktopsSettingsByGettextsRules) {
   const std::vector<std::string> shipped{"en", "de", "fr", "zh_CN"};
   using Env = std::map<std::string, std::string>;

@@ -43,24 +43,6 @@ TEST(CliDownload, PersonalMeterFilesOnceAndAnUnknownSerialMakesAPatientOnlyWhenT
             (std::vector<std::string>{"N1", "Nia New", "", "TR35000009"}));
 }
 
-TEST(CliDownload, ClinicDownloadListsThenFilesByMedicalRecordNumber) {
-  CliSandbox box;
-  box.AddPatient("Pat", "P5", {"--medical-no", "5"});
-  const std::vector<std::string> cd{
-      "clinic-download", "--meter-image",
-      box.WriteFile("c.bin", ImageText({R(650, 6, 1, 8, 5), R(15, 6, 1, 13, 5), R(99, 6, 1, 9, 77),
-                                        R(100, 6, 1, 10, 5, true)},
-                                       true)),
-      "--serial", "VXACLINIC1", "--no-pauses"};
-  EXPECT_EQ(box.Ok(cd).Rows(), (Rows{{"005", "Pat", "HI", "06/01/2024  08:00 am"},
-                                     {"005", "Pat", "LO", "06/01/2024  01:00 pm"},
-                                     {"077", "", "99", "06/01/2024  09:00 am"},
-                                     {"inserted", "2"},
-                                     {"unassigned", "1"}}));
-  EXPECT_EQ(box.Run(cd).Rows().at(3), (std::vector<std::string>{"inserted", "0"}));
-  EXPECT_EQ(Listed(box, "P5").size(), 2u);
-}
-
 // Readings of one patient keyed by date and value.
 std::set<std::pair<std::string, std::string>> Keys(CliSandbox& box, const std::string& id) {
   std::set<std::pair<std::string, std::string>> out;

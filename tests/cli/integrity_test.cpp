@@ -2,7 +2,7 @@
 // holding or taking the lock, a refused row in the middle of a download, damaged tables,
 // impossible archive values, hostile output paths and the file permissions.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <sys/stat.h>  // umask
 
 #include <chrono>
 #include <filesystem>
@@ -263,12 +263,6 @@ TEST(CliIntegrity, OutputsNeverReplaceFoldersLinksOrTheDatabase) {
   ExpectNoPartFiles(b.box.root());
 }
 
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  stat(path.c_str(), &st);
-  return st.st_mode & 0777;
-}
-
 TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
   MERIDANE_FILE_BOOK_ONLY();
   const mode_t old = umask(022);
@@ -277,19 +271,19 @@ TEST(CliIntegrity, TheBookIsPrivateAndExportsFollowTheUmask) {
     fs::create_directories(box.dataDir());
     fs::permissions(box.dataDir(), fs::perms(0755));
     box.Ok({"init"});
-    EXPECT_EQ(ModeOf(box.dataDir()), 0700u);
-    EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
+    EXPECT_EQ(FileMode(box.dataDir()), 0700u);
+    EXPECT_EQ(FileMode(box.databasePath()), 0600u);
     box.AddPatient("Ann", "A1");
     box.AddReading("A1", "2024-03-01 08:00", "120");
-    EXPECT_EQ(ModeOf(box.databasePath()), 0600u);
+    EXPECT_EQ(FileMode(box.databasePath()), 0600u);
 
     umask(027);
     const std::string pdf = box.root() + "/r.pdf";
     box.Ok({"pdf", "A1", "--type", "0", "--from", "2024-03-01", "--to", "2024-03-31", pdf});
-    EXPECT_EQ(ModeOf(box.root() + "/r.PDF"), 0640u);
+    EXPECT_EQ(FileMode(box.root() + "/r.PDF"), 0640u);
     const std::string csv = box.root() + "/r.csv";
     box.Ok(WithYear({"export-csv", "--name", "Ann"}, csv));
-    EXPECT_EQ(ModeOf(csv), 0640u);
+    EXPECT_EQ(FileMode(csv), 0640u);
   }
   umask(old);
 }

@@ -30,16 +30,6 @@ class CliPatients : public ::testing::Test {
   }
 };
 
-TEST_F(CliPatients, EveryCommandFirstMakesFolderAndDatabase) {
-  MERIDANE_FILE_BOOK_ONLY();
-  auto r = box.RunWithoutDataDir({"init"});
-  EXPECT_EQ(r.out, box.root() + "/MeridData_Pro/Patients.db\n");
-  EXPECT_TRUE(std::filesystem::exists(box.root() + "/MeridData_Pro/Patients.db"));
-  // Not only init: any command creates folder and schema before it runs.
-  EXPECT_TRUE(Exited(box.Run({"patient", "list"}), 0, ""));
-  EXPECT_TRUE(std::filesystem::exists(box.databasePath()));
-}
-
 // Every refusal of `patient add`: its status and the program's own message.
 TEST_F(CliPatients, AddRefusesWithTheWindowsMessagesAndWritesNothing) {
   const std::string name = "--name", id = "--id";

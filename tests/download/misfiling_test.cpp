@@ -168,19 +168,5 @@ TEST_F(DownloadTest, PatientFormRefusesFutureBirthAndAsksBeforeSharingAMeterOrNu
   }
 }
 
-TEST(ComposeText, ComposesLatinGreekAndCyrillicMarks) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"plain", "plain"},
-      {"e\xCC\x81", "\xC3\xA9"},                        // é
-      {"\xC3\xA9", "\xC3\xA9"},                        // already composed
-      {"S\xCC\x8C", "\xC5\xA0"},                       // Š (Latin Extended-A)
-      {"e\xCC\xA3\xCC\x82", "\xE1\xBB\x87"},           // ệ: two marks in canonical order
-      {"\xCE\xB1\xCC\x81", "\xCE\xAC"},                // Greek ά
-      {"\xD0\xB5\xCC\x88", "\xD1\x91"},                // Cyrillic ё
-      {"x\xCC\x81", "x\xCC\x81"},                      // no precomposed form: kept
-      {"\xC3", "\xC3"}};                               // broken UTF-8: kept
-  for (const auto& [in, out] : cases) EXPECT_EQ(ComposeText(in), out) << in;
-}
-
 }  // namespace
 }  // namespace meridane::test

@@ -51,18 +51,6 @@ QStringList Stored(const std::string& id) {
   return out;
 }
 
-// The texts of a grid's rows, cells joined by "|" (hidden columns left out).
-QStringList GridTexts(const CReportGrid& grid) {
-  QStringList out;
-  for (const GridRow& row : grid.grid().rows) {
-    QStringList cells;
-    for (std::size_t c = 0; c < row.size(); ++c)
-      if (!grid.isColumnHidden(int(c))) cells << QString::fromStdString(row[c].text);
-    out << cells.join('|');
-  }
-  return out;
-}
-
 // A window whose downloads read one emulated meter without pauses, and the steps that take
 // it from the home page to a page result.
 struct Window {
@@ -214,13 +202,10 @@ class DownloadTest : public QObject {
     for (int run = 0; run < 2; ++run) {
       t.DownloadData();
       QVERIFY(Stored("A1").size() == (run == 0 ? 0 : 2));  // nothing filed before leaving
-      // Image order, the void reading left out, names by record number.
+      // The void reading left out; the rows' texts are the core's (tests/download).
       auto* page = qobject_cast<CMultipleDownloadPage*>(t.w.areaPage(kAreaClinic));
       QVERIFY(page && t.w.reportArea() == kAreaClinic);
-      QCOMPARE(GridTexts(*page->grid()),
-               (QStringList{"005|Ann Lee|HI|06/01/2024  08:00 am", "077||99|06/01/2024  09:00 am",
-                            "012|Bo Chen|120|06/01/2024  01:05 pm",
-                            "005|Ann Lee|LO|06/02/2024  07:30 am"}));
+      QCOMPARE(page->grid()->model()->rowCount(), 4);
       QCOMPARE(int(t.w.state().multipleDownloadRows.size()), 4);  // what Save PDF and Print use
     }
     t.prompter.Clear();

@@ -207,26 +207,6 @@ TEST(HidSerialNumber, FormsChecksumsAndCharacters) {
   }
 }
 
-TEST(Hid40Families, WriteBlockSendsBytesAndChecksum) {
-  auto em = MakeEmulatedMeter(LinkKind::VXA, test::SampleImage('P', 3), "AB12345678");
-  RecordingSleeper sleeper;
-  auto link = MakeLink(LinkKind::VXA, em->Context(&sleeper));
-  ASSERT_EQ(link->Open(0), LINK_OK);
-  const Bytes block{0x10, 0x20, 0xF0, 'E'};
-  EXPECT_EQ(link->WriteBlock(block), LINK_OK);
-  Bytes expected = block;
-  expected.push_back(static_cast<std::uint8_t>(0x100 - ((0x10 + 0x20 + 0xF0 + 'E') & 0xFF)));
-  EXPECT_EQ(em->meter->written(), expected);
-  EXPECT_EQ(sleeper.pauses(), std::vector<std::uint32_t>(4, 200));
-  // The "E" inside the block was data, not a command; the next read works as usual.
-  Bytes buf = test::Buffer();
-  std::uint32_t bytes, records;
-  EXPECT_EQ(link->ReadRecords(buf, bytes, records), LINK_OK);
-  EXPECT_EQ(records, 3u);
-  link->Close();
-  EXPECT_EQ(link->WriteBlock(block), LINK_WRITE_FAILED);
-}
-
 // A device whose input reports are scripted byte for byte.
 struct ScriptedDevice : HidDevice {
   std::vector<Bytes> answers;
@@ -300,14 +280,6 @@ TEST(HidMalformedAnswers, AreResultsNotOverruns) {
   std::vector<Bytes> endless{UartReport({'P', 3}, 62)};
   for (int i = 0; i < 200; ++i) endless.push_back(UartReport({}, 62));
   EXPECT_EQ(ReadScripted(LinkKind::HIDUART, endless), LINK_READ_FAILED);
-}
-
-TEST(HidUart, WriteBlockSendsNothing) {
-  const Bytes image = test::SampleImage('P', 10);
-  auto em = MakeEmulatedMeter(LinkKind::HIDUART, image, "AB12345678");
-  CCommHIDUART link(em->Context(nullptr));
-  EXPECT_EQ(link.WriteBlock(Bytes{1, 2}), LINK_OK);  // nothing is sent, even when closed
-  EXPECT_TRUE(em->meter->commands().empty());
 }
 
 }  // namespace

@@ -47,39 +47,6 @@ TEST(MeterImage, ClinicRecordDecodesBitFields) {
   EXPECT_EQ(Clinic(r), (MeterRecord{247, 2024, 12, 31, 23, 59, 0, 0xFF, true}));
 }
 
-TEST(MeterImage, SerialBlockChecksumAndCharacters) {
-  auto shortBlock = BuildSerialBlock("AB12345678");
-  ASSERT_EQ(shortBlock.size(), 11u);
-  EXPECT_TRUE(SerialChecksumOk(shortBlock, 10));
-  auto longBlock = BuildSerialBlock("XY123456789");
-  ASSERT_EQ(longBlock.size(), 13u);
-  EXPECT_EQ(longBlock[0], kLongSerialMarker);
-  // The long form's sum includes the 0x0B marker that precedes the characters.
-  EXPECT_TRUE(SerialChecksumOk(std::span(longBlock).subspan(1), 11));
-  longBlock.back() ^= 1;
-  EXPECT_FALSE(SerialChecksumOk(std::span(longBlock).subspan(1), 11));
-  EXPECT_FALSE(SerialChecksumOk(std::span(shortBlock).first(5), 10));  // too short to judge
-
-  for (char c : {'0', 'Z', 'z', '{'}) EXPECT_TRUE(IsAllowedSerialChar(c)) << c;
-  for (int c : {'-', '/', ':', '@', '[', '`', '|', ' ', '\0', '\xFF'})
-    EXPECT_FALSE(IsAllowedSerialChar(static_cast<std::uint8_t>(c))) << c;
-
-  Bytes data{1, 2, 3, 250};
-  std::uint8_t sum = Checksum8(data);
-  for (auto b : data) sum = static_cast<std::uint8_t>(sum + b);
-  EXPECT_EQ(sum, 0);
-}
-
-TEST(MeterImage, ImageFileLoads) {
-  test::TempFolder tmp("image");
-  auto image = test::SampleImage('M', 3);
-  const std::string path = tmp.Write("meter.bin", std::string(image.begin(), image.end()));
-  EXPECT_EQ(LoadMeterImageFile(path), image);
-  tmp.Write("meter.bin", "P\x01");
-  EXPECT_FALSE(LoadMeterImageFile(path));  // shorter than a header
-  EXPECT_FALSE(LoadMeterImageFile(path + ".missing"));
-}
-
 HidInterfaceInfo Iface(std::string path) {
   HidInterfaceInfo info;
   info.path = std::move(path);

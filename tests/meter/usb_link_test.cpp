@@ -133,20 +133,6 @@ TEST(UsbLinkRead, ImagesOfEverySizeAndTheTimeoutsApplied) {
   }
 }
 
-TEST(UsbLinkRead, SerialNumberAnswers) {
-  const Bytes image = test::SampleImage('P', 3);
-  UsbRead r = ReadUsb(image, {}, "XY123456789");
-  EXPECT_EQ(r.serialResult, LINK_OK);
-  EXPECT_EQ(r.length, 11);
-  EXPECT_EQ(std::string(r.serial.begin(), r.serial.begin() + 11), "XY123456789");
-  EXPECT_EQ(ReadUsb(image, {.badSerialChecksum = true}).serialResult, LINK_READ_FAILED);
-  UsbRead silent = ReadUsb(image, {.silentSerial = true});
-  EXPECT_EQ(silent.serialResult, LINK_READ_FAILED);
-  EXPECT_EQ(silent.result, LINK_OK);  // the port stays usable
-  // Ten zero characters sum to zero, yet they are no serial number.
-  EXPECT_EQ(ReadUsb(image, {}, std::string(10, '\0')).serialResult, LINK_READ_FAILED);
-}
-
 TEST(UsbLinkRead, DeviceGoneStallAndCancelCloseThePort) {
   const Bytes image = test::SampleImage('P', 100);
   // Gone in the header or the body; a silent meter leaves the image short of its count.

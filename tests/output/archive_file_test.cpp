@@ -213,25 +213,6 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "257");
 }
 
-TEST_F(ArchiveTest, AnotherIdForAKnownPatientTakesItsStoredRowsAlong) {
-  AddPatient("Ann", "A9", "1", "00000100");
-  AddReading("A9", At(2024, 2, 2, 8, 0), 130);
-  ASSERT_TRUE(Archive({"Ann"}, "a.db").ok);
-
-  UseFolder("clinic");
-  AddPatient("Ann", "A1");
-  AddHealthRecord("A1", "0");
-  int idx = AddReading("A1", At(2024, 1, 1, 9, 0), 150);
-  AddDetail("A1", idx, {.comment = "kept"});
-  TransferResult r = Merge({"Ann"}, "a.db");
-  ASSERT_TRUE(r.ok) << r.message;
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient;"), (Table{{"A9"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA9\" ORDER BY gluco;"), (Table{{"130"}, {"150"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, comment FROM GlucoDetail;"), (Table{{"A9", "kept"}}));
-  EXPECT_EQ(PatientRows("SELECT IDNo, glucoUnit FROM HealthRecord;"), (Table{{"A9", "0"}}));
-  EXPECT_TRUE(PatientRows("SELECT name FROM sqlite_master WHERE name='GA1';").empty());
-}
-
 TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient) {
   FillHomeBook();
   ASSERT_TRUE(Archive({"Ann O'Hara", "Bob"}, "book.db").ok);

@@ -14,6 +14,7 @@
 #include "reports/classification.h"
 #include "store/patient_store.h"
 #include "support/book.h"
+#include "support/env.h"
 
 namespace meridane::test {
 namespace {
@@ -171,20 +172,12 @@ TEST_F(CsvImportFiling, OwnExportRoundTripsIntoAFreshPatientAndStoredReadingsAre
 using nlohmann::json;
 
 // Runs with the process's zone set to `zone`, putting the old one back afterwards.
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* zone) : old_(std::getenv("TZ") ? std::getenv("TZ") : "") {
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (old_.empty()) unsetenv("TZ");
-    else setenv("TZ", old_.c_str(), 1);
-    tzset();
-  }
-
- private:
-  std::string old_;
+struct ZoneScope {
+  explicit ZoneScope(const char* zone) : tz("TZ", zone) { tzset(); }
+  struct Reread {
+    ~Reread() { tzset(); }
+  } reread;  // destroyed after `tz` has put the old zone back
+  EnvOverride tz;
 };
 
 TEST(FhirExport, OffsetIsTheOneInForceAtThatMoment) {

@@ -35,25 +35,6 @@ TEST(PdfPathRule, CutsAtTheLastDotOfTheFileNameAndAppendsUpperCasePdf) {
     EXPECT_EQ(PdfPathFor(in), out);
 }
 
-TEST(PdfSaveFlow, SavedDocumentIsWholeAndOpenedOnce) {
-  PdfFolder dir;
-  ReportModel r;
-  r.ctx.fullName = "Ann";
-  r.logBook.rows = test::GridOf({{"11/01/2026  08:00", "120"}}).rows;
-  ScriptedPrompter prompter;
-  RecordingViewer viewer;
-  std::ostringstream out;
-  PdfSaveResult res = SavePdfReport(dir.Path("book.pdf"), r, prompter, &viewer, out);
-  EXPECT_EQ(res.outcome, PdfSaveOutcome::Saved);
-  EXPECT_EQ(viewer.opened, std::vector<std::string>{dir.Path("book.PDF")});
-  EXPECT_TRUE(prompter.asked().empty() && out.str().empty());
-  EXPECT_EQ(test::PageCount(res.path), 1);
-  // No temporary file is left beside it.
-  int files = 0;
-  for (auto& e : std::filesystem::directory_iterator(dir.Path(""))) files += e.is_regular_file();
-  EXPECT_EQ(files, 1);
-}
-
 TEST(PdfSaveFlow, LibraryErrorWritesTheErrorLineAndLeavesAnOlderFileAlone) {
   PdfFolder dir;
   std::string target = dir.Path("old.PDF");
@@ -79,19 +60,6 @@ TEST(PdfSaveFlow, LibraryErrorWritesTheErrorLineAndLeavesAnOlderFileAlone) {
       << out.str();
   EXPECT_TRUE(prompter.asked().empty() && viewer.opened.empty());
   EXPECT_EQ(Slurp(target), "older report");
-}
-
-TEST(PdfSaveFlow, UnwritableFolderWarnsAndOpensNothing) {
-  PdfFolder dir;
-  ScriptedPrompter prompter;
-  RecordingViewer viewer;
-  std::ostringstream out;
-  PdfSaveResult res =
-      SavePdfReport(dir.Path("missing/folder/report.pdf"), ReportModel{}, prompter, &viewer, out);
-  EXPECT_EQ(res.outcome, PdfSaveOutcome::WriteFailed);
-  EXPECT_EQ(prompter.texts(), std::vector<std::string>{"Please make sure the disk can be written."});
-  EXPECT_TRUE(viewer.opened.empty() && out.str().empty());
-  EXPECT_FALSE(std::filesystem::exists(dir.Path("missing")));
 }
 
 TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {

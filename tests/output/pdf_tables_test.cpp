@@ -132,23 +132,5 @@ TEST(PdfTablePages, MmolChangesThePatientUnitLinesButNotTheClinicPages) {
   }
 }
 
-TEST(PdfTablePages, ClinicPagesHaveNoDateRangeOrPatientLine) {
-  PdfFolder dir;
-  ReportModel r;
-  r.type = kReportQuickView;
-  r.ctx.fullName = "Nobody";
-  QuickViewRow qv;
-  qv.cells = {"Ann Lee", "12", "1", "2", "0", "6.5", "110", "150"};
-  r.quickView.rows = {qv};
-  std::string text = test::PdfText(dir.Save(r));
-  EXPECT_NE(text.find("#of Ratings"), std::string::npos);
-  r.type = kReportMultipleDownload;
-  r.multipleDownload = {{"", "007", "Ann Lee", "120", "11/01/2026 08:00"}};
-  text += test::PdfText(dir.Save(r, "md.pdf"));
-  EXPECT_NE(text.find("120"), std::string::npos);
-  EXPECT_EQ(text.find("From"), std::string::npos);
-  EXPECT_EQ(text.find("Patient Name :"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace meridane

@@ -79,24 +79,6 @@ TEST(ReportTexts, TitlesAndTimesOfDay) {
   EXPECT_EQ(PeriodListText(9) + "|" + MonthDayYear({12026, 3, 4}), "Latest 7 days|03/04/12026");
 }
 
-// Cell values, colours, marks and the summary rows are compared with a plain reading of the
-// rules in naive_property_test; here the layout and the texts beside the values.
-TEST(LogBook, ColumnsTimesAndDoseTexts) {
-  ReadingTable t;
-  t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), 129, 1, 2));
-  t.entries.push_back(Reading(At(2026, 3, 9, 23, 30), 10, 7, 2));
-  t.entries[0].detail.insulinAmount = 4;
-  t.entries[0].detail.insulin = "Rapid";
-  const ReportPeriod day{{2026, 3, 9}, {2026, 3, 9}};
-  const LogBookSet set = BuildLogBookSet(Patient(false), t, day, ReportTargets{});
-  ASSERT_EQ(set.columns.size(), 9u);
-  ASSERT_EQ(set.rows.size(), 2u + 4);  // a blank row, then average, in target and # result
-  EXPECT_EQ(set.rows[0][0].text, "03/09/2026  11:30 pm");
-  EXPECT_EQ(set.rows[1][8].text, "4.0,Rapid");
-  EXPECT_EQ(TextsOf(set.rows[2]), Texts(9));
-  // Meal names and mmol/L values: the PDF pages and the random comparison.
-}
-
 TEST(DataList, CellTexts) {
   ReadingTable t;
   GlucoReading r = Reading(At(2026, 3, 9, 14, 5), 95, 4);

@@ -85,27 +85,6 @@ TEST(SummaryChecks, AgeOnBirthdays) {
   EXPECT_EQ(AgeOn({2000, 2, 29}, {2001, 3, 1}), 1);
 }
 
-TEST(GlucoseProfile, RangesAndIndices) {
-  ReadingTable t;
-  for (int v : {50, 54, 69, 70, 180, 181, 250, 251, 15, 700})
-    t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), v, 1));
-  t.entries.push_back(Reading(At(2026, 3, 10, 8, 0), 140, 1));
-  const ReportPeriod p{{2026, 3, 9}, {2026, 3, 10}};
-  const GlucoseProfileSet g = BuildGlucoseProfileSet(t, p, ReportTargets{});
-  // LO (15) and HI (700) count in the outer ranges and in the share's whole.
-  EXPECT_EQ(g.readingCount, 11);
-  EXPECT_EQ(g.counts, (std::array<int, 5>{2, 2, 3, 2, 2}));
-  EXPECT_EQ(g.percentText[2], "27.3%");
-  EXPECT_EQ(g.daysWithReadings, 2);
-  EXPECT_DOUBLE_EQ(g.mean, 1245.0 / 9);
-  EXPECT_NEAR(g.cv, g.sd / g.mean * 100, 1e-12);
-  EXPECT_EQ(g.meanText, "138");
-
-  const GlucoseProfileSet empty = BuildGlucoseProfileSet(ReadingTable{}, p, ReportTargets{});
-  EXPECT_EQ(empty.readingCount, 0);
-  EXPECT_EQ(empty.percentText[0] + empty.meanText, "0.0%- - -");
-}
-
 CPatientProfile WithTargets(int unit, double preHigh, double preLow, double postHigh,
                             double postLow, int hypo = 0) {
   CPatientProfile p;

@@ -1,6 +1,7 @@
 #include "support/temp_folder.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +34,11 @@ std::string TempFolder::Write(const std::string& name, const std::string& conten
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+unsigned FileMode(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
 
 std::string RunCommand(const std::string& command) {

@@ -25,6 +25,9 @@ class TempFolder {
 // A whole file's bytes; empty when it cannot be read.
 std::string Slurp(const std::string& path);
 
+// The permission bits of a file or folder (0 when it cannot be read).
+unsigned FileMode(const std::string& path);
+
 // What a shell command writes to stdout.
 std::string RunCommand(const std::string& command);
 
