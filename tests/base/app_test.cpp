@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -118,7 +117,6 @@ struct GuideTree : test::TempFolder {
       fs::create_directories(Path(d));
   }
   std::string Put(const std::string& dir) { return Write(dir + "/manual.pdf", "%PDF-1.4\n"); }
-  std::string Dir(const std::string& d) const { return Path(d); }
 };
 
 TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
@@ -143,7 +141,7 @@ TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
   for (const Case& c : cases) {
     GuideTree t;
     for (const std::string& g : c.guides) t.Put(g);
-    std::string found = FindUserGuide(t.Dir(c.programDir), t.Dir("work"));
+    std::string found = FindUserGuide(t.Path(c.programDir), t.Path("work"));
     std::string want = c.expected.empty() ? "" : t.Path(c.expected + "/manual.pdf");
     EXPECT_EQ(found, want) << c.name;
   }
