@@ -75,9 +75,7 @@ TEST(HealthRecordRule, ChecksInOrderWithTheirMessages) {
     EXPECT_EQ(r.ok, accepted) << static_cast<int>(c.entry);
     if (accepted) continue;
     EXPECT_EQ(r.entry, c.entry) << r.message;
-    if (c.message) {
-      EXPECT_EQ(r.message, c.message);
-    }
+    EXPECT_EQ(r.message, c.message ? c.message : r.message);
   }
 }
 
