@@ -14,6 +14,7 @@ namespace {
 
 constexpr Date kToday{2024, 7, 9};
 const TransferPeriod kAllTime = TransferPeriod::WholeDays({2000, 1, 1}, {2030, 12, 31});
+const TransferPeriod k2024 = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
 
 // Splits CSV text the way a spreadsheet reads it (RFC 4180), rows on CR LF.
 std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
@@ -175,7 +176,7 @@ TEST_F(CsvExportTest, ArchiveRunSeparatesPatientsWithStoredReadingsOnly) {
     AddPatient(name, id);
   AddReading("H1", At(2024, 6, 1, 8, 0), 110);
   AddReading("O1", At(2019, 6, 1, 8, 0), 111);  // stored, but outside the range
-  const TransferPeriod p = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
+  const TransferPeriod& p = k2024;
 
   ScriptedPrompter prompter;
   const std::string path = Path("all.csv");
@@ -199,11 +200,7 @@ TEST_F(CsvExportTest, PageRunsChooseTheFormatByTheLastCharacterAndGuardPaths) {
   AddReading("A1", At(2024, 6, 1, 8, 0), 110);
   ScriptedPrompter prompter;
   // ".CSV" in capitals is an archive database, readable with the program's key.
-  TransferRequest req{TransferMode::Export,
-                      {"Ann"},
-                      false,
-                      TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31}),
-                      Path("upper.CSV")};
+  TransferRequest req{TransferMode::Export, {"Ann"}, false, k2024, Path("upper.CSV")};
   ASSERT_TRUE(RunTransfer(req, prompter).ok);
   {
     Database archive = Database::OpenFile(req.path);

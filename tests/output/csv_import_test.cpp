@@ -2,7 +2,6 @@
 // filing into a patient next to what is stored.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <nlohmann/json.hpp>
 

@@ -2,7 +2,6 @@
 // and the viewer opened only for a document that was saved.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -77,7 +76,6 @@ TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
 // Names in any script reach every report document as stored; text that the standard fonts
 // can set keeps them.
 
-using test::PdfFolder;
 using test::RunCommand;
 
 // French, Spanish, Norwegian, Greek, Russian, Chinese; the last, Polish, fits ISO8859-2.

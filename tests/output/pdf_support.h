@@ -24,6 +24,17 @@ inline GridSet GridOf(const std::vector<std::vector<std::string>>& rows) {
   return g;
 }
 
+// An empty log book of Ann Lee (007) for November 2026.
+inline ReportModel AnnsLogBook() {
+  ReportModel r;
+  r.type = kReportLogBook;
+  r.ctx.from = {2026, 11, 1};
+  r.ctx.to = {2026, 11, 30};
+  r.ctx.fullName = "Ann Lee";
+  r.ctx.medicalNo = "007";
+  return r;
+}
+
 // A throw-away folder for the documents of one test.
 class PdfFolder : public TempFolder {
  public:

@@ -16,12 +16,7 @@ using test::ReadWords;
 constexpr double kH = 841.89;
 
 ReportModel LogBook(int rows) {
-  ReportModel r;
-  r.type = kReportLogBook;
-  r.ctx.from = {2026, 11, 1};
-  r.ctx.to = {2026, 11, 30};
-  r.ctx.fullName = "Ann Lee";
-  r.ctx.medicalNo = "007";
+  ReportModel r = test::AnnsLogBook();
   std::vector<std::vector<std::string>> cells;
   for (int i = 0; i < rows; ++i)
     cells.push_back({"row" + std::to_string(i), std::to_string(100 + i), "", "", "", "", "", "", ""});

@@ -38,9 +38,7 @@ class SafeFileTest : public test::DataFolderTest {
     return status;
   }
   size_t Entries() const {
-    size_t n = 0;
-    for (auto it = fs::directory_iterator(tmp_.root()); it != fs::directory_iterator(); ++it) ++n;
-    return n;
+    return std::distance(fs::directory_iterator(tmp_.root()), fs::directory_iterator());
   }
 };
 

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 
 #include "base/text_lookup.h"
@@ -87,14 +86,8 @@ TEST_F(TranslatedTextsTest, CsvExportKeepsEveryByte) {
 
 TEST_F(TranslatedTextsTest, PdfHeadsAreTranslatedAndKeepThePatient) {
   Translate();
-  ReportModel r;
-  r.type = kReportLogBook;
-  r.ctx.from = {2026, 11, 1};
-  r.ctx.to = {2026, 11, 30};
-  r.ctx.fullName = "Ann Lee";
-  r.ctx.medicalNo = "007";
   PdfFolder dir;
-  const std::string text = PdfText(dir.Save(r));
+  const std::string text = PdfText(dir.Save(AnnsLogBook()));
   for (const char* expected : {"Übersetzt 翻译 LogBook", "Übersetzt 翻译 ColBeforeBreakfast",
                                "Übersetzt 翻译 UnitMgdl", "Ann Lee", "11/01/2026"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
