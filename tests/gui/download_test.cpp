@@ -13,7 +13,6 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using namespace meridane;
-using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -41,11 +40,8 @@ std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) {
 
 // The stored readings of one patient as "YYYY-MM-DD HH:MM value".
 QStringList Stored(const std::string& id) {
-  Database db = OpenPatientDatabase();
-  ReadingTable t;
-  LoadReadings(db, test::StoredPatient(id), t);
   QStringList out;
-  for (const GlucoReading& r : t.entries)
+  for (const GlucoReading& r : test::StoredReadings(id))
     out << QString::asprintf("%04d-%02d-%02d %02d:%02d %d", r.at.year, r.at.month, r.at.day,
                              r.at.hour, r.at.minute, r.gluco);
   return out;
@@ -115,13 +111,8 @@ class DownloadTest : public QObject {
       if (cancel) t.prompter.Push(PromptAnswer::Cancel);
       QString shownSerial;
       t.Download("", [&, save = save](QDialog& d) {
-        auto& form = static_cast<CAddEdit&>(d);
-        shownSerial = form.fields().meterSN->text();
-        if (!save) return int(QDialog::Rejected);
-        form.fields().fullName->setText("Bo New");
-        form.fields().idNo->setText("B7");
-        form.OnSave();
-        return form.result();
+        shownSerial = static_cast<CAddEdit&>(d).fields().meterSN->text();
+        return save ? test::PageScript::SaveForm("Bo New", "B7")(d) : int(QDialog::Rejected);
       });
       QCOMPARE(t.prompter.texts().front(), kUnknownSerial);
       QCOMPARE(shownSerial, cancel ? QString() : QString(kSerial));

@@ -9,7 +9,6 @@
 #include "profile/add_medicine.h"
 
 using namespace meridane;
-using Texts = std::vector<std::string>;
 
 namespace {
 const std::string kBlocks =

@@ -5,18 +5,8 @@
 #include "gui_fixture.h"
 
 using namespace meridane;
+using test::FillForm;
 using test::StoredPatient;
-using Texts = std::vector<std::string>;
-
-namespace {
-
-void Fill(CAddEdit& form, const QString& name, const QString& id, const QString& medNo = {}) {
-  form.fields().fullName->setText(name);
-  form.fields().idNo->setText(id);
-  form.fields().medicalNo->setText(medNo);
-}
-
-}  // namespace
 
 class FormTest : public QObject {
   Q_OBJECT
@@ -29,7 +19,7 @@ class FormTest : public QObject {
     QSignalSpy finished(&form, &QDialog::finished);
 
     // The form's rules and messages are the store's (tests/store); a refusal keeps it open.
-    Fill(form, "Bo", "A1");
+    FillForm(form, "Bo", "A1");
     form.OnSave();
     QCOMPARE(finished.count(), 0);
     QCOMPARE(prompter.texts(), Texts{"The ID exists."});
@@ -38,7 +28,7 @@ class FormTest : public QObject {
     form.fields().medicalNo->clear();
     QTest::keyClicks(form.fields().medicalNo, "7x129");
     QCOMPARE(form.fields().medicalNo->text(), QString("712"));
-    Fill(form, "Bo", "B1", "7");
+    FillForm(form, "Bo", "B1", "7");
     form.fields().address->setText("1 O'Brien Street");
     form.fields().female->setChecked(true);
     prompter.Clear();
@@ -52,7 +42,7 @@ class FormTest : public QObject {
     // Answering No closes the form without writing.
     CAddEdit again(false, state, prompter, script.Runner());
     QSignalSpy againDone(&again, &QDialog::finished);
-    Fill(again, "Cy", "C1");
+    FillForm(again, "Cy", "C1");
     prompter.Clear();
     prompter.Push(PromptAnswer::No);
     again.OnSave();
@@ -86,7 +76,7 @@ class FormTest : public QObject {
     test::PageKit kit;
     auto& [folder, state, prompter, script] = kit;
     CAddEdit form(false, state, prompter, script.Runner());
-    Fill(form, "Di", "D1");
+    FillForm(form, "Di", "D1");
     // First visit: a target range and 24-hour clock, confirmed with OK.
     script.Then([](QDialog& d) {
       auto& ed = static_cast<CAdvance&>(d);

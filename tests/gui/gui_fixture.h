@@ -25,6 +25,9 @@
 #include "support/book.h"
 #include "support/temp_folder.h"
 
+// The texts a prompter was asked, in order.
+using Texts = std::vector<std::string>;
+
 namespace meridane::test {
 
 // A fresh data folder with the schema, replaced for each test.
@@ -55,6 +58,14 @@ inline CPatientProfile StoredPatient(const std::string& id) {
   return p;
 }
 
+// The stored readings of patient `id`, in the book's order.
+inline std::vector<GlucoReading> StoredReadings(const std::string& id) {
+  Database db = OpenPatientDatabase();
+  ReadingTable t;
+  LoadReadings(db, StoredPatient(id), t);
+  return t.entries;
+}
+
 // Makes stored patient `id` the current one with its readings, targets and default period.
 inline bool OpenPatient(AppState& s, const std::string& id) {
   Database db = OpenPatientDatabase();
@@ -81,6 +92,14 @@ inline void DoubleClickRow(QAbstractItemView& view, int row) {
   const QPoint at = view.visualRect(view.model()->index(row, 0)).center();
   QTest::mousePress(view.viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, at);
+}
+
+// Types a patient's name, ID and medical record number into the patient form.
+inline void FillForm(CAddEdit& form, const QString& name, const QString& id,
+                     const QString& medNo = {}) {
+  form.fields().fullName->setText(name);
+  form.fields().idNo->setText(id);
+  form.fields().medicalNo->setText(medNo);
 }
 
 // Each page met is handed to the next step in line; a page with no step left is closed
@@ -116,6 +135,15 @@ class PageScript {
     };
   }
   const std::vector<std::string>& seen() const { return seen_; }
+  // A step that fills the patient form with `name` and `id` and saves it.
+  static Step SaveForm(const QString& name, const QString& id) {
+    return [=](QDialog& d) {
+      auto& form = static_cast<CAddEdit&>(d);
+      FillForm(form, name, id);
+      form.OnSave();
+      return form.result();
+    };
+  }
 
  private:
   std::vector<Step> steps_;

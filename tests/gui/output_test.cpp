@@ -114,8 +114,7 @@ class OutputTest : public QObject {
     s.w.OnSavePdf();
     s.savePath = s.folder.path() + "/missing/report.pdf";
     s.w.OnSavePdf();
-    QCOMPARE(s.prompter.texts(),
-             std::vector<std::string>{"Please make sure the disk can be written."});
+    QCOMPARE(s.prompter.texts(), Texts{"Please make sure the disk can be written."});
     QCOMPARE(int(s.viewer->opened.size()), kReportTypeCount);
   }
 
@@ -138,12 +137,9 @@ class OutputTest : public QObject {
     test::DataFolder folder;
     for (const char* id : {"A1", "A2", "B1"})
       test::AddPatient(id[0] == 'B' ? "Bob" : "Ann Lee", id);
-    {
-      Database db = OpenPatientDatabase();
-      InsertReading(db, "A1", {2026, 11, 3, 8, 0}, 111, 0, 0);
-      InsertReading(db, "A2", {2026, 11, 3, 8, 0}, 222, 0, 0);
-      InsertReading(db, "B1", {2026, 11, 4, 8, 0}, 333, 0, 0);
-    }
+    Database db = OpenPatientDatabase();
+    for (auto [id, day, gluco] : {std::tuple{"A1", 3, 111}, {"A2", 3, 222}, {"B1", 4, 333}})
+      InsertReading(db, id, {2026, 11, day, 8, 0}, gluco, 0, 0);
     ScriptedPrompter prompter;
     QString next;
     FileChoice asked;
@@ -189,8 +185,7 @@ class OutputTest : public QObject {
     io->pathEdit()->setText(folder.path() + "/caf\u00e9.db");
     page.show();
     QVERIFY(!io->Run());
-    QCOMPARE(prompter.texts(),
-             std::vector<std::string>{"Cannot save data in a illegal file path."});
+    QCOMPARE(prompter.texts(), Texts{"Cannot save data in a illegal file path."});
     QCOMPARE(io->pathEdit()->selectedText(), io->pathEdit()->text());
 
     // An empty box closes without a run.

@@ -3,7 +3,6 @@
 #include "gui_fixture.h"
 
 using namespace meridane;
-using Texts = std::vector<std::string>;
 
 namespace {
 const std::string kLeaveQuestion = "Do you want to save data and leave this page?";
@@ -157,13 +156,7 @@ class PagesTest : public QObject {
     QVERIFY(state.current.IDNo.empty());
 
     // The form saved with OK ends the page with a report; cancelled, the page stays.
-    script.Then([](QDialog& d) {
-      auto& form = static_cast<CAddEdit&>(d);
-      form.fields().fullName->setText("Bo");
-      form.fields().idNo->setText("B2");
-      form.OnSave();
-      return form.result();
-    });
+    script.Then(test::PageScript::SaveForm("Bo", "B2"));
     page.OnAddEdit();
     QCOMPARE(ResultOf(finished, 2), int(kResultViewReport));
     QCOMPARE(page.idEntry()->Ids(), (QStringList{"A1", "B2"}));

@@ -6,7 +6,6 @@
 #include "gui_fixture.h"
 
 using namespace meridane;
-using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -136,12 +135,6 @@ class RecordDetailTest : public QObject {
     t.script.ThenReportOf("A1");
     t.w.OnHome();
     QCOMPARE(t.w.state().readings.count(), 2u);
-    auto stored = [] {
-      Database db = OpenPatientDatabase();
-      ReadingTable r;
-      LoadReadings(db, test::StoredPatient("A1"), r);
-      return r.entries;
-    };
     // No leaves the book as it was and reopens the patient from it; Yes stores the edit.
     for (bool yes : {false, true}) {
       WhenEditorOpens([](CRecordDetail& ed) {
@@ -158,7 +151,7 @@ class RecordDetailTest : public QObject {
       t.script.ThenReportOf("A1");
       t.w.OnHome();
       QCOMPARE(t.prompter.texts(), Texts{"Do you want to save data and leave this page?"});
-      const std::vector<GlucoReading> book = stored();
+      const std::vector<GlucoReading> book = test::StoredReadings("A1");
       QCOMPARE(book[0].detail.carbs, yes ? 40 : 0);
       QCOMPARE(std::pair(book[0].slot, book[0].mark), yes ? std::pair(3, 2) : std::pair(1, 1));
       QVERIFY(!book[1].detail.IsNonEmpty());

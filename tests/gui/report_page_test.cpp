@@ -57,19 +57,28 @@ void CheckPoints(CValueChart* c, const TrendSet& s) {
     QCOMPARE(c->points()[i], QPointF(s.points[i].x, s.points[i].y));
 }
 
+// The demo patients' book and a report page shown at the window's opening size.
+struct DemoPage {
+  test::DataFolder folder;
+  const bool added = test::AddDemoPatients(folder.path());
+  ScriptedPrompter prompter;
+  AppState s;
+  CReportPage page{s, prompter};
+  DemoPage() {
+    page.resize(980, 560);
+    page.show();
+  }
+};
+
 }  // namespace
 
 class ReportPageTest : public QObject {
   Q_OBJECT
  private slots:
   void everyReportShowsItsDataSet() {
-    test::DataFolder folder;
-    QVERIFY(test::AddDemoPatients(folder.path()));
-    ScriptedPrompter prompter;
-    AppState s;
-    CReportPage page(s, prompter);
-    page.resize(980, 560);
-    page.show();
+    DemoPage demo;
+    auto& [folder, added, prompter, s, page] = demo;
+    QVERIFY(added);
     for (const char* id : {"DEMO-001", "DEMO-002"}) {  // mg/dL 24 h; mmol/L 12 h
       QVERIFY(test::OpenPatient(s, id));
       // The longest period, so every chart has something to show.
@@ -110,21 +119,16 @@ class ReportPageTest : public QObject {
   }
 
   void periodPickersAndDetailHook() {
-    test::DataFolder folder;
-    QVERIFY(test::AddDemoPatients(folder.path()));
-    ScriptedPrompter prompter;
-    AppState s;
-    QVERIFY(test::OpenPatient(s, "DEMO-003"));
-    CReportPage page(s, prompter);
-    page.resize(980, 560);
-    page.show();
+    DemoPage demo;
+    auto& [folder, added, prompter, s, page] = demo;
+    QVERIFY(added && test::OpenPatient(s, "DEMO-003"));
     QVERIFY(QTest::qWaitForWindowExposed(&page));
     page.Refresh();
     const ReportPeriod week = s.period;
 
     // A start after the end is refused and both pickers return to the period.
     page.fromPicker()->setDate(ToQDate(AddDays(week.last, 1)));
-    QCOMPARE(prompter.texts(), std::vector<std::string>{kRefusal});
+    QCOMPARE(prompter.texts(), Texts{kRefusal});
     QCOMPARE(s.period, week);
     QCOMPARE(page.fromPicker()->date(), ToQDate(week.first));
     QCOMPARE(page.toPicker()->date(), ToQDate(week.last));

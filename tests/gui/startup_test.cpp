@@ -19,7 +19,7 @@ class StartupTest : public QObject {
     test::DataFolder folder;
     const struct {
       ScreenMetrics screen;
-      std::vector<std::string> texts;
+      Texts texts;
       int button;  // the page buttons' side: larger for a large DPI
     } cases[] = {{{800, 600, 96}, {kResText}, 48},
                  {{1920, 1080, 96}, {}, 48},
@@ -58,7 +58,7 @@ class StartupTest : public QObject {
   }
 
   void userGuideOpening() {
-    std::vector<std::string> opened;
+    Texts opened;
     bool registered = false;
     QString found = QStringLiteral("/x/manual.pdf");
     SetGuideOpener({[&] { return registered; }, [&] { return found; },
@@ -71,12 +71,12 @@ class StartupTest : public QObject {
     // Without a reader the advice comes first and the guide is still opened.
     QCOMPARE(prompter.asked().size(), size_t(1));
     QVERIFY(prompter.texts()[0].rfind("If you can't open the user's guide", 0) == 0);
-    QCOMPARE(opened, std::vector<std::string>{"/x/manual.pdf"});
+    QCOMPARE(opened, Texts{"/x/manual.pdf"});
     registered = true;
     found.clear();
     prompter.Clear();
     OpenUserGuide(prompter);
-    QCOMPARE(prompter.texts(), std::vector<std::string>{"Cannot find the user's guide."});
+    QCOMPARE(prompter.texts(), Texts{"Cannot find the user's guide."});
     SetGuideOpener(SystemGuideOpener());
   }
 };
