@@ -6,7 +6,6 @@
 #include <regex>
 #include <sstream>
 
-#include "output/pdf_save.h"
 #include "output/report_model.h"
 #include "pdf_support.h"
 
@@ -14,7 +13,6 @@ namespace meridane {
 namespace {
 
 using test::PdfFolder;
-using test::Slurp;
 
 struct RecordingViewer : PdfViewer {
   std::vector<std::string> opened;
@@ -58,7 +56,7 @@ TEST(PdfSaveFlow, LibraryErrorWritesTheErrorLineAndLeavesAnOlderFileAlone) {
   EXPECT_TRUE(std::regex_match(out.str(), std::regex("ERROR: error_no=[0-9A-F]{4}, detail_no=[0-9]+\n")))
       << out.str();
   EXPECT_TRUE(prompter.asked().empty() && viewer.opened.empty());
-  EXPECT_EQ(Slurp(target), "older report");
+  EXPECT_EQ(test::Slurp(target), "older report");
 }
 
 TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {

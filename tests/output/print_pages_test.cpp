@@ -20,9 +20,8 @@ ReportModel LogBook(int days, const std::string& name = "Ann Lee") {
   m.ctx = {{2026, 11, 1}, {2026, 11, 30}, true, name, "007"};
   std::vector<std::vector<std::string>> rows;
   for (int r = 0; r < days; ++r) {
-    std::vector<std::string> cells;
+    auto& cells = rows.emplace_back();
     for (int c = 0; c < 9; ++c) cells.push_back("d" + std::to_string(r) + "c" + std::to_string(c));
-    rows.push_back(cells);
   }
   for (const char* closing : {"", "Average", "In target", "# Result"})
     rows.push_back({closing, "1", "2", "3", "4", "5", "6", "7", std::string(closing) + "-insulin"});
@@ -94,7 +93,6 @@ TEST(PrintPages, DataListWrapsItsLastFiveColumnsAndBreaksPagesByHeight) {
   EXPECT_GT(Find(p, "11/01/2026")->y, pieces[2]->y);  // below the last piece
 
   // Rows of one line are 20 high: 34 fit between y 80 and the page's bottom at 770.
-  m.dataList.rows.clear();
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 35; ++i) rows.push_back({"r" + std::to_string(i), "", "1"});
   m.dataList.rows = test::GridOf(rows).rows;

@@ -10,7 +10,6 @@
 #include <fstream>
 #include <functional>
 
-#include "base/data_paths.h"
 #include "output/safe_file.h"
 #include "support/fixtures.h"
 
