@@ -14,8 +14,6 @@ namespace meridane {
 namespace {
 
 using Kind = BookLocation::Kind;
-using test::EnvOverride;
-using test::TempFolder;
 
 constexpr const char* kRefused = "";  // the `where` of a case that must be refused
 
@@ -72,7 +70,7 @@ TEST(BookLocation, DescriptionNeverShowsSecrets) {
 }
 
 TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
-  TempFolder dir("book");
+  test::TempFolder dir("book");
   test::DataFolderOverride folder(dir.root());
   const BookLocation file{Kind::File, dir.Path("other.db")};
   const BookLocation server{Kind::Server, "postgresql://h/m"};
@@ -91,7 +89,7 @@ TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.env.value_or("(unset)"));
-    EnvOverride env("MERIDANE_BOOK", c.env);
+    test::EnvOverride env("MERIDANE_BOOK", c.env);
     SetBookLocationOverride(c.override);
     EXPECT_EQ(CurrentBookLocation(), c.current);
     std::string error;
@@ -102,8 +100,8 @@ TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
 }
 
 TEST(BookLocation, RememberedChoiceRoundTripsPrivately) {
-  TempFolder dir("book");
-  EnvOverride config("XDG_CONFIG_HOME", dir.Path("config"));
+  test::TempFolder dir("book");
+  test::EnvOverride config("XDG_CONFIG_HOME", dir.Path("config"));
   const std::string file = dir.Path("config/meridane/book.conf");
   EXPECT_EQ(BookChoiceFile(), file);
   std::string error = "stale";
