@@ -14,9 +14,6 @@ using namespace meridane;
 
 namespace {
 
-using test::FindWord;
-using Word = test::PdfWord;
-std::vector<Word> Words(const QString& pdf) { return test::ReadWords(pdf.toStdString()); }
 int Pages(const QString& pdf) { return test::PageCount(pdf.toStdString()); }
 std::string Title(const QString& pdf) { return test::PdfInfoField(pdf.toStdString(), "Title"); }
 
@@ -97,7 +94,8 @@ class OutputTest : public QObject {
       QCOMPARE(Title(s.printed), name);
       // 27 readings: a log book of 27 day rows goes over two pages; 26 clinic rows too.
       QCOMPARE(Pages(s.printed), type == kReportLogBook || type == kReportMultipleDownload ? 2 : 1);
-      QCOMPARE(FindWord(Words(s.printed), "CHARTMARK") != nullptr, !IsLaidOutForPrint(type));
+      const auto words = test::ReadWords(s.printed.toStdString());
+      QCOMPARE(test::FindWord(words, "CHARTMARK") != nullptr, !IsLaidOutForPrint(type));
       // Save PDF writes the upper-case suffix and opens the file in the viewer.
       s.savePath = s.folder.path() + QString("/report%1.pdf").arg(type);
       s.w.OnSavePdf();
