@@ -108,9 +108,7 @@ TEST(LanguageChoice, TheDesktopsSettingsByGettextsRules) {
       auto it = env.find(name);
       return it == env.end() ? nullptr : it->second.c_str();
     };
-    std::string shown;
-    for (const auto& [k, v] : env) shown += k + "=" + v + " ";
-    EXPECT_EQ(DesktopLanguage(read, shipped), want) << shown;
+    EXPECT_EQ(DesktopLanguage(read, shipped), want) << testing::PrintToString(env);
   }
   const std::vector<std::pair<std::string, std::optional<std::string>>> named{
       {"de", "de"}, {"de_DE.UTF-8", "de"}, {"DE", "de"}, {"zh", "zh_CN"}, {"zh_cn", "zh_CN"},
