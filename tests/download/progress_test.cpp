@@ -87,8 +87,7 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
   hooks.wait = [&](DownloadSession& s) {
     s.Cancel();  // pressed while the worker still waits before its first read
     gate.Open();
-    RealSleeper tick;
-    WaitForDownload(s, 1, tick);
+    WaitPlainly(s);
   };
   DownloadReport r = Download();
   EXPECT_EQ(r.result, kDownloadNoAnswer);
@@ -96,10 +95,7 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
   EXPECT_THAT(Stored("C1"), ::testing::IsEmpty());
 
   // The next download is not cancelled by the last one's request.
-  hooks.wait = [](DownloadSession& s) {
-    RealSleeper tick;
-    WaitForDownload(s, 1, tick);
-  };
+  hooks.wait = WaitPlainly;
   prompter.Clear();
   session->SetAccess({&meter->hid, &meter->serial, &sleeper});
   r = Download();
