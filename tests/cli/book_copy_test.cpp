@@ -74,38 +74,24 @@ TEST(CliBookCopy, RefusalsWriteNothing) {
   const std::string twice = R"(INSERT INTO "GP1" VALUES(null, '2024-03-01 08:00:00', 120, 0, 0))";
   struct Case {
     const char* what;
-    std::vector<std::string> sql;  // on the source
     bool serverOnly;
     int status;
-    std::string err;  // a part of stderr
+    std::string err;               // a part of stderr
+    std::vector<std::string> sql;  // on the source
   } cases[] = {
-      {"a reading twice",
-       {twice},
-       true,
-       1,
-       "Patient P1: 1 readings stored twice (the same date and time and value)"},
-      {"a date that does not read",
-       {R"(INSERT INTO "GP2" VALUES(null, 'soon', 99, 0, 0))"},
-       true,
-       1,
-       "Patient P2: 1 readings whose date and time or value does not read"},
-      {"a reading twice, into a file", {twice}, false, 0, ""},
+      {"a reading twice", true, 1,
+       "Patient P1: 1 readings stored twice (the same date and time and value)", {twice}},
+      {"a date that does not read", true, 1,
+       "Patient P2: 1 readings whose date and time or value does not read",
+       {R"(INSERT INTO "GP2" VALUES(null, 'soon', 99, 0, 0))"}},
+      {"a reading twice, into a file", false, 0, "", {twice}},
       // Separators and NULLs in the rows sent: the checksums after the copy must agree.
-      {"texts with tabs, line ends and backslashes",
-       {"UPDATE Patient SET address = 'a\tb\nc\rd\\e', phone = NULL WHERE IDNo = 'P1'"},
-       true,
-       0,
-       ""},
-      {"two patients, one ID",
-       {"INSERT INTO Patient(fullName, IDNo) VALUES('Other', 'p1')"},
-       false,
-       1,
-       "2 patients share one ID number: P1, p1."},
-      {"details of no patient",
-       {"INSERT INTO GlucoDetail(IDNo, idx, carbs) VALUES('gone', 1, 40)"},
-       false,
-       0,
-       "GlucoDetail: 1 rows of no patient were left behind."},
+      {"texts with tabs, line ends and backslashes", true, 0, "",
+       {"UPDATE Patient SET address = 'a\tb\nc\rd\\e', phone = NULL WHERE IDNo = 'P1'"}},
+      {"two patients, one ID", false, 1, "2 patients share one ID number: P1, p1.",
+       {"INSERT INTO Patient(fullName, IDNo) VALUES('Other', 'p1')"}},
+      {"details of no patient", false, 0, "GlucoDetail: 1 rows of no patient were left behind.",
+       {"INSERT INTO GlucoDetail(IDNo, idx, carbs) VALUES('gone', 1, 40)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

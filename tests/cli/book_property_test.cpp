@@ -16,6 +16,9 @@
 #include "support/fixtures.h"
 #include "support/server_book.h"
 
+// Readings are written with designated initializers: unnamed members keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace meridane {
 namespace {
 
@@ -67,23 +70,19 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
   std::vector<std::string> ids;
   for (auto& [id, _] : model) ids.push_back(id);
 
-  auto randomReading = [&] {
-    // Few distinct minutes and values, so repeats across operations are common.
-    DateTime at{2024, 1 + pick(3), 1 + pick(4), pick(3) * 6, pick(2) * 30};
-    return Key{at, 60 + pick(6) * 20};
-  };
-  // A meter's readings; a clinic meter's carry medical record numbers, some of nobody.
+  // A meter's readings; a clinic meter's carry medical record numbers, some of nobody. Few
+  // distinct minutes and values, so repeats across operations are common.
   auto randomTable = [&](int n, bool clinic) {
     ReadingTable table;
-    for (int i = 0; i < n; ++i) {
-      auto [at, gluco] = randomReading();
-      GlucoReading& r = table.entries.emplace_back();
-      r.at = at;
-      r.gluco = gluco;
-      r.mark = 0;
-      r.medicalNo = clinic ? 1 + pick(8) : -1;
-    }
+    for (int i = 0; i < n; ++i)
+      table.entries.push_back({.at = {2024, 1 + pick(3), 1 + pick(4), pick(3) * 6, pick(2) * 30},
+                               .gluco = 60 + pick(6) * 20,
+                               .medicalNo = clinic ? 1 + pick(8) : -1});
     return table;
+  };
+  // What the book must hold after a reading is filed for `id`: it, once.
+  auto fileOnce = [&](const std::string& id, const GlucoReading& r) {
+    if (!model[id].count({r.at, r.gluco})) model[id].insert({r.at, r.gluco});
   };
   const fs::path archive = Path("book.db");
   for (int step = 0; step < 24; ++step) {
@@ -94,10 +93,7 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
         int failures = 0;
         FileNewReadings(db, id, table, failures);
         ASSERT_EQ(failures, 0);
-        for (const GlucoReading& r : table.entries) {
-          auto& set = model[id];
-          if (!set.count({r.at, r.gluco})) set.insert({r.at, r.gluco});
-        }
+        for (const GlucoReading& r : table.entries) fileOnce(id, r);
         break;
       }
       case 1: {  // a clinic meter's readings, some for nobody
@@ -106,9 +102,7 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
         ASSERT_EQ(s.insertFailures, 0);
         for (const GlucoReading& r : table.entries) {
           auto it = byMedicalNo.find(r.medicalNo);
-          if (it == byMedicalNo.end()) continue;
-          auto& set = model[it->second];
-          if (!set.count({r.at, r.gluco})) set.insert({r.at, r.gluco});
+          if (it != byMedicalNo.end()) fileOnce(it->second, r);
         }
         break;
       }

@@ -16,11 +16,18 @@ MeterRecord R(int gluco, int day, int hour, int no = 0) {
   return MeterRecord{gluco, 2024, 5, day, hour, 0, 0, no, false};
 }
 
-// Runs `args` on both desks at once, `rounds` times; returns the exit statuses seen.
-std::vector<int> AtOnce(const CliSandbox& a, const CliSandbox& b,
+// A download from an emulated meter holding `records`: a personal MK72 or a clinic VXA.
+std::vector<std::string> MeterRun(const CliSandbox& desk, const std::vector<MeterRecord>& records,
+                                  bool clinic = false) {
+  return {clinic ? "clinic-download" : "download", "--meter-image",
+          desk.WriteFile(clinic ? "c.bin" : "m.bin", ImageText(records, clinic)), "--serial",
+          clinic ? "VXACLINIC1" : "MK72000001", "--no-pauses"};
+}
+
+// Runs `args` on both desks at once, `rounds` times; each run must succeed.
+void AtOnce(const CliSandbox& a, const CliSandbox& b,
                         const std::vector<std::string>& argsA,
                         const std::vector<std::string>& argsB, int rounds) {
-  std::vector<int> statuses;
   for (int i = 0; i < rounds; ++i) {
     CliResult ra, rb;
     std::thread ta([&] { ra = a.Run(argsA); });
@@ -29,9 +36,7 @@ std::vector<int> AtOnce(const CliSandbox& a, const CliSandbox& b,
     tb.join();
     EXPECT_EQ(ra.status, 0) << ra.err;
     EXPECT_EQ(rb.status, 0) << rb.err;
-    statuses.insert(statuses.end(), {ra.status, rb.status});
   }
-  return statuses;
 }
 
 TEST(CliDesks, TwoDesksDownloadingOneMeterAtOnceFileEachReadingOnce) {
@@ -43,24 +48,14 @@ TEST(CliDesks, TwoDesksDownloadingOneMeterAtOnceFileEachReadingOnce) {
 
   std::vector<MeterRecord> personal;
   for (int i = 0; i < 60; ++i) personal.push_back(R(80 + i, 1 + i % 28, i % 24));
-  auto personalArgs = [&](const CliSandbox& desk) {
-    return std::vector<std::string>{"download", "--meter-image",
-                                    desk.WriteFile("m.bin", ImageText(personal)), "--serial",
-                                    "MK72000001", "--no-pauses"};
-  };
-  AtOnce(front, back, personalArgs(front), personalArgs(back), 3);
+  AtOnce(front, back, MeterRun(front, personal), MeterRun(back, personal), 3);
   EXPECT_EQ(Listed(front, "A1").size(), 60u);
   EXPECT_EQ(Listed(back, "A1"), Listed(front, "A1"));
 
   // A clinic meter: the readings of medical record number 5 go to Pat, once.
   std::vector<MeterRecord> clinic;
   for (int i = 0; i < 40; ++i) clinic.push_back(R(90 + i, 1 + i % 28, i % 24, i % 2 ? 5 : 77));
-  auto clinicArgs = [&](const CliSandbox& desk) {
-    return std::vector<std::string>{"clinic-download", "--meter-image",
-                                    desk.WriteFile("c.bin", ImageText(clinic, true)), "--serial",
-                                    "VXACLINIC1", "--no-pauses"};
-  };
-  AtOnce(front, back, clinicArgs(front), clinicArgs(back), 3);
+  AtOnce(front, back, MeterRun(front, clinic, true), MeterRun(back, clinic, true), 3);
   EXPECT_EQ(Listed(back, "P5").size(), 20u);
 }
 
@@ -76,12 +71,6 @@ TEST(CliDesks, AReadingForAPatientDeletedAtAnotherDeskIsRefusedNotFiledAnywhere)
   EXPECT_TRUE(front.Run({"patient", "list"}).Rows().empty());
   EXPECT_TRUE(Listed(back, "A1").empty());
 }
-
-}  // namespace
-}  // namespace meridane::test
-
-namespace meridane::test {
-namespace {
 
 // A server of this test's own, taken away and brought back while the desk works.
 class OwnServer {
@@ -117,9 +106,7 @@ TEST(CliDesks, AServerGoneDuringWorkFailsWholeWithAClearMessageAndWorkGoesOnWhen
   desk.AddPatient("Ann Lee", "A1", {"--meter-sn", "MK72000001"});
   std::vector<MeterRecord> records;
   for (int i = 0; i < 30; ++i) records.push_back(R(80 + i, 1 + i % 28, i % 24));
-  const std::vector<std::string> dl{"download", "--meter-image",
-                                    desk.WriteFile("m.bin", ImageText(records)), "--serial",
-                                    "MK72000001", "--no-pauses"};
+  const std::vector<std::string> dl = MeterRun(desk, records);
 
   // Unreachable: the command says so and files nothing.
   ASSERT_EQ(server.Cluster("down"), 0);

@@ -20,10 +20,9 @@ class CliPatients : public ::testing::Test {
     args.insert(args.begin(), {"patient", "add"});
     return box.Run(args);
   }
-  void AddAnn(const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> args{"--medical-no", "7"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    box.AddPatient("Ann Lee", "A1", args);
+  void AddAnn(std::vector<std::string> extra = {}) {
+    extra.insert(extra.begin(), {"--medical-no", "7"});
+    box.AddPatient("Ann Lee", "A1", extra);
   }
   nlohmann::json Show(const std::string& id) {
     return box.Run({"patient", "show", id, "--json"}).Json();
@@ -75,8 +74,7 @@ TEST_F(CliPatients, AddRefusesWithTheWindowsMessagesAndWritesNothing) {
 
   AddAnn({"--address", "O'Brien Street 4", "--female", "--birth", "1980-02-29"});
   EXPECT_TRUE(Exited(Add({name, "Someone Else", id, "A1", "--yes"}), 1, "The ID exists.\n"));
-  EXPECT_EQ(box.Run({"patient", "list"}).Rows(),
-            (std::vector<std::vector<std::string>>{{"A1", "Ann Lee", "007", ""}}));
+  EXPECT_EQ(box.Run({"patient", "list"}).Rows(), (Rows{{"A1", "Ann Lee", "007", ""}}));
   // Saved without a profile: no sections.
   ExpectFields(Show("A1"), {{"/address", "O'Brien Street 4"}, {"/gender", 1},
                             {"/birth", "1980-02-29"}, {"/healthRecordEnable", false},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "cli/cli_harness.h"
 #include "output/pdf_support.h"
@@ -13,17 +14,12 @@ namespace {
 class CliPdf : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    box_ = new CliSandbox;
-    auto r = box_->Run({"demo"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    box_ = std::make_unique<CliSandbox>();
+    box_->Ok({"demo"});
   }
-  static void TearDownTestSuite() {
-    delete box_;
-    box_ = nullptr;
-  }
-  static CliSandbox* box_;
+  static void TearDownTestSuite() { box_.reset(); }
+  static inline std::unique_ptr<CliSandbox> box_;
 };
-CliSandbox* CliPdf::box_ = nullptr;
 
 TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
   const std::pair<int, const char*> types[] = {
@@ -33,8 +29,7 @@ TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
       {11, "Glucose Profile"}};
   for (const auto& [type, title] : types) {
     std::string chosen = box_->root() + "/type" + std::to_string(type) + ".pdf";
-    auto r = box_->Run({"pdf", "DEMO-001", "--type", std::to_string(type), "--latest", "30", chosen});
-    ASSERT_EQ(r.status, 0) << type << ": " << r.err;
+    auto r = box_->Ok({"pdf", "DEMO-001", "--type", std::to_string(type), "--latest", "30", chosen});
     std::string saved = box_->root() + "/type" + std::to_string(type) + ".PDF";
     EXPECT_EQ(r.out, saved + "\n");
     EXPECT_FALSE(std::filesystem::exists(chosen));
@@ -43,27 +38,23 @@ TEST_F(CliPdf, EveryPatientTypeIsSavedUnderTheUpperCaseExtension) {
     EXPECT_NE(text.find("Anna"), std::string::npos) << type;
   }
   // A type above 11 is the log book.
-  auto r = box_->Run({"pdf", "DEMO-002", "--type", "12", "--latest", "7", box_->root() + "/x"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  box_->Ok({"pdf", "DEMO-002", "--type", "12", "--latest", "7", box_->root() + "/x"});
   EXPECT_NE(FlatText(box_->root() + "/x.PDF").find("Log Book"), std::string::npos);
 }
 
 TEST_F(CliPdf, ClinicTypesTakeTheirOwnOptions) {
-  auto r = box_->Run({"pdf", "--type", "10", "--all", "--from", "2020-01-01", "--to", "2030-12-31",
-                      box_->root() + "/quick"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  box_->Ok({"pdf", "--type", "10", "--all", "--from", "2020-01-01", "--to", "2030-12-31",
+            box_->root() + "/quick"});
   std::string text = FlatText(box_->root() + "/quick.PDF");
   EXPECT_NE(text.find("Multiple Quick View"), std::string::npos);
   for (const char* name : {"Anna", "Peter", "Maria"}) EXPECT_NE(text.find(name), std::string::npos);
 
-  // List rows as the clinic download prints them, spacer column first.
   // clinic-download's output, and a row as the list holds it with its spacer column.
   std::string rows = box_->WriteFile("rows.tsv",
                                      "007\tMaria Rossi\t145\t11/02/2026  08:15\n"
                                      "\t007\tMaria Rossi\t99\t11/02/2026  09:15\n"
                                      "inserted\t2\nunassigned\t0\n");
-  r = box_->Run({"pdf", "--type", "9", "--rows", rows, box_->root() + "/multi.pdf"});
-  ASSERT_EQ(r.status, 0) << r.err;
+  box_->Ok({"pdf", "--type", "9", "--rows", rows, box_->root() + "/multi.pdf"});
   text = FlatText(box_->root() + "/multi.PDF");
   EXPECT_NE(text.find("Multiple Download"), std::string::npos);
   EXPECT_NE(text.find("007 Maria Rossi 145 11/02/2026 08:15 007 Maria Rossi 99 11/02/2026 09:15 "),

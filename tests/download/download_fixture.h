@@ -30,10 +30,7 @@ class DownloadTest : public BookTest {
  protected:
   DownloadTest() {
     hooks.prompter = &prompter;
-    hooks.wait = [](DownloadSession& s) {
-      RealSleeper tick;
-      WaitForDownload(s, 1, tick);
-    };
+    hooks.wait = WaitPlainly;
     // The patient form: saves newPatientId when set, else is closed without saving.
     hooks.createPatient = [this](const std::string& serial, CPatientProfile& cur) {
       formSerials.push_back(serial);
@@ -43,6 +40,11 @@ class DownloadTest : public BookTest {
     };
   }
   void TearDown() override { session.reset(); }
+  // The worker waited for as the window does, a tick at a time.
+  static void WaitPlainly(DownloadSession& s) {
+    RealSleeper tick;
+    WaitForDownload(s, 1, tick);
+  }
 
   void AddPatient(const std::string& id, const std::string& name, const std::string& medicalNo,
                   const std::string& meterSN) {

@@ -81,13 +81,6 @@ TEST_F(DownloadTest, SharedMedicalRecordNumberIsListedAsSharedAndFiledUnderNone)
   EXPECT_THAT(ClinicNoticeText(s, 0), HasSubstr("2 readings were not filed"));
 }
 
-// A record with one byte replaced: nibbles above 9 in a decimal field.
-std::vector<std::uint8_t> Damaged(const MeterRecord& m, bool clinic, size_t at, std::uint8_t b) {
-  auto bytes = clinic ? EncodeClinicRecord(m) : EncodePersonalRecord(m);
-  bytes[at] = b;
-  return bytes;
-}
-
 TEST(RecordDigits, DamagedDecimalFieldsAreSkippedAndCounted) {
   const MeterRecord good = Rec(150, 2024, 5, 6, 8, 15, 0, 3);
   struct Case {
@@ -103,11 +96,11 @@ TEST(RecordDigits, DamagedDecimalFieldsAreSkippedAndCounted) {
   for (const Case& c : damaged) {
     SCOPED_TRACE(c.name);
     const auto enc = c.clinic ? EncodeClinicRecord(good) : EncodePersonalRecord(good);
-    auto bad = Damaged(good, c.clinic, c.at, c.byte);
+    auto bad = enc;
+    bad[c.at] = c.byte;  // nibbles above 9 in a decimal field
     EXPECT_TRUE(RecordDigitsOk(std::span<const std::uint8_t, kRecordSize>(enc.data(), kRecordSize), c.clinic));
     EXPECT_FALSE(RecordDigitsOk(std::span<const std::uint8_t, kRecordSize>(bad.data(), kRecordSize), c.clinic));
-    const auto image = BuildMeterImage(c.clinic ? kClinicMeterType : kPersonalMeterType,
-                                       {bad, c.clinic ? EncodeClinicRecord(good) : EncodePersonalRecord(good)});
+    const auto image = BuildMeterImage(c.clinic ? kClinicMeterType : kPersonalMeterType, {bad, enc});
     ReadingTable table;
     EXPECT_EQ(AppendMeterImage(image, 2, table, c.clinic), kDownloadOk);
     ASSERT_EQ(table.count(), 1u);
@@ -141,27 +134,22 @@ TEST_F(DownloadTest, PatientFormRefusesFutureBirthAndAsksBeforeSharingAMeterOrNu
     std::string meter, medicalNo;
     int birthDays;
     PromptAnswer answer;
-    FormSaveOutcome outcome;
     const char* asked;
   };
   const Case cases[] = {
-      {"birth tomorrow", "", "", 1, PromptAnswer::Yes, FormSaveOutcome::Refused, "after today"},
-      {"shared meter, No", "MK00000009", "", 0, PromptAnswer::No, FormSaveOutcome::Refused,
+      {"birth tomorrow", "", "", 1, PromptAnswer::Yes, "after today"},
+      {"shared meter, No", "MK00000009", "", 0, PromptAnswer::No,
        "Ann Lee (A1) already uses this meter. Save anyway?"},
-      {"shared number, No", "", "005", 0, PromptAnswer::No, FormSaveOutcome::Refused,
+      {"shared number, No", "", "005", 0, PromptAnswer::No,
        "Ann Lee (A1) already has this medical record number"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedPrompter ask;
     ask.Push(c.answer);
-    PatientFormValues f;
-    f.fullName = "Bob Lee";
-    f.IDNo = "B2";
-    f.meterSN = c.meter;
-    f.medicalNo = c.medicalNo;
-    f.birth = AddDays(Today(), c.birthDays);
+    const PatientFormValues f{.fullName = "Bob Lee", .IDNo = "B2", .medicalNo = c.medicalNo,
+                              .birth = AddDays(Today(), c.birthDays), .meterSN = c.meter};
     CPatientProfile cur;
-    EXPECT_EQ(SavePatientForm(db, ask, f, false, {}, cur), c.outcome);
+    EXPECT_EQ(SavePatientForm(db, ask, f, false, {}, cur), FormSaveOutcome::Refused);
     ASSERT_FALSE(ask.texts().empty());
     EXPECT_THAT(ask.texts()[0], HasSubstr(c.asked));
     EXPECT_FALSE(PatientIdExists(db, "B2"));

@@ -40,17 +40,13 @@ class GateSleeper : public Sleeper {
 };
 
 TEST_F(DownloadTest, ProgressCountsTheRecordsOfTheImageAndTheWorkerSaysWhenItEnds) {
-  struct Case {
-    LinkKind kind;
-    int records;
-  };
-  for (Case c : {Case{LinkKind::MK72, 1023}, Case{LinkKind::TR35, 3}, Case{LinkKind::VXA, 40},
-                 Case{LinkKind::USB, 200}}) {
-    SCOPED_TRACE(std::string(LinkKindName(c.kind)));
+  for (auto [kind, records] : {std::pair{LinkKind::MK72, 1023}, {LinkKind::TR35, 3},
+                               {LinkKind::VXA, 40}, {LinkKind::USB, 200}}) {
+    SCOPED_TRACE(std::string(LinkKindName(kind)));
     current.Clear();  // each meter finds its own patient
-    const std::string serial = "SERIAL000" + std::to_string(int(c.kind));
-    AddPatient("P" + std::to_string(int(c.kind)), "Pat", "", serial);
-    Attach(c.kind, Personal(c.records), serial);
+    const std::string serial = "SERIAL000" + std::to_string(int(kind));
+    AddPatient("P" + std::to_string(int(kind)), "Pat", "", serial);
+    Attach(kind, Personal(records), serial);
     // What the waiting side may observe: the count never runs ahead of the total, and the
     // notice comes once, after the outcome is final.
     std::atomic<int> notices{0};
@@ -68,10 +64,10 @@ TEST_F(DownloadTest, ProgressCountsTheRecordsOfTheImageAndTheWorkerSaysWhenItEnd
     DownloadReport r = Download();
     session->Join();
     EXPECT_EQ(r.result, kDownloadOk);
-    EXPECT_EQ(r.inserted, c.records);
+    EXPECT_EQ(r.inserted, records);
     EXPECT_EQ(notices.load(), 1);
     EXPECT_TRUE(finalWhenNoticed.load());
-    EXPECT_EQ(session->progress().done.load(), std::uint32_t(c.records));
+    EXPECT_EQ(session->progress().done.load(), std::uint32_t(records));
     for (auto [done, total] : seen) EXPECT_LE(done, total);
     session->SetFinishedNotifier(nullptr);
     session.reset();
@@ -87,8 +83,7 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
   hooks.wait = [&](DownloadSession& s) {
     s.Cancel();  // pressed while the worker still waits before its first read
     gate.Open();
-    RealSleeper tick;
-    WaitForDownload(s, 1, tick);
+    WaitPlainly(s);
   };
   DownloadReport r = Download();
   EXPECT_EQ(r.result, kDownloadNoAnswer);
@@ -96,10 +91,7 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
   EXPECT_THAT(Stored("C1"), ::testing::IsEmpty());
 
   // The next download is not cancelled by the last one's request.
-  hooks.wait = [](DownloadSession& s) {
-    RealSleeper tick;
-    WaitForDownload(s, 1, tick);
-  };
+  hooks.wait = WaitPlainly;
   prompter.Clear();
   session->SetAccess({&meter->hid, &meter->serial, &sleeper});
   r = Download();

@@ -145,8 +145,6 @@ TEST_F(DownloadTest, FamiliesAreTriedInOrderAndTheBridgeNever) {
 // gives up a block after a few not-ready passes) and one row of the family table. Nothing
 // else names it, yet detection and the command line's family names take it up.
 
-using ::testing::ElementsAre;
-
 // ---- the family's protocol file ----
 class CCommHidZX9 : public CCommHid40 {
  public:

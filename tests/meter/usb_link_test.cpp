@@ -109,14 +109,10 @@ UsbRead ReadUsb(const Bytes& image, EmulatorFaults faults = {}, std::string sn =
 TEST(UsbLinkRead, ImagesOfEverySizeAndTheTimeoutsApplied) {
   // Good images, an empty meter, counts past the buffer (refused before the body) and a
   // clinic image; every read closes the port.
-  const std::tuple<std::uint8_t, int, LinkResult> cases[] = {{'P', 3, LINK_OK},
-                                                             {'P', 4, LINK_OK},
-                                                             {'P', 100, LINK_OK},
-                                                             {'P', 1023, LINK_OK},
-                                                             {'P', 0, LINK_NO_RECORDS},
-                                                             {'P', 1024, LINK_READ_FAILED},
-                                                             {'P', 4095, LINK_READ_FAILED},
-                                                             {'M', 3, LINK_READ_FAILED}};
+  const std::tuple<std::uint8_t, int, LinkResult> cases[] = {
+      {'P', 3, LINK_OK},           {'P', 4, LINK_OK},           {'P', 100, LINK_OK},
+      {'P', 1023, LINK_OK},        {'P', 0, LINK_NO_RECORDS},   {'P', 1024, LINK_READ_FAILED},
+      {'P', 4095, LINK_READ_FAILED}, {'M', 3, LINK_READ_FAILED}};
   for (auto [type, n, result] : cases) {
     SCOPED_TRACE(n);
     const Bytes image = test::SampleImage(type, n);

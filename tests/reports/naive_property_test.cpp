@@ -91,8 +91,7 @@ TEST(NaiveComparison, RandomReadingsAndSchedules) {
       DateTime at{2026, 2, 20 + static_cast<int>(rng() % 9), static_cast<int>(rng() % 24),
                   static_cast<int>(rng() % 60)};
       if (at.day > 28) at = {2026, 3, at.day - 28, at.hour, at.minute};
-      GlucoReading r = test::Reading(at, value, 0, static_cast<int>(rng() % 3));
-      table.entries.push_back(r);
+      table.entries.push_back(test::Reading(at, value, 0, static_cast<int>(rng() % 3)));
     }
     if (rng() % 2)
       std::stable_sort(table.entries.begin(), table.entries.end(),

@@ -50,13 +50,10 @@ TEST_F(PeriodReadingsTest, OlderBooksGetTheirDateIndexes) {
   MERIDANE_FILE_BOOK_ONLY();
   // Tables as an older version made them, without an index; "GB"'s index name was taken by
   // a table renamed from it, which kept its index.
-  Sql("CREATE TABLE 'GA' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, "
-      "meal INTEGER, medicalNo INTEGER);");
+  for (const std::string t : {"GA", "GB", "GC"})
+    Sql("CREATE TABLE '" + t + "' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, "
+        "gluco INTEGER, meal INTEGER, medicalNo INTEGER);");
   Sql("CREATE INDEX \"byDate GB\" ON GA(glucoDate);");
-  Sql("CREATE TABLE 'GB' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, "
-      "meal INTEGER, medicalNo INTEGER);");
-  Sql("CREATE TABLE 'GC' (idx INTEGER PRIMARY KEY AUTOINCREMENT, glucoDate DATETIME, gluco INTEGER, "
-      "meal INTEGER, medicalNo INTEGER);");
   Sql("INSERT INTO GC VALUES (NULL, '2026-03-05 07:00:00', 120, 0, 0);");
   ASSERT_TRUE(CreateSchema(db_));
   ASSERT_TRUE(CreateSchema(db_));  // nothing more the second time

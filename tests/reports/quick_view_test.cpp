@@ -106,8 +106,7 @@ TEST_F(QuickViewTest, SelectionList) {
   AddPatient("Ann", "A1", false);
   AddPatient("Bob", "B1", false);
   AddPatient("Cy", "C1", false);
-  Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('B1','1');");
-  Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('C1','0');");
+  Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('B1','1'), ('C1','0');");
   std::vector<SelectionRow> list = PatientSelectionList(db_);
   ASSERT_EQ(list.size(), 5u);
   EXPECT_EQ(list[2].text + list[4].text, "CyAnn");

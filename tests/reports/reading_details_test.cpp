@@ -10,6 +10,9 @@
 #include "store/patient_store.h"
 #include "support/fixtures.h"
 
+// Entries are written with designated initializers: unnamed members keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace meridane {
 namespace {
 
@@ -20,50 +23,33 @@ struct Case {
   const char* column;
 };
 
-DetailEntries With(void (*set)(DetailEntries&)) {
-  DetailEntries e;
-  set(e);
-  return e;
-}
-
 TEST(ReadingDetails, ChecksRunInPageOrderWithTheirLimits) {
+  const DetailPage insulin = kDetailInsulin, oral = kDetailOral, exercise = kDetailExercise;
   const Case cases[] = {
       {"empty record", {}, -1, ""},
-      {"bolus 60", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 60; }), -1, ""},
-      {"bolus 61", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 61; }),
-       kDetailInsulin, "insulinAmount"},
-      {"injection 250", With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = 250; }), -1,
-       ""},
-      {"injection 250.5",
-       With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = 250.5; }), kDetailInsulin,
-       "insulinAmount"},
-      {"pump 100.5", With([](DetailEntries& e) { e.insulinType = 2, e.insulinAmount = 100.5; }),
-       kDetailInsulin, "insulinAmount"},
-      {"bolus 4.5", With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 4.5; }), -1, ""},
-      {"unreadable insulin", With([](DetailEntries& e) { e.insulinType = 0, e.insulinAmount = NAN; }),
-       kDetailInsulin, "insulinAmount"},
-      {"oral 1.5", With([](DetailEntries& e) { e.oralAmount = 1.5; }), kDetailOral, "oralAmount"},
-      {"oral 11", With([](DetailEntries& e) { e.oralAmount = 11; }), kDetailOral, "oralAmount"},
-      {"oral 10", With([](DetailEntries& e) { e.oralAmount = 10; }), -1, ""},
-      {"24 hours", With([](DetailEntries& e) { e.exerciseHour = 24; }), kDetailExercise,
-       "exerciseHour"},
-      {"23:59", With([](DetailEntries& e) { e.exerciseHour = 23, e.exerciseMinute = 59; }), -1, ""},
-      {"60 minutes", With([](DetailEntries& e) { e.exerciseMinute = 60; }), kDetailExercise,
-       "exerciseMinute"},
-      {"half an hour typed 0.5", With([](DetailEntries& e) { e.exerciseHour = 0.5; }),
-       kDetailExercise, "exerciseHour"},
-      {"negative fats", With([](DetailEntries& e) { e.fats = -1; }), kDetailFood, "fats"},
-      {"calories 2500", With([](DetailEntries& e) { e.carlories = 2500; }), -1, ""},
-      {"calories 2501", With([](DetailEntries& e) { e.carlories = 2501; }), kDetailFood,
-       "carlories"},
-      {"proteins 251", With([](DetailEntries& e) { e.proteins = 251; }), kDetailFood, "proteins"},
+      {"bolus 60", {.insulinType = 1, .insulinAmount = 60}, -1, ""},
+      {"bolus 61", {.insulinType = 1, .insulinAmount = 61}, insulin, "insulinAmount"},
+      {"injection 250", {.insulinType = 0, .insulinAmount = 250}, -1, ""},
+      {"injection 250.5", {.insulinType = 0, .insulinAmount = 250.5}, insulin, "insulinAmount"},
+      {"pump 100.5", {.insulinType = 2, .insulinAmount = 100.5}, insulin, "insulinAmount"},
+      {"bolus 4.5", {.insulinType = 1, .insulinAmount = 4.5}, -1, ""},
+      {"unreadable insulin", {.insulinType = 0, .insulinAmount = NAN}, insulin, "insulinAmount"},
+      {"oral 1.5", {.oralAmount = 1.5}, oral, "oralAmount"},
+      {"oral 11", {.oralAmount = 11}, oral, "oralAmount"},
+      {"oral 10", {.oralAmount = 10}, -1, ""},
+      {"24 hours", {.exerciseHour = 24}, exercise, "exerciseHour"},
+      {"23:59", {.exerciseHour = 23, .exerciseMinute = 59}, -1, ""},
+      {"60 minutes", {.exerciseMinute = 60}, exercise, "exerciseMinute"},
+      {"half an hour typed 0.5", {.exerciseHour = 0.5}, exercise, "exerciseHour"},
+      {"negative fats", {.fats = -1}, kDetailFood, "fats"},
+      {"calories 2500", {.carlories = 2500}, -1, ""},
+      {"calories 2501", {.carlories = 2501}, kDetailFood, "carlories"},
+      {"proteins 251", {.proteins = 251}, kDetailFood, "proteins"},
       // Several wrong: the earliest page wins.
-      {"insulin before oral",
-       With([](DetailEntries& e) { e.insulinType = 1, e.insulinAmount = 61, e.oralAmount = 1.5; }),
-       kDetailInsulin, "insulinAmount"},
-      {"oral before exercise",
-       With([](DetailEntries& e) { e.oralAmount = 1.5, e.exerciseHour = 24, e.carbs = 999; }),
-       kDetailOral, "oralAmount"},
+      {"insulin before oral", {.insulinType = 1, .insulinAmount = 61, .oralAmount = 1.5}, insulin,
+       "insulinAmount"},
+      {"oral before exercise", {.oralAmount = 1.5, .exerciseHour = 24, .carbs = 999}, oral,
+       "oralAmount"},
   };
   for (const Case& c : cases) {
     const auto f = ValidateDetailEntries(c.entries);
@@ -136,10 +122,7 @@ TEST(ReadingDetails, ListsAndPlaceholders) {
 }
 
 TEST(ReadingDetails, SavingMovesTheSlotOnceAndMarksTheReading) {
-  GlucoReading r;
-  r.idx = 12;
-  r.slot = 1;
-  r.mark = 1;
+  GlucoReading r{.idx = 12, .slot = 1, .mark = 1};
   GlucoDetailRecord d;
   d.commentOptions = kOptIllness | kOptFood | kOptOther;
   d.slot = 4;  // the detail row's own column is carried, not the reading's slot
@@ -176,10 +159,8 @@ TEST(ClassifyLoadedReadings, OnlyUnclassifiedReadingsGetASlot) {
   CPatientProfile p;
   ReadingTable table;
   table.entries.push_back(test::Reading(At(2026, 3, 9, 7, 0), 100, 0, 1));
-  GlucoReading stored = test::Reading(At(2026, 3, 9, 7, 0), 100, 0, 0);
-  stored.slot = SlotOfMeal(513);
-  stored.mark = MarkOfMeal(513);
-  table.entries.push_back(stored);
+  table.entries.push_back(
+      test::Reading(At(2026, 3, 9, 7, 0), 100, SlotOfMeal(513), MarkOfMeal(513)));
   table.entries.push_back(test::Reading(At(2026, 3, 9, 23, 30), 100, 0));
   EXPECT_EQ(ClassifyLoadedReadings(p, table), 2);
   EXPECT_EQ(table.entries[0].slot, 1);
@@ -213,15 +194,11 @@ class ClassifyReadingTimeTest : public test::BookTest {
 
 TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
-      "('Ann','A1','1','1');");
+      "('Ann','A1','1','1'), ('Bob','B1','0','0'), ('Cy','C1','1','0');");
   Sql("INSERT INTO WorkingDateSchedule VALUES ('A1','07:00:00','10:00:00','12:00:00','15:00:00',"
       "'18:00:00','21:00:00','23:30:00');");
   Sql("INSERT INTO NonWorkingDateSchedule VALUES ('A1','64','09:00:00','11:00:00','13:00:00',"
       "'16:00:00','19:00:00','22:00:00','23:45:00');");
-  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
-      "('Bob','B1','0','0');");
-  Sql("INSERT INTO Patient (fullName, IDNo, scheduleEnable, workEnable) VALUES "
-      "('Cy','C1','1','0');");
 
   EXPECT_EQ(SlotOf("B1", At(2026, 3, 9, 6, 0)), 1);    // default schedule
   EXPECT_EQ(SlotOf("NOPE", At(2026, 3, 9, 7, 0)), 0);  // no patient

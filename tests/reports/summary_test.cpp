@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "reports/statistics.h"
 #include "support/fixtures.h"
 
@@ -88,20 +90,15 @@ TEST(SummaryChecks, AgeOnBirthdays) {
 CPatientProfile WithTargets(int unit, double preHigh, double preLow, double postHigh,
                             double postLow, int hypo = 0) {
   CPatientProfile p;
-  p.healthRecord.glucoUnit = unit;
-  p.healthRecord.preMealHigh = preHigh;
-  p.healthRecord.preMealLow = preLow;
-  p.healthRecord.postMealHigh = postHigh;
-  p.healthRecord.postMealLow = postLow;
-  p.healthRecord.hypoglycemic = hypo;
+  HealthRecord& h = p.healthRecord;
+  std::tie(h.glucoUnit, h.preMealHigh, h.preMealLow, h.postMealHigh, h.postMealLow,
+           h.hypoglycemic) = std::tuple(unit, preHigh, preLow, postHigh, postLow, hypo);
   return p;
 }
 
 void ExpectTargets(const ReportTargets& t, int preHigh, int preLow, int postHigh, int postLow) {
-  EXPECT_EQ(t.preMealHigh, preHigh);
-  EXPECT_EQ(t.preMealLow, preLow);
-  EXPECT_EQ(t.postMealHigh, postHigh);
-  EXPECT_EQ(t.postMealLow, postLow);
+  EXPECT_EQ(std::tie(t.preMealHigh, t.preMealLow, t.postMealHigh, t.postMealLow),
+            std::tie(preHigh, preLow, postHigh, postLow));
 }
 
 TEST(LoadReportTargets, StoredValuesInBothUnits) {

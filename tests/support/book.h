@@ -57,12 +57,7 @@ inline DateTime At(int y, int mo, int d, int h = 12, int mi = 0) { return {y, mo
 
 // One in-memory reading.
 inline GlucoReading Reading(const DateTime& at, int gluco, int slot, int mark = 2) {
-  GlucoReading r;
-  r.at = at;
-  r.gluco = gluco;
-  r.slot = slot;
-  r.mark = mark;
-  return r;
+  return {0, at, gluco, slot, mark, 0, {}};
 }
 
 }  // namespace meridane::test
