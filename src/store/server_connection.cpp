@@ -90,67 +90,57 @@ bool ServerConnection::Exec(std::string_view sql, std::string* error) {
   return good;
 }
 
-bool ServerConnection::CopyOut(std::string_view sql,
-                               const std::function<void(std::string_view line)>& line,
-                               std::string* error) {
+// Starts a COPY, lets `transfer` move the rows (it returns "" or what went wrong), then reads
+// the command's own result: an error part-way (a row refused, the server gone, the
+// transaction aborted) comes there.
+bool ServerConnection::RunCopy(std::string_view sql, int started,
+                               const std::function<std::string()>& transfer, std::string* error) {
   std::string err;
   if (!conn_) {
     err = error_.empty() ? "not connected to the server" : error_;
   } else {
     PGresult* r = PQexec(conn_, std::string(sql).c_str());
-    const bool started = r && PQresultStatus(r) == PGRES_COPY_OUT;
-    if (!started) err = r ? OneLine(PQresultErrorMessage(r)) : LastError();
+    const bool going = r && PQresultStatus(r) == started;
+    if (!going) err = r ? OneLine(PQresultErrorMessage(r)) : LastError();
     PQclear(r);
-    if (started) {
-      char* buf = nullptr;
-      int n = 0;
-      while ((n = PQgetCopyData(conn_, &buf, 0)) > 0) {
-        std::string_view row(buf, static_cast<size_t>(n));
-        if (!row.empty() && row.back() == '\n') row.remove_suffix(1);
-        line(row);
-        PQfreemem(buf);
-      }
-      // The end of the rows, then the command's own result: an error part-way (the server
-      // gone, the transaction aborted) comes here.
-      if (n == -2) err = LastError();
-    }
+    if (going) err = transfer();
     while (PGresult* end = PQgetResult(conn_)) {
       if (err.empty() && PQresultStatus(end) != PGRES_COMMAND_OK)
         err = OneLine(PQresultErrorMessage(end));
       PQclear(end);
     }
-    if (!started && err.empty()) err = "the server did not start sending the rows";
+    if (!going && err.empty()) err = "the server did not start the copy";
   }
   if (!err.empty() && error) *error = err;
   return err.empty();
 }
 
+bool ServerConnection::CopyOut(std::string_view sql,
+                               const std::function<void(std::string_view line)>& line,
+                               std::string* error) {
+  return RunCopy(sql, PGRES_COPY_OUT, [&]() -> std::string {
+    char* buf = nullptr;
+    int n = 0;
+    while ((n = PQgetCopyData(conn_, &buf, 0)) > 0) {
+      std::string_view row(buf, static_cast<size_t>(n));
+      if (!row.empty() && row.back() == '\n') row.remove_suffix(1);
+      line(row);
+      PQfreemem(buf);
+    }
+    return n == -2 ? LastError() : std::string();
+  }, error);
+}
+
 bool ServerConnection::CopyIn(std::string_view sql, std::string_view data, std::string* error) {
-  std::string err;
-  if (!conn_) {
-    err = error_.empty() ? "not connected to the server" : error_;
-  } else {
-    PGresult* r = PQexec(conn_, std::string(sql).c_str());
-    const bool started = r && PQresultStatus(r) == PGRES_COPY_IN;
-    if (!started) err = r ? OneLine(PQresultErrorMessage(r)) : LastError();
-    PQclear(r);
-    if (started) {
-      // A copy the connection could not send is ended with an error, so the server takes
-      // none of its rows.
-      const bool sent = PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) == 1;
-      if (!sent) err = LastError();
-      if (PQputCopyEnd(conn_, sent ? nullptr : "the rows could not be sent") != 1 && err.empty())
-        err = LastError();
-    }
-    while (PGresult* end = PQgetResult(conn_)) {
-      if (err.empty() && PQresultStatus(end) != PGRES_COMMAND_OK)
-        err = OneLine(PQresultErrorMessage(end));
-      PQclear(end);
-    }
-    if (!started && err.empty()) err = "the server did not take the rows";
-  }
-  if (!err.empty() && error) *error = err;
-  return err.empty();
+  return RunCopy(sql, PGRES_COPY_IN, [&]() -> std::string {
+    // A copy the connection could not send is ended with an error, so the server takes none
+    // of its rows.
+    const bool sent = PQputCopyData(conn_, data.data(), static_cast<int>(data.size())) == 1;
+    std::string err = sent ? std::string() : LastError();
+    if (PQputCopyEnd(conn_, sent ? nullptr : "the rows could not be sent") != 1 && err.empty())
+      err = LastError();
+    return err;
+  }, error);
 }
 
 std::string_view UnescapeCopyText(std::string_view field, std::string& scratch) {

@@ -50,6 +50,10 @@ class ServerConnection {
   std::string LastError() const;
 
  private:
+  // `started`: the ExecStatusType a COPY in that direction starts with.
+  bool RunCopy(std::string_view sql, int started, const std::function<std::string()>& transfer,
+               std::string* error);
+
   pg_conn* conn_ = nullptr;
   std::string error_;
   uint64_t statements_ = 0;
