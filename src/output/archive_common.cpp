@@ -190,6 +190,10 @@ std::string WriteTargetText(TargetProblem problem, const std::string& fallback) 
   return fallback;
 }
 
+std::string OpenFailText(const Database& db) {
+  return LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error();
+}
+
 std::string ReadFailedText(const std::string& name) {
   return LookupText("FileMsg", "ArcMsg6", "The data of this patient could not be read; nothing was written: ") +
          name;

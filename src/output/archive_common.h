@@ -128,6 +128,8 @@ bool IsPatientDatabase(const std::string& path);
 // The message for a target the runs may not write (`fallback` when the path itself cannot
 // take a new file, e.g. a missing folder).
 std::string WriteTargetText(TargetProblem problem, const std::string& fallback);
+// "Can't open database: " and the connection's own message.
+std::string OpenFailText(const Database& db);
 // "The data of this patient could not be read; nothing was written: NAME".
 std::string ReadFailedText(const std::string& name);
 

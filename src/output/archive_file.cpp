@@ -99,37 +99,11 @@ TableLayouts ReadTableLayouts(Database& db) {
   return l;
 }
 
-std::string OpenFailText(const Database& db) {
-  return LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error();
-}
-
 std::string WriteFailedArchiveText() {
   return LookupText("ErrMsg", "ErrMsg9", "Please make sure the disk can be written.");
 }
 
 // ---- archive write ----
-
-// Other desks file into a server's book while a run reads it: one read-only snapshot keeps
-// every patient's row, sections, readings and details from the same moment (a patient
-// renumbered half-way would otherwise go into the file without its readings), and holds
-// up no desk's writes. A file's book has one writer at a time and needs none.
-class ReadSnapshot {
- public:
-  explicit ReadSnapshot(Database& db) : db_(db) {
-    open_ = db_.server() && db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;");
-  }
-  ~ReadSnapshot() {
-    if (open_) db_.ExecQuiet("ROLLBACK;");
-  }
-  // False when the server could not start it: nothing read then may be trusted.
-  bool ok() const { return open_ || !db_.server(); }
-  ReadSnapshot(const ReadSnapshot&) = delete;
-  ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
- private:
-  Database& db_;
-  bool open_ = false;
-};
 
 // ", d.type, d.slot, …": the detail columns in table order, each with the prefix.
 std::string DetailColumnList(const char* prefix) {
@@ -567,7 +541,9 @@ TransferResult WriteArchive(Database& patients, const std::vector<PatientKey>& k
     if (!CreateSchema(archive)) return FailedRun(prompter, WriteFailedArchiveText());
     archive.ExecQuiet("DROP TABLE GlucoDetail;");
 
-    ReadSnapshot snapshot(patients);
+    // Other desks file into a server's book while the run reads it: every patient's row,
+    // sections, readings and details come from one moment.
+    Database::ReadSnapshot snapshot(patients, Database::ReadSnapshot::kLongRun);
     if (!snapshot.ok()) return FailedRun(prompter, OpenFailText(patients));
     const TableLayouts layouts = ReadTableLayouts(patients);
     for (const PatientKey& key : CollectPatients(patients, keys)) {

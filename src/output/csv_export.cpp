@@ -158,8 +158,10 @@ CsvBlock ReadCsvBlock(Database& patients, const PatientKey& key,
 CsvBlock BuildCsvBlock(Database& patients, const PatientKey& key,
                        const TransferPeriod& period, const Date& today) {
   FailureWatch watch(patients);
-  CsvBlock block = ReadCsvBlock(patients, key, period, today);
-  block.readFailed = watch.failed();
+  // The patient's row, readings and details from one moment, whatever other desks file.
+  Database::ReadSnapshot snapshot(patients);
+  CsvBlock block = snapshot.ok() ? ReadCsvBlock(patients, key, period, today) : CsvBlock{};
+  block.readFailed = watch.failed() || !snapshot.ok();
   return block;
 }
 
@@ -189,6 +191,10 @@ TransferResult ArchiveCsv(Database& patients, const std::vector<PatientKey>& key
   if (!patients.ok()) return FailedRun(prompter, {});
   SafeFileWriter out(path);
   if (!out.ok()) return FailedRun(prompter, WriteTargetText(out.problem(), NoPathText()));
+  // On a server the whole run reads one moment of the book: no patient renamed meanwhile is
+  // left out or written twice.
+  Database::ReadSnapshot snapshot(patients, Database::ReadSnapshot::kLongRun);
+  if (!snapshot.ok()) return FailedRun(prompter, OpenFailText(patients));
   TransferResult result;
   for (const PatientKey& key : CollectPatients(patients, keys)) {
     CsvBlock block = BuildCsvBlock(patients, key, period, today);

@@ -148,6 +148,12 @@ FhirBundle BuildFhirBundle(Database& patients, const PatientKey& key,
                            const TransferPeriod& period) {
   FhirBundle out;
   FailureWatch watch(patients);
+  // The patient's row, profile and readings from one moment, whatever other desks file.
+  Database::ReadSnapshot snapshot(patients);
+  if (!snapshot.ok()) {
+    out.readFailed = true;
+    return out;
+  }
   auto row = ReadPatientRow(patients, key);
   if (!row) {
     out.readFailed = watch.failed();

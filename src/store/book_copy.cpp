@@ -547,12 +547,8 @@ BookCopyResult CopyOpenBooks(Database& source, Database& target, const std::stri
   FailureWatch sourceWatch(source), targetWatch(target);
   auto failed = [&] { return sourceWatch.failed() || targetWatch.failed(); };
   // The source is read in one snapshot, whatever other desks do meanwhile.
-  if (!source.Exec(source.server() ? "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;" : "BEGIN;"))
-    return refuse(refused);
-  struct EndRead {
-    Database& db;
-    ~EndRead() { db.ExecQuiet("ROLLBACK;"); }
-  } endRead{source};
+  Database::ReadSnapshot snapshot(source);
+  if (!snapshot.ok()) return refuse(refused);
 
   Database::Transaction tx(target);
   if (!tx.ok()) return refuse(refused);

@@ -409,13 +409,16 @@ Database::Transaction::Transaction(Database& db) : db_(db) {
   open_ = db_.Exec(nested_ ? "SAVEPOINT meridane_tx;" : "BEGIN IMMEDIATE;");
 }
 
-Database::ReadSnapshot::ReadSnapshot(Database& db) : db_(db) {
-  if (db_.server() || !db_.ok() || sqlite3_get_autocommit(db_.handle()) == 0) return;
-  open_ = db_.ExecQuiet("BEGIN DEFERRED;");
+Database::ReadSnapshot::ReadSnapshot(Database& db, Length length) : db_(db) {
+  if (!db_.ok() || (length == kLongRun && !db_.server())) return;
+  inside_ = db_.server() ? db_.server_->InTransaction() : sqlite3_get_autocommit(db_.handle()) == 0;
+  if (inside_) return;
+  open_ = db_.server() ? db_.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;")
+                       : db_.ExecQuiet("BEGIN DEFERRED;");
 }
 
 Database::ReadSnapshot::~ReadSnapshot() {
-  if (open_) db_.ExecQuiet("COMMIT;");
+  if (open_) db_.ExecQuiet(db_.server() ? "ROLLBACK;" : "COMMIT;");
 }
 
 namespace {

@@ -194,19 +194,28 @@ class Database {
     bool nested_ = false;
   };
 
-  // Many reads of a file book as one: its lock is taken and its pages checked once instead
-  // of at every statement, and they all see the book as it was at the first. Writers wait
-  // (busy timeout) until it ends; keep it short. Nothing on a server or inside a transaction.
+  // Many reads as one, all seeing the book as it was at the first.
+  // - File: its lock is taken and its pages checked once instead of at every statement.
+  //   Writers wait (busy timeout) until it ends; keep it short.
+  // - Server: a read-only REPEATABLE READ transaction. Other desks go on writing; a patient
+  //   renumbered half-way through is seen whole, before or after, never half.
+  // Inside an open transaction it does nothing: that transaction already reads as one.
+  // A long run (a whole archive or export) reads a file without it: its lock would hold
+  // another writer past the busy timeout, and a file's book has one writer at a time anyway.
   class ReadSnapshot {
    public:
-    explicit ReadSnapshot(Database& db);
+    enum Length { kShort, kLongRun };
+    explicit ReadSnapshot(Database& db, Length length = kShort);
     ~ReadSnapshot();
     ReadSnapshot(const ReadSnapshot&) = delete;
     ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+    // False when a server could not start it: nothing read then may be trusted.
+    bool ok() const { return open_ || inside_ || !db_.server(); }
 
    private:
     Database& db_;
     bool open_ = false;
+    bool inside_ = false;
   };
 
  private:

@@ -77,5 +77,24 @@ TEST_F(DesksTest, APatientDeletedAtAnotherDeskIsNotRecreatedBySavingIt) {
   EXPECT_TRUE(Rows(db_, "SELECT * FROM GlucoDetail").empty());
 }
 
+// An export or a report reads one moment of the book: a reading filed at another desk
+// meanwhile stays out of it. Opened inside a transaction, a snapshot leaves that alone.
+TEST_F(DesksTest, ASnapshotReadsOneMomentWhileAnotherDeskFiles) {
+  auto seen = [&] { return Readings(front_).entries.size(); };
+  {
+    Database::ReadSnapshot snapshot(other_);
+    ASSERT_TRUE(snapshot.ok());
+    EXPECT_EQ(seen(), 1u);
+    ASSERT_GT(InsertReading(db_, "A1", {2024, 5, 1, 12, 0}, 140, 0, 0), 0);
+    EXPECT_EQ(seen(), 1u);
+  }
+  EXPECT_EQ(seen(), 2u);
+  Database::Transaction tx(other_);
+  { Database::ReadSnapshot inside(other_); }
+  ASSERT_GT(InsertReading(other_, "A1", {2024, 5, 1, 18, 0}, 150, 0, 0), 0);
+  EXPECT_TRUE(tx.Commit());
+  EXPECT_EQ(seen(), 3u);
+}
+
 }  // namespace
 }  // namespace meridane::test
