@@ -56,16 +56,15 @@ TEST(CliIntegrity, IdsThatShareATableNameAreRefusedAsExisting) {
 
 // ---- two programs at once ----
 
-// Runs `args` while the test holds a write transaction that `during` fills, committed
-// after `holdMs`: the command has to wait for it and then see what it wrote.
+// Runs `args` while the test holds the write transaction `sql` begins (and fills), committed
+// after 0.7 s: the command has to wait for it and then see what it wrote.
 CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args,
-                           const std::string& during, const char* begin, int holdMs) {
+                           const std::string& sql) {
   Database db = Database::OpenFile(box.databasePath());
-  EXPECT_TRUE(db.Exec(begin));
-  EXPECT_TRUE(db.Exec(during));
+  EXPECT_TRUE(db.Exec(sql));
   CliResult r;
   std::thread t([&] { r = box.Run(args); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
   EXPECT_TRUE(db.Exec("COMMIT;"));
   t.join();
   return r;
@@ -74,20 +73,18 @@ CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args
 TEST(CliIntegrity, CommandsWaitForAnotherWriterAndNeverDoubleAReadingOrAnId) {
   MERIDANE_FILE_BOOK_ONLY();
   Book b;
-  CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "SELECT 1;",
-                                 "BEGIN EXCLUSIVE;", 700);
+  CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "BEGIN EXCLUSIVE;");
   EXPECT_EQ(r.Rows().size(), 2u) << r.err;
   // The other program files the same reading and holds its transaction open meanwhile.
   r = RunAgainstWriter(
       b.box, {"readings", "add", "A1", "--at", "2024-04-01 07:00", "--value", "99"},
-      "INSERT INTO \"GA1\" VALUES(null, '2024-04-01 07:00:00', '99', '0', '-1');",
-      "BEGIN IMMEDIATE;", 700);
+      "BEGIN IMMEDIATE; INSERT INTO \"GA1\" VALUES(null, '2024-04-01 07:00:00', '99', '0', '-1');");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(b.Count("A1"), 3);
 
-  r = RunAgainstWriter(b.box, {"--yes", "patient", "add", "--name", "Bea", "--id", "B7"},
-                       "INSERT INTO Patient(fullName, IDNo) VALUES('Bert', 'B7');",
-                       "BEGIN IMMEDIATE;", 700);
+  r = RunAgainstWriter(
+      b.box, {"--yes", "patient", "add", "--name", "Bea", "--id", "B7"},
+      "BEGIN IMMEDIATE; INSERT INTO Patient(fullName, IDNo) VALUES('Bert', 'B7');");
   EXPECT_TRUE(Refused(r, "The ID exists."));
   Database db = Database::OpenFile(b.box.databasePath());
   EXPECT_EQ(Scalar(db, "SELECT count(*) FROM Patient WHERE IDNo='B7';"), "1");
