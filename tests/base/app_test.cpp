@@ -81,25 +81,21 @@ TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
 // Where the main window goes, which display warnings start-up shows, and the stepped
 // scrolling of small screens, for screens no test machine has.
 TEST(DisplayRules, PlacementWarningsAndScrollSteps) {
-  struct Case {
-    ScreenMetrics s;
-    int x, y, width, height;
-    bool dpi, res, large;
+  // A screen, then where the window goes and its DPI, resolution and large-DPI flags.
+  const std::pair<ScreenMetrics, MainWindowPlacement> cases[] = {
+      {{1920, 1080, 96}, {448, 156, 1024, 738, false, false, false}},
+      {{800, 600, 96}, {0, 0, 800, 570, false, true, false}},
+      {{1024, 768, 120}, {0, 0, 1024, 738, true, false, true}},
+      {{1024, 767, 96}, {0, 0, 1024, 737, false, true, false}},
+      {{1023, 768, 144}, {0, 0, 1023, 738, true, true, true}},
   };
-  const Case cases[] = {
-      {{1920, 1080, 96}, 448, 156, 1024, 738, false, false, false},
-      {{800, 600, 96}, 0, 0, 800, 570, false, true, false},
-      {{1024, 768, 120}, 0, 0, 1024, 738, true, false, true},
-      {{1024, 767, 96}, 0, 0, 1024, 737, false, true, false},
-      {{1023, 768, 144}, 0, 0, 1023, 738, true, true, true},
+  auto fields = [](const MainWindowPlacement& p) {
+    return std::tuple(p.x, p.y, p.width, p.height, p.dpiWarning, p.resolutionWarning,
+                      p.largeDpiLayout);
   };
-  for (const Case& c : cases) {
-    const MainWindowPlacement p = PlaceMainWindow(c.s);
-    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.dpiWarning, p.resolutionWarning,
-                       p.largeDpiLayout),
-              std::tie(c.x, c.y, c.width, c.height, c.dpi, c.res, c.large))
-        << c.s.width << "x" << c.s.height << "@" << c.s.dpi;
-  }
+  for (const auto& [s, want] : cases)
+    EXPECT_EQ(fields(PlaceMainWindow(s)), fields(want))
+        << s.width << "x" << s.height << "@" << s.dpi;
   EXPECT_TRUE(HomePageScrolls({800, 600, 120}));
   EXPECT_FALSE(HomePageScrolls({800, 600, 96}));
   // A tenth of the overhang: (783 - 600) / 10 down, (1048 - 800) / 10 across at 96 dpi.
