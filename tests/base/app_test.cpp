@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "base/data_paths.h"
 #include "base/display_rules.h"
@@ -66,7 +67,7 @@ TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
   home.Set(dir.root());
   std::string error;
   EXPECT_TRUE(EnsureDataFolder(&error));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Path("MeridData_Pro")));
+  EXPECT_TRUE(fs::is_directory(dir.Path("MeridData_Pro")));
   EXPECT_TRUE(EnsureDataFolder(&error));  // already there
 
   // A folder that cannot be made is reported, not thrown.
@@ -80,25 +81,21 @@ TEST(DataFolder, FromTheEnvironmentAndNeverFatal) {
 // Where the main window goes, which display warnings start-up shows, and the stepped
 // scrolling of small screens, for screens no test machine has.
 TEST(DisplayRules, PlacementWarningsAndScrollSteps) {
-  struct Case {
-    ScreenMetrics s;
-    int x, y, width, height;
-    bool dpi, res, large;
+  // A screen, then where the window goes and its DPI, resolution and large-DPI flags.
+  const std::pair<ScreenMetrics, MainWindowPlacement> cases[] = {
+      {{1920, 1080, 96}, {448, 156, 1024, 738, false, false, false}},
+      {{800, 600, 96}, {0, 0, 800, 570, false, true, false}},
+      {{1024, 768, 120}, {0, 0, 1024, 738, true, false, true}},
+      {{1024, 767, 96}, {0, 0, 1024, 737, false, true, false}},
+      {{1023, 768, 144}, {0, 0, 1023, 738, true, true, true}},
   };
-  const Case cases[] = {
-      {{1920, 1080, 96}, 448, 156, 1024, 738, false, false, false},
-      {{800, 600, 96}, 0, 0, 800, 570, false, true, false},
-      {{1024, 768, 120}, 0, 0, 1024, 738, true, false, true},
-      {{1024, 767, 96}, 0, 0, 1024, 737, false, true, false},
-      {{1023, 768, 144}, 0, 0, 1023, 738, true, true, true},
+  auto fields = [](const MainWindowPlacement& p) {
+    return std::tuple(p.x, p.y, p.width, p.height, p.dpiWarning, p.resolutionWarning,
+                      p.largeDpiLayout);
   };
-  for (const Case& c : cases) {
-    const MainWindowPlacement p = PlaceMainWindow(c.s);
-    EXPECT_EQ(std::tie(p.x, p.y, p.width, p.height, p.dpiWarning, p.resolutionWarning,
-                       p.largeDpiLayout),
-              std::tie(c.x, c.y, c.width, c.height, c.dpi, c.res, c.large))
-        << c.s.width << "x" << c.s.height << "@" << c.s.dpi;
-  }
+  for (const auto& [s, want] : cases)
+    EXPECT_EQ(fields(PlaceMainWindow(s)), fields(want))
+        << s.width << "x" << s.height << "@" << s.dpi;
   EXPECT_TRUE(HomePageScrolls({800, 600, 120}));
   EXPECT_FALSE(HomePageScrolls({800, 600, 96}));
   // A tenth of the overhang: (783 - 600) / 10 down, (1048 - 800) / 10 across at 96 dpi.
@@ -111,39 +108,23 @@ TEST(DisplayRules, PlacementWarningsAndScrollSteps) {
 
 // A fake install tree: prefix/bin (the program), prefix/share/meridane (the installed
 // guide), a build folder with the guide beside the program, and a working directory.
-struct GuideTree : test::TempFolder {
-  GuideTree() : TempFolder("guide") {
-    for (const char* d : {"usr/bin", "usr/share/meridane", "build/src/gui", "work"})
-      fs::create_directories(Path(d));
-  }
-  std::string Put(const std::string& dir) { return Write(dir + "/manual.pdf", "%PDF-1.4\n"); }
-};
-
 TEST(UserGuide, FoundWhereTheProgramRunsFromThenInTheWorkingDirectory) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> guides;  // folders (below the tree) holding a manual.pdf
-    std::string programDir;
-    std::string expected;  // folder of the guide found, "" for none
+  // Folders holding a manual.pdf, the program's folder, the folder of the guide found ("": none).
+  const std::tuple<std::vector<std::string>, std::string, std::string> cases[] = {
+      {{"usr/share/meridane"}, "usr/bin", "usr/share/meridane"},
+      {{"work"}, "usr/bin", "work"},
+      {{"usr/share/meridane", "work"}, "usr/bin", "usr/share/meridane"},  // installed one first
+      {{"build/src/gui", "work"}, "build/src/gui", "build/src/gui"},
+      {{"usr/share/meridane"}, "build/src/gui", ""},  // a build never takes an installed guide
+      {{}, "usr/bin", ""},
   };
-  const std::vector<Case> cases{
-      {"installed program finds the installed guide", {"usr/share/meridane"}, "usr/bin",
-       "usr/share/meridane"},
-      {"installed program, guide only in the working dir", {"work"}, "usr/bin", "work"},
-      {"installed guide wins over the working dir", {"usr/share/meridane", "work"}, "usr/bin",
-       "usr/share/meridane"},
-      {"build folder finds the guide beside the program", {"build/src/gui", "work"},
-       "build/src/gui", "build/src/gui"},
-      {"build folder does not pick up an installed guide elsewhere", {"usr/share/meridane"},
-       "build/src/gui", ""},
-      {"nothing anywhere", {}, "usr/bin", ""},
-  };
-  for (const Case& c : cases) {
-    GuideTree t;
-    for (const std::string& g : c.guides) t.Put(g);
-    std::string found = FindUserGuide(t.Path(c.programDir), t.Path("work"));
-    std::string want = c.expected.empty() ? "" : t.Path(c.expected + "/manual.pdf");
-    EXPECT_EQ(found, want) << c.name;
+  for (const auto& [guides, programDir, expected] : cases) {
+    TempFolder t("guide");
+    for (const char* d : {"usr/bin", "usr/share/meridane", "build/src/gui", "work"})
+      fs::create_directories(t.Path(d));
+    for (const std::string& g : guides) t.Write(g + "/manual.pdf", "%PDF-1.4\n");
+    const std::string want = expected.empty() ? "" : t.Path(expected + "/manual.pdf");
+    EXPECT_EQ(FindUserGuide(t.Path(programDir), t.Path("work")), want) << programDir << expected;
   }
 }
 

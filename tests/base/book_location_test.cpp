@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "base/book_location.h"
-#include "base/data_paths.h"
 #include "support/book.h"
 #include "support/env.h"
 #include "support/temp_folder.h"
@@ -19,12 +19,8 @@ constexpr const char* kRefused = "";  // the `where` of a case that must be refu
 
 TEST(BookLocation, ParsesFilesAndServersAndRefusesSecrets) {
   const std::string cwd = std::filesystem::current_path().string();
-  const struct {
-    std::string text;
-    Kind kind;
-    std::string where;   // kRefused: refused
-    std::string reason;  // a part of the refusal
-  } cases[] = {
+  // The text, the kind and place it names (kRefused: refused), a part of the refusal.
+  const std::tuple<std::string, Kind, std::string, std::string> cases[] = {
       {"relative/book.db", Kind::File, cwd + "/relative/book.db", ""},
       {"postgresql://db.clinic:5432/meridane?sslmode=verify-full", Kind::Server,
        "postgresql://db.clinic:5432/meridane?sslmode=verify-full", ""},
@@ -39,26 +35,23 @@ TEST(BookLocation, ParsesFilesAndServersAndRefusesSecrets) {
       {"mysql://h/m", Kind::File, kRefused, "mysql://"},
       {"/", Kind::File, kRefused, "is a folder"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
+  for (const auto& [text, kind, where, reason] : cases) {
+    SCOPED_TRACE(text);
     std::string error = "stale";
-    const auto location = ParseBookLocation(c.text, &error);
-    if (c.where == kRefused) {
+    const auto location = ParseBookLocation(text, &error);
+    if (where == kRefused) {
       EXPECT_FALSE(location);
-      EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+      EXPECT_NE(error.find(reason), std::string::npos) << error;
       EXPECT_EQ(error.find("secret"), std::string::npos) << error;
     } else {
       ASSERT_TRUE(location) << error;
-      EXPECT_EQ(*location, (BookLocation{c.kind, c.where}));
+      EXPECT_EQ(*location, (BookLocation{kind, where}));
     }
   }
 }
 
 TEST(BookLocation, DescriptionNeverShowsSecrets) {
-  const struct {
-    BookLocation location;
-    std::string shown;
-  } cases[] = {
+  const std::pair<BookLocation, std::string> cases[] = {
       {{Kind::File, "/x/Patients.db"}, "This computer (/x/Patients.db)"},
       {{Kind::Server, "postgresql://ann@db.clinic/meridane?sslmode=verify-full&sslkey=/k"},
        "Clinic server db.clinic:5432/meridane"},
@@ -66,7 +59,7 @@ TEST(BookLocation, DescriptionNeverShowsSecrets) {
       // Built by hand, never parsed: still nothing secret is shown.
       {{Kind::Server, "postgresql://ann:secret@h/m?password=secret2"}, "Clinic server h:5432/m"},
   };
-  for (const auto& c : cases) EXPECT_EQ(DescribeBookLocation(c.location), c.shown);
+  for (const auto& [location, shown] : cases) EXPECT_EQ(DescribeBookLocation(location), shown);
 }
 
 TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
@@ -75,26 +68,23 @@ TEST(BookLocation, OverrideThenEnvironmentThenDataFolder) {
   const BookLocation file{Kind::File, dir.Path("other.db")};
   const BookLocation server{Kind::Server, "postgresql://h/m"};
   const BookLocation home{Kind::File, dir.Path("Patients.db")};
-  const struct {
-    std::optional<BookLocation> override;
-    std::optional<std::string> env;
-    BookLocation current;
-    bool envRefused;
-  } cases[] = {
+  // The override, MERIDANE_BOOK, the book used, whether the variable is refused.
+  const std::tuple<std::optional<BookLocation>, std::optional<std::string>, BookLocation, bool>
+      cases[] = {
       {std::nullopt, std::nullopt, home, false},
       {std::nullopt, "", home, false},  // set but empty counts as unset
       {std::nullopt, "postgresql://h/m", server, false},
       {std::nullopt, "postgresql://u:pw@h/m", home, true},
       {file, "postgresql://h/m", file, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.env.value_or("(unset)"));
-    test::EnvOverride env("MERIDANE_BOOK", c.env);
-    SetBookLocationOverride(c.override);
-    EXPECT_EQ(CurrentBookLocation(), c.current);
+  for (const auto& [given, value, current, refused] : cases) {
+    SCOPED_TRACE(value.value_or("(unset)"));
+    test::EnvOverride env("MERIDANE_BOOK", value);
+    SetBookLocationOverride(given);
+    EXPECT_EQ(CurrentBookLocation(), current);
     std::string error;
     EnvironmentBookLocation(&error);
-    EXPECT_EQ(error.rfind("MERIDANE_BOOK cannot be used: ", 0) == 0, c.envRefused) << error;
+    EXPECT_EQ(error.rfind("MERIDANE_BOOK cannot be used: ", 0) == 0, refused) << error;
   }
   SetBookLocationOverride(std::nullopt);
 }

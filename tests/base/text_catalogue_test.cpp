@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "base/language_choice.h"
 #include "base/text_catalogue.h"
 #include "base/text_lookup.h"
+#include "support/env.h"
 #include "support/temp_folder.h"
 
 namespace meridane {
@@ -121,7 +121,7 @@ TEST(LanguageChoice, UsesTheCatalogueFolderAndRefusesUnknownLanguages) {
   dir.Write("de/LC_MESSAGES/meridane.mo", MoImage(kGerman));
   dir.Write("fr/LC_MESSAGES/meridane.mo", MoImage(kGerman).substr(0, 40));
   dir.Write("it/LC_MESSAGES/other.mo", MoImage(kGerman));
-  setenv("MERIDANE_LOCALE_DIR", dir.root().c_str(), 1);
+  test::EnvOverride locales("MERIDANE_LOCALE_DIR", dir.root());
   EXPECT_EQ(ShippedLanguages(LocaleFolder()), (std::vector<std::string>{"en", "de", "fr"}));
 
   EXPECT_EQ(UseLanguage("de").error, "");
@@ -133,7 +133,6 @@ TEST(LanguageChoice, UsesTheCatalogueFolderAndRefusesUnknownLanguages) {
     EXPECT_EQ(LookupText("Label", "Warning", "Warning"), "Warning");
   }
   EXPECT_NE(UseLanguage("xx").error.find("en, de, fr"), std::string::npos);
-  unsetenv("MERIDANE_LOCALE_DIR");
 }
 
 }  // namespace

@@ -7,10 +7,7 @@ namespace meridane {
 namespace {
 
 TEST(FillText, NamesInAnyOrderAndValuesNeverExpandedAgain) {
-  struct Case {
-    const char* text;
-    const char* expected;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"{a} then {b}", "1 then {a}"},
       {"{b} before {a}", "{a} before 1"},
       {"{a}{a}", "11"},
@@ -18,8 +15,8 @@ TEST(FillText, NamesInAnyOrderAndValuesNeverExpandedAgain) {
       {"no names", "no names"},
       {"}{a}", "}1"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(FillText(c.text, {{"a", "1"}, {"b", "{a}"}}), c.expected) << c.text;
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(FillText(text, {{"a", "1"}, {"b", "{a}"}}), expected) << text;
 }
 
 }  // namespace

@@ -1,6 +1,4 @@
 // A patient renumbered by an archive takes its stored readings and details along, on either book.
-#include <gtest/gtest.h>
-
 #include "cli/cli_harness.h"
 
 namespace meridane::test {

@@ -3,7 +3,7 @@
 // patient's readings must be: nothing lost, nothing doubled, nothing under another patient.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <array>
 #include <map>
 #include <random>
 #include <set>
@@ -22,7 +22,6 @@
 namespace meridane {
 namespace {
 
-namespace fs = std::filesystem;
 using Key = std::pair<DateTime, int>;  // minute and value: what makes a reading itself
 using Model = std::map<std::string, std::multiset<Key>>;
 
@@ -49,20 +48,16 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
   ScriptedPrompter prompter;
 
   // Patients: case variants of one ID (only the first may exist) and two sharing a name.
-  struct Candidate {
-    const char* name;
-    const char* id;
-    const char* medicalNo;
-  };
-  const Candidate candidates[] = {{"Ann", "abc", "1"}, {"Bob", "ABC", "2"}, {"Cy", "Abc", "3"},
-                                  {"Sam", "S1", "4"},  {"Sam", "S2", "5"},  {"Dee", "lucoDetail", "6"},
-                                  {"Eve", "E5", "7"}};
+  // Name, ID and medical record number of each.
+  const std::array<std::array<const char*, 3>, 7> candidates{
+      {{"Ann", "abc", "1"}, {"Bob", "ABC", "2"}, {"Cy", "Abc", "3"}, {"Sam", "S1", "4"},
+       {"Sam", "S2", "5"}, {"Dee", "lucoDetail", "6"}, {"Eve", "E5", "7"}}};
   Model model;
   std::map<int, std::string> byMedicalNo;
-  for (const Candidate& c : candidates) {
-    if (test::AddPatientByForm(db, c.name, c.id, c.medicalNo)) {
-      model[c.id];
-      byMedicalNo[std::stoi(c.medicalNo)] = c.id;
+  for (const auto& [name, id, medicalNo] : candidates) {
+    if (test::AddPatientByForm(db, name, id, medicalNo)) {
+      model[id];
+      byMedicalNo[std::stoi(medicalNo)] = id;
     }
   }
   // "lucoDetail" would name the file's detail table; a server keeps no table per patient.
@@ -84,8 +79,10 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
   auto fileOnce = [&](const std::string& id, const GlucoReading& r) {
     if (!model[id].count({r.at, r.gluco})) model[id].insert({r.at, r.gluco});
   };
-  const fs::path archive = Path("book.db");
+  const std::string archive = Path("book.db");
   for (int step = 0; step < 24; ++step) {
+    const std::vector<std::string> names = ListPatientNames(db);
+    const std::vector<PatientKey> keys(names.begin(), names.end());
     switch (pick(4)) {
       case 0: {  // a download for one patient
         const std::string& id = ids[pick(static_cast<int>(ids.size()))];
@@ -107,29 +104,25 @@ TEST_P(BookProperty, EveryPatientKeepsExactlyItsOwnReadings) {
         break;
       }
       case 2: {  // archive everybody, merge it straight back: nothing changes
-        std::vector<std::string> names = ListPatientNames(db);
         TransferPeriod all = TransferPeriod::WholeDays({2024, 1, 1}, {2024, 12, 31});
-        ASSERT_TRUE(WriteArchive(db, {names.begin(), names.end()}, all, archive.string(), prompter).ok);
-        MergeArchive(db, {names.begin(), names.end()}, all, archive.string(), prompter);
+        ASSERT_TRUE(WriteArchive(db, keys, all, archive, prompter).ok);
+        MergeArchive(db, keys, all, archive, prompter);
         break;
       }
       default: {  // a part of the year archived and merged into a second book
         TransferPeriod part = TransferPeriod::WholeDays({2024, 1 + pick(3), 1}, {2024, 3, 31});
-        std::vector<std::string> names = ListPatientNames(db);
-        ASSERT_TRUE(WriteArchive(db, {names.begin(), names.end()}, part, archive.string(), prompter).ok);
+        ASSERT_TRUE(WriteArchive(db, keys, part, archive, prompter).ok);
         dataFolder_.Switch(Path("other"));
         {
           Database other = test::FreshDatabase();
           ASSERT_TRUE(other.ok());
-          MergeArchive(other, {names.begin(), names.end()}, part, archive.string(), prompter);
+          MergeArchive(other, keys, part, archive, prompter);
           // Whatever arrived there is its own patient's, once.
-          Model there = BookContents(other);
-          for (auto& [id, set] : there) {
+          for (const auto& [id, set] : BookContents(other))
             for (const Key& k : set) {
               EXPECT_EQ(set.count(k), 1u) << id;
               EXPECT_EQ(model[id].count(k), 1u) << id << " has a reading that is not its own";
             }
-          }
         }
         dataFolder_.Switch(Path("MeridData_Pro"));
         break;

@@ -24,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <ranges>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -63,11 +64,8 @@ struct CliResult {
     std::istringstream in(out);
     for (std::string line; std::getline(in, line);) {
       if (line.empty()) continue;
-      std::vector<std::string> cells;
-      std::istringstream cellsIn(line);
-      for (std::string cell; std::getline(cellsIn, cell, '\t');) cells.push_back(cell);
-      if (line.back() == '\t') cells.emplace_back();
-      rows.push_back(std::move(cells));
+      auto& cells = rows.emplace_back();  // a trailing tab ends in an empty cell
+      for (auto cell : std::views::split(line, '\t')) cells.emplace_back(cell.begin(), cell.end());
     }
     return rows;
   }
@@ -78,6 +76,12 @@ inline ::testing::AssertionResult Exited(const CliResult& r, int status, const s
   if (r.status == status && r.err == err) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "status " << r.status << ", stderr \"" << r.err
                                        << "\"; expected " << status << ", \"" << err << "\"";
+}
+
+// The run was refused (status 1) with `part` in its message.
+inline ::testing::AssertionResult Refused(const CliResult& r, const std::string& part) {
+  if (r.status == 1 && Has(r.err, part)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "status " << r.status << ", stderr \"" << r.err << "\"";
 }
 
 // A file command's arguments over the whole of 2024, then the file's path.
@@ -111,9 +115,6 @@ class CliSandbox {
 
     std::vector<std::string> argStore{MERIDANE_CLI_PATH};
     argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStore) argv.push_back(a.data());
-    argv.push_back(nullptr);
 
     std::vector<std::string> envStore;
     for (char** e = environ; *e; ++e) {
@@ -128,9 +129,7 @@ class CliSandbox {
     envStore.push_back("HOME=" + root());
     // The messages compared are English, whatever language the developer's desktop speaks.
     envStore.push_back("LC_ALL=C.UTF-8");
-    std::vector<char*> envp;
-    for (auto& e : envStore) envp.push_back(e.data());
-    envp.push_back(nullptr);
+    std::vector<char*> argv = Pointers(argStore), envp = Pointers(envStore);
 
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
@@ -150,8 +149,7 @@ class CliSandbox {
       kill(pid, SIGKILL);
     }
     int ws = 0;
-    while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &ws, 0) < 0 && errno == EINTR) continue;
     r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
     r.out = Slurp(outPath);
     r.err = Slurp(errPath);
@@ -189,6 +187,14 @@ class CliSandbox {
   }
 
  private:
+  // The null-terminated array of C strings posix_spawn takes.
+  static std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> p;
+    for (auto& s : strings) p.push_back(s.data());
+    p.push_back(nullptr);
+    return p;
+  }
+
   TempFolder root_{"cli"};
   // On a server run, the sandbox's own book there.
   std::string book_ = ServerBookWanted() ? NewServerBookUri() : std::string();

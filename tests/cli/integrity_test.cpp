@@ -1,7 +1,6 @@
 // What a careful tester does to the book from outside: case-variant IDs, a second program
 // holding or taking the lock, a refused row in the middle of a download, damaged tables,
 // impossible archive values, hostile output paths and the file permissions.
-#include <gtest/gtest.h>
 #include <sys/stat.h>  // umask
 
 #include <chrono>
@@ -19,9 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A keyed connection of the test itself: "another program" on the same file.
-Database Other(const std::string& path) { return Database::OpenFile(path); }
-
+// Connections the test opens itself (Database::OpenFile) play "another program" on the file.
 std::string Scalar(Database& db, const std::string& sql) {
   Statement st = db.Prepare(sql);
   return st.Step() ? st.Text(0) : std::string("<none>");
@@ -36,7 +33,7 @@ struct Book {
     box.AddReading("A1", "2024-03-02 09:00", "130");
   }
   int Count(const std::string& id) {
-    Database db = Other(box.databasePath());
+    Database db = Database::OpenFile(box.databasePath());
     return std::stoi(Scalar(db, "SELECT count(*) FROM \"G" + id + "\";"));
   }
 };
@@ -46,11 +43,11 @@ struct Book {
 TEST(CliIntegrity, IdsThatShareATableNameAreRefusedAsExisting) {
   MERIDANE_FILE_BOOK_ONLY();
   Book b;
-  CliResult r = b.box.Run({"--yes", "patient", "add", "--name", "Other", "--id", "a1"});
-  EXPECT_TRUE(r.status == 1 && Has(r.err, "The ID exists.")) << r.err;
+  EXPECT_TRUE(Refused(b.box.Run({"--yes", "patient", "add", "--name", "Other", "--id", "a1"}),
+                      "The ID exists."));
   // A book written before IDs were compared without case: deleting the variant keeps A1's.
   {
-    Database db = Other(b.box.databasePath());
+    Database db = Database::OpenFile(b.box.databasePath());
     ASSERT_TRUE(db.Exec("INSERT INTO Patient(fullName, IDNo) VALUES('Old', 'a1');"));
   }
   ASSERT_EQ(b.box.Run({"--yes", "patient", "delete", "a1"}).status, 0);
@@ -59,16 +56,15 @@ TEST(CliIntegrity, IdsThatShareATableNameAreRefusedAsExisting) {
 
 // ---- two programs at once ----
 
-// Runs `args` while the test holds a write transaction that `during` fills, committed
-// after `holdMs`: the command has to wait for it and then see what it wrote.
+// Runs `args` while the test holds the write transaction `sql` begins (and fills), committed
+// after 0.7 s: the command has to wait for it and then see what it wrote.
 CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args,
-                           const std::string& during, const char* begin, int holdMs) {
-  Database db = Other(box.databasePath());
-  EXPECT_TRUE(db.Exec(begin));
-  EXPECT_TRUE(db.Exec(during));
+                           const std::string& sql) {
+  Database db = Database::OpenFile(box.databasePath());
+  EXPECT_TRUE(db.Exec(sql));
   CliResult r;
   std::thread t([&] { r = box.Run(args); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
   EXPECT_TRUE(db.Exec("COMMIT;"));
   t.join();
   return r;
@@ -77,54 +73,48 @@ CliResult RunAgainstWriter(CliSandbox& box, const std::vector<std::string>& args
 TEST(CliIntegrity, CommandsWaitForAnotherWriterAndNeverDoubleAReadingOrAnId) {
   MERIDANE_FILE_BOOK_ONLY();
   Book b;
-  CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "SELECT 1;",
-                                 "BEGIN EXCLUSIVE;", 700);
+  CliResult r = RunAgainstWriter(b.box, {"readings", "list", "A1"}, "BEGIN EXCLUSIVE;");
   EXPECT_EQ(r.Rows().size(), 2u) << r.err;
   // The other program files the same reading and holds its transaction open meanwhile.
   r = RunAgainstWriter(
       b.box, {"readings", "add", "A1", "--at", "2024-04-01 07:00", "--value", "99"},
-      "INSERT INTO \"GA1\" VALUES(null, '2024-04-01 07:00:00', '99', '0', '-1');",
-      "BEGIN IMMEDIATE;", 700);
+      "BEGIN IMMEDIATE; INSERT INTO \"GA1\" VALUES(null, '2024-04-01 07:00:00', '99', '0', '-1');");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(b.Count("A1"), 3);
 
-  r = RunAgainstWriter(b.box, {"--yes", "patient", "add", "--name", "Bea", "--id", "B7"},
-                       "INSERT INTO Patient(fullName, IDNo) VALUES('Bert', 'B7');",
-                       "BEGIN IMMEDIATE;", 700);
-  EXPECT_TRUE(r.status == 1 && Has(r.err, "The ID exists.")) << r.status << r.err;
-  Database db = Other(b.box.databasePath());
+  r = RunAgainstWriter(
+      b.box, {"--yes", "patient", "add", "--name", "Bea", "--id", "B7"},
+      "BEGIN IMMEDIATE; INSERT INTO Patient(fullName, IDNo) VALUES('Bert', 'B7');");
+  EXPECT_TRUE(Refused(r, "The ID exists."));
+  Database db = Database::OpenFile(b.box.databasePath());
   EXPECT_EQ(Scalar(db, "SELECT count(*) FROM Patient WHERE IDNo='B7';"), "1");
 }
 
 TEST(CliIntegrity, ALockHeldTooLongStoresNothingAndSaysSo) {
   MERIDANE_FILE_BOOK_ONLY();
   Book b;
-  Database db = Other(b.box.databasePath());
+  Database db = Database::OpenFile(b.box.databasePath());
   ASSERT_TRUE(db.Exec("BEGIN IMMEDIATE;"));
   CliResult r = b.box.Run({"readings", "add", "A1", "--at", "2024-05-01 07:00", "--value", "98"});
   ASSERT_TRUE(db.Exec("COMMIT;"));
-  EXPECT_TRUE(r.status == 1 && Has(r.err, "locked")) << r.status << r.err;
+  EXPECT_TRUE(Refused(r, "locked"));
   EXPECT_EQ(b.Count("A1"), 2);
 }
 
 // ---- downloads filed whole ----
-
-MeterRecord R(int gluco, int day, int hour, int no = 0) {
-  return MeterRecord{gluco, 2024, 6, day, hour, 0, 0, no, false};
-}
 
 TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
   MERIDANE_FILE_BOOK_ONLY();
   Book b;
   b.box.AddPatient("Pat", "P5", {"--medical-no", "5"});
   {
-    Database db = Other(b.box.databasePath());
+    Database db = Database::OpenFile(b.box.databasePath());
     for (const char* t : {"GA1", "GP5"})
       ASSERT_TRUE(db.Exec(std::string("CREATE TRIGGER no_") + t + " BEFORE INSERT ON \"" + t +
                           "\" WHEN CAST(NEW.gluco AS INTEGER) = 133 BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
   }
-  const std::vector<MeterRecord> records{R(131, 1, 8, 5), R(132, 1, 9, 5), R(133, 1, 10, 5),
-                                         R(134, 1, 11, 5), R(135, 1, 12, 5)};
+  std::vector<MeterRecord> records;  // of medical record number 5; the third one is refused
+  for (int h = 8; h <= 12; ++h) records.push_back(Rec(123 + h, 2024, 6, 1, h, 0, 0, 5));
   CliResult r = b.box.Run({"download", "--id", "A1", "--yes", "--meter-image",
                            b.box.WriteFile("p.bin", ImageText(records)), "--serial",
                            "MK72000001", "--no-pauses"});
@@ -143,7 +133,7 @@ TEST(CliIntegrity, ARefusedRowFilesNoneOfTheDownload) {
 void DamageReadingsTable(const std::string& dbPath, const std::string& id) {
   int page = 0, size = 0;
   {
-    Database db = Other(dbPath);
+    Database db = Database::OpenFile(dbPath);
     page = std::stoi(Scalar(db, "SELECT rootpage FROM sqlite_master WHERE name='G" + id + "';"));
     size = std::stoi(Scalar(db, "PRAGMA page_size;"));
   }
@@ -182,7 +172,7 @@ TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
   const std::string book = b.box.root() + "/book.db";
   b.box.Ok(WithYear({"archive", "--all"}, book));
   {
-    Database a = Other(book);
+    Database a = Database::OpenFile(book);
     // Impossible values, and readings the archive holds twice: each is merged once.
     for (const char* bad : {"'2024-11-45 99:99:00', 100", "'2024-02-30 10:00:00', 100",
                             "'2024-06-01 10:00:00', '12x'", "'2024-06-01 11:00:00', 12.5",
@@ -201,7 +191,7 @@ TEST(CliIntegrity, AMergeSkipsImpossibleReadingsAndRefusesBrokenTables) {
 
   // A readings table without its meal column: the patient is not counted as merged.
   {
-    Database a = Other(book);
+    Database a = Database::OpenFile(book);
     ASSERT_TRUE(a.Exec("DROP TABLE \"GA1\"; CREATE TABLE \"GA1\"(glucoDate DATETIME, gluco INTEGER);"
                        "INSERT INTO \"GA1\" VALUES('2024-07-01 08:00:00', 140);"));
   }
@@ -216,7 +206,7 @@ TEST(CliIntegrity, AMergeRefusesCaseVariantAndMalformedPatientKeys) {
   const std::string book = b.box.root() + "/book.db";
   b.box.Ok(WithYear({"archive", "--all"}, book));
   {
-    Database a = Other(book);
+    Database a = Database::OpenFile(book);
     ASSERT_TRUE(a.Exec("INSERT INTO Patient(fullName, IDNo) VALUES('Long', 'ABCDEFGHIJKLMN');"
                        "INSERT INTO Patient(fullName, IDNo) VALUES('Gone', NULL);"
                        "INSERT INTO Patient(fullName, IDNo) VALUES('Detail', 'lucoDetail');"));
@@ -306,14 +296,14 @@ TEST(CliIntegrity, AKilledRunLeavesAllOrNothing) {
   for (int ms : {150, 400, 900}) {
     b.box.Run({"readings", "add", "A1", "--file", file}, "", ms);
     b.box.Run(WithYear({"archive", "--all"}, archive), "", ms / 3);
-    Database db = Other(b.box.databasePath());
+    Database db = Database::OpenFile(b.box.databasePath());
     EXPECT_EQ(Scalar(db, "PRAGMA integrity_check;"), "ok");
     const int n = b.Count("A1");
     EXPECT_TRUE(n == 2 || n == whole) << n;
     // The archive is the old file or a whole new one, never a part of one.
     const std::string text = Slurp(archive);
     if (text != "previous archive") {
-      Database a = Other(archive);
+      Database a = Database::OpenFile(archive);
       EXPECT_EQ(Scalar(a, "SELECT count(*) FROM Patient;"), "1");
     }
   }
@@ -327,7 +317,7 @@ TEST(CliIntegrity, InitFailsWhenTheSchemaCannotBeCreated) {
   fs::create_directories(box.dataDir());
   {
     // A name the schema needs is taken by an index: that table cannot be created.
-    Database db = Other(box.databasePath());
+    Database db = Database::OpenFile(box.databasePath());
     ASSERT_TRUE(db.Exec("CREATE TABLE x(a); CREATE INDEX WorkingDateSchedule ON x(a);"));
   }
   CliResult r = box.Run({"init"});

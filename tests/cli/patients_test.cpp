@@ -1,5 +1,4 @@
 // End-to-end: meridane-cli init and patient add/edit/show/list/delete.
-#include <filesystem>
 #include <map>
 
 #include "cli/cli_harness.h"
@@ -32,10 +31,6 @@ class CliPatients : public ::testing::Test {
 // Every refusal of `patient add`: its status and the program's own message.
 TEST_F(CliPatients, AddRefusesWithTheWindowsMessagesAndWritesNothing) {
   const std::string name = "--name", id = "--id";
-  int files = 0;
-  auto json = [&](const std::string& text) {
-    return box.WriteFile("p" + std::to_string(files++) + ".json", text);
-  };
   const struct {
     std::vector<std::string> args;
     int status;
@@ -47,7 +42,8 @@ TEST_F(CliPatients, AddRefusesWithTheWindowsMessagesAndWritesNothing) {
       {{name, "", id, "A1", "--yes"}, 1, "* item is required\n"},
       {{name, "Ann O'Neil", id, "A1", "--no"}, 1, "* item cannot contain ' character.\n"},
       {{name, "Ann", id, "A1", "--yes", "--profile",
-        json(R"({"WorkingDateSchedule": {"preMealA": "10:00", "postMealA": "09:00"}})")},
+        box.WriteFile("p.json",
+                      R"({"WorkingDateSchedule": {"preMealA": "10:00", "postMealA": "09:00"}})")},
        1, "Time blocks setting error.\nPlease kindly modify your setting and save again.\n"},
       // Bad usage is status 2.
       {{name, "Ann", "--yes"}, 2, nullptr},
@@ -68,7 +64,8 @@ TEST_F(CliPatients, AddRefusesWithTheWindowsMessagesAndWritesNothing) {
   for (const char* bad : {"{not json", R"({"Hobbies": {}})", R"({"HealthRecord": {"glucoUnitt": 1}})",
                           R"({"HealthRecord": {"glucoUnit": "mg"}})",
                           R"({"WorkingDateSchedule": {"preMealA": "25:00"}})"})
-    EXPECT_EQ(Add({name, "Ann", id, "A1", "--yes", "--profile", json(bad)}).status, 2) << bad;
+    EXPECT_EQ(Add({name, "Ann", id, "A1", "--yes", "--profile", box.WriteFile("p.json", bad)}).status,
+              2) << bad;
   EXPECT_EQ(box.Run({"patient", "frobnicate"}).status, 2);
   EXPECT_EQ(box.Run({"patient", "list"}).out, "");
 

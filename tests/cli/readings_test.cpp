@@ -1,6 +1,4 @@
 // End-to-end: meridane-cli readings add/list/detail and demo.
-#include <set>
-
 #include "cli/cli_harness.h"
 
 namespace meridane::test {
