@@ -1,6 +1,5 @@
 #include <sqlcipher/sqlite3.h>
 
-#include <fstream>
 #include <map>
 
 #include "store/database_key.h"
@@ -141,19 +140,18 @@ void MakeOldLayout(Database& db, bool withAllColumns) {
 
 TEST_F(DataFolderTest, OldPatientLayoutIsUpgradedOnceWithEveryRow) {
   MERIDANE_FILE_BOOK_ONLY();
-  EnsureDataFolder();
-  {
-    Database db = OpenPatientDatabase();
-    MakeOldLayout(db, true);
-  }
   auto rowsOf = [&](Database& db) {
     return Column(db, "SELECT fullName||'|'||IDNo||'|'||medicalNo||'|'||birth||'|'||phone||'|'||"
                       "address||'|'||gender||'|'||meterSN||'|'||healthRecordEnable FROM Patient "
                       "ORDER BY IDNo;");
   };
-  Database old = OpenPatientDatabase();
-  const std::vector<std::string> before = rowsOf(old);
-  old = Database();
+  EnsureDataFolder();
+  std::vector<std::string> before;
+  {
+    Database old = OpenPatientDatabase();
+    MakeOldLayout(old, true);
+    before = rowsOf(old);
+  }
   ASSERT_EQ(before.size(), 2u);
 
   Database db = FreshDatabase();
