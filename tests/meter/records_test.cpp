@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "meter/emulator/emulated_backends.h"
 #include "meter/families/hiduart.h"
 #include "meter/families/mk72.h"
@@ -11,7 +8,6 @@
 #include "meter/link_result.h"
 #include "meter/meter_image.h"
 #include "support/meter_images.h"
-#include "support/temp_folder.h"
 
 namespace meridane {
 namespace {
