@@ -49,10 +49,8 @@ class PatientStoreTest : public BookTest {
 };
 
 TEST_F(PatientStoreTest, FormRulesRefuseWithTheProgramsMessages) {
-  EXPECT_EQ(Add(Form("", "A1")), FormSaveOutcome::Refused);
-  EXPECT_EQ(Add(Form("Ann", "")), FormSaveOutcome::Refused);
-  EXPECT_EQ(Add(Form("O'Hara", "A1")), FormSaveOutcome::Refused);
-  EXPECT_EQ(Add(Form("Ann", "A'1")), FormSaveOutcome::Refused);
+  for (auto [name, id] : {std::pair{"", "A1"}, {"Ann", ""}, {"O'Hara", "A1"}, {"Ann", "A'1"}})
+    EXPECT_EQ(Add(Form(name, id)), FormSaveOutcome::Refused) << name << "/" << id;
   EXPECT_EQ(prompter.texts(),
             (std::vector<std::string>{"* item is required", "* item is required",
                                       "* item cannot contain ' character.",
