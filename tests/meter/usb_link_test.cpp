@@ -21,10 +21,9 @@ SerialPortInfo Port(std::string path, std::string desc, int vid = -1, int pid = 
 }
 
 TEST(UsbLinkOpen, FirstBridgePortThatConfiguresIsUsed) {
-  auto meter =
-      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "AB12345678");
-  auto other =
-      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "CD12345678");
+  const Bytes image = test::SampleImage('P', 3);
+  auto meter = std::make_shared<MeterEmulator>(LinkKind::USB, image, "AB12345678");
+  auto other = std::make_shared<MeterEmulator>(LinkKind::USB, image, "CD12345678");
   EmulatedSerialBackend serial;
   serial.AddPort(Port("/dev/ttyS0", "ttyS0"));
   serial.AddPort(Port("/dev/ttyACM0", "Some modem", 0x1234, 0x5678));
