@@ -54,13 +54,11 @@ TEST_F(DownloadTest, UnknownSerialAsksAndOnlyASavedFormReceivesTheReadings) {
   DownloadReport r = Download();
   EXPECT_THAT(prompter.texts(), ElementsAre(kUnknownSerialText));
   EXPECT_THAT(formSerials, IsEmpty());  // Cancel opens no form
-  EXPECT_FALSE(r.stored);
-  EXPECT_EQ(table.count(), 0u);
+  EXPECT_EQ(std::make_tuple(r.stored, table.count()), std::make_tuple(false, 0u));
 
   r = Download();  // OK, but the form is closed without saving
   EXPECT_THAT(formSerials, ElementsAre(kSerial));
-  EXPECT_FALSE(r.stored);
-  EXPECT_EQ(table.count(), 0u);
+  EXPECT_EQ(std::make_tuple(r.stored, table.count()), std::make_tuple(false, 0u));
 
   newPatientId = "NEW1";
   r = Download();
@@ -95,8 +93,7 @@ TEST_F(DownloadTest, WithoutAReadableSerialNothingIsFiled) {
   Use(nullptr, nullptr);
   current.Clear();
   DownloadReport r = Download();
-  EXPECT_EQ(r.result, kDownloadNotConnected);
-  EXPECT_EQ(current.IDNo, "G1");
+  EXPECT_EQ(std::tie(r.result, current.IDNo), std::make_tuple(kDownloadNotConnected, "G1"));
   EXPECT_THAT(prompter.texts(), ElementsAre(kNotConnectedText));
 
   // A serial character the detection refuses: the download runs, but is discarded.
