@@ -16,8 +16,7 @@ class AddMedicineTest : public test::BookTest {
         "'0','0','0','0','0');");
   }
   std::string Enabled() {
-    Statement st = db_.Prepare("SELECT medicationEnable FROM Patient WHERE IDNo='A1';");
-    return st.Step() ? st.Text(0) : "?";
+    return test::Column(db_, "SELECT medicationEnable FROM Patient WHERE IDNo='A1';").at(0);
   }
 };
 
