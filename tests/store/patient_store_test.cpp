@@ -299,9 +299,7 @@ TEST_F(PatientStoreTest, IdsThatWouldShareStorageAreTaken) {
   ASSERT_TRUE(db.Exec("CREATE TABLE \"GOrphan\"(idx INTEGER PRIMARY KEY, glucoDate, gluco, meal, medicalNo);"));
   for (const char* id : {"abc", "ABC", "aBc", "lucoDetail", "LUCODETAIL", "orphan"})
     EXPECT_TRUE(IdNoTaken(db, id)) << id;
-  for (const char* id : {"Orphan", "abcd",
-                         "\xC3\xA4"
-                         "bc"})
+  for (const char* id : {"Orphan", "abcd", "\u00E4bc"})
     EXPECT_FALSE(IdNoTaken(db, id)) << id;
 
   ASSERT_EQ(Add(Form("Bob", "ABC")), FormSaveOutcome::Refused);
