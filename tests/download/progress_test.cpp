@@ -96,7 +96,8 @@ TEST_F(DownloadTest, ACancelOutsideABlockTransferStillStoresNothing) {
 TEST(MeterChoiceTest, OptionsAreCheckedAndTheFamilyFollowsTheImage) {
   TempFolder tmp("choice");
   const std::string personal = tmp.Write("p.bin", ImageText({Rec(100, 2024, 1, 2, 3, 4)}));
-  const std::string clinic = tmp.Write("m.bin", ImageText({Rec(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
+  const std::string clinic =
+      tmp.Write("m.bin", ImageText({Rec(100, 2024, 1, 2, 3, 4, 0, 7)}, true));
   struct Case {
     MeterOptions options;
     std::string error;  // empty: accepted

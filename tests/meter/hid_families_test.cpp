@@ -30,7 +30,7 @@ struct Options {
   EmulatorFaults faults;
   bool multiple = false;
   bool clinic = false;
-  std::size_t cancelAfterPauses = 0;  // 0: never
+  std::size_t cancelAfterPauses = 0;          // 0: never
   std::size_t bufferSize = kImageBufferSize;  // what the caller hands over
 };
 
@@ -90,7 +90,8 @@ TEST(Hid40Families, CountsThatCannotFitTheBufferAreRefusedBeforeTheBody) {
   // A smaller caller buffer is respected too, never overrun.
   Read r = ReadImage(LinkKind::MK72, test::SampleImage('P', 100), {.bufferSize = 300});
   EXPECT_EQ(r.result, LINK_READ_FAILED);
-  EXPECT_TRUE(std::all_of(r.buffer.begin() + 300, r.buffer.end(), [](auto b) { return b == 0xEE; }));
+  EXPECT_TRUE(
+      std::all_of(r.buffer.begin() + 300, r.buffer.end(), [](auto b) { return b == 0xEE; }));
 }
 
 TEST(Hid40Families, SlowBlocksAreAskedForAgainAndVanishedBlocksKept) {

@@ -15,8 +15,9 @@ const char* const kProfileTables[] = {
 
 PatientFormValues Form(const std::string& name, const std::string& id,
                        const std::string& medicalNo = "") {
-  return {.fullName = name, .IDNo = id, .medicalNo = medicalNo, .birth = {1961, 4, 30}, .phone = "0911",
-          .address = "12 O'Brien Street", .email = "ann@example.org", .meterSN = "SN0001"};
+  return {.fullName = name, .IDNo = id, .medicalNo = medicalNo, .birth = {1961, 4, 30},
+          .phone = "0911", .address = "12 O'Brien Street", .email = "ann@example.org",
+          .meterSN = "SN0001"};
 }
 
 // The profile editor as the form hands it over: opened, with these sections confirmed.
