@@ -47,14 +47,12 @@ TEST_F(DownloadTest, ClinicReadingsAreListedThenFiledOnceByMedicalRecordNumber) 
 
   EXPECT_THAT(Stored("P7"), IsEmpty());  // nothing is filed before the page is left
   ClinicStoreReport s = StoreClinicReadings(db, table);
-  EXPECT_EQ(s.inserted, 3);
-  EXPECT_EQ(s.unassigned, 1);
-  EXPECT_EQ(s.shared, 2);  // 042 is filed under neither sharer
+  // 042 is filed under neither sharer.
+  EXPECT_EQ(std::tie(s.inserted, s.unassigned, s.shared), std::make_tuple(3, 1, 2));
   EXPECT_THAT(Stored("P7"), ElementsAre(StoredRow{"2024-06-01 08:00:00", 650, 1 * 256 + 2, 7},
                                         StoredRow{"2024-06-01 09:00:00", 15, 2 * 256 + 2, 7}));
   EXPECT_THAT(Stored("Z0"), ElementsAre(StoredRow{"2024-06-01 12:00:00", 123, 3 * 256 + 2, 0}));
-  EXPECT_THAT(Stored("T1"), IsEmpty());
-  EXPECT_THAT(Stored("T2"), IsEmpty());
+  EXPECT_EQ(Stored("T1").size() + Stored("T2").size(), 0u);
 
   s = StoreClinicReadings(db, table);  // leaving the page again files nothing more
   EXPECT_EQ(s.inserted, 0);
@@ -99,15 +97,12 @@ TEST_F(DownloadTest, RefusedCommitReportsEveryReadingAsNotFiled) {
   clinic.entries = {GlucoReading{.at = {2024, 6, 1, 8, 0}, .gluco = 120, .medicalNo = 7},
                     GlucoReading{.at = {2024, 6, 1, 9, 0}, .gluco = 130, .medicalNo = 7}};
   ClinicStoreReport s = StoreClinicReadings(db, clinic);
-  EXPECT_EQ(s.inserted, 0);
-  EXPECT_EQ(s.insertFailures, 2);
+  EXPECT_EQ(std::tie(s.inserted, s.insertFailures), std::make_tuple(0, 2));
   EXPECT_THAT(Stored("P7"), IsEmpty());
 
   Attach(LinkKind::MK72, test::ImageOf({Rec(150, 2024, 5, 6, 8, 15)}), "MK72000009");
   DownloadReport r = Download();
-  EXPECT_EQ(r.inserted, 0);
-  EXPECT_EQ(r.insertFailures, 1);
-  EXPECT_FALSE(r.stored);
+  EXPECT_EQ(std::tie(r.inserted, r.insertFailures, r.stored), std::make_tuple(0, 1, false));
   EXPECT_THAT(Stored("P7"), IsEmpty());
   EXPECT_THAT(sqlErrors, Not(IsEmpty()));
 }

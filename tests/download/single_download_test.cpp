@@ -2,9 +2,6 @@
 // the rows that reach the patient's readings table.
 #include <gmock/gmock.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "download_fixture.h"
 #include "meter/families/hid40_protocol.h"
 #include "meter/link_factory.h"
@@ -31,8 +28,7 @@ TEST_F(DownloadTest, FilesEachValidReadingOnceWithItsSlotAndMealCode) {
          kSerial);
 
   DownloadReport r = Download();
-  EXPECT_EQ(r.result, kDownloadOk);
-  EXPECT_EQ(r.inserted, 4);
+  EXPECT_EQ(std::tie(r.result, r.inserted), std::make_tuple(kDownloadOk, 4));
   EXPECT_EQ(current.IDNo, "A1");  // the patient with the serial, nothing asked
   const std::vector<std::string> skipped{"1 damaged meter records were skipped and not filed."};
   EXPECT_EQ(prompter.texts(), skipped);
@@ -46,8 +42,7 @@ TEST_F(DownloadTest, FilesEachValidReadingOnceWithItsSlotAndMealCode) {
   // The same meter again: everything is stored already; nothing new, only the skip again.
   prompter.Clear();
   r = Download();
-  EXPECT_EQ(r.inserted, 0);
-  EXPECT_TRUE(r.stored);
+  EXPECT_EQ(std::tie(r.inserted, r.stored), std::make_tuple(0, true));
   EXPECT_EQ(prompter.texts(), skipped);
   EXPECT_EQ(Stored("A1").size(), 4u);
   EXPECT_THAT(sqlErrors, IsEmpty());
@@ -59,13 +54,11 @@ TEST_F(DownloadTest, UnknownSerialAsksAndOnlyASavedFormReceivesTheReadings) {
   DownloadReport r = Download();
   EXPECT_THAT(prompter.texts(), ElementsAre(kUnknownSerialText));
   EXPECT_THAT(formSerials, IsEmpty());  // Cancel opens no form
-  EXPECT_FALSE(r.stored);
-  EXPECT_EQ(table.count(), 0u);
+  EXPECT_EQ(std::make_tuple(r.stored, table.count()), std::make_tuple(false, 0u));
 
   r = Download();  // OK, but the form is closed without saving
   EXPECT_THAT(formSerials, ElementsAre(kSerial));
-  EXPECT_FALSE(r.stored);
-  EXPECT_EQ(table.count(), 0u);
+  EXPECT_EQ(std::make_tuple(r.stored, table.count()), std::make_tuple(false, 0u));
 
   newPatientId = "NEW1";
   r = Download();
@@ -100,16 +93,14 @@ TEST_F(DownloadTest, WithoutAReadableSerialNothingIsFiled) {
   Use(nullptr, nullptr);
   current.Clear();
   DownloadReport r = Download();
-  EXPECT_EQ(r.result, kDownloadNotConnected);
-  EXPECT_EQ(current.IDNo, "G1");
+  EXPECT_EQ(std::tie(r.result, current.IDNo), std::make_tuple(kDownloadNotConnected, "G1"));
   EXPECT_THAT(prompter.texts(), ElementsAre(kNotConnectedText));
 
   // A serial character the detection refuses: the download runs, but is discarded.
   Attach(LinkKind::MK72, test::ImageOf({Rec(99, 2024, 5, 7, 8, 15)}), "AB-3456789");
   prompter.Clear();
   r = Download();
-  EXPECT_EQ(r.result, kDownloadOk);
-  EXPECT_FALSE(r.stored);
+  EXPECT_EQ(std::tie(r.result, r.stored), std::make_tuple(kDownloadOk, false));
   EXPECT_TRUE(current.IDNo.empty());
   EXPECT_THAT(prompter.texts(), ElementsAre(kNotConnectedText));
   EXPECT_EQ(Stored("G1").size(), 1u);
@@ -181,11 +172,9 @@ TEST(MeterFamilyTable, ANewRowJoinsDetectionAfterTheBuiltInOrderAndTheCommandLin
 }
 
 TEST(MeterFamilyTable, TheShippedUdevRulesCoverEveryBuiltInFamily) {
-  std::ifstream in(std::string(MERIDANE_SOURCE_DIR) + "/packaging/udev/70-meridane-meters.rules");
-  std::stringstream shipped;
-  shipped << in.rdbuf();
   // When this fails after a row was added, write the expected text into the file.
-  EXPECT_EQ(shipped.str(), UdevRules(BuiltInMeterFamilies()));
+  EXPECT_EQ(Slurp(std::string(MERIDANE_SOURCE_DIR) + "/packaging/udev/70-meridane-meters.rules"),
+            UdevRules(BuiltInMeterFamilies()));
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
-#include <numeric>
 
 #include "meter/emulator/emulated_backends.h"
 #include "meter/families/hiduart.h"
@@ -32,7 +30,8 @@ struct Options {
   EmulatorFaults faults;
   bool multiple = false;
   bool clinic = false;
-  std::size_t cancelAfterPauses = 0;  // 0: never
+  std::size_t cancelAfterPauses = 0;          // 0: never
+  std::size_t bufferSize = kImageBufferSize;  // what the caller hands over
 };
 
 Read ReadImage(LinkKind kind, const Bytes& image, const Options& opt = {}) {
@@ -46,8 +45,9 @@ Read ReadImage(LinkKind kind, const Bytes& image, const Options& opt = {}) {
   auto link = MakeLink(kind, em->Context(&sleeper, &cancel, opt.multiple));
   Read out;
   EXPECT_EQ(link->Open(0), LINK_OK);
-  out.result = opt.clinic ? link->ReadClinicRecords(out.buffer, out.bytes, out.records)
-                          : link->ReadRecords(out.buffer, out.bytes, out.records);
+  const auto buffer = std::span(out.buffer).first(opt.bufferSize);
+  out.result = opt.clinic ? link->ReadClinicRecords(buffer, out.bytes, out.records)
+                          : link->ReadRecords(buffer, out.bytes, out.records);
   link->Close();
   EXPECT_EQ(em->hid.openNow(), 0);
   out.pausedMs = sleeper.TotalMs();
@@ -88,14 +88,10 @@ TEST(Hid40Families, CountsThatCannotFitTheBufferAreRefusedBeforeTheBody) {
     }
   }
   // A smaller caller buffer is respected too, never overrun.
-  auto em = MakeEmulatedMeter(LinkKind::MK72, test::SampleImage('P', 100), "AB12345678");
-  RecordingSleeper sleeper;
-  auto link = MakeLink(LinkKind::MK72, em->Context(&sleeper));
-  ASSERT_EQ(link->Open(0), LINK_OK);
-  Bytes small(400, 0xEE);
-  std::uint32_t bytes = 0, records = 0;
-  EXPECT_EQ(link->ReadRecords(std::span(small).first(300), bytes, records), LINK_READ_FAILED);
-  EXPECT_TRUE(std::all_of(small.begin() + 300, small.end(), [](auto b) { return b == 0xEE; }));
+  Read r = ReadImage(LinkKind::MK72, test::SampleImage('P', 100), {.bufferSize = 300});
+  EXPECT_EQ(r.result, LINK_READ_FAILED);
+  EXPECT_TRUE(
+      std::all_of(r.buffer.begin() + 300, r.buffer.end(), [](auto b) { return b == 0xEE; }));
 }
 
 TEST(Hid40Families, SlowBlocksAreAskedForAgainAndVanishedBlocksKept) {
@@ -254,11 +250,8 @@ Bytes UartReport(const Bytes& data, int n) {
 }
 
 TEST(HidMalformedAnswers, AreResultsNotOverruns) {
-  Bytes ready(40, 0);
-  ready[0] = kReportData;
-  ready[1] = 1;
-  ready[8] = 'P';
-  ready[9] = 3;
+  Bytes ready{kReportData, 1, 0, 0, 0, 0, 0, 0, 'P', 3};  // a header of three records
+  ready.resize(40);
   EXPECT_EQ(ReadScripted(LinkKind::MK72, {ready}), LINK_OK);
   EXPECT_EQ(ReadScripted(LinkKind::MK72, {Bytes(ready.begin(), ready.begin() + 20)}),
             LINK_READ_FAILED);  // short report

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-
 #include "meter/emulator/emulated_backends.h"
 #include "meter/families/hiduart.h"
 #include "meter/families/mk72.h"
@@ -11,7 +8,6 @@
 #include "meter/link_result.h"
 #include "meter/meter_image.h"
 #include "support/meter_images.h"
-#include "support/temp_folder.h"
 
 namespace meridane {
 namespace {
@@ -91,8 +87,7 @@ TEST(HidOpen, EnumerationSkipsUnusableInterfacesAndKeeps64) {
   for (int i = 0; i < 70; ++i) hid.AddInterface(Iface("dev" + std::to_string(i)), "Other");
   auto table = EnumerateHidInterfaces(hid);
   ASSERT_EQ(table.size(), kMaxHidInterfaces);
-  EXPECT_EQ(table.front().path, "dev0");
-  EXPECT_EQ(table.back().path, "dev63");
+  EXPECT_EQ(table.front().path + " " + table.back().path, "dev0 dev63");
 
   // A matching interface past the 64th is not reached; skipped ones are never opened.
   hid.AddInterface(Iface("late"), "MK72");

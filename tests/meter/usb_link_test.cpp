@@ -21,10 +21,9 @@ SerialPortInfo Port(std::string path, std::string desc, int vid = -1, int pid = 
 }
 
 TEST(UsbLinkOpen, FirstBridgePortThatConfiguresIsUsed) {
-  auto meter =
-      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "AB12345678");
-  auto other =
-      std::make_shared<MeterEmulator>(LinkKind::USB, test::SampleImage('P', 3), "CD12345678");
+  const Bytes image = test::SampleImage('P', 3);
+  auto meter = std::make_shared<MeterEmulator>(LinkKind::USB, image, "AB12345678");
+  auto other = std::make_shared<MeterEmulator>(LinkKind::USB, image, "CD12345678");
   EmulatedSerialBackend serial;
   serial.AddPort(Port("/dev/ttyS0", "ttyS0"));
   serial.AddPort(Port("/dev/ttyACM0", "Some modem", 0x1234, 0x5678));
@@ -77,9 +76,7 @@ TEST(UsbLinkOpen, BridgeRecognition) {
 }
 
 struct UsbRead {
-  LinkResult serialResult = LINK_OK, result = LINK_OK;
-  std::uint8_t length = 0;
-  Bytes serial = Bytes(12, 0);
+  LinkResult result = LINK_OK;
   std::uint32_t bytes = 0, records = 0;
   Bytes buffer = test::Buffer();
   bool openAfter = false;
@@ -87,16 +84,17 @@ struct UsbRead {
   std::vector<SerialTimeouts> timeouts;
 };
 
-UsbRead ReadUsb(const Bytes& image, EmulatorFaults faults = {}, std::string sn = "AB12345678",
-                bool cancelOnFirstPause = false) {
-  auto em = MakeEmulatedMeter(LinkKind::USB, image, sn, faults);
+UsbRead ReadUsb(const Bytes& image, EmulatorFaults faults = {}, bool cancelOnFirstPause = false) {
+  auto em = MakeEmulatedMeter(LinkKind::USB, image, "AB12345678", faults);
   RecordingSleeper sleeper;
   CancelFlag cancel{false};
   if (cancelOnFirstPause) sleeper.afterPause = [&](std::size_t) { cancel = true; };
   auto link = MakeLink(LinkKind::USB, em->Context(&sleeper, &cancel));
   UsbRead r;
   EXPECT_EQ(link->Open(0), LINK_OK);
-  r.serialResult = link->ReadSerialNumber(r.serial, r.length);
+  Bytes sn(12);
+  std::uint8_t length = 0;
+  link->ReadSerialNumber(sn, length);  // read first, as every download does
   r.result = link->ReadRecords(r.buffer, r.bytes, r.records);
   r.openAfter = link->GetHandle() != kInvalidLinkHandle;
   link->Close();
@@ -140,7 +138,7 @@ TEST(UsbLinkRead, DeviceGoneStallAndCancelCloseThePort) {
     EXPECT_EQ(r.result, result);
     EXPECT_FALSE(r.openAfter);
   }
-  UsbRead cancelled = ReadUsb(image, {}, "AB12345678", true);
+  UsbRead cancelled = ReadUsb(image, {}, true);
   EXPECT_EQ(cancelled.result, LINK_CANCELLED);
   EXPECT_FALSE(cancelled.openAfter);  // a cancel in the header closes the port
 }
@@ -154,6 +152,9 @@ struct PtyFixture {
   RecordingSleeper sleeper;
   CancelFlag cancel{false};
   std::unique_ptr<CCommUSB> link;
+  Bytes sn = Bytes(12, 0), buf = test::Buffer();
+  std::uint8_t len = 0;
+  std::uint32_t bytes = 0, records = 0;
 
   PtyFixture(const Bytes& image, const std::string& sn, EmulatorFaults faults = {}) {
     meter = std::make_shared<MeterEmulator>(LinkKind::USB, image, sn, faults);
@@ -162,11 +163,8 @@ struct PtyFixture {
     backend = std::make_unique<test::PtyBackend>(pty->path());
     link = std::make_unique<CCommUSB>(LinkContext{nullptr, backend.get(), &sleeper, &cancel});
   }
-  LinkResult ReadAll() {
-    Bytes buf = test::Buffer();
-    std::uint32_t bytes = 0, records = 0;
-    return link->ReadRecords(buf, bytes, records);
-  }
+  LinkResult ReadSerial() { return link->ReadSerialNumber(sn, len); }
+  LinkResult ReadAll() { return link->ReadRecords(buf, bytes, records); }
 };
 
 TEST(UsbLinkPty, ReadsSerialAndImageThroughTermios) {
@@ -175,16 +173,11 @@ TEST(UsbLinkPty, ReadsSerialAndImageThroughTermios) {
   ASSERT_TRUE(f.link) << "no pseudo-terminal";
   ASSERT_EQ(f.link->Open(0), LINK_OK);
   EXPECT_EQ(f.link->portPath(), f.pty->path());
-  Bytes sn(12);
-  std::uint8_t len = 0;
-  EXPECT_EQ(f.link->ReadSerialNumber(sn, len), LINK_OK);  // waits out the 3 s total timeout
-  EXPECT_EQ(len, 11);
-  EXPECT_EQ(std::string(sn.begin(), sn.begin() + 11), "XY123456789");
-  Bytes buf = test::Buffer();
-  std::uint32_t bytes = 0, records = 0;
-  EXPECT_EQ(f.link->ReadRecords(buf, bytes, records), LINK_OK);
-  EXPECT_EQ(records * 8 + 1, bytes);
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), buf.begin()));
+  EXPECT_EQ(f.ReadSerial(), LINK_OK);  // waits out the 3 s total timeout
+  EXPECT_EQ(std::string(f.sn.begin(), f.sn.begin() + f.len), "XY123456789");
+  EXPECT_EQ(f.ReadAll(), LINK_OK);
+  EXPECT_EQ(f.records * 8 + 1, f.bytes);
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), f.buf.begin()));
   EXPECT_EQ(f.link->GetHandle(), kInvalidLinkHandle);
   EXPECT_EQ(f.meter->commands(), (Bytes{'R', 'E'}));
 
@@ -206,9 +199,7 @@ TEST(UsbLinkPty, SilentMeterEmptyImageCancelAndUnplug) {
     PtyFixture f(test::SampleImage('P', c.n), "AB12345678", c.faults);
     ASSERT_TRUE(f.link);
     ASSERT_EQ(f.link->Open(0), LINK_OK);
-    Bytes sn(12);
-    std::uint8_t len = 0;
-    EXPECT_TRUE(!c.faults.silentSerial || f.link->ReadSerialNumber(sn, len) == LINK_READ_FAILED);
+    EXPECT_TRUE(!c.faults.silentSerial || f.ReadSerial() == LINK_READ_FAILED);
     std::thread user([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       f.cancel = true;

@@ -16,8 +16,7 @@ class AddMedicineTest : public test::BookTest {
         "'0','0','0','0','0');");
   }
   std::string Enabled() {
-    Statement st = db_.Prepare("SELECT medicationEnable FROM Patient WHERE IDNo='A1';");
-    return st.Step() ? st.Text(0) : "?";
+    return test::Column(db_, "SELECT medicationEnable FROM Patient WHERE IDNo='A1';").at(0);
   }
 };
 
@@ -32,11 +31,10 @@ TEST_F(AddMedicineTest, FirstAddCreatesTheRowThenFillsFreeSlots) {
   bool hasRow = false;
   Medications m = ReadMedications(db_, "A1", &hasRow);
   ASSERT_TRUE(hasRow);
-  EXPECT_EQ(m.oral, 1 << 17);
-  EXPECT_TRUE(m.oralCheck[0]);
-  EXPECT_EQ(m.oralName[0], "Sitagliptin");
-  EXPECT_EQ(m.insulin, 0);  // the other list keeps its defaults
-  EXPECT_EQ(m.insulinName[0], "Custom 1");
+  EXPECT_EQ(std::tie(m.oral, m.oralCheck[0], m.oralName[0]),
+            std::make_tuple(1 << 17, true, "Sitagliptin"));
+  // The other list keeps its defaults.
+  EXPECT_EQ(std::tie(m.insulin, m.insulinName[0]), std::make_tuple(0, "Custom 1"));
 
   // Built-in choices made earlier survive the update.
   ASSERT_TRUE(db_.Exec("UPDATE Medications SET oral='" + std::to_string((1 << 17) | 2) +
@@ -44,22 +42,20 @@ TEST_F(AddMedicineTest, FirstAddCreatesTheRowThenFillsFreeSlots) {
   EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "Sitagliptin"), AddMedicineResult::AlreadyListed);
   EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "O'Neil's blend"), AddMedicineResult::Added);
   m = ReadMedications(db_, "A1");
-  EXPECT_EQ(m.oral, 2 | (1 << 17) | (1 << 18));
-  EXPECT_EQ(m.oralName[1], "O'Neil's blend");
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "C"), AddMedicineResult::Added);
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "D"), AddMedicineResult::Added);
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", false, "E"), AddMedicineResult::NoFreeSlot);
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, "Degludec"), AddMedicineResult::Added);
+  EXPECT_EQ(std::tie(m.oral, m.oralName[1]),
+            std::make_tuple(2 | (1 << 17) | (1 << 18), "O'Neil's blend"));
+  using enum AddMedicineResult;
+  for (auto [insulin, name, want] : {std::tuple{false, "C", Added}, {false, "D", Added},
+                                     {false, "E", NoFreeSlot}, {true, "Degludec", Added}})
+    EXPECT_EQ(AddCustomMedicine(db_, "A1", insulin, name), want) << name;
   m = ReadMedications(db_, "A1");
-  EXPECT_EQ(m.insulin, 1 << 7);
-  EXPECT_EQ(m.oralName[3], "D");
+  EXPECT_EQ(std::tie(m.insulin, m.oralName[3]), std::make_tuple(1 << 7, "D"));
 }
 
 TEST_F(AddMedicineTest, RefusesUnknownPatientsAndBadNames) {
-  EXPECT_EQ(AddCustomMedicine(db_, "NOPE", true, "X"), AddMedicineResult::InvalidName);
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, ""), AddMedicineResult::InvalidName);
-  EXPECT_EQ(AddCustomMedicine(db_, "A1", true, std::string(21, 'x')),
-            AddMedicineResult::InvalidName);
+  for (auto [id, name] : {std::pair<std::string, std::string>{"NOPE", "X"}, {"A1", ""},
+                          {"A1", std::string(21, 'x')}})
+    EXPECT_EQ(AddCustomMedicine(db_, id, true, name), AddMedicineResult::InvalidName) << id << name;
   bool hasRow = true;
   ReadMedications(db_, "A1", &hasRow);
   EXPECT_FALSE(hasRow);

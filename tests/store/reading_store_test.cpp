@@ -1,5 +1,7 @@
 #include "store/reading_store.h"
 
+#include <algorithm>
+
 #include "store/patient_store.h"
 #include "support/fixtures.h"
 
@@ -20,9 +22,11 @@ class ReadingStoreTest : public BookTest {
   int64_t Insert(const DateTime& at, int gluco, int meal = 0, int medicalNo = 0) {
     return InsertReading(db, patient.IDNo, at, gluco, meal, medicalNo);
   }
-  ReadingTable Load(const SlotClassifier& classify = {}) {
+  ReadingTable Load(const std::string& id = "P1", const SlotClassifier& classify = {}) {
+    CPatientProfile p;
+    p.IDNo = id;
     ReadingTable t;
-    LoadReadings(db, patient, t, classify);
+    LoadReadings(db, p, t, classify);
     return t;
   }
   Database& db = db_;
@@ -32,17 +36,14 @@ class ReadingStoreTest : public BookTest {
 TEST_F(ReadingStoreTest, TablesOfUnusualIdsWork) {
   MERIDANE_FILE_BOOK_ONLY();
   for (const std::string id : {"A 1", "x-y-z", "Zoë-李", "O'Neil", "a\"b", "G; DROP TABLE Patient"}) {
-    CPatientProfile p;
-    p.IDNo = id;
     ASSERT_TRUE(EnsureReadingsTable(db, id)) << id;
     ASSERT_TRUE(EnsureReadingsTable(db, id)) << id;  // again: IF NOT EXISTS
     EXPECT_TRUE(db.TableExists("G" + id)) << id;
     EXPECT_EQ(InsertReading(db, id, {2024, 2, 29, 23, 59}, 120, 0x0301, 7), 1) << id;
-    ReadingTable t;
-    LoadReadings(db, p, t);
+    ReadingTable t = Load(id);
     ASSERT_EQ(t.count(), 1u) << id;
-    EXPECT_EQ(t.entries[0].at, (DateTime{2024, 2, 29, 23, 59}));
-    EXPECT_EQ(t.entries[0].medicalNo, 7);
+    EXPECT_EQ(std::tie(t.entries[0].at, t.entries[0].medicalNo),
+              std::make_tuple(DateTime{2024, 2, 29, 23, 59}, 7));
   }
   EXPECT_TRUE(db.TableExists("Patient"));
   EXPECT_TRUE(sqlErrors_.list.empty());
@@ -84,8 +85,7 @@ TEST_F(ReadingStoreTest, DetailNumbersAreStoredAsTheirTextAlwaysWasAndStaleBinds
   ASSERT_TRUE(st.Step());
   FailureWatch watch(db);
   st.Bind(1, "second");
-  EXPECT_TRUE(watch.failed());
-  EXPECT_TRUE(st.failed());
+  EXPECT_TRUE(watch.failed() && st.failed());
 }
 
 TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
@@ -94,7 +94,7 @@ TEST_F(ReadingStoreTest, MealCodeSplitsAndSavesBack) {
   Insert({2024, 3, 1, 6, 30}, 90, 0);     // unclassified
   Insert({2024, 3, 1, 23, 0}, 90, 2);     // slot 0, mark 2
   int calls = 0;
-  ReadingTable t = Load([&](const CPatientProfile& p, const DateTime& at) {
+  ReadingTable t = Load("P1", [&](const CPatientProfile& p, const DateTime& at) {
     ++calls;
     EXPECT_EQ(p.IDNo, "P1");
     return at.hour < 9 ? 1 : 7;
@@ -195,8 +195,7 @@ TEST_F(ReadingStoreTest, GrowsPastTheOldFixedCapacity) {
   }
   ReadingTable t = Load();
   EXPECT_EQ(t.count(), 10'050u);
-  EXPECT_TRUE(std::is_sorted(t.entries.begin(), t.entries.end(),
-                             [](const GlucoReading& a, const GlucoReading& b) { return a.at < b.at; }));
+  EXPECT_TRUE(std::ranges::is_sorted(t.entries, {}, &GlucoReading::at));
 }
 
 TEST_F(ReadingStoreTest, SavesComposeIntoACallersTransaction) {
