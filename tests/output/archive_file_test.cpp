@@ -100,12 +100,11 @@ TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
   EXPECT_FALSE(archive.TableExists("GlucoDetail"));
   EXPECT_EQ(Rows(archive, "SELECT * FROM Patient ORDER BY IDNo;"),
             Rows(db_, "SELECT * FROM Patient ORDER BY IDNo;"));
-  for (const char* t : kSections) {
-    // Ann's rows unchanged; Bob's flags are all "0", so none of his.
+  // Ann's rows unchanged; Bob's flags are all "0", so none of his.
+  for (const char* t : kSections)
     EXPECT_EQ(Rows(archive, std::string("SELECT * FROM ") + t + ";"),
               Rows(db_, std::string("SELECT * FROM ") + t + " WHERE IDNo='A1';"))
         << t;
-  }
   auto rows = Rows(archive, "SELECT * FROM \"GA1\";");
   ASSERT_EQ(rows.size(), 3u);
   ASSERT_EQ(rows[0].size(), 27u);

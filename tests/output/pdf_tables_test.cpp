@@ -13,7 +13,6 @@ using test::FindWord;
 using test::PdfFolder;
 using test::ReadWords;
 
-constexpr double kH = 841.89;
 
 ReportModel LogBook(int rows) {
   ReportModel r = test::AnnsLogBook();
@@ -74,7 +73,7 @@ TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
   for (const auto& w : words)
     if (std::abs(w.x - 415) < 0.01 && w.text != "Comments") pieces.push_back(&w);
   ASSERT_EQ(pieces.size(), 3u);
-  double y = kH - 95;
+  double y = 841.89 - 95;  // from the top of an A4 page
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(pieces[i]->text, comment.substr(30 * i, 30));
     EXPECT_NEAR(pieces[i]->y, y - 8 * i, 0.1);

@@ -87,8 +87,8 @@ TEST(DataList, CellTexts) {
   const DataListSet set =
       BuildDataListSet(Patient(false), t, {{2026, 3, 1}, {2026, 3, 9}}, ReportTargets{});
   ASSERT_EQ(set.columns.size(), 8u);
-  ASSERT_EQ(set.rows.size(), 3u);
-  const char* const first[] = {"03/09/2026",   "02:05 pm",     "95", "", "500.0,Metformin",
+  ASSERT_TRUE(set.rows.size() == 3 && set.rows[0].size() == 8) << set.rows.size();
+  const char* const first[] = {"03/09/2026",   "02:05 pm", "95", "", "500.0,Metformin",
                                "1:5,Moderate", "carbs,40; proteins,10", "tired;pizza"};
   for (int c = 0; c < 8; ++c) EXPECT_EQ(set.rows[0][c].text, first[c]) << c;
   EXPECT_EQ(set.rows[1][5].text, "");
