@@ -17,8 +17,6 @@ using namespace meridane;
 namespace {
 
 constexpr const char* kSerial = "MK72000001";
-const std::string kUnknownSerial =
-    "This serial number doesn't exist. Please maintain the user profile.";
 const std::string kCheckMode =
     "Please make sure the meter has switched to the communication mode "
     "and correctly connected to your computer.";
@@ -34,9 +32,6 @@ class DownloadPrompter : public ScriptedPrompter {
 };
 
 std::vector<std::uint8_t> Personal(int n) { return test::SampleImage(kPersonalMeterType, n); }
-std::vector<std::uint8_t> Clinic(const std::vector<MeterRecord>& readings) {
-  return test::ImageOf(readings, true);
-}
 
 // The stored readings of one patient as "YYYY-MM-DD HH:MM value".
 QStringList Stored(const std::string& id) {
@@ -77,9 +72,6 @@ struct Window {
     };
     Choose(kIndividual, download, std::move(form));
   }
-  void DownloadData() {
-    Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); });
-  }
 };
 
 }  // namespace
@@ -114,7 +106,8 @@ class DownloadTest : public QObject {
         shownSerial = static_cast<CAddEdit&>(d).fields().meterSN->text();
         return save ? test::PageScript::SaveForm("Bo New", "B7")(d) : int(QDialog::Rejected);
       });
-      QCOMPARE(t.prompter.texts().front(), kUnknownSerial);
+      QCOMPARE(t.prompter.texts().front(),
+               "This serial number doesn't exist. Please maintain the user profile.");
       QCOMPARE(shownSerial, cancel ? QString() : QString(kSerial));
       QCOMPARE(Stored("B7").size(), save ? 5 : 0);
       QCOMPARE(int(t.w.state().readings.count()), save ? 5 : 0);
@@ -189,9 +182,9 @@ class DownloadTest : public QObject {
                                             {120, 2024, 6, 1, 13, 5, 1, 12, false},
                                             {100, 2024, 6, 1, 10, 0, 0, 5, true},
                                             {15, 2024, 6, 2, 7, 30, 0, 5, false}};
-    t.Attach(LinkKind::VXA, Clinic(readings));
+    t.Attach(LinkKind::VXA, test::ImageOf(readings, true));
     for (int run = 0; run < 2; ++run) {
-      t.DownloadData();
+      t.Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); });
       QVERIFY(Stored("A1").size() == (run == 0 ? 0 : 2));  // nothing filed before leaving
       // The void reading left out; the rows' texts are the core's (tests/download).
       auto* page = qobject_cast<CMultipleDownloadPage*>(t.w.areaPage(kAreaClinic));
@@ -241,8 +234,8 @@ class DownloadTest : public QObject {
     for (bool yes : {true, false}) {
       Window t;
       test::AddPatient("Ann Lee", "A1", "5");
-      t.Attach(LinkKind::VXA, Clinic({{140, 2024, 6, 1, 8, 0, 0, 5, false}}));
-      t.DownloadData();
+      t.Attach(LinkKind::VXA, test::ImageOf({{140, 2024, 6, 1, 8, 0, 0, 5, false}}, true));
+      t.Choose(kMultiple, [](CPatientMain& p) { p.OnDownloadData(); });
       t.prompter.Clear();
       t.prompter.Push(yes ? PromptAnswer::Yes : PromptAnswer::No);
       t.w.close();

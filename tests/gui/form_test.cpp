@@ -5,8 +5,6 @@
 #include "gui_fixture.h"
 
 using namespace meridane;
-using test::FillForm;
-using test::StoredPatient;
 
 class FormTest : public QObject {
   Q_OBJECT
@@ -19,7 +17,7 @@ class FormTest : public QObject {
     QSignalSpy finished(&form, &QDialog::finished);
 
     // The form's rules and messages are the store's (tests/store); a refusal keeps it open.
-    FillForm(form, "Bo", "A1");
+    test::FillForm(form, "Bo", "A1");
     form.OnSave();
     QCOMPARE(finished.count(), 0);
     QCOMPARE(prompter.texts(), Texts{"The ID exists."});
@@ -28,7 +26,7 @@ class FormTest : public QObject {
     form.fields().medicalNo->clear();
     QTest::keyClicks(form.fields().medicalNo, "7x129");
     QCOMPARE(form.fields().medicalNo->text(), QString("712"));
-    FillForm(form, "Bo", "B1", "7");
+    test::FillForm(form, "Bo", "B1", "7");
     form.fields().address->setText("1 O'Brien Street");
     form.fields().female->setChecked(true);
     prompter.Clear();
@@ -36,19 +34,19 @@ class FormTest : public QObject {
     QCOMPARE(prompter.texts(), Texts{"Are you sure to save a new patient Bo(007)?"});
     QCOMPARE(finished.count(), 1);
     QVERIFY(form.result() == QDialog::Accepted && state.dataChanged);
-    const CPatientProfile p = StoredPatient("B1");
+    const CPatientProfile p = test::StoredPatient("B1");
     QCOMPARE(std::pair(p.address, p.gender), std::pair(std::string("1 O'Brien Street"), 1));
 
     // Answering No closes the form without writing.
     CAddEdit again(false, state, prompter, script.Runner());
     QSignalSpy againDone(&again, &QDialog::finished);
-    FillForm(again, "Cy", "C1");
+    test::FillForm(again, "Cy", "C1");
     prompter.Clear();
     prompter.Push(PromptAnswer::No);
     again.OnSave();
     QCOMPARE(prompter.texts(), Texts{"Are you sure to save a new patient Cy(---)?"});
     QVERIFY(againDone.count() == 1 && again.result() == QDialog::Rejected);
-    QVERIFY(StoredPatient("C1").fullName.empty());
+    QVERIFY(test::StoredPatient("C1").fullName.empty());
   }
 
   void deleteEmptiesTheCompletionList() {
@@ -69,14 +67,14 @@ class FormTest : public QObject {
     QCOMPARE(prompter.texts(), Texts{"Do you wanna to delete A1 from the PC?"});
     QVERIFY(wasAddAfterDelete && finished.count() == 0);
     QVERIFY(page.idEntry()->Ids().isEmpty() && state.current.IDNo.empty());
-    QVERIFY(StoredPatient("A1").fullName.empty());
+    QVERIFY(test::StoredPatient("A1").fullName.empty());
   }
 
   void editorStagingAndEditModeQuestions() {
     test::PageKit kit;
     auto& [folder, state, prompter, script] = kit;
     CAddEdit form(false, state, prompter, script.Runner());
-    FillForm(form, "Di", "D1");
+    test::FillForm(form, "Di", "D1");
     // First visit: a target range and 24-hour clock, confirmed with OK.
     script.Then([](QDialog& d) {
       auto& ed = static_cast<CAdvance&>(d);
@@ -99,7 +97,7 @@ class FormTest : public QObject {
     QCOMPARE(seenLow, QString("80"));
     QVERIFY(form.timeUnit());
     form.OnSave();
-    CPatientProfile p = StoredPatient("D1");
+    CPatientProfile p = test::StoredPatient("D1");
     QVERIFY(p.healthRecordEnable && p.timeUnit);
     QCOMPARE(p.healthRecord.preMealLow, 80.0);
 
@@ -125,7 +123,7 @@ class FormTest : public QObject {
     edit.OnSave();
     QCOMPARE(prompter.texts(), Texts{"Di(---) data is changed, Do you want to save it?"});
     QVERIFY(state.dataChanged);
-    p = StoredPatient("D1");
+    p = test::StoredPatient("D1");
     QCOMPARE(std::pair(p.phone, p.healthRecord.preMealHigh), std::pair(std::string("1234"), 140.0));
   }
 };

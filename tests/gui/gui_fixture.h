@@ -102,6 +102,18 @@ inline void FillForm(CAddEdit& form, const QString& name, const QString& id,
   form.fields().medicalNo->setText(medNo);
 }
 
+// Runs `act` on the modal dialog of kind W once it shows. A dialog the step left open (a
+// failed check returns early) is closed, so a failing step cannot hang the test.
+template <class W>
+void WhenShown(std::function<void(W&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!w) return WhenShown<W>(act);
+    act(*w);
+    if (w->isVisible()) static_cast<QDialog*>(w)->done(QDialog::Rejected);
+  });
+}
+
 // Each page met is handed to the next step in line; a page with no step left is closed
 // without an action.
 class PageScript {

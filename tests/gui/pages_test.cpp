@@ -59,24 +59,18 @@ class PagesTest : public QObject {
     ScriptedPrompter prompter;
     CMeridDemoXDlg w(prompter, {1280, 1024, 96});  // pages run with exec()
     w.Initialise();
-    // Each step waits for its page to be the modal one and acts outside the timer's own slot
-    // (a timer never fires inside itself); the home page's action runs the patient page.
-    int step = 0;
-    QTimer driver;
-    connect(&driver, &QTimer::timeout, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (auto* home = qobject_cast<CWelcome*>(modal); home && step == 0) {
-        ++step;
-        QTimer::singleShot(0, home->individualButton(), &QPushButton::click);
-      } else if (auto* page = qobject_cast<CPatientMain*>(modal); page && step == 1) {
-        ++step;
-        page->idEntry()->setText("A1");
-        QTimer::singleShot(0, page, &CPatientMain::OnViewReport);
-      }
+    // The home page's button runs the patient page, which is then waited for in its turn.
+    bool reported = false;
+    test::WhenShown<CWelcome>([&](CWelcome& home) {
+      test::WhenShown<CPatientMain>([&](CPatientMain& page) {
+        page.idEntry()->setText("A1");
+        page.OnViewReport();
+        reported = true;
+      });
+      home.individualButton()->click();
     });
-    driver.start(20);
     QVERIFY(w.EnterHomePage());
-    QCOMPARE(step, 2);
+    QVERIFY(reported);
     QCOMPARE(w.patientLabel()->text(), QString("Ann Lee (---)"));
   }
 

@@ -6,18 +6,6 @@
 
 using namespace meridane;
 
-namespace {
-// Runs `act` on the modal widget once it shows; `act` must end it.
-template <class W>
-void WhenShown(std::function<void(W&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-    if (!w) return WhenShown<W>(act);
-    act(*w);
-  });
-}
-}  // namespace
-
 class QuestionsTest : public QObject {
   Q_OBJECT
  private slots:
@@ -26,7 +14,7 @@ class QuestionsTest : public QObject {
       const bool yesNo = buttons == PromptButtons::YesNo;
       QtPrompter prompter;
       bool stayedOpen = false;
-      WhenShown<QMessageBox>([&](QMessageBox& box) {
+      test::WhenShown<QMessageBox>([&](QMessageBox& box) {
         QTest::keyClick(&box, Qt::Key_Escape);
         if (!box.isVisible()) return;  // answered Cancel
         QTest::keyClick(&box, Qt::Key_Escape);
@@ -46,7 +34,7 @@ class QuestionsTest : public QObject {
     QVERIFY(QDir().mkpath(last));
     RememberPdfSaveFolder(last + "/first.PDF");
     QString shownIn;
-    WhenShown<QFileDialog>([&](QFileDialog& d) {
+    test::WhenShown<QFileDialog>([&](QFileDialog& d) {
       shownIn = d.directory().absolutePath();
       d.reject();
     });

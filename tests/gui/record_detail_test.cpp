@@ -9,7 +9,6 @@ using namespace meridane;
 
 namespace {
 
-const std::string kInteger = "Please enter an integer.";
 const std::string kLeaveEditor = "Do you want to leave without saving the change?";
 
 GlucoReading Reading(int slot, int mark, int gluco = 142) {
@@ -23,21 +22,6 @@ CPatientProfile Patient() {
   p.IDNo = "A1";
   p.medications.insulin = 1 | 16;  // Glargine, Rapid
   return p;
-}
-
-// Runs `act` on the record detail editor once it is the modal window. The editor is closed
-// afterwards if the step left it open, so a failing step cannot hang the test.
-void WhenEditorOpens(std::function<void(CRecordDetail&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    auto* d = qobject_cast<CRecordDetail*>(QApplication::activeModalWidget());
-    if (!d) return;
-    poll->stop();
-    poll->deleteLater();
-    act(*d);
-    if (d->isVisible()) d->done(QDialog::Rejected);
-  });
-  poll->start(5);
 }
 
 }  // namespace
@@ -64,7 +48,7 @@ class RecordDetailTest : public QObject {
       ins->amount(1)->setText("60");
       ed.OnSave();
       QCOMPARE(ed.tabs()->currentIndex(), int(kDetailOral));
-      QCOMPARE(prompter.texts(), Texts{kInteger});
+      QCOMPARE(prompter.texts(), Texts{"Please enter an integer."});
       QVERIFY(ins->hint()->isHidden());
 
       // The limits of every page and their order are the core's; the window saves once all
@@ -137,7 +121,7 @@ class RecordDetailTest : public QObject {
     QCOMPARE(t.w.state().readings.count(), 2u);
     // No leaves the book as it was and reopens the patient from it; Yes stores the edit.
     for (bool yes : {false, true}) {
-      WhenEditorOpens([](CRecordDetail& ed) {
+      test::WhenShown<CRecordDetail>([](CRecordDetail& ed) {
         QVERIFY(ed.glucosePage()->slotList()->isEnabled());
         ed.glucosePage()->slotList()->setCurrentIndex(2);  // Before-Lunch
         ed.glucosePage()->comment()->setText("walk after breakfast");
@@ -160,7 +144,7 @@ class RecordDetailTest : public QObject {
     }
     // A saved reading keeps its slot; saved unchanged, nothing is stored.
     bool locked = false;
-    WhenEditorOpens([&](CRecordDetail& ed) {
+    test::WhenShown<CRecordDetail>([&](CRecordDetail& ed) {
       locked = !ed.glucosePage()->slotList()->isEnabled();
       ed.OnSave();
     });

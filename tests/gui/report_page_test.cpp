@@ -12,9 +12,6 @@ using namespace meridane;
 
 namespace {
 
-const std::string kRefusal =
-    "Please make sure your Start date is earlier than End date in the Time Blocks.";
-
 QVariant Data(const CReportGrid& g, int row, int col, int role = Qt::DisplayRole) {
   return g.model()->data(g.model()->index(row, col), role);
 }
@@ -128,7 +125,8 @@ class ReportPageTest : public QObject {
 
     // A start after the end is refused and both pickers return to the period.
     page.fromPicker()->setDate(ToQDate(AddDays(week.last, 1)));
-    QCOMPARE(prompter.texts(), Texts{kRefusal});
+    QCOMPARE(prompter.texts(),
+             Texts{"Please make sure your Start date is earlier than End date in the Time Blocks."});
     QCOMPARE(s.period, week);
     QCOMPARE(page.fromPicker()->date(), ToQDate(week.first));
     QCOMPARE(page.toPicker()->date(), ToQDate(week.last));

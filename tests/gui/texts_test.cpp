@@ -32,10 +32,8 @@ QStringList Unmarked(QWidget& page) {
   for (auto* g : page.findChildren<QGroupBox*>()) texts << g->title();
   for (auto* bar : page.findChildren<QTabBar*>())
     for (int i = 0; i < bar->count(); ++i) texts << bar->tabText(i);
-  QStringList out;
-  for (const QString& t : texts)
-    if (!t.startsWith(kMark) && !IsData(t)) out << t;
-  return out;
+  texts.removeIf([](const QString& t) { return t.startsWith(kMark) || IsData(t); });
+  return texts;
 }
 
 // Makes a fresh page each call; the kit's state and prompter go in as references.

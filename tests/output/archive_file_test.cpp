@@ -47,9 +47,9 @@ class ArchiveTest : public FilesFixture {
   }
 
   Table Book() {
-    Table all = PatientRows("SELECT * FROM Patient ORDER BY IDNo;");
+    Table all = Rows(db_, "SELECT * FROM Patient ORDER BY IDNo;");
     for (const char* t : kSections) {
-      auto rows = PatientRows(std::string("SELECT * FROM ") + t + " ORDER BY IDNo;");
+      auto rows = Rows(db_, std::string("SELECT * FROM ") + t + " ORDER BY IDNo;");
       all.insert(all.end(), rows.begin(), rows.end());
     }
     return all;
@@ -99,13 +99,12 @@ TEST_F(ArchiveTest, ArchiveHoldsFlaggedSectionsAndJoinedReadingsOnly) {
   ASSERT_TRUE(archive.ok());
   EXPECT_FALSE(archive.TableExists("GlucoDetail"));
   EXPECT_EQ(Rows(archive, "SELECT * FROM Patient ORDER BY IDNo;"),
-            PatientRows("SELECT * FROM Patient ORDER BY IDNo;"));
-  for (const char* t : kSections) {
-    // Ann's rows unchanged; Bob's flags are all "0", so none of his.
+            Rows(db_, "SELECT * FROM Patient ORDER BY IDNo;"));
+  // Ann's rows unchanged; Bob's flags are all "0", so none of his.
+  for (const char* t : kSections)
     EXPECT_EQ(Rows(archive, std::string("SELECT * FROM ") + t + ";"),
-              PatientRows(std::string("SELECT * FROM ") + t + " WHERE IDNo='A1';"))
+              Rows(db_, std::string("SELECT * FROM ") + t + " WHERE IDNo='A1';"))
         << t;
-  }
   auto rows = Rows(archive, "SELECT * FROM \"GA1\";");
   ASSERT_EQ(rows.size(), 3u);
   ASSERT_EQ(rows[0].size(), 27u);
@@ -163,7 +162,7 @@ TEST_F(ArchiveTest, RetrieveIntoFreshDatabaseRestoresEverythingAndTwiceAddsNothi
   EXPECT_EQ(second.readingsUpdated, 4);
   EXPECT_EQ(Book(), expected);
   EXPECT_EQ(Readings("A1"), annReadings);
-  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "3");
+  EXPECT_EQ(Rows(db_, "SELECT max(idx) FROM \"GA1\";")[0][0], "3");
 }
 
 TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
@@ -190,7 +189,7 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   // The file: every reading in idx order, each with its own details or the empty values.
   Database archive = Database::OpenFile(Path("many.db"));
   EXPECT_EQ(Rows(archive, "SELECT glucoDate, gluco, typeof(type), type, carbs, insulin, comment FROM \"GA1\";"),
-            PatientRows("SELECT r.glucoDate, r.gluco, 'integer', coalesce(d.type, -1), "
+            Rows(db_, "SELECT r.glucoDate, r.gluco, 'integer', coalesce(d.type, -1), "
                         "coalesce(d.carbs, 0), coalesce(d.insulin, ''), coalesce(d.comment, '') "
                         "FROM \"GA1\" r LEFT JOIN GlucoDetail d ON d.IDNo='A1' AND d.idx=r.idx "
                         "ORDER BY r.idx;"));
@@ -205,12 +204,12 @@ TEST_F(ArchiveTest, ManyReadingsKeepTheirOwnDetailsAcrossBatchesAndDuplicates) {
   EXPECT_EQ(r.readingsAdded, 253);
   EXPECT_EQ(r.readingsUpdated, 3);
   EXPECT_EQ(r.readingsSkipped, 1);
-  EXPECT_EQ(PatientRows("SELECT meal FROM \"GA1\" WHERE gluco=999;"), (Table{{"512"}}));
+  EXPECT_EQ(Rows(db_, "SELECT meal FROM \"GA1\" WHERE gluco=999;"), (Table{{"512"}}));
   Run(db_, "DELETE FROM \"GA1\" WHERE gluco=999;", {});
   EXPECT_EQ(Readings("A1"), all);
   // The new readings are numbered after the stored ones, in the archive's order.
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\" WHERE idx=5;")[0][0], "61");
-  EXPECT_EQ(PatientRows("SELECT max(idx) FROM \"GA1\";")[0][0], "257");
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\" WHERE idx=5;")[0][0], "61");
+  EXPECT_EQ(Rows(db_, "SELECT max(idx) FROM \"GA1\";")[0][0], "257");
 }
 
 TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient) {
@@ -232,10 +231,10 @@ TEST_F(ArchiveTest, MergeNeverFilesUnderAnotherPatientAndRollsBackAFailedPatient
   EXPECT_FALSE(r.dataChanged);
   EXPECT_EQ(prompter_.texts().size(), 2u);
   EXPECT_FALSE(sqlErrors_.list.empty()) << "the database's own message is shown";
-  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;"), (Table{{"Zed"}}));
-  EXPECT_EQ(PatientRows("SELECT gluco FROM \"GA1\";"), (Table{{"150"}}));
-  EXPECT_TRUE(PatientRows("SELECT * FROM \"GB2\";").empty());
-  EXPECT_TRUE(PatientRows("SELECT * FROM GlucoDetail;").empty());
+  EXPECT_EQ(Rows(db_, "SELECT fullName FROM Patient;"), (Table{{"Zed"}}));
+  EXPECT_EQ(Rows(db_, "SELECT gluco FROM \"GA1\";"), (Table{{"150"}}));
+  EXPECT_TRUE(Rows(db_, "SELECT * FROM \"GB2\";").empty());
+  EXPECT_TRUE(Rows(db_, "SELECT * FROM GlucoDetail;").empty());
 }
 
 TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
@@ -269,7 +268,7 @@ TEST_F(ArchiveTest, NamesakesAreMergedEachIntoItselfAndNeverByGuess) {
   EXPECT_EQ(prompter_.texts().size(), 1u);
   EXPECT_EQ(Rows(db_, "SELECT count(*) FROM \"GA1\";"), (Table{{"2"}}));
   EXPECT_FALSE(db_.TableExists("GZ9"));
-  EXPECT_EQ(PatientRows("SELECT IDNo FROM Patient ORDER BY IDNo;"), (Table{{"A1"}, {"A2"}}));
+  EXPECT_EQ(Rows(db_, "SELECT IDNo FROM Patient ORDER BY IDNo;"), (Table{{"A1"}, {"A2"}}));
 }
 
 }  // namespace

@@ -93,13 +93,11 @@ TEST_F(CsvExportTest, ValuesAtTheValidBoundsInBothUnitsAndBothClockForms) {
   AddPatient("Mg", "M1", "0");
   AddPatient("Mmol", "M2", "1");
   AddHealthRecord("M2", "0");
+  // Day, hour, minute, value.
   for (const char* id : {"M1", "M2"})
-    for (auto [at, gluco] : {std::pair{At(2024, 3, 1, 0, 30), 19},
-                             {At(2024, 3, 1, 12, 5), 20},
-                             {At(2024, 3, 1, 13, 0), 600},
-                             {At(2024, 3, 1, 23, 59), 601},
-                             {At(2024, 3, 2, 8, 0), 100}})
-      AddReading(id, at, gluco);
+    for (auto [d, h, m, gluco] : {std::array{1, 0, 30, 19}, {1, 12, 5, 20}, {1, 13, 0, 600},
+                                  {1, 23, 59, 601}, {2, 8, 0, 100}})
+      AddReading(id, At(2024, 3, d, h, m), gluco);
   EXPECT_EQ(ReadingLines("Mg"),
             (std::vector<std::string>{"1,03/01/2024,12:30 am,LO,", "2,03/01/2024,12:05 pm,20,",
                                       "3,03/01/2024,01:00 pm,600,", "4,03/01/2024,11:59 pm,HI,",
@@ -114,12 +112,9 @@ TEST_F(CsvExportTest, ValuesAtTheValidBoundsInBothUnitsAndBothClockForms) {
 TEST_F(CsvExportTest, BothBoundsIncludedOneSecondOutsideLeftOutNumbersConsecutive) {
   AddPatient("Pat", "P1");
   // Before, at the start, at the end, after, and one stored last that is not sorted.
-  for (auto [at, gluco] : {std::pair{At(2024, 5, 1, 7, 59), 101},
-                           {At(2024, 5, 1, 8, 0), 102},
-                           {At(2024, 5, 3, 9, 0), 103},
-                           {At(2024, 5, 3, 9, 1), 104},
-                           {At(2024, 5, 2, 10, 0), 105}})
-    AddReading("P1", at, gluco);
+  for (auto [d, h, m, gluco] : {std::array{1, 7, 59, 101}, {1, 8, 0, 102}, {3, 9, 0, 103},
+                                {3, 9, 1, 104}, {2, 10, 0, 105}})
+    AddReading("P1", At(2024, 5, d, h, m), gluco);
   TransferPeriod p{At(2024, 5, 1, 8, 0), 0, At(2024, 5, 3, 9, 0), 0};
   EXPECT_EQ(ReadingLines("Pat", p),
             (std::vector<std::string>{"1,05/01/2024,08:00,102,", "2,05/03/2024,09:00,103,",
@@ -176,7 +171,6 @@ TEST_F(CsvExportTest, ArchiveRunSeparatesPatientsWithStoredReadingsOnly) {
     AddPatient(name, id);
   AddReading("H1", At(2024, 6, 1, 8, 0), 110);
   AddReading("O1", At(2019, 6, 1, 8, 0), 111);  // stored, but outside the range
-  const TransferPeriod& p = k2024;
 
   ScriptedPrompter prompter;
   const std::string path = Path("all.csv");
@@ -184,15 +178,15 @@ TEST_F(CsvExportTest, ArchiveRunSeparatesPatientsWithStoredReadingsOnly) {
   auto names = CollectPatients(db_, {"Out", kAllPatients, "Has"});
   ASSERT_EQ(names.size(), 3u);
   EXPECT_EQ(names, CollectPatients(db_, {}, true));
-  TransferResult r = ArchiveCsv(db_, names, p, path, prompter, kToday);
+  TransferResult r = ArchiveCsv(db_, names, k2024, path, prompter, kToday);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.patients * 10 + r.readingsWritten, 31);
 
   std::string expected;
   for (const auto& n : names)
-    expected += Block(n.fullName, p) + (n.fullName == "Empty" ? "" : "\r\n\r\n\r\n\r\n");
+    expected += Block(n.fullName, k2024) + (n.fullName == "Empty" ? "" : "\r\n\r\n\r\n\r\n");
   EXPECT_EQ(Slurp(path), expected);
-  EXPECT_EQ(Lines(Block("Out", p))[3], "Total Number of Readings in Data File:0");
+  EXPECT_EQ(Lines(Block("Out", k2024))[3], "Total Number of Readings in Data File:0");
 }
 
 TEST_F(CsvExportTest, PageRunsChooseTheFormatByTheLastCharacterAndGuardPaths) {
@@ -226,7 +220,7 @@ TEST_F(CsvExportTest, PageRunsChooseTheFormatByTheLastCharacterAndGuardPaths) {
   req.mode = TransferMode::Archive;
   req.all = true;
   EXPECT_FALSE(RunTransfer(req, prompter).ok);
-  EXPECT_EQ(PatientRows("SELECT fullName FROM Patient;").size(), 1u);
+  EXPECT_EQ(Rows(db_, "SELECT fullName FROM Patient;").size(), 1u);
 
   // A folder that does not exist.
   prompter.Clear();

@@ -225,11 +225,10 @@ TEST_F(FhirBundleTest, OneObservationPerReadingOfThePeriodWithResolvableReferenc
   ASSERT_EQ(observations.size(), 3u);
   const json& first = observations[0];
   const json& patient = byUrl.at(first["subject"]["reference"]);
-  EXPECT_EQ(patient["resourceType"], "Patient");
-  EXPECT_EQ(patient["identifier"][0]["value"], "A1");
-  EXPECT_EQ(patient["identifier"][1]["value"], "012");
-  EXPECT_EQ(patient["gender"], "female");
-  EXPECT_EQ(patient["birthDate"], "1980-02-03");
+  for (auto [at, want] : {std::pair{"/resourceType", "Patient"}, {"/identifier/0/value", "A1"},
+                          {"/identifier/1/value", "012"}, {"/gender", "female"},
+                          {"/birthDate", "1980-02-03"}})
+    EXPECT_EQ(patient.value(json::json_pointer(at), ""), want) << at;
   EXPECT_EQ(byUrl.at(first["device"]["reference"])["serialNumber"], "SN77");
 
   const struct {

@@ -44,12 +44,11 @@ class FilesFixture : public DataFolderTest {
   void AddPatient(const std::string& name, const std::string& id, const std::string& timeUnit = "1",
                   const std::string& flags = "00000000", const std::string& meterSN = "SN1",
                   const std::string& medicalNo = "007") {
-    Database& db = db_;
     std::vector<std::string> v{name,  id,      medicalNo, "1980-02-03", "555-1", "1 Main St",
                                "1",   "a@b.c", meterSN,   timeUnit};
     for (char f : flags) v.emplace_back(1, f);
-    Run(db, "INSERT INTO Patient VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);", v);
-    ASSERT_TRUE(EnsureReadingsTable(db, id));
+    Run(db_, "INSERT INTO Patient VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?);", v);
+    ASSERT_TRUE(EnsureReadingsTable(db_, id));
   }
 
   void AddHealthRecord(const std::string& id, const std::string& glucoUnit) {
@@ -69,10 +68,6 @@ class FilesFixture : public DataFolderTest {
     d.IDNo = id;
     d.idx = idx;
     ASSERT_TRUE(WriteDetail(db_, id, idx, d));
-  }
-
-  std::vector<std::vector<std::string>> PatientRows(const std::string& sql) {
-    return Rows(db_, sql);
   }
 
   Database db_;  // the current folder's patient database, kept open: keying costs time

@@ -41,14 +41,11 @@ std::vector<double> Values(const ReportModel& r) {
 TEST(PdfChartPages, TrendAndStandardDayPlotOnlyValidReadingsInsideThePeriod) {
   // The day before, LO, both bounds, HI, the last minute of the period and the one after.
   Fixture f;
-  for (auto [at, gluco] : {std::pair<DateTime, int>{{2026, 10, 31, 23, 59}, 120},
-                           {{2026, 11, 10, 8, 0}, 19},
-                           {{2026, 11, 10, 9, 0}, 20},
-                           {{2026, 11, 10, 10, 0}, 600},
-                           {{2026, 11, 10, 11, 0}, 601},
-                           {{2026, 11, 30, 23, 59}, 150},
-                           {{2026, 12, 1, 0, 0}, 130}})
-    f.Add(at, gluco);
+  // Month, day, hour, minute, value.
+  for (auto [mo, d, h, m, gluco] : {std::array{10, 31, 23, 59, 120}, {11, 10, 8, 0, 19},
+                                    {11, 10, 9, 0, 20}, {11, 10, 10, 0, 600}, {11, 10, 11, 0, 601},
+                                    {11, 30, 23, 59, 150}, {12, 1, 0, 0, 130}})
+    f.Add({2026, mo, d, h, m}, gluco);
   EXPECT_EQ(Values(f.Build(kReportTrend)), (std::vector<double>{20, 600, 150}));
   EXPECT_EQ(Values(f.Build(kReportStandardDay)), (std::vector<double>{20, 600, 150}));
 

@@ -65,9 +65,7 @@ TEST(PdfText, LatinTwoWithQuestionMarksForEverythingElse) {
                          {"\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xA3\xF3\x64\xBC"},
                          {"\xE6\x97\xA5\xE6\x9C\xAC", "??"},
                          {"\xF0\x9F\x98\x80!", "?!"},
-                         {"a\xFF"
-                          "b\xC3",
-                          "a?b?"}})
+                         {"a\xFF\x62\xC3", "a?b?"}})  // 0x62: "b" after a stray byte
     EXPECT_EQ(ToLatin2(in), out) << in;
 }
 
@@ -155,9 +153,7 @@ TEST(PdfScripts, WidthsAndFallbacksOfMixedText) {
   std::vector<PdfRun> runs = bare.SplitRuns("\xC5\x81\xC3\xA8\xE7\x8E\x8B\ttab", false);
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].font, nullptr);
-  EXPECT_EQ(runs[0].bytes,
-            "\xA3??"
-            " tab");
+  EXPECT_EQ(runs[0].bytes, "\xA3?? tab");
 }
 
 // Many CJK characters are built from parts that must be embedded with them, or they read

@@ -13,15 +13,14 @@
 
 namespace meridane::test {
 
-// A grid of the given cell texts, as the report sets hold them.
-inline GridSet GridOf(const std::vector<std::vector<std::string>>& rows) {
-  GridSet g;
-  for (const auto& cells : rows) {
-    GridRow row;
+// Grid rows of the given cell texts, as the report sets hold them.
+inline std::vector<GridRow> RowsOf(const std::vector<std::vector<std::string>>& texts) {
+  std::vector<GridRow> rows;
+  for (const auto& cells : texts) {
+    GridRow& row = rows.emplace_back();
     for (const auto& c : cells) row.push_back(GridCell{c, {}, {}});
-    g.rows.push_back(std::move(row));
   }
-  return g;
+  return rows;
 }
 
 // An empty log book of Ann Lee (007) for November 2026.

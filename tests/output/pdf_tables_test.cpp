@@ -13,14 +13,13 @@ using test::FindWord;
 using test::PdfFolder;
 using test::ReadWords;
 
-constexpr double kH = 841.89;
 
 ReportModel LogBook(int rows) {
   ReportModel r = test::AnnsLogBook();
   std::vector<std::vector<std::string>> cells;
   for (int i = 0; i < rows; ++i)
     cells.push_back({"row" + std::to_string(i), std::to_string(100 + i), "", "", "", "", "", "", ""});
-  r.logBook.rows = test::GridOf(cells).rows;
+  r.logBook.rows = test::RowsOf(cells);
   return r;
 }
 
@@ -66,16 +65,15 @@ TEST(PdfTablePages, DataListWrapsLongCellsAndDropsTheRuleBelowTheLowestPiece) {
   r.ctx.timeUnit24 = true;
   std::string comment;
   for (int i = 0; i < 65; ++i) comment += static_cast<char>('a' + i % 26);
-  r.dataList.rows = test::GridOf({{"11/02/2026", "08:00", "120", "", "", "", "", comment},
+  r.dataList.rows = test::RowsOf({{"11/02/2026", "08:00", "120", "", "", "", "", comment},
                                   {"11/01/2026", "07:00", "HI", "", "", "", "", ""},
-                                  {"10/31/2026", "06:00", "99", "", "", "", "", ""}})
-                        .rows;
+                                  {"10/31/2026", "06:00", "99", "", "", "", "", ""}});
   auto words = ReadWords(dir.Save(r));
   std::vector<const test::PdfWord*> pieces;
   for (const auto& w : words)
     if (std::abs(w.x - 415) < 0.01 && w.text != "Comments") pieces.push_back(&w);
   ASSERT_EQ(pieces.size(), 3u);
-  double y = kH - 95;
+  double y = 841.89 - 95;  // from the top of an A4 page
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(pieces[i]->text, comment.substr(30 * i, 30));
     EXPECT_NEAR(pieces[i]->y, y - 8 * i, 0.1);
@@ -102,10 +100,7 @@ TEST(PdfTablePages, CellsWrapByCharactersNotBytes) {
       {"abcde", 5, {"abcde"}},
       {"abcdef", 5, {"abcde", "f"}},
       {"\xC3\xA9\xC3\xA9\xC3\xA9", 2, {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}},  // two-byte letters
-      {"a\xFF"
-       "bc",
-       2,
-       {"a\xFF", "bc"}},  // a malformed byte is one character
+      {std::string("a\xFF") + "bc", 2, {"a\xFF", "bc"}},  // a malformed byte is one character
   };
   for (const auto& c : cases) EXPECT_EQ(WrapCell(c.text, c.limit), c.pieces) << c.text;
 }

@@ -25,7 +25,7 @@ ReportModel LogBook(int days, const std::string& name = "Ann Lee") {
   }
   for (const char* closing : {"", "Average", "In target", "# Result"})
     rows.push_back({closing, "1", "2", "3", "4", "5", "6", "7", std::string(closing) + "-insulin"});
-  m.logBook.rows = test::GridOf(rows).rows;
+  m.logBook.rows = test::RowsOf(rows);
   return m;
 }
 
@@ -78,9 +78,8 @@ TEST(PrintPages, DataListWrapsItsLastFiveColumnsAndBreaksPagesByHeight) {
   ReportModel m;
   m.type = kReportDataList;
   std::string comment(65, 'c');
-  m.dataList.rows = test::GridOf({{"11/02/2026", "08:00", "120", "", "", "", "", comment},
-                                  {"11/01/2026", "07:00", "99", "", "", "", "", ""}})
-                        .rows;
+  m.dataList.rows = test::RowsOf({{"11/02/2026", "08:00", "120", "", "", "", "", comment},
+                                  {"11/01/2026", "07:00", "99", "", "", "", "", ""}});
   PrintLayout l = LayOutPrint(m);
   ASSERT_EQ(l.pages.size(), 1u);
   const PrintPage& p = l.pages[0];
@@ -95,7 +94,7 @@ TEST(PrintPages, DataListWrapsItsLastFiveColumnsAndBreaksPagesByHeight) {
   // Rows of one line are 20 high: 34 fit between y 80 and the page's bottom at 770.
   std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < 35; ++i) rows.push_back({"r" + std::to_string(i), "", "1"});
-  m.dataList.rows = test::GridOf(rows).rows;
+  m.dataList.rows = test::RowsOf(rows);
   l = LayOutPrint(m);
   ASSERT_EQ(l.pages.size(), 2u);
   EXPECT_TRUE(Find(l.pages[0], "r33") && Find(l.pages[1], "r34") && Find(l.pages[1], "Comments"));

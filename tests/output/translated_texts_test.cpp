@@ -6,7 +6,6 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 #include "base/text_lookup.h"
 #include "files_fixture.h"
@@ -40,10 +39,7 @@ std::string WriteEverythingTranslated(const std::string& path) {
   std::map<std::string, std::map<std::string, std::string>> keys;
   for (const auto& e : std::filesystem::recursive_directory_iterator(MERIDANE_SOURCE_DIR "/src")) {
     if (e.path().extension() != ".cpp" && e.path().extension() != ".h") continue;
-    std::ifstream in(e.path());
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string s = text.str();
+    const std::string s = Slurp(e.path().string());
     for (std::sregex_iterator m(s.begin(), s.end(), literal), end; m != end; ++m) {
       const bool call = (*m)[1].matched;
       keys[call ? (*m)[1] : (*m)[3]][call ? (*m)[2] : (*m)[4]] +=

@@ -100,10 +100,8 @@ TEST(GlucoseProfile, PageKeepsEveryTextOnThePage) {
         if (s.kind != ProfileShape::Kind::Text) continue;
         // Times is narrower than half its size per character on average.
         const float right = s.x + s.text.size() * s.size * 0.5f;
-        EXPECT_GE(s.x, 0) << s.text;
-        EXPECT_LE(right, kProfilePageWidth) << s.text;
-        EXPECT_GE(s.y - s.size, 0) << s.text;
-        EXPECT_LE(s.y, kProfilePageHeight) << s.text;
+        EXPECT_TRUE(s.x >= 0 && right <= kProfilePageWidth) << s.text;
+        EXPECT_TRUE(s.y >= s.size && s.y <= kProfilePageHeight) << s.text;
       }
     }
   }

@@ -103,9 +103,8 @@ TEST_F(QuickViewTest, ThresholdsUnitsAndMissingData) {
 }
 
 TEST_F(QuickViewTest, SelectionList) {
-  AddPatient("Ann", "A1", false);
-  AddPatient("Bob", "B1", false);
-  AddPatient("Cy", "C1", false);
+  for (auto [name, id] : {std::pair{"Ann", "A1"}, {"Bob", "B1"}, {"Cy", "C1"}})
+    AddPatient(name, id, false);
   Sql("INSERT INTO Inquiry (IDNo, special) VALUES ('B1','1'), ('C1','0');");
   std::vector<SelectionRow> list = PatientSelectionList(db_);
   ASSERT_EQ(list.size(), 5u);

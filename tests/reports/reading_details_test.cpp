@@ -149,19 +149,12 @@ TEST(ReadingDetails, SavingMovesTheSlotOnceAndMarksTheReading) {
 
 using test::At;
 
-Schedule MakeSchedule(std::array<TimeOfDay, 7> starts) {
-  Schedule s;
-  s.start = starts;
-  return s;
-}
-
 TEST(ClassifyLoadedReadings, OnlyUnclassifiedReadingsGetASlot) {
   CPatientProfile p;
-  ReadingTable table;
-  table.entries.push_back(test::Reading(At(2026, 3, 9, 7, 0), 100, 0, 1));
-  table.entries.push_back(
-      test::Reading(At(2026, 3, 9, 7, 0), 100, SlotOfMeal(513), MarkOfMeal(513)));
-  table.entries.push_back(test::Reading(At(2026, 3, 9, 23, 30), 100, 0));
+  ReadingTable table{.entries = {
+      test::Reading(At(2026, 3, 9, 7, 0), 100, 0, 1),
+      test::Reading(At(2026, 3, 9, 7, 0), 100, SlotOfMeal(513), MarkOfMeal(513)),
+      test::Reading(At(2026, 3, 9, 23, 30), 100, 0)}};
   EXPECT_EQ(ClassifyLoadedReadings(p, table), 2);
   EXPECT_EQ(table.entries[0].slot, 1);
   EXPECT_EQ(table.entries[1].slot, 2);  // stored code 513: slot 2, mark 1, kept
@@ -208,10 +201,9 @@ TEST_F(ClassifyReadingTimeTest, ReadsFlagsAndSchedulesOfThePatient) {
   // The database path and the in-memory path agree for the same patient.
   CPatientProfile p;
   p.scheduleEnable = p.workEnable = true;
-  p.working = MakeSchedule({{{7, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}});
+  p.working.start = {{{7, 0}, {10, 0}, {12, 0}, {15, 0}, {18, 0}, {21, 0}, {23, 30}}};
   p.nonWorking.nonWorkingDay = 64;
-  p.nonWorking.blocks =
-      MakeSchedule({{{9, 0}, {11, 0}, {13, 0}, {16, 0}, {19, 0}, {22, 0}, {23, 45}}});
+  p.nonWorking.blocks.start = {{{9, 0}, {11, 0}, {13, 0}, {16, 0}, {19, 0}, {22, 0}, {23, 45}}};
   for (int day = 5; day <= 12; ++day)
     for (int minute = 0; minute < 24 * 60; minute += 7) {
       const DateTime at = At(2026, 3, day, minute / 60, minute % 60);

@@ -22,10 +22,9 @@ CPatientProfile Patient() {
 }
 
 TEST(SummaryChecks, ReadingFieldsAndBands) {
-  ReadingTable t;
-  t.entries.push_back(Reading(At(2026, 3, 9, 8, 0), 100, 1));
-  t.entries.push_back(Reading(At(2026, 3, 10, 8, 0), 103, 2));
-  t.entries.push_back(Reading(At(2026, 3, 10, 23, 0), 700, 7));  // HI: not counted
+  ReadingTable t{.entries = {Reading(At(2026, 3, 9, 8, 0), 100, 1),
+                             Reading(At(2026, 3, 10, 8, 0), 103, 2),
+                             Reading(At(2026, 3, 10, 23, 0), 700, 7)}};  // HI: not counted
   const ReportPeriod p{{2026, 3, 3}, {2026, 3, 10}};
   SummaryFields f = BuildSummaryChecks(Patient(), t, p, ReportTargets{}, {2010, 2, 20});
   EXPECT_EQ(f.result + " " + f.average + " " + f.standardDeviation + " " + f.withinTarget,
@@ -56,10 +55,9 @@ TEST(SummaryChecks, AbsentValuesAndDayAverageWindows) {
   SummaryFields none = BuildSummaryChecks(Patient(), ReadingTable{}, p, ReportTargets{});
   EXPECT_EQ(none.average + none.dayAverage[0], "- - -- - -");
 
-  ReadingTable t;
-  t.entries.push_back(Reading(At(2026, 1, 1, 8, 0), 300, 1));
-  t.entries.push_back(Reading(At(2025, 12, 30, 8, 0), 100, 1));
-  t.entries.push_back(Reading(At(2025, 12, 10, 8, 0), 200, 1));
+  const ReadingTable t{.entries = {Reading(At(2026, 1, 1, 8, 0), 300, 1),
+                                   Reading(At(2025, 12, 30, 8, 0), 100, 1),
+                                   Reading(At(2025, 12, 10, 8, 0), 200, 1)}};
   SummaryFields out = BuildSummaryChecks(Patient(), t, p, ReportTargets{});
   EXPECT_EQ(out.result + " " + out.average + " " + out.standardDeviation, "0 0 0.0");
   // Windows end on the newest reading's day: 7 days back from 1 January is 25 December.
@@ -111,15 +109,11 @@ TEST(LoadReportTargets, StoredValuesInBothUnits) {
   ExpectTargets(LoadReportTargets(WithTargets(0, 35.1, 3.9, 10.0, 3.9)), 130, 70, 180, 70);
 
   const ReportTargets mg = LoadReportTargets(WithTargets(1, 0, 0, 0, 0, 60));
-  EXPECT_FALSE(mg.mmol);
-  EXPECT_EQ(mg.hypoglycemic, 60);
-  EXPECT_EQ(mg.unitCaption, "Unit of Measurement : mg/dL");
-  EXPECT_EQ(mg.axisTop, 600);
+  EXPECT_EQ(std::tie(mg.mmol, mg.hypoglycemic, mg.unitCaption, mg.axisTop),
+            std::tuple(false, 60, std::string("Unit of Measurement : mg/dL"), 600.0));
   const ReportTargets mmol = LoadReportTargets(WithTargets(0, 0, 0, 0, 0, 3));
-  EXPECT_TRUE(mmol.mmol);
-  EXPECT_EQ(mmol.hypoglycemic, 54);
-  EXPECT_EQ(mmol.unitCaption, "Unit of Measurement : mmol/L");
-  EXPECT_EQ(mmol.axisTop, 35);
+  EXPECT_EQ(std::tie(mmol.mmol, mmol.hypoglycemic, mmol.unitCaption, mmol.axisTop),
+            std::tuple(true, 54, std::string("Unit of Measurement : mmol/L"), 35.0));
 }
 
 // Bands, valid range, averages and deviation inside the report sets are compared with a
