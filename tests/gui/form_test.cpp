@@ -70,6 +70,23 @@ class FormTest : public QObject {
     QVERIFY(test::StoredPatient("A1").fullName.empty());
   }
 
+  // Once the whole ID is typed the completion list closes, so the next click reaches the
+  // button it is aimed at.
+  void completionListClosesOnAWholeId() {
+    test::PageKit kit;
+    auto& [folder, state, prompter, script] = kit;
+    for (const char* id : {"A1", "A10"}) test::AddPatient(id, id);
+    CPatientMain page(kIndividual, state, prompter, script.Runner(), {1280, 1024, 96});
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.idEntry()->setFocus();
+    const QWidget* list = page.idEntry()->completer()->popup();
+    for (auto [typed, open] : {std::pair("a", true), {"1", true}, {"0", false}}) {
+      QTest::keyClicks(page.idEntry(), typed);
+      QCOMPARE(list->isVisible(), open);
+    }
+  }
+
   void editorStagingAndEditModeQuestions() {
     test::PageKit kit;
     auto& [folder, state, prompter, script] = kit;

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QStringList>
 
+class QKeyEvent;
 class QStringListModel;
 
 namespace meridane {
@@ -13,6 +14,9 @@ class CIdEntry : public QLineEdit {
   explicit CIdEntry(QWidget* parent = nullptr);
   void SetIds(const QStringList& ids);
   QStringList Ids() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QStringListModel* model_;
