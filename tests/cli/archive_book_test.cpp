@@ -1,5 +1,6 @@
 // A patient renumbered by an archive takes its stored readings and details along, on either book.
 #include "cli/cli_harness.h"
+#include "store/patient_store.h"
 
 namespace meridane::test {
 namespace {
@@ -24,6 +25,23 @@ TEST(CliArchiveBook, ARenumberedPatientTakesItsRowsAlong) {
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(merged[0].at("detail").at("comment"), "kept");
   EXPECT_EQ(merged[1].at("gluco"), 130);
+}
+
+// An import into a patient counts as a save of it: a desk that loaded the patient before is
+// told at its next save, instead of saving over what the archive brought.
+TEST(CliArchiveBook, AnImportCountsAsASaveOfThePatient) {
+  if (!ServerBookWanted()) GTEST_SKIP() << "needs the test server";
+  CliSandbox home, clinic;
+  home.AddPatient("Ann", "A1");
+  home.AddReading("A1", "2024-02-02 08:00", "130");
+  const std::string archive = home.root() + "/a.db";
+  home.Ok(WithYear({"archive", "--all"}, archive));
+  clinic.AddPatient("Ann", "A1");
+  Database desk = Database::OpenServer(clinic.serverBook());
+  CPatientProfile held;
+  ASSERT_TRUE(LoadPatient(desk, "A1", held));
+  clinic.Ok(WithYear({"import", "--name", "Ann"}, archive));
+  EXPECT_EQ(ClaimPatientSave(desk, held, nullptr), PatientCheck::ChangedElsewhere);
 }
 
 }  // namespace

@@ -180,6 +180,8 @@ class CliSandbox {
   // Another desk on this sandbox's book (a server run only): both work on one book.
   void ShareBookWith(const CliSandbox& other) { book_ = other.book_; }
   void UseBook(const std::string& uri) { book_ = uri; }
+  // The server book's URI on a server run; empty on a file run.
+  const std::string& serverBook() const { return book_; }
 
   // Writes a file into the sandbox and returns its path.
   std::string WriteFile(const std::string& name, const std::string& contents) const {
