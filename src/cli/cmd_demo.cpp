@@ -259,8 +259,10 @@ std::vector<Generated> LatestReadings(Database& db, const DemoPatient& d, int da
   CPatientProfile patient;
   if (!LoadPatient(db, d.form.IDNo, patient)) return {};
   auto all = GenerateReadings(d, patient, AddDays(Today(), -(kDemoDays - 1)), kDemoDays);
+  // A meter holds nothing it has not measured yet: today's readings end at this minute.
   const Date from = AddDays(Today(), -(days - 1));
-  std::erase_if(all, [&](const Generated& g) { return g.at.date() < from; });
+  const DateTime now = Now();
+  std::erase_if(all, [&](const Generated& g) { return g.at.date() < from || now < g.at; });
   return all;
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "cli/cli_harness.h"
+#include "store/date_time.h"
 #include "support/meter_images.h"
 
 namespace meridane::test {
@@ -55,13 +56,16 @@ TEST(CliDemo, MeterImagesHoldOnlyTheDemoPatientsNewestReadingsAsNew) {
 
   std::map<std::string, Keys> before;
   for (const std::string id : {"DEMO-001", "DEMO-002", "DEMO-003"}) before[id] = KeysOf(box, id);
-  // What a download adds is newer than anything the book held.
+  // What a download adds is newer than anything the book held, and no later than now: a
+  // meter holds nothing it has not measured yet.
+  const std::string clock = FormatDateTime(Now());
   auto onlyNewer = [&](const std::string& id) {
     auto now = KeysOf(box, id);
     EXPECT_GT(now.size(), before[id].size()) << id;
     for (const auto& reading : now)
       if (!before[id].count(reading)) {
         EXPECT_GT(reading.first, before[id].rbegin()->first) << id;
+        EXPECT_LE(reading.first, clock) << id;
       }
   };
   const std::vector<std::string> dl{"download", "--meter-image", personal, "--serial",
