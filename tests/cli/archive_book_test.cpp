@@ -1,16 +1,23 @@
-// A patient renumbered by an archive takes its stored readings and details along, on either book.
+// Archive imports into a book that already holds the patient: a renumbered patient takes its
+// stored readings and details along, on either book, and an import counts as a save.
 #include "cli/cli_harness.h"
 #include "store/patient_store.h"
 
 namespace meridane::test {
 namespace {
 
-TEST(CliArchiveBook, ARenumberedPatientTakesItsRowsAlong) {
-  CliSandbox home, clinic;
-  home.AddPatient("Ann", "A9");
-  home.AddReading("A9", "2024-02-02 08:00", "130");
+// Ann, with one reading, archived at the desk `home`: the archive's path.
+std::string ArchivedAnn(CliSandbox& home, const std::string& id) {
+  home.AddPatient("Ann", id);
+  home.AddReading(id, "2024-02-02 08:00", "130");
   const std::string archive = home.root() + "/a.db";
   home.Ok(WithYear({"archive", "--all"}, archive));
+  return archive;
+}
+
+TEST(CliArchiveBook, ARenumberedPatientTakesItsRowsAlong) {
+  CliSandbox home, clinic;
+  const std::string archive = ArchivedAnn(home, "A9");
 
   clinic.AddPatient("Ann", "A1");
   clinic.AddReading("A1", "2024-01-01 09:00", "150");
@@ -32,10 +39,7 @@ TEST(CliArchiveBook, ARenumberedPatientTakesItsRowsAlong) {
 TEST(CliArchiveBook, AnImportCountsAsASaveOfThePatient) {
   if (!ServerBookWanted()) GTEST_SKIP() << "needs the test server";
   CliSandbox home, clinic;
-  home.AddPatient("Ann", "A1");
-  home.AddReading("A1", "2024-02-02 08:00", "130");
-  const std::string archive = home.root() + "/a.db";
-  home.Ok(WithYear({"archive", "--all"}, archive));
+  const std::string archive = ArchivedAnn(home, "A1");
   clinic.AddPatient("Ann", "A1");
   Database desk = Database::OpenServer(clinic.serverBook());
   CPatientProfile held;
