@@ -15,6 +15,7 @@
 #include "gui/main/app_state.h"
 #include "base/text_lookup.h"
 #include "base/user_guide.h"
+#include "output/archive_common.h"
 
 namespace meridane {
 
@@ -125,8 +126,7 @@ std::optional<Database> OpenDatabaseOrTell(Prompter& prompter) {
   }
   if (!FailureTold()) {
     FailureTold() = true;
-    prompter.Message(LookupText("ErrMsg", "DbMsg", "Can't open database: ") + db.error(),
-                     WarningCaption());
+    prompter.Message(OpenFailText(db), WarningCaption());
   }
   return std::nullopt;
 }
